@@ -1,0 +1,86 @@
+# Shared set-up of scripts/test and scripts/demo: packages, build, and a Wine of the project's own.
+# Sourced, not run.
+
+BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+SORAHANE_PACKAGES_I386="wine32:i386 libgl1-mesa-dri:i386"
+SORAHANE_PACKAGES="g++-mingw-w64-i686 cmake ninja-build googletest wine xvfb x11-utils locales \
+fonts-ipafont-gothic fonts-ipafont-mincho imagemagick"
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+sorahane_setup_packages() {
+  local missing=""
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    missing="update"
+  fi
+  local p
+  for p in $SORAHANE_PACKAGES $SORAHANE_PACKAGES_I386; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+  done
+  if [ -n "$missing" ]; then
+    echo "== installing:$missing"
+    as_root apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
+      $SORAHANE_PACKAGES $SORAHANE_PACKAGES_I386 >/dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+    echo "== generating ja_JP.UTF-8"
+    as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
+  fi
+}
+
+sorahane_configure_build() {
+  local gen=()
+  if command -v ninja >/dev/null; then gen=(-G Ninja); fi
+  if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" "${gen[@]}" \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$BUILD_DIR" -j "${BUILD_JOBS:-$(nproc)}"
+}
+
+# A Wine prefix, display, locale and sound set-up of our own; stopped again when the script exits.
+sorahane_start_wine() {
+  export WINEPREFIX="$BUILD_DIR/wineprefix"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export TZ=UTC
+  export ALSA_CONFIG_PATH="$ROOT/scripts/asound.conf"
+  if [ -z "${DISPLAY:-}" ]; then
+    local d
+    for d in $(seq 90 120); do
+      [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ] || break
+    done
+    Xvfb ":$d" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    SORAHANE_XVFB_PID=$!
+    export DISPLAY=":$d"
+    local i
+    for i in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$d" ] && break
+      sleep 0.1
+    done
+  fi
+  trap sorahane_stop_wine EXIT
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== creating the Wine prefix"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+sorahane_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${SORAHANE_XVFB_PID:-}" ]; then
+    kill "$SORAHANE_XVFB_PID" 2>/dev/null || true
+    wait "$SORAHANE_XVFB_PID" 2>/dev/null || true
+  fi
+}
