@@ -1,6 +1,7 @@
 // The test platform itself: the program's texts depend on code page 932, the sound device on an
 // output being present (a null ALSA sink under Wine), and the Japanese font names on a mapping.
 #include <windows.h>
+#include <mmsystem.h>
 #include <dsound.h>
 
 #include <gtest/gtest.h>
