@@ -121,7 +121,8 @@ std::vector<std::uint8_t> QpkWriter::Build(const std::string& fileName, const In
     std::vector<Stored> stored;
     for (const Entry& entry : m_entries) {
         if (entry.content.size() < prefixLength ||
-            !std::equal(m_prefix.begin(), m_prefix.end(), entry.content.begin()))
+            !std::equal(m_prefix.begin(), m_prefix.end(), entry.content.begin(),
+                        [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }))
             throw std::invalid_argument("QpkWriter: entry " + entry.name + " does not begin with the prefix");
         if (entry.options.compress && !m_secondSize)
             throw std::invalid_argument("QpkWriter: compressed entries need the second size");
