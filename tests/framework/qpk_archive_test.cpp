@@ -131,6 +131,39 @@ TEST_F(QpkArchiveTest, OpenRefusesWhatIsNoArchive) {
     EXPECT_EQ(5, code);
 }
 
+TEST_F(QpkArchiveTest, GivenHandleBelongsToTheArchiveOnlyAfterSuccess) {
+    QpkWriter writer;
+    writer.Add("x", ToBytes("content"));
+    std::string good = m_folder.File("GOOD.QPK");
+    std::string bad = m_folder.File("BAD.QPK");
+    ASSERT_TRUE(writer.Write(good));
+    ASSERT_TRUE(testsupport::WriteFile(bad, ToBytes("NOT AN ARCHIVE")));
+    auto open = [](const std::string& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    std::int32_t code = -100;
+    HANDLE refused = open(bad);
+    EXPECT_EQ(nullptr, m_format.Open(bad.c_str(), refused, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_TRUE(CloseHandle(refused));
+
+    HANDLE taken = open(good);
+    // A handle that has been read from already: the archive reads from the file's start.
+    char skipped[3];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(taken, skipped, 3, &read, nullptr));
+    ArchivePtr archive(m_format.Open(good.c_str(), taken, &code));
+    ASSERT_NE(nullptr, archive);
+    EXPECT_EQ(0, code);
+    Bytes extracted;
+    EXPECT_EQ(0, Extract(*archive, 0, &extracted));
+    EXPECT_EQ(ToBytes("content"), extracted);
+    archive.reset();
+    // The archive closed the handle with itself: the file can be deleted now.
+    EXPECT_TRUE(DeleteFileA(good.c_str()));
+}
+
 // One archive layout of the writer; every layout must read back the same entries.
 struct Layout {
     const char* what;
