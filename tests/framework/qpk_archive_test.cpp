@@ -322,6 +322,21 @@ TEST_F(QpkArchiveTest, UnnamedArchiveIsReachedByIndexOnly) {
     EXPECT_EQ(3, code);
 }
 
+TEST_F(QpkArchiveTest, ArchivesWithoutEntriesOpenEmpty) {
+    QpkAssistFunc(0, 1);
+    for (bool named : {true, false}) {
+        SCOPED_TRACE(named ? "named" : "unnamed");
+        QpkWriter writer;
+        writer.Named(named).BlockLayout(!named);
+        ArchivePtr archive = WriteAndOpen(writer);
+        ASSERT_NE(nullptr, archive);
+        EXPECT_EQ(0u, archive->EntryCount());
+        EXPECT_FALSE(archive->Contains(""));
+        Bytes extracted;
+        EXPECT_EQ(3, Extract(*archive, 0, &extracted));
+    }
+}
+
 TEST_F(QpkArchiveTest, BlockLayoutOffsetsCountBlocksOf2048Bytes) {
     QpkAssistFunc(0, 1);
     QpkWriter writer;
