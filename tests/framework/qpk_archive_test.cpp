@@ -178,7 +178,7 @@ struct Layout {
     bool loadNames;
 };
 
-struct EntrySpec {
+struct EntryCase {
     const char* name;
     Bytes body;  // after the prefix
     QpkEntryOptions options;
@@ -202,33 +202,33 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
         writer.BlockLayout(layout.blockLayout).Named(layout.named).WideLinks(layout.wideLinks)
             .HeadScrambled(layout.headScrambled).SecondSize(layout.secondSize).Prefix(layout.prefix)
             .HostWords(layout.hostFirst, layout.hostSecond);
-        std::vector<EntrySpec> specs = {
+        std::vector<EntryCase> entries = {
             {"script\\main.sob", Pattern(5000, 1, false), {}},
             {"bgm\\title.ogg", Pattern(3000, 2, false), {false, true}},
             {"tiny.txt", ToBytes("abc"), {}},
             {"head.bin", Pattern(255, 3, false), {false, true}},
         };
         if (layout.secondSize) {
-            specs.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
-            specs.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
+            entries.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
+            entries.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
         }
-        if (!layout.prefix.empty()) specs.push_back({"only-prefix", Bytes(), {}});
-        for (const EntrySpec& spec : specs) writer.Add(spec.name, WithPrefix(layout.prefix, spec.body), spec.options);
+        if (!layout.prefix.empty()) entries.push_back({"only-prefix", Bytes(), {}});
+        for (const EntryCase& entry : entries) writer.Add(entry.name, WithPrefix(layout.prefix, entry.body), entry.options);
         ArchivePtr archive = WriteAndOpen(writer);
         ASSERT_NE(nullptr, archive);
-        ASSERT_EQ(specs.size(), archive->EntryCount());
+        ASSERT_EQ(entries.size(), archive->EntryCount());
         EXPECT_EQ(layout.loadNames, archive->EntryTable() != nullptr);
 
-        for (std::uint32_t i = 0; i < specs.size(); ++i) {
-            SCOPED_TRACE(specs[i].name);
-            const Bytes expected = WithPrefix(layout.prefix, specs[i].body);
-            const bool compressed = specs[i].options.compress;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(entries[i].name);
+            const Bytes expected = WithPrefix(layout.prefix, entries[i].body);
+            const bool compressed = entries[i].options.compress;
             Bytes extracted;
             ASSERT_EQ(0, Extract(*archive, i, &extracted));
             EXPECT_EQ(expected, extracted);
             if (layout.named) {
                 Sink sink;
-                EXPECT_EQ(0, archive->ExtractByName(specs[i].name, SinkAllocate, &sink, SinkProgress, &sink));
+                EXPECT_EQ(0, archive->ExtractByName(entries[i].name, SinkAllocate, &sink, SinkProgress, &sink));
                 EXPECT_EQ(expected, sink.bytes);
                 EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}), sink.progress);
             }
@@ -250,13 +250,13 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
                 ASSERT_NE(nullptr, info);
                 char unnamed[16];
                 std::snprintf(unnamed, sizeof unnamed, "%06u.DAT", i);
-                EXPECT_STREQ(layout.named ? specs[i].name : unnamed, name);
+                EXPECT_STREQ(layout.named ? entries[i].name : unnamed, name);
                 EXPECT_EQ(static_cast<std::int32_t>(i), info->index);
                 EXPECT_EQ(expected.size(), info->unpackedSize);
                 EXPECT_EQ(compressed, info->storedSize < info->unpackedSize);
                 EXPECT_EQ(compressed ? 1 : 0, info->hasUnpackedSize);
                 EXPECT_EQ(8, info->kind);
-                EXPECT_EQ(specs[i].options.scramble ? 1 : 0, info->entryFlags);
+                EXPECT_EQ(entries[i].options.scramble ? 1 : 0, info->entryFlags);
                 EXPECT_EQ(0, info->timeStamp);
                 EXPECT_EQ(name, archive->EntryTable()[i].name);
                 EXPECT_EQ(info, archive->EntryTable()[i].info);
