@@ -35,7 +35,9 @@ protected:
     std::vector<Pixel> m_d, m_s;
 };
 
-int RefDiv(int a, int c) { return a == 0 ? 0 : std::min(255, 255 * c / a); }
+int RefDiv(int a, int c) {
+    return a == 0 ? 0 : std::min(255, 255 * c / a);
+}
 
 Pixel RefMixWithAlpha(Pixel s1, Pixel s2, int w) {
     const int a1 = A(s1), a2 = A(s2);
@@ -55,18 +57,22 @@ int RefRuleEntry(int i, int p, int v) {
 TEST_F(LineKernels, ColourUnderAndAlphaConversions) {
     for (Pixel colour : {0x00000000u, 0x00FF8001u, 0xFF7F80FEu}) {
         std::vector<Pixel> row = m_s;
-        Slot<ColourUnderKernel>(kWordBlendColorUnderLine)(row.data(), colour, static_cast<int>(row.size()));
+        Slot<ColourUnderKernel>(kWordBlendColorUnderLine)(row.data(), colour,
+                                                          static_cast<int>(row.size()));
         for (std::size_t i = 0; i < row.size(); ++i)
             ASSERT_EQ(RefLerp(colour, m_s[i], A(m_s[i]), 255), row[i]) << i;
     }
     std::vector<Pixel> straight = m_s;
-    Slot<InPlaceKernel>(kWordConvertAdditiveAlphaToAlphaLine)(straight.data(), static_cast<int>(straight.size()));
+    Slot<InPlaceKernel>(kWordConvertAdditiveAlphaToAlphaLine)(straight.data(),
+                                                              static_cast<int>(straight.size()));
     std::vector<Pixel> premultiplied = m_s;
-    Slot<InPlaceKernel>(kWordConvertAlphaToAdditiveAlphaLine)(premultiplied.data(), static_cast<int>(premultiplied.size()));
+    Slot<InPlaceKernel>(kWordConvertAlphaToAdditiveAlphaLine)(
+        premultiplied.data(), static_cast<int>(premultiplied.size()));
     for (std::size_t i = 0; i < m_s.size(); ++i) {
         const Pixel p = m_s[i];
         const int a = A(p);
-        ASSERT_EQ(Make(RefDiv(a, Ch(p, 0)), RefDiv(a, Ch(p, 1)), RefDiv(a, Ch(p, 2)), a), straight[i]);
+        ASSERT_EQ(Make(RefDiv(a, Ch(p, 0)), RefDiv(a, Ch(p, 1)), RefDiv(a, Ch(p, 2)), a),
+                  straight[i]);
         ASSERT_EQ(RefPremultiply(p), premultiplied[i]);
     }
 }
@@ -75,14 +81,17 @@ TEST_F(LineKernels, Crossfades) {
     const int count = static_cast<int>(m_d.size());
     Random random(77);
     const std::vector<Pixel> randomA = RandomRow(random, count), randomB = RandomRow(random, count);
-    for (const std::vector<Pixel>* rows : {static_cast<const std::vector<Pixel>*>(&m_d), &randomA}) {
+    for (const std::vector<Pixel>* rows :
+         {static_cast<const std::vector<Pixel>*>(&m_d), &randomA}) {
         const std::vector<Pixel>& s1 = *rows;
         const std::vector<Pixel>& s2 = rows == &m_d ? m_s : randomB;
         for (int r : {0, 1, 127, 128, 254, 255, 300}) {
             std::vector<Pixel> plain(count), additive(count), withAlpha(count);
             Slot<CrossfadeKernel>(kWordCrossfadeLine)(plain.data(), s1.data(), s2.data(), count, r);
-            Slot<CrossfadeKernel>(kWordCrossfadeLineAdditiveAlpha)(additive.data(), s1.data(), s2.data(), count, r);
-            Slot<CrossfadeKernel>(kWordCrossfadeLineWithAlpha)(withAlpha.data(), s1.data(), s2.data(), count, r);
+            Slot<CrossfadeKernel>(kWordCrossfadeLineAdditiveAlpha)(additive.data(), s1.data(),
+                                                                   s2.data(), count, r);
+            Slot<CrossfadeKernel>(kWordCrossfadeLineWithAlpha)(withAlpha.data(), s1.data(),
+                                                               s2.data(), count, r);
             const int low = r & 0xFF;
             const int widened = low > 127 ? low + 1 : low;  // 128 counts as 129
             for (int i = 0; i < count; ++i) {
@@ -104,8 +113,8 @@ TEST_F(LineKernels, RuleTransitionTables) {
 
     const struct {
         int phase, vague;
-    } params[] = {{0, 0}, {128, 0}, {300, 0}, {50, -10}, {200, 512}, {256, 255}, {10, 2000000000},
-                  {-5, 3}, {2000000000, 1000}};
+    } params[] = {{0, 0},     {128, 0},         {300, 0}, {50, -10},         {200, 512},
+                  {256, 255}, {10, 2000000000}, {-5, 3},  {2000000000, 1000}};
     for (int word : {kWordInitRuleTransitionTable, kWordInitRuleTransitionTableWithAlpha,
                      kWordInitRuleTransitionTableAdditiveAlpha}) {
         for (const auto& p : params) {
@@ -123,7 +132,8 @@ TEST_F(LineKernels, RuleTransitionLines) {
     const int count = 700;
     const std::vector<Pixel> s1 = RandomRow(random, count), s2 = RandomRow(random, count);
     std::vector<std::uint8_t> rule(count);
-    for (int i = 0; i < count; ++i) rule[i] = static_cast<std::uint8_t>(i < 256 ? i : random.Below(256));
+    for (int i = 0; i < count; ++i)
+        rule[i] = static_cast<std::uint8_t>(i < 256 ? i : random.Below(256));
     const struct {
         int plainWord, switchWord;
         Pixel (*mix)(Pixel, Pixel, int);
@@ -131,7 +141,8 @@ TEST_F(LineKernels, RuleTransitionLines) {
         {kWordRuleTransitionLine, kWordRuleTransitionLineSwitch,
          [](Pixel a, Pixel b, int w) { return RefLerp(a, b, w, 0); }},
         {kWordRuleTransitionLineWithAlpha, kWordRuleTransitionLineWithAlphaSwitch, RefMixWithAlpha},
-        {kWordRuleTransitionLineAdditiveAlpha, kWordRuleTransitionLineAdditiveAlphaSwitch, RefBlendArgb},
+        {kWordRuleTransitionLineAdditiveAlpha, kWordRuleTransitionLineAdditiveAlphaSwitch,
+         RefBlendArgb},
     };
     for (const auto& kind : kinds) {
         for (int phase : {0, 60, 128, 255, 300}) {
@@ -139,15 +150,18 @@ TEST_F(LineKernels, RuleTransitionLines) {
             std::int32_t table[256];
             Slot<RuleTableKernel>(kWordInitRuleTransitionTable)(table, phase, vague);
             std::vector<Pixel> plain(count), switched(count);
-            Slot<RuleLineKernel>(kind.plainWord)(plain.data(), s1.data(), s2.data(), rule.data(), table, count);
-            Slot<RuleLineSwitchKernel>(kind.switchWord)(switched.data(), s1.data(), s2.data(), rule.data(),
-                                                        table, count, phase, phase - vague);
+            Slot<RuleLineKernel>(kind.plainWord)(plain.data(), s1.data(), s2.data(), rule.data(),
+                                                 table, count);
+            Slot<RuleLineSwitchKernel>(kind.switchWord)(switched.data(), s1.data(), s2.data(),
+                                                        rule.data(), table, count, phase,
+                                                        phase - vague);
             for (int i = 0; i < count; ++i) {
                 const int k = rule[i];
                 const Pixel mixed = kind.mix(s1[i], s2[i], table[k]);
                 ASSERT_EQ(mixed, plain[i]) << kind.plainWord << " phase " << phase << " i " << i;
                 const Pixel expected = k >= phase ? s1[i] : k < phase - vague ? s2[i] : mixed;
-                ASSERT_EQ(expected, switched[i]) << kind.switchWord << " phase " << phase << " i " << i;
+                ASSERT_EQ(expected, switched[i])
+                    << kind.switchWord << " phase " << phase << " i " << i;
             }
         }
     }
@@ -159,18 +173,30 @@ TEST_F(LineKernels, ConstantColourAndOpacityRemoval) {
         for (int op : kCorners) {
             std::vector<Pixel> mix = m_d, ontoAlpha = m_d, ontoAdditive = m_d, removed = m_d;
             Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLine)(mix.data(), count, colour, op);
-            Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLineOntoAlpha)(ontoAlpha.data(), count, colour, op);
-            Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLineOntoAdditiveAlpha)(ontoAdditive.data(), count, colour, op);
+            Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLineOntoAlpha)(ontoAlpha.data(),
+                                                                              count, colour, op);
+            Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLineOntoAdditiveAlpha)(
+                ontoAdditive.data(), count, colour, op);
             Slot<ValueKernel>(kWordRemoveOpacityLine)(removed.data(), count, op);
             for (int i = 0; i < count; ++i) {
                 const Pixel d = m_d[i];
                 const int da = A(d);
-                ASSERT_EQ(PerColour(d, colour, [op](int dc, int c) { return (c * op + dc * (255 - op)) >> 8; }, da), mix[i]);
-                ASSERT_EQ(RefLerp(d, colour, RefWeight(op, da), 255 - ((255 - op) * (255 - da) >> 8)), ontoAlpha[i]);
-                ASSERT_EQ(PerColour(d, colour, [op](int dc, int c) { return Min255((dc * (255 - op) >> 8) + (c * op >> 8)); },
-                                    Min255(da + op - (op * da >> 8))),
+                ASSERT_EQ(PerColour(
+                              d, colour,
+                              [op](int dc, int c) { return (c * op + dc * (255 - op)) >> 8; }, da),
+                          mix[i]);
+                ASSERT_EQ(
+                    RefLerp(d, colour, RefWeight(op, da), 255 - ((255 - op) * (255 - da) >> 8)),
+                    ontoAlpha[i]);
+                ASSERT_EQ(PerColour(
+                              d, colour,
+                              [op](int dc, int c) {
+                                  return Min255((dc * (255 - op) >> 8) + (c * op >> 8));
+                              },
+                              Min255(da + op - (op * da >> 8))),
                           ontoAdditive[i]);
-                ASSERT_EQ((d & 0x00FFFFFF) | (static_cast<Pixel>(da * (255 - op) >> 8) << 24), removed[i]);
+                ASSERT_EQ((d & 0x00FFFFFF) | (static_cast<Pixel>(da * (255 - op) >> 8) << 24),
+                          removed[i]);
             }
         }
     }
@@ -181,7 +207,8 @@ TEST_F(LineKernels, ConstantColourAndOpacityRemoval) {
 
 TEST_F(LineKernels, FillsKeysAndMasks) {
     const int count = static_cast<int>(m_d.size());
-    std::vector<Pixel> argb = m_d, argbLarge = m_d, colour = m_d, alpha = m_d, keyed = m_d, masked = m_d;
+    std::vector<Pixel> argb = m_d, argbLarge = m_d, colour = m_d, alpha = m_d, keyed = m_d,
+                       masked = m_d;
     Slot<ValueKernel>(kWordFillArgbLine)(argb.data(), count, 0x12345678);
     Slot<ValueKernel>(kWordFillArgbLineLarge)(argbLarge.data(), count, 0x9ABCDEF0);
     Slot<ValueKernel>(kWordFillColorLine)(colour.data(), count, 0xAB123456);
@@ -197,7 +224,8 @@ TEST_F(LineKernels, FillsKeysAndMasks) {
         ASSERT_EQ(0x9ABCDEF0u, argbLarge[i]);
         ASSERT_EQ((d & 0xFF000000) | 0x123456, colour[i]);
         ASSERT_EQ((d & 0x00FFFFFF) | 0xFF000000, alpha[i]);
-        ASSERT_EQ((d & 0x00FFFFFF) == key ? d & 0x00FFFFFF : (d & 0x00FFFFFF) | 0xFF000000, keyed[i]);
+        ASSERT_EQ((d & 0x00FFFFFF) == key ? d & 0x00FFFFFF : (d & 0x00FFFFFF) | 0xFF000000,
+                  keyed[i]);
         ASSERT_EQ((d & 0x00FFFFFF) | (static_cast<Pixel>(mask[i]) << 24), masked[i]);
     }
     // A key whose colour matches in every pixel but whose top byte is set matches nothing.
@@ -252,7 +280,9 @@ TEST_F(LineKernels, SwapsReversalsAndGreyScale) {
         EXPECT_EQ(b, x);
         EXPECT_EQ(a, y);
         std::vector<std::uint8_t> bytesA(count), bytesB(count);
-        for (int i = 0; i < count; ++i) bytesA[i] = static_cast<std::uint8_t>(a[i]), bytesB[i] = static_cast<std::uint8_t>(b[i]);
+        for (int i = 0; i < count; ++i)
+            bytesA[i] = static_cast<std::uint8_t>(a[i]),
+            bytesB[i] = static_cast<std::uint8_t>(b[i]);
         std::vector<std::uint8_t> p = bytesA, q = bytesB;
         Slot<SwapKernel8>(kWordSwapLine8)(p.data(), q.data(), count);
         EXPECT_EQ(bytesB, p);
@@ -276,7 +306,8 @@ TEST_F(LineKernels, SwapsReversalsAndGreyScale) {
 TEST_F(LineKernels, BoxBlurSumsAndAverages) {
     Random random(31337);
     const int count = 257;
-    const std::vector<Pixel> entering = RandomRow(random, count), leaving = RandomRow(random, count);
+    const std::vector<Pixel> entering = RandomRow(random, count),
+                             leaving = RandomRow(random, count);
     auto counts = [](Pixel p, int c, bool withAlpha) {
         if (!withAlpha || c == 3) return Ch(p, c);
         const int w = A(p) + (A(p) >> 7);
@@ -285,18 +316,24 @@ TEST_F(LineKernels, BoxBlurSumsAndAverages) {
     for (bool withAlpha : {false, true}) {
         std::vector<std::uint16_t> sums16(4 * count);
         std::vector<std::uint32_t> sums32(4 * count);
-        for (int i = 0; i < 4 * count; ++i) sums16[i] = static_cast<std::uint16_t>(1000 + i), sums32[i] = 100000u + i;
+        for (int i = 0; i < 4 * count; ++i)
+            sums16[i] = static_cast<std::uint16_t>(1000 + i), sums32[i] = 100000u + i;
         const std::vector<std::uint16_t> before16 = sums16;
         const std::vector<std::uint32_t> before32 = sums32;
-        Slot<BoxSum16Kernel>(withAlpha ? kWordBoxBlurAddSubSum16LineWithAlpha : kWordBoxBlurAddSubSum16Line)(
+        Slot<BoxSum16Kernel>(withAlpha ? kWordBoxBlurAddSubSum16LineWithAlpha
+                                       : kWordBoxBlurAddSubSum16Line)(
             sums16.data(), entering.data(), leaving.data(), count);
-        Slot<BoxSum32Kernel>(withAlpha ? kWordBoxBlurAddSubSum32LineWithAlpha : kWordBoxBlurAddSubSum32Line)(
+        Slot<BoxSum32Kernel>(withAlpha ? kWordBoxBlurAddSubSum32LineWithAlpha
+                                       : kWordBoxBlurAddSubSum32Line)(
             sums32.data(), entering.data(), leaving.data(), count);
         for (int i = 0; i < count; ++i)
             for (int c = 0; c < 4; ++c) {
-                const int delta = counts(entering[i], c, withAlpha) - counts(leaving[i], c, withAlpha);
-                ASSERT_EQ(static_cast<std::uint16_t>(before16[4 * i + c] + delta), sums16[4 * i + c]);
-                ASSERT_EQ(static_cast<std::uint32_t>(before32[4 * i + c] + delta), sums32[4 * i + c]);
+                const int delta =
+                    counts(entering[i], c, withAlpha) - counts(leaving[i], c, withAlpha);
+                ASSERT_EQ(static_cast<std::uint16_t>(before16[4 * i + c] + delta),
+                          sums16[4 * i + c]);
+                ASSERT_EQ(static_cast<std::uint32_t>(before32[4 * i + c] + delta),
+                          sums32[4 * i + c]);
             }
     }
 
@@ -320,7 +357,8 @@ TEST_F(LineKernels, BoxBlurSumsAndAverages) {
                 for (int c = 0; c < 4; ++c) {
                     const std::uint64_t s = sums[c];
                     avg[c] = static_cast<int>(area <= 255 ? ((s + area / 2) * (65536 / area)) >> 16
-                                                          : (s + area / 2) / area) & 0xFF;
+                                                          : (s + area / 2) / area) &
+                             0xFF;
                 }
                 if (withAlpha)
                     for (int c = 0; c < 3; ++c) avg[c] = RefDiv(avg[3], avg[c]);
@@ -330,13 +368,18 @@ TEST_F(LineKernels, BoxBlurSumsAndAverages) {
             if (area <= 255) {
                 std::uint16_t run16[4], e16[4 * n], l16[4 * n];
                 for (int c = 0; c < 4; ++c) run16[c] = static_cast<std::uint16_t>(running[c]);
-                for (int i = 0; i < 4 * n; ++i) e16[i] = static_cast<std::uint16_t>(enter[i]), l16[i] = static_cast<std::uint16_t>(leave[i]);
-                Slot<BoxAverage16Kernel>(withAlpha ? kWordBoxBlurAverage16LineWithAlpha : kWordBoxBlurAverage16Line)(
-                    out.data(), run16, e16, l16, area, n);
-                for (int c = 0; c < 4; ++c) EXPECT_EQ(static_cast<std::uint16_t>(sums[c]), run16[c]);
+                for (int i = 0; i < 4 * n; ++i)
+                    e16[i] = static_cast<std::uint16_t>(enter[i]),
+                    l16[i] = static_cast<std::uint16_t>(leave[i]);
+                Slot<BoxAverage16Kernel>(withAlpha ? kWordBoxBlurAverage16LineWithAlpha
+                                                   : kWordBoxBlurAverage16Line)(out.data(), run16,
+                                                                                e16, l16, area, n);
+                for (int c = 0; c < 4; ++c)
+                    EXPECT_EQ(static_cast<std::uint16_t>(sums[c]), run16[c]);
             } else {
                 std::uint32_t run32[4] = {running[0], running[1], running[2], running[3]};
-                Slot<BoxAverage32Kernel>(withAlpha ? kWordBoxBlurAverage32LineWithAlpha : kWordBoxBlurAverage32Line)(
+                Slot<BoxAverage32Kernel>(withAlpha ? kWordBoxBlurAverage32LineWithAlpha
+                                                   : kWordBoxBlurAverage32Line)(
                     out.data(), run32, enter.data(), leave.data(), area, n);
                 for (int c = 0; c < 4; ++c) EXPECT_EQ(sums[c], run32[c]);
             }
@@ -362,9 +405,12 @@ TEST_F(LineKernels, GammaTables) {
     for (const GammaRecord& r : records) {
         std::uint8_t table[kGammaTableSize];
         Slot<InitGammaKernel>(kWordInitGammaTable)(table, &r);
-        const std::vector<std::uint8_t> red = ReferenceGammaChannel(r.red.gamma, r.red.floor, r.red.ceiling);
-        const std::vector<std::uint8_t> green = ReferenceGammaChannel(r.green.gamma, r.green.floor, r.green.ceiling);
-        const std::vector<std::uint8_t> blue = ReferenceGammaChannel(r.blue.gamma, r.blue.floor, r.blue.ceiling);
+        const std::vector<std::uint8_t> red =
+            ReferenceGammaChannel(r.red.gamma, r.red.floor, r.red.ceiling);
+        const std::vector<std::uint8_t> green =
+            ReferenceGammaChannel(r.green.gamma, r.green.floor, r.green.ceiling);
+        const std::vector<std::uint8_t> blue =
+            ReferenceGammaChannel(r.blue.gamma, r.blue.floor, r.blue.ceiling);
         for (int i = 0; i < 256; ++i) {
             ASSERT_EQ(blue[i], table[i]) << "blue " << i << " gamma " << r.blue.gamma;
             ASSERT_EQ(green[i], table[256 + i]) << "green " << i << " gamma " << r.green.gamma;
@@ -393,7 +439,8 @@ TEST_F(LineKernels, ApplyingGamma) {
     additive.push_back(0x00000000);
     additive.push_back(0x40804020);  // colour above alpha in red and green
     Slot<GammaLineKernel>(kWordApplyGammaLine)(plain.data(), static_cast<int>(plain.size()), table);
-    Slot<GammaLineKernel>(kWordApplyGammaLineAdditiveAlpha)(additive.data(), static_cast<int>(additive.size()), table);
+    Slot<GammaLineKernel>(kWordApplyGammaLineAdditiveAlpha)(
+        additive.data(), static_cast<int>(additive.size()), table);
     std::vector<Pixel> inputs = m_d;
     inputs.push_back(0x00FFFFFF);
     for (std::size_t i = 0; i < inputs.size(); ++i)

@@ -54,8 +54,10 @@ TEST_F(QmxglDll, ExportsExactlyThreePlainNames) {
     const auto* base = reinterpret_cast<const std::uint8_t*>(m_module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
     EXPECT_EQ(3u, exports->NumberOfFunctions);
     ASSERT_EQ(3u, exports->NumberOfNames);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
@@ -82,7 +84,8 @@ TEST_F(QmxglDll, HandsOutCompleteObjectsWithOwnDetectionAndWithARecord) {
     EXPECT_EQ(0x00FEFEFEu, dst[0]);
     EXPECT_EQ(0x00345678u, dst[1]);
     Pixel layered = 0x80000000;
-    reinterpret_cast<RowKernel>(withRecord->Word(kWordLayerNormalBlendLineHoldAlpha))(&layered, src, 1);
+    reinterpret_cast<RowKernel>(withRecord->Word(kWordLayerNormalBlendLineHoldAlpha))(&layered, src,
+                                                                                      1);
     EXPECT_EQ(0x80FEFEFEu, layered);
     PixelOpLibraryDelete(withRecord);
 }
