@@ -125,6 +125,22 @@ TEST_F(BlendTablesTest, EdgesOfTheCurves) {
     EXPECT_EQ(24, below);
 }
 
+TEST_F(BlendTablesTest, SinglePrecisionCallerStillGetsTheDoubleSteps) {
+    // Direct3D 7 leaves the x87 unit at 24-bit precision in the thread that drives it.
+    const std::uint16_t saved = ControlWord();
+    const std::uint16_t single = static_cast<std::uint16_t>(saved & ~0x300);
+    asm volatile("fldcw %0" : : "m"(single));
+    BuildCompositeTables();
+    BuildBlendCurveTables();
+    const std::uint16_t after = ControlWord();
+    asm volatile("fldcw %0" : : "m"(saved));
+    EXPECT_EQ(single, after);
+    EXPECT_EQ(pixelopstest::ReferenceWeightTable(),
+              std::vector<std::uint8_t>(T_weight, T_weight + 65536));
+    EXPECT_EQ(pixelopstest::ReferenceSoftLightTable(),
+              std::vector<std::uint8_t>(T_softlight, T_softlight + 65536));
+}
+
 TEST_F(BlendTablesTest, BuildingLeavesTheControlWordAsItWas) {
     const std::uint16_t before = ControlWord();
     BuildCompositeTables();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 #include <string>
 
 #include "framework/cpu_info.h"
@@ -88,6 +89,24 @@ TEST_F(QmxglDll, HandsOutCompleteObjectsWithOwnDetectionAndWithARecord) {
                                                                                       1);
     EXPECT_EQ(0x80FEFEFEu, layered);
     PixelOpLibraryDelete(withRecord);
+}
+
+TEST_F(QmxglDll, ObjectsWorkFromOtherThreads) {
+    PixelOpLibrary* library = m_getLibrary(nullptr);
+    ASSERT_NE(nullptr, library);
+    Pixel results[4] = {};
+    std::thread workers[4];
+    for (int t = 0; t < 4; ++t) {
+        workers[t] = std::thread([&, t] {
+            Pixel d = 0x00000000;
+            const Pixel s = 0x80FFFFFF;
+            reinterpret_cast<RowKernel>(library->Word(kWordAlphaBlendLine))(&d, &s, 1);
+            results[t] = d;
+        });
+    }
+    for (std::thread& w : workers) w.join();
+    for (Pixel r : results) EXPECT_EQ(0x007F7F7Fu, r);
+    PixelOpLibraryDelete(library);
 }
 
 TEST_F(QmxglDll, ConfigurationByValueAndByAddress) {
