@@ -238,6 +238,21 @@ TEST_F(EffectRegistryTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     EXPECT_EQ(-1, m_registry->ScanFolder(std::string(300, 'd').c_str()));
 }
 
+// The folder's name ends in the second byte of "表", which equals '\': the scan must still add
+// its own separator before the pattern.
+TEST_F(EffectRegistryTest, ScanOfAFolderWhoseNameEndsInAShiftJisTrailByte) {
+    testsupport::TempFolder temporary;
+    const std::string folder = temporary.File("効果表");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), (folder + "\\a.DCP").c_str(),
+                          FALSE));
+    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
+                          (folder + "\\b.DCP").c_str(), FALSE));
+    EXPECT_EQ(1, m_registry->ScanFolder(folder.c_str()));
+    EXPECT_EQ(3u, m_registry->Entries().size());
+    m_registry->UnloadAll();
+}
+
 // Effects travel to schedulers and screens that the application may destroy after the
 // registry: the DLL must stay until its last object is gone, in either order.
 TEST_F(EffectRegistryTest, PluginObjectsKeepTheirDllUntilTheyAreDestroyed) {
