@@ -131,6 +131,39 @@ TEST_F(QpkArchiveTest, OpenRefusesWhatIsNoArchive) {
     EXPECT_EQ(5, code);
 }
 
+TEST_F(QpkArchiveTest, GivenHandleBelongsToTheArchiveOnlyAfterSuccess) {
+    QpkWriter writer;
+    writer.Add("x", ToBytes("content"));
+    std::string good = m_folder.File("GOOD.QPK");
+    std::string bad = m_folder.File("BAD.QPK");
+    ASSERT_TRUE(writer.Write(good));
+    ASSERT_TRUE(testsupport::WriteFile(bad, ToBytes("NOT AN ARCHIVE")));
+    auto open = [](const std::string& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    std::int32_t code = -100;
+    HANDLE refused = open(bad);
+    EXPECT_EQ(nullptr, m_format.Open(bad.c_str(), refused, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_TRUE(CloseHandle(refused));
+
+    HANDLE taken = open(good);
+    // A handle that has been read from already: the archive reads from the file's start.
+    char skipped[3];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(taken, skipped, 3, &read, nullptr));
+    ArchivePtr archive(m_format.Open(good.c_str(), taken, &code));
+    ASSERT_NE(nullptr, archive);
+    EXPECT_EQ(0, code);
+    Bytes extracted;
+    EXPECT_EQ(0, Extract(*archive, 0, &extracted));
+    EXPECT_EQ(ToBytes("content"), extracted);
+    archive.reset();
+    // The archive closed the handle with itself: the file can be deleted now.
+    EXPECT_TRUE(DeleteFileA(good.c_str()));
+}
+
 // One archive layout of the writer; every layout must read back the same entries.
 struct Layout {
     const char* what;
@@ -145,7 +178,7 @@ struct Layout {
     bool loadNames;
 };
 
-struct EntrySpec {
+struct EntryCase {
     const char* name;
     Bytes body;  // after the prefix
     QpkEntryOptions options;
@@ -169,33 +202,33 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
         writer.BlockLayout(layout.blockLayout).Named(layout.named).WideLinks(layout.wideLinks)
             .HeadScrambled(layout.headScrambled).SecondSize(layout.secondSize).Prefix(layout.prefix)
             .HostWords(layout.hostFirst, layout.hostSecond);
-        std::vector<EntrySpec> specs = {
+        std::vector<EntryCase> entries = {
             {"script\\main.sob", Pattern(5000, 1, false), {}},
             {"bgm\\title.ogg", Pattern(3000, 2, false), {false, true}},
             {"tiny.txt", ToBytes("abc"), {}},
             {"head.bin", Pattern(255, 3, false), {false, true}},
         };
         if (layout.secondSize) {
-            specs.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
-            specs.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
+            entries.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
+            entries.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
         }
-        if (!layout.prefix.empty()) specs.push_back({"only-prefix", Bytes(), {}});
-        for (const EntrySpec& spec : specs) writer.Add(spec.name, WithPrefix(layout.prefix, spec.body), spec.options);
+        if (!layout.prefix.empty()) entries.push_back({"only-prefix", Bytes(), {}});
+        for (const EntryCase& entry : entries) writer.Add(entry.name, WithPrefix(layout.prefix, entry.body), entry.options);
         ArchivePtr archive = WriteAndOpen(writer);
         ASSERT_NE(nullptr, archive);
-        ASSERT_EQ(specs.size(), archive->EntryCount());
+        ASSERT_EQ(entries.size(), archive->EntryCount());
         EXPECT_EQ(layout.loadNames, archive->EntryTable() != nullptr);
 
-        for (std::uint32_t i = 0; i < specs.size(); ++i) {
-            SCOPED_TRACE(specs[i].name);
-            const Bytes expected = WithPrefix(layout.prefix, specs[i].body);
-            const bool compressed = specs[i].options.compress;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(entries[i].name);
+            const Bytes expected = WithPrefix(layout.prefix, entries[i].body);
+            const bool compressed = entries[i].options.compress;
             Bytes extracted;
             ASSERT_EQ(0, Extract(*archive, i, &extracted));
             EXPECT_EQ(expected, extracted);
             if (layout.named) {
                 Sink sink;
-                EXPECT_EQ(0, archive->ExtractByName(specs[i].name, SinkAllocate, &sink, SinkProgress, &sink));
+                EXPECT_EQ(0, archive->ExtractByName(entries[i].name, SinkAllocate, &sink, SinkProgress, &sink));
                 EXPECT_EQ(expected, sink.bytes);
                 EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}), sink.progress);
             }
@@ -217,13 +250,13 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
                 ASSERT_NE(nullptr, info);
                 char unnamed[16];
                 std::snprintf(unnamed, sizeof unnamed, "%06u.DAT", i);
-                EXPECT_STREQ(layout.named ? specs[i].name : unnamed, name);
+                EXPECT_STREQ(layout.named ? entries[i].name : unnamed, name);
                 EXPECT_EQ(static_cast<std::int32_t>(i), info->index);
                 EXPECT_EQ(expected.size(), info->unpackedSize);
                 EXPECT_EQ(compressed, info->storedSize < info->unpackedSize);
                 EXPECT_EQ(compressed ? 1 : 0, info->hasUnpackedSize);
                 EXPECT_EQ(8, info->kind);
-                EXPECT_EQ(specs[i].options.scramble ? 1 : 0, info->entryFlags);
+                EXPECT_EQ(entries[i].options.scramble ? 1 : 0, info->entryFlags);
                 EXPECT_EQ(0, info->timeStamp);
                 EXPECT_EQ(name, archive->EntryTable()[i].name);
                 EXPECT_EQ(info, archive->EntryTable()[i].info);
@@ -287,6 +320,21 @@ TEST_F(QpkArchiveTest, UnnamedArchiveIsReachedByIndexOnly) {
     std::int32_t code = -100;
     EXPECT_EQ(nullptr, archive->OpenStreamByIndex(2, &code));
     EXPECT_EQ(3, code);
+}
+
+TEST_F(QpkArchiveTest, ArchivesWithoutEntriesOpenEmpty) {
+    QpkAssistFunc(0, 1);
+    for (bool named : {true, false}) {
+        SCOPED_TRACE(named ? "named" : "unnamed");
+        QpkWriter writer;
+        writer.Named(named).BlockLayout(!named);
+        ArchivePtr archive = WriteAndOpen(writer);
+        ASSERT_NE(nullptr, archive);
+        EXPECT_EQ(0u, archive->EntryCount());
+        EXPECT_FALSE(archive->Contains(""));
+        Bytes extracted;
+        EXPECT_EQ(3, Extract(*archive, 0, &extracted));
+    }
 }
 
 TEST_F(QpkArchiveTest, BlockLayoutOffsetsCountBlocksOf2048Bytes) {
@@ -566,13 +614,13 @@ TEST_F(QpkArchiveTest, TwoThreadsExtractFromOneArchiveAtOnce) {
     QpkWriter writer;
     std::vector<Bytes> contents;
     for (std::uint32_t i = 0; i < 8; ++i) {
-        contents.push_back(Pattern(20000 + i * 3000, i, i % 2 == 0));
+        contents.push_back(Pattern(2000 + i * 300, i, i % 2 == 0));
         writer.Add("entry" + std::to_string(i), contents.back(), {i % 2 == 0, false});
     }
     ArchivePtr archive = WriteAndOpen(writer);
     ASSERT_NE(nullptr, archive);
     auto work = [&](std::uint32_t start, int* mismatches) {
-        for (int round = 0; round < 25; ++round) {
+        for (int round = 0; round < 300; ++round) {
             for (std::uint32_t k = 0; k < contents.size(); ++k) {
                 std::uint32_t i = (start + k) % contents.size();
                 Bytes extracted;
