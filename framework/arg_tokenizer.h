@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "framework/shift_jis.h"
+
 class ArgTokenizer {
 public:
     explicit ArgTokenizer(const char* text = nullptr) : m_cursor(text) {}
@@ -36,8 +38,3 @@ public:
 private:
     const char* m_cursor;
 };
-
-// True for the first byte of a two-byte Shift-JIS character.
-inline bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
