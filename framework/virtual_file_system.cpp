@@ -146,10 +146,8 @@ ByteStream* VirtualFileSystem::OpenFile(const char* name, char* outPath, std::in
             }
         }
         if (!stream) throw kAdlNotFound;
-    } catch (EAdlErrorCode thrown) {
-        code = thrown;
     } catch (...) {
-        code = kAdlException;
+        code = CurrentExceptionCode();
     }
     if (code != kAdlOk) {
         ReleaseObject(stream);
@@ -191,10 +189,8 @@ std::int32_t VirtualFileSystem::LoadFile(const char* name, ArchiveAllocator allo
             if (code == kAdlOk) CopyOut(outPath, path);
         }
         return code;
-    } catch (EAdlErrorCode thrown) {
-        return thrown;
     } catch (...) {
-        return kAdlException;
+        return CurrentExceptionCode();
     }
 }
 
