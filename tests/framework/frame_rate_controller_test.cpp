@@ -32,6 +32,8 @@ struct PacingCase {
     std::vector<Turn> turns;
 };
 
+void PrintTo(const PacingCase& c, std::ostream* os) { *os << c.name; }
+
 class FrameRateControllerPacing : public ::testing::TestWithParam<PacingCase> {};
 
 TEST_P(FrameRateControllerPacing, DueCatchUpAndSuggestedWait) {
@@ -100,6 +102,8 @@ struct MeasureCase {
     bool useCounter;
     bool unlimited;
 };
+
+void PrintTo(const MeasureCase& c, std::ostream* os) { *os << c.name; }
 
 class FrameRateControllerMeasure : public ::testing::TestWithParam<MeasureCase> {};
 
