@@ -17,12 +17,10 @@ FrameRateController::FrameRateController(std::int32_t rate, bool useCounter, Clo
       m_ticksPerFrame(0),
       m_lastFrameTime(0),
       m_counterAccumulator(0),
-      m_lastReading(0),
       m_halfFrame(0),
       m_msPerFrame(0),
       m_lastFrameTimeMs(0),
       m_msAccumulator(0),
-      m_lastReadingMs(0),
       m_suggestedWait(0) {
     SetRate(rate, useCounter);
 }
@@ -38,12 +36,10 @@ void FrameRateController::SetRate(std::int32_t rate, bool useCounter) {
     }
     if (m_useCounter) {
         m_lastFrameTime = m_clock.Counter();
-        m_lastReading = m_lastFrameTime;
         m_counterAccumulator = 0;
         m_halfFrame = m_ticksPerFrame >> 1;
     } else {
         m_lastFrameTimeMs = m_clock.Milliseconds();
-        m_lastReadingMs = m_lastFrameTimeMs;
         m_msAccumulator = 0;
     }
     m_measuredRate = 0;
@@ -111,7 +107,6 @@ bool FrameRateController::WaitFrameLimitedMs() {
 
 bool FrameRateController::WaitFrameUnlimitedCounter() {
     const std::int64_t now = m_clock.Counter();
-    m_lastReading = now;
     ++m_frameCount;
     if (m_skipEnabled) {
         if (m_counterAccumulator != 0) {
@@ -131,7 +126,6 @@ bool FrameRateController::WaitFrameUnlimitedCounter() {
 
 bool FrameRateController::WaitFrameUnlimitedMs() {
     const std::uint32_t now = m_clock.Milliseconds();
-    m_lastReadingMs = now;
     ++m_frameCount;
     if (m_skipEnabled && m_msPerFrame != 0) {
         if (m_msAccumulator != 0) {

@@ -52,12 +52,10 @@ private:
     // Limited: ticks of frame time in the current measuring second. Unlimited: the counter
     // value of the previous call.
     std::int64_t m_counterAccumulator;
-    std::int64_t m_lastReading;
     std::int64_t m_halfFrame;
     std::uint32_t m_msPerFrame;
     std::uint32_t m_lastFrameTimeMs;
     // As m_counterAccumulator, in milliseconds.
     std::uint32_t m_msAccumulator;
-    std::uint32_t m_lastReadingMs;
     std::uint32_t m_suggestedWait;
 };

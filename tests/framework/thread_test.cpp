@@ -66,6 +66,17 @@ private:
     std::int32_t m_result = -1;
 };
 
+class StartFromInside {
+public:
+    explicit StartFromInside(Thread& thread) : m_thread(thread) {}
+    void Body() { m_result = m_thread.Start(); }
+    std::int32_t Result() const { return m_result; }
+
+private:
+    Thread& m_thread;
+    std::int32_t m_result = -1;
+};
+
 class RunOverride : public Thread {
 public:
     void Run() override { m_ranOn = GetCurrentThreadId(); }
@@ -138,6 +149,19 @@ TEST(Thread, JoinFromInsideTheBodyReturnsAtOnce) {
         thread.Join();
     }));
     EXPECT_EQ(Thread::kJoinSelf, body.Result());
+}
+
+// A run cannot be replaced from inside itself: it could not be joined, and its handle would be
+// lost to the new run.
+TEST(Thread, StartFromInsideTheBodyIsRefused) {
+    Thread thread;
+    StartFromInside body(thread);
+    ASSERT_TRUE(FinishesWithin(10000, [&] {
+        thread.SetDelegateAndStart(ThreadDelegate::Bind(&body, &StartFromInside::Body));
+        thread.Join();
+    }));
+    EXPECT_EQ(Thread::kStartFailed, body.Result());
+    EXPECT_EQ(nullptr, thread.Handle());
 }
 
 TEST(Thread, RunOverrideIsTheBodyWithoutDelegate) {
