@@ -18,8 +18,8 @@ public:
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
 
-    // Calls visit for every task queued when the walk began; tasks added meanwhile wait for
-    // the next walk.
+    // Calls visit(it) for every task queued when the walk began; visit moves `it` on (past
+    // the node it may have erased). Tasks added meanwhile wait for the next walk.
     template <class Visit>
     void ForEachQueued(Visit visit) {
         TaskList& tasks = m_scheduler.m_tasks;
@@ -27,7 +27,7 @@ public:
         const TaskList::iterator last = std::prev(tasks.end());
         for (TaskList::iterator it = tasks.begin();;) {
             const bool atLast = it == last;
-            if (!visit(it)) return;
+            visit(it);
             if (atLast) return;
         }
     }
@@ -81,7 +81,6 @@ void XM_METHOD TaskScheduler::CancelKind(std::int32_t kind) {
     walk.ForEachQueued([&](TaskList::iterator& it) {
         ScheduledTask* task = *it++;
         if (!task->m_finished && task->Kind() == kind) EndFromOutside(task);
-        return true;
     });
 }
 
@@ -93,7 +92,6 @@ void XM_METHOD TaskScheduler::Clear() {
         walk.ForEachQueued([&](TaskList::iterator& it) {
             ScheduledTask* task = *it++;
             if (!task->m_finished) EndFromOutside(task);
-            return true;
         });
         return;
     }
@@ -135,7 +133,6 @@ void XM_METHOD TaskScheduler::PauseKind(std::int32_t kind) {
     walk.ForEachQueued([&](TaskList::iterator& it) {
         ScheduledTask* task = *it++;
         if (OfKind(task, kind)) task->Pause(now);
-        return true;
     });
 }
 
@@ -152,7 +149,6 @@ void XM_METHOD TaskScheduler::ResumeKind(std::int32_t kind) {
     walk.ForEachQueued([&](TaskList::iterator& it) {
         ScheduledTask* task = *it++;
         if (OfKind(task, kind)) task->Resume(now);
-        return true;
     });
 }
 
@@ -203,12 +199,11 @@ void TaskScheduler::RunWith(std::uint32_t now, StepDue stepDue) {
         }
         if (!finished) {
             ++it;
-            return true;
+            return;
         }
         task->m_finished = true;
         it = m_tasks.erase(it);
         Delete(task);
-        return true;
     });
 }
 
