@@ -1,0 +1,126 @@
+// Effect objects of plug-ins are ScheduledTasks built by another compiler, and they queue
+// themselves on the scheduler they are given. These tests use both tables and the task's
+// fields only the way such a module does: by slot number, __thiscall, and by offset.
+#include "framework/interfaces/task_scheduling.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "framework/interfaces/deleting_destructor.h"
+#include "tests/support/fake_clock.h"
+
+using testsupport::FakeClock;
+
+namespace {
+
+class SlotTask : public WithDeletingDestructor<SlotTask, ScheduledTask> {
+public:
+    SlotTask(int& steps, int& finishes, bool& deleted)
+        : m_steps(steps), m_finishes(finishes), m_deleted(deleted) {}
+    ~SlotTask() { m_deleted = true; }
+    std::int32_t XM_METHOD Kind() override { return 14003; }
+    std::int32_t XM_METHOD Step(std::uint32_t now) override {
+        ++m_steps;
+        return 0;
+    }
+    void XM_METHOD Finish() override { ++m_finishes; }
+
+private:
+    int& m_steps;
+    int& m_finishes;
+    bool& m_deleted;
+};
+
+void* Slot(void* object, int index) { return (*reinterpret_cast<void***>(object))[index]; }
+
+template <class Signature>
+Signature SlotAs(void* object, int index) {
+    return reinterpret_cast<Signature>(Slot(object, index));
+}
+
+std::uint32_t WordAt(const void* object, int offset) {
+    std::uint32_t word;
+    std::memcpy(&word, static_cast<const char*>(object) + offset, sizeof(word));
+    return word;
+}
+
+using VoidNoArgs = void(XM_METHOD*)(void*);
+using Int32NoArgs = std::int32_t(XM_METHOD*)(void*);
+using BoolNoArgs = bool(XM_METHOD*)(void*);
+using Int32Time = std::int32_t(XM_METHOD*)(void*, std::uint32_t);
+using VoidTime = void(XM_METHOD*)(void*, std::uint32_t);
+using UintTime = std::uint32_t(XM_METHOD*)(void*, std::uint32_t);
+using AddSlot = std::int32_t(XM_METHOD*)(void*, ScheduledTask*, std::uint32_t, std::uint32_t, std::uint32_t);
+using KeySlot = bool(XM_METHOD*)(void*, const void*);
+using KindSlot = void(XM_METHOD*)(void*, std::int32_t);
+using DestroySlot = void*(XM_METHOD*)(void*, std::uint32_t);
+
+}  // namespace
+
+TEST(TaskSchedulingLayout, TaskSlotsAndFields) {
+    FakeClock clock(5000);
+    TaskScheduler scheduler(clock);
+    int steps = 0, finishes = 0;
+    bool deleted = false;
+    auto* task = new SlotTask(steps, finishes, deleted);
+    SlotTask* owner = task;
+    task->SetOwner(&owner);
+    ASSERT_EQ(TaskScheduler::kAdded, scheduler.Add(task, 20, 40, 3));
+
+    EXPECT_EQ(14003, SlotAs<Int32NoArgs>(task, 1)(task));
+    EXPECT_EQ(0, SlotAs<Int32Time>(task, 2)(task, 5020));
+    EXPECT_EQ(1, steps);
+    EXPECT_EQ(0, SlotAs<Int32NoArgs>(task, 4)(task));
+    EXPECT_FALSE(SlotAs<BoolNoArgs>(task, 5)(task));
+    EXPECT_FALSE(SlotAs<BoolNoArgs>(task, 6)(task));
+    SlotAs<VoidTime>(task, 7)(task, 5100);
+    SlotAs<VoidTime>(task, 7)(task, 5150);
+
+    // Fields after the table pointer: key, due time, period, count, finished (byte), pause
+    // count, pause start, owner back-pointer.
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(task), WordAt(task, 4));
+    EXPECT_EQ(5020u, WordAt(task, 8));
+    EXPECT_EQ(40u, WordAt(task, 12));
+    EXPECT_EQ(3u, WordAt(task, 16));
+    EXPECT_EQ(0, static_cast<const char*>(static_cast<void*>(task))[20]);
+    EXPECT_EQ(2u, WordAt(task, 24));
+    EXPECT_EQ(5100u, WordAt(task, 28));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), WordAt(task, 32));
+
+    EXPECT_EQ(0u, SlotAs<UintTime>(task, 8)(task, 5300));
+    EXPECT_EQ(200u, SlotAs<UintTime>(task, 8)(task, 5300));
+    EXPECT_EQ(5220u, task->DueTime());
+    SlotAs<VoidNoArgs>(task, 3)(task);
+    EXPECT_EQ(1, finishes);
+
+    int looseSteps = 0, looseFinishes = 0;
+    bool looseDeleted = false;
+    auto* loose = new SlotTask(looseSteps, looseFinishes, looseDeleted);
+    SlotTask* looseOwner = loose;
+    loose->SetOwner(&looseOwner);
+    SlotAs<DestroySlot>(loose, 0)(loose, xm::kDeleteMemory);
+    EXPECT_TRUE(looseDeleted);
+    EXPECT_EQ(nullptr, looseOwner);
+}
+
+TEST(TaskSchedulingLayout, SchedulerSlots) {
+    FakeClock clock(5000);
+    int steps = 0, finishes = 0;
+    bool deleted = false;
+    auto* scheduler = new TaskScheduler(clock);
+    auto* task = new SlotTask(steps, finishes, deleted);
+
+    EXPECT_EQ(TaskScheduler::kAdded, SlotAs<AddSlot>(scheduler, 1)(scheduler, task, 0, 0, 0));
+    EXPECT_TRUE(SlotAs<KeySlot>(scheduler, 5)(scheduler, task));
+    SlotAs<KindSlot>(scheduler, 8)(scheduler, 14003);   // PauseKind
+    SlotAs<VoidTime>(scheduler, 12)(scheduler, 5000);   // RunDue
+    EXPECT_EQ(0, steps);
+    SlotAs<KindSlot>(scheduler, 10)(scheduler, 14003);  // ResumeKind
+    SlotAs<VoidTime>(scheduler, 11)(scheduler, 5000);   // RunDueCatchUp
+    EXPECT_EQ(1, steps);
+    EXPECT_TRUE(SlotAs<KeySlot>(scheduler, 2)(scheduler, task));  // Cancel
+    EXPECT_EQ(1, finishes);
+    SlotAs<DestroySlot>(scheduler, 0)(scheduler, xm::kDeleteMemory);
+    EXPECT_TRUE(deleted);
+}
