@@ -93,6 +93,9 @@ public:
     // Index of the current module's flag record, -1 when there is none.
     std::int32_t CurrentFlagRecord() const { return m_currentFlagRecord; }
 
+    void SetSaveFolder(const char* folder) { m_saveFolder = folder ? folder : ""; }
+    const std::string& SaveFolder() const { return m_saveFolder; }
+
     VariableTable& LiveVariables() { return m_live; }
     VariableTable* SaveCopy() { return m_save.get(); }
     VariableTable* AutoSaveCopy() { return m_autoSave.get(); }
@@ -133,4 +136,5 @@ private:
     std::uint8_t* m_currentImage = nullptr;
     std::vector<ModuleFlagRecord> m_flagRecords;
     std::int32_t m_currentFlagRecord = -1;
+    std::string m_saveFolder;
 };
