@@ -1,9 +1,9 @@
 #include "game/script_core.h"
 
-#include <windows.h>
-
 #include <cstring>
 #include <new>
+
+#include "game/script_files.h"
 
 namespace {
 
@@ -50,7 +50,11 @@ ScriptCore::ScriptCore() {
     AddNamedSymbol("retTgsExp", &m_retTgsExp);
 }
 
-ScriptCore::~ScriptCore() = default;
+ScriptCore::~ScriptCore() {
+    if (!m_variableGroupFileName.empty()) {
+        WriteVariableGroups(nullptr);
+    }
+}
 
 void ScriptCore::AddNamedSymbol(const char* /*name*/, std::uint32_t* address) {
     // Compiled modules name symbols by number; the name documents the entry only.
@@ -60,22 +64,6 @@ void ScriptCore::AddNamedSymbol(const char* /*name*/, std::uint32_t* address) {
 int ScriptCore::SetStackSize(std::uint32_t words) {
     m_stackWords = words;
     return m_context.AllocateStack(words);
-}
-
-bool ScriptCore::ReadGameFile(const char* name, std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const DWORD size = GetFileSize(file, nullptr);
-    bool ok = size != INVALID_FILE_SIZE;
-    if (ok) {
-        bytes.resize(size);
-        DWORD read = 0;
-        ok = size == 0 || (ReadFile(file, bytes.data(), size, &read, nullptr) && read == size);
-    }
-    CloseHandle(file);
-    return ok;
 }
 
 int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const char* libName, bool keepSaveCopy,
@@ -90,9 +78,24 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
         if (!ParseSobInit(file.data(), file.size(), records)) {
             return kInitSobInitDamaged;
         }
-        m_flagRecords.clear();
-        for (const SobInitRecord& record : records) {
-            m_flagRecords.push_back({record.name, record.readFlagCount, record.choiceFlagCount});
+        m_flagRecords.reset();
+        m_flagRecordCount = 0;
+        if (!records.empty()) {
+            std::unique_ptr<ModuleFlagRecord[]> flagRecords(new (std::nothrow) ModuleFlagRecord[records.size()]);
+            if (!flagRecords) {
+                return kInitNoMemory;
+            }
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                ModuleFlagRecord& flags = flagRecords[i];
+                flags.name = records[i].name;
+                // An empty array (a count of 0) is allowed; only a failed allocation is an error.
+                if (flags.readFlags.Create(records[i].readFlagCount) == 2 ||
+                    flags.choiceFlags.Create(records[i].choiceFlagCount) == 2) {
+                    return kInitNoMemory;
+                }
+            }
+            m_flagRecords = std::move(flagRecords);
+            m_flagRecordCount = records.size();
         }
     }
     if (varName && ReadGameFile(varName, file)) {
@@ -167,7 +170,7 @@ int ScriptCore::LinkModule(const std::uint8_t* bytes, std::size_t length, std::i
     record->image.assign((static_cast<std::size_t>(body.imageSize) + 3) / 4, 0);
     record->imageSize = body.imageSize;
     record->instructionSize = body.instructionSize;
-    record->flagRecordIndex = m_flagRecords.empty() ? -1 : flagRecordIndex;
+    record->flagRecordIndex = m_flagRecordCount == 0 ? -1 : flagRecordIndex;
     std::uint8_t* const image = record->ImageBytes();
     if (body.imageSize != 0) {
         std::memcpy(image, body.image, body.imageSize);
@@ -196,7 +199,7 @@ int ScriptCore::LinkModule(const std::uint8_t* bytes, std::size_t length, std::i
 
 std::int32_t ScriptCore::FindFlagRecord(const char* path) const {
     const std::string name = ModuleNameOf(path);
-    for (std::size_t i = 0; i < m_flagRecords.size(); ++i) {
+    for (std::size_t i = 0; i < m_flagRecordCount; ++i) {
         if (m_flagRecords[i].name == name) {
             return static_cast<std::int32_t>(i);
         }
@@ -213,7 +216,7 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
         return kModuleBadFile;
     }
     std::int32_t flagRecord = -1;
-    if (!m_flagRecords.empty()) {
+    if (m_flagRecordCount != 0) {
         flagRecord = FindFlagRecord(path);
         if (flagRecord < 0) {
             return kModuleBadFile;
@@ -253,7 +256,7 @@ void ScriptCore::PopModulesTo(std::size_t keep) {
 void ScriptCore::SelectTopModule() {
     const bool onlyLibrary = m_hasLibrary && m_modules.size() == 1;
     m_currentImage = m_modules.empty() || onlyLibrary ? nullptr : m_modules.back()->ImageBytes();
-    m_currentFlagRecord = m_modules.empty() || m_flagRecords.empty() ? -1 : m_modules.back()->flagRecordIndex;
+    m_currentFlagRecord = m_modules.empty() || m_flagRecordCount == 0 ? -1 : m_modules.back()->flagRecordIndex;
 }
 
 std::uint8_t* ScriptCore::CurrentCode() {

@@ -44,6 +44,7 @@ public:
     static constexpr std::size_t kMaxModuleNameLength = 52;
 
     ScriptEngineBase();
+    ~ScriptEngineBase() override;
 
     // Loads SCRIPT\<name>.SOB; name null = the pending module name. A name that is empty or too
     // long for the path is reported as a missing file.
@@ -55,6 +56,32 @@ public:
 
     std::int32_t ScriptBootFlg() const { return static_cast<std::int32_t>(m_scriptBootFlg); }
 
+    // The persistent variable file in the save folder: the voice states and the class-2 variables.
+    void SetPersistentFileName(const char* name) { m_persistentFileName = name ? name : ""; }
+    // 0; 1 no name; 2 no memory; 3 the file cannot be created.
+    int WritePersistentFile(const char* name);
+    // 0; 1 no name or no file; 2 damaged (nothing changes).
+    int ReadPersistentFile(const char* name);
+    // Writes the persistent file and the variable-group file, whichever has a name: the first
+    // failure, else 0; 2 when neither has a name.
+    int WritePersistentData();
+
+    // Script-named variable files in the save folder. numberVariable and textVariable are the
+    // addresses of a number variable and a text variable stored in the file's header (0: none).
+    // 0; 1 number variable not a number, 2 text variable not a text through a pointer, 3 no such
+    // variable; -1 when both are absent.
+    int FindVariableSizes(std::uint32_t numberVariable, std::uint32_t textVariable, std::uint32_t& numberSize,
+                          std::uint32_t& textSize);
+    // 0; 1 no name or the file cannot be created; 2 no variable selected; 3 no memory; 4 the
+    // header variables are not usable.
+    int WriteVariableFile(const char* name, std::uint8_t selector, std::uint32_t numberVariable,
+                          std::uint32_t textVariable, bool fromAutoSave);
+    // 0; 1 no file; 2 a field is empty or the file is damaged; 3 the header variables are not
+    // usable or a stored field is larger than its variable.
+    int ReadVariableFileHeader(const char* name, std::uint32_t numberVariable, std::uint32_t textVariable);
+    // 0; 1 no file; 2 damaged, a wrong checksum or variables that do not match (nothing changes).
+    int ReadVariableFile(const char* name);
+
 protected:
     // Runs before the modules are reset.
     virtual void BeforeReset() {}
@@ -62,4 +89,5 @@ protected:
 private:
     std::uint32_t m_scriptBootFlg = 0;
     std::uint32_t m_retAppProc = 0;
+    std::string m_persistentFileName;
 };
