@@ -226,11 +226,12 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
         return kModuleLinkFailed;
     }
     SobExecContext& target = context ? *context : m_context;
-    target.SetPc(AddressOf(m_modules.back()->ImageBytes()));
+    // A context whose stack is full cannot take the module's 0 mark: the module goes again.
     if (target.PushZero() != 0) {
         PopModulesTo(m_modules.size() - 1);
         return kModuleLinkFailed;
     }
+    target.SetPc(AddressOf(m_modules.back()->ImageBytes()));
     return kModuleLoaded;
 }
 

@@ -174,6 +174,20 @@ TEST_F(ScriptModules, ModuleNamesAgainstTheFlagRecords) {
     EXPECT_EQ(kModuleFileMissing, engine.LoadModule("", nullptr));
 }
 
+TEST_F(ScriptModules, AModuleIsRefusedWhenTheStackCannotTakeItsMark) {
+    m_game.WriteModule("MAIN", "ret\n");
+    m_game.WriteModule("SUB", "ret\n");
+    ScriptEngine engine;
+    ASSERT_EQ(0, Load(engine));
+    while (engine.Context().Push(1) == 0) {
+    }
+    const std::uint32_t pc = engine.Context().Pc();
+    EXPECT_EQ(kModuleLinkFailed, engine.LoadModule("SUB", nullptr));
+    EXPECT_EQ(1u, engine.ModuleCount());
+    EXPECT_EQ(pc, engine.Context().Pc());
+    EXPECT_EQ(engine.Module(0).ImageBytes(), engine.CurrentCode());
+}
+
 TEST_F(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
     m_game.WriteModule("MAIN", "ret\n");
     m_game.WriteModule("ANY", "ret\n");
