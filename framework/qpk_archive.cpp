@@ -52,11 +52,10 @@ void* XM_METHOD QpkArchive::DeletingDestructor(std::uint32_t flags) {
 void QpkArchive::ParseIndex(bool loadNames) {
     const std::uint8_t* index = m_index.get();
     const std::uint64_t length = m_indexLength;
-    std::uint64_t pos = 0;
     if (length < 5) Fail(kAdlBadFormat);
     m_entryCount = LoadWord(index);
     m_prefixLength = index[4];
-    pos = 5;
+    std::uint64_t pos = 5;
     if (pos + m_prefixLength > length) Fail(kAdlBadFormat);
     m_prefix = index + pos;
     pos += m_prefixLength;
@@ -72,11 +71,11 @@ void QpkArchive::ParseIndex(bool loadNames) {
     m_recordSize = m_secondSize ? 13 : 9;
     if (static_cast<std::uint64_t>(m_entryCount) * m_recordSize > length - pos) Fail(kAdlBadFormat);
     m_records = index + pos;
+    if (loadNames) m_names.assign(m_entryCount, std::string());
     // Every name must lead to an entry: the trie is walked once whether or not names are kept.
-    if (m_named) CollectNames(loadNames);
+    if (m_named && m_trieLength > 0) CollectNames(loadNames);
     if (!loadNames) return;
     if (!m_named) {
-        m_names.resize(m_entryCount);
         char name[16];
         for (std::uint32_t i = 0; i < m_entryCount; ++i) {
             std::snprintf(name, sizeof name, "%06u.DAT", i);
@@ -108,7 +107,6 @@ void QpkArchive::ParseIndex(bool loadNames) {
 }
 
 void QpkArchive::CollectNames(bool keepNames) {
-    if (keepNames) m_names.assign(m_entryCount, std::string());
     const std::uint64_t recordSize = m_wideLinks ? 5 : 3;
     // In a sound trie every record is reached once; more visits than the trie can hold records
     // mean that links share nodes, which could make the walk explode.

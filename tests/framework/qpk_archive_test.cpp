@@ -131,6 +131,39 @@ TEST_F(QpkArchiveTest, OpenRefusesWhatIsNoArchive) {
     EXPECT_EQ(5, code);
 }
 
+TEST_F(QpkArchiveTest, GivenHandleBelongsToTheArchiveOnlyAfterSuccess) {
+    QpkWriter writer;
+    writer.Add("x", ToBytes("content"));
+    std::string good = m_folder.File("GOOD.QPK");
+    std::string bad = m_folder.File("BAD.QPK");
+    ASSERT_TRUE(writer.Write(good));
+    ASSERT_TRUE(testsupport::WriteFile(bad, ToBytes("NOT AN ARCHIVE")));
+    auto open = [](const std::string& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    std::int32_t code = -100;
+    HANDLE refused = open(bad);
+    EXPECT_EQ(nullptr, m_format.Open(bad.c_str(), refused, &code));
+    EXPECT_EQ(1, code);
+    EXPECT_TRUE(CloseHandle(refused));
+
+    HANDLE taken = open(good);
+    // A handle that has been read from already: the archive reads from the file's start.
+    char skipped[3];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(taken, skipped, 3, &read, nullptr));
+    ArchivePtr archive(m_format.Open(good.c_str(), taken, &code));
+    ASSERT_NE(nullptr, archive);
+    EXPECT_EQ(0, code);
+    Bytes extracted;
+    EXPECT_EQ(0, Extract(*archive, 0, &extracted));
+    EXPECT_EQ(ToBytes("content"), extracted);
+    archive.reset();
+    // The archive closed the handle with itself: the file can be deleted now.
+    EXPECT_TRUE(DeleteFileA(good.c_str()));
+}
+
 // One archive layout of the writer; every layout must read back the same entries.
 struct Layout {
     const char* what;
@@ -145,7 +178,7 @@ struct Layout {
     bool loadNames;
 };
 
-struct EntrySpec {
+struct EntryCase {
     const char* name;
     Bytes body;  // after the prefix
     QpkEntryOptions options;
@@ -169,33 +202,33 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
         writer.BlockLayout(layout.blockLayout).Named(layout.named).WideLinks(layout.wideLinks)
             .HeadScrambled(layout.headScrambled).SecondSize(layout.secondSize).Prefix(layout.prefix)
             .HostWords(layout.hostFirst, layout.hostSecond);
-        std::vector<EntrySpec> specs = {
+        std::vector<EntryCase> entries = {
             {"script\\main.sob", Pattern(5000, 1, false), {}},
             {"bgm\\title.ogg", Pattern(3000, 2, false), {false, true}},
             {"tiny.txt", ToBytes("abc"), {}},
             {"head.bin", Pattern(255, 3, false), {false, true}},
         };
         if (layout.secondSize) {
-            specs.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
-            specs.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
+            entries.push_back({"packed.txt", Pattern(20000, 4, true), {true, false}});
+            entries.push_back({"packed\\scrambled.txt", Pattern(9000, 5, true), {true, true}});
         }
-        if (!layout.prefix.empty()) specs.push_back({"only-prefix", Bytes(), {}});
-        for (const EntrySpec& spec : specs) writer.Add(spec.name, WithPrefix(layout.prefix, spec.body), spec.options);
+        if (!layout.prefix.empty()) entries.push_back({"only-prefix", Bytes(), {}});
+        for (const EntryCase& entry : entries) writer.Add(entry.name, WithPrefix(layout.prefix, entry.body), entry.options);
         ArchivePtr archive = WriteAndOpen(writer);
         ASSERT_NE(nullptr, archive);
-        ASSERT_EQ(specs.size(), archive->EntryCount());
+        ASSERT_EQ(entries.size(), archive->EntryCount());
         EXPECT_EQ(layout.loadNames, archive->EntryTable() != nullptr);
 
-        for (std::uint32_t i = 0; i < specs.size(); ++i) {
-            SCOPED_TRACE(specs[i].name);
-            const Bytes expected = WithPrefix(layout.prefix, specs[i].body);
-            const bool compressed = specs[i].options.compress;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(entries[i].name);
+            const Bytes expected = WithPrefix(layout.prefix, entries[i].body);
+            const bool compressed = entries[i].options.compress;
             Bytes extracted;
             ASSERT_EQ(0, Extract(*archive, i, &extracted));
             EXPECT_EQ(expected, extracted);
             if (layout.named) {
                 Sink sink;
-                EXPECT_EQ(0, archive->ExtractByName(specs[i].name, SinkAllocate, &sink, SinkProgress, &sink));
+                EXPECT_EQ(0, archive->ExtractByName(entries[i].name, SinkAllocate, &sink, SinkProgress, &sink));
                 EXPECT_EQ(expected, sink.bytes);
                 EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}), sink.progress);
             }
@@ -217,13 +250,13 @@ TEST_F(QpkArchiveTest, EveryLayoutReadsBackEveryKindOfEntry) {
                 ASSERT_NE(nullptr, info);
                 char unnamed[16];
                 std::snprintf(unnamed, sizeof unnamed, "%06u.DAT", i);
-                EXPECT_STREQ(layout.named ? specs[i].name : unnamed, name);
+                EXPECT_STREQ(layout.named ? entries[i].name : unnamed, name);
                 EXPECT_EQ(static_cast<std::int32_t>(i), info->index);
                 EXPECT_EQ(expected.size(), info->unpackedSize);
                 EXPECT_EQ(compressed, info->storedSize < info->unpackedSize);
                 EXPECT_EQ(compressed ? 1 : 0, info->hasUnpackedSize);
                 EXPECT_EQ(8, info->kind);
-                EXPECT_EQ(specs[i].options.scramble ? 1 : 0, info->entryFlags);
+                EXPECT_EQ(entries[i].options.scramble ? 1 : 0, info->entryFlags);
                 EXPECT_EQ(0, info->timeStamp);
                 EXPECT_EQ(name, archive->EntryTable()[i].name);
                 EXPECT_EQ(info, archive->EntryTable()[i].info);
@@ -287,6 +320,21 @@ TEST_F(QpkArchiveTest, UnnamedArchiveIsReachedByIndexOnly) {
     std::int32_t code = -100;
     EXPECT_EQ(nullptr, archive->OpenStreamByIndex(2, &code));
     EXPECT_EQ(3, code);
+}
+
+TEST_F(QpkArchiveTest, ArchivesWithoutEntriesOpenEmpty) {
+    QpkAssistFunc(0, 1);
+    for (bool named : {true, false}) {
+        SCOPED_TRACE(named ? "named" : "unnamed");
+        QpkWriter writer;
+        writer.Named(named).BlockLayout(!named);
+        ArchivePtr archive = WriteAndOpen(writer);
+        ASSERT_NE(nullptr, archive);
+        EXPECT_EQ(0u, archive->EntryCount());
+        EXPECT_FALSE(archive->Contains(""));
+        Bytes extracted;
+        EXPECT_EQ(3, Extract(*archive, 0, &extracted));
+    }
 }
 
 TEST_F(QpkArchiveTest, BlockLayoutOffsetsCountBlocksOf2048Bytes) {
@@ -402,6 +450,230 @@ TEST_F(QpkArchiveTest, ExtractionNeedsAnAllocatorThatDelivers) {
     EXPECT_EQ(-2, archive->ExtractToFileByName("x", m_folder.File("out").c_str(), nullptr, nullptr));
     Bytes extracted;
     EXPECT_EQ(0, Extract(*archive, 0, &extracted));
+}
+
+void PutWord(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t GetWord(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::size_t Record(const QpkWriter::IndexLayout& layout, std::uint32_t entry) {
+    return layout.recordsOffset + entry * layout.recordSize;
+}
+
+// Replaces the trie by `trie`, keeping the records behind it.
+void ReplaceTrie(Bytes& index, std::uint32_t& descriptor, const QpkWriter::IndexLayout& layout, const Bytes& trie) {
+    Bytes rebuilt(index.begin(), index.begin() + layout.trieOffset);
+    PutWord(rebuilt, layout.linkWidthOffset + 1, static_cast<std::uint32_t>(trie.size()));
+    rebuilt.insert(rebuilt.end(), trie.begin(), trie.end());
+    rebuilt.insert(rebuilt.end(), index.begin() + layout.recordsOffset, index.end());
+    index = rebuilt;
+    descriptor = (descriptor & 0xFF000000u) | static_cast<std::uint32_t>(index.size());
+}
+
+// Forty nodes, each with two records that both lead to the next one: 2^40 names.
+Bytes SharedNodeTrie() {
+    Bytes trie;
+    for (int i = 0; i < 40; ++i) {
+        const std::uint8_t node[] = {2, 'x', 3, 0, 'y', 0, 0};
+        trie.insert(trie.end(), node, node + sizeof node);
+    }
+    const std::uint8_t last[] = {1, 0, 0, 0};
+    trie.insert(trie.end(), last, last + sizeof last);
+    return trie;
+}
+
+struct Corruption {
+    const char* what;
+    bool blockLayout;
+    bool wideLinks;
+    QpkWriter::IndexEditor edit;
+    std::uint32_t cutBytes;  // removed from the end of the file
+    std::int32_t openCode;
+    std::uint32_t entry;     // with an archive that opens: the entry that the corruption hits
+    std::int32_t extractCode;
+    std::int32_t streamCode;
+};
+
+TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
+    using Layout = QpkWriter::IndexLayout;
+    // With the names "a", "b" and "c" the trie is laid out as: root {3 records of 3 bytes},
+    // then the nodes of "a" at 10, "b" at 14 and "c" at 18, each {1, end of name, entry index}.
+    // With 32-bit links the root record of "a" still keeps its link at offset 2.
+    const std::size_t kRootLinkOfA = 2;
+    const std::size_t kEntryIndexOfC = 20;
+    const Corruption cases[] = {
+        {"block layout with n = 0", false, false,
+         [](Bytes&, std::uint32_t& d, const Layout&) { d = (d & 0xFF000000u) | kQpkBlockLayout << 24; }, 0, 1, 0, 0, 0},
+        {"block layout index of 4 GB and more (wraps to 2040 bytes in 32 bits)", false, false,
+         [](Bytes&, std::uint32_t& d, const Layout&) { d = (d & 0xFF000000u) | kQpkBlockLayout << 24 | 0x200001; },
+         0, 7, 0, 0, 0},
+        {"index longer than the file", false, false,
+         [](Bytes&, std::uint32_t& d, const Layout&) { d = (d & 0xFF000000u) | 0xFFFFFF; }, 0, 7, 0, 0, 0},
+        {"index shorter than one word", false, false,
+         [](Bytes&, std::uint32_t& d, const Layout&) { d = (d & 0xFF000000u) | 3; }, 0, 1, 0, 0, 0},
+        {"prefix longer than the index", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { index[l.prefixLengthOffset] = 255; }, 0, 1, 0, 0, 0},
+        {"trie longer than the index", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, l.linkWidthOffset + 1, 0xFFFFFFF0u); },
+         0, 1, 0, 0, 0},
+        {"entry count beyond the records", false, false, [](Bytes& index, std::uint32_t&, const Layout&) { PutWord(index, 0, 4); },
+         0, 1, 0, 0, 0},
+        {"entry count whose records wrap 32 bits", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout&) { PutWord(index, 0, 330382100u); }, 0, 1, 0, 0, 0},
+        {"trie link past the trie", false, false,
+         [&](Bytes& index, std::uint32_t&, const Layout& l) {
+             EXPECT_EQ(6, index[l.trieOffset + kRootLinkOfA]);
+             index[l.trieOffset + kRootLinkOfA] = 0xFF;
+             index[l.trieOffset + kRootLinkOfA + 1] = 0xFF;
+         },
+         0, 1, 0, 0, 0},
+        {"32-bit trie link that wraps around", false, true,
+         [&](Bytes& index, std::uint32_t&, const Layout& l) {
+             EXPECT_EQ(10u, GetWord(index, l.trieOffset + kRootLinkOfA));
+             PutWord(index, l.trieOffset + kRootLinkOfA, 0xFFFFFFF0u);
+         },
+         0, 1, 0, 0, 0},
+        {"trie entry index beyond the entry count", false, false,
+         [&](Bytes& index, std::uint32_t&, const Layout& l) {
+             EXPECT_EQ(2, index[l.trieOffset + kEntryIndexOfC]);
+             index[l.trieOffset + kEntryIndexOfC] = 3;
+         },
+         0, 1, 0, 0, 0},
+        {"trie whose links share nodes", false, false,
+         [](Bytes& index, std::uint32_t& d, const Layout& l) { ReplaceTrie(index, d, l, SharedNodeTrie()); }, 0, 1, 0, 0, 0},
+        {"flag bits without meaning are ignored", false, false,
+         [](Bytes&, std::uint32_t& d, const Layout&) { d |= 0xF0000000u; }, 0, 0, 2, 0, 0},
+        {"unpacked size smaller than the prefix", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 9, 1); }, 0, 0, 2, 12, 12},
+        {"stored size 0", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) {
+             PutWord(index, Record(l, 0) + 9, GetWord(index, Record(l, 0) + 5));
+             PutWord(index, Record(l, 0) + 5, 0);
+         },
+         0, 0, 0, 2, -3},
+        {"compressed data that ends early", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) {
+             PutWord(index, Record(l, 1) + 5, GetWord(index, Record(l, 1) + 5) / 2);
+         },
+         0, 0, 1, 12, -3},
+        {"compressed entry no longer than the prefix", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 1) + 9, 2); }, 0, 0, 1, 12, -3},
+        {"entry offset beyond the file", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 1, 0x7FFFFFF0u); }, 0, 0, 2, 7,
+         7},
+        {"entry running past the end of the file", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 5, 100000); }, 0, 0, 2, 7, 7},
+        {"block offset beyond 4 GB (wraps to block 1 in 32 bits)", true, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 1, 0x200001u); }, 0, 0, 2, 7,
+         7},
+        {"archive file cut short", false, false, nullptr, 10, 0, 2, 7, 7},
+    };
+    const std::string prefix = "PF";
+    const Bytes contents[] = {WithPrefix(prefix, Pattern(600, 1, false)), WithPrefix(prefix, Pattern(5000, 2, true)),
+                              WithPrefix(prefix, Pattern(100, 3, false))};
+    for (const Corruption& c : cases) {
+        SCOPED_TRACE(c.what);
+        QpkWriter writer;
+        writer.Prefix(prefix).BlockLayout(c.blockLayout).WideLinks(c.wideLinks);
+        writer.Add("a", contents[0]);
+        writer.Add("b", contents[1], {true, false});
+        writer.Add("c", contents[2]);
+        std::string path = m_folder.File("BROKEN.QPK");
+        Bytes file = writer.Build(path, c.edit);
+        file.resize(file.size() - c.cutBytes);
+        ASSERT_TRUE(testsupport::WriteFile(path, file));
+
+        std::int32_t code = -100;
+        ArchivePtr archive = Open(path, &code);
+        EXPECT_EQ(c.openCode, code);
+        if (c.openCode != 0) {
+            EXPECT_EQ(nullptr, archive);
+            continue;
+        }
+        ASSERT_NE(nullptr, archive);
+        Bytes extracted;
+        EXPECT_EQ(c.extractCode, Extract(*archive, c.entry, &extracted));
+        StreamPtr stream(archive->OpenStreamByIndex(c.entry, &code));
+        EXPECT_EQ(c.streamCode, code);
+        EXPECT_EQ(c.streamCode == 0, stream != nullptr);
+        // Nothing else is lost: the other entries still read.
+        for (std::uint32_t i = 0; i < 3; ++i) {
+            if (i == c.entry && c.extractCode != 0) continue;
+            SCOPED_TRACE(i);
+            EXPECT_EQ(0, Extract(*archive, i, &extracted));
+            EXPECT_EQ(contents[i], extracted);
+        }
+    }
+}
+
+TEST_F(QpkArchiveTest, TwoThreadsExtractFromOneArchiveAtOnce) {
+    QpkWriter writer;
+    std::vector<Bytes> contents;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        contents.push_back(Pattern(2000 + i * 300, i, i % 2 == 0));
+        writer.Add("entry" + std::to_string(i), contents.back(), {i % 2 == 0, false});
+    }
+    ArchivePtr archive = WriteAndOpen(writer);
+    ASSERT_NE(nullptr, archive);
+    auto work = [&](std::uint32_t start, int* mismatches) {
+        for (int round = 0; round < 300; ++round) {
+            for (std::uint32_t k = 0; k < contents.size(); ++k) {
+                std::uint32_t i = (start + k) % contents.size();
+                Bytes extracted;
+                if (Extract(*archive, i, &extracted) != 0 || extracted != contents[i]) ++*mismatches;
+            }
+        }
+    };
+    int first = 0;
+    int second = 0;
+    std::thread other(work, 3, &second);
+    work(0, &first);
+    other.join();
+    EXPECT_EQ(0, first);
+    EXPECT_EQ(0, second);
+}
+
+// Calls slot `slot` of an object's table the way code from another compiler does.
+template <typename Result, typename... Args>
+Result CallSlot(void* object, int slot, Args... args) {
+    using Fn = Result(__thiscall*)(void*, Args...);
+    void** table = *static_cast<void***>(object);
+    return reinterpret_cast<Fn>(table[slot])(object, args...);
+}
+
+TEST_F(QpkArchiveTest, ArchiveAndFormatKeepTheSharedTableLayout) {
+    QpkWriter writer;
+    writer.Add("x", ToBytes("content"));
+    std::string path = m_folder.File("DATA.QPK");
+    ASSERT_TRUE(writer.Write(path));
+    auto* format = new QpkArchiveFormat;
+    void* decoder = static_cast<ArchiveDecoder*>(format);
+    std::int32_t code = -100;
+    void* archive = CallSlot<Archive*, const char*, HANDLE, std::int32_t*>(decoder, 1, path.c_str(),
+                                                                           INVALID_HANDLE_VALUE, &code);
+    ASSERT_NE(nullptr, archive);
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(-2, CallSlot<std::int32_t>(decoder, 3));
+    EXPECT_EQ(0, reinterpret_cast<std::int32_t*>(archive)[1]);
+    EXPECT_EQ(1u, CallSlot<std::uint32_t>(archive, 1));
+    EXPECT_TRUE((CallSlot<bool, const char*>(archive, 3, "X")));
+    Sink sink;
+    EXPECT_EQ(0, (CallSlot<std::int32_t, std::int32_t, ArchiveAllocator, void*, ArchiveProgress, void*>(
+                     archive, 7, 0, SinkAllocate, &sink, nullptr, nullptr)));
+    EXPECT_EQ(ToBytes("content"), sink.bytes);
+    ByteStream* stream =
+        CallSlot<ByteStream*, std::int32_t, std::int32_t*>(archive, 11, 0, &code);
+    ASSERT_NE(nullptr, stream);
+    EXPECT_EQ(7u, stream->Size());
+    ReleaseObject(stream);
+    EXPECT_EQ(-2, CallSlot<std::int32_t>(archive, 12));
+    EXPECT_EQ(-2, CallSlot<std::int32_t>(archive, 13));
+    CallSlot<void*, std::uint32_t>(archive, 0, xm::kDeleteMemory);
+    CallSlot<void*, std::uint32_t>(decoder, 0, xm::kDeleteMemory);
 }
 
 }  // namespace
