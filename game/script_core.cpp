@@ -73,7 +73,7 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
     }
     m_initFilesLoaded = true;
     std::vector<std::uint8_t> file;
-    if (initName && ReadGameFile(initName, file)) {
+    if (initName && ReadWholeFile(initName, file)) {
         std::vector<SobInitRecord> records;
         if (!ParseSobInit(file.data(), file.size(), records)) {
             return kInitSobInitDamaged;
@@ -98,13 +98,13 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
             m_flagRecordCount = records.size();
         }
     }
-    if (varName && ReadGameFile(varName, file)) {
+    if (varName && ReadWholeFile(varName, file)) {
         const int result = LoadUserVar(file, keepSaveCopy, keepAutoSaveCopy);
         if (result != kInitLoaded) {
             return result;
         }
     }
-    if (libName && ReadGameFile(libName, file)) {
+    if (libName && ReadWholeFile(libName, file)) {
         if (file.size() < 4 || std::memcmp(file.data(), "SOB2", 4) != 0) {
             return kInitLibraryBadMagic;
         }
@@ -209,7 +209,7 @@ std::int32_t ScriptCore::FindFlagRecord(const char* path) const {
 
 int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
     std::vector<std::uint8_t> file;
-    if (!path || !ReadGameFile(path, file)) {
+    if (!path || !ReadWholeFile(path, file)) {
         return kModuleFileMissing;
     }
     if (file.size() < 4 || std::memcmp(file.data(), "SOB0", 4) != 0) {

@@ -121,7 +121,7 @@ int ScriptCore::WriteVariableGroups(const char* name) {
     AppendWord(file, packed.unpackedLength);
     AppendWord(file, static_cast<std::uint32_t>(m_flagRecordCount));
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
-    return WritePlainFile(m_saveFolder + fileName, file) ? 0 : 1;
+    return WriteWholeFile(m_saveFolder + fileName, file) ? 0 : 1;
 }
 
 int ScriptCore::ReadVariableGroups(const char* name) {
@@ -130,7 +130,7 @@ int ScriptCore::ReadVariableGroups(const char* name) {
     }
     const std::string fileName = name ? name : m_variableGroupFileName;
     std::vector<std::uint8_t> file;
-    if (fileName.empty() || !ReadPlainFile(m_saveFolder + fileName, file)) {
+    if (fileName.empty() || !ReadWholeFile(m_saveFolder + fileName, file)) {
         return 1;
     }
     const std::uint8_t* in = file.data();

@@ -105,13 +105,13 @@ int ScriptEngineBase::WritePersistentFile(const char* name) {
     AppendWord(file, static_cast<std::uint32_t>(packed.stored.size()));
     AppendWord(file, packed.unpackedLength);
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
-    return WritePlainFile(SaveFolder() + fileName, file) ? 0 : 3;
+    return WriteWholeFile(SaveFolder() + fileName, file) ? 0 : 3;
 }
 
 int ScriptEngineBase::ReadPersistentFile(const char* name) {
     const std::string fileName = name ? name : m_persistentFileName;
     std::vector<std::uint8_t> file;
-    if (fileName.empty() || !ReadPlainFile(SaveFolder() + fileName, file)) {
+    if (fileName.empty() || !ReadWholeFile(SaveFolder() + fileName, file)) {
         return 1;
     }
     const std::uint8_t* in = file.data();
@@ -220,7 +220,7 @@ int ScriptEngineBase::WriteVariableFile(const char* name, std::uint8_t selector,
     file.push_back(selector);
     file.push_back(Checksum(packed.stored.data(), packed.stored.size()));
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
-    return WritePlainFile(SaveFolder() + name, file) ? 0 : 1;
+    return WriteWholeFile(SaveFolder() + name, file) ? 0 : 1;
 }
 
 int ScriptEngineBase::ReadVariableFileHeader(const char* name, std::uint32_t numberVariable, std::uint32_t textVariable) {
@@ -230,7 +230,7 @@ int ScriptEngineBase::ReadVariableFileHeader(const char* name, std::uint32_t num
         return 3;
     }
     std::vector<std::uint8_t> file;
-    if (!name || !ReadPlainFile(SaveFolder() + name, file)) {
+    if (!name || !ReadWholeFile(SaveFolder() + name, file)) {
         return 1;
     }
     VariableFileHeader header;
@@ -263,7 +263,7 @@ int ScriptEngineBase::ReadVariableFileHeader(const char* name, std::uint32_t num
 
 int ScriptEngineBase::ReadVariableFile(const char* name) {
     std::vector<std::uint8_t> file;
-    if (!name || !ReadPlainFile(SaveFolder() + name, file)) {
+    if (!name || !ReadWholeFile(SaveFolder() + name, file)) {
         return 1;
     }
     VariableFileHeader header;

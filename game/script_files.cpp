@@ -1,44 +1,29 @@
 #include "game/script_files.h"
 
-#include <windows.h>
-
 #include <cstdlib>
 #include <memory>
 #include <new>
 
+#include "framework/file_stream.h"
 #include "framework/lzss_codec.h"
 
-bool ReadGameFile(const char* name, std::vector<std::uint8_t>& bytes) {
-    return ReadPlainFile(name, bytes);
-}
-
-bool ReadPlainFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
+    FileStream file;
+    if (file.LoadFile(name.c_str()) != 0) {
         return false;
     }
-    const DWORD size = GetFileSize(file, nullptr);
-    bool ok = size != INVALID_FILE_SIZE;
-    if (ok) {
-        bytes.resize(size);
-        DWORD read = 0;
-        ok = size == 0 || (ReadFile(file, bytes.data(), size, &read, nullptr) && read == size);
-    }
-    CloseHandle(file);
-    return ok;
+    const std::uint8_t* data = static_cast<const std::uint8_t*>(file.Data());
+    bytes.assign(data, data + (data ? file.Size() : 0));
+    return true;
 }
 
-bool WritePlainFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    FileStream file;
+    if (file.Create(path.c_str(), true) != 0) {
         return false;
     }
-    DWORD written = 0;
-    const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                                      written == bytes.size());
-    CloseHandle(file);
-    return ok;
+    const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+    return size == 0 || file.Write(bytes.data(), size) == size;
 }
 
 bool PackBlock(const std::vector<std::uint8_t>& block, PackedBlock& packed) {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-// Reads a whole game file; false when it cannot be read.
-bool ReadGameFile(const char* name, std::vector<std::uint8_t>& bytes);
-// Reads or replaces a whole plain file.
-bool ReadPlainFile(const std::string& path, std::vector<std::uint8_t>& bytes);
-bool WritePlainFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Reads a whole file through the virtual file system (a plain file, or an entry of a mounted
+// archive); false when it cannot be read.
+bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes);
+// Creates or replaces a plain file with `bytes`; false when it cannot be written whole.
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // A block as the variable files store it: LZSS-packed, or as it is when packing does not pay
 // (then the unpacked length is 0).

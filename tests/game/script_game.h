@@ -1,15 +1,20 @@
-// A test game on disk for the script machine: writes SCRIPT\ files assembled by the SOB assembler
-// into a temporary folder and runs the engine there.
+// A test game for the script machine: SCRIPT\ files assembled by the SOB assembler, loaded
+// through the virtual file system.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "framework/path_utilities.h"
+#include "framework/qpk_archive_format.h"
+#include "framework/virtual_file_system.h"
 #include "game/script_engine.h"
+#include "tests/support/qpk_writer.h"
 #include "tests/support/sob_assembler.h"
 #include "tests/support/win_test_env.h"
 
@@ -33,28 +38,55 @@ inline std::string ModuleCommand(int opcode, const std::string& name) {
            n + "\nmr" + n + ": .word 0\nmn" + n + ": .text \"" + name + "\"\nmj" + n + ":\n";
 }
 
+// A game folder made the base directory, with a virtual file system that knows QPK archives,
+// published as the program's file system. Script files go to game\SCRIPT\ as plain files, or
+// with `archive` into game\DATA.QPK (packed where that pays), mounted at the game folder.
 class ScriptGame {
 public:
-    ScriptGame() {
-        char current[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, current);
-        m_previous = current;
-        CreateDirectoryA(m_folder.File("SCRIPT").c_str(), nullptr);
-        SetCurrentDirectoryA(m_folder.Path().c_str());
+    explicit ScriptGame(bool archive = false) : m_archive(archive) {
+        m_savedBase = GetBaseDirectory();
+        SetBaseDirectory(m_folder.File("game\\").c_str());
+        CreateDirectoryA(m_folder.File("game").c_str(), nullptr);
+        CreateDirectoryA(m_folder.File("game\\SCRIPT").c_str(), nullptr);
+        m_vfs.RegisterBuiltinDecoder(new QpkArchiveFormat, QpkArchiveFormat::kExtensions, QpkArchiveFormat::kTypeString,
+                                     0, QpkAssistFunc, QpkSetOption, nullptr);
+        g_virtualFileSystem = &m_vfs;
     }
-    ~ScriptGame() { SetCurrentDirectoryA(m_previous.c_str()); }
+    ~ScriptGame() {
+        g_virtualFileSystem = nullptr;
+        m_vfs.RemoveAllMounts();
+        SetBaseDirectory(m_savedBase.c_str());
+    }
+    ScriptGame(const ScriptGame&) = delete;
+    ScriptGame& operator=(const ScriptGame&) = delete;
 
+    // Writes SCRIPT\<name>; into the archive, which is then written and mounted again.
     void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        testsupport::WriteFile(m_folder.File("SCRIPT/" + name), bytes);
+        if (!m_archive) {
+            testsupport::WriteFile(m_folder.File("game\\SCRIPT\\" + name), bytes);
+            return;
+        }
+        m_entries[name] = bytes;
+        m_vfs.RemoveAllMounts();
+        testsupport::QpkWriter writer;
+        for (const auto& [entry, content] : m_entries) {
+            writer.Add("script\\" + entry, content, testsupport::QpkEntryOptions{true});
+        }
+        writer.Write(m_folder.File("game\\DATA.QPK"));
+        m_vfs.MountArchive("DATA.QPK", 1, false, true, nullptr);
     }
     void WriteModule(const std::string& name, const std::string& source) {
         Write(name + ".SOB", testsupport::AssembleSob(source).Sob0());
     }
     const testsupport::TempFolder& Folder() const { return m_folder; }
+    VirtualFileSystem& FileSystem() { return m_vfs; }
 
 private:
     testsupport::TempFolder m_folder;
-    std::string m_previous;
+    VirtualFileSystem m_vfs;
+    std::string m_savedBase;
+    bool m_archive;
+    std::map<std::string, std::vector<std::uint8_t>> m_entries;
 };
 
 inline std::int32_t NumberOf(ScriptCore& core, std::uint32_t entry) {

@@ -38,7 +38,8 @@ SobUserVar TraceVariables() {
     return vars;
 }
 
-class ScriptModules : public ::testing::Test {
+// Every module test runs on plain files and on a QPK archive.
+class ScriptModules : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override { m_game.Write("USER_VAR.SOB", TraceVariables().Bytes()); }
 
@@ -47,10 +48,13 @@ protected:
         return init != 0 ? -init : engine.LoadModule("MAIN", nullptr);
     }
 
-    ScriptGame m_game;
+    ScriptGame m_game{GetParam()};
 };
 
-TEST_F(ScriptModules, CallsYieldReturnJumpAndEnd) {
+INSTANTIATE_TEST_SUITE_P(PlainFilesAndArchive, ScriptModules, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Archive" : "PlainFiles"; });
+
+TEST_P(ScriptModules, CallsYieldReturnJumpAndEnd) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"SUB", 8, 8}, {"NEXT", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.WriteModule("MAIN", Trace(1) + ModuleCommand(0, "SUB") + "stop\n" + Trace(3) + ModuleCommand(1, "NEXT") + "ret\n");
     m_game.WriteModule("SUB", Trace(2) + "stop\nret\n");
@@ -74,7 +78,7 @@ TEST_F(ScriptModules, CallsYieldReturnJumpAndEnd) {
     EXPECT_EQ(engine.Module(0).ImageBytes(), engine.CurrentCode());
 }
 
-TEST_F(ScriptModules, ReturnFromACallRestoresTheCallersImageAndFlags) {
+TEST_P(ScriptModules, ReturnFromACallRestoresTheCallersImageAndFlags) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"SUB", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.WriteModule("MAIN", ModuleCommand(0, "SUB") + "stop\nstop\nret\n");
     m_game.WriteModule("SUB", "ret\n");
@@ -86,7 +90,7 @@ TEST_F(ScriptModules, ReturnFromACallRestoresTheCallersImageAndFlags) {
     EXPECT_EQ(0, engine.CurrentFlagRecord());
 }
 
-TEST_F(ScriptModules, NestedCallsUnwindOneDepthPerReturn) {
+TEST_P(ScriptModules, NestedCallsUnwindOneDepthPerReturn) {
     m_game.WriteModule("MAIN", Trace(1) + ModuleCommand(0, "A") + "stop\n" + Trace(5) + "ret\n");
     m_game.WriteModule("A", Trace(2) + ModuleCommand(0, "B") + "stop\n" + Trace(4) + "ret\n");
     m_game.WriteModule("B", Trace(3) + "stop\nret\n");
@@ -107,7 +111,7 @@ struct ControlFaultCase {
     int trace;  // after a second step, -1 when none follows
 };
 
-TEST_F(ScriptModules, ModuleControlFailures) {
+TEST_P(ScriptModules, ModuleControlFailures) {
     const std::string longName(ModuleControlState::kNameSize, 'A');
     const ControlFaultCase cases[] = {
         {"a call to a missing module keeps the caller", Trace(1) + ModuleCommand(0, "NOPE") + "stop\n" + Trace(2) + "ret\n",
@@ -143,7 +147,7 @@ TEST_F(ScriptModules, ModuleControlFailures) {
     }
 }
 
-TEST_F(ScriptModules, AFailedLinkLeavesThePreviousModuleAndFlagRecordCurrent) {
+TEST_P(ScriptModules, AFailedLinkLeavesThePreviousModuleAndFlagRecordCurrent) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"BROKEN", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.WriteModule("MAIN", ModuleCommand(0, "BROKEN") + "stop\n" + Trace(7) + "ret\n");
     SobModule broken = AssembleSob("ret\n");
@@ -159,7 +163,7 @@ TEST_F(ScriptModules, AFailedLinkLeavesThePreviousModuleAndFlagRecordCurrent) {
     EXPECT_EQ(7, NumberOf(engine, 0));
 }
 
-TEST_F(ScriptModules, ModuleNamesAgainstTheFlagRecords) {
+TEST_P(ScriptModules, ModuleNamesAgainstTheFlagRecords) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"SUB", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.WriteModule("MAIN", "ret\n");
     m_game.WriteModule("sub", "ret\n");
@@ -174,7 +178,7 @@ TEST_F(ScriptModules, ModuleNamesAgainstTheFlagRecords) {
     EXPECT_EQ(kModuleFileMissing, engine.LoadModule("", nullptr));
 }
 
-TEST_F(ScriptModules, AModuleIsRefusedWhenTheStackCannotTakeItsMark) {
+TEST_P(ScriptModules, AModuleIsRefusedWhenTheStackCannotTakeItsMark) {
     m_game.WriteModule("MAIN", "ret\n");
     m_game.WriteModule("SUB", "ret\n");
     ScriptEngine engine;
@@ -188,7 +192,7 @@ TEST_F(ScriptModules, AModuleIsRefusedWhenTheStackCannotTakeItsMark) {
     EXPECT_EQ(engine.Module(0).ImageBytes(), engine.CurrentCode());
 }
 
-TEST_F(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
+TEST_P(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
     m_game.WriteModule("MAIN", "ret\n");
     m_game.WriteModule("ANY", "ret\n");
     ScriptEngine engine;
@@ -197,7 +201,7 @@ TEST_F(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
     EXPECT_EQ(-1, engine.CurrentFlagRecord());
 }
 
-TEST_F(ScriptModules, RestartMainGivesTheBootFlagAndKeepsTheLibrary) {
+TEST_P(ScriptModules, RestartMainGivesTheBootFlagAndKeepsTheLibrary) {
     m_game.Write("FUNC_LIB.SOB", AssembleSob("ret\n").Sob2());
     m_game.WriteModule("MAIN", "copy sym:1, var:0\nret\n");
     ScriptEngine engine;
@@ -212,7 +216,7 @@ TEST_F(ScriptModules, RestartMainGivesTheBootFlagAndKeepsTheLibrary) {
     }
 }
 
-TEST_F(ScriptModules, RestartMainForgetsCallsAndPendingActions) {
+TEST_P(ScriptModules, RestartMainForgetsCallsAndPendingActions) {
     m_game.WriteModule("MAIN", ModuleCommand(0, "SUB") + "stop\n" + Trace(1) + "ret\n");
     m_game.WriteModule("SUB", ModuleCommand(2, "") + "stop\n");
     ScriptEngine engine;
@@ -229,7 +233,7 @@ TEST_F(ScriptModules, RestartMainForgetsCallsAndPendingActions) {
     EXPECT_EQ(5, NumberOf(engine, 0));
 }
 
-TEST_F(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
+TEST_P(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
     SobUserVar vars = TraceVariables();
     vars.AddText(1, 0, 16, "pointer");
     m_game.Write("USER_VAR.SOB", vars.Bytes());
@@ -267,7 +271,7 @@ TEST_F(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
     EXPECT_EQ(42, engine.ScriptBootFlg());
 }
 
-TEST_F(ScriptModules, LibraryCodeRunsFromAModule) {
+TEST_P(ScriptModules, LibraryCodeRunsFromAModule) {
     const SobModule library = AssembleSob("mov 0, 0\nentry: " + Trace(9) + "ret\n");
     m_game.Write("FUNC_LIB.SOB", library.Sob2());
     const std::uint32_t entry = library.Label("entry");
@@ -285,7 +289,7 @@ struct ModuleDamage {
     int expected;
 };
 
-TEST_F(ScriptModules, DamagedModulesAreRefusedAndChangeNothing) {
+TEST_P(ScriptModules, DamagedModulesAreRefusedAndChangeNothing) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"BAD", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.Write("FUNC_LIB.SOB", AssembleSob("ret\n.data\n.word 0\n").Sob2());
     m_game.WriteModule("MAIN", "ret\n");
