@@ -62,7 +62,6 @@ void ScriptCore::AddNamedSymbol(const char* /*name*/, std::uint32_t* address) {
 }
 
 int ScriptCore::SetStackSize(std::uint32_t words) {
-    m_stackWords = words;
     return m_context.AllocateStack(words);
 }
 

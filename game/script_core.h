@@ -172,7 +172,6 @@ private:
 
     SobExecContext m_context;
     std::vector<std::unique_ptr<ModuleRecord>> m_modules;
-    std::uint32_t m_stackWords = kDefaultStackWords;
     std::vector<CommandHandler> m_commands;
     std::vector<NamedSymbol> m_namedSymbols;
     VariableTable m_live;

@@ -18,9 +18,6 @@ enum SobRunResult : std::uint32_t {
 
 class SobExecContext {
 public:
-    // Opcodes 0..46 exist; the instruction words of each, opcode included.
-    static constexpr std::uint32_t kOpcodeCount = 47;
-
     SobExecContext() = default;
     virtual ~SobExecContext();
     SobExecContext(const SobExecContext&) = delete;
@@ -47,7 +44,6 @@ public:
     const std::uint32_t* StackBase() const { return m_stack; }
     // Words on the stack, bottom first.
     std::uint32_t StackDepth() const { return static_cast<std::uint32_t>(m_stackPointer - m_stack); }
-    std::uint32_t StackWords() const { return m_stackWords; }
 
 private:
     bool PushWord(std::uint32_t value);

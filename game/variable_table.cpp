@@ -14,7 +14,6 @@ void VariableTable::Build(const std::uint8_t* area, std::uint32_t areaSize,
                           const std::vector<VariableDefinition>& definitions,
                           const std::vector<AreaRelocation>& relocations) {
     m_area.assign((static_cast<std::size_t>(areaSize) + 3) / 4, 0);
-    m_areaSize = areaSize;
     if (areaSize != 0) {
         std::memcpy(m_area.data(), area, areaSize);
     }

@@ -44,12 +44,10 @@ public:
     // The bytes a variable's value lives in: the area, or the text buffer its slot points at.
     std::uint8_t* Data(std::uint32_t entry) const;
     std::uint8_t* Area() { return reinterpret_cast<std::uint8_t*>(m_area.data()); }
-    std::uint32_t AreaSize() const { return m_areaSize; }
 
 private:
     // Words, so that the area and its numbers are aligned for the scripts.
     std::vector<std::uint32_t> m_area;
-    std::uint32_t m_areaSize = 0;
     std::vector<VariableEntry> m_entries;
     std::vector<std::uint32_t> m_pointerSlots;
 };

@@ -208,6 +208,7 @@ TEST_P(ScriptModules, RestartMainGivesTheBootFlagAndKeepsTheLibrary) {
     ASSERT_EQ(0, Load(engine));
     EXPECT_EQ(kStepEnded, engine.Step());
     EXPECT_EQ(0, NumberOf(engine, 0));
+    EXPECT_EQ(1, engine.BootNumber());
     for (const auto& [argument, flag] : {std::pair<std::uint32_t, int>{0, -1}, {1, 1}, {7, 1}}) {
         EXPECT_EQ(0, engine.RestartMain(argument));
         EXPECT_EQ(2u, engine.ModuleCount());
