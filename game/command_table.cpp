@@ -2,7 +2,7 @@
 
 #include "game/script_engine_base.h"
 
-std::uint32_t CmdNotBuilt(std::uint32_t* /*arguments*/) {
+std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
     return kCommandNotBuilt;
 }
 

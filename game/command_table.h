@@ -23,4 +23,4 @@ extern const CommandTableEntry kCommandTable[kCommandCount];
 // script can tell it from the command's own results (0, -1, -2 and small codes).
 constexpr std::uint32_t kCommandNotBuilt = 0x7FFFFFFFu;
 
-std::uint32_t CmdNotBuilt(std::uint32_t* arguments);
+std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* arguments);

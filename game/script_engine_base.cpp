@@ -30,15 +30,15 @@ ModuleControlState& ModuleControl() {
     return state;
 }
 
-std::uint32_t CmdCallModule(std::uint32_t* arguments) {
+std::uint32_t XM_CDECL CmdCallModule(std::uint32_t* arguments) {
     return SetPendingModule(kModuleActionCall, arguments);
 }
 
-std::uint32_t CmdJumpModule(std::uint32_t* arguments) {
+std::uint32_t XM_CDECL CmdJumpModule(std::uint32_t* arguments) {
     return SetPendingModule(kModuleActionJump, arguments);
 }
 
-std::uint32_t CmdEndScript(std::uint32_t* /*arguments*/) {
+std::uint32_t XM_CDECL CmdEndScript(std::uint32_t* /*arguments*/) {
     ModuleControl().action = kModuleActionEnd;
     return 0;
 }

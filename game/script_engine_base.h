@@ -26,9 +26,9 @@ struct ModuleControlState {
 ModuleControlState& ModuleControl();
 
 // w0: the module name (a text address). Each returns 0.
-std::uint32_t CmdCallModule(std::uint32_t* arguments);
-std::uint32_t CmdJumpModule(std::uint32_t* arguments);
-std::uint32_t CmdEndScript(std::uint32_t* arguments);
+std::uint32_t XM_CDECL CmdCallModule(std::uint32_t* arguments);
+std::uint32_t XM_CDECL CmdJumpModule(std::uint32_t* arguments);
+std::uint32_t XM_CDECL CmdEndScript(std::uint32_t* arguments);
 
 enum StepResult : int {
     kStepEnded = 0,

@@ -13,13 +13,13 @@
 namespace {
 
 // Command 0 of the test core: w0 + w1.
-std::uint32_t AddArguments(std::uint32_t* arguments) {
+std::uint32_t XM_CDECL AddArguments(std::uint32_t* arguments) {
     return arguments[0] + arguments[1];
 }
 
 // Command 1 of the test core: rewrites the result operand of the instruction that called it,
 // whose address is w0, to w1.
-std::uint32_t RedirectResult(std::uint32_t* arguments) {
+std::uint32_t XM_CDECL RedirectResult(std::uint32_t* arguments) {
     *reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(arguments[0])) = arguments[1];
     return 5;
 }
