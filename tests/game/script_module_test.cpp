@@ -482,6 +482,33 @@ TEST(ScriptStart, ResultsAndMessages) {
     }
 }
 
+TEST(ScriptStart, RunsAGameFromAnArchive) {
+    ScriptGame game(true);
+    game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"CHAPTER", 8, 8}, {"END", 8, 8}, {"GLOBAL", 8, 8}}));
+    SobUserVar vars = TraceVariables();
+    vars.AddText(1, 0, 16, "start");
+    game.Write("USER_VAR.SOB", vars.Bytes());
+    const SobModule library = AssembleSob("add2: " + Trace(2) + "ret\n");
+    game.Write("FUNC_LIB.SOB", library.Sob2());
+    game.WriteModule("MAIN", Trace(1) + "call lib:" + std::to_string(library.Label("add2")) + "\n" +
+                                 ModuleCommand(0, "CHAPTER") + "stop\n" + Trace(4) + ModuleCommand(1, "END") + "ret\n");
+    game.WriteModule("CHAPTER", Trace(3) + "copyptr var:1, var:0\nstop\nret\n");
+    game.WriteModule("END", Trace(5) + ModuleCommand(2, "") + "stop\n");
+    RecordingHost host;
+    std::unique_ptr<ScriptEngine> engine;
+    ASSERT_EQ(0, StartScriptEngine(host, engine));
+    EXPECT_EQ(kStepYielded, engine->Step());
+    // CHAPTER read the first word of the text through its pointer slot.
+    std::int32_t start;
+    std::memcpy(&start, "star", 4);
+    EXPECT_EQ(start, NumberOf(*engine, 0));
+    EXPECT_EQ(1, engine->CurrentFlagRecord());
+    EXPECT_EQ(kStepEnded, engine->Step());
+    EXPECT_EQ(static_cast<std::int32_t>(static_cast<std::uint32_t>(start) * 100u + 45u), NumberOf(*engine, 0));
+    EXPECT_EQ(2, engine->CurrentFlagRecord());
+    EXPECT_TRUE(host.messages.empty());
+}
+
 TEST(CommandTable, OpcodesKeepTheirHandlersAndOrder) {
     ScriptEngine engine;
     ASSERT_EQ(kCommandCount, engine.Commands().size());
