@@ -66,7 +66,9 @@ public:
     ScriptCore(const ScriptCore&) = delete;
     ScriptCore& operator=(const ScriptCore&) = delete;
 
-    // Loads SCRIPT\<name>.SOB-style paths; context null = the core's own.
+    // Loads the module file at `path` (see LoadModuleResult) and points the context (null: the
+    // core's own) at its start above a 0 mark. ScriptEngineBase fills this slot with a loader
+    // that takes a module name.
     virtual int LoadModule(const char* path, SobExecContext* context);
     virtual int UnloadModule();
     // The current module's image, or null.
