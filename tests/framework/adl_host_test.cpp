@@ -102,6 +102,24 @@ TEST_F(AdlHostTest, PluginArchivesMountByExtensionOrByTryingEveryFormat) {
     EXPECT_EQ("<code 3>", Load("extra.txt"));
 }
 
+TEST_F(AdlHostTest, StreamsOfAPluginArchiveOutliveItsFormat) {
+    ASSERT_EQ(0, m_vfs.LoadAdlPlugin(plugintest::BinaryFile(kPlugin).c_str()));
+    ASSERT_TRUE(WriteArchive(Game("MAIN.TAD"), {{"voice.ogg", "voice data"}}));
+    ASSERT_EQ(0, m_vfs.MountArchive("MAIN.TAD", 1, false, true, nullptr));
+    std::int32_t code = -1;
+    ByteStream* stream = m_vfs.OpenFile("voice.ogg", nullptr, &code, false);
+    ASSERT_NE(nullptr, stream);
+
+    m_vfs.UnloadAllAdl();
+    EXPECT_EQ(0, m_vfs.MountCount());
+    ASSERT_TRUE(plugintest::IsModuleLoaded(kPlugin));
+    char text[16] = "";
+    EXPECT_EQ(10u, stream->Read(text, sizeof text));
+    EXPECT_EQ("voice data", std::string(text, 10));
+    ReleaseObject(stream);
+    EXPECT_FALSE(plugintest::IsModuleLoaded(kPlugin));
+}
+
 // The preload thread and the game thread load at once while scripts mount and unmount: the
 // plug-in's archives read through one shared file handle and are not safe for that themselves.
 TEST_F(AdlHostTest, TwoThreadsLoadWhileAThirdMountsAndUnmounts) {
