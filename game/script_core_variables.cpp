@@ -1,0 +1,204 @@
+// ScriptCore: bulk operations on the variable tables and their serialised form.
+#include <cstring>
+
+#include "game/script_core.h"
+
+namespace {
+
+// Serialised blocks hold the variables of kinds 0 and 1 of the classes their selector names.
+bool IsSerialized(const VariableEntry& entry, std::uint8_t selector) {
+    if (entry.kind != kVariableInArea && entry.kind != kVariableTextPointer) {
+        return false;
+    }
+    switch (selector) {
+    case 0: return entry.attribute == 1;
+    case 1: return entry.attribute == 2;
+    default: return true;
+    }
+}
+
+}  // namespace
+
+bool ScriptCore::IsSelected(const VariableEntry& entry, std::uint32_t classSelector, std::uint32_t typeSelector) const {
+    if (classSelector >= 1 && classSelector <= 3 && entry.attribute != classSelector - 1) {
+        return false;
+    }
+    return typeSelector < 1 || typeSelector > 3 || entry.kind == typeSelector - 1;
+}
+
+void ScriptCore::CopyVariables(const VariableTable& from, VariableTable& to, std::uint32_t classSelector,
+                               std::uint32_t typeSelector) const {
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (!IsSelected(entries[i], classSelector, typeSelector)) {
+            continue;
+        }
+        const std::uint8_t* source = from.Data(i);
+        std::uint8_t* target = to.Data(i);
+        if (source && target && source != target) {
+            std::memmove(target, source, entries[i].size);
+        }
+    }
+}
+
+int ScriptCore::ClearVariables(std::uint32_t classSelector, std::uint32_t typeSelector) {
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        std::uint8_t* data = m_live.Data(i);
+        if (data && IsSelected(entries[i], classSelector, typeSelector)) {
+            std::memset(data, 0, entries[i].size);
+        }
+    }
+    return 0;
+}
+
+int ScriptCore::RestoreFromSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
+    if (!m_save) {
+        return 1;
+    }
+    CopyVariables(*m_save, m_live, classSelector, typeSelector);
+    return 0;
+}
+
+int ScriptCore::StoreToAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
+    if (!m_autoSave) {
+        return 1;
+    }
+    CopyVariables(m_live, *m_autoSave, classSelector, typeSelector);
+    return 0;
+}
+
+int ScriptCore::RestoreFromAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
+    if (!m_autoSave) {
+        return 1;
+    }
+    CopyVariables(*m_autoSave, m_live, classSelector, typeSelector);
+    return 0;
+}
+
+std::int32_t ScriptCore::FindVariableIndex(std::uint32_t address) const {
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].address == address) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+int ScriptCore::StoreOneToAutoSaveCopy(std::uint32_t address) {
+    if (!m_autoSave) {
+        return 1;
+    }
+    const std::int32_t index = FindVariableIndex(address);
+    if (index < 0) {
+        return 2;
+    }
+    const std::uint8_t* source = m_live.Data(index);
+    std::uint8_t* target = m_autoSave->Data(index);
+    if (source && target) {
+        std::memmove(target, source, m_live.Entries()[index].size);
+    }
+    return 0;
+}
+
+int ScriptCore::MarkVariable(std::uint32_t address) {
+    if (!m_autoSave) {
+        return 1;
+    }
+    const std::int32_t index = FindVariableIndex(address);
+    if (index < 0) {
+        return 2;
+    }
+    m_marked.push_back(static_cast<std::uint32_t>(index));
+    return 0;
+}
+
+std::uint32_t ScriptCore::SerializedVariablesSize(std::uint8_t selector, bool fromAutoSave) const {
+    if (fromAutoSave && !m_autoSave) {
+        return 0;
+    }
+    std::uint32_t size = 1;
+    for (const VariableEntry& entry : m_live.Entries()) {
+        if (IsSerialized(entry, selector)) {
+            size += 1 + entry.size;
+        }
+    }
+    return size;
+}
+
+int ScriptCore::SerializeVariables(std::uint8_t** cursor, std::uint8_t selector, bool fromAutoSave) const {
+    if (!cursor || !*cursor) {
+        return 1;
+    }
+    if (fromAutoSave && !m_autoSave) {
+        return 2;
+    }
+    std::vector<std::uint8_t> block(1, selector);
+    AppendSelectedVariables(selector, fromAutoSave, block);
+    std::memcpy(*cursor, block.data(), block.size());
+    *cursor += block.size();
+    return 0;
+}
+
+int ScriptCore::DeserializeVariables(const std::uint8_t** cursor, const std::uint8_t* end) {
+    if (!cursor || !*cursor || *cursor >= end) {
+        return 1;
+    }
+    const std::uint8_t* in = *cursor + 1;
+    if (RestoreSelectedVariables(**cursor, in, end) != 0) {
+        return 1;
+    }
+    *cursor = in;
+    return 0;
+}
+
+int ScriptCore::RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end) {
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    // The whole block is checked before any variable changes, so a damaged block changes nothing.
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::uint8_t* in = cursor;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            if (!IsSerialized(entries[i], selector)) {
+                continue;
+            }
+            if (pass == 0) {
+                if (end - in < 1 || *in != entries[i].kind || static_cast<std::uint32_t>(end - in - 1) < entries[i].size) {
+                    return 1;
+                }
+            } else if (std::uint8_t* data = m_live.Data(i)) {
+                std::memcpy(data, in + 1, entries[i].size);
+            }
+            in += 1 + entries[i].size;
+        }
+        if (pass == 1) {
+            cursor = in;
+        }
+    }
+    return 0;
+}
+
+void ScriptCore::AppendSelectedVariables(std::uint8_t selector, bool fromAutoSave, std::vector<std::uint8_t>& out) const {
+    const VariableTable& source = fromAutoSave && m_autoSave ? *m_autoSave : m_live;
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (!IsSerialized(entries[i], selector)) {
+            continue;
+        }
+        out.push_back(entries[i].kind);
+        const std::uint8_t* data = source.Data(i);
+        if (data) {
+            out.insert(out.end(), data, data + entries[i].size);
+        } else {
+            out.resize(out.size() + entries[i].size, 0);
+        }
+    }
+}
+
+std::uint32_t ScriptCore::SelectedVariableCount(std::uint8_t selector) const {
+    std::uint32_t count = 0;
+    for (const VariableEntry& entry : m_live.Entries()) {
+        count += IsSerialized(entry, selector) ? 1 : 0;
+    }
+    return count;
+}

@@ -1,0 +1,25 @@
+#include "game/script_engine.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "game/command_table.h"
+#include "game/subtractive_random.h"
+
+ScriptEngine::ScriptEngine() {
+    ScriptRandom().Seed(timeGetTime());
+    for (std::size_t opcode = kModuleControlCommandCount; opcode < kCommandCount; ++opcode) {
+        AddCommand(kCommandTable[opcode].handler);
+    }
+    RegisterScriptEffects();
+}
+
+void ScriptEngine::RegisterScriptEffects() {
+    m_bootNumber = 1;
+}
+
+int ScriptEngine::RestartMain(std::uint32_t argument) {
+    const std::int32_t boot = m_bootNumber;
+    ResetModules(argument != 0 ? boot : -boot);
+    return LoadModule("MAIN", nullptr) == kModuleLoaded ? 0 : 1;
+}

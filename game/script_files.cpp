@@ -1,0 +1,66 @@
+#include "game/script_files.h"
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "framework/file_stream.h"
+#include "framework/lzss_codec.h"
+
+bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
+    FileStream file;
+    if (file.LoadFile(name.c_str()) != 0) {
+        return false;
+    }
+    const std::uint8_t* data = static_cast<const std::uint8_t*>(file.Data());
+    bytes.assign(data, data + (data ? file.Size() : 0));
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    FileStream file;
+    if (file.Create(path.c_str(), true) != 0) {
+        return false;
+    }
+    const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+    return size == 0 || file.Write(bytes.data(), size) == size;
+}
+
+bool PackBlock(const std::vector<std::uint8_t>& block, PackedBlock& packed) {
+    std::unique_ptr<LzssCodec> codec(new (std::nothrow) LzssCodec);
+    if (!codec) {
+        return false;
+    }
+    std::uint8_t* compressed = nullptr;
+    std::uint32_t compressedSize = 0;
+    if (!block.empty() &&
+        codec->Encode(block.data(), &compressed, static_cast<std::uint32_t>(block.size()), &compressedSize, true) ==
+            LzssCodec::kDone) {
+        packed.stored.assign(compressed, compressed + compressedSize);
+        packed.unpackedLength = static_cast<std::uint32_t>(block.size());
+        std::free(compressed);
+        return true;
+    }
+    packed.stored = block;
+    packed.unpackedLength = 0;
+    return true;
+}
+
+bool UnpackBlock(const std::uint8_t* stored, std::uint32_t storedLength, std::uint32_t unpackedLength,
+                 std::vector<std::uint8_t>& block) {
+    if (unpackedLength == 0) {
+        block.assign(stored, stored + storedLength);
+        return true;
+    }
+    std::unique_ptr<LzssCodec> codec(new (std::nothrow) LzssCodec);
+    if (!codec) {
+        return false;
+    }
+    std::uint8_t* output = nullptr;
+    if (codec->Decode(stored, storedLength, &output, unpackedLength, true) != LzssCodec::kDone) {
+        return false;
+    }
+    block.assign(output, output + unpackedLength);
+    std::free(output);
+    return true;
+}

@@ -1,0 +1,33 @@
+#include "game/script_start.h"
+
+#include <new>
+
+int StartScriptEngine(ScriptStartHost& host, std::unique_ptr<ScriptEngine>& engine) {
+    engine.reset();
+    engine.reset(new (std::nothrow) ScriptEngine);
+    if (!engine) {
+        host.ShowStopMessage("スクリプトを実行するためのメモリを確保出来ません");
+        return 1;
+    }
+    engine->SetSaveFolder(host.SaveFolder());
+    if (engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) != 0) {
+        host.ShowStopMessage("スクリプト初期化ファイルのロードに失敗");
+        return 2;
+    }
+    const int result = engine->LoadModule("MAIN", nullptr);
+    switch (result) {
+    case kModuleLoaded:
+        return 0;
+    case kModuleFileMissing:
+        host.ShowStopMessage("メインスクリプトを開けません");
+        return 3;
+    case kModuleBadFile:
+        host.ShowStopMessage("メインスクリプトが不正です");
+        return 4;
+    case kModuleLinkFailed:
+        host.ShowStopMessage("デバッグモード用のスクリプトです");
+        return 5;
+    default:
+        return result + 2;
+    }
+}
