@@ -3,7 +3,9 @@
 // Effect objects, which DCP plug-ins may also supply, are ScheduledTasks that extend this
 // table after its last slot, and a plug-in effect queues itself on the scheduler it is given.
 // Both tables are therefore shared with other modules: slot 0 is the deleting destructor,
-// every operation is __thiscall and none is overloaded.
+// every operation is __thiscall and none is overloaded. The task's default operations are
+// defined in this header, so that a plug-in built from it needs none of the host's code; a
+// plug-in reaches the scheduler only through its table.
 //
 // Ownership: a queued task belongs to its scheduler, which deletes it through slot 0 once it
 // has finished, been cancelled or cleared, or when the scheduler itself goes. An owner that
@@ -31,20 +33,28 @@ public:
     // Slot 0.
     virtual void* XM_METHOD DeletingDestructor(std::uint32_t flags) = 0;
     // Kind number, by which tasks are cancelled, paused and found in groups.
-    virtual std::int32_t XM_METHOD Kind();
+    virtual std::int32_t XM_METHOD Kind() { return 0; }
     // Non-zero when the task has finished.
     virtual std::int32_t XM_METHOD Step(std::uint32_t now) = 0;
     // The task is ended from outside (cancel, cancel by kind, clear): reach the end state now.
     virtual void XM_METHOD Finish() = 0;
     // Three slots that keep the table's layout; no task of the program gives them a meaning.
-    virtual std::int32_t XM_METHOD ReservedSlot4();
-    virtual bool XM_METHOD ReservedSlot5();
-    virtual bool XM_METHOD ReservedSlot6();
+    virtual std::int32_t XM_METHOD ReservedSlot4() { return 0; }
+    virtual bool XM_METHOD ReservedSlot5() { return false; }
+    virtual bool XM_METHOD ReservedSlot6() { return false; }
     // Pauses nest; the first one records when the pause began.
-    virtual void XM_METHOD Pause(std::uint32_t now);
-    // The last resume moves the due time on by the paused span and returns that span (0 while
-    // still paused).
-    virtual std::uint32_t XM_METHOD Resume(std::uint32_t now);
+    virtual void XM_METHOD Pause(std::uint32_t now) {
+        if (m_pauseCount++ == 0) m_pauseStart = now;
+    }
+    // The last resume moves the due time on by the paused span. Nothing is returned: plug-in
+    // effects implement this slot without a result.
+    virtual void XM_METHOD Resume(std::uint32_t now) {
+        // A resume without a pause (ResumeKind reaching a task queued after the PauseKind)
+        // must not leave the task counting as paused, or it would never run again.
+        if (m_pauseCount <= 0) return;
+        if (--m_pauseCount > 0) return;
+        m_dueTime += now - m_pauseStart;
+    }
 
     // Registers the address of the owner's pointer to this task (any pointer-sized variable).
     template <class T>

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugin_test_files.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
@@ -30,14 +31,9 @@ public:
         if (flags & xm::kDeleteMemory) ::operator delete(this);
         return this;
     }
-    std::int32_t XM_METHOD TypeId() override { return 14000; }
+    std::int32_t XM_METHOD Kind() override { return 14000; }
     std::int32_t XM_METHOD Step(std::uint32_t) override { return 1; }
     void XM_METHOD Finish() override {}
-    std::int32_t XM_METHOD TaskReserved1() override { return 0; }
-    bool XM_METHOD TaskReserved2() override { return false; }
-    bool XM_METHOD TaskReserved3() override { return false; }
-    void XM_METHOD Pause(std::uint32_t) override {}
-    void XM_METHOD Resume(std::uint32_t) override {}
     const char* XM_METHOD Name() override { return "builtin"; }
     std::uint8_t XM_METHOD Category() override { return 0; }
     std::int32_t XM_METHOD Reserved() override { return 0; }
@@ -275,6 +271,47 @@ TEST_F(EffectRegistryTest, PluginObjectsKeepTheirDllUntilTheyAreDestroyed) {
     EXPECT_TRUE(plugintest::IsModuleLoaded(kPlugin));
     EXPECT_EQ(1, plugintest::LiveObjectsIn(kPlugin));
     ReleaseObject(second);
+    EXPECT_FALSE(plugintest::IsModuleLoaded(kPlugin));
+}
+
+// A plug-in effect is a task of the host's scheduler: it queues itself when set up, is paused
+// by its kind and stepped through the shared table and fields, and at its end is deleted inside
+// its DLL, which stays loaded until the last of its effects is gone, registry or not.
+TEST_F(EffectRegistryTest, PluginEffectsRunOnTheSchedulerUntilTheirEnd) {
+    testsupport::FakeClock clock(1000);
+    TaskScheduler scheduler(clock);
+    ASSERT_EQ(0, m_registry->LoadPlugin(plugintest::BinaryFile(kPlugin).c_str()));
+    EffectObject* snow = m_registry->CreateByName("dcp_snow");
+    EffectObject* wave = m_registry->CreateByName("dcp_wave");
+    ASSERT_NE(nullptr, snow);
+    ASSERT_NE(nullptr, wave);
+    TaskPointer<EffectObject> snowHandle, waveHandle;
+    snowHandle.Reset(snow);
+    waveHandle.Reset(wave);
+    const std::int32_t twoStepsEvery100Ms[2] = {100, 2};
+    ASSERT_EQ(0, snow->Setup(&scheduler, nullptr, twoStepsEvery100Ms));
+    ASSERT_EQ(0, wave->Setup(&scheduler, nullptr, twoStepsEvery100Ms));
+    EXPECT_TRUE(scheduler.Contains(snow));
+    EXPECT_EQ(wave, scheduler.FindByKind(14000));
+    m_registry.reset();
+
+    scheduler.PauseKind(14000);
+    scheduler.RunDue(0);
+    clock.SetMs(1100);
+    scheduler.RunDue(0);
+    EXPECT_FALSE(snowHandle);
+    EXPECT_EQ(1, plugintest::LiveObjectsIn(kPlugin));
+
+    scheduler.ResumeKind(14000);
+    EXPECT_EQ(1100u, wave->DueTime());
+    scheduler.RunDue(0);
+    ASSERT_TRUE(waveHandle);
+    EXPECT_EQ(1200u, wave->DueTime());
+    EXPECT_TRUE(plugintest::IsModuleLoaded(kPlugin));
+    clock.SetMs(1200);
+    scheduler.RunDue(0);
+    EXPECT_FALSE(waveHandle);
+    EXPECT_EQ(0, scheduler.TaskCount());
     EXPECT_FALSE(plugintest::IsModuleLoaded(kPlugin));
 }
 

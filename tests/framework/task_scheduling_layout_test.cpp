@@ -3,6 +3,8 @@
 // fields only the way such a module does: by slot number, __thiscall, and by offset.
 #include "framework/interfaces/task_scheduling.h"
 
+#include "framework/interfaces/effect_plugin.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -32,6 +34,39 @@ private:
     bool& m_deleted;
 };
 
+class LayoutEffect : public WithDeletingDestructor<LayoutEffect, EffectObject> {
+public:
+    explicit LayoutEffect(bool& deleted) : m_deleted(deleted) {}
+    ~LayoutEffect() { m_deleted = true; }
+    std::int32_t XM_METHOD Kind() override { return 14001; }
+    std::int32_t XM_METHOD Step(std::uint32_t) override {
+        ++m_steps;
+        return 0;
+    }
+    void XM_METHOD Finish() override { ++m_finishes; }
+    const char* XM_METHOD Name() override { return "layout"; }
+    std::uint8_t XM_METHOD Category() override { return 1; }
+    std::int32_t XM_METHOD Reserved() override { return 0; }
+    std::int32_t XM_METHOD Prepare(const void*) override { return 0; }
+    // Parameter words: delay, period and count of the scheduler's Add.
+    std::int32_t XM_METHOD Setup(TaskScheduler* scheduler, ScreenBuffer*,
+                                 const std::int32_t* params) override {
+        return scheduler->Add(this, params[0], params[1], params[2]);
+    }
+    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
+    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
+    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
+    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
+    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
+    void XM_METHOD OnCreated() override {}
+
+    int m_steps = 0;
+    int m_finishes = 0;
+
+private:
+    bool& m_deleted;
+};
+
 void* Slot(void* object, int index) { return (*reinterpret_cast<void***>(object))[index]; }
 
 template <class Signature>
@@ -50,11 +85,12 @@ using Int32NoArgs = std::int32_t(XM_METHOD*)(void*);
 using BoolNoArgs = bool(XM_METHOD*)(void*);
 using Int32Time = std::int32_t(XM_METHOD*)(void*, std::uint32_t);
 using VoidTime = void(XM_METHOD*)(void*, std::uint32_t);
-using UintTime = std::uint32_t(XM_METHOD*)(void*, std::uint32_t);
 using AddSlot = std::int32_t(XM_METHOD*)(void*, ScheduledTask*, std::uint32_t, std::uint32_t, std::uint32_t);
 using KeySlot = bool(XM_METHOD*)(void*, const void*);
 using KindSlot = void(XM_METHOD*)(void*, std::int32_t);
 using DestroySlot = void*(XM_METHOD*)(void*, std::uint32_t);
+using NameSlot = const char*(XM_METHOD*)(void*);
+using SetupSlot = std::int32_t(XM_METHOD*)(void*, TaskScheduler*, ScreenBuffer*, const std::int32_t*);
 
 }  // namespace
 
@@ -88,8 +124,10 @@ TEST(TaskSchedulingLayout, TaskSlotsAndFields) {
     EXPECT_EQ(5100u, WordAt(task, 28));
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), WordAt(task, 32));
 
-    EXPECT_EQ(0u, SlotAs<UintTime>(task, 8)(task, 5300));
-    EXPECT_EQ(200u, SlotAs<UintTime>(task, 8)(task, 5300));
+    // Resume returns nothing: the due time moves at the last one only.
+    SlotAs<VoidTime>(task, 8)(task, 5300);
+    EXPECT_EQ(5020u, task->DueTime());
+    SlotAs<VoidTime>(task, 8)(task, 5300);
     EXPECT_EQ(5220u, task->DueTime());
     SlotAs<VoidNoArgs>(task, 3)(task);
     EXPECT_EQ(1, finishes);
@@ -123,4 +161,54 @@ TEST(TaskSchedulingLayout, SchedulerSlots) {
     EXPECT_EQ(1, finishes);
     SlotAs<DestroySlot>(scheduler, 0)(scheduler, xm::kDeleteMemory);
     EXPECT_TRUE(deleted);
+}
+
+// An effect is a task whose table goes on after the task's last slot: slots 0 to 8 and the
+// fields up to offset 32 are the task's, and the scheduler drives the effect through them.
+TEST(TaskSchedulingLayout, EffectObjectExtendsTheTaskTable) {
+    FakeClock clock(5000);
+    int steps = 0, finishes = 0;
+    bool taskDeleted = false, effectDeleted = false;
+    SlotTask plainTask(steps, finishes, taskDeleted);
+    auto* effect = new LayoutEffect(effectDeleted);
+    LayoutEffect* owner = effect;
+    effect->SetOwner(&owner);
+    {
+        TaskScheduler scheduler(clock);
+        const std::int32_t params[3] = {20, 40, 3};
+        ASSERT_EQ(TaskScheduler::kAdded,
+                  SlotAs<SetupSlot>(effect, 13)(effect, &scheduler, nullptr, params));
+        effect->AddHolder();
+        effect->AddHolder();
+
+        for (int slot = 4; slot <= 8; ++slot) {
+            EXPECT_EQ(Slot(&plainTask, slot), Slot(effect, slot)) << "slot " << slot;
+        }
+        EXPECT_EQ(14001, SlotAs<Int32NoArgs>(effect, 1)(effect));
+        EXPECT_STREQ("layout", SlotAs<NameSlot>(effect, 9)(effect));
+
+        scheduler.PauseKind(14001);
+        EXPECT_EQ(1u, WordAt(effect, 24));
+        EXPECT_EQ(5000u, WordAt(effect, 28));
+        clock.SetMs(5300);
+        scheduler.ResumeKind(14001);
+
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(effect), WordAt(effect, 4));
+        EXPECT_EQ(5320u, WordAt(effect, 8));
+        EXPECT_EQ(40u, WordAt(effect, 12));
+        EXPECT_EQ(3u, WordAt(effect, 16));
+        EXPECT_EQ(0u, WordAt(effect, 24));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), WordAt(effect, 32));
+        EXPECT_EQ(2u, WordAt(effect, 36));
+        EXPECT_EQ(1, static_cast<const char*>(static_cast<void*>(effect))[40]);
+
+        scheduler.RunDue(5320);
+        EXPECT_EQ(1, effect->m_steps);
+        EXPECT_EQ(2u, WordAt(effect, 16));
+        EXPECT_TRUE(scheduler.Cancel(effect));
+        EXPECT_EQ(1, effect->m_finishes);
+        EXPECT_EQ(1, static_cast<const char*>(static_cast<void*>(effect))[20]);
+        EXPECT_EQ(nullptr, owner);
+    }
+    EXPECT_TRUE(effectDeleted);
 }

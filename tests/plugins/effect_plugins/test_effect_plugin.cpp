@@ -13,15 +13,26 @@ namespace {
 struct ObjectInfo {
     const char* name;
     std::uint8_t category;
+    std::int32_t typeId;
 };
 
 const ObjectInfo kObjects[] = {
-    {"dcp_wave", 0},
-    {"dcp_snow", 3},
-    {"quake", 3},
+    {"dcp_wave", 0, 14000},
+    {"dcp_snow", 3, 14003},
+    {"quake", 3, 14003},
 };
 
 int g_liveObjects = 0;
+
+// The plug-in has none of the host's code: the scheduler is reached through its table.
+std::int32_t AddToScheduler(TaskScheduler* scheduler, ScheduledTask* task, std::uint32_t delay,
+                            std::uint32_t period, std::uint32_t count) {
+    typedef std::int32_t(XM_METHOD * AddSlot)(TaskScheduler*, ScheduledTask*, std::uint32_t,
+                                              std::uint32_t, std::uint32_t);
+    const int kAddSlot = 1;
+    return reinterpret_cast<AddSlot>((*reinterpret_cast<void***>(scheduler))[kAddSlot])(
+        scheduler, task, delay, period, count);
+}
 
 class TestEffect final : public EffectObject {
 public:
@@ -33,14 +44,9 @@ public:
         if (flags & xm::kDeleteMemory) ::operator delete(this);
         return this;
     }
-    std::int32_t XM_METHOD TypeId() override { return 14003; }
-    std::int32_t XM_METHOD Step(std::uint32_t) override { return 1; }
+    std::int32_t XM_METHOD Kind() override { return kObjects[m_index].typeId; }
+    std::int32_t XM_METHOD Step(std::uint32_t) override { return ++m_steps >= m_lastStep; }
     void XM_METHOD Finish() override {}
-    std::int32_t XM_METHOD TaskReserved1() override { return 0; }
-    bool XM_METHOD TaskReserved2() override { return false; }
-    bool XM_METHOD TaskReserved3() override { return false; }
-    void XM_METHOD Pause(std::uint32_t) override {}
-    void XM_METHOD Resume(std::uint32_t) override {}
     const char* XM_METHOD Name() override { return kObjects[m_index].name; }
     std::uint8_t XM_METHOD Category() override { return kObjects[m_index].category; }
     std::int32_t XM_METHOD Reserved() override { return 0; }
@@ -48,8 +54,12 @@ public:
     std::int32_t XM_METHOD Prepare(const void* arguments) override {
         return arguments ? *static_cast<const std::int32_t*>(arguments) : 0;
     }
-    std::int32_t XM_METHOD Setup(TaskScheduler*, ScreenBuffer*, const std::int32_t*) override {
-        return 0;
+    // Parameter words: the period in ms, then the number of steps after which the effect ends.
+    std::int32_t XM_METHOD Setup(TaskScheduler* scheduler, ScreenBuffer*,
+                                 const std::int32_t* params) override {
+        if (!scheduler || !params || params[1] < 1) return 1;
+        m_lastStep = params[1];
+        return AddToScheduler(scheduler, this, 0, params[0], 0) == 0 ? 0 : 5;
     }
     std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
     std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
@@ -60,6 +70,8 @@ public:
 
 private:
     std::int32_t m_index;
+    std::int32_t m_steps = 0;
+    std::int32_t m_lastStep = 1;
 };
 
 }  // namespace
