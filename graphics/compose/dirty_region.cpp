@@ -16,7 +16,9 @@ void SetRectOf(RectNode* node, const RECT& r) {
 }
 
 // Two rectangles share a row when their tops and their bottoms are equal.
-bool SharesRow(const RectNode* node, const RECT& r) { return node->top == r.top && node->bottom == r.bottom; }
+bool SharesRow(const RectNode* node, const RECT& r) {
+    return node->top == r.top && node->bottom == r.bottom;
+}
 
 // Order of the list: (top, left) ascending.
 bool ComesAfter(const RectNode* node, const RECT& r) {
@@ -27,11 +29,13 @@ bool ComesBefore(const RectNode* node, const RECT& r) {
 }
 
 bool Contains(const RectNode* node, const RECT& r) {
-    return node->left <= r.left && node->top <= r.top && node->right >= r.right && node->bottom >= r.bottom;
+    return node->left <= r.left && node->top <= r.top && node->right >= r.right &&
+           node->bottom >= r.bottom;
 }
 
 bool Overlaps(const RectNode* node, const RECT& r) {
-    return node->left < r.right && node->right > r.left && node->bottom > r.top && node->top < r.bottom;
+    return node->left < r.right && node->right > r.left && node->bottom > r.top &&
+           node->top < r.bottom;
 }
 
 void Widen(RECT* bounds, const RECT& r) {

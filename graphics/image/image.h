@@ -26,7 +26,8 @@ public:
 
     // flags: kImageDibSection, kImageDirtyRegion. 0 ok; 1 depth not 8 or 32, or a bad size;
     // 2 no storage; 3 the dirty region cannot be created (the image is then empty).
-    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth, std::uint8_t flags);
+    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth,
+                        std::uint8_t flags);
     // Frees everything the image owns and clears hasAlpha and modified.
     void Free();
     // A new copy of source's pixels, palette, colour key, origin and hasAlpha; flags

@@ -32,16 +32,19 @@ TEST(ClassifyPixelFormat, CodesByBitCountAndMasks) {
         {"5-6-5", Format(16, 0xF800, 0x07E0, 0x001F, 0), kPixelFormatRgb565},
         {"1-5-5-5", Format(16, 0x7C00, 0x03E0, 0x001F, 0x8000), kPixelFormatArgb1555},
         {"4-4-4-4", Format(16, 0x0F00, 0x00F0, 0x000F, 0xF000), kPixelFormatArgb4444},
-        {"5-5-5 with an odd alpha mask", Format(16, 0x7C00, 0x03E0, 0x001F, 0x0001), kPixelFormatRgb555},
+        {"5-5-5 with an odd alpha mask", Format(16, 0x7C00, 0x03E0, 0x001F, 0x0001),
+         kPixelFormatRgb555},
         {"other 16-bit", Format(16, 0x001F, 0x07E0, 0xF800, 0), kPixelFormatOther},
         {"24-bit", Format(24, 0xFF0000, 0x00FF00, 0x0000FF, 0), kPixelFormatRgb24},
         {"24-bit BGR", Format(24, 0x0000FF, 0x00FF00, 0xFF0000, 0), kPixelFormatOther},
         {"x-8-8-8", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0), kPixelFormatXrgb32},
         {"8-8-8-8", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000), kPixelFormatArgb32},
-        {"32-bit with a stray alpha mask", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF0000), kPixelFormatOther},
+        {"32-bit with a stray alpha mask", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF0000),
+         kPixelFormatOther},
         {"4-bit", Format(4, 0, 0, 0, 0), kPixelFormatOther},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.code, ClassifyPixelFormat(nullptr, nullptr, &c.format)) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.code, ClassifyPixelFormat(nullptr, nullptr, &c.format)) << c.name;
     EXPECT_EQ(0, ClassifyPixelFormat(nullptr, nullptr, nullptr));
 }
 
@@ -84,13 +87,16 @@ public:
     IDirectDrawSurface7* Interface() { return reinterpret_cast<IDirectDrawSurface7*>(this); }
 
     // Byte i of the pixel at (x, y).
-    std::uint8_t Byte(int x, int y, int i) const { return m_memory[(y + 1) * m_pitch + x * m_bytesPerPixel + i]; }
+    std::uint8_t Byte(int x, int y, int i) const {
+        return m_memory[(y + 1) * m_pitch + x * m_bytesPerPixel + i];
+    }
     // Every byte outside the pixels of area still holds the guard.
     bool OnlyAreaWritten(const RECT& area) const {
         std::vector<bool> inArea(m_memory.size(), false);
         for (LONG y = area.top; y < area.bottom; ++y) {
             for (LONG x = area.left; x < area.right; ++x) {
-                for (int i = 0; i < m_bytesPerPixel; ++i) inArea[(y + 1) * m_pitch + x * m_bytesPerPixel + i] = true;
+                for (int i = 0; i < m_bytesPerPixel; ++i)
+                    inArea[(y + 1) * m_pitch + x * m_bytesPerPixel + i] = true;
             }
         }
         for (std::size_t i = 0; i < m_memory.size(); ++i) {
@@ -108,9 +114,11 @@ public:
     DWORD fillColour = 0;
 
 private:
-    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT*, IDirectDrawSurface7*, RECT*, DWORD flags, DDBLTFX* fx) {
+    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT*, IDirectDrawSurface7*, RECT*,
+                                 DWORD flags, DDBLTFX* fx) {
         ++self->blts;
-        if (!self->acceptBlt || flags != (DDBLT_COLORFILL | DDBLT_WAIT) || fx->dwSize != 100) return DDERR_INVALIDRECT;
+        if (!self->acceptBlt || flags != (DDBLT_COLORFILL | DDBLT_WAIT) || fx->dwSize != 100)
+            return DDERR_INVALIDRECT;
         self->fillColour = fx->dwFillColor;
         return DD_OK;
     }
@@ -150,10 +158,12 @@ TEST(FillSurfaceRect, AColourFillBlitInTheSurfaceFormat) {
         DWORD colour;
     };
     const Case cases[] = {
-        {"5-6-5 cuts each component", Format(16, 0xF800, 0x07E0, 0x001F, 0), 255, 128, 8, 0, 0xFC01},
+        {"5-6-5 cuts each component", Format(16, 0xF800, 0x07E0, 0x001F, 0), 255, 128, 8, 0,
+         0xFC01},
         {"1-5-5-5 with alpha", Format(16, 0x7C00, 0x03E0, 0x001F, 0x8000), 255, 0, 0, 255, 0xFC00},
         {"8-8-8-8", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000), 1, 2, 3, 4, 0x04010203},
-        {"x-8-8-8 has no place for alpha", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0), 1, 2, 3, 4, 0x00010203},
+        {"x-8-8-8 has no place for alpha", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0), 1, 2, 3, 4,
+         0x00010203},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,7 +193,8 @@ TEST(FillSurfaceRect, RefusedBlitWritesOnlyThePartOnTheSurface) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeDdSurface surface(6, 4, Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000));
-        EXPECT_EQ(0, FillSurfaceRect(surface.Interface(), nullptr, 0x11, 0x22, 0x33, c.hasRect ? &c.rect : nullptr, 0x44));
+        EXPECT_EQ(0, FillSurfaceRect(surface.Interface(), nullptr, 0x11, 0x22, 0x33,
+                                     c.hasRect ? &c.rect : nullptr, 0x44));
         EXPECT_EQ(1, surface.blts);
         EXPECT_EQ(1, surface.unlocks);
         EXPECT_TRUE(surface.OnlyAreaWritten(c.written));
@@ -203,7 +214,9 @@ TEST(FillSurfaceRect, RefusedBlitWritesEachDepth) {
     const Case cases[] = {
         {"8-bit takes the red byte", Format(8, 0, 0, 0, 0), {0x11}},
         {"5-6-5", Format(16, 0xF800, 0x07E0, 0x001F, 0), {0x06, 0x11}},
-        {"24-bit low, middle, high", Format(24, 0xFF0000, 0x00FF00, 0x0000FF, 0), {0x33, 0x22, 0x11}},
+        {"24-bit low, middle, high",
+         Format(24, 0xFF0000, 0x00FF00, 0x0000FF, 0),
+         {0x33, 0x22, 0x11}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -211,7 +224,8 @@ TEST(FillSurfaceRect, RefusedBlitWritesEachDepth) {
         const RECT rect{1, 0, 3, 2};
         EXPECT_EQ(0, FillSurfaceRect(surface.Interface(), nullptr, 0x11, 0x22, 0x33, &rect, 0));
         EXPECT_TRUE(surface.OnlyAreaWritten(rect));
-        for (std::size_t i = 0; i < c.bytes.size(); ++i) EXPECT_EQ(c.bytes[i], surface.Byte(2, 1, static_cast<int>(i)));
+        for (std::size_t i = 0; i < c.bytes.size(); ++i)
+            EXPECT_EQ(c.bytes[i], surface.Byte(2, 1, static_cast<int>(i)));
     }
 }
 
