@@ -15,7 +15,7 @@ constexpr std::uint8_t kImageDirtyRegion = 2;
 // Image::CopyFrom with this flags value takes the source's storage kind.
 constexpr std::uint8_t kImageLikeSource = 2;
 
-class Image : public PixelBuffer {
+class Image final : public PixelBuffer {
 public:
     Image();
     ~Image();

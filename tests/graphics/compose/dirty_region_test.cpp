@@ -102,7 +102,7 @@ TEST(DirtyRegion, AddSequences) {
          {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 0, 30, 10}},
          false,
          {{0, 0, 30, 10}}},
-        {"a new rectangle over a row whose pieces rejoin",
+        {"a new rectangle over a row whose fragments rejoin",
          {{0, 0, 10, 10}, {10, 0, 20, 5}, {20, 0, 30, 10}, {5, 0, 25, 10}},
          false,
          {{0, 0, 30, 10}}},
