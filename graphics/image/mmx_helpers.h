@@ -1,0 +1,47 @@
+// Small MMX helpers for the kernels' MMX translation units (compiled with -mmmx only).
+// Every public MMX kernel ends with _mm_empty(), so the FPU is usable again on return.
+#pragma once
+
+#include <mmintrin.h>
+
+#include <cstdint>
+
+namespace mmx {
+namespace {
+
+inline __m64 Load1(const std::uint32_t* p) { return _mm_cvtsi32_si64(static_cast<int>(*p)); }
+inline void Store1(std::uint32_t* p, __m64 v) {
+    *p = static_cast<std::uint32_t>(_mm_cvtsi64_si32(v));
+}
+// Rows are only 4-byte aligned: two pixels at a time go through the unaligned type.
+inline __m64 Load2(const std::uint32_t* p) { return *reinterpret_cast<const __m64_u*>(p); }
+inline void Store2(std::uint32_t* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+inline __m64 Splat(std::uint32_t v) {
+    return _mm_set_pi32(static_cast<int>(v), static_cast<int>(v));
+}
+
+// One pixel's four bytes as four 16-bit lanes, and back (saturating).
+inline __m64 Unpack(std::uint32_t v) {
+    return _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(v)), _mm_setzero_si64());
+}
+inline std::uint32_t Pack(__m64 lanes) {
+    return static_cast<std::uint32_t>(_mm_cvtsi64_si32(_mm_packs_pu16(lanes, lanes)));
+}
+// Lanes (w, w, w, 0): colour channels weighted, the alpha lane left out.
+inline __m64 ColourWeight(int w) {
+    return _mm_set_pi16(0, static_cast<short>(w), static_cast<short>(w), static_cast<short>(w));
+}
+
+// d + floor((s - d) * w / 256) per 16-bit lane, w from 0 to 256. The lane difference is
+// signed; the arithmetic shift of the full product keeps the floor.
+inline __m64 Lerp(__m64 d, __m64 s, __m64 w) {
+    const __m64 diff = _mm_sub_pi16(s, d);
+    // (diff * w) needs up to 17 bits: take the high and low halves of the signed product.
+    const __m64 lo = _mm_mullo_pi16(diff, w);
+    const __m64 hi = _mm_mulhi_pi16(diff, w);
+    const __m64 prod = _mm_or_si64(_mm_srli_pi16(lo, 8), _mm_slli_pi16(hi, 8));
+    return _mm_add_pi16(d, prod);
+}
+
+}  // namespace
+}  // namespace mmx
