@@ -10,36 +10,6 @@ using namespace mmx;
 
 namespace {
 
-// One pixel when the width is odd, one pair when bit 1 is set, then 16 bytes a step.
-template <class Op>
-inline void RowsBy4(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
-                    std::int32_t srcSkip, std::int32_t width, std::int32_t height, Op op) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        if (width & 1) {
-            Store1(dst, op(Load1(dst), Load1(src)));
-            ++dst;
-            ++src;
-        }
-        if (width & 2) {
-            Store2(dst, op(Load2(dst), Load2(src)));
-            dst += 2;
-            src += 2;
-        }
-        for (std::int32_t n = width >> 2; n > 0; --n) {
-            const __m64 a = op(Load2(dst), Load2(src));
-            const __m64 b = op(Load2(dst + 2), Load2(src + 2));
-            Store2(dst, a);
-            Store2(dst + 2, b);
-            dst += 4;
-            src += 4;
-        }
-        dst = Advance(dst, dstSkip);
-        src = Advance(src, srcSkip);
-    }
-    _mm_empty();
-}
-
 struct Copy {
     __m64 operator()(__m64, __m64 s) const { return s; }
 };
@@ -66,16 +36,6 @@ struct CopyColourKeyed {
         const __m64 keep = _mm_cmpeq_pi32(s, key);
         const __m64 colour = _mm_or_si64(_mm_and_si64(d, alpha), _mm_andnot_si64(alpha, s));
         return _mm_or_si64(_mm_and_si64(keep, d), _mm_andnot_si64(keep, colour));
-    }
-};
-
-// Per-pixel adaptors for the stretched and mirrored walkers.
-template <class Op>
-struct OnePixel {
-    Op op;
-    void operator()(std::uint32_t& d, std::uint32_t s) const {
-        d = static_cast<std::uint32_t>(_mm_cvtsi64_si32(
-            op(_mm_cvtsi32_si64(static_cast<int>(d)), _mm_cvtsi32_si64(static_cast<int>(s)))));
     }
 };
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "graphics/image/kernel_walk.h"
+
 namespace mmx {
 namespace {
 
@@ -42,6 +44,59 @@ inline __m64 Lerp(__m64 d, __m64 s, __m64 w) {
     const __m64 prod = _mm_or_si64(_mm_srli_pi16(lo, 8), _mm_slli_pi16(hi, 8));
     return _mm_add_pi16(d, prod);
 }
+
+// One pixel when the width is odd, one pair when bit 1 is set, then 16 bytes a step.
+template <class Op>
+inline void RowsBy4(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                    std::int32_t srcSkip, std::int32_t width, std::int32_t height, Op op) {
+    KERNEL_ASSERT_SIZE(width, height);
+    using kernel_walk::Advance;
+    for (std::int32_t y = 0; y < height; ++y) {
+        if (width & 1) {
+            Store1(dst, op(Load1(dst), Load1(src)));
+            ++dst;
+            ++src;
+        }
+        if (width & 2) {
+            Store2(dst, op(Load2(dst), Load2(src)));
+            dst += 2;
+            src += 2;
+        }
+        for (std::int32_t n = width >> 2; n > 0; --n) {
+            const __m64 a = op(Load2(dst), Load2(src));
+            const __m64 b = op(Load2(dst + 2), Load2(src + 2));
+            Store2(dst, a);
+            Store2(dst + 2, b);
+            dst += 4;
+            src += 4;
+        }
+        dst = Advance(dst, dstSkip);
+        src = Advance(src, srcSkip);
+    }
+    _mm_empty();
+}
+
+// Runs a pair operation on one pixel, for the stretched and mirrored walkers.
+template <class Op>
+struct OnePixel {
+    Op op;
+    void operator()(std::uint32_t& d, std::uint32_t s) const {
+        d = static_cast<std::uint32_t>(_mm_cvtsi64_si32(
+            op(_mm_cvtsi32_si64(static_cast<int>(d)), _mm_cvtsi32_si64(static_cast<int>(s)))));
+    }
+};
+
+// A pair operation that leaves the destination wherever the source equals the key, two
+// pixels compared at once.
+template <class Op>
+struct Keyed {
+    Op op;
+    __m64 key;
+    __m64 operator()(__m64 d, __m64 s) const {
+        const __m64 keep = _mm_cmpeq_pi32(s, key);
+        return _mm_or_si64(_mm_and_si64(keep, d), _mm_andnot_si64(keep, op(d, s)));
+    }
+};
 
 }  // namespace
 }  // namespace mmx
