@@ -1,6 +1,5 @@
 #include "graphics/image/mix_kernels.h"
 
-#include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_walk.h"
 
 using namespace kernel_walk;
@@ -16,26 +15,25 @@ struct Keyed {
     }
 };
 
-const std::uint8_t* MultiplyRow(std::uint32_t weight) {
-    return g_blendTables.multiply[weight & 0xFF];
-}
+// The product of two bytes rounded to nearest, as the multiply blend table holds it.
+inline std::uint32_t Multiply(std::uint32_t a, std::uint32_t b) { return (a * b + 127) / 255; }
 
-// The three rows of the multiply table are fixed before the loop; the byte sums wrap, which
-// never happens while the two weights of a channel add up to at most 255.
+// The byte sums wrap, which never happens while the two weights of a channel add up to at
+// most 255.
 struct Weights {
-    const std::uint8_t* dstRow[3];
-    const std::uint8_t* srcRow[3];
+    std::uint32_t dstWeight[3];
+    std::uint32_t srcWeight[3];
     Weights(std::uint32_t dstWeights, std::uint32_t srcWeights) {
         for (int k = 0; k < 3; ++k) {
-            dstRow[k] = MultiplyRow(dstWeights >> (8 * k));
-            srcRow[k] = MultiplyRow(srcWeights >> (8 * k));
+            dstWeight[k] = (dstWeights >> (8 * k)) & 0xFF;
+            srcWeight[k] = (srcWeights >> (8 * k)) & 0xFF;
         }
     }
     void operator()(std::uint32_t& d, std::uint32_t s) const {
         std::uint32_t out = d & 0xFF000000;
         for (int k = 0; k < 3; ++k) {
-            const std::uint32_t sum =
-                srcRow[k][(s >> (8 * k)) & 0xFF] + dstRow[k][(d >> (8 * k)) & 0xFF];
+            const std::uint32_t sum = Multiply(srcWeight[k], (s >> (8 * k)) & 0xFF) +
+                                      Multiply(dstWeight[k], (d >> (8 * k)) & 0xFF);
             out |= (sum & 0xFF) << (8 * k);
         }
         d = out;
@@ -108,8 +106,7 @@ MIX_DEFINE_FORMS(SubSaturate, , SubSaturate{})
 void KernelCrossfadeOver(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                          std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                          std::uint8_t opacity) {
-    const std::uint8_t* dstRow = g_blendTables.multiply[255 - opacity];
-    const std::uint8_t* srcRow = g_blendTables.multiply[opacity];
+    const std::uint32_t a = opacity;
     Rows(dst, src, dstSkip, srcSkip, width, height, [=](std::uint32_t& d, std::uint32_t s) {
         const std::uint32_t da = d >> 24;
         const std::uint32_t sa = s >> 24;
@@ -120,11 +117,11 @@ void KernelCrossfadeOver(std::uint32_t* dst, const std::uint32_t* src, std::int3
             colour = 0;
             for (int k = 0; k < 3; ++k) {
                 const std::uint32_t sum =
-                    dstRow[(d >> (8 * k)) & 0xFF] + srcRow[(s >> (8 * k)) & 0xFF];
+                    Multiply(255 - a, (d >> (8 * k)) & 0xFF) + Multiply(a, (s >> (8 * k)) & 0xFF);
                 colour |= (sum & 0xFF) << (8 * k);
             }
         }
-        d = ((dstRow[da] + srcRow[sa]) & 0xFF) << 24 | colour;
+        d = ((Multiply(255 - a, da) + Multiply(a, sa)) & 0xFF) << 24 | colour;
     });
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/graphics/kernel_form_harness.h"
+#include "tests/graphics/image/kernel_form_harness.h"
 
 using namespace kerneltest;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "tests/graphics/kernel_form_harness.h"
+#include "tests/graphics/image/kernel_form_harness.h"
 
 using namespace kerneltest;
 

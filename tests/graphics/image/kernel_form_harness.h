@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "tests/graphics/kernel_test_support.h"
+#include "tests/graphics/image/kernel_test_support.h"
 
 namespace kerneltest {
 

@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "graphics/compose/blend_tables.h"
-#include "tests/graphics/kernel_form_harness.h"
+#include "tests/graphics/image/kernel_form_harness.h"
 
 using namespace kerneltest;
 
@@ -25,11 +24,6 @@ std::uint32_t PerByte(std::uint32_t d, std::uint32_t s, F f) {
     for (int k = 0; k < 4; ++k) out |= (f(Byte(d, k), Byte(s, k), k) & 0xFF) << (8 * k);
     return out;
 }
-
-class MixKernels : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { InitBlendTables(); }
-};
 
 // Weights whose channel pairs add up to 255, with nonzero top bytes so that the MMX form's
 // alpha from the weights' top bytes shows.
@@ -102,7 +96,7 @@ Rule Keyed(Rule rule) {
             KT_STRETCH(KernelStretch##base##Keyed##suffix, ##__VA_ARGS__, kKey), Keyed(rule)    \
     }
 
-TEST_F(MixKernels, EveryMemberFollowsItsRuleInItsForm) {
+TEST(MixKernels, EveryMemberFollowsItsRuleInItsForm) {
     const std::vector<Case> cases = {
         MIX_CASES(BlendWeights, , WeightsPlain(), kDstWeights, kSrcWeights),
         MIX_CASES(BlendWeights, Mmx, WeightsMmx(), kDstWeights, kSrcWeights),
@@ -117,7 +111,7 @@ TEST_F(MixKernels, EveryMemberFollowsItsRuleInItsForm) {
     for (const Case& c : cases) CheckKernelCase(c);
 }
 
-TEST_F(MixKernels, OpacityMmxAtEveryCornerOpacity) {
+TEST(MixKernels, OpacityMmxAtEveryCornerOpacity) {
     for (std::uint8_t o : kCorners) {
         SCOPED_TRACE(static_cast<int>(o));
         CheckKernelCase(Case{"KernelBlendOpacityMmx", Form::Straight,
@@ -128,7 +122,7 @@ TEST_F(MixKernels, OpacityMmxAtEveryCornerOpacity) {
     }
 }
 
-TEST_F(MixKernels, CrossfadeFollowsTheAlphaCases) {
+TEST(MixKernels, CrossfadeFollowsTheAlphaCases) {
     for (std::uint8_t a : {std::uint8_t{0}, std::uint8_t{64}, std::uint8_t{200}, std::uint8_t{255}}) {
         SCOPED_TRACE(static_cast<int>(a));
         Rule rule = [a](std::uint32_t d, std::uint32_t s) {
@@ -146,7 +140,7 @@ TEST_F(MixKernels, CrossfadeFollowsTheAlphaCases) {
     }
 }
 
-TEST_F(MixKernels, DocumentedPixels) {
+TEST(MixKernels, DocumentedPixels) {
     using Pair = void (*)(std::uint32_t*, const std::uint32_t*, std::int32_t, std::int32_t,
                           std::int32_t, std::int32_t);
     struct Row {
