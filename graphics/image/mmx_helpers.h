@@ -98,5 +98,47 @@ struct Keyed {
     }
 };
 
+// One-image rectangles: pairs of pixels, and one odd pixel at the end of a row.
+template <class Op>
+inline void RectBy2(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                    std::int32_t height, Op op) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t n = width >> 1; n > 0; --n) {
+            Store2(dst, op(Load2(dst)));
+            dst += 2;
+        }
+        if (width & 1) {
+            Store1(dst, op(Load1(dst)));
+            ++dst;
+        }
+        dst = kernel_walk::Advance(dst, skip);
+    }
+    _mm_empty();
+}
+
+// A one-image operation that leaves pixels equal to the key alone.
+template <class Op>
+struct SkipKeyed {
+    Op op;
+    __m64 key;
+    __m64 operator()(__m64 d) const {
+        const __m64 keep = _mm_cmpeq_pi32(d, key);
+        return _mm_or_si64(_mm_and_si64(keep, d), _mm_andnot_si64(keep, op(d)));
+    }
+};
+
+// d + floor(s * w / 256) per lane, saturating when packed; d - floor(s * w / 256), stopping
+// at 0. The product of a byte and a weight up to 256 fits an unsigned lane.
+inline __m64 AddScaled(__m64 d, __m64 s, __m64 w) {
+    return _mm_add_pi16(d, _mm_srli_pi16(_mm_mullo_pi16(s, w), 8));
+}
+inline __m64 SubScaled(__m64 d, __m64 s, __m64 w) {
+    return _mm_subs_pu16(d, _mm_srli_pi16(_mm_mullo_pi16(s, w), 8));
+}
+inline std::int32_t Weight(std::uint32_t level) {
+    return level ? static_cast<std::int32_t>(level) + 1 : 0;
+}
+
 }  // namespace
 }  // namespace mmx

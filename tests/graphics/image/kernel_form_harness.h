@@ -14,9 +14,6 @@ namespace kerneltest {
 
 enum class Form { Straight, Mirrored, Stretched, StretchedMirrored };
 
-// Planted into every fifth source pixel so that keyed kernels meet their key.
-constexpr std::uint32_t kKey = 0x80FF0001;
-
 template <class D, class S>
 struct KernelCase {
     const char* name;

@@ -15,6 +15,9 @@ namespace kerneltest {
 constexpr std::uint8_t kCorners[] = {0, 1, 127, 128, 254, 255};
 constexpr int kCornerCount = 6;
 
+// Planted into the test content so that keyed kernels meet their key.
+constexpr std::uint32_t kKey = 0x80FF0001;
+
 // Row lengths that exercise every odd split of the MMX loops.
 constexpr std::int32_t kWidths[] = {1, 3, 7, 33, 1000};
 
