@@ -78,9 +78,10 @@ struct CopyAlpha {
 
 }  // namespace
 
-void KernelCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopy(void* dst, const void* src, std::int32_t dstSkip,
                 std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(dst, src, dstSkip, srcSkip, width, height, Copy{});
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+         srcSkip, width, height, Copy{});
 }
 
 void KernelStretchCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -258,9 +259,10 @@ void KernelStretchAlphaToMaskMirrored(std::uint8_t* dst, const std::uint32_t* sr
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, AlphaToMask{});
 }
 
-void KernelCopyColour(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyColour(void* dst, const void* src, std::int32_t dstSkip,
                       std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(dst, src, dstSkip, srcSkip, width, height, CopyColour{});
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+         srcSkip, width, height, CopyColour{});
 }
 
 void KernelStretchCopyColour(std::uint32_t* dst, const std::uint32_t* src,
@@ -282,9 +284,10 @@ void KernelStretchCopyColourKeyed(std::uint32_t* dst, const std::uint32_t* src,
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyColourKeyed{key});
 }
 
-void KernelCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyAlpha(void* dst, const void* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(dst, src, dstSkip, srcSkip, width, height, CopyAlpha{});
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+         srcSkip, width, height, CopyAlpha{});
 }
 
 void KernelStretchCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,

@@ -18,9 +18,9 @@
 #include "graphics/image/stretch_step.h"
 
 // Whole-pixel copies.
-void KernelCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopy(void* dst, const void* src, std::int32_t dstSkip,
                 std::int32_t srcSkip, std::int32_t width, std::int32_t height);
-void KernelCopyMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyMmx(void* dst, const void* src, std::int32_t dstSkip,
                    std::int32_t srcSkip, std::int32_t width, std::int32_t height);
 void KernelStretchCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                        std::int32_t srcPitch, std::int32_t width, std::int32_t height,
@@ -148,9 +148,9 @@ void KernelStretchAlphaToMaskMirrored(std::uint8_t* dst, const std::uint32_t* sr
                                       const StretchStep& step);
 
 // Colour copies keep the destination's alpha byte; alpha copies keep its colour bytes.
-void KernelCopyColour(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyColour(void* dst, const void* src, std::int32_t dstSkip,
                       std::int32_t srcSkip, std::int32_t width, std::int32_t height);
-void KernelCopyColourMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyColourMmx(void* dst, const void* src, std::int32_t dstSkip,
                          std::int32_t srcSkip, std::int32_t width, std::int32_t height);
 void KernelStretchCopyColour(std::uint32_t* dst, const std::uint32_t* src,
                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
@@ -172,9 +172,9 @@ void KernelStretchCopyColourKeyedMmx(std::uint32_t* dst, const std::uint32_t* sr
                                      std::int32_t dstSkip, std::int32_t srcPitch,
                                      std::int32_t width, std::int32_t height,
                                      const StretchStep& step, std::uint32_t key);
-void KernelCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyAlpha(void* dst, const void* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height);
-void KernelCopyAlphaMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyAlphaMmx(void* dst, const void* src, std::int32_t dstSkip,
                         std::int32_t srcSkip, std::int32_t width, std::int32_t height);
 void KernelStretchCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,

@@ -52,9 +52,10 @@ struct AlphaBlend {
 
 }  // namespace
 
-void KernelCopyMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyMmx(void* dst, const void* src, std::int32_t dstSkip,
                    std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    RowsBy4(dst, src, dstSkip, srcSkip, width, height, Copy{});
+    RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+            srcSkip, width, height, Copy{});
 }
 
 void KernelStretchCopyMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -118,9 +119,10 @@ void KernelStretchAlphaBlendMirroredMmx(std::uint32_t* dst, const std::uint32_t*
     _mm_empty();
 }
 
-void KernelCopyColourMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyColourMmx(void* dst, const void* src, std::int32_t dstSkip,
                          std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    RowsBy4(dst, src, dstSkip, srcSkip, width, height, CopyColour{});
+    RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+            srcSkip, width, height, CopyColour{});
 }
 
 void KernelStretchCopyColourMmx(std::uint32_t* dst, const std::uint32_t* src,
@@ -146,9 +148,10 @@ void KernelStretchCopyColourKeyedMmx(std::uint32_t* dst, const std::uint32_t* sr
     _mm_empty();
 }
 
-void KernelCopyAlphaMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+void KernelCopyAlphaMmx(void* dst, const void* src, std::int32_t dstSkip,
                         std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    RowsBy4(dst, src, dstSkip, srcSkip, width, height, CopyAlpha{});
+    RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
+            srcSkip, width, height, CopyAlpha{});
 }
 
 void KernelStretchCopyAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,

@@ -195,8 +195,9 @@ TEST(CopyKernels, PaletteAndMaskMembersFollowTheirRules) {
 // byte for byte; the alpha blends differ exactly where the source alpha is 1 to 254, by the
 // destination weight 256 - a against 255 - A.
 TEST(CopyKernels, MmxFormsGiveThePlainBytes) {
-    using Row = void (*)(std::uint32_t*, const std::uint32_t*, std::int32_t, std::int32_t,
-                         std::int32_t, std::int32_t);
+    // The shape of the pixel-operation library's host copy routines.
+    using Row = void (*)(void*, const void*, std::int32_t, std::int32_t, std::int32_t,
+                         std::int32_t);
     struct Pair {
         const char* name;
         Row plain;
@@ -207,7 +208,14 @@ TEST(CopyKernels, MmxFormsGiveThePlainBytes) {
         {"Copy", KernelCopy, KernelCopyMmx, false},
         {"CopyColour", KernelCopyColour, KernelCopyColourMmx, false},
         {"CopyAlpha", KernelCopyAlpha, KernelCopyAlphaMmx, false},
-        {"AlphaBlend", KernelAlphaBlend, KernelAlphaBlendMmx, true},
+        {"AlphaBlend",
+         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w, std::int32_t h) {
+             KernelAlphaBlend(static_cast<std::uint32_t*>(d), static_cast<const std::uint32_t*>(s), ds, ss, w, h);
+         },
+         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w, std::int32_t h) {
+             KernelAlphaBlendMmx(static_cast<std::uint32_t*>(d), static_cast<const std::uint32_t*>(s), ds, ss, w, h);
+         },
+         true},
     };
     for (const Pair& p : pairs) {
         for (bool corners : {false, true}) {
