@@ -36,15 +36,19 @@ struct EachPixel {
     }
 };
 
-// The grey sum 29 b + 150 g + 77 r in one multiply-add; the alpha lane is carried over.
-struct GreyLanes {
-    __m64 operator()(__m64 lanes) const {
-        const __m64 sums = _mm_madd_pi16(lanes, _mm_set_pi16(0, 77, 150, 29));
-        const std::uint32_t grey = static_cast<std::uint32_t>(
-                                       _mm_cvtsi64_si32(_mm_add_pi32(sums, _mm_srli_si64(sums, 32)))) >> 8;
-        const __m64 alpha = _mm_and_si64(lanes, _mm_set_pi16(-1, 0, 0, 0));
-        return _mm_or_si64(alpha, _mm_set_pi16(0, static_cast<short>(grey), static_cast<short>(grey),
-                                               static_cast<short>(grey)));
+// The grey sums 29 b + 150 g + 77 r of both pixels in two multiply-adds; the grey byte is
+// then spread over the three colour bytes and the alpha bytes are carried over.
+struct Greyscale {
+    __m64 operator()(__m64 d) const {
+        const __m64 zero = _mm_setzero_si64();
+        const __m64 weights = _mm_set_pi16(0, 77, 150, 29);
+        const __m64 lo = _mm_madd_pi16(_mm_unpacklo_pi8(d, zero), weights);
+        const __m64 hi = _mm_madd_pi16(_mm_unpackhi_pi8(d, zero), weights);
+        const __m64 sums = _mm_add_pi32(_mm_unpacklo_pi32(lo, hi), _mm_unpackhi_pi32(lo, hi));
+        const __m64 grey = _mm_srli_pi32(sums, 8);
+        const __m64 spread =
+            _mm_or_si64(_mm_or_si64(grey, _mm_slli_pi32(grey, 8)), _mm_slli_pi32(grey, 16));
+        return _mm_or_si64(spread, _mm_and_si64(d, Splat(0xFF000000)));
     }
 };
 
@@ -148,7 +152,7 @@ void KernelSubColourKeyedMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t
 
 void KernelGreyscaleMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height) {
-    RectBy2(dst, skip, width, height, EachPixel<GreyLanes>{});
+    RectBy2(dst, skip, width, height, Greyscale{});
 }
 
 void KernelColourBalanceMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,

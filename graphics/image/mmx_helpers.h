@@ -29,10 +29,18 @@ inline __m64 Unpack(std::uint32_t v) {
 inline std::uint32_t Pack(__m64 lanes) {
     return static_cast<std::uint32_t>(_mm_cvtsi64_si32(_mm_packs_pu16(lanes, lanes)));
 }
-// Lanes (w, w, w, 0): colour channels weighted, the alpha lane left out.
-inline __m64 ColourWeight(int w) {
-    return _mm_set_pi16(0, static_cast<short>(w), static_cast<short>(w), static_cast<short>(w));
-}
+// Lanes (w, w, w, 0) for w from 0 to 256: colour channels weighted, the alpha lane left out.
+// Loaded from a table: building the lanes from a general register costs a trip through memory.
+struct alignas(8) WeightLaneTable {
+    std::uint16_t lanes[257][4];
+    constexpr WeightLaneTable() : lanes() {
+        for (int w = 0; w <= 256; ++w) {
+            lanes[w][0] = lanes[w][1] = lanes[w][2] = static_cast<std::uint16_t>(w);
+        }
+    }
+};
+constexpr WeightLaneTable kWeightLanes{};
+inline __m64 ColourWeight(int w) { return *reinterpret_cast<const __m64*>(kWeightLanes.lanes[w]); }
 
 // d + floor((s - d) * w / 256) per 16-bit lane, w from 0 to 256. The lane difference is
 // signed; the arithmetic shift of the full product keeps the floor.
