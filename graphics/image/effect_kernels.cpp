@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "graphics/image/kernel_form.h"
 #include "graphics/image/kernel_walk.h"
 #include "graphics/image/pixel_math.h"
 #include "graphics/image/plane_kernels.h"
@@ -401,24 +402,77 @@ void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int
     BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }
 
+namespace {
+
+// The part of a mask at (x, y) that lies on the destination; false when nothing does.
+struct GlyphClip {
+    std::int32_t left, top, right, bottom;
+};
+
+bool ClipGlyph(std::int32_t x, std::int32_t y, std::int32_t dstWidth, std::int32_t dstHeight,
+               std::int32_t maskWidth, std::int32_t maskHeight, GlyphClip& clip) {
+    clip.left = x < 0 ? 0 : x;
+    clip.top = y < 0 ? 0 : y;
+    clip.right = x + maskWidth < dstWidth ? x + maskWidth : dstWidth;
+    clip.bottom = y + maskHeight < dstHeight ? y + maskHeight : dstHeight;
+    return clip.left < clip.right && clip.top < clip.bottom;
+}
+
+inline std::uint32_t Multiply(std::uint32_t a, std::uint32_t b) { return (a * b + 127) / 255; }
+
+}  // namespace
+
 bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
                    std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
                    std::int32_t dstHeight, std::int32_t dstPitch, const std::uint8_t* maskBits,
                    std::int32_t maskWidth, std::int32_t maskHeight, std::int32_t maskPitch) {
-    const std::int32_t left = x < 0 ? 0 : x;
-    const std::int32_t top = y < 0 ? 0 : y;
-    const std::int32_t right = x + maskWidth < dstWidth ? x + maskWidth : dstWidth;
-    const std::int32_t bottom = y + maskHeight < dstHeight ? y + maskHeight : dstHeight;
-    if (left >= right || top >= bottom) return false;
+    GlyphClip clip;
+    if (!ClipGlyph(x, y, dstWidth, dstHeight, maskWidth, maskHeight, clip)) return false;
     const std::uint32_t colour = static_cast<std::uint32_t>(r) << 16 |
                                  static_cast<std::uint32_t>(g) << 8 | b;
-    for (std::int32_t row = top; row < bottom; ++row) {
+    for (std::int32_t row = clip.top; row < clip.bottom; ++row) {
         std::uint32_t* out = reinterpret_cast<std::uint32_t*>(dstBits + row * dstPitch);
         const std::uint8_t* in = maskBits + (row - y) * maskPitch - x;
-        for (std::int32_t col = left; col < right; ++col) {
+        for (std::int32_t col = clip.left; col < clip.right; ++col) {
             if (in[col]) out[col] = (out[col] & 0xFF000000) | colour;
         }
     }
+    return true;
+}
+
+bool DrawGlyphMaskAntialiased(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
+                              std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
+                              std::int32_t dstHeight, std::int32_t dstPitch,
+                              const std::uint8_t* maskBits, std::int32_t maskWidth,
+                              std::int32_t maskHeight, std::int32_t maskPitch) {
+    GlyphClip clip;
+    if (!ClipGlyph(x, y, dstWidth, dstHeight, maskWidth, maskHeight, clip)) return false;
+    const std::uint32_t colour = static_cast<std::uint32_t>(r) << 16 |
+                                 static_cast<std::uint32_t>(g) << 8 | b;
+    const std::int32_t width = clip.right - clip.left;
+    const std::int32_t height = clip.bottom - clip.top;
+    std::uint32_t* out = reinterpret_cast<std::uint32_t*>(dstBits + clip.top * dstPitch) + clip.left;
+    const std::uint8_t* in = maskBits + (clip.top - y) * maskPitch + (clip.left - x);
+    if (UseMmxKernels()) {
+        static const std::uint8_t* identity = [] {
+            static std::uint8_t row[256];
+            for (int i = 0; i < 256; ++i) row[i] = static_cast<std::uint8_t>(i);
+            return row;
+        }();
+        KernelMaskBlendColourMmx(out, in, dstPitch - 4 * width, maskPitch - width, width, height,
+                                 colour, identity);
+        return true;
+    }
+    Rows(out, in, dstPitch - 4 * width, maskPitch - width, width, height,
+         [colour](std::uint32_t& d, std::uint8_t m) {
+             if (m == 0) return;
+             std::uint32_t result = d & 0xFF000000;
+             for (int k = 0; k < 3; ++k) {
+                 result |= (Multiply(Channel(colour, k), m) + Multiply(255 - m, Channel(d, k)))
+                           << (8 * k);
+             }
+             d = result;
+         });
     return true;
 }
 

@@ -176,6 +176,15 @@ bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t 
                    std::int32_t dstHeight, std::int32_t dstPitch, const std::uint8_t* maskBits,
                    std::int32_t maskWidth, std::int32_t maskHeight, std::int32_t maskPitch);
 
+// As DrawGlyphMask, but each colour byte blends towards the colour by the mask byte m: with the
+// MMX form, d + floor((colour - d) * w(m) / 256); without it, M[colour][m] + M[255 - m][d]
+// (M the rounded product of two bytes). The two can differ by one in a channel.
+bool DrawGlyphMaskAntialiased(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
+                              std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
+                              std::int32_t dstHeight, std::int32_t dstPitch,
+                              const std::uint8_t* maskBits, std::int32_t maskWidth,
+                              std::int32_t maskHeight, std::int32_t maskPitch);
+
 // Rendered text into the 16-bit alpha texture formats: 64 (ARGB 1-5-5-5), 128 (ARGB 4-4-4-4)
 // or 256 (rows copied unchanged). 0 for a known format; nonzero, writing nothing, otherwise.
 std::int32_t ConvertArgbToFormat(std::uint32_t format, std::uint8_t* dstBits, std::int32_t x,

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "graphics/image/kernel_form.h"
 #include "tests/graphics/image/pixel_case_harness.h"
 
 using namespace kerneltest;
@@ -265,6 +266,46 @@ TEST(EffectKernels, GlyphMaskClipsAndKeepsAlpha) {
             << r.what;
         EXPECT_EQ(r.after, dst) << r.what;
     }
+}
+
+// Each form against its own formula: the two may differ by one in a channel.
+TEST(EffectKernels, AntialiasedGlyphInEachForm) {
+    Plane<std::uint8_t> mask(33, 3, 0);
+    FillCorners(mask);
+    mask.At(0, 0) = 0;
+    Plane<std::uint32_t> original(35, 4, 0);
+    FillCorners(original);
+    auto m = [](std::uint32_t a, std::uint32_t b) { return (a * b + 127) / 255; };
+    const std::uint32_t colour = 0x00FF8001;
+    for (KernelForm form : {KernelForm::Plain, KernelForm::Mmx}) {
+        SCOPED_TRACE(static_cast<int>(form));
+        ForceKernelForm(form);
+        Plane<std::uint32_t> dst = original;
+        Plane<std::uint32_t> expected = original;
+        for (std::int32_t y = 0; y < 3; ++y) {
+            for (std::int32_t x = 0; x < 33; ++x) {
+                const std::uint8_t c = mask.At(x, y);
+                std::uint32_t& e = expected.At(x + 1, y + 1);
+                if (form == KernelForm::Mmx) {
+                    e = RefBlend(e, colour, RefWeight(c));
+                } else if (c != 0) {
+                    std::uint32_t out = e & 0xFF000000;
+                    for (int k = 0; k < 3; ++k) {
+                        out |= (m(RefByte(colour, k), c) + m(255 - c, RefByte(e, k))) << (8 * k);
+                    }
+                    e = out;
+                }
+            }
+        }
+        EXPECT_TRUE(DrawGlyphMaskAntialiased(1, 1, 0xFF, 0x80, 0x01,
+                                             reinterpret_cast<std::uint8_t*>(dst.Row(0)), 35, 4,
+                                             dst.Pitch(), mask.Row(0), 33, 3, mask.Pitch()));
+        EXPECT_EQ(expected.pixels, dst.pixels);
+        EXPECT_FALSE(DrawGlyphMaskAntialiased(-33, 1, 0xFF, 0x80, 0x01,
+                                              reinterpret_cast<std::uint8_t*>(dst.Row(0)), 35, 4,
+                                              dst.Pitch(), mask.Row(0), 33, 3, mask.Pitch()));
+    }
+    ForceKernelForm(KernelForm::Detected);
 }
 
 TEST(EffectKernels, BlurStencilsInEveryMode) {
