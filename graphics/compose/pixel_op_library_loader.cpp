@@ -55,4 +55,6 @@ void SetCurrentPixelOpLibrary(PixelOpLibraryLoader* loader) {
     g_currentLibrary = loader && loader->Module() ? loader : nullptr;
 }
 
-PixelOpLibraryLoader* CurrentPixelOpLibrary() { return g_currentLibrary; }
+PixelOpLibraryLoader* CurrentPixelOpLibrary() {
+    return g_currentLibrary;
+}

@@ -17,7 +17,7 @@ struct CpuInfoRecord;
 
 // The library object's words 1 to 234 as the program calls them.
 struct PixelOpTable {
-    LastUpdatedRect* lastUpdatedRect;                                      // word 1
+    LastUpdatedRect* lastUpdatedRect;                                    // word 1
     PixelOperation operations[kPixelOpWordCount - kFirstOperationWord];  // words 2-234
 
     PixelOperation Word(int word) const { return operations[word - kFirstOperationWord]; }

@@ -3,7 +3,9 @@
 
 namespace {
 
-std::uint32_t High(std::uint64_t v) { return static_cast<std::uint32_t>(v >> 32); }
+std::uint32_t High(std::uint64_t v) {
+    return static_cast<std::uint32_t>(v >> 32);
+}
 
 // One axis. destLow/destHigh are exclusive at the high end, srcLow/srcHigh inclusive.
 bool ClipAxis(LONG& destLow, LONG& destHigh, LONG& srcLow, LONG& srcHigh, LONG clipSrcLow,
@@ -30,7 +32,8 @@ bool ClipAxis(LONG& destLow, LONG& destHigh, LONG& srcLow, LONG& srcHigh, LONG c
         srcHigh = clipSrcHigh;
     }
     if (destHigh > clipDestHigh) {
-        srcHigh -= static_cast<LONG>(High(static_cast<std::uint64_t>(destHigh - clipDestHigh) * step));
+        srcHigh -=
+            static_cast<LONG>(High(static_cast<std::uint64_t>(destHigh - clipDestHigh) * step));
         destHigh = clipDestHigh;
     }
     return destLow < destHigh;
@@ -38,8 +41,7 @@ bool ClipAxis(LONG& destLow, LONG& destHigh, LONG& srcLow, LONG& srcHigh, LONG c
 
 }  // namespace
 
-bool Image::ClipBlitBilinear(RECT& dest, RECT& src, const RECT& srcClip,
-                             BilinearStep& step) const {
+bool Image::ClipBlitBilinear(RECT& dest, RECT& src, const RECT& srcClip, BilinearStep& step) const {
     if (src.left > src.right || src.top > src.bottom) return false;
     // Empty or reversed sizes have no walk (and would divide by zero or wrap the division).
     if (src.right == src.left || src.bottom == src.top || dest.right <= dest.left ||

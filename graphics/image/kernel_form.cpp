@@ -8,7 +8,9 @@ KernelForm g_forcedForm = KernelForm::Detected;
 
 }  // namespace
 
-void ForceKernelForm(KernelForm form) { g_forcedForm = form; }
+void ForceKernelForm(KernelForm form) {
+    g_forcedForm = form;
+}
 
 bool UseMmxKernels() {
     switch (g_forcedForm) {

@@ -11,13 +11,19 @@
 namespace mmx {
 namespace {
 
-inline __m64 Load1(const std::uint32_t* p) { return _mm_cvtsi32_si64(static_cast<int>(*p)); }
+inline __m64 Load1(const std::uint32_t* p) {
+    return _mm_cvtsi32_si64(static_cast<int>(*p));
+}
 inline void Store1(std::uint32_t* p, __m64 v) {
     *p = static_cast<std::uint32_t>(_mm_cvtsi64_si32(v));
 }
 // Rows are only 4-byte aligned: two pixels at a time go through the unaligned type.
-inline __m64 Load2(const std::uint32_t* p) { return *reinterpret_cast<const __m64_u*>(p); }
-inline void Store2(std::uint32_t* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+inline __m64 Load2(const std::uint32_t* p) {
+    return *reinterpret_cast<const __m64_u*>(p);
+}
+inline void Store2(std::uint32_t* p, __m64 v) {
+    *reinterpret_cast<__m64_u*>(p) = v;
+}
 inline __m64 Splat(std::uint32_t v) {
     return _mm_set_pi32(static_cast<int>(v), static_cast<int>(v));
 }
@@ -40,7 +46,9 @@ struct alignas(8) WeightLaneTable {
     }
 };
 constexpr WeightLaneTable kWeightLanes{};
-inline __m64 ColourWeight(int w) { return *reinterpret_cast<const __m64*>(kWeightLanes.lanes[w]); }
+inline __m64 ColourWeight(int w) {
+    return *reinterpret_cast<const __m64*>(kWeightLanes.lanes[w]);
+}
 
 // d + floor((s - d) * w / 256) per 16-bit lane, w from 0 to 256. The lane difference is
 // signed; the arithmetic shift of the full product keeps the floor.
@@ -108,8 +116,8 @@ struct Keyed {
 
 // One-image rectangles: pairs of pixels, and one odd pixel at the end of a row.
 template <class Op>
-inline void RectBy2(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                    std::int32_t height, Op op) {
+inline void RectBy2(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                    Op op) {
     KERNEL_ASSERT_SIZE(width, height);
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t n = width >> 1; n > 0; --n) {

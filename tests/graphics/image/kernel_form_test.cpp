@@ -14,8 +14,10 @@ TEST(KernelForm, ForcedFormWinsOverTheProcessorRecord) {
         bool mmx;
     };
     const Row rows[] = {
-        {KernelForm::Detected, 0, false}, {KernelForm::Detected, 1, true},
-        {KernelForm::Plain, 1, false},    {KernelForm::Mmx, 0, true},
+        {KernelForm::Detected, 0, false},
+        {KernelForm::Detected, 1, true},
+        {KernelForm::Plain, 1, false},
+        {KernelForm::Mmx, 0, true},
     };
     for (const Row& r : rows) {
         g_cpuInfo.mmx = r.mmxByte;

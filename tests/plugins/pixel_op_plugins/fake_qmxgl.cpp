@@ -52,6 +52,12 @@ FAKE_EXPORT PixelOpLibrary* QMXGL_CALL GetLibrary(const CpuInfoRecord* record) {
 #endif
 }
 
-FAKE_EXPORT const HostCopyRoutines* QMXGL_CALL FakeConfiguredRoutines() { return &g_configured; }
-FAKE_EXPORT const CpuInfoRecord* QMXGL_CALL FakeLastRecord() { return g_lastRecord; }
-FAKE_EXPORT void QMXGL_CALL FakeCountDeletions(std::int32_t* counter) { g_deletions = counter; }
+FAKE_EXPORT const HostCopyRoutines* QMXGL_CALL FakeConfiguredRoutines() {
+    return &g_configured;
+}
+FAKE_EXPORT const CpuInfoRecord* QMXGL_CALL FakeLastRecord() {
+    return g_lastRecord;
+}
+FAKE_EXPORT void QMXGL_CALL FakeCountDeletions(std::int32_t* counter) {
+    g_deletions = counter;
+}
