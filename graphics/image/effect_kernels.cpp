@@ -486,7 +486,7 @@ void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int
 
 namespace {
 
-// The part of a mask at (x, y) that lies on the destination; false when nothing does.
+// Where a mask drawn at (x, y) lies on the destination; false when it lies wholly outside.
 struct GlyphClip {
     std::int32_t left, top, right, bottom;
 };

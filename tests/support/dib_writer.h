@@ -10,7 +10,7 @@
 
 namespace testsupport {
 
-struct DibSpec {
+struct DibLayout {
     std::int32_t bitCount = 8;
     std::int32_t width = 1;
     std::vector<std::vector<std::uint32_t>> rows;  // top row first
@@ -21,7 +21,7 @@ struct DibSpec {
 
 class Dib {
 public:
-    explicit Dib(const DibSpec& spec);
+    explicit Dib(const DibLayout& layout);
 
     const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(m_info.data()); }
     BITMAPINFO* MutableInfo() { return reinterpret_cast<BITMAPINFO*>(m_info.data()); }

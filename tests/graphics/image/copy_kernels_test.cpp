@@ -150,7 +150,7 @@ TEST(CopyKernels, PaletteAndMaskMembersFollowTheirRules) {
              KernelStretchCopyPaletteMirrored(d, s, ds, sa, w, h, st, pal);
          },
          paletteRule},
-        // The key's upper bytes are not part of an 8-bit comparison.
+        // An 8-bit comparison looks at the key's low byte only.
         {"KernelCopyPaletteKeyed", Form::Straight,
          [pal](auto* d, const auto* s, auto ds, auto sa, auto w, auto h, auto&) {
              KernelCopyPaletteKeyed(d, s, ds, sa, w, h, pal, kKey);

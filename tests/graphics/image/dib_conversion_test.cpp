@@ -7,13 +7,13 @@
 #include "tests/support/dib_writer.h"
 
 using testsupport::Dib;
-using testsupport::DibSpec;
+using testsupport::DibLayout;
 
 namespace {
 
 struct DibCase {
     const char* name;
-    DibSpec spec;
+    DibLayout layout;
     POINT from;  // source point
     std::int32_t width, height;
     std::vector<std::uint32_t> argb;  // expected, row by row
@@ -28,7 +28,7 @@ template <class D, class F>
 void CheckTarget(const DibCase& c, const std::vector<D>& expected, F convert) {
     const std::int32_t stride = 10;
     std::vector<D> dst(stride * 5, static_cast<D>(kSentinel));
-    const Dib dib(c.spec);
+    const Dib dib(c.layout);
     const RECT rect = {1, 2, 1 + c.width, 2 + c.height};
     ASSERT_EQ(1, convert(dst.data(), rect, stride * static_cast<std::int32_t>(sizeof(D)),
                          dib.Info(), dib.Bits(), dib.Pitch(), c.from));
@@ -132,7 +132,7 @@ TEST(DibConversion, EveryDepthIntoEveryTarget) {
 TEST(DibConversion, RefusedSourcesLeaveTheDestinationUntouched) {
     struct Refusal {
         const char* name;
-        DibSpec spec;
+        DibLayout layout;
         POINT from;
         std::int32_t width, height;
     };
@@ -148,7 +148,7 @@ TEST(DibConversion, RefusedSourcesLeaveTheDestinationUntouched) {
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
-        const Dib dib(r.spec);
+        const Dib dib(r.layout);
         const RECT rect = {0, 0, r.width, r.height};
         std::vector<std::uint32_t> wide(8, kSentinel);
         std::vector<std::uint8_t> narrow(8, 0xA5);
