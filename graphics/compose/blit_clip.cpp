@@ -13,7 +13,8 @@ LONG Proportion(LONG part, LONG whole, LONG total) {
 
 }  // namespace
 
-std::int32_t ClipBlitRects(std::int32_t x, std::int32_t y, RECT* source, RECT* dest, const RECT* clip, const SIZE* size) {
+std::int32_t ClipBlitRects(std::int32_t x, std::int32_t y, RECT* source, RECT* dest,
+                           const RECT* clip, const SIZE* size) {
     if (!clip) return 1;
     if (!size) {
         *dest = RECT{x, y, x + (source->right - source->left), y + (source->bottom - source->top)};

@@ -16,7 +16,9 @@ void SetRectOf(RectNode* node, const RECT& r) {
 }
 
 // Two rectangles share a row when their tops and their bottoms are equal.
-bool SharesRow(const RectNode* node, const RECT& r) { return node->top == r.top && node->bottom == r.bottom; }
+bool SharesRow(const RectNode* node, const RECT& r) {
+    return node->top == r.top && node->bottom == r.bottom;
+}
 
 // Order of the list: (top, left) ascending.
 bool ComesAfter(const RectNode* node, const RECT& r) {
@@ -27,11 +29,13 @@ bool ComesBefore(const RectNode* node, const RECT& r) {
 }
 
 bool Contains(const RectNode* node, const RECT& r) {
-    return node->left <= r.left && node->top <= r.top && node->right >= r.right && node->bottom >= r.bottom;
+    return node->left <= r.left && node->top <= r.top && node->right >= r.right &&
+           node->bottom >= r.bottom;
 }
 
 bool Overlaps(const RectNode* node, const RECT& r) {
-    return node->left < r.right && node->right > r.left && node->bottom > r.top && node->top < r.bottom;
+    return node->left < r.right && node->right > r.left && node->bottom > r.top &&
+           node->top < r.bottom;
 }
 
 void Widen(RECT* bounds, const RECT& r) {
@@ -209,7 +213,7 @@ void DirtyRegion::SplitAround(RectNode* node, const RECT& rect) {
 
     if (hasTop || hasLeft) {
         // The node's top-left corner lies outside rect: it keeps its node and its place in the
-        // order as the top band or, without one, the left piece.
+        // order as the top band or, without one, the left fragment.
         if (hasTop && hasLeft) InsertDisjoint(left);
         if (hasRight) InsertDisjoint(right);
         if (hasBottom) InsertDisjoint(bottom);
@@ -261,7 +265,7 @@ bool DirtyRegion::Add(const RECT& rect) {
     }
 
     // Count the nodes that give up area, so that every node the splitting needs (at most three
-    // new pieces each, and rect itself) is in hand before the region changes.
+    // new fragments each, and rect itself) is in hand before the region changes.
     std::int32_t overlapping = 0;
     RectNode* node = m_head;
     do {
@@ -273,9 +277,9 @@ bool DirtyRegion::Add(const RECT& rect) {
     if (!m_pool->Reserve(3 * overlapping + 1)) return false;
     Widen(&m_bounds, rect);
 
-    // Inserting a piece may join neighbours and remove one of them, so no node is remembered
+    // Inserting a fragment may join neighbours and remove one of them, so no node is remembered
     // across a split: each round looks for the first node still overlapping rect. Every split
-    // leaves one overlapping node fewer, and the pieces never overlap rect.
+    // leaves one overlapping node fewer, and the fragments never overlap rect.
     while (RectNode* hit = FirstOverlapping(rect)) {
         m_cursor = hit;
         SplitAround(hit, rect);

@@ -13,8 +13,8 @@ std::int32_t FloorDiv256(std::int64_t value) { return static_cast<std::int32_t>(
 
 }  // namespace
 
-GradientTable::GradientTable(std::int32_t* result, std::int32_t count, std::int32_t colourA, std::int32_t colourB,
-                             std::uint8_t depth) {
+GradientTable::GradientTable(std::int32_t* result, std::int32_t count, std::int32_t colourA,
+                             std::int32_t colourB, std::uint8_t depth) {
     const std::int32_t built = Build(count, colourA, colourB, depth);
     if (result) *result = built;
 }
@@ -35,7 +35,8 @@ std::int32_t GradientTable::Free() {
     return -1;
 }
 
-std::int32_t GradientTable::Build(std::int32_t count, std::int32_t colourA, std::int32_t colourB, std::uint8_t depth) {
+std::int32_t GradientTable::Build(std::int32_t count, std::int32_t colourA, std::int32_t colourB,
+                                  std::uint8_t depth) {
     Free();
     if (count < 2) return 1;
     if (depth != 8 && depth != 32) return 3;

@@ -8,8 +8,8 @@ class GradientTable {
 public:
     GradientTable() = default;
     // Starts empty and stores Build's result in *result.
-    GradientTable(std::int32_t* result, std::int32_t count, std::int32_t colourA, std::int32_t colourB,
-                  std::uint8_t depth);
+    GradientTable(std::int32_t* result, std::int32_t count, std::int32_t colourA,
+                  std::int32_t colourB, std::uint8_t depth);
     ~GradientTable();
 
     GradientTable(const GradientTable&) = delete;
@@ -18,7 +18,8 @@ public:
     // 0 done; 1 count below 2; 2 no memory; 3 depth neither 8 nor 32. On failure the table is
     // empty. Entry 0 is colourA; the last one is short of colourB by one step. A 32-bit ramp
     // keeps colourA's alpha byte throughout.
-    std::int32_t Build(std::int32_t count, std::int32_t colourA, std::int32_t colourB, std::uint8_t depth);
+    std::int32_t Build(std::int32_t count, std::int32_t colourA, std::int32_t colourB,
+                       std::uint8_t depth);
     // Back to empty; -1.
     std::int32_t Free();
     std::int32_t Release() { return Free(); }

@@ -71,9 +71,10 @@ bool MathTables::BuildFloatCosTable() {
     return true;
 }
 
-bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std::int32_t angle, double zoom,
-                std::int32_t width, std::int32_t height, std::int32_t pivotX, std::int32_t pivotY,
-                std::int32_t* outWidth, std::int32_t* outHeight, std::int32_t* outOffsetX, std::int32_t* outOffsetY) {
+bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std::int32_t angle,
+                double zoom, std::int32_t width, std::int32_t height, std::int32_t pivotX,
+                std::int32_t pivotY, std::int32_t* outWidth, std::int32_t* outHeight,
+                std::int32_t* outOffsetX, std::int32_t* outOffsetY) {
     if (!quad || !g_mathTables || zoom == 0.0) return false;
     if (zoom == 1.0 && (angle & 511) == 0 && offsetX == 0 && offsetY == 0) return false;
     if (!g_mathTables->BuildFloatCosTable()) return false;

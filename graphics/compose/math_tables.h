@@ -46,6 +46,7 @@ struct QuadPoint {
 // outHeight; outOffsetX/Y receive where that picture's corner lies, and when they are null the
 // offsets are built into the quad. False, writing nothing, for a null quad, no published tables,
 // zoom 0, the identity (zoom 1, a whole number of turns, no offset) or no memory for the tables.
-bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std::int32_t angle, double zoom,
-                std::int32_t width, std::int32_t height, std::int32_t pivotX, std::int32_t pivotY,
-                std::int32_t* outWidth, std::int32_t* outHeight, std::int32_t* outOffsetX, std::int32_t* outOffsetY);
+bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std::int32_t angle,
+                double zoom, std::int32_t width, std::int32_t height, std::int32_t pivotX,
+                std::int32_t pivotY, std::int32_t* outWidth, std::int32_t* outHeight,
+                std::int32_t* outOffsetX, std::int32_t* outOffsetY);

@@ -17,7 +17,8 @@ std::uint8_t TrailingZeros(std::uint32_t mask) {
     return count;
 }
 
-bool MasksAre(const PixelFormatInfo& f, std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+bool MasksAre(const PixelFormatInfo& f, std::uint32_t red, std::uint32_t green,
+              std::uint32_t blue) {
     return f.masks[0] == red && f.masks[1] == green && f.masks[2] == blue;
 }
 
@@ -26,8 +27,10 @@ std::int32_t Classify(const PixelFormatInfo& f) {
     case 8:
         return kPixelFormatPalette8;
     case 16:
-        if (f.masks[3] == 0x8000 && MasksAre(f, 0x7C00, 0x03E0, 0x001F)) return kPixelFormatArgb1555;
-        if (f.masks[3] == 0xF000 && MasksAre(f, 0x0F00, 0x00F0, 0x000F)) return kPixelFormatArgb4444;
+        if (f.masks[3] == 0x8000 && MasksAre(f, 0x7C00, 0x03E0, 0x001F))
+            return kPixelFormatArgb1555;
+        if (f.masks[3] == 0xF000 && MasksAre(f, 0x0F00, 0x00F0, 0x000F))
+            return kPixelFormatArgb4444;
         if (MasksAre(f, 0x7C00, 0x03E0, 0x001F)) return kPixelFormatRgb555;
         if (MasksAre(f, 0xF800, 0x07E0, 0x001F)) return kPixelFormatRgb565;
         return kPixelFormatOther;
@@ -45,7 +48,8 @@ std::int32_t Classify(const PixelFormatInfo& f) {
 
 }  // namespace
 
-std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* info, const DDPIXELFORMAT* pixelFormat) {
+std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* info,
+                                 const DDPIXELFORMAT* pixelFormat) {
     DDPIXELFORMAT queried = {};
     if (!pixelFormat) {
         if (!surface) return 0;
@@ -67,16 +71,18 @@ std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* 
     return Classify(f);
 }
 
-std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo* info, std::int32_t red,
-                             std::int32_t green, std::int32_t blue, const RECT* rect, std::int32_t alpha) {
+std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo* info,
+                             std::int32_t red, std::int32_t green, std::int32_t blue,
+                             const RECT* rect, std::int32_t alpha) {
     if (!surface) return 1;
     PixelFormatInfo own;
     if (!info) {
         if (ClassifyPixelFormat(surface, &own, nullptr) == 0) return 1;
         info = &own;
     }
-    std::uint32_t components[4] = {static_cast<std::uint32_t>(red), static_cast<std::uint32_t>(green),
-                                   static_cast<std::uint32_t>(blue), static_cast<std::uint32_t>(alpha)};
+    std::uint32_t components[4] = {
+        static_cast<std::uint32_t>(red), static_cast<std::uint32_t>(green),
+        static_cast<std::uint32_t>(blue), static_cast<std::uint32_t>(alpha)};
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i) {
         if (info->bitCount == 16) components[i] >>= 8 - std::min<int>(info->bits[i], 8);
@@ -87,7 +93,8 @@ std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo
     DDBLTFX fx = {};
     fx.dwSize = sizeof(DDBLTFX);
     fx.dwFillColor = value;
-    if (SUCCEEDED(surface->Blt(const_cast<RECT*>(rect), nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx))) {
+    if (SUCCEEDED(surface->Blt(const_cast<RECT*>(rect), nullptr, nullptr,
+                               DDBLT_COLORFILL | DDBLT_WAIT, &fx))) {
         return 0;
     }
 

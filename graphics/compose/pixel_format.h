@@ -31,11 +31,13 @@ struct PixelFormatInfo {
 
 // The code of pixelFormat or, when it is null, of the surface's own format; 0 when neither is
 // given or the surface's format cannot be read. info, when given, is filled.
-std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* info, const DDPIXELFORMAT* pixelFormat);
+std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* info,
+                                 const DDPIXELFORMAT* pixelFormat);
 
 // Fills rect (null: the whole surface) with the colour in the surface's format: by a colour-fill
 // blit, or, when the surface refuses it, by writing the pixels of the part of rect that lies on
 // the surface. 0 done; 1 no surface, or no info and the format cannot be read; 2 the surface
 // cannot be locked.
-std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo* info, std::int32_t red,
-                             std::int32_t green, std::int32_t blue, const RECT* rect, std::int32_t alpha);
+std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo* info,
+                             std::int32_t red, std::int32_t green, std::int32_t blue,
+                             const RECT* rect, std::int32_t alpha);

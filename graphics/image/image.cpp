@@ -29,10 +29,12 @@ std::int32_t Image::Resize(std::int32_t width, std::int32_t height) {
     return result;
 }
 
-std::int32_t Image::Create(std::int32_t width, std::int32_t height, std::uint8_t depth, std::uint8_t flags) {
+std::int32_t Image::Create(std::int32_t width, std::int32_t height, std::uint8_t depth,
+                           std::uint8_t flags) {
     Free();
     if (depth != 8 && depth != 32) return 1;
-    const std::int32_t result = PixelBuffer::Create(width, height, depth, (flags & kImageDibSection) != 0);
+    const std::int32_t result =
+        PixelBuffer::Create(width, height, depth, (flags & kImageDibSection) != 0);
     if (result != 0) return result == 1 ? 1 : 2;
     if (flags & kImageDirtyRegion) {
         m_ownedDirtyRegion = new (std::nothrow) DirtyRegion();
@@ -99,7 +101,8 @@ void Image::MarkChanged(const RECT& rect) {
     m_modified = 1;
 }
 
-std::int32_t Image::SetPalette(const std::uint32_t* entries, std::int32_t count, std::int32_t first) {
+std::int32_t Image::SetPalette(const std::uint32_t* entries, std::int32_t count,
+                               std::int32_t first) {
     const std::int32_t result = PixelBuffer::SetPalette(entries, count, first);
     if (result == 0) MarkChanged(RECT{0, 0, m_width, m_height});
     return result;
@@ -179,20 +182,24 @@ std::int32_t Image::ConvertDepth(std::uint8_t depth) {
     std::int32_t colourKey = -1;
     if (depth == 32) {
         std::uint32_t table[256];
-        for (std::uint32_t i = 0; i < 256; ++i) table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : i * 0x010101u;
+        for (std::uint32_t i = 0; i < 256; ++i)
+            table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : i * 0x010101u;
         for (std::int32_t y = 0; y < height; ++y) {
             const std::uint8_t* from = m_bits + y * m_pitch;
             std::uint32_t* to = reinterpret_cast<std::uint32_t*>(bits + y * pitch);
             for (std::int32_t x = 0; x < width; ++x) to[x] = table[from[x]];
         }
-        if (m_colourKey >= 0 && m_colourKey < 256) colourKey = static_cast<std::int32_t>(table[m_colourKey]);
+        if (m_colourKey >= 0 && m_colourKey < 256)
+            colourKey = static_cast<std::int32_t>(table[m_colourKey]);
     } else {
         for (std::int32_t y = 0; y < height; ++y) {
-            const std::uint32_t* from = reinterpret_cast<const std::uint32_t*>(m_bits + y * m_pitch);
+            const std::uint32_t* from =
+                reinterpret_cast<const std::uint32_t*>(m_bits + y * m_pitch);
             std::uint8_t* to = bits + y * pitch;
             for (std::int32_t x = 0; x < width; ++x) {
                 const std::uint32_t p = from[x];
-                to[x] = static_cast<std::uint8_t>((29 * (p & 0xFF) + 150 * ((p >> 8) & 0xFF) + 77 * ((p >> 16) & 0xFF)) >> 8);
+                to[x] = static_cast<std::uint8_t>(
+                    (29 * (p & 0xFF) + 150 * ((p >> 8) & 0xFF) + 77 * ((p >> 16) & 0xFF)) >> 8);
             }
         }
     }

@@ -16,7 +16,7 @@ constexpr std::uint8_t kImageDirtyRegion = 2;
 // Image::CopyFrom with this flags value takes the source's storage kind.
 constexpr std::uint8_t kImageLikeSource = 2;
 
-class Image : public PixelBuffer {
+class Image final : public PixelBuffer {
 public:
     Image();
     ~Image();
@@ -27,7 +27,8 @@ public:
 
     // flags: kImageDibSection, kImageDirtyRegion. 0 ok; 1 depth not 8 or 32, or a bad size;
     // 2 no storage; 3 the dirty region cannot be created (the image is then empty).
-    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth, std::uint8_t flags);
+    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth,
+                        std::uint8_t flags);
     // Frees everything the image owns and clears hasAlpha and modified.
     void Free();
     // A new copy of source's pixels, palette, colour key, origin and hasAlpha; flags

@@ -24,7 +24,8 @@ SurfaceKind PixelBuffer::Kind() { return kSurfacePixelBuffer; }
 std::uint8_t* PixelBuffer::Bits() { return m_bits; }
 
 std::uint8_t* PixelBuffer::Row(std::int32_t y) {
-    if (!m_bits || static_cast<std::uint32_t>(y) >= static_cast<std::uint32_t>(m_height)) return nullptr;
+    if (!m_bits || static_cast<std::uint32_t>(y) >= static_cast<std::uint32_t>(m_height))
+        return nullptr;
     return m_bits + y * m_pitch;
 }
 
@@ -46,7 +47,8 @@ std::int32_t PixelBuffer::ClearColourKey() {
 std::int32_t PixelBuffer::Restore(bool) { return 0; }
 
 std::int32_t PixelBuffer::PitchFor(std::int32_t width, std::int32_t height, std::uint8_t depth) {
-    const std::int64_t pitch = (static_cast<std::int64_t>(depth / 8) * width + 3) & ~std::int64_t{3};
+    const std::int64_t pitch =
+        (static_cast<std::int64_t>(depth / 8) * width + 3) & ~std::int64_t{3};
     if (pitch * height > kMaxPixelBytes) return -1;
     return static_cast<std::int32_t>(pitch);
 }
@@ -73,8 +75,8 @@ bool PixelBuffer::CreateDib(std::int32_t width, std::int32_t height, std::uint8_
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* pixels = nullptr;
-    HBITMAP dib = memory ? CreateDIBSection(memory, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                            &pixels, nullptr, 0)
+    HBITMAP dib = memory ? CreateDIBSection(memory, reinterpret_cast<BITMAPINFO*>(&info),
+                                            DIB_RGB_COLORS, &pixels, nullptr, 0)
                          : nullptr;
     ReleaseDC(nullptr, screen);
     if (!dib) {
@@ -88,18 +90,20 @@ bool PixelBuffer::CreateDib(std::int32_t width, std::int32_t height, std::uint8_
     return true;
 }
 
-bool PixelBuffer::CreateBlock(std::int32_t pitch, std::int32_t height, void** block, std::uint8_t** bits,
-                              std::int32_t* blockSize) {
+bool PixelBuffer::CreateBlock(std::int32_t pitch, std::int32_t height, void** block,
+                              std::uint8_t** bits, std::int32_t* blockSize) {
     const std::int32_t size = pitch * height + 7;
     void* memory = std::malloc(size);
     if (!memory) return false;
     *block = memory;
-    *bits = reinterpret_cast<std::uint8_t*>((reinterpret_cast<std::uintptr_t>(memory) + 7) & ~std::uintptr_t{7});
+    *bits = reinterpret_cast<std::uint8_t*>((reinterpret_cast<std::uintptr_t>(memory) + 7) &
+                                            ~std::uintptr_t{7});
     *blockSize = size;
     return true;
 }
 
-std::int32_t PixelBuffer::Create(std::int32_t width, std::int32_t height, std::uint8_t depth, bool useDibSection) {
+std::int32_t PixelBuffer::Create(std::int32_t width, std::int32_t height, std::uint8_t depth,
+                                 bool useDibSection) {
     Free();
     if (width <= 0 || height <= 0 || depth < 8) return 1;
     const std::int32_t pitch = PitchFor(width, height, depth);
@@ -159,10 +163,12 @@ bool PixelBuffer::AllocatePalette() {
 }
 
 void PixelBuffer::WriteColourTable() {
-    if (m_memoryDc && m_palette) SetDIBColorTable(m_memoryDc, 0, 256, reinterpret_cast<const RGBQUAD*>(m_palette));
+    if (m_memoryDc && m_palette)
+        SetDIBColorTable(m_memoryDc, 0, 256, reinterpret_cast<const RGBQUAD*>(m_palette));
 }
 
-std::int32_t PixelBuffer::SetPalette(const std::uint32_t* entries, std::int32_t count, std::int32_t first) {
+std::int32_t PixelBuffer::SetPalette(const std::uint32_t* entries, std::int32_t count,
+                                     std::int32_t first) {
     if (m_depth != 8) return 1;
     if (entries && (first < 0 || first > 255 || count < 0)) return 3;
     if (!AllocatePalette()) return 2;
@@ -206,7 +212,8 @@ std::uint32_t PixelBuffer::GetPixel(std::int32_t x, std::int32_t y) const {
 std::int32_t PixelBuffer::FindPaletteIndex(std::int32_t r, std::int32_t g, std::int32_t b) const {
     if (!m_palette) return -1;
     if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return -1;
-    const std::uint32_t colour = (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
+    const std::uint32_t colour = (static_cast<std::uint32_t>(r) << 16) |
+                                 (static_cast<std::uint32_t>(g) << 8) |
                                  static_cast<std::uint32_t>(b);
     for (std::int32_t i = 0; i < 256; ++i) {
         if ((m_palette[i] & 0x00FFFFFFu) == colour) return i;

@@ -39,7 +39,8 @@ public:
 
     // 0 ok; 1 bad size or depth (width or height <= 0, depth < 8, or too many bytes);
     // 2 no storage. Frees the previous storage first.
-    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth, bool useDibSection);
+    std::int32_t Create(std::int32_t width, std::int32_t height, std::uint8_t depth,
+                        bool useDibSection);
     // Releases storage and palette; height, pitch, depth, clip rectangle and origin stay.
     void Free();
 
@@ -71,8 +72,8 @@ protected:
     static bool CreateDib(std::int32_t width, std::int32_t height, std::uint8_t depth, HDC* dc,
                           HBITMAP* bitmap, std::uint8_t** bits);
     // A heap block of pitch x height + 7 bytes and its first 8-byte aligned address.
-    static bool CreateBlock(std::int32_t pitch, std::int32_t height, void** block, std::uint8_t** bits,
-                            std::int32_t* blockSize);
+    static bool CreateBlock(std::int32_t pitch, std::int32_t height, void** block,
+                            std::uint8_t** bits, std::int32_t* blockSize);
     void WriteColourTable();
     bool AllocatePalette();
 

@@ -73,7 +73,8 @@ TEST_F(BlendTablesTest, WholeTableProperties) {
         EXPECT_EQ(0, t.sourceWeight[i][0]);
         EXPECT_EQ(255, t.sourceWeight[i][255]);
         for (int s = 1; s < 256; ++s) {
-            // A more opaque source never takes a smaller share, a more opaque destination never a larger one.
+            // A more opaque source never takes a smaller share, a more opaque destination never a
+            // larger one.
             ASSERT_GE(t.sourceWeight[i][s], t.sourceWeight[i][s - 1]);
             ASSERT_LE(t.sourceWeight[i][s], t.sourceWeight[i - 1][s]);
         }

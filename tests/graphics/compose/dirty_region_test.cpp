@@ -31,8 +31,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 std::string Describe(const std::vector<RECT>& rects) {
     std::string text;
     for (const RECT& r : rects) {
-        text += "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-                std::to_string(r.bottom) + ") ";
+        text += "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                std::to_string(r.right) + "," + std::to_string(r.bottom) + ") ";
     }
     return text;
 }
@@ -59,16 +59,19 @@ void ExpectSoundRegion(const DirtyRegion& region, const std::vector<int>& added)
         ASSERT_LT(r.top, r.bottom) << Describe(rects);
         if (i > 0) {
             const RECT& p = rects[i - 1];
-            ASSERT_TRUE(p.top < r.top || (p.top == r.top && p.left < r.left)) << "order: " << Describe(rects);
+            ASSERT_TRUE(p.top < r.top || (p.top == r.top && p.left < r.left))
+                << "order: " << Describe(rects);
         }
         const RECT& b = region.Bounds();
-        ASSERT_TRUE(b.left <= r.left && b.top <= r.top && b.right >= r.right && b.bottom >= r.bottom)
+        ASSERT_TRUE(b.left <= r.left && b.top <= r.top && b.right >= r.right &&
+                    b.bottom >= r.bottom)
             << "bounds: " << Describe(rects);
         Paint(&cells, r);
     }
     for (int i = 0; i < kSpan * kSpan; ++i) {
         ASSERT_LE(cells[i], 1) << "overlap at cell " << i << ": " << Describe(rects);
-        ASSERT_EQ(added[i] > 0 ? 1 : 0, cells[i]) << "coverage at cell " << i << ": " << Describe(rects);
+        ASSERT_EQ(added[i] > 0 ? 1 : 0, cells[i])
+            << "coverage at cell " << i << ": " << Describe(rects);
     }
 }
 
@@ -85,7 +88,10 @@ TEST(DirtyRegion, AddSequences) {
         {"equal rectangle", {{0, 0, 10, 10}, {0, 0, 10, 10}}, false, {{0, 0, 10, 10}}},
         {"right neighbour joins", {{0, 0, 10, 10}, {10, 0, 20, 10}}, false, {{0, 0, 20, 10}}},
         {"left neighbour joins", {{10, 0, 20, 10}, {0, 0, 10, 10}}, false, {{0, 0, 20, 10}}},
-        {"three become one", {{0, 0, 10, 10}, {20, 0, 30, 10}, {10, 0, 20, 10}}, false, {{0, 0, 30, 10}}},
+        {"three become one",
+         {{0, 0, 10, 10}, {20, 0, 30, 10}, {10, 0, 20, 10}},
+         false,
+         {{0, 0, 30, 10}}},
         {"overlap splits the older one",
          {{0, 0, 10, 10}, {5, 5, 15, 15}},
          false,
@@ -96,7 +102,7 @@ TEST(DirtyRegion, AddSequences) {
          {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 0, 30, 10}},
          false,
          {{0, 0, 30, 10}}},
-        {"a new rectangle over a row whose pieces rejoin",
+        {"a new rectangle over a row whose fragments rejoin",
          {{0, 0, 10, 10}, {10, 0, 20, 5}, {20, 0, 30, 10}, {5, 0, 25, 10}},
          false,
          {{0, 0, 30, 10}}},
@@ -104,15 +110,27 @@ TEST(DirtyRegion, AddSequences) {
          {{0, 0, 30, 4}, {0, 4, 10, 8}, {20, 4, 30, 8}, {0, 2, 30, 6}},
          false,
          {{0, 0, 30, 2}, {0, 2, 30, 6}, {0, 6, 10, 8}, {20, 6, 30, 8}}},
-        {"touching the bounds along an edge", {{0, 0, 10, 10}, {10, 10, 20, 20}}, false, {{0, 0, 10, 10}, {10, 10, 20, 20}}},
-        {"coalesce across a row step", {{0, 0, 10, 10}, {10, 5, 20, 10}}, true, {{0, 0, 10, 5}, {0, 5, 20, 10}}},
+        {"touching the bounds along an edge",
+         {{0, 0, 10, 10}, {10, 10, 20, 20}},
+         false,
+         {{0, 0, 10, 10}, {10, 10, 20, 20}}},
+        {"coalesce across a row step",
+         {{0, 0, 10, 10}, {10, 5, 20, 10}},
+         true,
+         {{0, 0, 10, 5}, {0, 5, 20, 10}}},
         {"coalesce after a split",
          {{0, 0, 10, 10}, {5, 5, 15, 15}},
          true,
          {{0, 0, 10, 5}, {0, 5, 15, 10}, {5, 10, 15, 15}}},
-        {"stacked rows stay apart on add", {{0, 0, 10, 5}, {0, 5, 10, 10}}, false, {{0, 0, 10, 5}, {0, 5, 10, 10}}},
+        {"stacked rows stay apart on add",
+         {{0, 0, 10, 5}, {0, 5, 10, 10}},
+         false,
+         {{0, 0, 10, 5}, {0, 5, 10, 10}}},
         {"coalesce joins stacked rows", {{0, 0, 10, 5}, {0, 5, 10, 10}}, true, {{0, 0, 10, 10}}},
-        {"coalesce joins a column", {{0, 0, 10, 10}, {0, 10, 10, 20}, {0, 20, 10, 30}}, true, {{0, 0, 10, 30}}},
+        {"coalesce joins a column",
+         {{0, 0, 10, 10}, {0, 10, 10, 20}, {0, 20, 10, 30}},
+         true,
+         {{0, 0, 10, 30}}},
     };
     for (const AddCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,7 +139,8 @@ TEST(DirtyRegion, AddSequences) {
         if (c.coalesce) region.Coalesce();
         const std::vector<RECT> rects = Walk(region);
         ASSERT_EQ(c.expected.size(), rects.size()) << Describe(rects);
-        for (std::size_t i = 0; i < rects.size(); ++i) EXPECT_TRUE(SameRect(c.expected[i], rects[i])) << Describe(rects);
+        for (std::size_t i = 0; i < rects.size(); ++i)
+            EXPECT_TRUE(SameRect(c.expected[i], rects[i])) << Describe(rects);
     }
 }
 
@@ -213,7 +232,8 @@ TEST(RectNodePool, RunningOutFailsTheAddAndLeavesTheRegionAsItWas) {
         g_nodesLeft = 1000;
         EXPECT_TRUE(region.Add(RECT{-5, 2, 5, 7}));
         std::vector<int> added(kSpan * kSpan, 0);
-        for (const RECT& r : {RECT{0, 0, 10, 10}, RECT{20, 20, 30, 30}, RECT{40, 0, 45, 5}, RECT{-5, 2, 5, 7}}) {
+        for (const RECT& r :
+             {RECT{0, 0, 10, 10}, RECT{20, 20, 30, 30}, RECT{40, 0, 45, 5}, RECT{-5, 2, 5, 7}}) {
             Paint(&added, r);
         }
         ExpectSoundRegion(region, added);

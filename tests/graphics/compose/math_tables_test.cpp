@@ -12,9 +12,10 @@ TEST(MathTables, FixedTablesAtTheirCorners) {
         int index;
         std::int32_t value;
     };
-    for (const Case& c : {Case{0, 65536}, Case{128, 0}, Case{256, -65536}, Case{384, 0}, Case{1, 65531},
-                          Case{64, 46340}, Case{127, 804}, Case{385, 804}, Case{511, 65531}, Case{255, -65531},
-                          Case{257, -65531}, Case{192, -46340}}) {
+    for (const Case& c :
+         {Case{0, 65536}, Case{128, 0}, Case{256, -65536}, Case{384, 0}, Case{1, 65531},
+          Case{64, 46340}, Case{127, 804}, Case{385, 804}, Case{511, 65531}, Case{255, -65531},
+          Case{257, -65531}, Case{192, -46340}}) {
         EXPECT_EQ(c.value, cosFixed[c.index]) << "cos " << c.index;
     }
     for (int k = 1; k < 128; ++k) {
@@ -59,18 +60,22 @@ TEST_F(RotateQuadTest, RefusesWithoutWritingAnything) {
         double zoom;
         std::int32_t offsetX;
     };
-    for (const Case& c : {Case{"zoom 0", 64, 0.0, 0}, Case{"identity", 512, 1.0, 0}, Case{"identity at 0", 0, 1.0, 0}}) {
+    for (const Case& c : {Case{"zoom 0", 64, 0.0, 0}, Case{"identity", 512, 1.0, 0},
+                          Case{"identity at 0", 0, 1.0, 0}}) {
         SCOPED_TRACE(c.name);
         QuadPoint quad[4] = {{7, 7}, {7, 7}, {7, 7}, {7, 7}};
         std::int32_t width = -1, height = -1;
-        EXPECT_FALSE(RotateQuad(quad, c.offsetX, 0, c.angle, c.zoom, 100, 50, 0, 0, &width, &height, nullptr, nullptr));
+        EXPECT_FALSE(RotateQuad(quad, c.offsetX, 0, c.angle, c.zoom, 100, 50, 0, 0, &width, &height,
+                                nullptr, nullptr));
         EXPECT_EQ(7.0, quad[0].x);
         EXPECT_EQ(-1, width);
     }
     QuadPoint quad[4];
-    EXPECT_FALSE(RotateQuad(nullptr, 0, 0, 64, 1.0, 100, 50, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(
+        RotateQuad(nullptr, 0, 0, 64, 1.0, 100, 50, 0, 0, nullptr, nullptr, nullptr, nullptr));
     g_mathTables = nullptr;
-    EXPECT_FALSE(RotateQuad(quad, 0, 0, 64, 1.0, 100, 50, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(
+        RotateQuad(quad, 0, 0, 64, 1.0, 100, 50, 0, 0, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(RotateQuadTest, OutputSizes) {
@@ -91,8 +96,8 @@ TEST_F(RotateQuadTest, OutputSizes) {
         SCOPED_TRACE(c.name);
         QuadPoint quad[4];
         std::int32_t width = 0, height = 0;
-        ASSERT_TRUE(RotateQuad(quad, 0, 0, c.angle, c.zoom, c.width, c.height, c.pivotX, c.pivotY, &width, &height,
-                               nullptr, nullptr));
+        ASSERT_TRUE(RotateQuad(quad, 0, 0, c.angle, c.zoom, c.width, c.height, c.pivotX, c.pivotY,
+                               &width, &height, nullptr, nullptr));
         EXPECT_EQ(c.outWidth, width);
         EXPECT_EQ(c.outHeight, height);
     }
@@ -112,7 +117,8 @@ TEST_F(RotateQuadTest, QuarterTurnCornersAndOffset) {
     }
 
     // Without the offset outputs the offsets move the quad instead.
-    ASSERT_TRUE(RotateQuad(quad, 10, 20, 128, 1.0, 100, 50, 50, 25, nullptr, nullptr, nullptr, &oy));
+    ASSERT_TRUE(
+        RotateQuad(quad, 10, 20, 128, 1.0, 100, 50, 50, 25, nullptr, nullptr, nullptr, &oy));
     EXPECT_EQ(-4, oy);
     EXPECT_EQ(34.5, quad[0].x);
     EXPECT_EQ(99.5, quad[0].y);

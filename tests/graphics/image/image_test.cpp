@@ -26,7 +26,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 void ExpectRowTableMatchesRows(Image& image) {
     ASSERT_NE(nullptr, image.RowTable());
-    for (std::int32_t y = 0; y < image.Height(); ++y) EXPECT_EQ(image.Row(y), image.RowTable()[y]) << "row " << y;
+    for (std::int32_t y = 0; y < image.Height(); ++y)
+        EXPECT_EQ(image.Row(y), image.RowTable()[y]) << "row " << y;
 }
 
 TEST(PixelBuffer, CreateLaysOutPaddedRowsOrRefusesTheSize) {
@@ -88,7 +89,8 @@ TEST(PixelBuffer, PaletteRangesAndTheDibColourTable) {
 
     Image image;
     ASSERT_EQ(0, image.Create(4, 4, 8, kImageDibSection));
-    EXPECT_EQ(-1, image.FindPaletteIndex(0, 0, 0));  // a DIB's grey table is not a palette of its own
+    EXPECT_EQ(-1,
+              image.FindPaletteIndex(0, 0, 0));  // a DIB's grey table is not a palette of its own
     ASSERT_EQ(0, image.SetPalette(nullptr, 0, 0));
     for (std::uint32_t i = 0; i < 256; ++i) ASSERT_EQ(i * 0x010101u, image.Palette()[i]);
 
@@ -226,8 +228,9 @@ TEST(Image, CopyFromTakesPixelsPaletteKeyAndOrigin) {
         bool dib;
         bool region;
     };
-    for (const Case& c : {Case{"like the source", kImageLikeSource, true, true}, Case{"heap", 0, false, false},
-                          Case{"DIB section without region", 3, true, false}}) {
+    for (const Case& c :
+         {Case{"like the source", kImageLikeSource, true, true}, Case{"heap", 0, false, false},
+          Case{"DIB section without region", 3, true, false}}) {
         SCOPED_TRACE(c.name);
         Image copy;
         ASSERT_EQ(0, copy.CopyFrom(&source, c.flags));
@@ -243,7 +246,8 @@ TEST(Image, CopyFromTakesPixelsPaletteKeyAndOrigin) {
         EXPECT_TRUE(copy.HasAlpha());
         ASSERT_NE(nullptr, copy.Palette());
         EXPECT_EQ(0, std::memcmp(source.Palette(), copy.Palette(), 1024));
-        for (std::int32_t y = 0; y < 3; ++y) EXPECT_EQ(0, std::memcmp(source.Row(y), copy.Row(y), 5));
+        for (std::int32_t y = 0; y < 3; ++y)
+            EXPECT_EQ(0, std::memcmp(source.Row(y), copy.Row(y), 5));
     }
 
     Image target;
@@ -286,12 +290,14 @@ TEST(Image, CopyPaletteRules) {
 }
 
 TEST(Image, ConvertDepthTo32UsesThePaletteAndTheKeyColour) {
-    for (std::uint8_t flags : {std::uint8_t{kImageDirtyRegion}, std::uint8_t{kImageDirtyRegion | kImageDibSection}}) {
+    for (std::uint8_t flags :
+         {std::uint8_t{kImageDirtyRegion}, std::uint8_t{kImageDirtyRegion | kImageDibSection}}) {
         SCOPED_TRACE(flags);
         Image image;
         ASSERT_EQ(0, image.Create(3, 2, 8, flags));
         ASSERT_EQ(0, image.SetPalette(nullptr, 0, 0));
-        ASSERT_TRUE(image.SetPaletteEntry(5, 0xFF00FF00u, true));  // reserved byte set: alpha stays 0
+        ASSERT_TRUE(
+            image.SetPaletteEntry(5, 0xFF00FF00u, true));  // reserved byte set: alpha stays 0
         ASSERT_TRUE(image.SetPixel(0, 0, 5));
         ASSERT_TRUE(image.SetPixel(2, 1, 200));
         ASSERT_EQ(0, image.SetColourKeyFromPixel(0, 0));

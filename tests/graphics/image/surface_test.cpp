@@ -50,9 +50,17 @@ TEST(ClippedSurface, ClipToClipRectIntersectsInPlace) {
     const Case cases[] = {
         {"overhanging on all sides", {0, 0, 10, 10}, {-5, -5, 20, 20}, true, {0, 0, 10, 10}},
         {"right of the clip", {0, 0, 10, 10}, {20, 0, 30, 5}, false, {20, 0, 10, 5}},
-        {"below the clip keeps its cut columns", {0, 0, 10, 10}, {2, 20, 8, 30}, false, {2, 20, 8, 10}},
+        {"below the clip keeps its cut columns",
+         {0, 0, 10, 10},
+         {2, 20, 8, 30},
+         false,
+         {2, 20, 8, 10}},
         {"inside stays", {0, 0, 10, 10}, {2, 3, 4, 5}, true, {2, 3, 4, 5}},
-        {"an empty clip refuses everything", {700, 0, 800, 10}, {0, 0, 640, 10}, false, {700, 0, 640, 10}},
+        {"an empty clip refuses everything",
+         {700, 0, 800, 10},
+         {0, 0, 640, 10},
+         false,
+         {700, 0, 640, 10}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

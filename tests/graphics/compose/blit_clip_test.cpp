@@ -1,0 +1,61 @@
+// The clipping steps the blits share.
+#include <gtest/gtest.h>
+
+#include "graphics/compose/blit_clip.h"
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(ClipBlitRects, CutsTheSourceWithTheDestination) {
+    struct Case {
+        const char* name;
+        std::int32_t x, y;
+        bool stretched;
+        SIZE size;
+        std::int32_t result;
+        RECT clippedSource;
+        RECT dest;
+    };
+    const RECT sourceRect{0, 0, 100, 50};
+    const Case cases[] = {
+        {"inside", 10, 20, false, {}, 0, {0, 0, 100, 50}, {10, 20, 110, 70}},
+        {"left of the clip", -10, 0, false, {}, 0, {10, 0, 100, 50}, {0, 0, 90, 50}},
+        {"over the bottom-right", 600, 460, false, {}, 0, {0, 0, 40, 20}, {600, 460, 640, 480}},
+        {"wholly outside", 700, 0, false, {}, -1, {0, 0, -60, 50}, {700, 0, 640, 50}},
+        {"stretched, left", -10, 0, true, {200, 50}, 0, {5, 0, 100, 50}, {0, 0, 190, 50}},
+        {"stretched cuts truncate", -3, 0, true, {200, 50}, 0, {1, 0, 100, 50}, {0, 0, 197, 50}},
+        {"stretched, right", 500, 0, true, {200, 50}, 0, {0, 0, 70, 50}, {500, 0, 640, 50}},
+        {"stretched, bottom", 0, 470, true, {100, 20}, 0, {0, 0, 100, 25}, {0, 470, 100, 480}},
+        {"zero size", 0, 0, true, {0, 50}, -1, {0, 0, 100, 50}, {0, 0, 0, 50}},
+        {"stretched, outside", 0, 500, true, {100, 20}, -1, {0, 0, 100, -50}, {0, 500, 100, 480}},
+    };
+    const RECT clip{0, 0, 640, 480};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT source = sourceRect;
+        RECT dest{};
+        EXPECT_EQ(c.result,
+                  ClipBlitRects(c.x, c.y, &source, &dest, &clip, c.stretched ? &c.size : nullptr));
+        EXPECT_TRUE(SameRect(c.clippedSource, source));
+        EXPECT_TRUE(SameRect(c.dest, dest));
+    }
+    RECT source = sourceRect;
+    RECT dest{};
+    EXPECT_EQ(1, ClipBlitRects(0, 0, &source, &dest, nullptr, nullptr));
+}
+
+TEST(ClipRectTo, IntersectsOrRefuses) {
+    const RECT clip{0, 0, 10, 10};
+    RECT rect{-5, 2, 5, 20};
+    EXPECT_TRUE(ClipRectTo(&rect, &clip));
+    EXPECT_TRUE(SameRect(RECT{0, 2, 5, 10}, rect));
+    rect = RECT{20, 0, 30, 5};
+    EXPECT_FALSE(ClipRectTo(&rect, &clip));
+    rect = RECT{1, 1, 2, 2};
+    EXPECT_FALSE(ClipRectTo(&rect, nullptr));
+}
+
+}  // namespace
