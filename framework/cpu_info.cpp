@@ -18,41 +18,69 @@ struct Signature {
     std::uint32_t maxExtended = 0;
     std::uint32_t extendedFamily = 0;
     std::uint32_t brandIndex = 0;
-    std::uint32_t brandId12 = 0;     // leaf 0x80000001 EBX bits 0-11
-    bool multiprocessor = false;     // leaf 0x80000001 EDX bit 19
-    bool longMode = false;           // leaf 0x80000001 EDX bit 29
-    bool mobile = false;             // leaf 0x80000007 EDX bit 2
+    std::uint32_t brandId12 = 0;  // leaf 0x80000001 EBX bits 0-11
+    bool multiprocessor = false;  // leaf 0x80000001 EDX bit 19
+    bool longMode = false;        // leaf 0x80000001 EDX bit 29
+    bool mobile = false;          // leaf 0x80000007 EDX bit 2
 };
 
-bool Bit(std::uint32_t value, int bit) { return ((value >> bit) & 1) != 0; }
+bool Bit(std::uint32_t value, int bit) {
+    return ((value >> bit) & 1) != 0;
+}
 
 void StoreIntelDescriptor(std::uint8_t code, CpuInfoRecord& r) {
     switch (code) {
-    case 0x06: r.l1CodeKb = 8; break;
-    case 0x08: case 0x15: case 0x77: r.l1CodeKb = 16; break;
-    case 0x30: r.l1CodeKb = 32; break;
-    case 0x0A: case 0x66: r.l1DataKb = 8; break;
-    case 0x0C: case 0x10: case 0x67: r.l1DataKb = 16; break;
-    case 0x2C: case 0x68: r.l1DataKb = 32; break;
-    case 0x70: r.traceCacheKuops = 12; break;
-    case 0x71: r.traceCacheKuops = 16; break;
-    case 0x72: r.traceCacheKuops = 32; break;
-    case 0x1A: r.l2Kb = 96; break;
-    case 0x39: case 0x3B: case 0x41: case 0x79: case 0x81: r.l2Kb = 128; break;
-    case 0x3C: case 0x42: case 0x7A: case 0x7E: case 0x82: r.l2Kb = 256; break;
-    case 0x43: case 0x7B: case 0x83: case 0x86: r.l2Kb = 512; break;
-    case 0x44: case 0x7C: case 0x84: case 0x87: r.l2Kb = 1024; break;
-    case 0x45: case 0x85: r.l2Kb = 2048; break;
-    case 0x22: r.l3Kb = 512; break;
-    case 0x23: r.l3Kb = 1024; break;
-    case 0x25: case 0x88: r.l3Kb = 2048; break;
-    case 0x29: case 0x89: r.l3Kb = 4096; break;
-    case 0x8A: r.l3Kb = 8192; break;
-    case 0x8D: r.l3Kb = 3072; break;
-    case 0x40:
-        if (r.family == 15) r.l3Kb = 0; else r.l2Kb = 0;
-        break;
-    default: break;
+        case 0x06: r.l1CodeKb = 8; break;
+        case 0x08:
+        case 0x15:
+        case 0x77: r.l1CodeKb = 16; break;
+        case 0x30: r.l1CodeKb = 32; break;
+        case 0x0A:
+        case 0x66: r.l1DataKb = 8; break;
+        case 0x0C:
+        case 0x10:
+        case 0x67: r.l1DataKb = 16; break;
+        case 0x2C:
+        case 0x68: r.l1DataKb = 32; break;
+        case 0x70: r.traceCacheKuops = 12; break;
+        case 0x71: r.traceCacheKuops = 16; break;
+        case 0x72: r.traceCacheKuops = 32; break;
+        case 0x1A: r.l2Kb = 96; break;
+        case 0x39:
+        case 0x3B:
+        case 0x41:
+        case 0x79:
+        case 0x81: r.l2Kb = 128; break;
+        case 0x3C:
+        case 0x42:
+        case 0x7A:
+        case 0x7E:
+        case 0x82: r.l2Kb = 256; break;
+        case 0x43:
+        case 0x7B:
+        case 0x83:
+        case 0x86: r.l2Kb = 512; break;
+        case 0x44:
+        case 0x7C:
+        case 0x84:
+        case 0x87: r.l2Kb = 1024; break;
+        case 0x45:
+        case 0x85: r.l2Kb = 2048; break;
+        case 0x22: r.l3Kb = 512; break;
+        case 0x23: r.l3Kb = 1024; break;
+        case 0x25:
+        case 0x88: r.l3Kb = 2048; break;
+        case 0x29:
+        case 0x89: r.l3Kb = 4096; break;
+        case 0x8A: r.l3Kb = 8192; break;
+        case 0x8D: r.l3Kb = 3072; break;
+        case 0x40:
+            if (r.family == 15)
+                r.l3Kb = 0;
+            else
+                r.l2Kb = 0;
+            break;
+        default: break;
     }
 }
 
@@ -77,7 +105,8 @@ void DetectCaches(CpuidSource& source, const Signature& sig, const CpuidRegister
         }
         // The fixed table has no second level; the K6-2+ and K6-III+ names need it, and those
         // processors report it through the extended cache leaf.
-        if (sig.maxExtended >= 0x80000006) r.l2Kb = static_cast<std::int32_t>(source.Query(0x80000006).ecx >> 16);
+        if (sig.maxExtended >= 0x80000006)
+            r.l2Kb = static_cast<std::int32_t>(source.Query(0x80000006).ecx >> 16);
         return;
     }
     if (sig.maxExtended >= 0x80000005) {
@@ -103,163 +132,201 @@ const char* IntelName(const CpuInfoRecord& r, const Signature& sig) {
     const int model = r.model, type = r.type, l2 = r.l2Kb, brand = static_cast<int>(sig.brandIndex);
     const bool ht = r.hyperThreading != 0;
     switch (r.family) {
-    case 3:
-        if (model == 0 && type == 0) return "386DX";
-        if (model == 0 && type == 2) return "386SX/CX/EX";
-        if ((model == 0 || model == 1) && type == 4) return "386SL";
-        if (model == 4 && type == 0) return "RapidCAD coprocessor";
-        return "";
-    case 4:
-        switch (model) {
-        case 0: case 1: return "486DX";
-        case 2: return "486SX";
-        case 3: return "486DX2";
-        case 4: return "486SL";
-        case 5: return "SX2";
-        case 7: return "LightbackEnhanced DX2";
-        case 8: return "DX4";
-        case 9: return "486DX4(WB)";
-        default: return "486 Family(Unknown)";
-        }
-    case 5:
-        switch (model) {
-        case 0: case 3: return "Pentium";
-        case 1: case 2: return type == 1 ? "Pentium ODP" : "Pentium";
-        case 4: return type == 1 ? "Pentium MMX ODP" : "Pentium with MMX(P55C)";
-        case 5: return "Pentium(DX4 ODP)";
-        case 6: return "Pentium(P5 ODP)";
-        case 7: return "Mobile Pentium(P54C)";
-        case 8: return "Mobile Pentium MMX(low voltage P55)";
-        default: return "Pentium Family(Unknown)";
-        }
-    case 6:
-        switch (model) {
-        case 0: return "Pentium Pro(A-step sample)";
-        case 1: return "Pentium Pro";
-        case 3: return type == 1 ? "Pentium MMX ODP" : "Pentium II(Klamath)";
-        case 4: return "ODP";
-        case 5:
-            if (l2 == 0) return "Celeron(Convington)";
-            if (l2 > 512) return "Pentium II Xeon(Deschutes)";
-            if (l2 == 512) return type == 1 ? "Pentium II OverDrive" : "Pentium II(Deschutes)";
-            return "Celeron(Convinton)";
-        case 6:
-            if ((r.stepping == 10 || r.stepping == 13) && l2 == 256) return "Mobile Pentium II(Dixon)";
-            if ((r.stepping == 10 || r.stepping == 13) && l2 == 128) return "Mobile Celeron(Dixon-128K)";
-            return "Celeron(Mendocino)";
-        case 7: return brand == 3 ? "Pentium III Xeon(Tanner)" : "Pentium III(Katmai)";
-        case 8:
-            if (brand == 3) return "Pentium III Xeon(Cascades)";
-            return l2 == 256 ? "Pentium III(Coppermine)" : "Celeron(Coppermine-128K)";
-        case 9: return l2 == 1024 ? "Mobile Pentium M(Banias)" : "Mobile Celeron(Banias)";
-        case 10: return "Pentium III Xeon(Cascades)";
-        case 11:
-            if (brand == 6) return "Mobile Pentium III-M(Tualatin)";
-            if (brand == 7) return "Mobile Celeron(Tualatin)";
-            if (l2 == 512) return "Pentium III-S(Tualatin)";
-            if (brand == 4) return "Pentium III(Tualatin)";
-            return "Celeron(Tualatin)";
-        case 12: return "Mobile Pentium M(Dothan)";
-        default: return "P6 Family(Unknown)";
-        }
-    case 7:
-        return "Itanium(Merced)";
-    case 15:
-        if (sig.extendedFamily == 1) return "Itanium 2(McKinley)";
-        switch (model) {
-        case 0: case 1:
-            if (brand == 12) return "Xeon MP(Foster MP)";
-            if (brand == 14) return "Xeon(Foster)";
-            return l2 == 512 ? "Pentium 4(Willamette)" : "Celeron(Willamette-128K)";
-        case 2:
-            if (brand == 12) return "Xeon MP(Gallatin)";
-            if (brand == 11) return r.l3Kb > 0 ? "Xeon(Gallatin)" : "Xeon(Prestonia)";
-            if (brand == 9) {
-                if (r.l3Kb > 0) return "Pentium 4 Extreme Edition(Gallatin)";
-                return ht ? "Pentium 4 HT(Northwood)" : "Pentium 4(Northwood)";
+        case 3:
+            if (model == 0 && type == 0) return "386DX";
+            if (model == 0 && type == 2) return "386SX/CX/EX";
+            if ((model == 0 || model == 1) && type == 4) return "386SL";
+            if (model == 4 && type == 0) return "RapidCAD coprocessor";
+            return "";
+        case 4:
+            switch (model) {
+                case 0:
+                case 1: return "486DX";
+                case 2: return "486SX";
+                case 3: return "486DX2";
+                case 4: return "486SL";
+                case 5: return "SX2";
+                case 7: return "LightbackEnhanced DX2";
+                case 8: return "DX4";
+                case 9: return "486DX4(WB)";
+                default: return "486 Family(Unknown)";
             }
-            if (brand == 14) return ht ? "Mobile Pentium 4 HT(Northwood)" : "Mobile Pentium 4-M(Northwood)";
-            if (l2 == 256) return "Mobile Celeron(Northwood-256K)";
-            if (brand == 15) return l2 == 512 ? "Mobile Pentium 4-M ES(Northwood)" : "Mobile Celeron(Northwood-128K)";
-            return "Celeron(Northwood-128K)";
-        case 3: return "Pentium 4 HT(Prescott)";
-        default: return "Pentium 4 Family(Unknown)";
-        }
-    default:
-        return "Unknown Family";
+        case 5:
+            switch (model) {
+                case 0:
+                case 3: return "Pentium";
+                case 1:
+                case 2: return type == 1 ? "Pentium ODP" : "Pentium";
+                case 4: return type == 1 ? "Pentium MMX ODP" : "Pentium with MMX(P55C)";
+                case 5: return "Pentium(DX4 ODP)";
+                case 6: return "Pentium(P5 ODP)";
+                case 7: return "Mobile Pentium(P54C)";
+                case 8: return "Mobile Pentium MMX(low voltage P55)";
+                default: return "Pentium Family(Unknown)";
+            }
+        case 6:
+            switch (model) {
+                case 0: return "Pentium Pro(A-step sample)";
+                case 1: return "Pentium Pro";
+                case 3: return type == 1 ? "Pentium MMX ODP" : "Pentium II(Klamath)";
+                case 4: return "ODP";
+                case 5:
+                    if (l2 == 0) return "Celeron(Convington)";
+                    if (l2 > 512) return "Pentium II Xeon(Deschutes)";
+                    if (l2 == 512)
+                        return type == 1 ? "Pentium II OverDrive" : "Pentium II(Deschutes)";
+                    return "Celeron(Convinton)";
+                case 6:
+                    if ((r.stepping == 10 || r.stepping == 13) && l2 == 256)
+                        return "Mobile Pentium II(Dixon)";
+                    if ((r.stepping == 10 || r.stepping == 13) && l2 == 128)
+                        return "Mobile Celeron(Dixon-128K)";
+                    return "Celeron(Mendocino)";
+                case 7: return brand == 3 ? "Pentium III Xeon(Tanner)" : "Pentium III(Katmai)";
+                case 8:
+                    if (brand == 3) return "Pentium III Xeon(Cascades)";
+                    return l2 == 256 ? "Pentium III(Coppermine)" : "Celeron(Coppermine-128K)";
+                case 9: return l2 == 1024 ? "Mobile Pentium M(Banias)" : "Mobile Celeron(Banias)";
+                case 10: return "Pentium III Xeon(Cascades)";
+                case 11:
+                    if (brand == 6) return "Mobile Pentium III-M(Tualatin)";
+                    if (brand == 7) return "Mobile Celeron(Tualatin)";
+                    if (l2 == 512) return "Pentium III-S(Tualatin)";
+                    if (brand == 4) return "Pentium III(Tualatin)";
+                    return "Celeron(Tualatin)";
+                case 12: return "Mobile Pentium M(Dothan)";
+                default: return "P6 Family(Unknown)";
+            }
+        case 7: return "Itanium(Merced)";
+        case 15:
+            if (sig.extendedFamily == 1) return "Itanium 2(McKinley)";
+            switch (model) {
+                case 0:
+                case 1:
+                    if (brand == 12) return "Xeon MP(Foster MP)";
+                    if (brand == 14) return "Xeon(Foster)";
+                    return l2 == 512 ? "Pentium 4(Willamette)" : "Celeron(Willamette-128K)";
+                case 2:
+                    if (brand == 12) return "Xeon MP(Gallatin)";
+                    if (brand == 11) return r.l3Kb > 0 ? "Xeon(Gallatin)" : "Xeon(Prestonia)";
+                    if (brand == 9) {
+                        if (r.l3Kb > 0) return "Pentium 4 Extreme Edition(Gallatin)";
+                        return ht ? "Pentium 4 HT(Northwood)" : "Pentium 4(Northwood)";
+                    }
+                    if (brand == 14)
+                        return ht ? "Mobile Pentium 4 HT(Northwood)"
+                                  : "Mobile Pentium 4-M(Northwood)";
+                    if (l2 == 256) return "Mobile Celeron(Northwood-256K)";
+                    if (brand == 15)
+                        return l2 == 512 ? "Mobile Pentium 4-M ES(Northwood)"
+                                         : "Mobile Celeron(Northwood-128K)";
+                    return "Celeron(Northwood-128K)";
+                case 3: return "Pentium 4 HT(Prescott)";
+                default: return "Pentium 4 Family(Unknown)";
+            }
+        default: return "Unknown Family";
     }
 }
 
 std::string AmdName(const CpuInfoRecord& r, const Signature& sig) {
     const int model = r.model, l2 = r.l2Kb;
     switch (r.family) {
-    case 4:
-        switch (model) {
-        case 3: return "486DX2/DX4 (2xWT)";
-        case 7: return "486DX2/DX2 (2xWB)";
-        case 8: return "486DX4/5x86 (3xWT)";
-        case 9: return "486DX4 SV8B (3xWB)";
-        case 14: return "5x86 (4xWT)";
-        case 15: return "5x86 (4xWB)";
-        default: return "486 Family(Unknown)";
-        }
-    case 5:
-        switch (model) {
-        case 0: case 1: case 2: case 3: return "K5";
-        case 6: case 7: return "K6";
-        case 8: return "K6-2(Chompers)";
-        case 9: return "K6-III(Sharptooth)";
-        case 13:
-            if (l2 == 128) return "K6-2+";
-            if (l2 == 256) return "K6-III+";
-            return "K6 Family(Unknown)";
-        default: return "K5/K6 Family(Unknown)";
-        }
-    case 6:
-        switch (model) {
-        case 1: return "Athlon(K7)";
-        case 2: return "Athlon(K75)";
-        case 3: return "Duron(Spitfire)";
-        case 4: return "Athlon(ThunderBird)";
+        case 4:
+            switch (model) {
+                case 3: return "486DX2/DX4 (2xWT)";
+                case 7: return "486DX2/DX2 (2xWB)";
+                case 8: return "486DX4/5x86 (3xWT)";
+                case 9: return "486DX4 SV8B (3xWB)";
+                case 14: return "5x86 (4xWT)";
+                case 15: return "5x86 (4xWB)";
+                default: return "486 Family(Unknown)";
+            }
+        case 5:
+            switch (model) {
+                case 0:
+                case 1:
+                case 2:
+                case 3: return "K5";
+                case 6:
+                case 7: return "K6";
+                case 8: return "K6-2(Chompers)";
+                case 9: return "K6-III(Sharptooth)";
+                case 13:
+                    if (l2 == 128) return "K6-2+";
+                    if (l2 == 256) return "K6-III+";
+                    return "K6 Family(Unknown)";
+                default: return "K5/K6 Family(Unknown)";
+            }
         case 6:
-            if (sig.mobile) return l2 >= 256 ? "Mobile Athlon 4(Palomino)" : "Mobile Duron(Palomino)";
-            if (l2 < 256) return "Duron(Palomino)";
-            if (!sig.multiprocessor) return "Athlon XP(Palomino)";
-            return r.stepping <= 2 ? "Athlon XP/MP(Palomino)" : "Athlon MP(Palomino)";
-        case 7: return sig.mobile ? "Mobile Duron(Morgan)" : "Duron(Morgan)";
-        case 8:
-            if (l2 < 256) return "Duron(Applebred)";
-            if (sig.mobile) return "Mobile Athlon XP-M(Thoroughbred)";
-            return sig.multiprocessor ? "Athlon MP(Thoroughbred)" : "Athlon XP(Thoroughbred)";
-        case 10:
-            if (l2 < 512) return "Athlon XP(Thorton)";
-            if (sig.mobile) return "Mobile Athlon XP-M(Barton)";
-            return sig.multiprocessor ? "Athlon MP(Barton)" : "Athlon XP(Barton)";
-        default: return "Athlon Family(Unknown)";
+            switch (model) {
+                case 1: return "Athlon(K7)";
+                case 2: return "Athlon(K75)";
+                case 3: return "Duron(Spitfire)";
+                case 4: return "Athlon(ThunderBird)";
+                case 6:
+                    if (sig.mobile)
+                        return l2 >= 256 ? "Mobile Athlon 4(Palomino)" : "Mobile Duron(Palomino)";
+                    if (l2 < 256) return "Duron(Palomino)";
+                    if (!sig.multiprocessor) return "Athlon XP(Palomino)";
+                    return r.stepping <= 2 ? "Athlon XP/MP(Palomino)" : "Athlon MP(Palomino)";
+                case 7: return sig.mobile ? "Mobile Duron(Morgan)" : "Duron(Morgan)";
+                case 8:
+                    if (l2 < 256) return "Duron(Applebred)";
+                    if (sig.mobile) return "Mobile Athlon XP-M(Thoroughbred)";
+                    return sig.multiprocessor ? "Athlon MP(Thoroughbred)"
+                                              : "Athlon XP(Thoroughbred)";
+                case 10:
+                    if (l2 < 512) return "Athlon XP(Thorton)";
+                    if (sig.mobile) return "Mobile Athlon XP-M(Barton)";
+                    return sig.multiprocessor ? "Athlon MP(Barton)" : "Athlon XP(Barton)";
+                default: return "Athlon Family(Unknown)";
+            }
+        case 15: {
+            if (!sig.longMode) return "Athlon XP(Paris)";
+            const unsigned n = sig.brandId12 & 0xFF;
+            char number[32] = "";
+            std::string name;
+            switch (sig.brandId12 >> 8) {
+                case 0:
+                    name = "Engineering Sample";
+                    std::snprintf(number, sizeof number, " %u", n);
+                    break;
+                case 1:
+                    name = "Athlon 64";
+                    std::snprintf(number, sizeof number, " %u00+", n + 22);
+                    break;
+                case 2:
+                    name = "Mobile Athlon 64";
+                    std::snprintf(number, sizeof number, " %u00+", n + 22);
+                    break;
+                case 3:
+                    name = "Opteron UP 1";
+                    std::snprintf(number, sizeof number, "%u", 2 * n + 38);
+                    break;
+                case 4:
+                    name = "Opteron DP 2";
+                    std::snprintf(number, sizeof number, "%u", 2 * n + 38);
+                    break;
+                case 5:
+                    name = "Opteron MP 8";
+                    std::snprintf(number, sizeof number, "%u", 2 * n + 38);
+                    break;
+                case 9:
+                    name = "Athlon 64 FX-";
+                    std::snprintf(number, sizeof number, "%u", n + 24);
+                    break;
+                default: name = "Hammer"; break;
+            }
+            name += number;
+            if (model < 4)
+                name += "(ClawHammer)";
+            else if (model == 5)
+                name += "(SledgeHammer)";
+            else
+                name += "(Unknown)";
+            return name;
         }
-    case 15: {
-        if (!sig.longMode) return "Athlon XP(Paris)";
-        const unsigned n = sig.brandId12 & 0xFF;
-        char number[32] = "";
-        std::string name;
-        switch (sig.brandId12 >> 8) {
-        case 0: name = "Engineering Sample"; std::snprintf(number, sizeof number, " %u", n); break;
-        case 1: name = "Athlon 64"; std::snprintf(number, sizeof number, " %u00+", n + 22); break;
-        case 2: name = "Mobile Athlon 64"; std::snprintf(number, sizeof number, " %u00+", n + 22); break;
-        case 3: name = "Opteron UP 1"; std::snprintf(number, sizeof number, "%u", 2 * n + 38); break;
-        case 4: name = "Opteron DP 2"; std::snprintf(number, sizeof number, "%u", 2 * n + 38); break;
-        case 5: name = "Opteron MP 8"; std::snprintf(number, sizeof number, "%u", 2 * n + 38); break;
-        case 9: name = "Athlon 64 FX-"; std::snprintf(number, sizeof number, "%u", n + 24); break;
-        default: name = "Hammer"; break;
-        }
-        name += number;
-        if (model < 4) name += "(ClawHammer)";
-        else if (model == 5) name += "(SledgeHammer)";
-        else name += "(Unknown)";
-        return name;
-    }
-    default:
-        return "Unknown Family";
+        default: return "Unknown Family";
     }
 }
 
@@ -272,7 +339,8 @@ const char* OtherVendorName(const std::string& vendor, const CpuInfoRecord& r) {
         return "486 Family(Unknown)";
     }
     if (vendor == "CyrixInstead") {
-        if (family == 4) return model == 4 ? "MediaGX/GXm/GXi" : model == 9 ? "5x86" : "5x86 Family(Unknown)";
+        if (family == 4)
+            return model == 4 ? "MediaGX/GXm/GXi" : model == 9 ? "5x86" : "5x86 Family(Unknown)";
         if (family == 5) {
             if (model == 0 || model == 2) return "6x86 / 6x86L";
             return model == 4 ? "MediaGX-MMX" : "6x86 Family(Unknown)";
@@ -290,22 +358,22 @@ const char* OtherVendorName(const std::string& vendor, const CpuInfoRecord& r) {
     if (vendor == "CentaurHauls") {
         if (family == 5) {
             switch (model) {
-            case 4: return "WinChip C6";
-            case 8:
-                if (stepping >= 7 && stepping <= 9) return "WinChip 2A";
-                if (stepping >= 10) return "WinChip 2B";
-                return "WinChip 2";
-            case 9: return "WinChip 3";
-            default: return "IDT C6 Family(Unknown)";
+                case 4: return "WinChip C6";
+                case 8:
+                    if (stepping >= 7 && stepping <= 9) return "WinChip 2A";
+                    if (stepping >= 10) return "WinChip 2B";
+                    return "WinChip 2";
+                case 9: return "WinChip 3";
+                default: return "IDT C6 Family(Unknown)";
             }
         }
         if (family == 6) {
             switch (model) {
-            case 6: return "VIA Cyrix III(Samuel)";
-            case 7: return stepping <= 7 ? "VIA C3(Samuel2)" : "VIA C3(Ezra)";
-            case 8: return "VIA C3(Ezra-T)";
-            case 9: return "VIA C3(Nehemiah)";
-            default: return "VIA C3 Family(Unknown)";
+                case 6: return "VIA Cyrix III(Samuel)";
+                case 7: return stepping <= 7 ? "VIA C3(Samuel2)" : "VIA C3(Ezra)";
+                case 8: return "VIA C3(Ezra-T)";
+                case 9: return "VIA C3(Nehemiah)";
+                default: return "VIA C3 Family(Unknown)";
             }
         }
         return "Unknown Family";
@@ -328,52 +396,55 @@ const char* TransmetaName(CpuidSource& source, const CpuInfoRecord& r) {
     const std::uint32_t revision = source.Query(0x80860001).ebx;
     const int l2 = r.l2Kb;
     switch (revision >> 16) {
-    case 0x0101: return "Crusoe TM3200";
-    case 0x0102: return "Crusoe TM5400";
-    case 0x0103:
-        if (((revision >> 8) & 0xFF) == 0) return l2 == 256 ? "Crusoe TM5500" : "Crusoe TM5800";
-        return l2 == 256 ? "Crusoe TM5400" : "Crusoe TM5600";
-    case 0x0104:
-        if (l2 == 256) return "Crusoe TM5500";
-        return l2 == 512 ? "Crusoe TM5800" : "";
-    case 0x0105: return l2 == 256 ? "Crusoe TM5500" : "Crusoe TM5800";
-    default: return l2 == 1024 ? "Efficeon (Astro, TM8000)" : "Unknown Family";
+        case 0x0101: return "Crusoe TM3200";
+        case 0x0102: return "Crusoe TM5400";
+        case 0x0103:
+            if (((revision >> 8) & 0xFF) == 0) return l2 == 256 ? "Crusoe TM5500" : "Crusoe TM5800";
+            return l2 == 256 ? "Crusoe TM5400" : "Crusoe TM5600";
+        case 0x0104:
+            if (l2 == 256) return "Crusoe TM5500";
+            return l2 == 512 ? "Crusoe TM5800" : "";
+        case 0x0105: return l2 == 256 ? "Crusoe TM5500" : "Crusoe TM5800";
+        default: return l2 == 1024 ? "Efficeon (Astro, TM8000)" : "Unknown Family";
     }
 }
 
 const char* SystemTypeName(std::uint32_t type) {
     switch (type) {
-    case 103: return "SH3";
-    case 104: return "SH4";
-    case 386: return "Intel 386";
-    case 486: return "Intel 486";
-    case 601: return "PowerPC 601";
-    case 603: return "PowerPC 603";
-    case 604: return "PowerPC 604";
-    case 620: return "PowerPC 620";
-    case 1824: return "ARM 720";
-    case 2000: return "MIPS R2000";
-    case 2080: return "ARM 820";
-    case 2336: return "ARM 920";
-    case 2577: return "StrongARM";
-    case 3000: return "MIPS R3000";
-    case 4000: return "MIPS R4000";
-    case 10003: return "HITACHI SH3";
-    case 10004: return "HITACHI SH3E";
-    case 10005: return "HITACHI SH4";
-    case 21064: return "Alpha 21064";
-    case 21066: return "Alpha 21066";
-    case 21164: return "Alpha 21164";
-    case 70001: return "ARM 7TDMI";
-    default: return nullptr;
+        case 103: return "SH3";
+        case 104: return "SH4";
+        case 386: return "Intel 386";
+        case 486: return "Intel 486";
+        case 601: return "PowerPC 601";
+        case 603: return "PowerPC 603";
+        case 604: return "PowerPC 604";
+        case 620: return "PowerPC 620";
+        case 1824: return "ARM 720";
+        case 2000: return "MIPS R2000";
+        case 2080: return "ARM 820";
+        case 2336: return "ARM 920";
+        case 2577: return "StrongARM";
+        case 3000: return "MIPS R3000";
+        case 4000: return "MIPS R4000";
+        case 10003: return "HITACHI SH3";
+        case 10004: return "HITACHI SH3E";
+        case 10005: return "HITACHI SH4";
+        case 21064: return "Alpha 21064";
+        case 21066: return "Alpha 21066";
+        case 21164: return "Alpha 21164";
+        case 70001: return "ARM 7TDMI";
+        default: return nullptr;
     }
 }
 
 std::string BuildModelName(CpuidSource& source, const Signature& sig, const CpuInfoRecord& r) {
-    static const struct { const char* vendor; const char* prefix; } kVendors[] = {
-        {"GenuineIntel", "Intel "},   {"AuthenticAMD", "AMD "},     {"UMC UMC UMC ", "UMC "},
-        {"CyrixInstead", "Cyrix "},   {"NexGenDriven", "NexGen "},  {"CentaurHauls", "Centaur "},
-        {"RiseRiseRise", "Rise "},    {"GenuineTMx86", "Transmeta "}, {"SiS SiS SiS ", "SiS "},
+    static const struct {
+        const char* vendor;
+        const char* prefix;
+    } kVendors[] = {
+        {"GenuineIntel", "Intel "}, {"AuthenticAMD", "AMD "},       {"UMC UMC UMC ", "UMC "},
+        {"CyrixInstead", "Cyrix "}, {"NexGenDriven", "NexGen "},    {"CentaurHauls", "Centaur "},
+        {"RiseRiseRise", "Rise "},  {"GenuineTMx86", "Transmeta "}, {"SiS SiS SiS ", "SiS "},
         {"Geode by NSC", "NSC "},
     };
     const std::string vendor = r.vendor;
@@ -383,15 +454,21 @@ std::string BuildModelName(CpuidSource& source, const Signature& sig, const CpuI
         if (vendor != v.vendor) continue;
         name = v.prefix;
         bySystemType = false;
-        if (vendor == "GenuineIntel") name += IntelName(r, sig);
-        else if (vendor == "AuthenticAMD") name += AmdName(r, sig);
-        else if (vendor == "GenuineTMx86") name += TransmetaName(source, r);
-        else name += OtherVendorName(vendor, r);
+        if (vendor == "GenuineIntel")
+            name += IntelName(r, sig);
+        else if (vendor == "AuthenticAMD")
+            name += AmdName(r, sig);
+        else if (vendor == "GenuineTMx86")
+            name += TransmetaName(source, r);
+        else
+            name += OtherVendorName(vendor, r);
         break;
     }
     if (bySystemType) {
-        if (vendor == "Compaq FX!32") name = "Alpha";
-        else if (vendor == "ConnectixCPU") name = "PowerPC";
+        if (vendor == "Compaq FX!32")
+            name = "Alpha";
+        else if (vendor == "ConnectixCPU")
+            name = "PowerPC";
         if (const char* system = SystemTypeName(source.SystemProcessorType())) name = system;
     }
     if (name.empty()) name = "Unknown";
@@ -455,7 +532,8 @@ void DetectProcessorFrom(CpuidSource& source, CpuInfoRecord& r) {
                     std::memcpy(brandChars + 16 * i + 8, &b.ecx, 4);
                     std::memcpy(brandChars + 16 * i + 12, &b.edx, 4);
                 }
-                if (sig.maxExtended >= 0x80000007) sig.mobile = Bit(source.Query(0x80000007).edx, 2);
+                if (sig.maxExtended >= 0x80000007)
+                    sig.mobile = Bit(source.Query(0x80000007).edx, 2);
             }
         }
     }

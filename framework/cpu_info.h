@@ -10,10 +10,10 @@
 #include "framework/cpuid.h"
 
 struct CpuInfoRecord {
-    char vendor[13];           // leaf 0 EBX, EDX, ECX; empty without CPUID
-    char brand[49];            // leaves 0x80000002-4 without leading blanks
-    char modelName[50];        // built from the signature; never empty after detection
-    float clockMhz;            // 0 until measured
+    char vendor[13];     // leaf 0 EBX, EDX, ECX; empty without CPUID
+    char brand[49];      // leaves 0x80000002-4 without leading blanks
+    char modelName[50];  // built from the signature; never empty after detection
+    float clockMhz;      // 0 until measured
     std::int32_t l1CodeKb;
     std::int32_t traceCacheKuops;
     std::int32_t l1DataKb;
@@ -27,7 +27,7 @@ struct CpuInfoRecord {
     std::uint8_t tsc;
     std::uint8_t cmov;
     std::uint8_t mmx;
-    std::uint8_t mmxExt;       // SSE or AMD's MMX extensions
+    std::uint8_t mmxExt;  // SSE or AMD's MMX extensions
     std::uint8_t sse;
     std::uint8_t sse2;
     std::uint8_t sse3;

@@ -22,7 +22,9 @@ bool EflagsIdBitToggles() {
     return ((before ^ after) & 0x200000) != 0;
 }
 
-bool HardwareCpuid::HasCpuid() { return EflagsIdBitToggles(); }
+bool HardwareCpuid::HasCpuid() {
+    return EflagsIdBitToggles();
+}
 
 CpuidRegisters HardwareCpuid::Query(std::uint32_t leaf) {
     CpuidRegisters r;

@@ -81,7 +81,9 @@ struct WholeBlend {
     Pixel operator()(Pixel d, Pixel s) const { return BlendArgb(d, s, w); }
 };
 
-std::uint32_t Low(std::uint32_t opacity) { return opacity & 0xFF; }
+std::uint32_t Low(std::uint32_t opacity) {
+    return opacity & 0xFF;
+}
 std::uint32_t Widened(std::uint32_t opacity) {
     const std::uint32_t op = Low(opacity);
     return op + (op >> 7);
@@ -242,12 +244,9 @@ void QMXGL_CALL StretchAdditiveAlphaBlendLineOntoAdditiveAlpha(Pixel* dst, std::
                                                                std::int32_t step) {
     StretchLoop(dst, count, src, x, step, AdditiveOnto());
 }
-void QMXGL_CALL StretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity(Pixel* dst,
-                                                                      std::int32_t count,
-                                                                      const Pixel* src,
-                                                                      std::int32_t x,
-                                                                      std::int32_t step,
-                                                                      std::uint32_t opacity) {
+void QMXGL_CALL StretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity(
+    Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x, std::int32_t step,
+    std::uint32_t opacity) {
     StretchLoop(dst, count, src, x, step, Scaled<AdditiveOnto>{Low(opacity)});
 }
 
@@ -275,8 +274,7 @@ void QMXGL_CALL AffineAlphaBlendLineHoldAlphaOpacity(Pixel* dst, std::int32_t co
                                                      std::int32_t v, std::int32_t du,
                                                      std::int32_t dv, std::int32_t pitch,
                                                      std::uint32_t opacity) {
-    AffineLoop(dst, count, src, u, v, du, dv, pitch,
-               BySourceAlphaOpacity<AlphaHold>{Low(opacity)});
+    AffineLoop(dst, count, src, u, v, du, dv, pitch, BySourceAlphaOpacity<AlphaHold>{Low(opacity)});
 }
 void QMXGL_CALL AffineAlphaBlendLineOntoAlpha(Pixel* dst, std::int32_t count, const void* src,
                                               std::int32_t u, std::int32_t v, std::int32_t du,
@@ -325,9 +323,8 @@ void QMXGL_CALL AffineAdditiveAlphaBlendLineHoldAlpha(Pixel* dst, std::int32_t c
                                                       std::int32_t dv, std::int32_t pitch) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, AdditiveHold());
 }
-void QMXGL_CALL AffineAdditiveAlphaBlendLineOpacity(Pixel* dst, std::int32_t count,
-                                                    const void* src, std::int32_t u,
-                                                    std::int32_t v, std::int32_t du,
+void QMXGL_CALL AffineAdditiveAlphaBlendLineOpacity(Pixel* dst, std::int32_t count, const void* src,
+                                                    std::int32_t u, std::int32_t v, std::int32_t du,
                                                     std::int32_t dv, std::int32_t pitch,
                                                     std::uint32_t opacity) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, Scaled<AdditivePlain>{Low(opacity)});
@@ -350,8 +347,7 @@ void QMXGL_CALL AffineAdditiveAlphaBlendLineHoldAlphaOpacity(Pixel* dst, std::in
 void QMXGL_CALL AffineAdditiveAlphaBlendLineOntoAdditiveAlpha(Pixel* dst, std::int32_t count,
                                                               const void* src, std::int32_t u,
                                                               std::int32_t v, std::int32_t du,
-                                                              std::int32_t dv,
-                                                              std::int32_t pitch) {
+                                                              std::int32_t dv, std::int32_t pitch) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, AdditiveOnto());
 }
 void QMXGL_CALL AffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity(
@@ -433,16 +429,14 @@ void QMXGL_CALL BilinearAffineConstAlphaBlendLine(Pixel* dst, std::int32_t count
                                                   std::uint32_t opacity) {
     BilinearAffineLoop(dst, count, src, u, v, du, dv, pitch, WholeBlend{Widened(opacity)});
 }
-void QMXGL_CALL AffineConstAlphaBlendLineHoldAlpha(Pixel* dst, std::int32_t count,
-                                                   const void* src, std::int32_t u,
-                                                   std::int32_t v, std::int32_t du,
+void QMXGL_CALL AffineConstAlphaBlendLineHoldAlpha(Pixel* dst, std::int32_t count, const void* src,
+                                                   std::int32_t u, std::int32_t v, std::int32_t du,
                                                    std::int32_t dv, std::int32_t pitch,
                                                    std::uint32_t opacity) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, ConstHold{Low(opacity)});
 }
-void QMXGL_CALL AffineConstAlphaBlendLineOntoAlpha(Pixel* dst, std::int32_t count,
-                                                   const void* src, std::int32_t u,
-                                                   std::int32_t v, std::int32_t du,
+void QMXGL_CALL AffineConstAlphaBlendLineOntoAlpha(Pixel* dst, std::int32_t count, const void* src,
+                                                   std::int32_t u, std::int32_t v, std::int32_t du,
                                                    std::int32_t dv, std::int32_t pitch,
                                                    std::uint32_t opacity) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, ConstOntoAlpha{Low(opacity)});

@@ -20,7 +20,9 @@ std::uint16_t ReadControlWord() {
     return cw;
 }
 
-void WriteControlWord(std::uint16_t cw) { asm volatile("fldcw %0" : : "m"(cw)); }
+void WriteControlWord(std::uint16_t cw) {
+    asm volatile("fldcw %0" : : "m"(cw));
+}
 
 }  // namespace
 
@@ -38,7 +40,9 @@ X87DoublePrecision::X87DoublePrecision() : m_saved(ReadControlWord()) {
     WriteControlWord(static_cast<std::uint16_t>((m_saved & ~0xF00) | 0x200));
 }
 
-X87DoublePrecision::~X87DoublePrecision() { WriteControlWord(m_saved); }
+X87DoublePrecision::~X87DoublePrecision() {
+    WriteControlWord(m_saved);
+}
 
 void BuildCompositeTables() {
     X87DoublePrecision precision;

@@ -26,14 +26,15 @@ void AddSubSums(Sum* sums, const Pixel* entering, const Pixel* leaving, std::int
         std::uint32_t in[4], out[4];
         counts(entering[i], in);
         counts(leaving[i], out);
-        for (int c = 0; c < 4; ++c) sums[4 * i + c] = static_cast<Sum>(sums[4 * i + c] + in[c] - out[c]);
+        for (int c = 0; c < 4; ++c)
+            sums[4 * i + c] = static_cast<Sum>(sums[4 * i + c] + in[c] - out[c]);
     }
 }
 
 // Writes one averaged pixel per column, then moves the running sums one column on.
 template <class Sum, class Divide>
-void Average(Pixel* dst, Sum* running, const Sum* entering, const Sum* leaving,
-             std::int32_t count, bool withAlpha, Divide divide) {
+void Average(Pixel* dst, Sum* running, const Sum* entering, const Sum* leaving, std::int32_t count,
+             bool withAlpha, Divide divide) {
     for (std::int32_t i = 0; i < count; ++i) {
         std::uint32_t avg[4];
         for (int c = 0; c < 4; ++c) avg[c] = divide(running[c]) & 0xFF;
@@ -62,9 +63,8 @@ void Average32(Pixel* dst, std::uint32_t* running, const std::uint32_t* entering
                bool withAlpha) {
     if (area <= 0) return;
     const std::uint64_t a = static_cast<std::uint64_t>(area);
-    Average(dst, running, entering, leaving, count, withAlpha, [a](std::uint32_t sum) {
-        return static_cast<std::uint32_t>((sum + (a >> 1)) / a);
-    });
+    Average(dst, running, entering, leaving, count, withAlpha,
+            [a](std::uint32_t sum) { return static_cast<std::uint32_t>((sum + (a >> 1)) / a); });
 }
 
 void FillGammaChannel(std::uint8_t* out, const GammaChannel& channel) {
@@ -75,8 +75,10 @@ void FillGammaChannel(std::uint8_t* out, const GammaChannel& channel) {
         // Limited before the conversion: a record with a gamma of 0 or below, or a range far
         // outside 0-255, must not reach an undefined float-to-integer conversion.
         int level = 0;
-        if (value >= 255.0) level = 255;
-        else if (value > 0.0) level = static_cast<int>(value);
+        if (value >= 255.0)
+            level = 255;
+        else if (value > 0.0)
+            level = static_cast<int>(value);
         out[i] = static_cast<std::uint8_t>(level);
     }
 }

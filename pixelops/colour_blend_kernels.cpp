@@ -14,20 +14,42 @@ Pixel PerColour(Pixel d, Pixel s, F f, A alpha) {
 }
 
 // The three alpha rules of the arithmetic modes.
-std::uint32_t AlphaZero(std::uint32_t, std::uint32_t) { return 0; }
-std::uint32_t AlphaKept(std::uint32_t da, std::uint32_t) { return da; }
-std::uint32_t AlphaFull(std::uint32_t, std::uint32_t) { return 255; }
+std::uint32_t AlphaZero(std::uint32_t, std::uint32_t) {
+    return 0;
+}
+std::uint32_t AlphaKept(std::uint32_t da, std::uint32_t) {
+    return da;
+}
+std::uint32_t AlphaFull(std::uint32_t, std::uint32_t) {
+    return 255;
+}
 
-std::uint32_t Sub(std::uint32_t d, std::uint32_t s) { return d + s > 255 ? d + s - 255 : 0; }
-std::uint32_t Mul(std::uint32_t d, std::uint32_t s) { return (d * s) >> 8; }
-std::uint32_t Dodge(std::uint32_t d, std::uint32_t s) { return 255 - s > d ? 255 * d / (255 - s) : 255; }
-std::uint32_t Min(std::uint32_t d, std::uint32_t s) { return d < s ? d : s; }
-std::uint32_t Max(std::uint32_t d, std::uint32_t s) { return d > s ? d : s; }
-std::uint32_t Screen(std::uint32_t d, std::uint32_t s) { return 255 - (((255 - d) * (255 - s)) >> 8); }
+std::uint32_t Sub(std::uint32_t d, std::uint32_t s) {
+    return d + s > 255 ? d + s - 255 : 0;
+}
+std::uint32_t Mul(std::uint32_t d, std::uint32_t s) {
+    return (d * s) >> 8;
+}
+std::uint32_t Dodge(std::uint32_t d, std::uint32_t s) {
+    return 255 - s > d ? 255 * d / (255 - s) : 255;
+}
+std::uint32_t Min(std::uint32_t d, std::uint32_t s) {
+    return d < s ? d : s;
+}
+std::uint32_t Max(std::uint32_t d, std::uint32_t s) {
+    return d > s ? d : s;
+}
+std::uint32_t Screen(std::uint32_t d, std::uint32_t s) {
+    return 255 - (((255 - d) * (255 - s)) >> 8);
+}
 
 // The source faded towards white (255 - ((255 - s) op >> 8)) or towards black (s op >> 8).
-std::uint32_t TowardsWhite(std::uint32_t s, std::uint32_t op) { return 255 - (((255 - s) * op) >> 8); }
-std::uint32_t TowardsBlack(std::uint32_t s, std::uint32_t op) { return (s * op) >> 8; }
+std::uint32_t TowardsWhite(std::uint32_t s, std::uint32_t op) {
+    return 255 - (((255 - s) * op) >> 8);
+}
+std::uint32_t TowardsBlack(std::uint32_t s, std::uint32_t op) {
+    return (s * op) >> 8;
+}
 
 template <class F, class A>
 void Arithmetic(Pixel* dst, const Pixel* src, std::int32_t count, F f, A alpha) {
@@ -39,14 +61,15 @@ template <class Fade, class F, class A>
 void ArithmeticFaded(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity,
                      Fade fade, F f, A alpha) {
     const std::uint32_t op = opacity & 0xFF;
-    Arithmetic(dst, src, count,
-               [op, fade, f](std::uint32_t d, std::uint32_t s) { return f(d, fade(s, op)); }, alpha);
+    Arithmetic(
+        dst, src, count,
+        [op, fade, f](std::uint32_t d, std::uint32_t s) { return f(d, fade(s, op)); }, alpha);
 }
 
 // Darken and lighten opacity forms interpolate towards the mode's value.
 template <class F, class A>
-void ArithmeticLerp(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity,
-                    F f, A alpha) {
+void ArithmeticLerp(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity, F f,
+                    A alpha) {
     const std::uint32_t op = opacity & 0xFF;
     for (std::int32_t i = 0; i < count; ++i) {
         const Pixel d = dst[i];
@@ -62,9 +85,10 @@ void QMXGL_CALL ConstColorAlphaBlendLine(Pixel* row, std::int32_t count, std::ui
     const std::uint32_t op = opacity & 0xFF;
     const Pixel c = colour;
     for (std::int32_t i = 0; i < count; ++i)
-        row[i] = PerColour(row[i], c,
-                           [op](std::uint32_t d, std::uint32_t s) { return (s * op + d * (255 - op)) >> 8; },
-                           AlphaKept);
+        row[i] = PerColour(
+            row[i], c,
+            [op](std::uint32_t d, std::uint32_t s) { return (s * op + d * (255 - op)) >> 8; },
+            AlphaKept);
 }
 
 void QMXGL_CALL ConstColorAlphaBlendLineOntoAlpha(Pixel* row, std::int32_t count,
@@ -190,8 +214,8 @@ void QMXGL_CALL LightenBlendLineOpacity(Pixel* dst, const Pixel* src, std::int32
                                         std::uint32_t opacity) {
     ArithmeticLerp(dst, src, count, opacity, Max, AlphaZero);
 }
-void QMXGL_CALL LightenBlendLineHoldAlphaOpacity(Pixel* dst, const Pixel* src,
-                                                 std::int32_t count, std::uint32_t opacity) {
+void QMXGL_CALL LightenBlendLineHoldAlphaOpacity(Pixel* dst, const Pixel* src, std::int32_t count,
+                                                 std::uint32_t opacity) {
     ArithmeticLerp(dst, src, count, opacity, Max, AlphaKept);
 }
 
@@ -206,8 +230,8 @@ void QMXGL_CALL ScreenBlendLineOpacity(Pixel* dst, const Pixel* src, std::int32_
                                        std::uint32_t opacity) {
     ArithmeticFaded(dst, src, count, opacity, TowardsBlack, Screen, AlphaFull);
 }
-void QMXGL_CALL ScreenBlendLineHoldAlphaOpacity(Pixel* dst, const Pixel* src,
-                                                std::int32_t count, std::uint32_t opacity) {
+void QMXGL_CALL ScreenBlendLineHoldAlphaOpacity(Pixel* dst, const Pixel* src, std::int32_t count,
+                                                std::uint32_t opacity) {
     ArithmeticFaded(dst, src, count, opacity, TowardsBlack, Screen, AlphaKept);
 }
 

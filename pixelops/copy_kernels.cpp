@@ -7,8 +7,12 @@ namespace pixelops {
 
 namespace {
 
-Pixel Sample(Pixel, Pixel s) { return s; }
-Pixel ColourOf(Pixel d, Pixel s) { return (s & 0x00FFFFFF) | (d & 0xFF000000); }
+Pixel Sample(Pixel, Pixel s) {
+    return s;
+}
+Pixel ColourOf(Pixel d, Pixel s) {
+    return (s & 0x00FFFFFF) | (d & 0xFF000000);
+}
 
 // `step` is +1 for the forward form and -1 for the backward one.
 void InterpolateLineDouble(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t step) {
@@ -64,9 +68,9 @@ void QMXGL_CALL BilinearAffineCopyLine(Pixel* dst, std::int32_t count, const voi
     BilinearAffineLoop(dst, count, src, u, v, du, dv, pitch, Sample);
 }
 
-void QMXGL_CALL AffineColorCopyLine(Pixel* dst, std::int32_t count, const void* src,
-                                    std::int32_t u, std::int32_t v, std::int32_t du,
-                                    std::int32_t dv, std::int32_t pitch) {
+void QMXGL_CALL AffineColorCopyLine(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
+                                    std::int32_t v, std::int32_t du, std::int32_t dv,
+                                    std::int32_t pitch) {
     AffineLoop(dst, count, src, u, v, du, dv, pitch, ColourOf);
 }
 
@@ -125,7 +129,8 @@ void QMXGL_CALL ReverseLine32(Pixel* row, std::int32_t count) {
 void QMXGL_CALL GrayScaleLine(Pixel* row, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) {
         const Pixel p = row[i];
-        const std::uint32_t grey = (54 * Channel(p, 2) + 183 * Channel(p, 1) + 19 * Channel(p, 0)) >> 8;
+        const std::uint32_t grey =
+            (54 * Channel(p, 2) + 183 * Channel(p, 1) + 19 * Channel(p, 0)) >> 8;
         row[i] = (p & 0xFF000000) | grey * 0x010101;
     }
 }

@@ -91,7 +91,10 @@ private:
 };
 
 std::uint32_t VendorCode(std::uint32_t ecx) {
-    static const struct { char tail[5]; std::uint32_t code; } kVendors[] = {
+    static const struct {
+        char tail[5];
+        std::uint32_t code;
+    } kVendors[] = {
         {"ntel", kVendorIntel}, {"cAMD", kVendorAmd},     {"TTER", kVendorAmd},
         {"tead", kVendorCyrix}, {"auls", kVendorCentaur}, {"iven", kVendorNexGen},
         {"Rise", kVendorRise},  {"UMC ", kVendorUmc},     {"Mx86", kVendorTransmeta},
@@ -101,7 +104,9 @@ std::uint32_t VendorCode(std::uint32_t ecx) {
     return kVendorNone;
 }
 
-bool Bit(std::uint32_t value, int bit) { return ((value >> bit) & 1) != 0; }
+bool Bit(std::uint32_t value, int bit) {
+    return ((value >> bit) & 1) != 0;
+}
 
 }  // namespace
 
@@ -119,7 +124,9 @@ bool HardwareProcessorProbe::FpuPresent() {
     return (status & 0xFF) == 0 && (control & 0x103F) == 0x3F;
 }
 
-bool HardwareProcessorProbe::HasCpuid() { return EflagsIdBitToggles(); }
+bool HardwareProcessorProbe::HasCpuid() {
+    return EflagsIdBitToggles();
+}
 
 bool HardwareProcessorProbe::Cpuid(std::uint32_t leaf, CpuidRegisters& out) {
     std::uint32_t regs[4] = {};

@@ -13,7 +13,9 @@ extern PixelOperation KernelDispatch[kKernelSlotCount];
 // The portable kernel of every slot (slot 98 shares 97's builder, slot 151 150's fill).
 extern const PixelOperation kPortableKernels[kKernelSlotCount];
 
-inline PixelOperation& KernelSlot(int word) { return KernelDispatch[word - kFirstKernelWord]; }
+inline PixelOperation& KernelSlot(int word) {
+    return KernelDispatch[word - kFirstKernelWord];
+}
 
 // Points every slot at its portable kernel and builds the shared tables.
 void InitPortableKernels();

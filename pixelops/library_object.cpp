@@ -15,8 +15,12 @@ namespace {
 // The rectangle operations (words 2-26) are not part of this build. Their words answer as a
 // failed call would: false for the boolean operations, -1 for those that answer a status.
 // Every operation is __cdecl, so the caller removes whatever arguments it pushed.
-std::int32_t QMXGL_CALL RectOperationUnavailable() { return 0; }
-std::int32_t QMXGL_CALL RectStatusOperationUnavailable() { return -1; }
+std::int32_t QMXGL_CALL RectOperationUnavailable() {
+    return 0;
+}
+std::int32_t QMXGL_CALL RectStatusOperationUnavailable() {
+    return -1;
+}
 
 bool AnswersStatus(int word) {
     return word == 8 || word == 9 || word == 10 || word == 11 || word == 12 || word == 25 ||

@@ -22,8 +22,7 @@ static_assert(sizeof(PixelOpLibraryObject) == kPixelOpWordCount * 4,
 
 // Portable kernels and tables, feature word, kernel choice, then the object's words 1-234.
 // 1 when the library's own detection faulted: then no word is written.
-int FillPixelOpLibrary(PixelOpLibrary& library, const CpuInfoRecord* record,
-                       ProcessorProbe& probe);
+int FillPixelOpLibrary(PixelOpLibrary& library, const CpuInfoRecord* record, ProcessorProbe& probe);
 
 // GetLibrary with the processor probe given: null when the object cannot be allocated or the
 // detection faulted (never a half-filled object).

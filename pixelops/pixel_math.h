@@ -13,8 +13,12 @@
 
 namespace pixelops {
 
-inline std::uint32_t Alpha(Pixel p) { return p >> 24; }
-inline std::uint32_t Channel(Pixel p, int index) { return (p >> (8 * index)) & 0xFF; }
+inline std::uint32_t Alpha(Pixel p) {
+    return p >> 24;
+}
+inline std::uint32_t Channel(Pixel p, int index) {
+    return (p >> (8 * index)) & 0xFF;
+}
 inline Pixel MakePixel(std::uint32_t b, std::uint32_t g, std::uint32_t r, std::uint32_t a) {
     return b | (g << 8) | (r << 16) | (a << 24);
 }
@@ -50,7 +54,9 @@ inline Pixel Premultiply(Pixel p) {
 }
 
 // Colour bytes times k, >> 8; alpha byte 0.
-inline Pixel ScaleColour(Pixel p, std::uint32_t k) { return Scale4(p, k) & 0x00FFFFFF; }
+inline Pixel ScaleColour(Pixel p, std::uint32_t k) {
+    return Scale4(p, k) & 0x00FFFFFF;
+}
 
 // Per byte min(255, x + y).
 inline Pixel AddSat(Pixel x, Pixel y) {
@@ -63,7 +69,9 @@ inline Pixel AddSat(Pixel x, Pixel y) {
 }
 
 // Per byte floor average.
-inline Pixel Average(Pixel a, Pixel b) { return (a & b) + (((a ^ b) >> 1) & 0x7F7F7F7F); }
+inline Pixel Average(Pixel a, Pixel b) {
+    return (a & b) + (((a ^ b) >> 1) & 0x7F7F7F7F);
+}
 
 // Premultiplied s over a plain destination: colour AddSat(d (255 - sa) >> 8, s), alpha sa.
 inline Pixel AdditiveAlphaOver(Pixel d, Pixel s) {
@@ -142,8 +150,8 @@ inline void AffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int
 
 template <class Op>
 inline void BilinearAffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
-                               std::int32_t v, std::int32_t du, std::int32_t dv,
-                               std::int32_t pitch, Op op) {
+                               std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
+                               Op op) {
     for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
         dst[i] = op(dst[i], BilinearAffineSample(src, u, v, pitch));
 }

@@ -24,21 +24,35 @@ struct FormRange {
 
 // The slots that have processor-specific forms; every other slot stays portable.
 constexpr FormRange kForms[] = {
-    {27, 29, kHasMmx | kHasMmxExt},   {31, 31, kHasMmx | kHasMmxExt},
-    {36, 38, kHasMmx | kHasMmxExt},   {40, 40, kHasMmx | kHasMmxExt},
-    {44, 44, kHasMmx},                {52, 53, kHasMmx},
-    {56, 56, kHasMmx},                {69, 69, kHasMmx},
-    {72, 72, kHasMmx},                {77, 77, kHasMmx | kHasMmxExt},
-    {82, 83, kHasMmx},                {88, 89, kHasMmx},
-    {93, 93, kHasMmx | kHasMmxExt},   {96, 96, kHasMmx},
-    {99, 100, kHasMmx | kHasMmxExt},  {105, 107, kHasMmx},
-    {109, 120, kHasMmx},              {125, 126, kHasMmx},
-    {129, 130, kHasMmx},              {133, 141, kHasMmx},
-    {143, 144, kHasMmx},              {146, 146, kHasCmov},
-    {150, 150, kHasMmx | kHasSse},    {151, 151, kHasSse},
-    {152, 152, kHasMmx},              {154, 157, kHasMmx | kHasMmxExt},
+    {27, 29, kHasMmx | kHasMmxExt},
+    {31, 31, kHasMmx | kHasMmxExt},
+    {36, 38, kHasMmx | kHasMmxExt},
+    {40, 40, kHasMmx | kHasMmxExt},
+    {44, 44, kHasMmx},
+    {52, 53, kHasMmx},
+    {56, 56, kHasMmx},
+    {69, 69, kHasMmx},
+    {72, 72, kHasMmx},
+    {77, 77, kHasMmx | kHasMmxExt},
+    {82, 83, kHasMmx},
+    {88, 89, kHasMmx},
+    {93, 93, kHasMmx | kHasMmxExt},
+    {96, 96, kHasMmx},
+    {99, 100, kHasMmx | kHasMmxExt},
+    {105, 107, kHasMmx},
+    {109, 120, kHasMmx},
+    {125, 126, kHasMmx},
+    {129, 130, kHasMmx},
+    {133, 141, kHasMmx},
+    {143, 144, kHasMmx},
+    {146, 146, kHasCmov},
+    {150, 150, kHasMmx | kHasSse},
+    {151, 151, kHasSse},
+    {152, 152, kHasMmx},
+    {154, 157, kHasMmx | kHasMmxExt},
     {158, 159, kHasMmx | kHasMmxExt | kHasSse},
-    {160, 161, kHasMmx | kHasMmxExt}, {170, 170, kHasMmx},
+    {160, 161, kHasMmx | kHasMmxExt},
+    {170, 170, kHasMmx},
     {171, 234, kHasMmx},
 };
 
@@ -57,9 +71,8 @@ void PlanKernelForms(std::uint32_t flags, KernelChoice plan[kKernelSlotCount]) {
             if (mmx && (range.forms & kHasMmx)) choice.form = kFormMmx;
             if (mmxExt && (range.forms & kHasMmxExt)) choice.form = kFormMmxExt;
             // The fills need SSE alone; the box-blur averages build on the MMX-ext forms.
-            const bool sseApplies = (range.forms & kHasMmx) && (range.forms & kHasMmxExt)
-                                        ? sse && mmxExt
-                                        : sse;
+            const bool sseApplies =
+                (range.forms & kHasMmx) && (range.forms & kHasMmxExt) ? sse && mmxExt : sse;
             if ((range.forms & kHasSse) && sseApplies) choice.form = kFormSse;
             if (cmov && (range.forms & kHasCmov)) choice.form = kFormCmov;
         }

@@ -11,8 +11,9 @@ Pixel MixWithAlpha(Pixel s1, Pixel s2, std::uint32_t w) {
     // A caller's own rule table may hold anything; keep the table reads inside T_weight.
     if (w > 256) w = 256;
     const std::uint32_t a1 = Alpha(s1), a2 = Alpha(s2);
-    const std::int32_t a = static_cast<std::int32_t>(a1) +
-                           ((static_cast<std::int32_t>(a2 - a1) * static_cast<std::int32_t>(w)) >> 8);
+    const std::int32_t a =
+        static_cast<std::int32_t>(a1) +
+        ((static_cast<std::int32_t>(a2 - a1) * static_cast<std::int32_t>(w)) >> 8);
     const std::uint32_t weight = T_weight[((a2 * w) >> 8) * 256 + (((256 - w) * a1) >> 8)];
     return LerpColour(s1, s2, weight) | (static_cast<std::uint32_t>(a) << 24);
 }
@@ -31,19 +32,26 @@ void RuleLineSwitch(Pixel* dst, const Pixel* src1, const Pixel* src2, const std:
                     std::int32_t copySecondBelow, Mix mix) {
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t k = rule[i];
-        if (k >= copyFirstFrom) dst[i] = src1[i];
-        else if (k < copySecondBelow) dst[i] = src2[i];
-        else dst[i] = mix(src1[i], src2[i], static_cast<std::uint32_t>(table[k]));
+        if (k >= copyFirstFrom)
+            dst[i] = src1[i];
+        else if (k < copySecondBelow)
+            dst[i] = src2[i];
+        else
+            dst[i] = mix(src1[i], src2[i], static_cast<std::uint32_t>(table[k]));
     }
 }
 
-Pixel MixPlain(Pixel s1, Pixel s2, std::uint32_t w) { return LerpColour(s1, s2, w); }
-Pixel MixAdditive(Pixel s1, Pixel s2, std::uint32_t w) { return BlendArgb(s1, s2, w); }
+Pixel MixPlain(Pixel s1, Pixel s2, std::uint32_t w) {
+    return LerpColour(s1, s2, w);
+}
+Pixel MixAdditive(Pixel s1, Pixel s2, std::uint32_t w) {
+    return BlendArgb(s1, s2, w);
+}
 
 }  // namespace
 
-void QMXGL_CALL CrossfadeLine(Pixel* dst, const Pixel* src1, const Pixel* src2,
-                              std::int32_t count, std::uint32_t ratio) {
+void QMXGL_CALL CrossfadeLine(Pixel* dst, const Pixel* src1, const Pixel* src2, std::int32_t count,
+                              std::uint32_t ratio) {
     const std::uint32_t r = ratio & 0xFF;
     for (std::int32_t i = 0; i < count; ++i) dst[i] = LerpColour(src1[i], src2[i], r);
 }
@@ -105,8 +113,8 @@ void QMXGL_CALL RuleTransitionLineWithAlpha(Pixel* dst, const Pixel* src1, const
     RuleLine(dst, src1, src2, rule, table, count, MixWithAlpha);
 }
 
-void QMXGL_CALL RuleTransitionLineWithAlphaSwitch(Pixel* dst, const Pixel* src1,
-                                                  const Pixel* src2, const std::uint8_t* rule,
+void QMXGL_CALL RuleTransitionLineWithAlphaSwitch(Pixel* dst, const Pixel* src1, const Pixel* src2,
+                                                  const std::uint8_t* rule,
                                                   const std::int32_t* table, std::int32_t count,
                                                   std::int32_t copyFirstFrom,
                                                   std::int32_t copySecondBelow) {
@@ -115,15 +123,14 @@ void QMXGL_CALL RuleTransitionLineWithAlphaSwitch(Pixel* dst, const Pixel* src1,
 }
 
 void QMXGL_CALL RuleTransitionLineAdditiveAlpha(Pixel* dst, const Pixel* src1, const Pixel* src2,
-                                                const std::uint8_t* rule,
-                                                const std::int32_t* table, std::int32_t count) {
+                                                const std::uint8_t* rule, const std::int32_t* table,
+                                                std::int32_t count) {
     RuleLine(dst, src1, src2, rule, table, count, MixAdditive);
 }
 
 void QMXGL_CALL RuleTransitionLineAdditiveAlphaSwitch(Pixel* dst, const Pixel* src1,
                                                       const Pixel* src2, const std::uint8_t* rule,
-                                                      const std::int32_t* table,
-                                                      std::int32_t count,
+                                                      const std::int32_t* table, std::int32_t count,
                                                       std::int32_t copyFirstFrom,
                                                       std::int32_t copySecondBelow) {
     RuleLineSwitch(dst, src1, src2, rule, table, count, copyFirstFrom, copySecondBelow,

@@ -66,7 +66,7 @@ public:
     // Operation of word `word` (2-234).
     PixelOperation Word(int word) const { return m_operations[word - kFirstOperationWord]; }
 
-    LastUpdatedRect* m_lastUpdatedRect;                                  // word 1
+    LastUpdatedRect* m_lastUpdatedRect;                                    // word 1
     PixelOperation m_operations[kPixelOpWordCount - kFirstOperationWord];  // words 2-234
 
 protected:
@@ -106,8 +106,8 @@ typedef void(QMXGL_CALL* StretchKernelOpacity)(Pixel* dst, std::int32_t count, c
                                                std::uint32_t opacity);
 // bilinear stretched: rows y0 and y1, vertical fraction fy 0-255
 typedef void(QMXGL_CALL* BilinearStretchKernel)(Pixel* dst, std::int32_t count, const Pixel* row0,
-                                                const Pixel* row1, std::uint32_t fy,
-                                                std::int32_t x, std::int32_t step);
+                                                const Pixel* row1, std::uint32_t fy, std::int32_t x,
+                                                std::int32_t step);
 typedef void(QMXGL_CALL* BilinearStretchKernelOpacity)(Pixel* dst, std::int32_t count,
                                                        const Pixel* row0, const Pixel* row1,
                                                        std::uint32_t fy, std::int32_t x,
@@ -128,9 +128,8 @@ typedef void(QMXGL_CALL* RuleLineKernel)(Pixel* dst, const Pixel* src1, const Pi
                                          const std::uint8_t* rule, const std::int32_t* table,
                                          std::int32_t count);
 typedef void(QMXGL_CALL* RuleLineSwitchKernel)(Pixel* dst, const Pixel* src1, const Pixel* src2,
-                                               const std::uint8_t* rule,
-                                               const std::int32_t* table, std::int32_t count,
-                                               std::int32_t copyFirstFrom,
+                                               const std::uint8_t* rule, const std::int32_t* table,
+                                               std::int32_t count, std::int32_t copyFirstFrom,
                                                std::int32_t copySecondBelow);
 // (row, colour, count): word 35 only
 typedef void(QMXGL_CALL* ColourUnderKernel)(Pixel* row, std::uint32_t colour, std::int32_t count);
@@ -140,8 +139,8 @@ typedef void(QMXGL_CALL* InPlaceKernel8)(std::uint8_t* row, std::int32_t count);
 // (row, count, value): fills, key colour, opacity removal
 typedef void(QMXGL_CALL* ValueKernel)(Pixel* row, std::int32_t count, std::uint32_t value);
 // (row, count, colour, opacity): words 105-107
-typedef void(QMXGL_CALL* ColourOpacityKernel)(Pixel* row, std::int32_t count,
-                                              std::uint32_t colour, std::uint32_t opacity);
+typedef void(QMXGL_CALL* ColourOpacityKernel)(Pixel* row, std::int32_t count, std::uint32_t colour,
+                                              std::uint32_t opacity);
 // (dst, dstCount, src): line doubling
 typedef void(QMXGL_CALL* LineDoubleKernel)(Pixel* dst, std::int32_t count, const Pixel* src);
 typedef void(QMXGL_CALL* AverageLinesKernel)(Pixel* dst, std::int32_t count, const Pixel* a,
@@ -183,6 +182,8 @@ typedef void(QMXGL_CALL* GammaLineKernel)(Pixel* row, std::int32_t count,
 // Layer mode m (0-15) and form f (0 plain, 1 opacity, 2 hold alpha, 3 hold alpha with opacity)
 // sit in word 171 + 4m + f.
 constexpr int kFirstLayerWord = 171;
-constexpr int LayerWord(int mode, int form) { return kFirstLayerWord + 4 * mode + form; }
+constexpr int LayerWord(int mode, int form) {
+    return kFirstLayerWord + 4 * mode + form;
+}
 
 }  // namespace pixelops

@@ -66,18 +66,30 @@ TEST(CpuInfoRecord, LayoutMatchesTheLibraryOffsets) {
         std::size_t expected;
     };
     const Field fields[] = {
-        {offsetof(CpuInfoRecord, vendor), 0},       {offsetof(CpuInfoRecord, brand), 13},
-        {offsetof(CpuInfoRecord, modelName), 62},   {offsetof(CpuInfoRecord, clockMhz), 112},
-        {offsetof(CpuInfoRecord, l1CodeKb), 116},   {offsetof(CpuInfoRecord, traceCacheKuops), 120},
-        {offsetof(CpuInfoRecord, l1DataKb), 124},   {offsetof(CpuInfoRecord, l2Kb), 128},
-        {offsetof(CpuInfoRecord, l3Kb), 132},       {offsetof(CpuInfoRecord, type), 136},
-        {offsetof(CpuInfoRecord, family), 137},     {offsetof(CpuInfoRecord, model), 138},
-        {offsetof(CpuInfoRecord, stepping), 139},   {offsetof(CpuInfoRecord, fpu), 140},
-        {offsetof(CpuInfoRecord, tsc), 141},        {offsetof(CpuInfoRecord, cmov), 142},
-        {offsetof(CpuInfoRecord, mmx), 143},        {offsetof(CpuInfoRecord, mmxExt), 144},
-        {offsetof(CpuInfoRecord, sse), 145},        {offsetof(CpuInfoRecord, sse2), 146},
-        {offsetof(CpuInfoRecord, sse3), 147},       {offsetof(CpuInfoRecord, amdMmxExt), 148},
-        {offsetof(CpuInfoRecord, amd3DNow), 149},   {offsetof(CpuInfoRecord, amd3DNowExt), 150},
+        {offsetof(CpuInfoRecord, vendor), 0},
+        {offsetof(CpuInfoRecord, brand), 13},
+        {offsetof(CpuInfoRecord, modelName), 62},
+        {offsetof(CpuInfoRecord, clockMhz), 112},
+        {offsetof(CpuInfoRecord, l1CodeKb), 116},
+        {offsetof(CpuInfoRecord, traceCacheKuops), 120},
+        {offsetof(CpuInfoRecord, l1DataKb), 124},
+        {offsetof(CpuInfoRecord, l2Kb), 128},
+        {offsetof(CpuInfoRecord, l3Kb), 132},
+        {offsetof(CpuInfoRecord, type), 136},
+        {offsetof(CpuInfoRecord, family), 137},
+        {offsetof(CpuInfoRecord, model), 138},
+        {offsetof(CpuInfoRecord, stepping), 139},
+        {offsetof(CpuInfoRecord, fpu), 140},
+        {offsetof(CpuInfoRecord, tsc), 141},
+        {offsetof(CpuInfoRecord, cmov), 142},
+        {offsetof(CpuInfoRecord, mmx), 143},
+        {offsetof(CpuInfoRecord, mmxExt), 144},
+        {offsetof(CpuInfoRecord, sse), 145},
+        {offsetof(CpuInfoRecord, sse2), 146},
+        {offsetof(CpuInfoRecord, sse3), 147},
+        {offsetof(CpuInfoRecord, amdMmxExt), 148},
+        {offsetof(CpuInfoRecord, amd3DNow), 149},
+        {offsetof(CpuInfoRecord, amd3DNowExt), 150},
         {offsetof(CpuInfoRecord, hyperThreading), 151},
     };
     for (const Field& f : fields) EXPECT_EQ(f.expected, f.offset);
@@ -225,10 +237,10 @@ TEST(DetectProcessor, ModelNames) {
     struct Case {
         const char* vendor;
         std::uint32_t family, model, stepping, type;
-        int l2;               // via leaf-2 descriptor (Intel) or leaf 0x80000006 (others)
-        std::uint32_t brand;  // leaf 1 EBX bits 0-7
-        std::uint32_t extEdx; // leaf 0x80000001 EDX
-        std::uint32_t extEbx; // leaf 0x80000001 EBX
+        int l2;                // via leaf-2 descriptor (Intel) or leaf 0x80000006 (others)
+        std::uint32_t brand;   // leaf 1 EBX bits 0-7
+        std::uint32_t extEdx;  // leaf 0x80000001 EDX
+        std::uint32_t extEbx;  // leaf 0x80000001 EBX
         const char* name;
     };
     const Case cases[] = {
@@ -260,7 +272,8 @@ TEST(DetectProcessor, ModelNames) {
         {"AuthenticAMD", 15, 4, 0, 0, 512, 0, 1u << 29, 0x10A, "AMD Athlon 64 3200+(Unknown)"},
         {"AuthenticAMD", 15, 5, 0, 0, 1024, 0, 1u << 29, 0x306, "AMD Opteron UP 150(SledgeHammer)"},
         {"AuthenticAMD", 15, 3, 0, 0, 1024, 0, 1u << 29, 0x905, "AMD Athlon 64 FX-29(ClawHammer)"},
-        {"AuthenticAMD", 15, 3, 0, 0, 1024, 0, 1u << 29, 0x003, "AMD Engineering Sample 3(ClawHammer)"},
+        {"AuthenticAMD", 15, 3, 0, 0, 1024, 0, 1u << 29, 0x003,
+         "AMD Engineering Sample 3(ClawHammer)"},
         {"AuthenticAMD", 15, 3, 0, 0, 1024, 0, 1u << 29, 0x700, "AMD Hammer(ClawHammer)"},
         {"CentaurHauls", 5, 8, 8, 0, 0, 0, 0, 0, "Centaur WinChip 2A"},
         {"CentaurHauls", 6, 7, 8, 0, 64, 0, 0, 0, "Centaur VIA C3(Ezra)"},
@@ -280,14 +293,16 @@ TEST(DetectProcessor, ModelNames) {
         CannedCpuid cpu = Processor(c.vendor, 2, c.family, c.model, c.stepping, c.type);
         cpu.leaves[1].ebx = c.brand;
         if (std::string(c.vendor) == "GenuineIntel") {
-            cpu.leaves[2] = {0x01u | (static_cast<std::uint32_t>(intelL2Descriptor.at(c.l2)) << 8), 0, 0, 0};
+            cpu.leaves[2] = {0x01u | (static_cast<std::uint32_t>(intelL2Descriptor.at(c.l2)) << 8),
+                             0, 0, 0};
         } else {
             cpu.leaves[0x80000006] = {0, 0, static_cast<std::uint32_t>(c.l2) << 16, 0};
         }
         cpu.leaves[0x80000000] = {0x80000006, 0, 0, 0};
         cpu.leaves[0x80000001] = {0, c.extEbx, 0, c.extEdx};
         cpu.systemType = 586;
-        EXPECT_STREQ(c.name, Detect(cpu).modelName) << c.vendor << " " << c.family << "/" << c.model;
+        EXPECT_STREQ(c.name, Detect(cpu).modelName)
+            << c.vendor << " " << c.family << "/" << c.model;
     }
 }
 

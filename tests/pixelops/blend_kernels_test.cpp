@@ -26,7 +26,9 @@ struct KernelCase {
     Reference ref;
 };
 
-int W(Pixel s, int op, bool opacity) { return opacity ? (op * A(s)) >> 8 : A(s); }
+int W(Pixel s, int op, bool opacity) {
+    return opacity ? (op * A(s)) >> 8 : A(s);
+}
 
 // The alpha family by variant, weighted by source alpha (times opacity).
 Reference AlphaPlain(bool op) {
@@ -78,7 +80,9 @@ Reference ConstOntoAdditive() {
     };
 }
 Reference Whole(bool widened) {
-    return [widened](Pixel d, Pixel s, int o) { return RefBlendArgb(d, s, widened ? o + (o >> 7) : o); };
+    return [widened](Pixel d, Pixel s, int o) {
+        return RefBlendArgb(d, s, widened ? o + (o >> 7) : o);
+    };
 }
 Reference Copy() {
     return [](Pixel, Pixel s, int) { return s; };
@@ -96,57 +100,99 @@ Reference Arithmetic(std::function<int(int, int)> f, AlphaRule rule,
         auto g = [&](int dc, int sc) { return f(dc, fade ? fade(sc, o) : sc); };
         int alpha = 0;
         switch (rule) {
-        case kZero: alpha = 0; break;
-        case kKept: alpha = A(d); break;
-        case kFull: alpha = 255; break;
-        case kSameFunction: alpha = f(A(d), A(s)); break;
-        case kAddAll: alpha = Min255(A(d) + A(s)); break;
+            case kZero: alpha = 0; break;
+            case kKept: alpha = A(d); break;
+            case kFull: alpha = 255; break;
+            case kSameFunction: alpha = f(A(d), A(s)); break;
+            case kAddAll: alpha = Min255(A(d) + A(s)); break;
         }
         return PerColour(d, s, g, alpha);
     };
 }
 Reference LerpTowards(std::function<int(int, int)> f, bool keep) {
     return [f, keep](Pixel d, Pixel s, int o) {
-        return PerColour(d, s, [&](int dc, int sc) { return Lerp1(dc, f(dc, sc), o); }, keep ? A(d) : 0);
+        return PerColour(
+            d, s, [&](int dc, int sc) { return Lerp1(dc, f(dc, sc), o); }, keep ? A(d) : 0);
     };
 }
 
-int AddF(int d, int s) { return Min255(d + s); }
-int SubF(int d, int s) { return d + s - 255 > 0 ? d + s - 255 : 0; }
-int MulF(int d, int s) { return d * s >> 8; }
-int DodgeF(int d, int s) { return 255 - s > d ? 255 * d / (255 - s) : 255; }
-int MinF(int d, int s) { return d < s ? d : s; }
-int MaxF(int d, int s) { return d > s ? d : s; }
-int ScreenF(int d, int s) { return 255 - ((255 - d) * (255 - s) >> 8); }
-int ToWhite(int s, int o) { return 255 - ((255 - s) * o >> 8); }
-int ToBlack(int s, int o) { return s * o >> 8; }
+int AddF(int d, int s) {
+    return Min255(d + s);
+}
+int SubF(int d, int s) {
+    return d + s - 255 > 0 ? d + s - 255 : 0;
+}
+int MulF(int d, int s) {
+    return d * s >> 8;
+}
+int DodgeF(int d, int s) {
+    return 255 - s > d ? 255 * d / (255 - s) : 255;
+}
+int MinF(int d, int s) {
+    return d < s ? d : s;
+}
+int MaxF(int d, int s) {
+    return d > s ? d : s;
+}
+int ScreenF(int d, int s) {
+    return 255 - ((255 - d) * (255 - s) >> 8);
+}
+int ToWhite(int s, int o) {
+    return 255 - ((255 - s) * o >> 8);
+}
+int ToBlack(int s, int o) {
+    return s * o >> 8;
+}
 
 std::vector<KernelCase> Cases() {
     using F = Form;
     std::vector<KernelCase> c = {
-        {27, F::Plain, false, AlphaPlain(false)},      {28, F::Plain, false, AlphaHold(false)},
-        {29, F::Plain, true, AlphaPlain(true)},        {30, F::Plain, true, AlphaHold(true)},
-        {31, F::Plain, false, AlphaOntoAlpha(false)},  {32, F::Plain, false, AlphaOntoAdditive(false)},
-        {33, F::Plain, true, AlphaOntoAlpha(true)},    {34, F::Plain, true, AlphaOntoAdditive(true)},
-        {36, F::Plain, false, AdditivePlain(0)},       {37, F::Plain, false, AdditiveHold(0)},
-        {38, F::Plain, true, AdditivePlain(1)},        {39, F::Plain, true, AdditiveHold(1)},
-        {40, F::Plain, false, AdditiveOnto(0)},        {41, F::Plain, true, AdditiveOnto(1)},
-        {52, F::Stretch, false, AdditivePlain(0)},     {53, F::BilinearStretch, false, AdditivePlain(0)},
-        {54, F::Stretch, false, AdditiveHold(0)},      {55, F::Stretch, true, AdditivePlain(1)},
-        {56, F::BilinearStretch, true, AdditivePlain(1)}, {57, F::Stretch, true, AdditiveHold(1)},
-        {58, F::Stretch, false, AdditiveOnto(0)},      {59, F::Stretch, true, AdditiveOnto(1)},
-        {68, F::Affine, false, AdditivePlain(0)},      {69, F::BilinearAffine, false, AdditivePlain(0)},
-        {70, F::Affine, false, AdditiveHold(0)},       {71, F::Affine, true, AdditivePlain(1)},
-        {72, F::BilinearAffine, true, AdditivePlain(2)}, {73, F::Affine, true, AdditiveHold(1)},
-        {74, F::Affine, false, AdditiveOnto(0)},       {75, F::Affine, true, AdditiveOnto(1)},
-        {76, F::Plain, false, Opaque()},               {77, F::Plain, true, ConstPlain()},
-        {78, F::Plain, true, ConstHold()},             {79, F::Plain, true, ConstOntoAlpha()},
-        {80, F::Plain, true, ConstOntoAdditive()},     {81, F::Stretch, false, Opaque()},
-        {82, F::Stretch, true, ConstPlain()},          {83, F::BilinearStretch, true, Whole(false)},
-        {84, F::Stretch, true, ConstHold()},           {86, F::Stretch, true, ConstOntoAdditive()},
-        {87, F::Affine, false, Opaque()},              {88, F::Affine, true, ConstPlain()},
-        {89, F::BilinearAffine, true, Whole(true)},    {90, F::Affine, true, ConstHold()},
-        {91, F::Affine, true, ConstOntoAlpha()},       {92, F::Affine, true, ConstOntoAdditive()},
+        {27, F::Plain, false, AlphaPlain(false)},
+        {28, F::Plain, false, AlphaHold(false)},
+        {29, F::Plain, true, AlphaPlain(true)},
+        {30, F::Plain, true, AlphaHold(true)},
+        {31, F::Plain, false, AlphaOntoAlpha(false)},
+        {32, F::Plain, false, AlphaOntoAdditive(false)},
+        {33, F::Plain, true, AlphaOntoAlpha(true)},
+        {34, F::Plain, true, AlphaOntoAdditive(true)},
+        {36, F::Plain, false, AdditivePlain(0)},
+        {37, F::Plain, false, AdditiveHold(0)},
+        {38, F::Plain, true, AdditivePlain(1)},
+        {39, F::Plain, true, AdditiveHold(1)},
+        {40, F::Plain, false, AdditiveOnto(0)},
+        {41, F::Plain, true, AdditiveOnto(1)},
+        {52, F::Stretch, false, AdditivePlain(0)},
+        {53, F::BilinearStretch, false, AdditivePlain(0)},
+        {54, F::Stretch, false, AdditiveHold(0)},
+        {55, F::Stretch, true, AdditivePlain(1)},
+        {56, F::BilinearStretch, true, AdditivePlain(1)},
+        {57, F::Stretch, true, AdditiveHold(1)},
+        {58, F::Stretch, false, AdditiveOnto(0)},
+        {59, F::Stretch, true, AdditiveOnto(1)},
+        {68, F::Affine, false, AdditivePlain(0)},
+        {69, F::BilinearAffine, false, AdditivePlain(0)},
+        {70, F::Affine, false, AdditiveHold(0)},
+        {71, F::Affine, true, AdditivePlain(1)},
+        {72, F::BilinearAffine, true, AdditivePlain(2)},
+        {73, F::Affine, true, AdditiveHold(1)},
+        {74, F::Affine, false, AdditiveOnto(0)},
+        {75, F::Affine, true, AdditiveOnto(1)},
+        {76, F::Plain, false, Opaque()},
+        {77, F::Plain, true, ConstPlain()},
+        {78, F::Plain, true, ConstHold()},
+        {79, F::Plain, true, ConstOntoAlpha()},
+        {80, F::Plain, true, ConstOntoAdditive()},
+        {81, F::Stretch, false, Opaque()},
+        {82, F::Stretch, true, ConstPlain()},
+        {83, F::BilinearStretch, true, Whole(false)},
+        {84, F::Stretch, true, ConstHold()},
+        {86, F::Stretch, true, ConstOntoAdditive()},
+        {87, F::Affine, false, Opaque()},
+        {88, F::Affine, true, ConstPlain()},
+        {89, F::BilinearAffine, true, Whole(true)},
+        {90, F::Affine, true, ConstHold()},
+        {91, F::Affine, true, ConstOntoAlpha()},
+        {92, F::Affine, true, ConstOntoAdditive()},
         {109, F::Plain, false, Arithmetic(AddF, kAddAll)},
         {110, F::Plain, false, Arithmetic(AddF, kKept)},
         {111, F::Plain, true, Arithmetic(AddF, kKept, ToBlack)},
@@ -175,16 +221,21 @@ std::vector<KernelCase> Cases() {
         {134, F::Plain, false, Arithmetic(ScreenF, kKept)},
         {135, F::Plain, true, Arithmetic(ScreenF, kFull, ToBlack)},
         {136, F::Plain, true, Arithmetic(ScreenF, kKept, ToBlack)},
-        {137, F::Stretch, false, Copy()},              {138, F::BilinearStretch, false, Copy()},
-        {142, F::Stretch, false, ColourCopy()},        {143, F::Affine, false, Copy()},
-        {144, F::BilinearAffine, false, Copy()},       {145, F::Affine, false, ColourCopy()},
-        {147, F::Plain, false, [](Pixel d, Pixel s, int) { return (d & 0x00FFFFFF) | (s & 0xFF000000); }},
+        {137, F::Stretch, false, Copy()},
+        {138, F::BilinearStretch, false, Copy()},
+        {142, F::Stretch, false, ColourCopy()},
+        {143, F::Affine, false, Copy()},
+        {144, F::BilinearAffine, false, Copy()},
+        {145, F::Affine, false, ColourCopy()},
+        {147, F::Plain, false,
+         [](Pixel d, Pixel s, int) { return (d & 0x00FFFFFF) | (s & 0xFF000000); }},
         {148, F::Plain, false, ColourCopy()},
     };
     // The stretched and affine alpha families repeat words 27-34 in their order.
-    const Reference alphaFamily[8] = {AlphaPlain(false), AlphaHold(false), AlphaPlain(true),
-                                      AlphaHold(true),   AlphaOntoAlpha(false), AlphaOntoAdditive(false),
-                                      AlphaOntoAlpha(true), AlphaOntoAdditive(true)};
+    const Reference alphaFamily[8] = {AlphaPlain(false),     AlphaHold(false),
+                                      AlphaPlain(true),      AlphaHold(true),
+                                      AlphaOntoAlpha(false), AlphaOntoAdditive(false),
+                                      AlphaOntoAlpha(true),  AlphaOntoAdditive(true)};
     const bool withOpacity[8] = {false, false, true, true, false, false, true, true};
     for (int k = 0; k < 8; ++k) {
         c.push_back({44 + k, Form::Stretch, withOpacity[k], alphaFamily[k]});
@@ -227,39 +278,54 @@ void RunCase(const KernelCase& c, std::vector<Pixel> dst, const Picture& pic, co
     const PixelOperation kernel = KernelSlot(c.word);
     const std::int32_t pitch = Picture::kWidth * 4;
     switch (c.form) {
-    case Form::Plain:
-        if (c.opacity) reinterpret_cast<RowKernelOpacity>(kernel)(dst.data(), pic.Row(0), count, opacity);
-        else reinterpret_cast<RowKernel>(kernel)(dst.data(), pic.Row(0), count);
-        break;
-    case Form::Stretch:
-        if (c.opacity) reinterpret_cast<StretchKernelOpacity>(kernel)(dst.data(), count, pic.Row(0), walk.x, walk.step, opacity);
-        else reinterpret_cast<StretchKernel>(kernel)(dst.data(), count, pic.Row(0), walk.x, walk.step);
-        break;
-    case Form::BilinearStretch:
-        if (c.opacity)
-            reinterpret_cast<BilinearStretchKernelOpacity>(kernel)(dst.data(), count, pic.Row(0), pic.Row(1), walk.fy, walk.x, walk.step, opacity);
-        else
-            reinterpret_cast<BilinearStretchKernel>(kernel)(dst.data(), count, pic.Row(0), pic.Row(1), walk.fy, walk.x, walk.step);
-        break;
-    case Form::Affine:
-    case Form::BilinearAffine:
-        if (c.opacity)
-            reinterpret_cast<AffineKernelOpacity>(kernel)(dst.data(), count, pic.Row(0), walk.u, walk.v, walk.du, walk.dv, pitch, opacity);
-        else
-            reinterpret_cast<AffineKernel>(kernel)(dst.data(), count, pic.Row(0), walk.u, walk.v, walk.du, walk.dv, pitch);
-        break;
+        case Form::Plain:
+            if (c.opacity)
+                reinterpret_cast<RowKernelOpacity>(kernel)(dst.data(), pic.Row(0), count, opacity);
+            else
+                reinterpret_cast<RowKernel>(kernel)(dst.data(), pic.Row(0), count);
+            break;
+        case Form::Stretch:
+            if (c.opacity)
+                reinterpret_cast<StretchKernelOpacity>(kernel)(dst.data(), count, pic.Row(0),
+                                                               walk.x, walk.step, opacity);
+            else
+                reinterpret_cast<StretchKernel>(kernel)(dst.data(), count, pic.Row(0), walk.x,
+                                                        walk.step);
+            break;
+        case Form::BilinearStretch:
+            if (c.opacity)
+                reinterpret_cast<BilinearStretchKernelOpacity>(kernel)(
+                    dst.data(), count, pic.Row(0), pic.Row(1), walk.fy, walk.x, walk.step, opacity);
+            else
+                reinterpret_cast<BilinearStretchKernel>(kernel)(
+                    dst.data(), count, pic.Row(0), pic.Row(1), walk.fy, walk.x, walk.step);
+            break;
+        case Form::Affine:
+        case Form::BilinearAffine:
+            if (c.opacity)
+                reinterpret_cast<AffineKernelOpacity>(kernel)(dst.data(), count, pic.Row(0), walk.u,
+                                                              walk.v, walk.du, walk.dv, pitch,
+                                                              opacity);
+            else
+                reinterpret_cast<AffineKernel>(kernel)(dst.data(), count, pic.Row(0), walk.u,
+                                                       walk.v, walk.du, walk.dv, pitch);
+            break;
     }
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         Pixel s = 0;
         switch (c.form) {
-        case Form::Plain: s = pic.At(i, 0); break;
-        case Form::Stretch: s = pic.At((walk.x + i * walk.step) >> 16, 0); break;
-        case Form::BilinearStretch: s = BilinearStretchRef(pic, walk.fy, walk.x + i * walk.step); break;
-        case Form::Affine:
-            s = pic.At((walk.u + i * walk.du) >> 16, (walk.v + i * walk.dv) >> 16);
-            break;
-        case Form::BilinearAffine: s = BilinearAffineRef(pic, walk.u + i * walk.du, walk.v + i * walk.dv); break;
+            case Form::Plain: s = pic.At(i, 0); break;
+            case Form::Stretch: s = pic.At((walk.x + i * walk.step) >> 16, 0); break;
+            case Form::BilinearStretch:
+                s = BilinearStretchRef(pic, walk.fy, walk.x + i * walk.step);
+                break;
+            case Form::Affine:
+                s = pic.At((walk.u + i * walk.du) >> 16, (walk.v + i * walk.dv) >> 16);
+                break;
+            case Form::BilinearAffine:
+                s = BilinearAffineRef(pic, walk.u + i * walk.du, walk.v + i * walk.dv);
+                break;
         }
         const Pixel expected = c.ref(before[i], s, opacity);
         if (dst[i] != expected && failures++ < 3)
@@ -327,18 +393,21 @@ TEST_F(BlendKernels, ZeroOrNegativeCountTouchesNothing) {
             const PixelOperation kernel = KernelSlot(c.word);
             Pixel* p = dst.data();
             switch (c.form) {
-            case Form::Plain:
-                reinterpret_cast<RowKernelOpacity>(kernel)(p, pic.Row(0), count, 128);
-                break;
-            case Form::Stretch:
-                reinterpret_cast<StretchKernelOpacity>(kernel)(p, count, pic.Row(0), 0, 0x10000, 128);
-                break;
-            case Form::BilinearStretch:
-                reinterpret_cast<BilinearStretchKernelOpacity>(kernel)(p, count, pic.Row(0), pic.Row(1), 0, 0, 0x10000, 128);
-                break;
-            default:
-                reinterpret_cast<AffineKernelOpacity>(kernel)(p, count, pic.Row(0), 0, 0, 0x10000, 0, 4, 128);
-                break;
+                case Form::Plain:
+                    reinterpret_cast<RowKernelOpacity>(kernel)(p, pic.Row(0), count, 128);
+                    break;
+                case Form::Stretch:
+                    reinterpret_cast<StretchKernelOpacity>(kernel)(p, count, pic.Row(0), 0, 0x10000,
+                                                                   128);
+                    break;
+                case Form::BilinearStretch:
+                    reinterpret_cast<BilinearStretchKernelOpacity>(kernel)(
+                        p, count, pic.Row(0), pic.Row(1), 0, 0, 0x10000, 128);
+                    break;
+                default:
+                    reinterpret_cast<AffineKernelOpacity>(kernel)(p, count, pic.Row(0), 0, 0,
+                                                                  0x10000, 0, 4, 128);
+                    break;
             }
         }
         EXPECT_EQ(std::vector<Pixel>(4, 0x12345678), dst) << c.word;
@@ -354,14 +423,21 @@ TEST_F(BlendKernels, EdgeCases) {
         Pixel expected;
     };
     const Edge edges[] = {
-        {"alpha 255: 0 to 255 ends at 254", kWordAlphaBlendLine, 0xFF000000, 0xFFFFFFFF, 0, 0x00FEFEFE},
-        {"alpha 0 keeps the colour, alpha 0", kWordAlphaBlendLine, 0xFF123456, 0x00FFFFFF, 0, 0x00123456},
-        {"onto alpha 0 uses weight 255", kWordAlphaBlendLineOntoAlpha, 0x00000000, 0x80FFFFFF, 0, 0x80FEFEFE},
-        {"additive over anything at alpha 255", kWordAdditiveAlphaBlendLine, 0x80FFFFFF, 0xFF0A141E, 0, 0xFF0A141E},
-        {"additive onto additive limits alpha", kWordAdditiveAlphaBlendLineOntoAdditiveAlpha, 0xFF000000, 0xFF000000, 0, 0xFF000000},
+        {"alpha 255: 0 to 255 ends at 254", kWordAlphaBlendLine, 0xFF000000, 0xFFFFFFFF, 0,
+         0x00FEFEFE},
+        {"alpha 0 keeps the colour, alpha 0", kWordAlphaBlendLine, 0xFF123456, 0x00FFFFFF, 0,
+         0x00123456},
+        {"onto alpha 0 uses weight 255", kWordAlphaBlendLineOntoAlpha, 0x00000000, 0x80FFFFFF, 0,
+         0x80FEFEFE},
+        {"additive over anything at alpha 255", kWordAdditiveAlphaBlendLine, 0x80FFFFFF, 0xFF0A141E,
+         0, 0xFF0A141E},
+        {"additive onto additive limits alpha", kWordAdditiveAlphaBlendLineOntoAdditiveAlpha,
+         0xFF000000, 0xFF000000, 0, 0xFF000000},
         {"add", kWordAddBlendLine, 0x80808080, 0xFF808080, 0, 0xFFFFFFFF},
-        {"add with opacity keeps alpha", kWordAddBlendLineOpacity, 0x80808080, 0xFF808080, 128, 0x80C0C0C0},
-        {"subtract white removes nothing", kWordSubBlendLine, 0x80123456, 0xFFFFFFFF, 0, 0x80123456},
+        {"add with opacity keeps alpha", kWordAddBlendLineOpacity, 0x80808080, 0xFF808080, 128,
+         0x80C0C0C0},
+        {"subtract white removes nothing", kWordSubBlendLine, 0x80123456, 0xFFFFFFFF, 0,
+         0x80123456},
         {"subtract black", kWordSubBlendLine, 0xC0123456, 0x80000000, 0, 0x41000000},
         {"multiply by white", kWordMulBlendLine, 0x00FF0102, 0xFFFFFFFF, 0, 0x00FE0001},
         {"dodge with 255", kWordColorDodgeBlendLine, 0x00000000, 0x00FFFFFF, 0, 0x00FFFFFF},
@@ -384,14 +460,15 @@ TEST_F(BlendKernels, StretchedOntoAlphaLetsTheSourceAlphaTakePart) {
         &stretched, 1, src, 0, 0x10000, 200);
     EXPECT_EQ(0x00102030u, stretched & 0x00FFFFFF);
     Pixel plain = 0x80102030;
-    reinterpret_cast<RowKernelOpacity>(KernelSlot(kWordConstAlphaBlendLineOntoAlpha))(&plain, src, 1, 200);
+    reinterpret_cast<RowKernelOpacity>(KernelSlot(kWordConstAlphaBlendLineOntoAlpha))(&plain, src,
+                                                                                      1, 200);
     EXPECT_NE(0x00102030u, plain & 0x00FFFFFF);
     // Opacities above 128 count one more: sa 255 at opacity 200 weighs as a = 201.
     const Pixel opaque = 0xFFFFFFFF;
     for (int op : {128, 129, 200, 255}) {
         Pixel d = 0x40000000;
-        reinterpret_cast<StretchKernelOpacity>(KernelSlot(kWordStretchConstAlphaBlendLineOntoAlpha))(
-            &d, 1, &opaque, 0, 0x10000, op);
+        reinterpret_cast<StretchKernelOpacity>(
+            KernelSlot(kWordStretchConstAlphaBlendLineOntoAlpha))(&d, 1, &opaque, 0, 0x10000, op);
         const int a = 255 * (op > 128 ? op + 1 : op) >> 8;
         EXPECT_EQ(RefOntoAlpha(0x40000000, opaque, a), d) << op;
     }

@@ -7,7 +7,8 @@ namespace pixelopstest {
 const int kCorners[6] = {0, 1, 127, 128, 254, 255};
 
 Pixel RefLerp(Pixel x, Pixel y, int w, int alpha) {
-    return PerColour(x, y, [w](int a, int b) { return Lerp1(a, b, w); }, alpha);
+    return PerColour(
+        x, y, [w](int a, int b) { return Lerp1(a, b, w); }, alpha);
 }
 
 Pixel RefBlendArgb(Pixel x, Pixel y, int w) {
@@ -26,7 +27,8 @@ Pixel RefPremultiply(Pixel p) {
 
 Pixel RefAdditiveOver(Pixel d, Pixel s) {
     const int sa = A(s);
-    return PerColour(d, s, [sa](int dc, int sc) { return Min255((dc * (255 - sa) >> 8) + sc); }, sa);
+    return PerColour(
+        d, s, [sa](int dc, int sc) { return Min255((dc * (255 - sa) >> 8) + sc); }, sa);
 }
 
 Pixel RefAdditiveOntoAdditive(Pixel d, Pixel s) {
@@ -40,7 +42,9 @@ int RefWeight(int s, int d) {
     return table[s * 256 + d];
 }
 
-int RefOverAlpha(int s, int d) { return 255 - (255 - s) * (255 - d) / 255; }
+int RefOverAlpha(int s, int d) {
+    return 255 - (255 - s) * (255 - d) / 255;
+}
 
 Pixel RefOntoAlpha(Pixel d, Pixel s, int a) {
     return RefLerp(d, s, RefWeight(a, A(d)), RefOverAlpha(a, A(d)));

@@ -13,15 +13,25 @@ using pixelops::Pixel;
 
 extern const int kCorners[6];  // 0, 1, 127, 128, 254, 255
 
-inline int Ch(Pixel p, int index) { return static_cast<int>((p >> (8 * index)) & 0xFF); }
-inline int A(Pixel p) { return Ch(p, 3); }
+inline int Ch(Pixel p, int index) {
+    return static_cast<int>((p >> (8 * index)) & 0xFF);
+}
+inline int A(Pixel p) {
+    return Ch(p, 3);
+}
 inline Pixel Make(int b, int g, int r, int a) {
     return static_cast<Pixel>(b) | (static_cast<Pixel>(g) << 8) | (static_cast<Pixel>(r) << 16) |
            (static_cast<Pixel>(a) << 24);
 }
-inline int FloorDiv256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
-inline int Lerp1(int x, int y, int w) { return x + FloorDiv256((y - x) * w); }
-inline int Min255(int v) { return v > 255 ? 255 : v; }
+inline int FloorDiv256(int n) {
+    return n >= 0 ? n / 256 : -((-n + 255) / 256);
+}
+inline int Lerp1(int x, int y, int w) {
+    return x + FloorDiv256((y - x) * w);
+}
+inline int Min255(int v) {
+    return v > 255 ? 255 : v;
+}
 
 // Colour channels from f(channel of d, channel of s), alpha given.
 template <class F>
@@ -33,9 +43,9 @@ Pixel RefLerp(Pixel x, Pixel y, int w, int alpha);
 Pixel RefBlendArgb(Pixel x, Pixel y, int w);
 Pixel RefScale4(Pixel p, int k);
 Pixel RefPremultiply(Pixel p);
-Pixel RefAdditiveOver(Pixel d, Pixel s);        // result alpha = sa
+Pixel RefAdditiveOver(Pixel d, Pixel s);  // result alpha = sa
 Pixel RefAdditiveOntoAdditive(Pixel d, Pixel s);
-int RefWeight(int s, int d);                    // the IEEE-double weight table
+int RefWeight(int s, int d);  // the IEEE-double weight table
 int RefOverAlpha(int s, int d);
 Pixel RefOntoAlpha(Pixel d, Pixel s, int a);
 

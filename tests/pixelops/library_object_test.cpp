@@ -173,12 +173,18 @@ TEST_F(LibraryObjectTest, EveryRecordByteMapsToItsBit) {
         std::uint8_t CpuInfoRecord::*byte;
         std::uint32_t bit;
     } cases[] = {
-        {&CpuInfoRecord::fpu, kCpuFpu},          {&CpuInfoRecord::mmx, kCpuMmx},
-        {&CpuInfoRecord::amd3DNow, kCpu3DNow},   {&CpuInfoRecord::sse, kCpuSse},
-        {&CpuInfoRecord::cmov, kCpuCmov},        {&CpuInfoRecord::amd3DNowExt, kCpu3DNowExt},
-        {&CpuInfoRecord::mmxExt, kCpuMmxExt},    {&CpuInfoRecord::amdMmxExt, kCpuMmxExt},
-        {&CpuInfoRecord::sse2, kCpuSse2},        {&CpuInfoRecord::tsc, kCpuTimeStamp},
-        {&CpuInfoRecord::sse3, 0},               {&CpuInfoRecord::hyperThreading, 0},
+        {&CpuInfoRecord::fpu, kCpuFpu},
+        {&CpuInfoRecord::mmx, kCpuMmx},
+        {&CpuInfoRecord::amd3DNow, kCpu3DNow},
+        {&CpuInfoRecord::sse, kCpuSse},
+        {&CpuInfoRecord::cmov, kCpuCmov},
+        {&CpuInfoRecord::amd3DNowExt, kCpu3DNowExt},
+        {&CpuInfoRecord::mmxExt, kCpuMmxExt},
+        {&CpuInfoRecord::amdMmxExt, kCpuMmxExt},
+        {&CpuInfoRecord::sse2, kCpuSse2},
+        {&CpuInfoRecord::tsc, kCpuTimeStamp},
+        {&CpuInfoRecord::sse3, 0},
+        {&CpuInfoRecord::hyperThreading, 0},
     };
     for (const auto& c : cases) {
         CpuInfoRecord record = {};
@@ -211,8 +217,10 @@ TEST_F(LibraryObjectTest, RectangleWordsAnswerFailureUntilBuilt) {
         auto op = reinterpret_cast<FiveArgs>(library->Word(word));
         ASSERT_NE(nullptr, op);
         const std::int32_t answer = op(nullptr, 0xFF00FF00, 128, nullptr, 1);
-        if (status) EXPECT_EQ(-1, answer) << word;
-        else EXPECT_EQ(0, answer & 0xFF) << word;  // boolean false
+        if (status)
+            EXPECT_EQ(-1, answer) << word;
+        else
+            EXPECT_EQ(0, answer & 0xFF) << word;  // boolean false
     }
     EXPECT_EQ(1, g_lastUpdatedRect.left);
     EXPECT_EQ(4, g_lastUpdatedRect.bottom);

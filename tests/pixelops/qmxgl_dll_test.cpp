@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 #include <string>
 
 #include "framework/cpu_info.h"
@@ -54,8 +55,10 @@ TEST_F(QmxglDll, ExportsExactlyThreePlainNames) {
     const auto* base = reinterpret_cast<const std::uint8_t*>(m_module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
     EXPECT_EQ(3u, exports->NumberOfFunctions);
     ASSERT_EQ(3u, exports->NumberOfNames);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
@@ -82,9 +85,28 @@ TEST_F(QmxglDll, HandsOutCompleteObjectsWithOwnDetectionAndWithARecord) {
     EXPECT_EQ(0x00FEFEFEu, dst[0]);
     EXPECT_EQ(0x00345678u, dst[1]);
     Pixel layered = 0x80000000;
-    reinterpret_cast<RowKernel>(withRecord->Word(kWordLayerNormalBlendLineHoldAlpha))(&layered, src, 1);
+    reinterpret_cast<RowKernel>(withRecord->Word(kWordLayerNormalBlendLineHoldAlpha))(&layered, src,
+                                                                                      1);
     EXPECT_EQ(0x80FEFEFEu, layered);
     PixelOpLibraryDelete(withRecord);
+}
+
+TEST_F(QmxglDll, ObjectsWorkFromOtherThreads) {
+    PixelOpLibrary* library = m_getLibrary(nullptr);
+    ASSERT_NE(nullptr, library);
+    Pixel results[4] = {};
+    std::thread workers[4];
+    for (int t = 0; t < 4; ++t) {
+        workers[t] = std::thread([&, t] {
+            Pixel d = 0x00000000;
+            const Pixel s = 0x80FFFFFF;
+            reinterpret_cast<RowKernel>(library->Word(kWordAlphaBlendLine))(&d, &s, 1);
+            results[t] = d;
+        });
+    }
+    for (std::thread& w : workers) w.join();
+    for (Pixel r : results) EXPECT_EQ(0x007F7F7Fu, r);
+    PixelOpLibraryDelete(library);
 }
 
 TEST_F(QmxglDll, ConfigurationByValueAndByAddress) {

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> ReferenceSoftLightTable() {
         const double e = s < 128 ? 2.0 * (1.0 - s * K) : 128.0 / s;
         for (int d = 0; d < 256; ++d) {
             const double x = d * K;
-            table[s * 256 + d] = static_cast<std::uint8_t>(static_cast<int>(255.0 * std::pow(x, e)));
+            table[s * 256 + d] =
+                static_cast<std::uint8_t>(static_cast<int>(255.0 * std::pow(x, e)));
         }
     }
     return table;
@@ -38,7 +39,8 @@ std::vector<std::uint8_t> ReferenceSoftLightTable() {
 std::vector<std::uint8_t> ReferenceGammaChannel(float gamma, int floor, int ceiling) {
     std::vector<std::uint8_t> channel(256);
     for (int i = 0; i < 256; ++i) {
-        const double v = (ceiling - floor) * std::pow(i / 255.0, 1.0 / gamma) + floor + 0.5;
+        const double v =
+            (static_cast<double>(ceiling) - floor) * std::pow(i / 255.0, 1.0 / gamma) + floor + 0.5;
         channel[i] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v));
     }
     return channel;
