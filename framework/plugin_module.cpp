@@ -1,0 +1,43 @@
+#include "framework/plugin_module.h"
+
+#include "framework/path_utilities.h"
+
+std::int32_t LoadPluginObjectModule(const char* path, HMODULE* outModule,
+                                    PluginObjectExports* outExports) {
+    char full[kPathCapacity];
+    if (MakeFullPath(full, path, nullptr) == 0) return 1;
+    HMODULE module = LoadLibraryA(full);
+    if (!module) return 2;
+    PluginObjectExports exports;
+    // Looked up in this order; the first one missing is the failure.
+    exports.getObjectNum = GetExportAs<PluginGetObjectNumFunc>(module, "GetObjectNum");
+    exports.getObject = reinterpret_cast<void*>(GetProcAddress(module, "GetObject"));
+    exports.getObjectName = GetExportAs<PluginGetObjectNameFunc>(module, "GetObjectName");
+    exports.getObjectType = GetExportAs<PluginGetObjectTypeFunc>(module, "GetObjectType");
+    if (!exports.getObjectNum || !exports.getObject || !exports.getObjectName ||
+        !exports.getObjectType) {
+        FreeLibrary(module);
+        return 3;
+    }
+    *outModule = module;
+    *outExports = exports;
+    return 0;
+}
+
+void RemovePluginModuleEntry(std::vector<PluginModule>& modules, HMODULE module) {
+    for (auto it = modules.begin(); it != modules.end(); ++it) {
+        if (it->module != module) continue;
+        if (it->extraCount != 0) {
+            --it->extraCount;
+        } else {
+            FreeLibrary(it->module);
+            modules.erase(it);
+        }
+        return;
+    }
+}
+
+void FreePluginModules(std::vector<PluginModule>& modules) {
+    for (const PluginModule& record : modules) FreeLibrary(record.module);
+    modules.clear();
+}

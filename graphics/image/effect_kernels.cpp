@@ -1,0 +1,452 @@
+#include "graphics/image/effect_kernels.h"
+
+#include <new>
+
+#include "graphics/image/kernel_walk.h"
+#include "graphics/image/pixel_math.h"
+#include "graphics/image/plane_kernels.h"
+
+using namespace kernel_walk;
+using namespace pixel_math;
+
+namespace {
+
+template <class Op>
+struct SkipKeyed {
+    Op op;
+    std::uint32_t key;
+    void operator()(std::uint32_t& d) const {
+        if (d != key) op(d);
+    }
+};
+
+struct AddColour {
+    std::uint32_t colour;
+    void operator()(std::uint32_t& d) const { d = AddScaled(d, colour, 256); }
+};
+
+struct SubColour {
+    std::uint32_t colour;
+    void operator()(std::uint32_t& d) const { d = SubScaled(d, colour, 256); }
+};
+
+struct Greyscale {
+    void operator()(std::uint32_t& d) const {
+        const std::uint32_t g = (77 * Channel(d, 2) + 150 * Channel(d, 1) + 29 * Channel(d, 0)) >> 8;
+        d = (d & 0xFF000000) | g << 16 | g << 8 | g;
+    }
+};
+
+struct ColourBalance {
+    std::int32_t factor[3];  // blue, green, red
+    std::int32_t offset[3];
+    void operator()(std::uint32_t& d) const {
+        std::uint32_t out = d & 0xFF000000;
+        for (int k = 0; k < 3; ++k) {
+            std::int32_t v =
+                ((factor[k] * static_cast<std::int32_t>(Channel(d, k))) >> 7) + offset[k];
+            v = v < 0 ? 0 : v > 255 ? 255 : v;
+            out |= static_cast<std::uint32_t>(v) << (8 * k);
+        }
+        d = out;
+    }
+};
+
+std::uint32_t InvertMask(std::int32_t mode) {
+    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
+}
+
+// A mask kernel: the 8-bit mask picks the weight through the level row.
+template <class Combine>
+void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+              std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+              std::uint32_t colour, const std::uint8_t* row, Combine combine) {
+    Rows(dst, mask, dstSkip, maskSkip, width, height, [=](std::uint32_t& d, std::uint8_t m) {
+        d = combine(d, colour, Weight(row[m]));
+    });
+}
+
+// Sum of one channel of the 3 x 3 stencil around a pixel, and the shift that divides it.
+// above and below are null on the first and last rows.
+template <class Read>
+inline std::uint32_t BlurStencil(const std::uint32_t* above, const std::uint32_t* current,
+                                 const std::uint32_t* below, std::int32_t x, std::int32_t last,
+                                 Read read, int& shift) {
+    const std::uint32_t self = read(current[x]);
+    if (!above || !below) {
+        const std::uint32_t other = read(above ? above[x] : below[x]);
+        shift = 2;
+        if (x == 0) return other + 2 * self + read(current[1]);
+        if (x == last) return other + 2 * self + read(current[last - 1]);
+        return self + other + read(current[x - 1]) + read(current[x + 1]);
+    }
+    if (x == 0 || x == last) {
+        shift = 2;
+        return self + read(above[x]) + read(below[x]) + read(current[x == 0 ? 1 : last - 1]);
+    }
+    shift = 3;
+    return read(above[x]) + read(below[x]) +
+           2 * (read(current[x - 1]) + self + read(current[x + 1]));
+}
+
+// The box of one destination pixel, walked as a running sum along the row.
+template <class Emit>
+void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+             std::int32_t srcSkip, std::int32_t width, std::int32_t height, std::int32_t left,
+             std::int32_t right, std::int32_t radius, Emit emit) {
+    KERNEL_ASSERT_SIZE(width, height);
+    const std::uint32_t scale = 65536u / static_cast<std::uint32_t>(2 * radius + 1);
+    const std::int32_t first = -left;
+    const std::int32_t lastIndex = width - 1 + right;
+    auto at = [&](std::int32_t i) { return src[i < first ? first : i > lastIndex ? lastIndex : i]; };
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint32_t sum[4] = {0, 0, 0, 0};
+        for (std::int32_t i = -radius; i <= radius; ++i) {
+            for (int k = 0; k < 4; ++k) sum[k] += Channel(at(i), k);
+        }
+        for (std::int32_t x = 0; x < width; ++x) {
+            std::uint32_t average = 0;
+            for (int k = 0; k < 4; ++k) average |= ((sum[k] * scale + 32768) >> 16) << (8 * k);
+            emit(dst[x], average);
+            const std::uint32_t leaving = at(x - radius), entering = at(x + radius + 1);
+            for (int k = 0; k < 4; ++k) sum[k] += Channel(entering, k) - Channel(leaving, k);
+        }
+        dst = Advance(dst + width, dstSkip);
+        src = Advance(src + width, srcSkip);
+    }
+}
+
+template <class Pixel>
+void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
+                  std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                  const BilinearStep& step, const std::uint32_t* palette) {
+    KERNEL_ASSERT_SIZE(width, height);
+    auto colour = [palette](Pixel p) {
+        return palette ? palette[p] : static_cast<std::uint32_t>(p);
+    };
+    auto lerp = [](std::uint32_t a, std::uint32_t b, std::int32_t f) {
+        std::uint32_t out = 0;
+        for (int k = 0; k < 4; ++k) {
+            const std::int32_t ac = static_cast<std::int32_t>(Channel(a, k));
+            const std::int32_t diff = static_cast<std::int32_t>(Channel(b, k)) - ac;
+            out |= static_cast<std::uint32_t>(ac + ((diff * f) >> 8)) << (8 * k);
+        }
+        return out;
+    };
+    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
+    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
+    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
+    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
+    std::uint32_t fracY = step.fracY;
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::int32_t fy = static_cast<std::int32_t>(fracY >> 24);
+        const Pixel* p = src;
+        const Pixel* below = Advance(src, srcPitch);
+        std::uint32_t fracX = step.fracX;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::int32_t fx = static_cast<std::int32_t>(fracX >> 24);
+            const std::uint32_t top = lerp(colour(p[0]), colour(p[1]), fx);
+            const std::uint32_t bottom = lerp(colour(below[0]), colour(below[1]), fx);
+            *dst++ = lerp(top, bottom, fy);
+            const std::uint32_t before = fracX;
+            fracX += stepXFrac;
+            const std::int32_t advance = stepXWhole + (fracX < before ? 1 : 0);
+            p += advance;
+            below += advance;
+        }
+        dst = Advance(dst, dstSkip);
+        const std::uint32_t before = fracY;
+        fracY += stepYFrac;
+        src = Advance(src, (stepYWhole + (fracY < before ? 1 : 0)) * srcPitch);
+    }
+}
+
+}  // namespace
+
+void KernelAddColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                     std::int32_t height, std::uint32_t colour) {
+    Rect(dst, skip, width, height, AddColour{colour});
+}
+
+void KernelAddColourKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                          std::int32_t height, std::uint32_t colour, std::uint32_t key) {
+    Rect(dst, skip, width, height, SkipKeyed<AddColour>{{colour}, key});
+}
+
+void KernelSubColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                     std::int32_t height, std::uint32_t colour) {
+    Rect(dst, skip, width, height, SubColour{colour});
+}
+
+void KernelSubColourKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                          std::int32_t height, std::uint32_t colour, std::uint32_t key) {
+    Rect(dst, skip, width, height, SkipKeyed<SubColour>{{colour}, key});
+}
+
+void KernelGreyscale(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                     std::int32_t height) {
+    Rect(dst, skip, width, height, Greyscale{});
+}
+
+void KernelGreyscaleKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                          std::int32_t height, std::uint32_t key) {
+    Rect(dst, skip, width, height, SkipKeyed<Greyscale>{{}, key});
+}
+
+void KernelColourBalance(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                         std::int32_t height, std::int32_t rFactor, std::int32_t gFactor,
+                         std::int32_t bFactor, std::int32_t rOffset, std::int32_t gOffset,
+                         std::int32_t bOffset) {
+    Rect(dst, skip, width, height,
+         ColourBalance{{bFactor, gFactor, rFactor}, {bOffset, gOffset, rOffset}});
+}
+
+void KernelColourBalanceKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                              std::int32_t height, std::int32_t rFactor, std::int32_t gFactor,
+                              std::int32_t bFactor, std::int32_t rOffset, std::int32_t gOffset,
+                              std::int32_t bOffset, std::uint32_t key) {
+    Rect(dst, skip, width, height,
+         SkipKeyed<ColourBalance>{{{bFactor, gFactor, rFactor}, {bOffset, gOffset, rOffset}},
+                                  key});
+}
+
+void KernelInvert(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                  std::int32_t mode) {
+    const std::uint32_t mask = InvertMask(mode);
+    Rect(dst, skip, width, height, [mask](std::uint32_t& d) { d ^= mask; });
+}
+
+void KernelInvertKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
+                       std::int32_t height, std::int32_t mode, std::uint32_t key) {
+    const std::uint32_t mask = InvertMask(mode);
+    Rect(dst, skip, width, height, [mask, key](std::uint32_t& d) {
+        if (d != key) d ^= mask;
+    });
+}
+
+std::int32_t KernelBlur3x3(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch,
+                           std::int32_t width, std::int32_t height, std::int32_t mode) {
+    if (width < 4 || height < 4 || skip % 4 != 0 || pitch % 4 != 0) return 1;
+    // Old values of the row above and of the current row; the row below is still unchanged
+    // in the picture when the current row is rewritten.
+    std::uint32_t* buffer = new (std::nothrow) std::uint32_t[2 * static_cast<size_t>(width)];
+    if (!buffer) return 2;
+    std::uint32_t* above = buffer;
+    std::uint32_t* current = buffer + width;
+    for (std::int32_t x = 0; x < width; ++x) current[x] = dst[x];
+    const bool fast = mode == 0 || mode == 1;
+    const std::uint32_t roundUp = mode == 1 ? 7 : 0;
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint32_t* row = Advance(dst, y * pitch);
+        const std::uint32_t* below = y + 1 < height ? Advance(row, pitch) : nullptr;
+        for (std::int32_t x = 0; x < width; ++x) {
+            std::uint32_t out = 0;
+            for (int k = 0; k < 3; ++k) {
+                int shift = 0;
+                // The fast modes add the channels with their low three bits cleared, so that
+                // every stencil sum fits its byte; the exact mode uses the whole bytes.
+                const std::uint32_t sum = BlurStencil(
+                    y > 0 ? above : nullptr, current, below, x, width - 1,
+                    [k, fast](std::uint32_t p) {
+                        return fast ? Channel(p, k) & 0xF8 : Channel(p, k);
+                    },
+                    shift);
+                out |= ((sum >> shift) + (fast ? roundUp : 0)) << (8 * k);
+            }
+            row[x] = out;
+        }
+        std::uint32_t* swap = above;
+        above = current;
+        current = swap;
+        if (below) {
+            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
+        }
+    }
+    delete[] buffer;
+    return 0;
+}
+
+void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std::int32_t width,
+                  std::int32_t height, std::int32_t cellSize, std::int32_t alignment) {
+    if (width < 3 || height < 3 || cellSize < 2) return;
+    const bool centred = alignment < 1 || alignment > 4;
+    const std::int32_t firstWidth =
+        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
+    const std::int32_t firstHeight =
+        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
+    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
+         top += bandHeight, bandHeight = cellSize) {
+        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
+        std::uint32_t* band = Advance(dst, top * pitch);
+        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
+             left += cellWidth, cellWidth = cellSize) {
+            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
+            const std::uint32_t value = band[left];
+            for (std::int32_t y = 0; y < rows; ++y) {
+                std::uint32_t* p = Advance(band, y * pitch) + left;
+                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
+            }
+        }
+    }
+}
+
+void KernelMaskBlendColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                           std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                           std::uint32_t colour, const std::uint8_t* row) {
+    MaskRows(dst, mask, dstSkip, maskSkip, width, height, colour, row, BlendColour);
+}
+
+void KernelMaskAddColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                         std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                         std::uint32_t colour, const std::uint8_t* row) {
+    MaskRows(dst, mask, dstSkip, maskSkip, width, height, colour, row, AddScaled);
+}
+
+void KernelMaskSubColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                         std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                         std::uint32_t colour, const std::uint8_t* row) {
+    MaskRows(dst, mask, dstSkip, maskSkip, width, height, colour, row, SubScaled);
+}
+
+void KernelAddOpacity(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                      std::uint8_t opacity) {
+    const std::int32_t w = Weight(opacity);
+    Rows(dst, src, dstSkip, srcSkip, width, height,
+         [w](std::uint32_t& d, std::uint32_t s) { d = AddScaled(d, s, w); });
+}
+
+void KernelSubOpacity(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                      std::uint8_t opacity) {
+    const std::int32_t w = Weight(opacity);
+    Rows(dst, src, dstSkip, srcSkip, width, height,
+         [w](std::uint32_t& d, std::uint32_t s) { d = SubScaled(d, s, w); });
+}
+
+#define EFFECT_DEFINE_TABLE_KERNEL(name, combine)                                              \
+    void Kernel##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,      \
+                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,            \
+                      const std::uint8_t* row) {                                                \
+        Rows(dst, src, dstSkip, srcSkip, width, height, [row](std::uint32_t& d, std::uint32_t s) { \
+            d = combine(d, s, Weight(row[s >> 24]));                                            \
+        });                                                                                     \
+    }                                                                                           \
+    void KernelStretch##name(std::uint32_t* dst, const std::uint32_t* src,                     \
+                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,   \
+                             std::int32_t height, const StretchStep& step,                      \
+                             const std::uint8_t* row) {                                         \
+        StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                           \
+                    [row](std::uint32_t& d, std::uint32_t s) {                                  \
+                        d = combine(d, s, Weight(row[s >> 24]));                                \
+                    });                                                                         \
+    }
+
+EFFECT_DEFINE_TABLE_KERNEL(AlphaBlendTable, BlendColour)
+EFFECT_DEFINE_TABLE_KERNEL(AddBlendTable, AddScaled)
+EFFECT_DEFINE_TABLE_KERNEL(SubBlendTable, SubScaled)
+
+void KernelRuleBlendPlane(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                          std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                          const std::uint8_t* rule, std::int32_t rulePitch,
+                          const std::uint8_t* table) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t s = src[x];
+            const std::uint8_t v = rule ? rule[x] : static_cast<std::uint8_t>(s >> 24);
+            dst[x] = BlendColour(dst[x], s, Weight(table[v]));
+        }
+        dst = Advance(dst + width, dstSkip);
+        src = Advance(src + width, srcSkip);
+        if (rule) rule += rulePitch;
+    }
+}
+
+void KernelBoxAverageRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                          std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                          std::int32_t left, std::int32_t right, std::int32_t radius) {
+    BoxRows(dst, src, dstSkip, srcSkip, width, height, left, right, radius,
+            [](std::uint32_t& d, std::uint32_t average) { d = average; });
+}
+
+void KernelBoxAverageRowsOpacity(std::uint32_t* dst, const std::uint32_t* src,
+                                 std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
+                                 std::int32_t height, std::int32_t left, std::int32_t right,
+                                 std::int32_t radius, std::uint8_t opacity) {
+    const std::int32_t w = Weight(opacity);
+    BoxRows(dst, src, dstSkip, srcSkip, width, height, left, right, radius,
+            [w](std::uint32_t& d, std::uint32_t average) { d = BlendColour(d, average, w); });
+}
+
+void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src,
+                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
+                               std::int32_t height, std::int32_t left, std::int32_t right,
+                               std::int32_t radius, const std::uint8_t* row) {
+    BoxRows(dst, src, dstSkip, srcSkip, width, height, left, right, radius,
+            [row](std::uint32_t& d, std::uint32_t average) {
+                d = BlendColour(d, average, Weight(row[average >> 24]));
+            });
+}
+
+void KernelBilinear(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                    std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                    const BilinearStep& step) {
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
+}
+
+void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                           std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                           const std::uint32_t* palette, const BilinearStep& step) {
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
+}
+
+bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
+                   std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
+                   std::int32_t dstHeight, std::int32_t dstPitch, const std::uint8_t* maskBits,
+                   std::int32_t maskWidth, std::int32_t maskHeight, std::int32_t maskPitch) {
+    const std::int32_t left = x < 0 ? 0 : x;
+    const std::int32_t top = y < 0 ? 0 : y;
+    const std::int32_t right = x + maskWidth < dstWidth ? x + maskWidth : dstWidth;
+    const std::int32_t bottom = y + maskHeight < dstHeight ? y + maskHeight : dstHeight;
+    if (left >= right || top >= bottom) return false;
+    const std::uint32_t colour = static_cast<std::uint32_t>(r) << 16 |
+                                 static_cast<std::uint32_t>(g) << 8 | b;
+    for (std::int32_t row = top; row < bottom; ++row) {
+        std::uint32_t* out = reinterpret_cast<std::uint32_t*>(dstBits + row * dstPitch);
+        const std::uint8_t* in = maskBits + (row - y) * maskPitch - x;
+        for (std::int32_t col = left; col < right; ++col) {
+            if (in[col]) out[col] = (out[col] & 0xFF000000) | colour;
+        }
+    }
+    return true;
+}
+
+std::int32_t ConvertArgbToFormat(std::uint32_t format, std::uint8_t* dstBits, std::int32_t x,
+                                 std::int32_t y, std::int32_t width, std::int32_t height,
+                                 std::int32_t dstPitch, const std::uint8_t* srcBits,
+                                 std::int32_t srcX, std::int32_t srcY, std::int32_t srcPitch) {
+    if (format != 64 && format != 128 && format != 256) return 1;
+    for (std::int32_t row = 0; row < height; ++row) {
+        const std::uint32_t* in =
+            reinterpret_cast<const std::uint32_t*>(srcBits + (srcY + row) * srcPitch) + srcX;
+        std::uint8_t* outRow = dstBits + (y + row) * dstPitch;
+        for (std::int32_t i = 0; i < width; ++i) {
+            const std::uint32_t p = in[i];
+            if (format == 256) {
+                reinterpret_cast<std::uint32_t*>(outRow)[x + i] = p;
+                continue;
+            }
+            std::uint16_t word;
+            if (format == 64) {
+                word = static_cast<std::uint16_t>((p >> 31) << 15 | (Channel(p, 2) >> 3) << 10 |
+                                                  (Channel(p, 1) >> 3) << 5 | Channel(p, 0) >> 3);
+            } else {
+                word = static_cast<std::uint16_t>((p >> 28) << 12 | (Channel(p, 2) >> 4) << 8 |
+                                                  (Channel(p, 1) >> 4) << 4 | Channel(p, 0) >> 4);
+            }
+            reinterpret_cast<std::uint16_t*>(outRow)[x + i] = word;
+        }
+    }
+    return 0;
+}

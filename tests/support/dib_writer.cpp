@@ -1,0 +1,58 @@
+#include "tests/support/dib_writer.h"
+
+#include <cstring>
+
+namespace testsupport {
+
+Dib::Dib(const DibSpec& spec) {
+    const std::int32_t height = static_cast<std::int32_t>(spec.rows.size());
+    m_info.assign(sizeof(BITMAPINFOHEADER) + 4 * spec.palette.size(), 0);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = spec.width;
+    header.biHeight = spec.topDown ? -height : height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(spec.bitCount);
+    header.biCompression = spec.compression;
+    header.biClrUsed = static_cast<DWORD>(spec.palette.size());
+    std::memcpy(m_info.data(), &header, sizeof(header));
+    for (size_t i = 0; i < spec.palette.size(); ++i) {
+        const std::uint32_t e = spec.palette[i];
+        std::uint8_t* q = m_info.data() + sizeof(header) + 4 * i;
+        q[0] = static_cast<std::uint8_t>(e);
+        q[1] = static_cast<std::uint8_t>(e >> 8);
+        q[2] = static_cast<std::uint8_t>(e >> 16);
+        q[3] = static_cast<std::uint8_t>(e >> 24);
+    }
+
+    m_pitch = ((spec.width * spec.bitCount + 31) / 32) * 4;
+    m_bits.assign(static_cast<size_t>(m_pitch) * height, 0);
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::int32_t stored = spec.topDown ? y : height - 1 - y;
+        std::uint8_t* row = m_bits.data() + static_cast<size_t>(stored) * m_pitch;
+        for (std::int32_t x = 0; x < spec.width; ++x) {
+            const std::uint32_t v = spec.rows[y][x];
+            switch (spec.bitCount) {
+                case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
+                case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
+                case 8: row[x] = static_cast<std::uint8_t>(v); break;
+                case 16:
+                    row[2 * x] = static_cast<std::uint8_t>(v);
+                    row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                    break;
+                case 24:
+                    row[3 * x] = static_cast<std::uint8_t>(v);
+                    row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                    row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+                    break;
+                case 32:
+                    std::memcpy(row + 4 * x, &v, 4);
+                    break;
+                default:  // bit counts no reader takes: the bits stay zero
+                    break;
+            }
+        }
+    }
+}
+
+}  // namespace testsupport
