@@ -112,9 +112,12 @@ void WriteNibble(std::uint8_t* row, std::uint32_t x, std::uint8_t value) {
 
 // Shared walk of the two RLE codes; `put(row, x, value, i)` writes pixel i of a code at x.
 template <class PutRun, class PutLiteral>
-std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride, std::int32_t width,
+std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride,
                        std::int32_t height, const std::uint8_t* data, const std::uint8_t* end,
                        bool nibbles, PutRun putRun, PutLiteral putLiteral) {
+    // Encoders write runs into the row's padding (ImageMagick pads every row that way), so a
+    // row holds as many pixels as its padded bytes do.
+    const std::int32_t rowPixels = nibbles ? stride * 2 : stride;
     std::int32_t x = 0;
     std::int32_t y = 0;
     while (end - data >= 2) {
@@ -122,7 +125,7 @@ std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride, std::int32_t wid
         const std::uint32_t v = data[1];
         data += 2;
         if (n > 0) {
-            if (y >= height || n > static_cast<std::uint32_t>(width - x)) return kGllBadData;
+            if (y >= height || n > static_cast<std::uint32_t>(rowPixels - x)) return kGllBadData;
             putRun(bits + static_cast<std::ptrdiff_t>(y) * stride, x, n, static_cast<std::uint8_t>(v));
             x += static_cast<std::int32_t>(n);
         } else if (v == 0) {
@@ -136,7 +139,7 @@ std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride, std::int32_t wid
             std::uint32_t bytes = nibbles ? (v + 1) / 2 : v;
             bytes += bytes & 1;
             if (static_cast<std::uint32_t>(end - data) < bytes || y >= height ||
-                v > static_cast<std::uint32_t>(width - x)) {
+                v > static_cast<std::uint32_t>(rowPixels - x)) {
                 return kGllBadData;
             }
             putLiteral(bits + static_cast<std::ptrdiff_t>(y) * stride, x, v, data);
@@ -163,10 +166,10 @@ bool XM_METHOD BmpImageLoader::IsSupported(const void* data, std::uint32_t size,
 }
 
 std::int32_t BmpImageLoader::DecodeRle8(std::uint8_t* bits, std::int32_t stride,
-                                        std::int32_t width, std::int32_t height,
+                                        std::int32_t height,
                                         const std::uint8_t* data, const std::uint8_t* end) {
     return DecodeRle(
-        bits, stride, width, height, data, end, false,
+        bits, stride, height, data, end, false,
         [](std::uint8_t* row, std::int32_t x, std::uint32_t n, std::uint8_t v) {
             std::memset(row + x, v, n);
         },
@@ -176,10 +179,10 @@ std::int32_t BmpImageLoader::DecodeRle8(std::uint8_t* bits, std::int32_t stride,
 }
 
 std::int32_t BmpImageLoader::DecodeRle4(std::uint8_t* bits, std::int32_t stride,
-                                        std::int32_t width, std::int32_t height,
+                                        std::int32_t height,
                                         const std::uint8_t* data, const std::uint8_t* end) {
     return DecodeRle(
-        bits, stride, width, height, data, end, true,
+        bits, stride, height, data, end, true,
         [](std::uint8_t* row, std::int32_t x, std::uint32_t n, std::uint8_t v) {
             for (std::uint32_t i = 0; i < n; ++i) {
                 WriteNibble(row, static_cast<std::uint32_t>(x) + i,
@@ -257,10 +260,9 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
     } else {
         const std::uint8_t* rle = data + kHeadersSize + l.colours * 4;
         const auto stride = static_cast<std::int32_t>(l.stride);
-        const auto width = static_cast<std::int32_t>(l.width);
         const auto height = static_cast<std::int32_t>(l.height);
-        code = compression == BI_RLE8 ? DecodeRle8(bits, stride, width, height, rle, data + size)
-                                      : DecodeRle4(bits, stride, width, height, rle, data + size);
+        code = compression == BI_RLE8 ? DecodeRle8(bits, stride, height, rle, data + size)
+                                      : DecodeRle4(bits, stride, height, rle, data + size);
     }
     if (code != 0) {
         GlobalFree(info);

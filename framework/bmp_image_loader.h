@@ -3,7 +3,7 @@
 //
 // The loader checks the file against its headers before it reads: a colour table longer than
 // the depth allows, pixel data or RLE codes running past the end of the file, RLE runs leaving
-// their row or the picture, and pictures too large for a 32-bit buffer are refused with a code.
+// their row's padded bytes or the picture, and pictures too large for a 32-bit buffer are refused with a code.
 // Top-down files (negative height) are read and delivered bottom-up like the others.
 #pragma once
 
@@ -43,15 +43,13 @@ public:
                                   void* progressArgument) override;
     bool XM_METHOD CanEncode() override { return true; }
 
-    // Expand RLE8 and RLE4 data into bottom-up rows of `width` pixels, `stride` bytes apart:
-    // 0 at the end-of-bitmap code; 2 at a delta code; 3 when the data ends first or a run
-    // leaves its row or the picture.
-    static std::int32_t DecodeRle8(std::uint8_t* bits, std::int32_t stride, std::int32_t width,
-                                   std::int32_t height, const std::uint8_t* data,
-                                   const std::uint8_t* end);
-    static std::int32_t DecodeRle4(std::uint8_t* bits, std::int32_t stride, std::int32_t width,
-                                   std::int32_t height, const std::uint8_t* data,
-                                   const std::uint8_t* end);
+    // Expand RLE8 and RLE4 data into `height` bottom-up rows `stride` bytes apart: 0 at the
+    // end-of-bitmap code; 2 at a delta code; 3 when the data ends first or a run goes beyond
+    // its row's padded bytes or the last row.
+    static std::int32_t DecodeRle8(std::uint8_t* bits, std::int32_t stride, std::int32_t height,
+                                   const std::uint8_t* data, const std::uint8_t* end);
+    static std::int32_t DecodeRle4(std::uint8_t* bits, std::int32_t stride, std::int32_t height,
+                                   const std::uint8_t* data, const std::uint8_t* end);
 
 private:
     // Decodes into new info and bits blocks held by the caller.
