@@ -70,7 +70,7 @@ void ImageLoaderHost::UnloadAll() { RemoveWhere(true, 0); }
 
 std::int32_t ImageLoaderHost::RegisterBuiltin(ImageLoadObject* loader, const char* extensions,
                                               const char* typeString, std::int32_t type,
-                                              GllAssistFunc assist, GllAssistFunc2 assist2,
+                                              GllAssistFuncPtr assist, GllAssistFunc2Ptr assist2,
                                               GllConfigDlgFunc configDlg) {
     if (!loader) return 1;
     try {
@@ -92,8 +92,8 @@ std::int32_t ImageLoaderHost::LoadPlugin(const char* path) {
     const auto getType = GetExportAs<GetGllTypeFunc>(module, "GetGllType");
     const auto getTypeString = GetExportAs<GetGllTypeStringFunc>(module, "GetGllTypeString");
     const auto getExtensions = GetExportAs<GetGllSupportExtFunc>(module, "GetGllSupportExt");
-    const auto assist = GetExportAs<GllAssistFunc>(module, "GllAssistFunc");
-    const auto assist2 = GetExportAs<GllAssistFunc2>(module, "GllAssistFunc2");
+    const auto assist = GetExportAs<GllAssistFuncPtr>(module, "GllAssistFunc");
+    const auto assist2 = GetExportAs<GllAssistFunc2Ptr>(module, "GllAssistFunc2");
     const auto getLoader = GetExportAs<GetGllLoadObjectFunc>(module, "GetGllLoadObject");
     const auto configDlg = GetExportAs<GllConfigDlgFunc>(module, "GllConfigDlg");
     if (!getType || !getTypeString || !getExtensions || !assist || !assist2 || !getLoader) {

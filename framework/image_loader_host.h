@@ -27,8 +27,8 @@ struct ImageLoaderRecord {
     std::vector<std::string> extensions;  // upper-case, without dots
     ImageLoadObject* loader;              // one reference
     HMODULE library;                      // null for a built-in loader
-    GllAssistFunc assist;
-    GllAssistFunc2 assist2;
+    GllAssistFuncPtr assist;
+    GllAssistFunc2Ptr assist2;
     GllConfigDlgFunc configDlg;           // null when the plug-in has none
 };
 
@@ -46,8 +46,8 @@ public:
     // Appends a built-in loader, whose reference the host takes over (also on failure):
     // 0; 1 null loader; 2 failure.
     std::int32_t RegisterBuiltin(ImageLoadObject* loader, const char* extensions,
-                                 const char* typeString, std::int32_t type, GllAssistFunc assist,
-                                 GllAssistFunc2 assist2, GllConfigDlgFunc configDlg);
+                                 const char* typeString, std::int32_t type, GllAssistFuncPtr assist,
+                                 GllAssistFunc2Ptr assist2, GllConfigDlgFunc configDlg);
     // 0; 1 bad path; 2 LoadLibraryA failed; 3 a required export is missing; 4 null load
     // object; 5 other failure. A failure leaves nothing loaded.
     std::int32_t LoadPlugin(const char* path);

@@ -151,8 +151,8 @@ typedef const char* (XM_CDECL* GetGllTypeStringFunc)();
 // Upper-case extensions without dots, each NUL-terminated, the list ended by an empty string.
 typedef const char* (XM_CDECL* GetGllSupportExtFunc)();
 // Format-wide option functions that the host only keeps; what they take is the plug-in's own.
-typedef std::int32_t (XM_CDECL* GllAssistFunc)(std::int32_t option, ...);
-typedef std::int32_t (XM_CDECL* GllAssistFunc2)(const void* record);
+typedef std::int32_t (XM_CDECL* GllAssistFuncPtr)(std::int32_t option, ...);
+typedef std::int32_t (XM_CDECL* GllAssistFunc2Ptr)(const void* record);
 // Returns the plug-in's loader, on which the host then holds one reference.
 typedef ImageLoadObject* (XM_CDECL* GetGllLoadObjectFunc)();
 // Optional: the loader's configuration dialog.

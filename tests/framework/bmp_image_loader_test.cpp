@@ -358,7 +358,6 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     ASSERT_EQ(0, DecodeDib(MakeBmp(four), &header, &pixels, &colours));
     EXPECT_EQ(16u, header.biClrUsed);
     EXPECT_EQ(16u, colours.size());
-    EXPECT_EQ(40u + 16 * 4, BmpImageLoader().TotalSize() + 40u + 16 * 4);
 
     // A top-down file comes out bottom-up like every other.
     BmpSpec topDown;
