@@ -29,7 +29,7 @@ void PutU32(Bytes& out, std::uint32_t v) {
 }
 
 // A hand-made BMP file: headers, the masks of bit-field files, the colour table, the data.
-struct BmpSpec {
+struct BmpLayout {
     std::int32_t width = 1;
     std::int32_t height = 1;
     std::uint16_t depth = 24;
@@ -41,7 +41,7 @@ struct BmpSpec {
     std::uint32_t infoSize = 40;
 };
 
-Bytes MakeBmp(const BmpSpec& s) {
+Bytes MakeBmp(const BmpLayout& s) {
     const auto offBits = static_cast<std::uint32_t>(54 + 4 * s.masks.size() + 4 * s.palette.size());
     Bytes out = {'B', 'M'};
     PutU32(out, static_cast<std::uint32_t>(offBits + s.data.size()));
@@ -294,7 +294,7 @@ TEST(BmpImageMagick, ExportForImageMagick) {
 TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     // RLE4: a run alternating two nibbles, a literal of three pixels (two bytes, padded to an
     // even count), end of line, and a run that starts on a low nibble.
-    BmpSpec rle4;
+    BmpLayout rle4;
     rle4.width = 6;
     rle4.height = 2;
     rle4.depth = 4;
@@ -310,7 +310,7 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     EXPECT_EQ(16u, colours.size());
 
     // RLE8 with a delta code is refused with 2; the same picture without the delta decodes.
-    BmpSpec rle8;
+    BmpLayout rle8;
     rle8.width = 4;
     rle8.height = 2;
     rle8.depth = 8;
@@ -320,13 +320,13 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     rle8.data = {0x04, 0x01, 0x00, 0x00, 0x00, 0x04, 1, 2, 3, 0, 0x00, 0x01};
     ASSERT_EQ(0, DecodeDib(MakeBmp(rle8), &header, &pixels));
     EXPECT_EQ((Units{1, 2, 3, 0, 1, 1, 1, 1}), pixels);
-    BmpSpec delta = rle8;
+    BmpLayout delta = rle8;
     delta.data = {0x02, 0x01, 0x00, 0x02, 0x01, 0x01, 0x00, 0x01};
     EXPECT_EQ(2, DecodeDib(MakeBmp(delta), &header, &pixels));
     EXPECT_EQ(2, DecodeArgb(MakeBmp(delta), &pixels));
 
     // 16-bit bit fields 5-6-5: red and blue in steps of 8, green in steps of 4, output 24 bits.
-    BmpSpec fields;
+    BmpLayout fields;
     fields.width = 3;
     fields.height = 1;
     fields.depth = 16;
@@ -350,7 +350,7 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     EXPECT_EQ((Units{0x112233, 0xAABBCC, 0}), pixels);
 
     // A 4-bit file with biClrUsed 0 gets a 16-entry colour table.
-    BmpSpec four;
+    BmpLayout four;
     four.width = 2;
     four.depth = 4;
     four.palette = Units(16, 0x123456);
@@ -360,7 +360,7 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     EXPECT_EQ(16u, colours.size());
 
     // A top-down file comes out bottom-up like every other.
-    BmpSpec topDown;
+    BmpLayout topDown;
     topDown.width = 1;
     topDown.height = -2;
     topDown.data = {1, 2, 3, 0, 4, 5, 6, 0};
@@ -378,24 +378,24 @@ struct BrokenBmp {
 };
 
 TEST(BmpImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
-    BmpSpec eight;
+    BmpLayout eight;
     eight.width = 3;
     eight.height = 2;
     eight.depth = 8;
     eight.colourCount = 2;
     eight.palette = {0x000000, 0xFFFFFF};
     eight.data = {0, 1, 0, 0, 1, 0, 1, 0};
-    BmpSpec rle = eight;
+    BmpLayout rle = eight;
     rle.compression = BI_RLE8;
     rle.data = {0x03, 0x01, 0x00, 0x00, 0x03, 0x00, 0x00, 0x01};
     ASSERT_EQ(0, DecodeDib(MakeBmp(eight), nullptr, nullptr));
     ASSERT_EQ(0, DecodeDib(MakeBmp(rle), nullptr, nullptr));
 
     std::vector<BrokenBmp> cases;
-    auto variant = [&](const char* name, BmpSpec spec, std::int32_t code) {
-        cases.push_back({name, MakeBmp(spec), code});
+    auto variant = [&](const char* name, BmpLayout layout, std::int32_t code) {
+        cases.push_back({name, MakeBmp(layout), code});
     };
-    BmpSpec s = eight;
+    BmpLayout s = eight;
     s.colourCount = 300;
     s.palette = Units(300);
     variant("biClrUsed above 256", s, 3);
@@ -481,7 +481,7 @@ TEST(BmpImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
     farOffset[10] = 0xF0;
     farOffset[11] = 0xFF;
     cases.push_back({"pixel offset beyond the file", farOffset, 3});
-    for (const BmpSpec* whole : {&eight, &rle}) {
+    for (const BmpLayout* whole : {&eight, &rle}) {
         const Bytes file = MakeBmp(*whole);
         for (std::size_t n = 18; n < file.size(); ++n) {
             cases.push_back({"shortened", Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), 3});
@@ -501,7 +501,7 @@ TEST(BmpImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
 
 TEST(BmpImageLoader, ArgumentsAndProgress) {
     BmpImageLoader loader;
-    BmpSpec s;
+    BmpLayout s;
     s.width = 2;
     s.height = 3;
     s.data = Bytes(24, 7);
