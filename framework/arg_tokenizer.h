@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "framework/shift_jis.h"
+
 class ArgTokenizer {
 public:
     explicit ArgTokenizer(const char* text = nullptr) : m_cursor(text) {}
@@ -26,9 +28,13 @@ public:
 
     // 0; 1 no text, empty text or size 0; 3 buffer too small. Does not skip separators first.
     std::int32_t ReadWord(char* buffer, std::uint32_t size);
+    // Skips separators; when `text` follows (no word boundary needed after it) moves past it and
+    // returns true, else the cursor stays after the separators.
     bool MatchKeyword(const char* text);
-    // 0; 1 no text; 2 no number at the cursor.
+    // 0; 1 no text; 2 no number at the cursor ('-' without a digit after it is no number).
+    // "0x" starts hexadecimal, "0b" binary digits; the value wraps in 32 bits.
     std::int32_t ReadInteger(std::int32_t* out);
+    // Digits, an optional '.' and digits after it (no exponent); a leading '.' is no number.
     std::int32_t ReadDouble(double* out);
     // 0; 1 no text or size 0; 2 no opening quote; 3 buffer too small; 4 no closing quote.
     std::int32_t ReadQuotedString(char* buffer, std::uint32_t size, bool keepQuotes);
@@ -36,8 +42,3 @@ public:
 private:
     const char* m_cursor;
 };
-
-// True for the first byte of a two-byte Shift-JIS character.
-inline bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/arg_tokenizer.h"
+#include "framework/shift_jis.h"
 
 namespace {
 

@@ -122,6 +122,12 @@ bool Track(void* object, HMODULE module, std::uint32_t slotCount) {
     try {
         ScopedLock guard(state.lock);
         void** original = *static_cast<void***>(object);
+        auto tracked = state.objects.find(object);
+        if (tracked != state.objects.end() && tracked->second.table->Slots() == original) {
+            // Already tracked: one module reference per object is enough.
+            FreeLibrary(reference);
+            return true;
+        }
         HostTable* table = TableFor(state, original, slotCount);
         ++table->users;
         auto stale = state.objects.find(object);
@@ -145,16 +151,6 @@ bool Track(void* object, HMODULE module, std::uint32_t slotCount) {
     }
     if (staleModule) FreeLibrary(staleModule);
     return true;
-}
-
-std::uint32_t LiveObjects(HMODULE module) {
-    TrackerState& state = State();
-    ScopedLock guard(state.lock);
-    std::uint32_t count = 0;
-    for (const auto& item : state.objects) {
-        if (item.second.module == module) ++count;
-    }
-    return count;
 }
 
 }  // namespace PluginObjectTracker

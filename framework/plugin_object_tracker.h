@@ -17,10 +17,7 @@ namespace PluginObjectTracker {
 
 // Starts tracking `object` (its first word points to its table of `slotCount` operations),
 // made by code of `module`. Returns false, leaving the object untouched, when the module
-// reference or the memory cannot be had.
+// reference or the memory cannot be had. Tracking an object twice changes nothing.
 bool Track(void* object, HMODULE module, std::uint32_t slotCount);
-
-// Number of live tracked objects made by `module`.
-std::uint32_t LiveObjects(HMODULE module);
 
 }  // namespace PluginObjectTracker

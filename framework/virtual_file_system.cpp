@@ -10,10 +10,14 @@
 #include "framework/path_utilities.h"
 #include "framework/plugin_folder_scan.h"
 #include "framework/plugin_module.h"
+#include "framework/plugin_object_tracker.h"
 
 VirtualFileSystem* g_virtualFileSystem = nullptr;
 
 namespace {
+
+// Operations in a byte stream's table.
+constexpr std::uint32_t kByteStreamSlots = 9;
 
 std::string LowerCopy(const char* path) {
     std::string lower(path);
@@ -146,10 +150,8 @@ ByteStream* VirtualFileSystem::OpenFile(const char* name, char* outPath, std::in
             }
         }
         if (!stream) throw kAdlNotFound;
-    } catch (EAdlErrorCode thrown) {
-        code = thrown;
     } catch (...) {
-        code = kAdlException;
+        code = CurrentExceptionCode();
     }
     if (code != kAdlOk) {
         ReleaseObject(stream);
@@ -191,10 +193,8 @@ std::int32_t VirtualFileSystem::LoadFile(const char* name, ArchiveAllocator allo
             if (code == kAdlOk) CopyOut(outPath, path);
         }
         return code;
-    } catch (EAdlErrorCode thrown) {
-        return thrown;
     } catch (...) {
-        return kAdlException;
+        return CurrentExceptionCode();
     }
 }
 
@@ -212,20 +212,30 @@ bool VirtualFileSystem::VisitCandidates(const char* lowerPath, Visit visit) {
     for (std::size_t i = first; i <= last; ++i) {
         const MountRecord& record = m_mounts[i];
         if (std::strncmp(record.prefix.c_str(), lowerPath, record.prefix.size()) != 0) continue;
-        if (visit(record.archive, lowerPath + record.prefix.size())) return true;
+        if (visit(record, lowerPath + record.prefix.size())) return true;
     }
     return false;
 }
 
 ByteStream* VirtualFileSystem::OpenInMounts(const char* lowerPath, bool allowExtraction) {
     ByteStream* result = nullptr;
-    VisitCandidates(lowerPath, [&](Archive* archive, const char* entry) {
+    VisitCandidates(lowerPath, [&](const MountRecord& record, const char* entry) {
         std::int32_t code = kAdlNotFound;
-        result = archive->OpenStreamByName(entry, &code);
-        if (result) return true;
+        result = record.archive->OpenStreamByName(entry, &code);
+        if (result) {
+            // A plug-in's stream belongs to the caller and may outlive the plug-in's format.
+            if (record.library &&
+                !PluginObjectTracker::Track(result, record.library, kByteStreamSlots)) {
+                ReleaseObject(result);
+                result = nullptr;
+                throw kAdlOutOfMemory;
+            }
+            return true;
+        }
         if (code != kAdlEntryCompressed || !allowExtraction) return false;
         GlobalBlock pair;
-        if (archive->ExtractByName(entry, GlobalAllocBlock, &pair, nullptr, nullptr) != kAdlOk ||
+        if (record.archive->ExtractByName(entry, GlobalAllocBlock, &pair, nullptr, nullptr) !=
+                kAdlOk ||
             !pair.block) {
             GlobalFreeBlock(&pair);
             return false;
@@ -246,8 +256,9 @@ std::int32_t VirtualFileSystem::ExtractFromMounts(const char* lowerPath, Archive
                                                   ArchiveReleaser release, void* argument) {
     // A candidate that holds the entry but fails to extract it says more than "not found".
     std::int32_t failure = kAdlNotFound;
-    const bool found = VisitCandidates(lowerPath, [&](Archive* archive, const char* entry) {
-        const std::int32_t code = archive->ExtractByName(entry, allocator, argument, nullptr, nullptr);
+    const bool found = VisitCandidates(lowerPath, [&](const MountRecord& record, const char* entry) {
+        const std::int32_t code =
+            record.archive->ExtractByName(entry, allocator, argument, nullptr, nullptr);
         if (code == kAdlOk) return true;
         release(argument);
         if (failure == kAdlNotFound) failure = code;
@@ -257,8 +268,8 @@ std::int32_t VirtualFileSystem::ExtractFromMounts(const char* lowerPath, Archive
 }
 
 bool VirtualFileSystem::ExistsInMounts(const char* lowerPath) {
-    return VisitCandidates(lowerPath, [](Archive* archive, const char* entry) {
-        return archive->Contains(entry);
+    return VisitCandidates(lowerPath, [](const MountRecord& record, const char* entry) {
+        return record.archive->Contains(entry);
     });
 }
 

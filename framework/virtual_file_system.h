@@ -7,6 +7,9 @@
 // shares the path's first character, in order, so an archive mounted in front overrides and
 // one mounted at the end fills gaps. Archive formats are built-in decoders or *.ADL plug-ins.
 //
+// Streams that an ADL plug-in's archive hands out keep the plug-in loaded until they are
+// destroyed, so unloading a format never leaves a caller with a stream into a freed DLL.
+//
 // Threads: the preload thread and the game thread load through one instance at once. An
 // internal lock guards the lists and every call into a mounted archive (archives of plug-ins
 // need not be safe for concurrent use); plain files are opened and read outside it. Strings

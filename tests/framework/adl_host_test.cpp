@@ -35,13 +35,12 @@ protected:
 
 TEST_F(AdlHostTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     testsupport::TempFolder plugins;
-    for (const char* name : {"test_archive.ADL", "test_archive_no_assist2.ADL",
-                             "test_archive_null_decoder.ADL"}) {
+    for (const char* name : {"test_archive.ADL", "test_archive_no_assist2.ADL"}) {
         ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(name).c_str(), plugins.File(name).c_str(), FALSE));
     }
     ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), plugins.File("second.ADL").c_str(),
                           FALSE));
-    EXPECT_EQ(2, m_vfs.ScanAdlFolder(plugins.Path().c_str()));
+    EXPECT_EQ(1, m_vfs.ScanAdlFolder(plugins.Path().c_str()));
     const std::vector<ArchiveFormatRecord> formats = m_vfs.Formats();
     ASSERT_EQ(3u, formats.size());  // QPK, then the two good plug-ins
     EXPECT_EQ(77, formats[1].type);
@@ -101,6 +100,24 @@ TEST_F(AdlHostTest, PluginArchivesMountByExtensionOrByTryingEveryFormat) {
     m_vfs.UnloadAdlByType(77);
     EXPECT_EQ(0, m_vfs.MountCount());
     EXPECT_EQ("<code 3>", Load("extra.txt"));
+}
+
+TEST_F(AdlHostTest, StreamsOfAPluginArchiveOutliveItsFormat) {
+    ASSERT_EQ(0, m_vfs.LoadAdlPlugin(plugintest::BinaryFile(kPlugin).c_str()));
+    ASSERT_TRUE(WriteArchive(Game("MAIN.TAD"), {{"voice.ogg", "voice data"}}));
+    ASSERT_EQ(0, m_vfs.MountArchive("MAIN.TAD", 1, false, true, nullptr));
+    std::int32_t code = -1;
+    ByteStream* stream = m_vfs.OpenFile("voice.ogg", nullptr, &code, false);
+    ASSERT_NE(nullptr, stream);
+
+    m_vfs.UnloadAllAdl();
+    EXPECT_EQ(0, m_vfs.MountCount());
+    ASSERT_TRUE(plugintest::IsModuleLoaded(kPlugin));
+    char text[16] = "";
+    EXPECT_EQ(10u, stream->Read(text, sizeof text));
+    EXPECT_EQ("voice data", std::string(text, 10));
+    ReleaseObject(stream);
+    EXPECT_FALSE(plugintest::IsModuleLoaded(kPlugin));
 }
 
 // The preload thread and the game thread load at once while scripts mount and unmount: the

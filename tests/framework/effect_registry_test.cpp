@@ -13,6 +13,7 @@ namespace {
 const char kPlugin[] = "test_effect.DCP";
 
 int g_builtinLive = 0;
+EffectObject* g_lastCreated = nullptr;
 
 // A host-side effect: its create argument is its initial count of extra holders, and Prepare
 // returns its first argument word.
@@ -57,7 +58,10 @@ public:
     std::int32_t m_prepared = 0;
 };
 
-EffectObject* XM_CDECL CreateBuiltin(std::int32_t holders) { return new BuiltinEffect(holders); }
+EffectObject* XM_CDECL CreateBuiltin(std::int32_t holders) {
+    g_lastCreated = new BuiltinEffect(holders);
+    return g_lastCreated;
+}
 EffectObject* XM_CDECL CreateNothing(std::int32_t) { return nullptr; }
 void XM_CDECL AssistOne() {}
 void XM_CDECL AssistTwo() {}
@@ -113,6 +117,8 @@ TEST_F(EffectRegistryTest, SetupFormsHandTheArgumentsOverAndReleaseRefusedObject
     // An object that another holder keeps is only counted down when it refuses.
     EXPECT_EQ(nullptr, m_registry->CreateByNameAndSetup("two_holders", 3, 0));
     EXPECT_EQ(2, g_builtinLive);
+    EffectObject* keptByOtherHolder = g_lastCreated;
+    EXPECT_EQ(0, keptByOtherHolder->ExtraHolders());
 
     const std::int32_t words[2] = {0, 9};
     EffectObject* viaList = m_registry->CreateByNameAndSetupV("one_holder", words);
@@ -122,7 +128,7 @@ TEST_F(EffectRegistryTest, SetupFormsHandTheArgumentsOverAndReleaseRefusedObject
 
     ReleaseObject(accepted);
     ReleaseObject(viaList);
-    g_builtinLive = 0;  // the object kept by its other holder is leaked on purpose
+    ReleaseObject(keptByOtherHolder);
 }
 
 TEST_F(EffectRegistryTest, PluginEntriesFollowTheBuiltinsAndHideBehindThem) {
@@ -232,6 +238,21 @@ TEST_F(EffectRegistryTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     EXPECT_EQ(-1, m_registry->ScanFolder(std::string(300, 'd').c_str()));
 }
 
+// The folder's name ends in the second byte of "表", which equals '\': the scan must still add
+// its own separator before the pattern.
+TEST_F(EffectRegistryTest, ScanOfAFolderWhoseNameEndsInAShiftJisTrailByte) {
+    testsupport::TempFolder temporary;
+    const std::string folder = temporary.File("効果表");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), (folder + "\\a.DCP").c_str(),
+                          FALSE));
+    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
+                          (folder + "\\b.DCP").c_str(), FALSE));
+    EXPECT_EQ(1, m_registry->ScanFolder(folder.c_str()));
+    EXPECT_EQ(3u, m_registry->Entries().size());
+    m_registry->UnloadAll();
+}
+
 // Effects travel to schedulers and screens that the application may destroy after the
 // registry: the DLL must stay until its last object is gone, in either order.
 TEST_F(EffectRegistryTest, PluginObjectsKeepTheirDllUntilTheyAreDestroyed) {
@@ -255,6 +276,23 @@ TEST_F(EffectRegistryTest, PluginObjectsKeepTheirDllUntilTheyAreDestroyed) {
     EXPECT_EQ(1, plugintest::LiveObjectsIn(kPlugin));
     ReleaseObject(second);
     EXPECT_FALSE(plugintest::IsModuleLoaded(kPlugin));
+}
+
+// What a DCP plug-in built by another compiler relies on: the holder count at byte 36, the
+// busy state at byte 40, and Prepare in slot 12 of the table.
+TEST_F(EffectRegistryTest, EffectObjectKeepsThePluginLayout) {
+    BuiltinEffect effect(0);
+    const char* bytes = reinterpret_cast<const char*>(&effect);
+    effect.AddHolder();
+    effect.AddHolder();
+    EXPECT_EQ(2, *reinterpret_cast<const std::int32_t*>(bytes + 36));
+    EXPECT_EQ(1, bytes[40]);
+
+    typedef std::int32_t(__thiscall * PrepareSlot)(void* self, const void* arguments);
+    void** table = *reinterpret_cast<void***>(&effect);
+    const std::int32_t words[2] = {5, 77};
+    EXPECT_EQ(5, reinterpret_cast<PrepareSlot>(table[12])(&effect, words));
+    EXPECT_EQ(77, effect.m_prepared);
 }
 
 }  // namespace

@@ -140,14 +140,34 @@ TEST_F(TransitionRegistryTest, ScanCountsThePluginThatLacksAnExport) {
     testsupport::TempFolder folder;
     ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("a.TCP").c_str(),
                           FALSE));
+    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("c.TCP").c_str(),
+                          FALSE));
     ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_transition_no_create.TCP").c_str(),
                           folder.File("b.TCP").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect.DCP").c_str(),
-                          folder.File("c.DCP").c_str(), FALSE));
+                          folder.File("d.DCP").c_str(), FALSE));
     EXPECT_EQ(1, m_registry->ScanFolder(folder.Path().c_str()));
-    EXPECT_EQ(2u, m_registry->Entries().size());
+    EXPECT_EQ(4u, m_registry->Entries().size());
+    EXPECT_EQ(2u, m_registry->Modules().size());
     m_registry->UnloadAll();
     EXPECT_FALSE(plugintest::IsModuleLoaded("a.TCP"));
+    EXPECT_FALSE(plugintest::IsModuleLoaded("c.TCP"));
+}
+
+// What a TCP plug-in built by another compiler relies on: the holder count at byte 4 and
+// Setup in slot 7 of the table.
+TEST_F(TransitionRegistryTest, TransCallbackKeepsThePluginLayout) {
+    BuiltinTransition callback(0);
+    callback.AddHolder();
+    EXPECT_EQ(1, *reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(&callback) + 4));
+
+    typedef std::int32_t(__thiscall * SetupSlot)(void* self, ScreenBuffer* target,
+                                                 const std::int32_t* params);
+    void** table = *reinterpret_cast<void***>(&callback);
+    const std::int32_t words[2] = {3, 99};
+    EXPECT_EQ(3, reinterpret_cast<SetupSlot>(table[7])(&callback, FakeTarget(), words));
+    EXPECT_EQ(FakeTarget(), callback.m_target);
+    EXPECT_EQ(99, callback.m_second);
 }
 
 }  // namespace
