@@ -235,6 +235,7 @@ void DirtyRegion::ComputeBounds() {
 
 RectNode* DirtyRegion::FirstOverlapping(const RECT& rect) const {
     RectNode* node = m_head;
+    if (!node) return nullptr;
     do {
         if (node->top >= rect.bottom) return nullptr;
         if (Overlaps(node, rect)) return node;

@@ -1,5 +1,6 @@
 #include "graphics/image/copy_kernels.h"
 
+#include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_walk.h"
 
 using namespace kernel_walk;
@@ -37,10 +38,10 @@ struct AlphaBlend {
         const std::uint32_t alpha = s >> 24;
         const std::uint32_t a = alpha == 255 ? 256 : alpha;
         const std::uint32_t b = alpha == 0 ? 256 : 255 - alpha;
-        const std::uint32_t rb = (((s & 0x00FF00FF) * a) >> 8 & 0x00FF00FF) +
-                                 (((d & 0x00FF00FF) * b) >> 8 & 0x00FF00FF);
-        const std::uint32_t g = (((s & 0x0000FF00) * a) >> 8 & 0x0000FF00) +
-                                (((d & 0x0000FF00) * b) >> 8 & 0x0000FF00);
+        const std::uint32_t rb =
+            (((s & 0x00FF00FF) * a) >> 8 & 0x00FF00FF) + (((d & 0x00FF00FF) * b) >> 8 & 0x00FF00FF);
+        const std::uint32_t g =
+            (((s & 0x0000FF00) * a) >> 8 & 0x0000FF00) + (((d & 0x0000FF00) * b) >> 8 & 0x0000FF00);
         d = rb | g;
     }
 };
@@ -78,10 +79,10 @@ struct CopyAlpha {
 
 }  // namespace
 
-void KernelCopy(void* dst, const void* src, std::int32_t dstSkip,
-                std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
-         srcSkip, width, height, Copy{});
+void KernelCopy(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                std::int32_t width, std::int32_t height) {
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip, srcSkip,
+         width, height, Copy{});
 }
 
 void KernelStretchCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -95,9 +96,9 @@ void KernelCopyMirrored(std::uint32_t* dst, const std::uint32_t* src, std::int32
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, Copy{});
 }
 
-void KernelStretchCopyMirrored(std::uint32_t* dst, const std::uint32_t* src,
-                               std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                               std::int32_t height, const StretchStep& step) {
+void KernelStretchCopyMirrored(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                               std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                               const StretchStep& step) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, Copy{});
 }
 
@@ -113,16 +114,16 @@ void KernelStretchCopyKeyed(std::uint32_t* dst, const std::uint32_t* src, std::i
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyKeyed{key});
 }
 
-void KernelCopyMirroredKeyed(std::uint32_t* dst, const std::uint32_t* src,
-                             std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                             std::int32_t height, std::uint32_t key) {
+void KernelCopyMirroredKeyed(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                             std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                             std::uint32_t key) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, CopyKeyed{key});
 }
 
 void KernelStretchCopyMirroredKeyed(std::uint32_t* dst, const std::uint32_t* src,
-                                    std::int32_t dstSkip, std::int32_t srcPitch,
-                                    std::int32_t width, std::int32_t height,
-                                    const StretchStep& step, std::uint32_t key) {
+                                    std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
+                                    std::int32_t height, const StretchStep& step,
+                                    std::uint32_t key) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyKeyed{key});
 }
 
@@ -132,16 +133,15 @@ void KernelCopyPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t
     Rows(dst, src, dstSkip, srcSkip, width, height, Palette{palette});
 }
 
-void KernelStretchCopyPalette(std::uint32_t* dst, const std::uint8_t* src,
-                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                              std::int32_t height, const StretchStep& step,
-                              const std::uint32_t* palette) {
+void KernelStretchCopyPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                              const StretchStep& step, const std::uint32_t* palette) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, Palette{palette});
 }
 
-void KernelCopyPaletteMirrored(std::uint32_t* dst, const std::uint8_t* src,
-                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                               std::int32_t height, const std::uint32_t* palette) {
+void KernelCopyPaletteMirrored(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                               std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                               const std::uint32_t* palette) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, Palette{palette});
 }
 
@@ -160,18 +160,16 @@ void KernelCopyPaletteKeyed(std::uint32_t* dst, const std::uint8_t* src, std::in
 }
 
 void KernelStretchCopyPaletteKeyed(std::uint32_t* dst, const std::uint8_t* src,
-                                   std::int32_t dstSkip, std::int32_t srcPitch,
-                                   std::int32_t width, std::int32_t height,
-                                   const StretchStep& step, const std::uint32_t* palette,
-                                   std::uint32_t transparentIndex) {
+                                   std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
+                                   std::int32_t height, const StretchStep& step,
+                                   const std::uint32_t* palette, std::uint32_t transparentIndex) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step,
                 PaletteKeyed{palette, static_cast<std::uint8_t>(transparentIndex)});
 }
 
 void KernelCopyPaletteMirroredKeyed(std::uint32_t* dst, const std::uint8_t* src,
-                                    std::int32_t dstSkip, std::int32_t srcSkip,
-                                    std::int32_t width, std::int32_t height,
-                                    const std::uint32_t* palette,
+                                    std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
+                                    std::int32_t height, const std::uint32_t* palette,
                                     std::uint32_t transparentIndex) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height,
                  PaletteKeyed{palette, static_cast<std::uint8_t>(transparentIndex)});
@@ -180,8 +178,7 @@ void KernelCopyPaletteMirroredKeyed(std::uint32_t* dst, const std::uint8_t* src,
 void KernelStretchCopyPaletteMirroredKeyed(std::uint32_t* dst, const std::uint8_t* src,
                                            std::int32_t dstSkip, std::int32_t srcPitch,
                                            std::int32_t width, std::int32_t height,
-                                           const StretchStep& step,
-                                           const std::uint32_t* palette,
+                                           const StretchStep& step, const std::uint32_t* palette,
                                            std::uint32_t transparentIndex) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step,
                         PaletteKeyed{palette, static_cast<std::uint8_t>(transparentIndex)});
@@ -192,15 +189,14 @@ void KernelAlphaBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t
     Rows(dst, src, dstSkip, srcSkip, width, height, AlphaBlend{});
 }
 
-void KernelStretchAlphaBlend(std::uint32_t* dst, const std::uint32_t* src,
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                             std::int32_t height, const StretchStep& step) {
+void KernelStretchAlphaBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                             const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, AlphaBlend{});
 }
 
-void KernelAlphaBlendMirrored(std::uint32_t* dst, const std::uint32_t* src,
-                              std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                              std::int32_t height) {
+void KernelAlphaBlendMirrored(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                              std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, AlphaBlend{});
 }
 
@@ -216,15 +212,14 @@ void KernelMaskToAlpha(std::uint32_t* dst, const std::uint8_t* src, std::int32_t
     Rows(dst, src, dstSkip, srcSkip, width, height, MaskToAlpha{});
 }
 
-void KernelStretchMaskToAlpha(std::uint32_t* dst, const std::uint8_t* src,
-                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                              std::int32_t height, const StretchStep& step) {
+void KernelStretchMaskToAlpha(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                              const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, MaskToAlpha{});
 }
 
-void KernelMaskToAlphaMirrored(std::uint32_t* dst, const std::uint8_t* src,
-                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                               std::int32_t height) {
+void KernelMaskToAlphaMirrored(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                               std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, MaskToAlpha{});
 }
 
@@ -235,20 +230,26 @@ void KernelStretchMaskToAlphaMirrored(std::uint32_t* dst, const std::uint8_t* sr
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, MaskToAlpha{});
 }
 
+void KernelMaskToAlphaScreen(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                             std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
+    Rows(dst, src, dstSkip, srcSkip, width, height, [](std::uint32_t& d, std::uint8_t m) {
+        d = (d & 0x00FFFFFF) | static_cast<std::uint32_t>(g_blendTables.screen[d >> 24][m]) << 24;
+    });
+}
+
 void KernelAlphaToMask(std::uint8_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                        std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
     Rows(dst, src, dstSkip, srcSkip, width, height, AlphaToMask{});
 }
 
-void KernelStretchAlphaToMask(std::uint8_t* dst, const std::uint32_t* src,
-                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                              std::int32_t height, const StretchStep& step) {
+void KernelStretchAlphaToMask(std::uint8_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                              const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, AlphaToMask{});
 }
 
-void KernelAlphaToMaskMirrored(std::uint8_t* dst, const std::uint32_t* src,
-                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                               std::int32_t height) {
+void KernelAlphaToMaskMirrored(std::uint8_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                               std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, AlphaToMask{});
 }
 
@@ -259,15 +260,15 @@ void KernelStretchAlphaToMaskMirrored(std::uint8_t* dst, const std::uint32_t* sr
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, AlphaToMask{});
 }
 
-void KernelCopyColour(void* dst, const void* src, std::int32_t dstSkip,
-                      std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
-         srcSkip, width, height, CopyColour{});
+void KernelCopyColour(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                      std::int32_t width, std::int32_t height) {
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip, srcSkip,
+         width, height, CopyColour{});
 }
 
-void KernelStretchCopyColour(std::uint32_t* dst, const std::uint32_t* src,
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                             std::int32_t height, const StretchStep& step) {
+void KernelStretchCopyColour(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                             const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyColour{});
 }
 
@@ -278,16 +279,15 @@ void KernelCopyColourKeyed(std::uint32_t* dst, const std::uint32_t* src, std::in
 }
 
 void KernelStretchCopyColourKeyed(std::uint32_t* dst, const std::uint32_t* src,
-                                  std::int32_t dstSkip, std::int32_t srcPitch,
-                                  std::int32_t width, std::int32_t height,
-                                  const StretchStep& step, std::uint32_t key) {
+                                  std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
+                                  std::int32_t height, const StretchStep& step, std::uint32_t key) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyColourKeyed{key});
 }
 
-void KernelCopyAlpha(void* dst, const void* src, std::int32_t dstSkip,
-                     std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
-         srcSkip, width, height, CopyAlpha{});
+void KernelCopyAlpha(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                     std::int32_t width, std::int32_t height) {
+    Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip, srcSkip,
+         width, height, CopyAlpha{});
 }
 
 void KernelStretchCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -296,13 +296,12 @@ void KernelStretchCopyAlpha(std::uint32_t* dst, const std::uint32_t* src, std::i
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyAlpha{});
 }
 
-void KernelFill32(std::uint32_t* dst, std::int32_t dstSkip, std::int32_t width,
-                  std::int32_t height, std::uint32_t value) {
+void KernelFill32(std::uint32_t* dst, std::int32_t dstSkip, std::int32_t width, std::int32_t height,
+                  std::uint32_t value) {
     Rect(dst, dstSkip, width, height, [value](std::uint32_t& d) { d = value; });
 }
 
 void KernelFillColourKeepAlpha(std::uint32_t* dst, std::int32_t dstSkip, std::int32_t width,
                                std::int32_t height, std::uint32_t value) {
-    Rect(dst, dstSkip, width, height,
-         [value](std::uint32_t& d) { d = (d & 0xFF000000) | value; });
+    Rect(dst, dstSkip, width, height, [value](std::uint32_t& d) { d = (d & 0xFF000000) | value; });
 }

@@ -52,8 +52,8 @@ struct AlphaBlend {
 
 }  // namespace
 
-void KernelCopyMmx(void* dst, const void* src, std::int32_t dstSkip,
-                   std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
+void KernelCopyMmx(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                   std::int32_t width, std::int32_t height) {
     RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
             srcSkip, width, height, Copy{});
 }
@@ -84,9 +84,8 @@ void KernelCopyMirroredMmx(std::uint32_t* dst, const std::uint32_t* src, std::in
 }
 
 void KernelStretchCopyMirroredMmx(std::uint32_t* dst, const std::uint32_t* src,
-                                  std::int32_t dstSkip, std::int32_t srcPitch,
-                                  std::int32_t width, std::int32_t height,
-                                  const StretchStep& step) {
+                                  std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
+                                  std::int32_t height, const StretchStep& step) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, OnePixel<Copy>{});
     _mm_empty();
 }
@@ -97,16 +96,15 @@ void KernelAlphaBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int3
     _mm_empty();
 }
 
-void KernelStretchAlphaBlendMmx(std::uint32_t* dst, const std::uint32_t* src,
-                                std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                                std::int32_t height, const StretchStep& step) {
+void KernelStretchAlphaBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                                const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, AlphaBlend{});
     _mm_empty();
 }
 
-void KernelAlphaBlendMirroredMmx(std::uint32_t* dst, const std::uint32_t* src,
-                                 std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                                 std::int32_t height) {
+void KernelAlphaBlendMirroredMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                 std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
     MirroredRows(dst, src, dstSkip, srcSkip, width, height, AlphaBlend{});
     _mm_empty();
 }
@@ -119,22 +117,22 @@ void KernelStretchAlphaBlendMirroredMmx(std::uint32_t* dst, const std::uint32_t*
     _mm_empty();
 }
 
-void KernelCopyColourMmx(void* dst, const void* src, std::int32_t dstSkip,
-                         std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
+void KernelCopyColourMmx(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                         std::int32_t width, std::int32_t height) {
     RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
             srcSkip, width, height, CopyColour{});
 }
 
-void KernelStretchCopyColourMmx(std::uint32_t* dst, const std::uint32_t* src,
-                                std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                                std::int32_t height, const StretchStep& step) {
+void KernelStretchCopyColourMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                                const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, OnePixel<CopyColour>{});
     _mm_empty();
 }
 
-void KernelCopyColourKeyedMmx(std::uint32_t* dst, const std::uint32_t* src,
-                              std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                              std::int32_t height, std::uint32_t key) {
+void KernelCopyColourKeyedMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                              std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                              std::uint32_t key) {
     RowsBy4(dst, src, dstSkip, srcSkip, width, height,
             CopyColourKeyed{Splat(0xFF000000), Splat(key)});
 }
@@ -148,15 +146,15 @@ void KernelStretchCopyColourKeyedMmx(std::uint32_t* dst, const std::uint32_t* sr
     _mm_empty();
 }
 
-void KernelCopyAlphaMmx(void* dst, const void* src, std::int32_t dstSkip,
-                        std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
+void KernelCopyAlphaMmx(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
+                        std::int32_t width, std::int32_t height) {
     RowsBy4(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip,
             srcSkip, width, height, CopyAlpha{});
 }
 
-void KernelStretchCopyAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,
-                               std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                               std::int32_t height, const StretchStep& step) {
+void KernelStretchCopyAlphaMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                               std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                               const StretchStep& step) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step, OnePixel<CopyAlpha>{});
     _mm_empty();
 }

@@ -37,12 +37,13 @@ bool OpenSource(const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t s
 
     // The requested rectangle must lie inside the picture, or rows would be read from before
     // or after the buffer.
-    const std::int64_t pictureHeight = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight)
-                                                           : header.biHeight;
+    const std::int64_t pictureHeight =
+        header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
     if (srcPoint.x < 0 || srcPoint.y < 0 ||
         static_cast<std::int64_t>(srcPoint.x) + width > header.biWidth ||
         static_cast<std::int64_t>(srcPoint.y) + height > pictureHeight ||
-        static_cast<std::int64_t>(header.biWidth) * source.bitCount > static_cast<std::int64_t>(srcPitch) * 8) {
+        static_cast<std::int64_t>(header.biWidth) * source.bitCount >
+            static_cast<std::int64_t>(srcPitch) * 8) {
         return false;
     }
     if (header.biHeight < 0) {
@@ -126,8 +127,8 @@ void ConvertRows(D* dst, const RECT& dstRect, std::int32_t dstPitch, const DibSo
     const std::int32_t width = dstRect.right - dstRect.left;
     std::uint8_t* dstBytes = reinterpret_cast<std::uint8_t*>(dst);
     for (std::int32_t i = 0; i < dstRect.bottom - dstRect.top; ++i) {
-        D* out = reinterpret_cast<D*>(dstBytes + static_cast<std::int64_t>(dstPitch) *
-                                                     (dstRect.top + i)) +
+        D* out = reinterpret_cast<D*>(dstBytes +
+                                      static_cast<std::int64_t>(dstPitch) * (dstRect.top + i)) +
                  dstRect.left;
         const std::uint8_t* row = source.Row(srcPoint.y + i);
         for (std::int32_t x = 0; x < width; ++x) {
@@ -144,12 +145,24 @@ std::int32_t Convert(D* dst, const RECT& dstRect, std::int32_t dstPitch, const B
     DibSource source;
     if (!dst || !OpenSource(info, bits, srcPitch, srcPoint, width, height, source)) return 0;
     switch (source.bitCount) {
-        case 1: ConvertRows<1, target>(dst, dstRect, dstPitch, source, srcPoint); break;
-        case 4: ConvertRows<4, target>(dst, dstRect, dstPitch, source, srcPoint); break;
-        case 8: ConvertRows<8, target>(dst, dstRect, dstPitch, source, srcPoint); break;
-        case 16: ConvertRows<16, target>(dst, dstRect, dstPitch, source, srcPoint); break;
-        case 24: ConvertRows<24, target>(dst, dstRect, dstPitch, source, srcPoint); break;
-        default: ConvertRows<32, target>(dst, dstRect, dstPitch, source, srcPoint); break;
+        case 1:
+            ConvertRows<1, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
+        case 4:
+            ConvertRows<4, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
+        case 8:
+            ConvertRows<8, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
+        case 16:
+            ConvertRows<16, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
+        case 24:
+            ConvertRows<24, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
+        default:
+            ConvertRows<32, target>(dst, dstRect, dstPitch, source, srcPoint);
+            break;
     }
     return 1;
 }
@@ -163,13 +176,13 @@ std::int32_t ConvertDibToArgb(std::uint32_t* dst, const RECT& dstRect, std::int3
 }
 
 std::int32_t ConvertDibTo32(std::uint32_t* dst, const RECT& dstRect, std::int32_t dstPitch,
-                            const BITMAPINFO* info, const std::uint8_t* bits,
-                            std::int32_t srcPitch, POINT srcPoint) {
+                            const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
+                            POINT srcPoint) {
     return Convert<Target::Rgb>(dst, dstRect, dstPitch, info, bits, srcPitch, srcPoint);
 }
 
 std::int32_t ConvertDibTo8(std::uint8_t* dst, const RECT& dstRect, std::int32_t dstPitch,
-                           const BITMAPINFO* info, const std::uint8_t* bits,
-                           std::int32_t srcPitch, POINT srcPoint) {
+                           const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
+                           POINT srcPoint) {
     return Convert<Target::Index>(dst, dstRect, dstPitch, info, bits, srcPitch, srcPoint);
 }

@@ -23,9 +23,9 @@ std::int32_t ConvertDibToArgb(std::uint32_t* dst, const RECT& dstRect, std::int3
                               std::int32_t srcPitch, POINT srcPoint);
 // 32-bit RGB with alpha 0 (palette entries are copied whole, their reserved byte included).
 std::int32_t ConvertDibTo32(std::uint32_t* dst, const RECT& dstRect, std::int32_t dstPitch,
-                            const BITMAPINFO* info, const std::uint8_t* bits,
-                            std::int32_t srcPitch, POINT srcPoint);
+                            const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
+                            POINT srcPoint);
 // 8-bit: indices of palettised sources, grey of the others.
 std::int32_t ConvertDibTo8(std::uint8_t* dst, const RECT& dstRect, std::int32_t dstPitch,
-                           const BITMAPINFO* info, const std::uint8_t* bits,
-                           std::int32_t srcPitch, POINT srcPoint);
+                           const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
+                           POINT srcPoint);

@@ -2,7 +2,10 @@
 
 #include <new>
 
+#include "graphics/compose/blend_tables.h"
+#include "graphics/image/kernel_form.h"
 #include "graphics/image/kernel_walk.h"
+#include "graphics/image/over_math.h"
 #include "graphics/image/pixel_math.h"
 #include "graphics/image/plane_kernels.h"
 
@@ -32,7 +35,8 @@ struct SubColour {
 
 struct Greyscale {
     void operator()(std::uint32_t& d) const {
-        const std::uint32_t g = (77 * Channel(d, 2) + 150 * Channel(d, 1) + 29 * Channel(d, 0)) >> 8;
+        const std::uint32_t g =
+            (77 * Channel(d, 2) + 150 * Channel(d, 1) + 29 * Channel(d, 0)) >> 8;
         d = (d & 0xFF000000) | g << 16 | g << 8 | g;
     }
 };
@@ -59,11 +63,10 @@ std::uint32_t InvertMask(std::int32_t mode) {
 // A mask kernel: the 8-bit mask picks the weight through the level row.
 template <class Combine>
 void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
-              std::int32_t maskSkip, std::int32_t width, std::int32_t height,
-              std::uint32_t colour, const std::uint8_t* row, Combine combine) {
-    Rows(dst, mask, dstSkip, maskSkip, width, height, [=](std::uint32_t& d, std::uint8_t m) {
-        d = combine(d, colour, Weight(row[m]));
-    });
+              std::int32_t maskSkip, std::int32_t width, std::int32_t height, std::uint32_t colour,
+              const std::uint8_t* row, Combine combine) {
+    Rows(dst, mask, dstSkip, maskSkip, width, height,
+         [=](std::uint32_t& d, std::uint8_t m) { d = combine(d, colour, Weight(row[m])); });
 }
 
 // Sum of one channel of the 3 x 3 stencil around a pixel, and the shift that divides it.
@@ -98,7 +101,9 @@ void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
     const std::uint32_t scale = 65536u / static_cast<std::uint32_t>(2 * radius + 1);
     const std::int32_t first = -left;
     const std::int32_t lastIndex = width - 1 + right;
-    auto at = [&](std::int32_t i) { return src[i < first ? first : i > lastIndex ? lastIndex : i]; };
+    auto at = [&](std::int32_t i) {
+        return src[i < first ? first : i > lastIndex ? lastIndex : i];
+    };
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint32_t sum[4] = {0, 0, 0, 0};
         for (std::int32_t i = -radius; i <= radius; ++i) {
@@ -117,9 +122,9 @@ void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
 }
 
 template <class Pixel>
-void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
-                  std::int32_t srcPitch, std::int32_t width, std::int32_t height,
-                  const BilinearStep& step, const std::uint32_t* palette) {
+void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, std::int32_t srcPitch,
+                  std::int32_t width, std::int32_t height, const BilinearStep& step,
+                  const std::uint32_t* palette) {
     KERNEL_ASSERT_SIZE(width, height);
     auto colour = [palette](Pixel p) {
         return palette ? palette[p] : static_cast<std::uint32_t>(p);
@@ -163,8 +168,8 @@ void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
 
 }  // namespace
 
-void KernelAddColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::uint32_t colour) {
+void KernelAddColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::uint32_t colour) {
     Rect(dst, skip, width, height, AddColour{colour});
 }
 
@@ -173,8 +178,8 @@ void KernelAddColourKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t wi
     Rect(dst, skip, width, height, SkipKeyed<AddColour>{{colour}, key});
 }
 
-void KernelSubColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::uint32_t colour) {
+void KernelSubColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::uint32_t colour) {
     Rect(dst, skip, width, height, SubColour{colour});
 }
 
@@ -206,8 +211,7 @@ void KernelColourBalanceKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_
                               std::int32_t bFactor, std::int32_t rOffset, std::int32_t gOffset,
                               std::int32_t bOffset, std::uint32_t key) {
     Rect(dst, skip, width, height,
-         SkipKeyed<ColourBalance>{{{bFactor, gFactor, rFactor}, {bOffset, gOffset, rOffset}},
-                                  key});
+         SkipKeyed<ColourBalance>{{{bFactor, gFactor, rFactor}, {bOffset, gOffset, rOffset}}, key});
 }
 
 void KernelInvert(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
@@ -290,6 +294,47 @@ void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std
     }
 }
 
+void KernelScaleColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                       std::int32_t height, std::uint8_t level) {
+    const std::uint8_t* row = g_blendTables.multiply[level];
+    Rect(dst, pitch - 4 * width, width, height, [row](std::uint32_t& d) {
+        d = (d & 0xFF000000) | static_cast<std::uint32_t>(row[Channel(d, 2)]) << 16 |
+            static_cast<std::uint32_t>(row[Channel(d, 1)]) << 8 | row[Channel(d, 0)];
+    });
+}
+
+namespace {
+
+// M[255 - a][c] + M[colour byte][a]: the colour's products are fixed before the loop.
+struct BlendConstant {
+    const std::uint8_t* keep;
+    std::uint32_t add[3];
+    BlendConstant(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+        : keep(g_blendTables.multiply[255 - a]),
+          add{g_blendTables.multiply[b][a], g_blendTables.multiply[g][a],
+              g_blendTables.multiply[r][a]} {}
+    void operator()(std::uint32_t& d) const {
+        std::uint32_t out = d & 0xFF000000;
+        for (int k = 0; k < 3; ++k) out |= ((keep[Channel(d, k)] + add[k]) & 0xFF) << (8 * k);
+        d = out;
+    }
+};
+
+}  // namespace
+
+void KernelBlendColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                       std::int32_t height, std::uint8_t a, std::uint8_t r, std::uint8_t g,
+                       std::uint8_t b) {
+    Rect(dst, pitch - 4 * width, width, height, BlendConstant(a, r, g, b));
+}
+
+void KernelBlendColourKeyed(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                            std::int32_t height, std::uint8_t a, std::uint8_t r, std::uint8_t g,
+                            std::uint8_t b, std::uint32_t key) {
+    Rect(dst, pitch - 4 * width, width, height,
+         SkipKeyed<BlendConstant>{BlendConstant(a, r, g, b), key});
+}
+
 void KernelMaskBlendColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
                            std::int32_t maskSkip, std::int32_t width, std::int32_t height,
                            std::uint32_t colour, const std::uint8_t* row) {
@@ -324,27 +369,65 @@ void KernelSubOpacity(std::uint32_t* dst, const std::uint32_t* src, std::int32_t
          [w](std::uint32_t& d, std::uint32_t s) { d = SubScaled(d, s, w); });
 }
 
-#define EFFECT_DEFINE_TABLE_KERNEL(name, combine)                                              \
-    void Kernel##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,      \
-                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,            \
-                      const std::uint8_t* row) {                                                \
+#define EFFECT_DEFINE_TABLE_KERNEL(name, combine)                                                  \
+    void Kernel##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,          \
+                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,               \
+                      const std::uint8_t* row) {                                                   \
         Rows(dst, src, dstSkip, srcSkip, width, height, [row](std::uint32_t& d, std::uint32_t s) { \
-            d = combine(d, s, Weight(row[s >> 24]));                                            \
-        });                                                                                     \
-    }                                                                                           \
-    void KernelStretch##name(std::uint32_t* dst, const std::uint32_t* src,                     \
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,   \
-                             std::int32_t height, const StretchStep& step,                      \
-                             const std::uint8_t* row) {                                         \
-        StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                           \
-                    [row](std::uint32_t& d, std::uint32_t s) {                                  \
-                        d = combine(d, s, Weight(row[s >> 24]));                                \
-                    });                                                                         \
+            d = combine(d, s, Weight(row[s >> 24]));                                               \
+        });                                                                                        \
+    }                                                                                              \
+    void KernelStretch##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,   \
+                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,       \
+                             const StretchStep& step, const std::uint8_t* row) {                   \
+        StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                              \
+                    [row](std::uint32_t& d, std::uint32_t s) {                                     \
+                        d = combine(d, s, Weight(row[s >> 24]));                                   \
+                    });                                                                            \
     }
 
 EFFECT_DEFINE_TABLE_KERNEL(AlphaBlendTable, BlendColour)
 EFFECT_DEFINE_TABLE_KERNEL(AddBlendTable, AddScaled)
 EFFECT_DEFINE_TABLE_KERNEL(SubBlendTable, SubScaled)
+
+void KernelBlendOpacityOverAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                 std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                                 const std::uint8_t* row) {
+    Rows(dst, src, dstSkip, srcSkip, width, height,
+         [row](std::uint32_t& d, std::uint32_t s) { d = over_math::Over(d, s, row[s >> 24]); });
+}
+
+void KernelStretchBlendOpacityOverAlpha(std::uint32_t* dst, const std::uint32_t* src,
+                                        std::int32_t dstSkip, std::int32_t srcPitch,
+                                        std::int32_t width, std::int32_t height,
+                                        const StretchStep& step, const std::uint8_t* row) {
+    StretchRows(
+        dst, src, dstSkip, srcPitch, width, height, step,
+        [row](std::uint32_t& d, std::uint32_t s) { d = over_math::Over(d, s, row[s >> 24]); });
+}
+
+void KernelMaskColourOverAlpha(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                               std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                               std::uint32_t colour, const std::uint8_t* row) {
+    Rows(dst, mask, dstSkip, maskSkip, width, height,
+         [=](std::uint32_t& d, std::uint8_t m) { d = over_math::Over(d, colour, row[m]); });
+}
+
+void KernelRuleBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                     std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                     const std::uint8_t* rule, std::int32_t rulePitch, const std::uint8_t* table) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t s = src[x];
+            const std::uint8_t a = g_blendTables.multiply[table[rule[x]]][s >> 24];
+            dst[x] = BlendColour(dst[x], s, Weight(a));
+        }
+        dst = Advance(dst + width, dstSkip);
+        src = Advance(src + width, srcSkip);
+        rule += rulePitch;
+    }
+}
 
 void KernelRuleBlendPlane(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
@@ -370,19 +453,19 @@ void KernelBoxAverageRows(std::uint32_t* dst, const std::uint32_t* src, std::int
             [](std::uint32_t& d, std::uint32_t average) { d = average; });
 }
 
-void KernelBoxAverageRowsOpacity(std::uint32_t* dst, const std::uint32_t* src,
-                                 std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                                 std::int32_t height, std::int32_t left, std::int32_t right,
-                                 std::int32_t radius, std::uint8_t opacity) {
+void KernelBoxAverageRowsOpacity(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                 std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                                 std::int32_t left, std::int32_t right, std::int32_t radius,
+                                 std::uint8_t opacity) {
     const std::int32_t w = Weight(opacity);
     BoxRows(dst, src, dstSkip, srcSkip, width, height, left, right, radius,
             [w](std::uint32_t& d, std::uint32_t average) { d = BlendColour(d, average, w); });
 }
 
-void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src,
-                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                               std::int32_t height, std::int32_t left, std::int32_t right,
-                               std::int32_t radius, const std::uint8_t* row) {
+void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                               std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                               std::int32_t left, std::int32_t right, std::int32_t radius,
+                               const std::uint8_t* row) {
     BoxRows(dst, src, dstSkip, srcSkip, width, height, left, right, radius,
             [row](std::uint32_t& d, std::uint32_t average) {
                 d = BlendColour(d, average, Weight(row[average >> 24]));
@@ -401,24 +484,78 @@ void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int
     BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }
 
-bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
-                   std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
-                   std::int32_t dstHeight, std::int32_t dstPitch, const std::uint8_t* maskBits,
-                   std::int32_t maskWidth, std::int32_t maskHeight, std::int32_t maskPitch) {
-    const std::int32_t left = x < 0 ? 0 : x;
-    const std::int32_t top = y < 0 ? 0 : y;
-    const std::int32_t right = x + maskWidth < dstWidth ? x + maskWidth : dstWidth;
-    const std::int32_t bottom = y + maskHeight < dstHeight ? y + maskHeight : dstHeight;
-    if (left >= right || top >= bottom) return false;
-    const std::uint32_t colour = static_cast<std::uint32_t>(r) << 16 |
-                                 static_cast<std::uint32_t>(g) << 8 | b;
-    for (std::int32_t row = top; row < bottom; ++row) {
+namespace {
+
+// The part of a mask at (x, y) that lies on the destination; false when nothing does.
+struct GlyphClip {
+    std::int32_t left, top, right, bottom;
+};
+
+bool ClipGlyph(std::int32_t x, std::int32_t y, std::int32_t dstWidth, std::int32_t dstHeight,
+               std::int32_t maskWidth, std::int32_t maskHeight, GlyphClip& clip) {
+    clip.left = x < 0 ? 0 : x;
+    clip.top = y < 0 ? 0 : y;
+    clip.right = x + maskWidth < dstWidth ? x + maskWidth : dstWidth;
+    clip.bottom = y + maskHeight < dstHeight ? y + maskHeight : dstHeight;
+    return clip.left < clip.right && clip.top < clip.bottom;
+}
+
+}  // namespace
+
+bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                   std::uint8_t* dstBits, std::int32_t dstWidth, std::int32_t dstHeight,
+                   std::int32_t dstPitch, const std::uint8_t* maskBits, std::int32_t maskWidth,
+                   std::int32_t maskHeight, std::int32_t maskPitch) {
+    GlyphClip clip;
+    if (!ClipGlyph(x, y, dstWidth, dstHeight, maskWidth, maskHeight, clip)) return false;
+    const std::uint32_t colour =
+        static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 | b;
+    for (std::int32_t row = clip.top; row < clip.bottom; ++row) {
         std::uint32_t* out = reinterpret_cast<std::uint32_t*>(dstBits + row * dstPitch);
         const std::uint8_t* in = maskBits + (row - y) * maskPitch - x;
-        for (std::int32_t col = left; col < right; ++col) {
+        for (std::int32_t col = clip.left; col < clip.right; ++col) {
             if (in[col]) out[col] = (out[col] & 0xFF000000) | colour;
         }
     }
+    return true;
+}
+
+bool DrawGlyphMaskAntialiased(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
+                              std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
+                              std::int32_t dstHeight, std::int32_t dstPitch,
+                              const std::uint8_t* maskBits, std::int32_t maskWidth,
+                              std::int32_t maskHeight, std::int32_t maskPitch) {
+    GlyphClip clip;
+    if (!ClipGlyph(x, y, dstWidth, dstHeight, maskWidth, maskHeight, clip)) return false;
+    const std::uint32_t colour =
+        static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 | b;
+    const std::int32_t width = clip.right - clip.left;
+    const std::int32_t height = clip.bottom - clip.top;
+    std::uint32_t* out =
+        reinterpret_cast<std::uint32_t*>(dstBits + clip.top * dstPitch) + clip.left;
+    const std::uint8_t* in = maskBits + (clip.top - y) * maskPitch + (clip.left - x);
+    if (UseMmxKernels()) {
+        static const std::uint8_t* identity = [] {
+            static std::uint8_t row[256];
+            for (int i = 0; i < 256; ++i) row[i] = static_cast<std::uint8_t>(i);
+            return row;
+        }();
+        KernelMaskBlendColourMmx(out, in, dstPitch - 4 * width, maskPitch - width, width, height,
+                                 colour, identity);
+        return true;
+    }
+    Rows(out, in, dstPitch - 4 * width, maskPitch - width, width, height,
+         [colour](std::uint32_t& d, std::uint8_t m) {
+             if (m == 0) return;
+             std::uint32_t result = d & 0xFF000000;
+             for (int k = 0; k < 3; ++k) {
+                 result |=
+                     static_cast<std::uint32_t>(g_blendTables.multiply[Channel(colour, k)][m] +
+                                                g_blendTables.multiply[255 - m][Channel(d, k)])
+                     << (8 * k);
+             }
+             d = result;
+         });
     return true;
 }
 

@@ -19,16 +19,16 @@
 #include "graphics/image/stretch_step.h"
 
 // Colour and effect kernels (32-bit rectangles).
-void KernelAddColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::uint32_t colour);
+void KernelAddColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::uint32_t colour);
 void KernelAddColourMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height, std::uint32_t colour);
 void KernelAddColourKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                           std::int32_t height, std::uint32_t colour, std::uint32_t key);
 void KernelAddColourKeyedMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                              std::int32_t height, std::uint32_t colour, std::uint32_t key);
-void KernelSubColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::uint32_t colour);
+void KernelSubColour(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::uint32_t colour);
 void KernelSubColourMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height, std::uint32_t colour);
 void KernelSubColourKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
@@ -58,8 +58,8 @@ void KernelColourBalanceKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_
 // XOR with 0x00FFFFFF (mode 0), 0xFFFFFFFF (mode 1) or 0xFF000000 (any other mode).
 void KernelInvert(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
                   std::int32_t mode);
-void KernelInvertMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::int32_t mode);
+void KernelInvertMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::int32_t mode);
 void KernelInvertKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                        std::int32_t height, std::int32_t mode, std::uint32_t key);
 // 3 x 3 blur in place; mode 0 and 1 add the channels with their low three bits cleared (mode 1
@@ -71,13 +71,24 @@ std::int32_t KernelBlur3x3(std::uint32_t* dst, std::int32_t skip, std::int32_t p
 void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std::int32_t width,
                   std::int32_t height, std::int32_t cellSize, std::int32_t alignment);
 
+// Each colour byte c becomes M[level][c] (M the multiply blend table); takes the pitch.
+void KernelScaleColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                       std::int32_t height, std::uint8_t level);
+// Each colour byte c becomes M[255 - a][c] + M[colour byte][a]; takes the pitch.
+void KernelBlendColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                       std::int32_t height, std::uint8_t a, std::uint8_t r, std::uint8_t g,
+                       std::uint8_t b);
+void KernelBlendColourKeyed(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
+                            std::int32_t height, std::uint8_t a, std::uint8_t r, std::uint8_t g,
+                            std::uint8_t b, std::uint32_t key);
+
 // Mask and blend kernels. Mask kernels read an 8-bit mask m and weigh by w(R[m]).
 void KernelMaskBlendColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
                            std::int32_t maskSkip, std::int32_t width, std::int32_t height,
                            std::uint32_t colour, const std::uint8_t* row);
-void KernelMaskBlendColourMmx(std::uint32_t* dst, const std::uint8_t* mask,
-                              std::int32_t dstSkip, std::int32_t maskSkip, std::int32_t width,
-                              std::int32_t height, std::uint32_t colour, const std::uint8_t* row);
+void KernelMaskBlendColourMmx(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                              std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                              std::uint32_t colour, const std::uint8_t* row);
 void KernelMaskAddColour(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
                          std::int32_t maskSkip, std::int32_t width, std::int32_t height,
                          std::uint32_t colour, const std::uint8_t* row);
@@ -106,14 +117,13 @@ void KernelSubOpacityMmx(std::uint32_t* dst, const std::uint32_t* src, std::int3
 
 // Source-alpha blends through a row R: blend towards s by w(R[source alpha]); add or subtract
 // floor(s * w(R[source alpha]) / 256), saturating.
-#define EFFECT_TABLE_KERNEL(name)                                                               \
-    void Kernel##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,      \
-                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,            \
-                      const std::uint8_t* row);                                                 \
-    void KernelStretch##name(std::uint32_t* dst, const std::uint32_t* src,                     \
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,   \
-                             std::int32_t height, const StretchStep& step,                      \
-                             const std::uint8_t* row);
+#define EFFECT_TABLE_KERNEL(name)                                                                \
+    void Kernel##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,        \
+                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,             \
+                      const std::uint8_t* row);                                                  \
+    void KernelStretch##name(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, \
+                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,     \
+                             const StretchStep& step, const std::uint8_t* row);
 // KernelAlphaBlendTable, KernelStretchAlphaBlendTable and their Mmx forms; the same for
 // AddBlendTable and SubBlendTable.
 EFFECT_TABLE_KERNEL(AlphaBlendTable)
@@ -123,6 +133,33 @@ EFFECT_TABLE_KERNEL(AddBlendTableMmx)
 EFFECT_TABLE_KERNEL(SubBlendTable)
 EFFECT_TABLE_KERNEL(SubBlendTableMmx)
 #undef EFFECT_TABLE_KERNEL
+
+// Source over a destination with alpha: with a = R[source alpha] and the destination alpha
+// da, blend towards s by w(sourceWeight[da][a]); the alpha becomes screen[da][a]. (Not the
+// constant-opacity KernelBlendOpacityMmx of the mix kernels.)
+void KernelBlendOpacityOverAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                 std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                                 const std::uint8_t* row);
+void KernelBlendOpacityOverAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,
+                                    std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
+                                    std::int32_t height, const std::uint8_t* row);
+void KernelStretchBlendOpacityOverAlpha(std::uint32_t* dst, const std::uint32_t* src,
+                                        std::int32_t dstSkip, std::int32_t srcPitch,
+                                        std::int32_t width, std::int32_t height,
+                                        const StretchStep& step, const std::uint8_t* row);
+void KernelStretchBlendOpacityOverAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,
+                                           std::int32_t dstSkip, std::int32_t srcPitch,
+                                           std::int32_t width, std::int32_t height,
+                                           const StretchStep& step, const std::uint8_t* row);
+// A colour through an 8-bit mask over a destination with alpha: a = R[mask byte], then as
+// KernelBlendOpacityOverAlpha with the colour as the source.
+void KernelMaskColourOverAlpha(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                               std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                               std::uint32_t colour, const std::uint8_t* row);
+void KernelMaskColourOverAlphaMmx(std::uint32_t* dst, const std::uint8_t* mask,
+                                  std::int32_t dstSkip, std::int32_t maskSkip, std::int32_t width,
+                                  std::int32_t height, std::uint32_t colour,
+                                  const std::uint8_t* row);
 
 // Rule blends: v is the rule byte (without a rule plane, the source's alpha); blend towards s
 // by w(table[v]). The rule plane advances by rulePitch a row.
@@ -135,6 +172,15 @@ void KernelRuleBlendPlaneMmx(std::uint32_t* dst, const std::uint32_t* src, std::
                              const std::uint8_t* rule, std::int32_t rulePitch,
                              const std::uint8_t* table);
 
+// a = M[table[rule byte]][source alpha]; blend towards s by w(a).
+void KernelRuleBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                     std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                     const std::uint8_t* rule, std::int32_t rulePitch, const std::uint8_t* table);
+void KernelRuleBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                        std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                        const std::uint8_t* rule, std::int32_t rulePitch,
+                        const std::uint8_t* table);
+
 // Horizontal box averages of radius r along each source row (the destination pixel's own
 // source pixel in the middle); left and right tell how many source pixels exist before the
 // row's first and after its last pixel, and positions beyond them read the nearest edge pixel.
@@ -143,15 +189,15 @@ void KernelBoxAverageRows(std::uint32_t* dst, const std::uint32_t* src, std::int
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                           std::int32_t left, std::int32_t right, std::int32_t radius);
 // Blend towards the average by w(opacity), alpha kept.
-void KernelBoxAverageRowsOpacity(std::uint32_t* dst, const std::uint32_t* src,
-                                 std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                                 std::int32_t height, std::int32_t left, std::int32_t right,
-                                 std::int32_t radius, std::uint8_t opacity);
+void KernelBoxAverageRowsOpacity(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                                 std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                                 std::int32_t left, std::int32_t right, std::int32_t radius,
+                                 std::uint8_t opacity);
 // Blend towards the average by w(R[averaged alpha]), alpha kept.
-void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src,
-                               std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
-                               std::int32_t height, std::int32_t left, std::int32_t right,
-                               std::int32_t radius, const std::uint8_t* row);
+void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                               std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                               std::int32_t left, std::int32_t right, std::int32_t radius,
+                               const std::uint8_t* row);
 
 // Bilinear interpolation of all four bytes; the source must hold the column right of and the
 // row below the last position.
@@ -164,17 +210,25 @@ void KernelBilinearMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_
 void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                            std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                            const std::uint32_t* palette, const BilinearStep& step);
-void KernelBilinearPaletteMmx(std::uint32_t* dst, const std::uint8_t* src,
-                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                              std::int32_t height, const std::uint32_t* palette,
-                              const BilinearStep& step);
+void KernelBilinearPaletteMmx(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                              const std::uint32_t* palette, const BilinearStep& step);
 
 // Draws a glyph mask at (x, y): every pixel under a nonzero mask byte takes the colour (alpha
 // kept). False when the mask lies wholly outside the destination.
-bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
-                   std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
-                   std::int32_t dstHeight, std::int32_t dstPitch, const std::uint8_t* maskBits,
-                   std::int32_t maskWidth, std::int32_t maskHeight, std::int32_t maskPitch);
+bool DrawGlyphMask(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                   std::uint8_t* dstBits, std::int32_t dstWidth, std::int32_t dstHeight,
+                   std::int32_t dstPitch, const std::uint8_t* maskBits, std::int32_t maskWidth,
+                   std::int32_t maskHeight, std::int32_t maskPitch);
+
+// As DrawGlyphMask, but each colour byte blends towards the colour by the mask byte m: with the
+// MMX form, d + floor((colour - d) * w(m) / 256); without it, M[colour][m] + M[255 - m][d]
+// (M the rounded product of two bytes). The two can differ by one in a channel.
+bool DrawGlyphMaskAntialiased(std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
+                              std::uint8_t b, std::uint8_t* dstBits, std::int32_t dstWidth,
+                              std::int32_t dstHeight, std::int32_t dstPitch,
+                              const std::uint8_t* maskBits, std::int32_t maskWidth,
+                              std::int32_t maskHeight, std::int32_t maskPitch);
 
 // Rendered text into the 16-bit alpha texture formats: 64 (ARGB 1-5-5-5), 128 (ARGB 4-4-4-4)
 // or 256 (rows copied unchanged). 0 for a known format; nonzero, writing nothing, otherwise.

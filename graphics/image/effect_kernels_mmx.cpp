@@ -2,15 +2,18 @@
 // operations two pixels a step.
 #include <mmintrin.h>
 
+#include "graphics/compose/blend_tables.h"
 #include "graphics/image/effect_kernels.h"
 #include "graphics/image/kernel_walk.h"
 #include "graphics/image/mmx_helpers.h"
+#include "graphics/image/over_math_mmx.h"
 
 using namespace kernel_walk;
 using namespace mmx;
 
 namespace {
 
+// The colour's alpha byte is left out, as the plain forms leave it out: alpha never changes.
 struct AddColour {
     __m64 colour;
     __m64 operator()(__m64 d) const { return _mm_adds_pu8(d, colour); }
@@ -36,15 +39,19 @@ struct EachPixel {
     }
 };
 
-// The grey sum 29 b + 150 g + 77 r in one multiply-add; the alpha lane is carried over.
-struct GreyLanes {
-    __m64 operator()(__m64 lanes) const {
-        const __m64 sums = _mm_madd_pi16(lanes, _mm_set_pi16(0, 77, 150, 29));
-        const std::uint32_t grey = static_cast<std::uint32_t>(
-                                       _mm_cvtsi64_si32(_mm_add_pi32(sums, _mm_srli_si64(sums, 32)))) >> 8;
-        const __m64 alpha = _mm_and_si64(lanes, _mm_set_pi16(-1, 0, 0, 0));
-        return _mm_or_si64(alpha, _mm_set_pi16(0, static_cast<short>(grey), static_cast<short>(grey),
-                                               static_cast<short>(grey)));
+// The grey sums 29 b + 150 g + 77 r of both pixels in two multiply-adds; the grey byte is
+// then spread over the three colour bytes and the alpha bytes are carried over.
+struct Greyscale {
+    __m64 operator()(__m64 d) const {
+        const __m64 zero = _mm_setzero_si64();
+        const __m64 weights = _mm_set_pi16(0, 77, 150, 29);
+        const __m64 lo = _mm_madd_pi16(_mm_unpacklo_pi8(d, zero), weights);
+        const __m64 hi = _mm_madd_pi16(_mm_unpackhi_pi8(d, zero), weights);
+        const __m64 sums = _mm_add_pi32(_mm_unpacklo_pi32(lo, hi), _mm_unpackhi_pi32(lo, hi));
+        const __m64 grey = _mm_srli_pi32(sums, 8);
+        const __m64 spread =
+            _mm_or_si64(_mm_or_si64(grey, _mm_slli_pi32(grey, 8)), _mm_slli_pi32(grey, 16));
+        return _mm_or_si64(spread, _mm_and_si64(d, Splat(0xFF000000)));
     }
 };
 
@@ -78,18 +85,17 @@ inline std::uint32_t Sub(std::uint32_t d, std::uint32_t s, std::int32_t w) {
 
 template <class Combine>
 void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
-              std::int32_t maskSkip, std::int32_t width, std::int32_t height,
-              std::uint32_t colour, const std::uint8_t* row, Combine combine) {
-    Rows(dst, mask, dstSkip, maskSkip, width, height, [=](std::uint32_t& d, std::uint8_t m) {
-        d = combine(d, colour, Weight(row[m]));
-    });
+              std::int32_t maskSkip, std::int32_t width, std::int32_t height, std::uint32_t colour,
+              const std::uint8_t* row, Combine combine) {
+    Rows(dst, mask, dstSkip, maskSkip, width, height,
+         [=](std::uint32_t& d, std::uint8_t m) { d = combine(d, colour, Weight(row[m])); });
     _mm_empty();
 }
 
 template <class Pixel>
-void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
-                  std::int32_t srcPitch, std::int32_t width, std::int32_t height,
-                  const BilinearStep& step, const std::uint32_t* palette) {
+void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, std::int32_t srcPitch,
+                  std::int32_t width, std::int32_t height, const BilinearStep& step,
+                  const std::uint32_t* palette) {
     KERNEL_ASSERT_SIZE(width, height);
     auto lanes = [palette](Pixel p) {
         return Unpack(palette ? palette[p] : static_cast<std::uint32_t>(p));
@@ -128,27 +134,29 @@ void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
 
 void KernelAddColourMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height, std::uint32_t colour) {
-    RectBy2(dst, skip, width, height, AddColour{Splat(colour)});
+    RectBy2(dst, skip, width, height, AddColour{Splat(colour & 0x00FFFFFF)});
 }
 
 void KernelAddColourKeyedMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                              std::int32_t height, std::uint32_t colour, std::uint32_t key) {
-    RectBy2(dst, skip, width, height, SkipKeyed<AddColour>{{Splat(colour)}, Splat(key)});
+    RectBy2(dst, skip, width, height,
+            SkipKeyed<AddColour>{{Splat(colour & 0x00FFFFFF)}, Splat(key)});
 }
 
 void KernelSubColourMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height, std::uint32_t colour) {
-    RectBy2(dst, skip, width, height, SubColour{Splat(colour)});
+    RectBy2(dst, skip, width, height, SubColour{Splat(colour & 0x00FFFFFF)});
 }
 
 void KernelSubColourKeyedMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                              std::int32_t height, std::uint32_t colour, std::uint32_t key) {
-    RectBy2(dst, skip, width, height, SkipKeyed<SubColour>{{Splat(colour)}, Splat(key)});
+    RectBy2(dst, skip, width, height,
+            SkipKeyed<SubColour>{{Splat(colour & 0x00FFFFFF)}, Splat(key)});
 }
 
 void KernelGreyscaleMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
                         std::int32_t height) {
-    RectBy2(dst, skip, width, height, EachPixel<GreyLanes>{});
+    RectBy2(dst, skip, width, height, Greyscale{});
 }
 
 void KernelColourBalanceMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
@@ -163,15 +171,14 @@ void KernelColourBalanceMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t 
     RectBy2(dst, skip, width, height, EachPixel<BalanceLanes>{lanes});
 }
 
-void KernelInvertMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                     std::int32_t height, std::int32_t mode) {
+void KernelInvertMmx(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                     std::int32_t mode) {
     RectBy2(dst, skip, width, height, Invert{Splat(InvertMask(mode))});
 }
 
-void KernelMaskBlendColourMmx(std::uint32_t* dst, const std::uint8_t* mask,
-                              std::int32_t dstSkip, std::int32_t maskSkip, std::int32_t width,
-                              std::int32_t height, std::uint32_t colour,
-                              const std::uint8_t* row) {
+void KernelMaskBlendColourMmx(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,
+                              std::int32_t maskSkip, std::int32_t width, std::int32_t height,
+                              std::uint32_t colour, const std::uint8_t* row) {
     MaskRows(dst, mask, dstSkip, maskSkip, width, height, colour, row, Blend);
 }
 
@@ -205,29 +212,73 @@ void KernelSubOpacityMmx(std::uint32_t* dst, const std::uint32_t* src, std::int3
     _mm_empty();
 }
 
-#define EFFECT_DEFINE_TABLE_KERNEL_MMX(name, combine)                                          \
-    void Kernel##name##Mmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, \
-                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,       \
-                           const std::uint8_t* row) {                                           \
+#define EFFECT_DEFINE_TABLE_KERNEL_MMX(name, combine)                                              \
+    void Kernel##name##Mmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,     \
+                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,          \
+                           const std::uint8_t* row) {                                              \
         Rows(dst, src, dstSkip, srcSkip, width, height, [row](std::uint32_t& d, std::uint32_t s) { \
-            d = combine(d, s, Weight(row[s >> 24]));                                            \
-        });                                                                                     \
-        _mm_empty();                                                                            \
-    }                                                                                           \
-    void KernelStretch##name##Mmx(std::uint32_t* dst, const std::uint32_t* src,                \
-                                  std::int32_t dstSkip, std::int32_t srcPitch,                  \
-                                  std::int32_t width, std::int32_t height,                      \
-                                  const StretchStep& step, const std::uint8_t* row) {           \
-        StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                           \
-                    [row](std::uint32_t& d, std::uint32_t s) {                                  \
-                        d = combine(d, s, Weight(row[s >> 24]));                                \
-                    });                                                                         \
-        _mm_empty();                                                                            \
+            d = combine(d, s, Weight(row[s >> 24]));                                               \
+        });                                                                                        \
+        _mm_empty();                                                                               \
+    }                                                                                              \
+    void KernelStretch##name##Mmx(std::uint32_t* dst, const std::uint32_t* src,                    \
+                                  std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width, \
+                                  std::int32_t height, const StretchStep& step,                    \
+                                  const std::uint8_t* row) {                                       \
+        StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                              \
+                    [row](std::uint32_t& d, std::uint32_t s) {                                     \
+                        d = combine(d, s, Weight(row[s >> 24]));                                   \
+                    });                                                                            \
+        _mm_empty();                                                                               \
     }
 
 EFFECT_DEFINE_TABLE_KERNEL_MMX(AlphaBlendTable, Blend)
 EFFECT_DEFINE_TABLE_KERNEL_MMX(AddBlendTable, Add)
 EFFECT_DEFINE_TABLE_KERNEL_MMX(SubBlendTable, Sub)
+
+void KernelBlendOpacityOverAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,
+                                    std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,
+                                    std::int32_t height, const std::uint8_t* row) {
+    Rows(dst, src, dstSkip, srcSkip, width, height,
+         [row](std::uint32_t& d, std::uint32_t s) { d = over_math::OverMmx(d, s, row[s >> 24]); });
+    _mm_empty();
+}
+
+void KernelStretchBlendOpacityOverAlphaMmx(std::uint32_t* dst, const std::uint32_t* src,
+                                           std::int32_t dstSkip, std::int32_t srcPitch,
+                                           std::int32_t width, std::int32_t height,
+                                           const StretchStep& step, const std::uint8_t* row) {
+    StretchRows(
+        dst, src, dstSkip, srcPitch, width, height, step,
+        [row](std::uint32_t& d, std::uint32_t s) { d = over_math::OverMmx(d, s, row[s >> 24]); });
+    _mm_empty();
+}
+
+void KernelMaskColourOverAlphaMmx(std::uint32_t* dst, const std::uint8_t* mask,
+                                  std::int32_t dstSkip, std::int32_t maskSkip, std::int32_t width,
+                                  std::int32_t height, std::uint32_t colour,
+                                  const std::uint8_t* row) {
+    Rows(dst, mask, dstSkip, maskSkip, width, height,
+         [=](std::uint32_t& d, std::uint8_t m) { d = over_math::OverMmx(d, colour, row[m]); });
+    _mm_empty();
+}
+
+void KernelRuleBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                        std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                        const std::uint8_t* rule, std::int32_t rulePitch,
+                        const std::uint8_t* table) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t s = src[x];
+            dst[x] = Blend(dst[x], s, Weight(g_blendTables.multiply[table[rule[x]]][s >> 24]));
+        }
+        dst = Advance(dst + width, dstSkip);
+        src = Advance(src + width, srcSkip);
+        rule += rulePitch;
+    }
+    _mm_empty();
+}
 
 void KernelRuleBlendPlaneMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                              std::int32_t srcSkip, std::int32_t width, std::int32_t height,
@@ -253,9 +304,8 @@ void KernelBilinearMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_
     BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
 }
 
-void KernelBilinearPaletteMmx(std::uint32_t* dst, const std::uint8_t* src,
-                              std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                              std::int32_t height, const std::uint32_t* palette,
-                              const BilinearStep& step) {
+void KernelBilinearPaletteMmx(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                              const std::uint32_t* palette, const BilinearStep& step) {
     BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "graphics/compose/dirty_region.h"
+#include "graphics/image/bilinear_step.h"
 #include "graphics/image/pixel_buffer.h"
 
 // Flags of Image::Create.
@@ -49,6 +50,12 @@ public:
     // Converts the pixels in place to 8 (grey) or 32 bits. 0 ok; 1 no pixels; 2 same depth or a
     // depth other than 8 and 32; 3 no storage (the image is unchanged).
     std::int32_t ConvertDepth(std::uint8_t depth);
+
+    // Clipping of the bilinear blits (this image is the destination): dest is exclusive, src
+    // names its last pixels on the right and bottom (inclusive, for the interpolated pair).
+    // Both are cut to srcClip and to this image's clip rectangle, and step receives the 32.32
+    // walk. False when nothing is left. Defined with the bilinear kernels.
+    bool ClipBlitBilinear(RECT& dest, RECT& src, const RECT& srcClip, BilinearStep& step) const;
 
     // Adds rect to the dirty region, if any, and sets modified.
     void MarkChanged(const RECT& rect);

@@ -53,8 +53,7 @@ inline void MirroredRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_
 // Stretched rows: the column error restarts at xErr on every row, the row error carries.
 template <class D, class S, class Op>
 inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
-                        std::int32_t width, std::int32_t height, const StretchStep& step,
-                        Op op) {
+                        std::int32_t width, std::int32_t height, const StretchStep& step, Op op) {
     KERNEL_ASSERT_SIZE(width, height);
     std::int32_t yErr = step.yErr;
     for (std::int32_t y = 0; y < height; ++y) {
@@ -82,9 +81,9 @@ inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t
 // Mirrored stretched rows: the position starts just after the rightmost source pixel; each
 // destination pixel takes the pixel left of it, and the position moves leftwards.
 template <class D, class S, class Op>
-inline void StretchMirroredRows(D* dst, const S* src, std::int32_t dstSkip,
-                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
-                                const StretchStep& step, Op op) {
+inline void StretchMirroredRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
+                                std::int32_t width, std::int32_t height, const StretchStep& step,
+                                Op op) {
     KERNEL_ASSERT_SIZE(width, height);
     std::int32_t yErr = step.yErr;
     for (std::int32_t y = 0; y < height; ++y) {

@@ -1,5 +1,6 @@
 #include "graphics/image/mix_kernels.h"
 
+#include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_walk.h"
 
 using namespace kernel_walk;
@@ -15,25 +16,22 @@ struct Keyed {
     }
 };
 
-// The product of two bytes rounded to nearest, as the multiply blend table holds it.
-inline std::uint32_t Multiply(std::uint32_t a, std::uint32_t b) { return (a * b + 127) / 255; }
-
-// The byte sums wrap, which never happens while the two weights of a channel add up to at
-// most 255.
+// The three rows of the multiply table are fixed before the loop; the byte sums wrap, which
+// never happens while the two weights of a channel add up to at most 255.
 struct Weights {
-    std::uint32_t dstWeight[3];
-    std::uint32_t srcWeight[3];
+    const std::uint8_t* dstRow[3];
+    const std::uint8_t* srcRow[3];
     Weights(std::uint32_t dstWeights, std::uint32_t srcWeights) {
         for (int k = 0; k < 3; ++k) {
-            dstWeight[k] = (dstWeights >> (8 * k)) & 0xFF;
-            srcWeight[k] = (srcWeights >> (8 * k)) & 0xFF;
+            dstRow[k] = g_blendTables.multiply[(dstWeights >> (8 * k)) & 0xFF];
+            srcRow[k] = g_blendTables.multiply[(srcWeights >> (8 * k)) & 0xFF];
         }
     }
     void operator()(std::uint32_t& d, std::uint32_t s) const {
         std::uint32_t out = d & 0xFF000000;
         for (int k = 0; k < 3; ++k) {
-            const std::uint32_t sum = Multiply(srcWeight[k], (s >> (8 * k)) & 0xFF) +
-                                      Multiply(dstWeight[k], (d >> (8 * k)) & 0xFF);
+            const std::uint32_t sum =
+                srcRow[k][(s >> (8 * k)) & 0xFF] + dstRow[k][(d >> (8 * k)) & 0xFF];
             out |= (sum & 0xFF) << (8 * k);
         }
         d = out;
@@ -73,26 +71,26 @@ struct SubSaturate {
 
 }  // namespace
 
-#define MIX_DEFINE_FORMS(name, suffix, makeOp, ...)                                                     \
+#define MIX_DEFINE_FORMS(name, suffix, makeOp, ...)                                                \
     void Kernel##name##suffix(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,  \
-                      std::int32_t srcSkip, std::int32_t width,                                    \
-                      std::int32_t height __VA_ARGS__) {                                           \
+                              std::int32_t srcSkip, std::int32_t width,                            \
+                              std::int32_t height __VA_ARGS__) {                                   \
         Rows(dst, src, dstSkip, srcSkip, width, height, makeOp);                                   \
     }                                                                                              \
-    void KernelStretch##name##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,      \
-                             std::int32_t height, const StretchStep& step __VA_ARGS__) {           \
+    void KernelStretch##name##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__) {            \
         StretchRows(dst, src, dstSkip, srcPitch, width, height, step, makeOp);                     \
     }                                                                                              \
-    void Kernel##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,       \
-                             std::int32_t height __VA_ARGS__, std::uint32_t key) {                 \
+    void Kernel##name##Keyed##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcSkip,  \
+        std::int32_t width, std::int32_t height __VA_ARGS__, std::uint32_t key) {                  \
         Rows(dst, src, dstSkip, srcSkip, width, height, Keyed<decltype(makeOp)>{makeOp, key});     \
     }                                                                                              \
-    void KernelStretch##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,          \
-                                    std::int32_t dstSkip, std::int32_t srcPitch,                   \
-                                    std::int32_t width, std::int32_t height,                       \
-                                    const StretchStep& step __VA_ARGS__, std::uint32_t key) {      \
+    void KernelStretch##name##Keyed##suffix(                                                       \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__,              \
+        std::uint32_t key) {                                                                       \
         StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                              \
                     Keyed<decltype(makeOp)>{makeOp, key});                                         \
     }
@@ -106,7 +104,8 @@ MIX_DEFINE_FORMS(SubSaturate, , SubSaturate{})
 void KernelCrossfadeOver(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                          std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                          std::uint8_t opacity) {
-    const std::uint32_t a = opacity;
+    const std::uint8_t* dstRow = g_blendTables.multiply[255 - opacity];
+    const std::uint8_t* srcRow = g_blendTables.multiply[opacity];
     Rows(dst, src, dstSkip, srcSkip, width, height, [=](std::uint32_t& d, std::uint32_t s) {
         const std::uint32_t da = d >> 24;
         const std::uint32_t sa = s >> 24;
@@ -117,11 +116,11 @@ void KernelCrossfadeOver(std::uint32_t* dst, const std::uint32_t* src, std::int3
             colour = 0;
             for (int k = 0; k < 3; ++k) {
                 const std::uint32_t sum =
-                    Multiply(255 - a, (d >> (8 * k)) & 0xFF) + Multiply(a, (s >> (8 * k)) & 0xFF);
+                    dstRow[(d >> (8 * k)) & 0xFF] + srcRow[(s >> (8 * k)) & 0xFF];
                 colour |= (sum & 0xFF) << (8 * k);
             }
         }
-        d = ((Multiply(255 - a, da) + Multiply(a, sa)) & 0xFF) << 24 | colour;
+        d = ((dstRow[da] + srcRow[sa]) & 0xFF) << 24 | colour;
     });
 }
 

@@ -22,18 +22,18 @@
 
 #define MIX_KERNEL_FORMS(name, suffix, ...)                                                        \
     void Kernel##name##suffix(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,  \
-                      std::int32_t srcSkip, std::int32_t width,                                    \
-                      std::int32_t height __VA_ARGS__);                                            \
-    void KernelStretch##name##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,      \
-                             std::int32_t height, const StretchStep& step __VA_ARGS__);            \
-    void Kernel##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,       \
-                             std::int32_t height __VA_ARGS__, std::uint32_t key);                  \
-    void KernelStretch##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,          \
-                                    std::int32_t dstSkip, std::int32_t srcPitch,                   \
-                                    std::int32_t width, std::int32_t height,                       \
-                                    const StretchStep& step __VA_ARGS__, std::uint32_t key);
+                              std::int32_t srcSkip, std::int32_t width,                            \
+                              std::int32_t height __VA_ARGS__);                                    \
+    void KernelStretch##name##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__);             \
+    void Kernel##name##Keyed##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcSkip,  \
+        std::int32_t width, std::int32_t height __VA_ARGS__, std::uint32_t key);                   \
+    void KernelStretch##name##Keyed##suffix(                                                       \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__,              \
+        std::uint32_t key);
 
 // KernelBlendWeights, KernelStretchBlendWeights, KernelBlendWeightsKeyed,
 // KernelStretchBlendWeightsKeyed and their Mmx forms.

@@ -25,14 +25,12 @@ struct Weights {
     __m64 dw;
     __m64 sw;
     Weights(std::uint32_t dstWeights, std::uint32_t srcWeights)
-        : dw(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(dstWeights)),
-                              _mm_setzero_si64())),
-          sw(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(srcWeights)),
-                              _mm_setzero_si64())) {}
+        : dw(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(dstWeights)), _mm_setzero_si64())),
+          sw(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(srcWeights)), _mm_setzero_si64())) {
+    }
     __m64 operator()(__m64 d, __m64 s) const {
         return EachPixel(d, s, [this](__m64 dl, __m64 sl) {
-            return _mm_srli_pi16(
-                _mm_adds_pu16(_mm_mullo_pi16(sl, sw), _mm_mullo_pi16(dl, dw)), 8);
+            return _mm_srli_pi16(_mm_adds_pu16(_mm_mullo_pi16(sl, sw), _mm_mullo_pi16(dl, dw)), 8);
         });
     }
 };
@@ -64,29 +62,29 @@ struct SubSaturate {
 
 }  // namespace
 
-#define MIX_DEFINE_MMX_FORMS(name, suffix, makeOp, ...)                                                 \
+#define MIX_DEFINE_MMX_FORMS(name, suffix, makeOp, ...)                                            \
     void Kernel##name##suffix(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,  \
-                      std::int32_t srcSkip, std::int32_t width,                                    \
-                      std::int32_t height __VA_ARGS__) {                                           \
+                              std::int32_t srcSkip, std::int32_t width,                            \
+                              std::int32_t height __VA_ARGS__) {                                   \
         RowsBy4(dst, src, dstSkip, srcSkip, width, height, makeOp);                                \
     }                                                                                              \
-    void KernelStretch##name##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,      \
-                             std::int32_t height, const StretchStep& step __VA_ARGS__) {           \
+    void KernelStretch##name##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__) {            \
         StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                              \
                     OnePixel<decltype(makeOp)>{makeOp});                                           \
         _mm_empty();                                                                               \
     }                                                                                              \
-    void Kernel##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,                 \
-                             std::int32_t dstSkip, std::int32_t srcSkip, std::int32_t width,       \
-                             std::int32_t height __VA_ARGS__, std::uint32_t key) {                 \
+    void Kernel##name##Keyed##suffix(                                                              \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcSkip,  \
+        std::int32_t width, std::int32_t height __VA_ARGS__, std::uint32_t key) {                  \
         RowsBy4(dst, src, dstSkip, srcSkip, width, height,                                         \
                 mmx::Keyed<decltype(makeOp)>{makeOp, Splat(key)});                                 \
     }                                                                                              \
-    void KernelStretch##name##Keyed##suffix(std::uint32_t* dst, const std::uint32_t* src,          \
-                                    std::int32_t dstSkip, std::int32_t srcPitch,                   \
-                                    std::int32_t width, std::int32_t height,                       \
-                                    const StretchStep& step __VA_ARGS__, std::uint32_t key) {      \
+    void KernelStretch##name##Keyed##suffix(                                                       \
+        std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip, std::int32_t srcPitch, \
+        std::int32_t width, std::int32_t height, const StretchStep& step __VA_ARGS__,              \
+        std::uint32_t key) {                                                                       \
         StretchRows(dst, src, dstSkip, srcPitch, width, height, step,                              \
                     OnePixel<mmx::Keyed<decltype(makeOp)>>{{makeOp, Splat(key)}});                 \
         _mm_empty();                                                                               \

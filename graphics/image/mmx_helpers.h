@@ -11,13 +11,19 @@
 namespace mmx {
 namespace {
 
-inline __m64 Load1(const std::uint32_t* p) { return _mm_cvtsi32_si64(static_cast<int>(*p)); }
+inline __m64 Load1(const std::uint32_t* p) {
+    return _mm_cvtsi32_si64(static_cast<int>(*p));
+}
 inline void Store1(std::uint32_t* p, __m64 v) {
     *p = static_cast<std::uint32_t>(_mm_cvtsi64_si32(v));
 }
 // Rows are only 4-byte aligned: two pixels at a time go through the unaligned type.
-inline __m64 Load2(const std::uint32_t* p) { return *reinterpret_cast<const __m64_u*>(p); }
-inline void Store2(std::uint32_t* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+inline __m64 Load2(const std::uint32_t* p) {
+    return *reinterpret_cast<const __m64_u*>(p);
+}
+inline void Store2(std::uint32_t* p, __m64 v) {
+    *reinterpret_cast<__m64_u*>(p) = v;
+}
 inline __m64 Splat(std::uint32_t v) {
     return _mm_set_pi32(static_cast<int>(v), static_cast<int>(v));
 }
@@ -29,9 +35,19 @@ inline __m64 Unpack(std::uint32_t v) {
 inline std::uint32_t Pack(__m64 lanes) {
     return static_cast<std::uint32_t>(_mm_cvtsi64_si32(_mm_packs_pu16(lanes, lanes)));
 }
-// Lanes (w, w, w, 0): colour channels weighted, the alpha lane left out.
+// Lanes (w, w, w, 0) for w from 0 to 256: colour channels weighted, the alpha lane left out.
+// Loaded from a table: building the lanes from a general register costs a trip through memory.
+struct alignas(8) WeightLaneTable {
+    std::uint16_t lanes[257][4];
+    constexpr WeightLaneTable() : lanes() {
+        for (int w = 0; w <= 256; ++w) {
+            lanes[w][0] = lanes[w][1] = lanes[w][2] = static_cast<std::uint16_t>(w);
+        }
+    }
+};
+constexpr WeightLaneTable kWeightLanes{};
 inline __m64 ColourWeight(int w) {
-    return _mm_set_pi16(0, static_cast<short>(w), static_cast<short>(w), static_cast<short>(w));
+    return *reinterpret_cast<const __m64*>(kWeightLanes.lanes[w]);
 }
 
 // d + floor((s - d) * w / 256) per 16-bit lane, w from 0 to 256. The lane difference is
@@ -100,8 +116,8 @@ struct Keyed {
 
 // One-image rectangles: pairs of pixels, and one odd pixel at the end of a row.
 template <class Op>
-inline void RectBy2(std::uint32_t* dst, std::int32_t skip, std::int32_t width,
-                    std::int32_t height, Op op) {
+inline void RectBy2(std::uint32_t* dst, std::int32_t skip, std::int32_t width, std::int32_t height,
+                    Op op) {
     KERNEL_ASSERT_SIZE(width, height);
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t n = width >> 1; n > 0; --n) {

@@ -11,7 +11,9 @@ inline std::int32_t Weight(std::uint32_t level) {
     return level ? static_cast<std::int32_t>(level) + 1 : 0;
 }
 
-inline std::uint32_t Channel(std::uint32_t pixel, int k) { return (pixel >> (8 * k)) & 0xFF; }
+inline std::uint32_t Channel(std::uint32_t pixel, int k) {
+    return (pixel >> (8 * k)) & 0xFF;
+}
 
 // d + floor((s - d) * w / 256) for blue, green and red; d's alpha byte stays.
 inline std::uint32_t BlendColour(std::uint32_t d, std::uint32_t s, std::int32_t w) {
@@ -28,7 +30,8 @@ inline std::uint32_t BlendColour(std::uint32_t d, std::uint32_t s, std::int32_t 
 inline std::uint32_t AddScaled(std::uint32_t d, std::uint32_t s, std::int32_t w) {
     std::uint32_t out = d & 0xFF000000;
     for (int k = 0; k < 3; ++k) {
-        const std::uint32_t v = Channel(d, k) + ((Channel(s, k) * static_cast<std::uint32_t>(w)) >> 8);
+        const std::uint32_t v =
+            Channel(d, k) + ((Channel(s, k) * static_cast<std::uint32_t>(w)) >> 8);
         out |= (v > 255 ? 255 : v) << (8 * k);
     }
     return out;

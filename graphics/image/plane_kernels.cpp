@@ -62,9 +62,9 @@ void KernelPlaneStretchKeyed(std::uint8_t* dst, const std::uint8_t* src, std::in
                 CopyByteKeyed{static_cast<std::uint8_t>(key)});
 }
 
-void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src,
-                                std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                                std::int32_t height, const StretchStep& step) {
+void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                                const StretchStep& step) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyByte{});
 }
 
@@ -201,7 +201,8 @@ void ReducePlane4x4(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
         for (std::int32_t x = 0; x < width; ++x) {
             std::uint8_t v = 0;
             for (std::int32_t by = 0; by < 4; ++by) {
-                const std::uint8_t* p = plane + static_cast<std::int64_t>(4 * y + by) * pitch + 4 * x;
+                const std::uint8_t* p =
+                    plane + static_cast<std::int64_t>(4 * y + by) * pitch + 4 * x;
                 v = static_cast<std::uint8_t>(v + p[0] + p[1] + p[2] + p[3]);
             }
             plane[static_cast<std::int64_t>(y) * pitch + x] =

@@ -29,9 +29,9 @@ void KernelPlaneStretchKeyed(std::uint8_t* dst, const std::uint8_t* src, std::in
                              const StretchStep& step, std::uint32_t key);
 // The source pointer is just after the rightmost source byte; each destination byte takes the
 // byte left of the position, which moves leftwards.
-void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src,
-                                std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
-                                std::int32_t height, const StretchStep& step);
+void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
+                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                                const StretchStep& step);
 void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
                                      std::int32_t dstSkip, std::int32_t srcPitch,
                                      std::int32_t width, std::int32_t height,

@@ -33,9 +33,15 @@ Dib::Dib(const DibSpec& spec) {
         for (std::int32_t x = 0; x < spec.width; ++x) {
             const std::uint32_t v = spec.rows[y][x];
             switch (spec.bitCount) {
-                case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
-                case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
-                case 8: row[x] = static_cast<std::uint8_t>(v); break;
+                case 1:
+                    row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8));
+                    break;
+                case 4:
+                    row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+                    break;
+                case 8:
+                    row[x] = static_cast<std::uint8_t>(v);
+                    break;
                 case 16:
                     row[2 * x] = static_cast<std::uint8_t>(v);
                     row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);

@@ -11,7 +11,9 @@ using namespace kerneltest;
 
 namespace {
 
-std::uint32_t Channel(std::uint32_t p, int k) { return (p >> (8 * k)) & 0xFF; }
+std::uint32_t Channel(std::uint32_t p, int k) {
+    return (p >> (8 * k)) & 0xFF;
+}
 
 // The alpha blend written channel by channel; destinationWeight gives b for a source alpha.
 template <std::uint32_t (*DestinationWeight)(std::uint32_t)>
@@ -26,8 +28,12 @@ std::uint32_t AlphaBlendRule(std::uint32_t d, std::uint32_t s) {
     }
     return out;
 }
-std::uint32_t PlainWeight(std::uint32_t alpha) { return alpha == 0 ? 256 : 255 - alpha; }
-std::uint32_t MmxWeight(std::uint32_t alpha) { return alpha == 255 ? 0 : 256 - alpha; }
+std::uint32_t PlainWeight(std::uint32_t alpha) {
+    return alpha == 0 ? 256 : 255 - alpha;
+}
+std::uint32_t MmxWeight(std::uint32_t alpha) {
+    return alpha == 255 ? 0 : 256 - alpha;
+}
 
 const std::array<std::uint32_t, 256>& TestPalette() {
     static const std::array<std::uint32_t, 256> palette = [] {
@@ -106,8 +112,7 @@ TEST(CopyKernels, EveryMemberFollowsItsRuleInItsForm) {
          KT_STRETCH(KernelStretchCopyColourKeyedMmx, kKey), colourKeyedRule},
         {"KernelCopyAlpha", Form::Straight, KT_PLAIN(KernelCopyAlpha), alphaRule},
         {"KernelCopyAlphaMmx", Form::Straight, KT_PLAIN(KernelCopyAlphaMmx), alphaRule},
-        {"KernelStretchCopyAlpha", Form::Stretched, KT_STRETCH(KernelStretchCopyAlpha),
-         alphaRule},
+        {"KernelStretchCopyAlpha", Form::Stretched, KT_STRETCH(KernelStretchCopyAlpha), alphaRule},
         {"KernelStretchCopyAlphaMmx", Form::Stretched, KT_STRETCH(KernelStretchCopyAlphaMmx),
          alphaRule},
     };
@@ -175,6 +180,12 @@ TEST(CopyKernels, PaletteAndMaskMembersFollowTheirRules) {
          KT_STRETCH(KernelStretchMaskToAlphaMirrored), maskRule},
     };
     for (const CasePal& c : paletteCases) CheckKernelCase(c);
+    CheckKernelCase(
+        CaseMask{"KernelMaskToAlphaScreen", Form::Straight, KT_PLAIN(KernelMaskToAlphaScreen),
+                 [](std::uint32_t d, std::uint8_t m) {
+                     const std::uint32_t a = d >> 24;
+                     return (d & 0x00FFFFFF) | (255 - (255 - a) * (255u - m) / 255) << 24;
+                 }});
 
     auto toMaskRule = [](std::uint8_t, std::uint32_t s) {
         return static_cast<std::uint8_t>(s >> 24);
@@ -196,8 +207,8 @@ TEST(CopyKernels, PaletteAndMaskMembersFollowTheirRules) {
 // destination weight 256 - a against 255 - A.
 TEST(CopyKernels, MmxFormsGiveThePlainBytes) {
     // The shape of the pixel-operation library's host copy routines.
-    using Row = void (*)(void*, const void*, std::int32_t, std::int32_t, std::int32_t,
-                         std::int32_t);
+    using Row =
+        void (*)(void*, const void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
     struct Pair {
         const char* name;
         Row plain;
@@ -209,19 +220,23 @@ TEST(CopyKernels, MmxFormsGiveThePlainBytes) {
         {"CopyColour", KernelCopyColour, KernelCopyColourMmx, false},
         {"CopyAlpha", KernelCopyAlpha, KernelCopyAlphaMmx, false},
         {"AlphaBlend",
-         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w, std::int32_t h) {
-             KernelAlphaBlend(static_cast<std::uint32_t*>(d), static_cast<const std::uint32_t*>(s), ds, ss, w, h);
+         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w,
+            std::int32_t h) {
+             KernelAlphaBlend(static_cast<std::uint32_t*>(d), static_cast<const std::uint32_t*>(s),
+                              ds, ss, w, h);
          },
-         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w, std::int32_t h) {
-             KernelAlphaBlendMmx(static_cast<std::uint32_t*>(d), static_cast<const std::uint32_t*>(s), ds, ss, w, h);
+         [](void* d, const void* s, std::int32_t ds, std::int32_t ss, std::int32_t w,
+            std::int32_t h) {
+             KernelAlphaBlendMmx(static_cast<std::uint32_t*>(d),
+                                 static_cast<const std::uint32_t*>(s), ds, ss, w, h);
          },
          true},
     };
     for (const Pair& p : pairs) {
         for (bool corners : {false, true}) {
             for (std::int32_t w : kWidths) {
-                SCOPED_TRACE(::testing::Message() << p.name << " width " << w << " corners "
-                                                  << corners);
+                SCOPED_TRACE(::testing::Message()
+                             << p.name << " width " << w << " corners " << corners);
                 Plane<std::uint32_t> src(w, 2), dst(w, 2);
                 if (corners) {
                     FillCorners(src);

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "graphics/image/kernel_form.h"
 #include "tests/graphics/image/pixel_case_harness.h"
 
 using namespace kerneltest;
@@ -24,7 +25,9 @@ const std::uint8_t* LevelRow() {
 
 constexpr std::uint32_t kColour = 0x00407FC1;
 
-std::uint32_t KeepKey(std::uint32_t d, std::uint32_t result) { return d == kKey ? d : result; }
+std::uint32_t KeepKey(std::uint32_t d, std::uint32_t result) {
+    return d == kKey ? d : result;
+}
 
 std::uint32_t RefGrey(std::uint32_t d) {
     const std::uint32_t g = (77 * RefByte(d, 2) + 150 * RefByte(d, 1) + 29 * RefByte(d, 0)) / 256;
@@ -35,7 +38,8 @@ std::uint32_t RefBalance(std::uint32_t d) {
     const int factor[3] = {300, 100, 200}, offset[3] = {0, 10, -20};  // blue, green, red
     std::uint32_t out = d & 0xFF000000;
     for (int k = 0; k < 3; ++k) {
-        int v = static_cast<int>(std::floor(factor[k] * static_cast<double>(RefByte(d, k)) / 128)) + offset[k];
+        int v = static_cast<int>(std::floor(factor[k] * static_cast<double>(RefByte(d, k)) / 128)) +
+                offset[k];
         v = v < 0 ? 0 : v > 255 ? 255 : v;
         out |= static_cast<std::uint32_t>(v) << (8 * k);
     }
@@ -63,7 +67,8 @@ TEST(EffectKernels, PlainKernelsFollowTheirRules) {
          [](std::uint32_t d, std::uint32_t, std::uint8_t) { return KeepKey(d, RefGrey(d)); }},
         {"KernelColourBalance", KT_RECT(KernelColourBalance, 200, 100, 300, -20, 10, 0),
          [](std::uint32_t d, std::uint32_t, std::uint8_t) { return RefBalance(d); }},
-        {"KernelColourBalanceKeyed", KT_RECT(KernelColourBalanceKeyed, 200, 100, 300, -20, 10, 0, kKey),
+        {"KernelColourBalanceKeyed",
+         KT_RECT(KernelColourBalanceKeyed, 200, 100, 300, -20, 10, 0, kKey),
          [](std::uint32_t d, std::uint32_t, std::uint8_t) { return KeepKey(d, RefBalance(d)); }},
         {"KernelInvert mode 0", KT_RECT(KernelInvert, 0),
          [](std::uint32_t d, std::uint32_t, std::uint8_t) { return d ^ 0x00FFFFFF; }},
@@ -101,6 +106,44 @@ TEST(EffectKernels, PlainKernelsFollowTheirRules) {
          [row](std::uint32_t d, std::uint32_t s, std::uint8_t) {
              return RefAdd(d, s, RefWeight(row[s >> 24]), -1);
          }},
+        {"KernelScaleColour", KT_RECT_PITCH(KernelScaleColour, std::uint8_t{200}),
+         [](std::uint32_t d, std::uint32_t, std::uint8_t) {
+             return (d & 0xFF000000) | RefMultiply(200, RefByte(d, 2)) << 16 |
+                    RefMultiply(200, RefByte(d, 1)) << 8 | RefMultiply(200, RefByte(d, 0));
+         }},
+        {"KernelBlendColour",
+         KT_RECT_PITCH(KernelBlendColour, std::uint8_t{100}, std::uint8_t{0x40}, std::uint8_t{0x7F},
+                       std::uint8_t{0xC1}),
+         [](std::uint32_t d, std::uint32_t, std::uint8_t) {
+             std::uint32_t out = d & 0xFF000000;
+             for (int k = 0; k < 3; ++k) {
+                 out |= (RefMultiply(155, RefByte(d, k)) + RefMultiply(RefByte(kColour, k), 100))
+                        << (8 * k);
+             }
+             return out;
+         }},
+        {"KernelBlendColourKeyed",
+         KT_RECT_PITCH(KernelBlendColourKeyed, std::uint8_t{255}, std::uint8_t{0x40},
+                       std::uint8_t{0x7F}, std::uint8_t{0xC1}, kKey),
+         [](std::uint32_t d, std::uint32_t, std::uint8_t) {
+             return KeepKey(d, (d & 0xFF000000) | kColour);
+         }},
+        {"KernelBlendOpacityOverAlpha", KT_TWO(KernelBlendOpacityOverAlpha, row),
+         [row](std::uint32_t d, std::uint32_t s, std::uint8_t) {
+             return RefOver(d, s, row[s >> 24]);
+         }},
+        {"KernelMaskColourOverAlpha", KT_MASK(KernelMaskColourOverAlpha, kColour, row),
+         [row](std::uint32_t d, std::uint32_t, std::uint8_t m) {
+             return RefOver(d, kColour, row[m]);
+         }},
+        {"KernelRuleBlend",
+         [row](Planes& p) {
+             KernelRuleBlend(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(), p.dst.width,
+                             p.dst.height, p.mask.Row(0), p.mask.Pitch(), row);
+         },
+         [row](std::uint32_t d, std::uint32_t s, std::uint8_t m) {
+             return RefBlend(d, s, RefWeight(RefMultiply(row[m], s >> 24)));
+         }},
         {"KernelRuleBlendPlane with a rule plane",
          [row](Planes& p) {
              KernelRuleBlendPlane(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(),
@@ -128,7 +171,9 @@ TEST(EffectKernels, MmxFormsGiveThePlainPixels) {
     std::array<std::uint32_t, 256> palette{};
     for (std::uint32_t i = 0; i < 256; ++i) palette[i] = i * 0x9E3779B9u;
     const std::uint32_t* pal = palette.data();
-    auto stretch = [](Planes& p) { return MakeStretch(p.src.width, p.dst.width, p.src.height, p.dst.height); };
+    auto stretch = [](Planes& p) {
+        return MakeStretch(p.src.width, p.dst.width, p.src.height, p.dst.height);
+    };
     const std::vector<TwinCase> twins = {
         {"AddColour", KT_RECT(KernelAddColour, kColour), KT_RECT(KernelAddColourMmx, kColour)},
         {"AddColourKeyed", KT_RECT(KernelAddColourKeyed, kColour, kKey),
@@ -150,7 +195,8 @@ TEST(EffectKernels, MmxFormsGiveThePlainPixels) {
          KT_TWO(KernelAddOpacityMmx, std::uint8_t{128})},
         {"SubOpacity", KT_TWO(KernelSubOpacity, std::uint8_t{1}),
          KT_TWO(KernelSubOpacityMmx, std::uint8_t{1})},
-        {"AlphaBlendTable", KT_TWO(KernelAlphaBlendTable, row), KT_TWO(KernelAlphaBlendTableMmx, row)},
+        {"AlphaBlendTable", KT_TWO(KernelAlphaBlendTable, row),
+         KT_TWO(KernelAlphaBlendTableMmx, row)},
         {"AddBlendTable", KT_TWO(KernelAddBlendTable, row), KT_TWO(KernelAddBlendTableMmx, row)},
         {"SubBlendTable", KT_TWO(KernelSubBlendTable, row), KT_TWO(KernelSubBlendTableMmx, row)},
         {"StretchAlphaBlendTable",
@@ -160,7 +206,8 @@ TEST(EffectKernels, MmxFormsGiveThePlainPixels) {
          },
          [=](Planes& p) {
              KernelStretchAlphaBlendTableMmx(p.dst.Row(0), p.src.Row(0), p.dst.Skip(),
-                                             p.src.Pitch(), p.dst.width, p.dst.height, stretch(p), row);
+                                             p.src.Pitch(), p.dst.width, p.dst.height, stretch(p),
+                                             row);
          }},
         {"StretchAddBlendTable",
          [=](Planes& p) {
@@ -179,6 +226,30 @@ TEST(EffectKernels, MmxFormsGiveThePlainPixels) {
          [=](Planes& p) {
              KernelStretchSubBlendTableMmx(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Pitch(),
                                            p.dst.width, p.dst.height, stretch(p), row);
+         }},
+        {"BlendOpacityOverAlpha", KT_TWO(KernelBlendOpacityOverAlpha, row),
+         KT_TWO(KernelBlendOpacityOverAlphaMmx, row)},
+        {"StretchBlendOpacityOverAlpha",
+         [=](Planes& p) {
+             KernelStretchBlendOpacityOverAlpha(p.dst.Row(0), p.src.Row(0), p.dst.Skip(),
+                                                p.src.Pitch(), p.dst.width, p.dst.height,
+                                                stretch(p), row);
+         },
+         [=](Planes& p) {
+             KernelStretchBlendOpacityOverAlphaMmx(p.dst.Row(0), p.src.Row(0), p.dst.Skip(),
+                                                   p.src.Pitch(), p.dst.width, p.dst.height,
+                                                   stretch(p), row);
+         }},
+        {"MaskColourOverAlpha", KT_MASK(KernelMaskColourOverAlpha, kColour, row),
+         KT_MASK(KernelMaskColourOverAlphaMmx, kColour, row)},
+        {"RuleBlend",
+         [=](Planes& p) {
+             KernelRuleBlend(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(), p.dst.width,
+                             p.dst.height, p.mask.Row(0), p.mask.Pitch(), row);
+         },
+         [=](Planes& p) {
+             KernelRuleBlendMmx(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(), p.dst.width,
+                                p.dst.height, p.mask.Row(0), p.mask.Pitch(), row);
          }},
         {"RuleBlendPlane",
          [=](Planes& p) {
@@ -267,6 +338,46 @@ TEST(EffectKernels, GlyphMaskClipsAndKeepsAlpha) {
     }
 }
 
+// Each form against its own formula: the two may differ by one in a channel.
+TEST(EffectKernels, AntialiasedGlyphInEachForm) {
+    Plane<std::uint8_t> mask(33, 3, 0);
+    FillCorners(mask);
+    mask.At(0, 0) = 0;
+    Plane<std::uint32_t> original(35, 4, 0);
+    FillCorners(original);
+    auto m = [](std::uint32_t a, std::uint32_t b) { return (a * b + 127) / 255; };
+    const std::uint32_t colour = 0x00FF8001;
+    for (KernelForm form : {KernelForm::Plain, KernelForm::Mmx}) {
+        SCOPED_TRACE(static_cast<int>(form));
+        ForceKernelForm(form);
+        Plane<std::uint32_t> dst = original;
+        Plane<std::uint32_t> expected = original;
+        for (std::int32_t y = 0; y < 3; ++y) {
+            for (std::int32_t x = 0; x < 33; ++x) {
+                const std::uint8_t c = mask.At(x, y);
+                std::uint32_t& e = expected.At(x + 1, y + 1);
+                if (form == KernelForm::Mmx) {
+                    e = RefBlend(e, colour, RefWeight(c));
+                } else if (c != 0) {
+                    std::uint32_t out = e & 0xFF000000;
+                    for (int k = 0; k < 3; ++k) {
+                        out |= (m(RefByte(colour, k), c) + m(255 - c, RefByte(e, k))) << (8 * k);
+                    }
+                    e = out;
+                }
+            }
+        }
+        EXPECT_TRUE(DrawGlyphMaskAntialiased(1, 1, 0xFF, 0x80, 0x01,
+                                             reinterpret_cast<std::uint8_t*>(dst.Row(0)), 35, 4,
+                                             dst.Pitch(), mask.Row(0), 33, 3, mask.Pitch()));
+        EXPECT_EQ(expected.pixels, dst.pixels);
+        EXPECT_FALSE(DrawGlyphMaskAntialiased(-33, 1, 0xFF, 0x80, 0x01,
+                                              reinterpret_cast<std::uint8_t*>(dst.Row(0)), 35, 4,
+                                              dst.Pitch(), mask.Row(0), 33, 3, mask.Pitch()));
+    }
+    ForceKernelForm(KernelForm::Detected);
+}
+
 TEST(EffectKernels, BlurStencilsInEveryMode) {
     Plane<std::uint32_t> picture(5, 4);
     FillCorners(picture);
@@ -295,7 +406,9 @@ TEST(EffectKernels, BlurStencilsInEveryMode) {
                     } else if (edgeColumn) {
                         v = (at(x, y) + at(x, y - 1) + at(x, y + 1) + inner) / 4;
                     } else {
-                        v = (at(x, y - 1) + at(x, y + 1) + 2 * (at(x - 1, y) + at(x, y) + at(x + 1, y))) / 8;
+                        v = (at(x, y - 1) + at(x, y + 1) +
+                             2 * (at(x - 1, y) + at(x, y) + at(x + 1, y))) /
+                            8;
                     }
                     out |= static_cast<std::uint32_t>(v + (mode == 1 ? 7 : 0)) << (8 * k);
                 }
@@ -328,8 +441,8 @@ TEST(EffectKernels, MosaicOfTenByTenInCellsOfFour) {
 
 TEST(EffectKernels, BoxAveragesReadTheEdgePixelBeyondTheSource) {
     // Source pixels -1 .. 4 exist (one to the left of the row, one to the right).
-    const std::uint32_t source[6] = {0x00000060, 0x00000000, 0x00000030, 0x00000090,
-                                     0xFF0000F0, 0x00000006};
+    const std::uint32_t source[6] = {0x00000060, 0x00000000, 0x00000030,
+                                     0x00000090, 0xFF0000F0, 0x00000006};
     std::uint32_t averaged[4] = {};
     KernelBoxAverageRows(averaged, source + 1, 0, 0, 4, 1, 1, 1, 2);
     // Windows of five, clamped to index -1 and 4; 65536 / 5 = 13107.

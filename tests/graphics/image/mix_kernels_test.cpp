@@ -14,8 +14,12 @@ namespace {
 using Case = KernelCase<std::uint32_t, std::uint32_t>;
 using Rule = std::function<std::uint32_t(std::uint32_t, std::uint32_t)>;
 
-std::uint32_t Byte(std::uint32_t p, int k) { return (p >> (8 * k)) & 0xFF; }
-std::uint32_t M(std::uint32_t i, std::uint32_t j) { return (i * j + 127) / 255; }
+std::uint32_t Byte(std::uint32_t p, int k) {
+    return (p >> (8 * k)) & 0xFF;
+}
+std::uint32_t M(std::uint32_t i, std::uint32_t j) {
+    return (i * j + 127) / 255;
+}
 
 // Builds a pixel from a per-byte function of the two pixels' bytes (k = 0 blue ... 3 alpha).
 template <class F>
@@ -41,8 +45,8 @@ Rule WeightsPlain() {
 Rule WeightsMmx() {
     return [](std::uint32_t d, std::uint32_t s) {
         return PerByte(d, s, [](std::uint32_t dc, std::uint32_t sc, int k) {
-            const std::uint32_t sum =
-                std::min<std::uint32_t>(65535, sc * Byte(kSrcWeights, k) + dc * Byte(kDstWeights, k));
+            const std::uint32_t sum = std::min<std::uint32_t>(
+                65535, sc * Byte(kSrcWeights, k) + dc * Byte(kDstWeights, k));
             return std::min<std::uint32_t>(255, sum / 256);
         });
     };
@@ -123,7 +127,8 @@ TEST(MixKernels, OpacityMmxAtEveryCornerOpacity) {
 }
 
 TEST(MixKernels, CrossfadeFollowsTheAlphaCases) {
-    for (std::uint8_t a : {std::uint8_t{0}, std::uint8_t{64}, std::uint8_t{200}, std::uint8_t{255}}) {
+    for (std::uint8_t a :
+         {std::uint8_t{0}, std::uint8_t{64}, std::uint8_t{200}, std::uint8_t{255}}) {
         SCOPED_TRACE(static_cast<int>(a));
         Rule rule = [a](std::uint32_t d, std::uint32_t s) {
             const std::uint32_t da = d >> 24, sa = s >> 24;
@@ -149,8 +154,8 @@ TEST(MixKernels, DocumentedPixels) {
         std::uint32_t dst, src, expected;
     };
     const Row rows[] = {
-        {"average of opaque blue and half-transparent black", KernelAverage, 0xFF0000FF,
-         0x80000000, 0x8000007F},
+        {"average of opaque blue and half-transparent black", KernelAverage, 0xFF0000FF, 0x80000000,
+         0x8000007F},
         {"the same, MMX", KernelAverageMmx, 0xFF0000FF, 0x80000000, 0x8000007F},
         {"add of two opaque pixels wraps alpha", KernelAddSaturate, 0xFF808080, 0xFF909090,
          0xFEFFFFFF},

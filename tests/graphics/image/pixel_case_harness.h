@@ -14,7 +14,6 @@
 
 namespace kerneltest {
 
-
 struct Planes {
     Plane<std::uint32_t> dst;
     Plane<std::uint32_t> src;
@@ -53,7 +52,8 @@ struct TwinCase {
 inline void CheckPixelCase(const PixelCase& c) {
     for (bool corners : {false, true}) {
         for (std::int32_t w : kWidths) {
-            SCOPED_TRACE(::testing::Message() << c.name << " width " << w << " corners " << corners);
+            SCOPED_TRACE(::testing::Message()
+                         << c.name << " width " << w << " corners " << corners);
             Planes planes(w, 2, corners);
             Plane<std::uint32_t> expected = planes.dst;
             for (std::int32_t y = 0; y < 2; ++y) {
@@ -71,7 +71,8 @@ inline void CheckPixelCase(const PixelCase& c) {
 inline void CheckTwinCase(const TwinCase& c) {
     for (bool corners : {false, true}) {
         for (std::int32_t w : kWidths) {
-            SCOPED_TRACE(::testing::Message() << c.name << " width " << w << " corners " << corners);
+            SCOPED_TRACE(::testing::Message()
+                         << c.name << " width " << w << " corners " << corners);
             Planes plain(w, 3, corners);
             Planes mmx = plain;
             c.plain(plain);
@@ -82,8 +83,12 @@ inline void CheckTwinCase(const TwinCase& c) {
 }
 
 // Independent reference arithmetic: floor division written with doubles.
-inline std::uint32_t RefByte(std::uint32_t p, int k) { return (p >> (8 * k)) & 0xFF; }
-inline std::int32_t RefWeight(std::uint32_t level) { return level == 0 ? 0 : static_cast<std::int32_t>(level) + 1; }
+inline std::uint32_t RefByte(std::uint32_t p, int k) {
+    return (p >> (8 * k)) & 0xFF;
+}
+inline std::int32_t RefWeight(std::uint32_t level) {
+    return level == 0 ? 0 : static_cast<std::int32_t>(level) + 1;
+}
 inline std::uint32_t RefBlend(std::uint32_t d, std::uint32_t s, std::int32_t w) {
     std::uint32_t out = d & 0xFF000000;
     for (int k = 0; k < 3; ++k) {
@@ -102,18 +107,43 @@ inline std::uint32_t RefAdd(std::uint32_t d, std::uint32_t s, std::int32_t w, in
     return out;
 }
 
+// The blend tables by their defining formulas.
+inline std::uint32_t RefMultiply(std::uint32_t i, std::uint32_t j) {
+    return (i * j + 127) / 255;
+}
+inline std::uint32_t RefScreen(std::uint32_t i, std::uint32_t j) {
+    return 255 - (255 - i) * (255 - j) / 255;
+}
+inline std::uint32_t RefSourceWeight(std::uint32_t d, std::uint32_t s) {
+    if (d == 0) return 255;
+    const std::uint32_t v = 65025 * s / (255 * s + d * (255 - s));
+    return v > 255 ? 255 : v;
+}
+// A colour laid over a pixel with alpha by a level.
+inline std::uint32_t RefOver(std::uint32_t d, std::uint32_t colour, std::uint32_t level) {
+    const std::uint32_t da = d >> 24;
+    return (RefBlend(d, colour, RefWeight(RefSourceWeight(da, level))) & 0x00FFFFFF) |
+           RefScreen(da, level) << 24;
+}
+
 }  // namespace kerneltest
 
 // Runs a kernel over the planes: the destination rectangle and skip, then the given arguments.
-#define KT_RECT(kernel, ...) \
-    [=](kerneltest::Planes& p) { kernel(p.dst.Row(0), p.dst.Skip(), p.dst.width, p.dst.height, ##__VA_ARGS__); }
-#define KT_TWO(kernel, ...)                                                                     \
-    [=](kerneltest::Planes& p) {                                                                \
-        kernel(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(), p.dst.width, p.dst.height, \
-               ##__VA_ARGS__);                                                                  \
+#define KT_RECT_PITCH(kernel, ...)                                                     \
+    [=](kerneltest::Planes& p) {                                                       \
+        kernel(p.dst.Row(0), p.dst.Pitch(), p.dst.width, p.dst.height, ##__VA_ARGS__); \
     }
-#define KT_MASK(kernel, ...)                                                                    \
-    [=](kerneltest::Planes& p) {                                                                \
-        kernel(p.dst.Row(0), p.mask.Row(0), p.dst.Skip(), p.mask.Skip(), p.dst.width,           \
-               p.dst.height, ##__VA_ARGS__);                                                    \
+#define KT_RECT(kernel, ...)                                                          \
+    [=](kerneltest::Planes& p) {                                                      \
+        kernel(p.dst.Row(0), p.dst.Skip(), p.dst.width, p.dst.height, ##__VA_ARGS__); \
+    }
+#define KT_TWO(kernel, ...)                                                                       \
+    [=](kerneltest::Planes& p) {                                                                  \
+        kernel(p.dst.Row(0), p.src.Row(0), p.dst.Skip(), p.src.Skip(), p.dst.width, p.dst.height, \
+               ##__VA_ARGS__);                                                                    \
+    }
+#define KT_MASK(kernel, ...)                                                          \
+    [=](kerneltest::Planes& p) {                                                      \
+        kernel(p.dst.Row(0), p.mask.Row(0), p.dst.Skip(), p.mask.Skip(), p.dst.width, \
+               p.dst.height, ##__VA_ARGS__);                                          \
     }

@@ -96,7 +96,8 @@ TEST(PlaneKernels, BlurUsesOnlyOldValues) {
             } else if (edgeColumn) {
                 v = (at(x, y) + at(x, y - 1) + at(x, y + 1) + inner) >> 2;
             } else {
-                v = (at(x, y - 1) + at(x, y + 1) + 2 * (at(x - 1, y) + at(x, y) + at(x + 1, y))) >> 3;
+                v = (at(x, y - 1) + at(x, y + 1) + 2 * (at(x - 1, y) + at(x, y) + at(x + 1, y))) >>
+                    3;
             }
             expected.At(x, y) = static_cast<std::uint8_t>(v);
         }
@@ -129,7 +130,8 @@ TEST(PlaneKernels, MosaicCellsByAlignment) {
         SCOPED_TRACE(r.what);
         Plane<std::uint8_t> plane(r.width, r.height);
         for (std::int32_t y = 0; y < r.height; ++y) {
-            for (std::int32_t x = 0; x < r.width; ++x) plane.At(x, y) = static_cast<std::uint8_t>(x + 20 * y);
+            for (std::int32_t x = 0; x < r.width; ++x)
+                plane.At(x, y) = static_cast<std::uint8_t>(x + 20 * y);
         }
         KernelPlaneMosaic(plane.Row(0), plane.Pitch(), r.width, r.height, r.cell, r.alignment);
         auto start = [](const std::vector<std::int32_t>& starts, std::int32_t v) {
