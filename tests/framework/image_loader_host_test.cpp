@@ -137,7 +137,8 @@ TEST_F(ImageLoaderHostTest, PluginsLoadWithTheirExportsAndUnload) {
     EXPECT_NE(nullptr, record.library);
     EXPECT_NE(nullptr, record.assist);
     EXPECT_NE(nullptr, record.assist2);
-    EXPECT_EQ(nullptr, record.configDlg) << "the optional export is absent";
+    ASSERT_NE(nullptr, record.configDlg);
+    EXPECT_EQ(8, record.configDlg(nullptr, 7)) << "the optional export is kept";
     EXPECT_EQ((std::vector<std::string>{"ELG"}), records[0].extensions);
     EXPECT_EQ("Bitmap format", records[1].typeString);
 

@@ -2,7 +2,7 @@
 // A file is "TIMG", 16-bit width and height, signed 16-bit origin x and y, a 32-bit length
 // and that many bytes of extra data, then width × height 32-bit pixels 0xAARRGGBB, top row
 // first. The loader offers no callback decode (the host then goes through its buffers) and
-// encodes 32-bit pictures.
+// encodes 32-bit pictures. Its configuration dialog only answers its function number plus 1.
 // Variant: TEST_PLUGIN_WITHOUT_ASSIST2 lacks GllAssistFunc2.
 #include <windows.h>
 
@@ -116,3 +116,4 @@ PLUGIN_EXPORT std::int32_t GllAssistFunc(std::int32_t, ...) { return 0; }
 PLUGIN_EXPORT std::int32_t GllAssistFunc2(const void*) { return 0; }
 #endif
 PLUGIN_EXPORT ImageLoadObject* GetGllLoadObject() { return new TestImageLoader; }
+PLUGIN_EXPORT std::int32_t GllConfigDlg(HWND, std::int32_t function) { return function + 1; }
