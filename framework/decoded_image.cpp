@@ -11,14 +11,14 @@ DecodedImage* DecodedImage::Create(HGLOBAL info, HGLOBAL bits) {
         const std::int32_t depth = header->biBitCount;
         const std::int64_t height = header->biHeight < 0 ? -static_cast<std::int64_t>(header->biHeight)
                                                          : header->biHeight;
-        valid = header->biSize >= sizeof(BITMAPINFOHEADER) && header->biWidth > 0 && height > 0 &&
+        valid = header->biSize == sizeof(BITMAPINFOHEADER) && header->biWidth > 0 && height > 0 &&
                 header->biCompression == BI_RGB &&
                 (depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32);
         if (valid) {
             if (depth <= 8) {
                 colours = header->biClrUsed ? header->biClrUsed : 1u << depth;
                 valid = colours <= (1u << depth) &&
-                        infoSize >= header->biSize + static_cast<SIZE_T>(colours) * 4;
+                        infoSize >= sizeof(BITMAPINFOHEADER) + static_cast<SIZE_T>(colours) * 4;
             }
             stride = ((static_cast<std::uint64_t>(header->biWidth) * depth + 31) / 32) * 4;
             valid = valid && stride * static_cast<std::uint64_t>(height) <= bitsSize;

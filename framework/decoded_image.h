@@ -13,8 +13,8 @@
 class DecodedImage {
 public:
     // Takes over both blocks: a new image holding them, or null (the blocks freed) when the
-    // header is not a plain uncompressed 1-, 4-, 8-, 16-, 24- or 32-bit header or the blocks
-    // are too small for what it describes.
+    // header is not a 40-byte uncompressed 1-, 4-, 8-, 16-, 24- or 32-bit header with its colour
+    // table right after it, or the blocks are too small for what it describes.
     static DecodedImage* Create(HGLOBAL info, HGLOBAL bits);
 
     DecodedImage(const DecodedImage&) = delete;

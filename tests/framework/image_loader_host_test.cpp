@@ -464,3 +464,50 @@ TEST(ImageLoaderHost, AutomaticCacheLimitFollowsTheMemory) {
 }
 
 }  // namespace
+
+namespace {
+
+// Blocks from a plug-in are checked before anything reads them through their header.
+TEST(DecodedImage, RefusesBlocksThatDoNotHoldWhatTheHeaderSays) {
+    struct BlockCase {
+        const char* name;
+        std::int32_t width, height;
+        std::uint16_t depth;
+        std::uint32_t compression, colours, infoSize, bitsSize, headerSize;
+        bool accepted;
+    };
+    const BlockCase cases[] = {
+        {"32 bits, exact", 3, 2, 32, BI_RGB, 0, 40, 24, 40, true},
+        {"top-down 24 bits with padded rows", 3, -2, 24, BI_RGB, 0, 40, 24, 40, true},
+        {"8 bits with a short table", 3, 2, 8, BI_RGB, 4, 56, 8, 40, true},
+        {"bits block one row short", 3, 2, 32, BI_RGB, 0, 40, 12, 40, false},
+        {"row padding missing", 3, 2, 24, BI_RGB, 0, 40, 18, 40, false},
+        {"colour table beyond the info block", 3, 2, 8, BI_RGB, 256, 40 + 255 * 4, 8, 40, false},
+        {"more colours than 8 bits index", 3, 2, 8, BI_RGB, 300, 40 + 300 * 4, 8, 40, false},
+        {"compressed bits", 3, 2, 8, BI_RLE8, 0, 40 + 1024, 8, 40, false},
+        {"a larger header", 3, 2, 32, BI_RGB, 0, 124, 24, 124, false},
+        {"no width", 0, 2, 32, BI_RGB, 0, 40, 24, 40, false},
+        {"depth 12", 3, 2, 12, BI_RGB, 0, 40, 24, 40, false},
+    };
+    for (const auto& c : cases) {
+        HGLOBAL info = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, c.infoSize);
+        auto* header = static_cast<BITMAPINFOHEADER*>(info);
+        header->biSize = c.headerSize;
+        header->biWidth = c.width;
+        header->biHeight = c.height;
+        header->biPlanes = 1;
+        header->biBitCount = c.depth;
+        header->biCompression = c.compression;
+        header->biClrUsed = c.colours;
+        HGLOBAL bits = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, c.bitsSize);
+        DecodedImage* image = DecodedImage::Create(info, bits);
+        EXPECT_EQ(c.accepted, image != nullptr) << c.name;
+        if (image) {
+            EXPECT_EQ(2, image->Height()) << c.name;
+            EXPECT_EQ(c.infoSize + c.bitsSize, image->TotalSize()) << c.name;
+        }
+        ReleaseObject(image);
+    }
+}
+
+}  // namespace
