@@ -165,10 +165,11 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeWithCallbacks(const void* data, std
         const std::uint8_t* stream = bytes + header.streamOffset;
         if (!buffer) {
             code = kGllOutOfMemory;
-        } else if (want8Bit && header.height > 1 && stride < static_cast<std::int32_t>(width)) {
+        } else if (header.height > 1 && (want8Bit ? stride < static_cast<std::int32_t>(width)
+                                                  : stride != static_cast<std::int32_t>(width * 4))) {
+            // 8-bit rows may lie apart; 32-bit output lies row after row without gaps.
             code = kGllMissingArgument;
         } else if (!want8Bit) {
-            // 32-bit output lies row after row without gaps.
             auto* pixels = reinterpret_cast<std::uint32_t*>(buffer);
             const std::uint32_t count = width * header.height;
             if (header.depth == 8) {

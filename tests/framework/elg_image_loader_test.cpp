@@ -245,6 +245,16 @@ TEST(ElgImageLoader, ArgumentsAndProgress) {
     noMemory.failAllocation = true;
     EXPECT_EQ(6, loader.DecodeWithCallbacks(file.data(), size, ImageBuffer::Allocate, &noMemory, 0,
                                             nullptr, nullptr));
+
+    // 32-bit output must lie row after row; a gap between rows is refused, not overrun.
+    ImageBuffer gaps;
+    gaps.extraStride = 4;
+    EXPECT_EQ(4, loader.DecodeWithCallbacks(file.data(), size, ImageBuffer::Allocate, &gaps, 0,
+                                            nullptr, nullptr));
+    ImageBuffer narrow;
+    narrow.extraStride = -1;
+    EXPECT_EQ(4, loader.DecodeWithCallbacks(file.data(), size, ImageBuffer::Allocate, &narrow, 1,
+                                            nullptr, nullptr));
 }
 
 TEST(ElgImageLoader, IsSupportedNeedsTheShortestWholeHeader) {
