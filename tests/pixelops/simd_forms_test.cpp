@@ -212,6 +212,14 @@ std::vector<FormCase> AllCases() {
     // Layer modes: plain and hold-alpha forms take no opacity.
     for (int word = 171; word <= 234; ++word)
         cases.push_back(FormCase{word, kFormMmx, (word - 171) % 2 ? Shape::RowOpacity : Shape::Row});
+    const std::vector<KernelForm> both = {kFormMmx, kFormMmxExt};
+    add(27, 28, both, Shape::Row);
+    add(29, 29, both, Shape::RowOpacity);
+    add(31, 31, both, Shape::Row);
+    add(36, 37, both, Shape::Row);
+    add(38, 38, both, Shape::RowOpacity);
+    add(40, 40, both, Shape::Row);
+    add(77, 77, both, Shape::RowOpacity);
     add(109, 110, {kFormMmx}, Shape::Row);
     add(111, 112, {kFormMmx}, Shape::RowOpacity);
     add(113, 114, {kFormMmx}, Shape::Row);

@@ -143,6 +143,114 @@ void QMXGL_CALL ScreenOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n,
         });
 }
 
+
+// ---- Unstretched blends: four-lane interpolation, pair shortcuts.
+
+bool Aligned8(const void* p) {
+    return (reinterpret_cast<std::uintptr_t>(p) & 7) == 0;
+}
+Pixel Interp4(Pixel d, Pixel s, int w) {
+    return Lanes4(d, s, [w](int dc, int sc, int) { return dc + FloorDiv((sc - dc) * w, 256); });
+}
+// Premultiplied source over any destination: every lane min(255, d - floor(d sa / 256) + s).
+Pixel AdditiveRule(Pixel d, Pixel s) {
+    const int sa = A(s);
+    return Lanes4(d, s, [sa](int dc, int sc, int) { return std::min(255, dc - dc * sa / 256 + sc); });
+}
+
+void QMXGL_CALL AlphaBlendModel(Pixel* dst, const Pixel* src, std::int32_t n) {
+    std::int32_t i = 0;
+    auto single = [&](std::int32_t k) {
+        dst[k] = A(src[k]) == 255 ? src[k] : Interp4(dst[k], src[k], A(src[k]));
+    };
+    if (n > 4) {
+        if (!Aligned8(dst)) single(i++);
+        for (; n - i > 4; i += 2) {
+            const int a0 = A(src[i]), a1 = A(src[i + 1]);
+            if (a0 == 255 && a1 == 255) {
+                dst[i] = src[i];
+                dst[i + 1] = src[i + 1];
+            } else if (a0 != 0 || a1 != 0) {
+                dst[i] = Interp4(dst[i], src[i], a0);
+                dst[i + 1] = Interp4(dst[i + 1], src[i + 1], a1);
+            }
+        }
+    }
+    for (; i < n; ++i) single(i);
+}
+
+// Above two pixels: one to align dst, pairs while more than two remain, then singles.
+template <class Pair, class Single>
+void PairWalkModel(Pixel* dst, std::int32_t n, Pair pair, Single single) {
+    std::int32_t i = 0;
+    if (n > 2) {
+        if (!Aligned8(dst)) single(i++);
+        for (; n - i > 2; i += 2) pair(i);
+    }
+    for (; i < n; ++i) single(i);
+}
+
+void QMXGL_CALL AlphaBlendOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n,
+                                       std::uint32_t op) {
+    op &= 0xFF;
+    PairWalkModel(
+        dst, n,
+        [&](std::int32_t i) {
+            for (int k = i; k < i + 2; ++k)
+                dst[k] = Interp4(dst[k], src[k], A(src[k]) * static_cast<int>(op) / 256);
+        },
+        [&](std::int32_t i) {
+            const int w = static_cast<int>(static_cast<std::uint64_t>(src[i]) * op >> 32);
+            dst[i] = Interp4(dst[i], src[i], w);
+        });
+}
+
+void QMXGL_CALL ConstAlphaModel(Pixel* dst, const Pixel* src, std::int32_t n, std::uint32_t op) {
+    for (std::int32_t i = 0; i < n; ++i) dst[i] = Interp4(dst[i], src[i], static_cast<int>(op & 0xFF));
+}
+
+Pixel OntoAlphaModelPixel(Pixel d, Pixel s, bool paired) {
+    const int sa = A(s), da = A(d);
+    const int alpha = paired ? 255 - (255 - sa) * (255 - da) / 256 : 255 - (255 - sa) * (255 - da) / 255;
+    return RefLerp(d, s, RefWeight(sa, da), alpha);
+}
+void QMXGL_CALL AlphaBlendOntoAlphaModel(Pixel* dst, const Pixel* src, std::int32_t n) {
+    std::int32_t i = 0;
+    for (; n - i >= 2; i += 2) {
+        const int a0 = A(src[i]), a1 = A(src[i + 1]);
+        if (a0 == 255 && a1 == 255) {
+            dst[i] = src[i];
+            dst[i + 1] = src[i + 1];
+        } else if (a0 != 0 || a1 != 0) {
+            dst[i] = OntoAlphaModelPixel(dst[i], src[i], true);
+            dst[i + 1] = OntoAlphaModelPixel(dst[i + 1], src[i + 1], true);
+        }
+    }
+    if (i < n) dst[i] = OntoAlphaModelPixel(dst[i], src[i], false);
+}
+
+void QMXGL_CALL AdditiveModel(Pixel* dst, const Pixel* src, std::int32_t n) {
+    PairWalkModel(
+        dst, n,
+        [&](std::int32_t i) {
+            if (src[i] == 0 && src[i + 1] == 0) return;
+            const bool opaque = A(src[i]) == 255 && A(src[i + 1]) == 255;
+            for (int k = i; k < i + 2; ++k) dst[k] = opaque ? src[k] : AdditiveRule(dst[k], src[k]);
+        },
+        [&](std::int32_t i) { dst[i] = AdditiveRule(dst[i], src[i]); });
+}
+void QMXGL_CALL AdditiveHoldModel(Pixel* dst, const Pixel* src, std::int32_t n) {
+    for (std::int32_t i = 0; i < n; ++i)
+        dst[i] = (AdditiveRule(dst[i], src[i]) & 0x00FFFFFF) | (dst[i] & 0xFF000000);
+}
+void QMXGL_CALL AdditiveOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n,
+                                     std::uint32_t op) {
+    op &= 0xFF;
+    const int o = static_cast<int>(op + (op >> 7));
+    for (std::int32_t i = 0; i < n; ++i)
+        dst[i] = AdditiveRule(dst[i], RefScale4(src[i], o));
+}
+
 ModelMap BuildModels() {
     ModelMap m;
     AddLayers<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15>(m);
@@ -150,6 +258,14 @@ ModelMap BuildModels() {
     m[{119, kFormMmx}] = Op(&MulOpacityModel);
     m[{133, kFormMmx}] = Op(&ScreenModel);
     m[{135, kFormMmx}] = Op(&ScreenOpacityModel);
+    m[{27, kFormMmx}] = Op(&AlphaBlendModel);
+    m[{29, kFormMmx}] = Op(&AlphaBlendOpacityModel);
+    m[{31, kFormMmx}] = Op(&AlphaBlendOntoAlphaModel);
+    m[{77, kFormMmx}] = Op(&ConstAlphaModel);
+    m[{36, kFormMmx}] = Op(&AdditiveModel);
+    m[{37, kFormMmx}] = Op(&AdditiveHoldModel);
+    m[{38, kFormMmx}] = Op(&AdditiveOpacityModel);
+    m[{40, kFormMmx}] = Op(&AdditiveModel);
     return m;
 }
 
