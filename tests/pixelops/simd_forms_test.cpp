@@ -175,6 +175,14 @@ public:
         switch (m_case.shape) {
         case Shape::Row:
         case Shape::RowOpacity: return Rows(t, random);
+        case Shape::Value: return Values(t, random);
+        case Shape::ColourOpacity: return Colours(t, random);
+        case Shape::Sum16: return Sums<std::uint16_t, BoxSum16Kernel>(t, random);
+        case Shape::Sum32: return Sums<std::uint32_t, BoxSum32Kernel>(t, random);
+        case Shape::Average16: return Averages<std::uint16_t, BoxAverage16Kernel>(t, random, 255);
+        case Shape::Average32:
+            return Averages<std::uint32_t, BoxAverage32Kernel>(t, random, 0xFFFFFF);
+        case Shape::Gamma: return Gammas(t, random);
         default: return "no checker for this shape";
         }
     }
@@ -196,6 +204,101 @@ private:
             As<RowKernelOpacity>(m_kernel)(dstB.data, src.data, n, op);
         }
         return FirstDifference(dstA.data, dstB.data, n + 16);
+    }
+
+    // Fills and the key colour: some pixels carry the key's colour bytes.
+    std::string Values(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset);
+        std::uint32_t value = MixedPixel(random);
+        if (random.Below(2)) value = (value & 0x00FFFFFF) | (random.Below(2) ? 0xFF000000 : 0);
+        for (int i = 0; i < n + 16; ++i) {
+            Pixel p = MixedPixel(random);
+            if (random.Below(3) == 0) p = (value & 0x00FFFFFF) | (p & 0xFF000000);
+            a.data[i] = b.data[i] = p;
+        }
+        As<ValueKernel>(m_reference)(a.data, n, value);
+        As<ValueKernel>(m_kernel)(b.data, n, value);
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    // The additive-alpha form takes opacities up to 254 only.
+    std::string Colours(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        const std::uint32_t colour = MixedPixel(random);
+        const std::uint32_t op = OpacityFor(random, m_case.word == 107 ? 254 : 255);
+        As<ColourOpacityKernel>(m_reference)(a.data, n, colour, op);
+        As<ColourOpacityKernel>(m_kernel)(b.data, n, colour, op);
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    // Column sums that stay within their 16-bit range while a line enters and one leaves.
+    template <class Sum, class Kernel>
+    std::string Sums(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> in(n, t.srcOffset), out(n, t.dstOffset);
+        Buffer<Sum> a(4 * n, 0), b(4 * n, 0);
+        for (int i = 0; i < n + 16; ++i) {
+            in.data[i] = MixedPixel(random);
+            out.data[i] = MixedPixel(random);
+        }
+        for (int i = 0; i < 4 * n + 16; ++i)
+            a.data[i] = b.data[i] = static_cast<Sum>(255 + random.Next() % (65025 - 510));
+        As<Kernel>(m_reference)(a.data, in.data, out.data, n);
+        As<Kernel>(m_kernel)(b.data, in.data, out.data, n);
+        return FirstDifference(a.data, b.data, 4 * n + 16);
+    }
+
+    // A running sum that walks through valid box sums (at most 255 per pixel of the area).
+    template <class Sum, class Kernel>
+    std::string Averages(const Trial& t, Random& random, int maxArea) {
+        const int n = t.length;
+        static const int kAreas[] = {1, 3, 5, 9, 15, 25, 125, 127, 129, 225, 255};
+        int area = kAreas[random.Below(sizeof kAreas / sizeof kAreas[0])];
+        if (maxArea > 255 && random.Below(2)) area = 2 * random.Below(maxArea / 2) + 1;
+        const std::uint32_t top = 255u * static_cast<std::uint32_t>(area);
+        auto valid = [&] {
+            const std::uint32_t v = random.Below(4) == 0 ? (random.Below(2) ? top : 0)
+                                                         : random.Next() % (top + 1);
+            return v;
+        };
+        Sum runA[4], runB[4];
+        Buffer<Sum> in(4 * n, 0), out(4 * n, 0);
+        for (int c = 0; c < 4; ++c) runA[c] = runB[c] = static_cast<Sum>(valid());
+        Sum current[4] = {runA[0], runA[1], runA[2], runA[3]};
+        for (int i = 0; i < n; ++i)
+            for (int c = 0; c < 4; ++c) {
+                const Sum next = static_cast<Sum>(valid());
+                const Sum leaving = static_cast<Sum>(random.Next() % 200);
+                in.data[4 * i + c] = static_cast<Sum>(next - current[c] + leaving);
+                out.data[4 * i + c] = leaving;
+                current[c] = next;
+            }
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        As<Kernel>(m_reference)(a.data, runA, in.data, out.data, area, n);
+        As<Kernel>(m_kernel)(b.data, runB, in.data, out.data, area, n);
+        std::string difference = FirstDifference(a.data, b.data, n + 16);
+        if (difference.empty()) difference = FirstDifference(runA, runB, 4);
+        if (!difference.empty()) difference += " (area " + std::to_string(area) + ")";
+        return difference;
+    }
+
+    std::string Gammas(const Trial& t, Random& random) {
+        const int n = t.length;
+        std::uint8_t table[768];
+        for (std::uint8_t& entry : table) entry = static_cast<std::uint8_t>(MixedByte(random));
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset);
+        for (int i = 0; i < n + 16; ++i) {
+            Pixel p = MixedPixel(random);
+            if (random.Below(6) == 0) p = 0;
+            a.data[i] = b.data[i] = p;
+        }
+        As<GammaLineKernel>(m_reference)(a.data, n, table);
+        As<GammaLineKernel>(m_kernel)(b.data, n, table);
+        return FirstDifference(a.data, b.data, n + 16);
     }
 
     FormCase m_case;
@@ -220,6 +323,16 @@ std::vector<FormCase> AllCases() {
     add(38, 38, both, Shape::RowOpacity);
     add(40, 40, both, Shape::Row);
     add(77, 77, both, Shape::RowOpacity);
+    add(105, 107, {kFormMmx}, Shape::ColourOpacity);
+    add(146, 146, {kFormCmov}, Shape::Value);
+    add(150, 150, {kFormMmx, kFormSse}, Shape::Value);
+    add(151, 151, {kFormSse}, Shape::Value);
+    add(152, 152, {kFormMmx}, Shape::Value);
+    add(154, 155, both, Shape::Sum16);
+    add(156, 157, both, Shape::Sum32);
+    add(158, 159, {kFormMmx, kFormMmxExt, kFormSse}, Shape::Average16);
+    add(160, 161, both, Shape::Average32);
+    add(170, 170, {kFormMmx}, Shape::Gamma);
     add(109, 110, {kFormMmx}, Shape::Row);
     add(111, 112, {kFormMmx}, Shape::RowOpacity);
     add(113, 114, {kFormMmx}, Shape::Row);

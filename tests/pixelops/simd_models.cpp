@@ -251,6 +251,51 @@ void QMXGL_CALL AdditiveOpacityModel(Pixel* dst, const Pixel* src, std::int32_t 
         dst[i] = AdditiveRule(dst[i], RefScale4(src[i], o));
 }
 
+
+// ---- Constant colour, key colour and the 32-bit box-blur averages.
+
+void QMXGL_CALL ColourOntoAlphaModel(Pixel* row, std::int32_t n, std::uint32_t colour,
+                                     std::uint32_t opacity) {
+    const int o = static_cast<int>(opacity & 0xFF);
+    for (std::int32_t i = 0; i < n; ++i)
+        row[i] = RefLerp(row[i], colour, RefWeight(o, A(row[i])), RefOverAlpha(o, A(row[i])));
+}
+void QMXGL_CALL ColourOntoAdditiveModel(Pixel* row, std::int32_t n, std::uint32_t colour,
+                                        std::uint32_t opacity) {
+    opacity &= 0xFF;
+    const int o = static_cast<int>(opacity + (opacity >> 7));
+    const Pixel c = (colour & 0x00FFFFFF) | 0xFF000000;
+    for (std::int32_t i = 0; i < n; ++i)
+        row[i] = Lanes4(row[i], c, [o](int d, int cc, int lane) {
+            return std::min(255, d - d * o / 256 + (lane == 3 ? o : cc * o / 256));
+        });
+}
+void QMXGL_CALL KeyModel(Pixel* row, std::int32_t n, std::uint32_t key) {
+    for (std::int32_t i = 0; i < n; ++i) {
+        const Pixel c = row[i] & 0x00FFFFFF;
+        row[i] = c == (key & 0x00FFFFFF) ? c : c | 0xFF000000;
+    }
+}
+
+template <bool WithAlpha>
+void QMXGL_CALL Average32Model(Pixel* dst, std::uint32_t* running, const std::uint32_t* in,
+                               const std::uint32_t* out, std::int32_t area, std::int32_t n) {
+    if (area <= 0) return;
+    const std::uint64_t a = static_cast<std::uint64_t>(area);
+    const std::uint64_t r = (std::uint64_t{1} << 32) / a;
+    for (std::int32_t i = 0; i < n; ++i) {
+        int avg[4];
+        for (int c = 0; c < 4; ++c) {
+            const std::uint64_t v = running[c] + a / 2;
+            avg[c] = static_cast<int>((area == 1 ? v : (v * r) >> 32) & 0xFF);
+        }
+        if (WithAlpha)
+            for (int c = 0; c < 3; ++c) avg[c] = T_div[avg[3] * 256 + avg[c]];
+        dst[i] = Make(avg[0], avg[1], avg[2], avg[3]);
+        for (int c = 0; c < 4; ++c) running[c] += in[4 * i + c] - out[4 * i + c];
+    }
+}
+
 ModelMap BuildModels() {
     ModelMap m;
     AddLayers<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15>(m);
@@ -258,6 +303,11 @@ ModelMap BuildModels() {
     m[{119, kFormMmx}] = Op(&MulOpacityModel);
     m[{133, kFormMmx}] = Op(&ScreenModel);
     m[{135, kFormMmx}] = Op(&ScreenOpacityModel);
+    m[{106, kFormMmx}] = Op(&ColourOntoAlphaModel);
+    m[{107, kFormMmx}] = Op(&ColourOntoAdditiveModel);
+    m[{146, kFormCmov}] = Op(&KeyModel);
+    m[{160, kFormMmx}] = Op(&Average32Model<false>);
+    m[{161, kFormMmx}] = Op(&Average32Model<true>);
     m[{27, kFormMmx}] = Op(&AlphaBlendModel);
     m[{29, kFormMmx}] = Op(&AlphaBlendOpacityModel);
     m[{31, kFormMmx}] = Op(&AlphaBlendOntoAlphaModel);
