@@ -88,7 +88,8 @@ void PlanKernelForms(std::uint32_t flags, KernelChoice plan[kKernelSlotCount]) {
 PixelOperation SimdKernel(int word, KernelForm form) {
     static const SimdKernelGroup groups[] = {
         LayerModeMmxKernels(), ArithmeticMmxKernels(), BlendMmxKernels(), FillGammaMmxKernels(),
-        BoxBlurMmxKernels(), SseKernels(), CmovKernels(),
+        BoxBlurMmxKernels(), TransitionMmxKernels(), ResampleMmxKernels(), SseKernels(),
+        CmovKernels(),
     };
     for (const SimdKernelGroup& group : groups)
         for (int i = 0; i < group.count; ++i)

@@ -175,6 +175,19 @@ public:
         switch (m_case.shape) {
         case Shape::Row:
         case Shape::RowOpacity: return Rows(t, random);
+        case Shape::Stretch:
+        case Shape::StretchOpacity: return Stretched(t, random);
+        case Shape::Bilinear:
+        case Shape::BilinearOpacity: return BilinearStretched(t, random);
+        case Shape::Affine:
+        case Shape::AffineOpacity: return Affine(t, random);
+        case Shape::Crossfade: return Crossfades(t, random);
+        case Shape::RuleTable: return RuleTables(random);
+        case Shape::RuleLine:
+        case Shape::RuleSwitch: return RuleLines(t, random);
+        case Shape::LineDouble:
+        case Shape::LineDoubleBackward: return LineDoubles(t, random);
+        case Shape::AverageLines: return AveragedLines(t, random);
         case Shape::Value: return Values(t, random);
         case Shape::ColourOpacity: return Colours(t, random);
         case Shape::Sum16: return Sums<std::uint16_t, BoxSum16Kernel>(t, random);
@@ -204,6 +217,164 @@ private:
             As<RowKernelOpacity>(m_kernel)(dstB.data, src.data, n, op);
         }
         return FirstDifference(dstA.data, dstB.data, n + 16);
+    }
+
+    // A 16.16 start and step that keep every sample (and its right neighbour) inside `size`.
+    static void Walk(Random& random, int n, int size, std::int32_t& start, std::int32_t& step) {
+        const std::int64_t limit = static_cast<std::int64_t>(size - 2) << 16;
+        const std::int64_t from = random.Next() % limit, to = random.Next() % limit;
+        start = static_cast<std::int32_t>(from);
+        step = static_cast<std::int32_t>((to - from) / n);
+        if (random.Below(4) == 0) step = static_cast<std::int32_t>(random.Next() % 0x20000);
+        const std::int64_t last = from + static_cast<std::int64_t>(step) * (n - 1);
+        if (last < 0 || last >= limit) step = 0;
+    }
+
+    std::string Stretched(const Trial& t, Random& random) {
+        const int n = t.length, size = n / 2 + 8;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), src(size, t.srcOffset);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        for (int i = 0; i < size; ++i) src.data[i] = MixedPixel(random);
+        std::int32_t x, step;
+        Walk(random, n, size, x, step);
+        if (m_case.shape == Shape::Stretch) {
+            As<StretchKernel>(m_reference)(a.data, n, src.data, x, step);
+            As<StretchKernel>(m_kernel)(b.data, n, src.data, x, step);
+        } else {
+            const std::uint32_t op = OpacityFor(random, 255);
+            As<StretchKernelOpacity>(m_reference)(a.data, n, src.data, x, step, op);
+            As<StretchKernelOpacity>(m_kernel)(b.data, n, src.data, x, step, op);
+        }
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    std::string BilinearStretched(const Trial& t, Random& random) {
+        const int n = t.length, size = n / 2 + 8;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), row0(size, t.srcOffset),
+            row1(size, 0);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        for (int i = 0; i < size; ++i) {
+            row0.data[i] = MixedPixel(random);
+            row1.data[i] = MixedPixel(random);
+        }
+        std::int32_t x, step;
+        Walk(random, n, size, x, step);
+        const std::uint32_t fy = MixedByte(random);
+        if (m_case.shape == Shape::Bilinear) {
+            As<BilinearStretchKernel>(m_reference)(a.data, n, row0.data, row1.data, fy, x, step);
+            As<BilinearStretchKernel>(m_kernel)(b.data, n, row0.data, row1.data, fy, x, step);
+        } else {
+            const std::uint32_t op = OpacityFor(random, 255);
+            As<BilinearStretchKernelOpacity>(m_reference)(a.data, n, row0.data, row1.data, fy, x,
+                                                          step, op);
+            As<BilinearStretchKernelOpacity>(m_kernel)(b.data, n, row0.data, row1.data, fy, x,
+                                                       step, op);
+        }
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    std::string Affine(const Trial& t, Random& random) {
+        const int n = t.length, width = 24, height = 20, pitch = width * 4 + 8;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), src(pitch * height / 4, t.srcOffset);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        for (int i = 0; i < pitch * height / 4; ++i) src.data[i] = MixedPixel(random);
+        std::int32_t u, du, v, dv;
+        Walk(random, n, width, u, du);
+        Walk(random, n, height, v, dv);
+        if (m_case.shape == Shape::Affine) {
+            As<AffineKernel>(m_reference)(a.data, n, src.data, u, v, du, dv, pitch);
+            As<AffineKernel>(m_kernel)(b.data, n, src.data, u, v, du, dv, pitch);
+        } else {
+            const std::uint32_t op = OpacityFor(random, 255);
+            As<AffineKernelOpacity>(m_reference)(a.data, n, src.data, u, v, du, dv, pitch, op);
+            As<AffineKernelOpacity>(m_kernel)(b.data, n, src.data, u, v, du, dv, pitch, op);
+        }
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    std::string Crossfades(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), s1(n, t.srcOffset), s2(n, 3);
+        for (int i = 0; i < n + 16; ++i) {
+            a.data[i] = b.data[i] = MixedPixel(random);
+            s1.data[i] = MixedPixel(random);
+            s2.data[i] = MixedPixel(random);
+        }
+        const std::uint32_t ratio = random.Below(4) == 0 ? 256 : OpacityFor(random, 255);
+        As<CrossfadeKernel>(m_reference)(a.data, s1.data, s2.data, n, ratio);
+        As<CrossfadeKernel>(m_kernel)(b.data, s1.data, s2.data, n, ratio);
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    static void RulePhase(Random& random, std::int32_t& phase, std::int32_t& vague) {
+        vague = random.Below(3) == 0 ? random.Below(3) : random.Below(600);
+        phase = random.Below(256 + 2 * vague) - vague / 2;
+    }
+
+    std::string RuleTables(Random& random) {
+        std::int32_t phase, vague;
+        RulePhase(random, phase, vague);
+        std::int32_t a[256], b[256];
+        for (int i = 0; i < 256; ++i) a[i] = b[i] = static_cast<std::int32_t>(random.Next());
+        As<RuleTableKernel>(m_reference)(a, phase, vague);
+        As<RuleTableKernel>(m_kernel)(b, phase, vague);
+        std::string difference = FirstDifference(a, b, 256);
+        if (!difference.empty())
+            difference += " (phase " + std::to_string(phase) + ", vague " + std::to_string(vague) + ")";
+        return difference;
+    }
+
+    // The table comes from the form's own builder format; copyFirstFrom = phase and
+    // copySecondBelow = phase - vague, as the rectangle operation passes them.
+    std::string RuleLines(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), s1(n, t.srcOffset), s2(n, 1);
+        Buffer<std::uint8_t> rule(n, t.srcOffset);
+        for (int i = 0; i < n + 16; ++i) {
+            a.data[i] = b.data[i] = MixedPixel(random);
+            s1.data[i] = MixedPixel(random);
+            s2.data[i] = MixedPixel(random);
+            rule.data[i] = static_cast<std::uint8_t>(MixedByte(random));
+        }
+        std::int32_t phase, vague;
+        RulePhase(random, phase, vague);
+        std::int32_t table[256];
+        ModelMmxRuleTable(table, phase, vague);
+        if (m_case.shape == Shape::RuleLine) {
+            As<RuleLineKernel>(m_reference)(a.data, s1.data, s2.data, rule.data, table, n);
+            As<RuleLineKernel>(m_kernel)(b.data, s1.data, s2.data, rule.data, table, n);
+        } else {
+            As<RuleLineSwitchKernel>(m_reference)(a.data, s1.data, s2.data, rule.data, table, n,
+                                                  phase, phase - vague);
+            As<RuleLineSwitchKernel>(m_kernel)(b.data, s1.data, s2.data, rule.data, table, n,
+                                               phase, phase - vague);
+        }
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    // The backward form walks its source toward lower addresses from the pointer it is given.
+    std::string LineDoubles(const Trial& t, Random& random) {
+        const int n = t.length, size = n / 2 + 2;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), src(size, t.srcOffset);
+        for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
+        for (int i = 0; i < size; ++i) src.data[i] = MixedPixel(random);
+        const Pixel* start = m_case.shape == Shape::LineDouble ? src.data : src.data + size - 1;
+        As<LineDoubleKernel>(m_reference)(a.data, n, start);
+        As<LineDoubleKernel>(m_kernel)(b.data, n, start);
+        return FirstDifference(a.data, b.data, n + 16);
+    }
+
+    std::string AveragedLines(const Trial& t, Random& random) {
+        const int n = t.length;
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), s1(n, t.srcOffset), s2(n, 2);
+        for (int i = 0; i < n + 16; ++i) {
+            a.data[i] = b.data[i] = MixedPixel(random);
+            s1.data[i] = MixedPixel(random);
+            s2.data[i] = MixedPixel(random);
+        }
+        As<AverageLinesKernel>(m_reference)(a.data, n, s1.data, s2.data);
+        As<AverageLinesKernel>(m_kernel)(b.data, n, s1.data, s2.data);
+        return FirstDifference(a.data, b.data, n + 16);
     }
 
     // Fills and the key colour: some pixels carry the key's colour bytes.
@@ -323,6 +494,25 @@ std::vector<FormCase> AllCases() {
     add(38, 38, both, Shape::RowOpacity);
     add(40, 40, both, Shape::Row);
     add(77, 77, both, Shape::RowOpacity);
+    add(44, 44, {kFormMmx}, Shape::Stretch);
+    add(52, 52, {kFormMmx}, Shape::Stretch);
+    add(53, 53, {kFormMmx}, Shape::Bilinear);
+    add(56, 56, {kFormMmx}, Shape::BilinearOpacity);
+    add(69, 69, {kFormMmx}, Shape::Affine);
+    add(72, 72, {kFormMmx}, Shape::AffineOpacity);
+    add(82, 82, {kFormMmx}, Shape::StretchOpacity);
+    add(83, 83, {kFormMmx}, Shape::BilinearOpacity);
+    add(88, 89, {kFormMmx}, Shape::AffineOpacity);
+    add(93, 93, both, Shape::Crossfade);
+    add(96, 96, {kFormMmx}, Shape::RuleTable);
+    add(99, 99, both, Shape::RuleLine);
+    add(100, 100, both, Shape::RuleSwitch);
+    add(137, 137, {kFormMmx}, Shape::Stretch);
+    add(138, 138, {kFormMmx}, Shape::Bilinear);
+    add(139, 139, {kFormMmx}, Shape::LineDouble);
+    add(140, 140, {kFormMmx}, Shape::LineDoubleBackward);
+    add(141, 141, {kFormMmx}, Shape::AverageLines);
+    add(143, 144, {kFormMmx}, Shape::Affine);
     add(105, 107, {kFormMmx}, Shape::ColourOpacity);
     add(146, 146, {kFormCmov}, Shape::Value);
     add(150, 150, {kFormMmx, kFormSse}, Shape::Value);

@@ -296,6 +296,138 @@ void QMXGL_CALL Average32Model(Pixel* dst, std::uint32_t* running, const std::ui
     }
 }
 
+
+// ---- Resampling: alpha as a fourth lane, the additive lane rule, the raw affine fraction.
+
+std::uint32_t Whole(std::int32_t position) {
+    return static_cast<std::uint32_t>(position) >> 16;
+}
+int Frac(std::int32_t position) {
+    return static_cast<int>((static_cast<std::uint32_t>(position) >> 8) & 0xFF);
+}
+int Widen(int f) {
+    return f + (f >> 7);
+}
+Pixel StretchSample(const Pixel* row0, const Pixel* row1, std::uint32_t fy, std::int32_t x) {
+    const std::uint32_t k = Whole(x);
+    const int fx = Frac(x);
+    return RefBlendArgb(RefBlendArgb(row0[k], row0[k + 1], fx), RefBlendArgb(row1[k], row1[k + 1], fx),
+                        Widen(static_cast<int>(fy & 0xFF)));
+}
+// The MMX affine sample: horizontal fraction as it stands, vertical widened.
+Pixel AffineRawSample(const void* src, std::int32_t u, std::int32_t v, std::int32_t pitch) {
+    const auto* row = static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
+    const Pixel* top = reinterpret_cast<const Pixel*>(row) + Whole(u);
+    const Pixel* bottom = reinterpret_cast<const Pixel*>(row + pitch) + Whole(u);
+    const int fx = Frac(u);
+    return RefBlendArgb(RefBlendArgb(top[0], top[1], fx), RefBlendArgb(bottom[0], bottom[1], fx),
+                        Widen(Frac(v)));
+}
+Pixel AffineNearest(const void* src, std::int32_t u, std::int32_t v, std::int32_t pitch) {
+    const auto* row = static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
+    return reinterpret_cast<const Pixel*>(row)[Whole(u)];
+}
+
+void QMXGL_CALL StretchAlphaModel(Pixel* dst, std::int32_t n, const Pixel* src, std::int32_t x,
+                                  std::int32_t step) {
+    for (std::int32_t i = 0; i < n; ++i, x += step) dst[i] = Interp4(dst[i], src[Whole(x)], A(src[Whole(x)]));
+}
+void QMXGL_CALL StretchAdditiveModel(Pixel* dst, std::int32_t n, const Pixel* src, std::int32_t x,
+                                     std::int32_t step) {
+    for (std::int32_t i = 0; i < n; ++i, x += step) dst[i] = AdditiveRule(dst[i], src[Whole(x)]);
+}
+void QMXGL_CALL StretchConstModel(Pixel* dst, std::int32_t n, const Pixel* src, std::int32_t x,
+                                  std::int32_t step, std::uint32_t op) {
+    for (std::int32_t i = 0; i < n; ++i, x += step)
+        dst[i] = Interp4(dst[i], src[Whole(x)], static_cast<int>(op & 0xFF));
+}
+void QMXGL_CALL BilinearAdditiveModel(Pixel* dst, std::int32_t n, const Pixel* r0, const Pixel* r1,
+                                      std::uint32_t fy, std::int32_t x, std::int32_t step) {
+    for (std::int32_t i = 0; i < n; ++i, x += step) dst[i] = AdditiveRule(dst[i], StretchSample(r0, r1, fy, x));
+}
+void QMXGL_CALL BilinearAdditiveOpacityModel(Pixel* dst, std::int32_t n, const Pixel* r0,
+                                             const Pixel* r1, std::uint32_t fy, std::int32_t x,
+                                             std::int32_t step, std::uint32_t op) {
+    const int o = Widen(static_cast<int>(op & 0xFF));
+    for (std::int32_t i = 0; i < n; ++i, x += step)
+        dst[i] = AdditiveRule(dst[i], RefScale4(StretchSample(r0, r1, fy, x), o));
+}
+void QMXGL_CALL BilinearConstModel(Pixel* dst, std::int32_t n, const Pixel* r0, const Pixel* r1,
+                                   std::uint32_t fy, std::int32_t x, std::int32_t step,
+                                   std::uint32_t op) {
+    const int o = Widen(static_cast<int>(op & 0xFF));
+    for (std::int32_t i = 0; i < n; ++i, x += step)
+        dst[i] = RefBlendArgb(dst[i], StretchSample(r0, r1, fy, x), o);
+}
+void QMXGL_CALL AffineConstModel(Pixel* dst, std::int32_t n, const void* src, std::int32_t u,
+                                 std::int32_t v, std::int32_t du, std::int32_t dv,
+                                 std::int32_t pitch, std::uint32_t op) {
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv)
+        dst[i] = Interp4(dst[i], AffineNearest(src, u, v, pitch), static_cast<int>(op & 0xFF));
+}
+void QMXGL_CALL BilinearAffineCopyModel(Pixel* dst, std::int32_t n, const void* src, std::int32_t u,
+                                        std::int32_t v, std::int32_t du, std::int32_t dv,
+                                        std::int32_t pitch) {
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv) dst[i] = AffineRawSample(src, u, v, pitch);
+}
+void QMXGL_CALL BilinearAffineConstModel(Pixel* dst, std::int32_t n, const void* src,
+                                         std::int32_t u, std::int32_t v, std::int32_t du,
+                                         std::int32_t dv, std::int32_t pitch, std::uint32_t op) {
+    const int o = Widen(static_cast<int>(op & 0xFF));
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv)
+        dst[i] = RefBlendArgb(dst[i], AffineRawSample(src, u, v, pitch), o);
+}
+void QMXGL_CALL BilinearAffineAdditiveModel(Pixel* dst, std::int32_t n, const void* src,
+                                            std::int32_t u, std::int32_t v, std::int32_t du,
+                                            std::int32_t dv, std::int32_t pitch) {
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv)
+        dst[i] = AdditiveRule(dst[i], AffineRawSample(src, u, v, pitch));
+}
+void QMXGL_CALL BilinearAffineAdditiveOpacityModel(Pixel* dst, std::int32_t n, const void* src,
+                                                   std::int32_t u, std::int32_t v, std::int32_t du,
+                                                   std::int32_t dv, std::int32_t pitch,
+                                                   std::uint32_t op) {
+    const int o = Widen(static_cast<int>(op & 0xFF));
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv)
+        dst[i] = AdditiveRule(dst[i], RefScale4(AffineRawSample(src, u, v, pitch), o));
+}
+
+// ---- Transitions: all four bytes; the rule blend rounds to even steps from src2.
+
+void QMXGL_CALL CrossfadeModel(Pixel* dst, const Pixel* a, const Pixel* b, std::int32_t n,
+                               std::uint32_t ratio) {
+    for (std::int32_t i = 0; i < n; ++i) dst[i] = RefBlendArgb(a[i], b[i], static_cast<int>(ratio));
+}
+Pixel RuleBlend(Pixel a, Pixel b, int w) {
+    return Lanes4(a, b, [w](int first, int second, int) {
+        const int t = (first - second) * w;
+        return Sat(second + 2 * (t >= 0 ? t / 65536 : -((-t + 65535) / 65536)));
+    });
+}
+void QMXGL_CALL RuleLineModel(Pixel* dst, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                              const std::int32_t* table, std::int32_t n) {
+    const auto* w = reinterpret_cast<const std::int16_t*>(table);
+    for (std::int32_t i = 0; i < n; ++i) dst[i] = RuleBlend(a[i], b[i], w[rule[i]]);
+}
+void QMXGL_CALL RuleSwitchModel(Pixel* dst, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                                const std::int32_t* table, std::int32_t n, std::int32_t first,
+                                std::int32_t second) {
+    const auto* w = reinterpret_cast<const std::int16_t*>(table);
+    std::int32_t i = 0;
+    for (; n - i >= 2; i += 2) {
+        const int r0 = rule[i], r1 = rule[i + 1];
+        for (int k = i; k < i + 2; ++k) {
+            if (r0 >= first && r1 >= first)
+                dst[k] = a[k];
+            else if (r0 < second && r1 < second)
+                dst[k] = b[k];
+            else
+                dst[k] = RuleBlend(a[k], b[k], w[rule[k]]);
+        }
+    }
+    if (i < n) dst[i] = RuleBlend(a[i], b[i], w[rule[i]]);
+}
+
 ModelMap BuildModels() {
     ModelMap m;
     AddLayers<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15>(m);
@@ -308,6 +440,21 @@ ModelMap BuildModels() {
     m[{146, kFormCmov}] = Op(&KeyModel);
     m[{160, kFormMmx}] = Op(&Average32Model<false>);
     m[{161, kFormMmx}] = Op(&Average32Model<true>);
+    m[{44, kFormMmx}] = Op(&StretchAlphaModel);
+    m[{52, kFormMmx}] = Op(&StretchAdditiveModel);
+    m[{53, kFormMmx}] = Op(&BilinearAdditiveModel);
+    m[{56, kFormMmx}] = Op(&BilinearAdditiveOpacityModel);
+    m[{69, kFormMmx}] = Op(&BilinearAffineAdditiveModel);
+    m[{72, kFormMmx}] = Op(&BilinearAffineAdditiveOpacityModel);
+    m[{82, kFormMmx}] = Op(&StretchConstModel);
+    m[{83, kFormMmx}] = Op(&BilinearConstModel);
+    m[{88, kFormMmx}] = Op(&AffineConstModel);
+    m[{89, kFormMmx}] = Op(&BilinearAffineConstModel);
+    m[{144, kFormMmx}] = Op(&BilinearAffineCopyModel);
+    m[{93, kFormMmx}] = Op(&CrossfadeModel);
+    m[{96, kFormMmx}] = Op(&ModelMmxRuleTable);
+    m[{99, kFormMmx}] = Op(&RuleLineModel);
+    m[{100, kFormMmx}] = Op(&RuleSwitchModel);
     m[{27, kFormMmx}] = Op(&AlphaBlendModel);
     m[{29, kFormMmx}] = Op(&AlphaBlendOpacityModel);
     m[{31, kFormMmx}] = Op(&AlphaBlendOntoAlphaModel);
