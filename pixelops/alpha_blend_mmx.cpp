@@ -30,6 +30,17 @@ Pixel Blend1(Pixel d, Pixel s, int w) {
 __m64 Blend2(__m64 d, __m64 s, int w0, int w1) {
     return Pack(Interpolate(Lo(d), Lo(s), Splat(w0)), Interpolate(Hi(d), Hi(s), Splat(w1)));
 }
+// The alpha lane of a widened pixel in all four lanes, by two unpack steps.
+__m64 AlphaInEveryLane(__m64 lanes) {
+    const __m64 high = _mm_unpackhi_pi16(lanes, lanes);
+    return _mm_unpackhi_pi32(high, high);
+}
+// Both pixels of a pair interpolated by their own source alpha.
+__m64 BlendBySourceAlpha(__m64 d, __m64 s) {
+    const __m64 s0 = Lo(s), s1 = Hi(s);
+    return Pack(Interpolate(Lo(d), s0, AlphaInEveryLane(s0)),
+                Interpolate(Hi(d), s1, AlphaInEveryLane(s1)));
+}
 
 template <bool Ahead>
 void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
@@ -47,8 +58,7 @@ void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
             if (a0 == 255 && a1 == 255)
                 Store2(dst + i, Load2(src + i));
             else if (a0 != 0 || a1 != 0)
-                Store2(dst + i, Blend2(Load2(dst + i), Load2(src + i), static_cast<int>(a0),
-                                       static_cast<int>(a1)));
+                Store2(dst + i, BlendBySourceAlpha(Load2(dst + i), Load2(src + i)));
         }
     }
     for (; i < count; ++i) single(i);
@@ -105,9 +115,13 @@ void AlphaBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::ui
 template <bool Ahead>
 void ConstAlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity) {
     const int w = static_cast<int>(opacity & 0xFF);
+    const __m64 weight = Splat(w);
     PairWalk<Ahead>(
         dst, src, count,
-        [=](std::int32_t i) { Store2(dst + i, Blend2(Load2(dst + i), Load2(src + i), w, w)); },
+        [=](std::int32_t i) {
+            const __m64 d = Load2(dst + i), s = Load2(src + i);
+            Store2(dst + i, Pack(Interpolate(Lo(d), Lo(s), weight), Interpolate(Hi(d), Hi(s), weight)));
+        },
         [=](std::int32_t i) { dst[i] = Blend1(dst[i], src[i], w); });
 }
 
