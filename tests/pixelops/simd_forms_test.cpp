@@ -556,6 +556,24 @@ std::vector<FormCase> AllCases() {
 
 }  // namespace
 
+TEST(SimdForms, TheTableCoversEveryFormTheSelectionCanInstall) {
+    const std::vector<FormCase> cases = AllCases();
+    const std::uint32_t mmx = kCpuMmx, ext = kCpuMmxExt, sse = kCpuSse, cmov = kCpuCmov;
+    for (std::uint32_t flags : {mmx, mmx | ext, mmx | ext | sse, cmov}) {
+        KernelChoice plan[kKernelSlotCount];
+        PlanKernelForms(flags, plan);
+        for (int i = 0; i < kKernelSlotCount; ++i) {
+            if (plan[i].form == kFormPortable) continue;
+            const int word = kFirstKernelWord + i;
+            const bool covered = std::any_of(cases.begin(), cases.end(), [&](const FormCase& c) {
+                return c.word == word && c.form == plan[i].form;
+            });
+            EXPECT_TRUE(covered) << "word " << word << " in its " << FormName(plan[i].form)
+                                 << " form";
+        }
+    }
+}
+
 TEST(SimdForms, EveryFormMatchesItsPortableKernelOrDocumentedRule) {
     const std::vector<Trial> trials = Trials();
     for (KernelForm form : {kFormMmx, kFormMmxExt, kFormSse, kFormCmov}) {
