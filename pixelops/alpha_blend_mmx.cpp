@@ -101,9 +101,9 @@ void AlphaBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::ui
         [=](std::int32_t i) {
             const std::uint32_t a0 = AlphaOf(src[i]), a1 = AlphaOf(src[i + 1]);
             if (a0 == 0 && a1 == 0) return;
-            Store2(dst + i, Blend2(Load2(dst + i), Load2(src + i),
-                                   static_cast<int>((a0 * opacity) >> 8),
-                                   static_cast<int>((a1 * opacity) >> 8)));
+            Store2(dst + i,
+                   Blend2(Load2(dst + i), Load2(src + i), static_cast<int>((a0 * opacity) >> 8),
+                          static_cast<int>((a1 * opacity) >> 8)));
         },
         [=](std::int32_t i) {
             // A single pixel takes its weight from the whole source word times the opacity.
@@ -120,7 +120,8 @@ void ConstAlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count, std::uint
         dst, src, count,
         [=](std::int32_t i) {
             const __m64 d = Load2(dst + i), s = Load2(src + i);
-            Store2(dst + i, Pack(Interpolate(Lo(d), Lo(s), weight), Interpolate(Hi(d), Hi(s), weight)));
+            Store2(dst + i,
+                   Pack(Interpolate(Lo(d), Lo(s), weight), Interpolate(Hi(d), Hi(s), weight)));
         },
         [=](std::int32_t i) { dst[i] = Blend1(dst[i], src[i], w); });
 }
@@ -131,8 +132,8 @@ __m64 OntoAlphaLanes(__m64 d, __m64 s, Pixel dp, Pixel sp, bool paired) {
     const std::uint32_t sa = AlphaOf(sp), da = AlphaOf(dp);
     const int w = T_weight[sa * 256 + da];
     const __m64 colour = Interpolate(d, s, Lanes(w, w, w, 0));
-    const int alpha = paired ? static_cast<int>(255 - (((255 - sa) * (255 - da)) >> 8))
-                             : T_alpha[sa * 256 + da];
+    const int alpha =
+        paired ? static_cast<int>(255 - (((255 - sa) * (255 - da)) >> 8)) : T_alpha[sa * 256 + da];
     return _mm_or_si64(_mm_and_si64(colour, Const(kColourLanes)), Lanes(0, 0, 0, alpha));
 }
 
@@ -170,10 +171,10 @@ __m64 Additive2(__m64 d, __m64 s, int sa0, int sa1) {
     return _mm_adds_pu8(Pack(AdditiveLanes(Lo(d), sa0), AdditiveLanes(Hi(d), sa1)), s);
 }
 Pixel Additive1(Pixel d, Pixel s) {
-    const __m64 scaled = AdditiveLanes(Lo(_mm_cvtsi32_si64(static_cast<int>(d))),
-                                       static_cast<int>(AlphaOf(s)));
-    return static_cast<Pixel>(
-        _mm_cvtsi64_si32(_mm_adds_pu8(Pack(scaled, scaled), _mm_cvtsi32_si64(static_cast<int>(s)))));
+    const __m64 scaled =
+        AdditiveLanes(Lo(_mm_cvtsi32_si64(static_cast<int>(d))), static_cast<int>(AlphaOf(s)));
+    return static_cast<Pixel>(_mm_cvtsi64_si32(
+        _mm_adds_pu8(Pack(scaled, scaled), _mm_cvtsi32_si64(static_cast<int>(s)))));
 }
 
 template <bool Ahead>
@@ -217,8 +218,7 @@ void AdditiveBlendHoldAlpha(Pixel* dst, const Pixel* src, std::int32_t count) {
 
 // Every source byte first scaled by the opacity widened to 0..256.
 template <bool Ahead>
-void AdditiveBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count,
-                          std::uint32_t opacity) {
+void AdditiveBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity) {
     opacity &= 0xFF;
     const __m64 o = Splat(static_cast<int>(opacity + (opacity >> 7)));
     auto faded = [o](__m64 s) { return ScaleDown(s, o); };
@@ -240,28 +240,31 @@ void AdditiveBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count,
         });
 }
 
-#define FORMS(Name, Impl, Params, Args)                            \
-    void QMXGL_CALL Name##Mmx Params { Impl<false> Args; }         \
-    void QMXGL_CALL Name##MmxExt Params { Impl<true> Args; }
+#define FORMS(Name, Impl, Params, Args)   \
+    void QMXGL_CALL Name##Mmx Params {    \
+        Impl<false> Args;                 \
+    }                                     \
+    void QMXGL_CALL Name##MmxExt Params { \
+        Impl<true> Args;                  \
+    }
 
-FORMS(AlphaBlendLine, AlphaBlend, (Pixel* d, const Pixel* s, std::int32_t n), (d, s, n))
-FORMS(AlphaBlendLineHoldAlpha, AlphaBlendHoldAlpha, (Pixel* d, const Pixel* s, std::int32_t n),
+FORMS(AlphaBlendLine, AlphaBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
+FORMS(AlphaBlendLineHoldAlpha, AlphaBlendHoldAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
       (d, s, n))
 FORMS(AlphaBlendLineOpacity, AlphaBlendOpacity,
-      (Pixel* d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
-FORMS(AlphaBlendLineOntoAlpha, AlphaBlendOntoAlpha, (Pixel* d, const Pixel* s, std::int32_t n),
+      (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
+FORMS(AlphaBlendLineOntoAlpha, AlphaBlendOntoAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
       (d, s, n))
 FORMS(ConstAlphaBlendLine, ConstAlphaBlend,
-      (Pixel* d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
-FORMS(AdditiveAlphaBlendLine, AdditiveBlend, (Pixel* d, const Pixel* s, std::int32_t n),
-      (d, s, n))
+      (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
+FORMS(AdditiveAlphaBlendLine, AdditiveBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
 FORMS(AdditiveAlphaBlendLineHoldAlpha, AdditiveBlendHoldAlpha,
-      (Pixel* d, const Pixel* s, std::int32_t n), (d, s, n))
+      (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
 FORMS(AdditiveAlphaBlendLineOpacity, AdditiveBlendOpacity,
-      (Pixel* d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
+      (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
 // Onto an additive-alpha destination the lane rule is the same as over a plain one.
 FORMS(AdditiveAlphaBlendLineOntoAdditiveAlpha, AdditiveBlend,
-      (Pixel* d, const Pixel* s, std::int32_t n), (d, s, n))
+      (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
 
 #undef FORMS
 

@@ -51,9 +51,8 @@ void QMXGL_CALL SubBlendLineOpacityMmx(Pixel* dst, const Pixel* src, std::int32_
 template <bool Hold>
 void Multiply(Pixel* dst, const Pixel* src, std::int32_t count) {
     Walk(dst, src, count, [](__m64 d, __m64 s) {
-        return PerPixel(d, s, [](__m64 dl, __m64 sl) {
-            return ScaleDown(dl, Hold ? AlphaLaneUnit(sl) : sl);
-        });
+        return PerPixel(
+            d, s, [](__m64 dl, __m64 sl) { return ScaleDown(dl, Hold ? AlphaLaneUnit(sl) : sl); });
     });
 }
 // The faded source 255 - floor((255 - s) op / 256) as ((255 - s) op) XOR 0xFFFF, shifted.
@@ -133,8 +132,8 @@ void QMXGL_CALL ScreenBlendLineOpacityMmx(Pixel* dst, const Pixel* src, std::int
                                           std::uint32_t opacity) {
     ScreenOpacity<false>(dst, src, count, opacity);
 }
-void QMXGL_CALL ScreenBlendLineHoldAlphaOpacityMmx(Pixel* dst, const Pixel* src,
-                                                   std::int32_t count, std::uint32_t opacity) {
+void QMXGL_CALL ScreenBlendLineHoldAlphaOpacityMmx(Pixel* dst, const Pixel* src, std::int32_t count,
+                                                   std::uint32_t opacity) {
     ScreenOpacity<true>(dst, src, count, opacity);
 }
 

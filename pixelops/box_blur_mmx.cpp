@@ -133,9 +133,13 @@ void Average32(Pixel* dst, std::uint32_t* running, const std::uint32_t* entering
     _mm_empty();
 }
 
-#define FORMS(Name, Impl, Params, Args)                                  \
-    void QMXGL_CALL Name##Mmx Params { Impl<false> Args; }               \
-    void QMXGL_CALL Name##MmxExt Params { Impl<true> Args; }
+#define FORMS(Name, Impl, Params, Args)   \
+    void QMXGL_CALL Name##Mmx Params {    \
+        Impl<false> Args;                 \
+    }                                     \
+    void QMXGL_CALL Name##MmxExt Params { \
+        Impl<true> Args;                  \
+    }
 
 template <bool Ahead>
 void Sum16Plain(std::uint16_t* s, const Pixel* a, const Pixel* b, std::int32_t n) {
@@ -171,10 +175,12 @@ void Average32Alpha(Pixel* d, std::uint32_t* r, const std::uint32_t* a, const st
 
 #define SUM16 (std::uint16_t * s, const Pixel* a, const Pixel* b, std::int32_t n)
 #define SUM32 (std::uint32_t * s, const Pixel* a, const Pixel* b, std::int32_t n)
-#define AVG16 \
-    (Pixel * d, std::uint16_t * r, const std::uint16_t* a, const std::uint16_t* b, std::int32_t n, std::int32_t c)
-#define AVG32 \
-    (Pixel * d, std::uint32_t * r, const std::uint32_t* a, const std::uint32_t* b, std::int32_t n, std::int32_t c)
+#define AVG16                                                                                      \
+    (Pixel * d, std::uint16_t * r, const std::uint16_t* a, const std::uint16_t* b, std::int32_t n, \
+     std::int32_t c)
+#define AVG32                                                                                      \
+    (Pixel * d, std::uint32_t * r, const std::uint32_t* a, const std::uint32_t* b, std::int32_t n, \
+     std::int32_t c)
 
 FORMS(BoxBlurAddSubSum16Line, Sum16Plain, SUM16, (s, a, b, n))
 FORMS(BoxBlurAddSubSum16LineWithAlpha, Sum16Alpha, SUM16, (s, a, b, n))

@@ -78,8 +78,7 @@ void QMXGL_CALL ConstColorAlphaBlendLineMmx(Pixel* row, std::int32_t count, std:
 }
 
 void QMXGL_CALL ConstColorAlphaBlendLineOntoAlphaMmx(Pixel* row, std::int32_t count,
-                                                     std::uint32_t colour,
-                                                     std::uint32_t opacity) {
+                                                     std::uint32_t colour, std::uint32_t opacity) {
     if (count <= 0) return;
     const std::uint32_t o = opacity & 0xFF;
     const __m64 c = Lo(_mm_cvtsi32_si64(static_cast<int>(colour)));

@@ -13,11 +13,12 @@ void QMXGL_CALL KeyColorToAlphaLineCmov(Pixel* row, std::int32_t count, std::uin
     for (std::int32_t i = 0; i < count; ++i) {
         std::uint32_t colour = row[i] & 0x00FFFFFF;
         std::uint32_t opaque = colour | 0xFF000000;
-        __asm__("cmpl %2, %1\n\t"
-                "cmovne %1, %0"
-                : "+r"(colour)
-                : "r"(opaque), "r"(k)
-                : "cc");
+        __asm__(
+            "cmpl %2, %1\n\t"
+            "cmovne %1, %0"
+            : "+r"(colour)
+            : "r"(opaque), "r"(k)
+            : "cc");
         row[i] = colour;
     }
 }

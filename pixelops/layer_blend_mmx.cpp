@@ -38,8 +38,8 @@ __m64 Select(__m64 mask, __m64 yes, __m64 no) {
 // Overlay's two branches, the upper one when `high` is set in a lane.
 __m64 OverlayLanes(__m64 s, __m64 d, __m64 high) {
     const __m64 lower = _mm_srli_pi16(_mm_mullo_pi16(s, d), 7);
-    const __m64 upper =
-        _mm_sub_pi16(_mm_add_pi16(_mm_add_pi16(s, s), _mm_add_pi16(d, d)), _mm_add_pi16(lower, Splat(255)));
+    const __m64 upper = _mm_sub_pi16(_mm_add_pi16(_mm_add_pi16(s, s), _mm_add_pi16(d, d)),
+                                     _mm_add_pi16(lower, Splat(255)));
     return Select(high, upper, lower);
 }
 
@@ -57,20 +57,34 @@ __m64 LaneFunction(__m64 s, __m64 d, Pixel sp, Pixel dp) {
     const __m64 ps = _mm_cvtsi32_si64(static_cast<int>(sp));
     const __m64 pd = _mm_cvtsi32_si64(static_cast<int>(dp));
     switch (Mode) {
-    case kNormal: return s;
-    case kAdditive: return Lo(_mm_adds_pu8(pd, ps));
-    case kSubtractive: return Lo(_mm_subs_pu8(pd, _mm_xor_si64(ps, _mm_set1_pi32(-1))));
-    case kMultiply: return _mm_srli_pi16(_mm_mullo_pi16(d, s), 8);
-    case kScreen: return _mm_sub_pi16(_mm_add_pi16(d, s), _mm_srli_pi16(_mm_mullo_pi16(d, s), 8));
-    case kOverlay: return OverlayLanes(s, d, _mm_cmpgt_pi16(d, Splat(127)));
-    case kHardLight: return OverlayLanes(s, d, _mm_cmpgt_pi16(s, Splat(127)));
-    case kSoftLight: return TableLanes(T_softlight, sp, dp);
-    case kColorDodge: return TableLanes(T_dodge, sp, dp);
-    case kColorBurn: return TableLanes(T_burn, sp, dp);
-    case kLighten: return _mm_add_pi16(d, _mm_subs_pu16(s, d));
-    case kDarken: return _mm_sub_pi16(d, _mm_subs_pu16(d, s));
-    case kDifference: return _mm_or_si64(_mm_subs_pu16(d, s), _mm_subs_pu16(s, d));
-    default: return _mm_sub_pi16(_mm_add_pi16(d, s), _mm_srli_pi16(_mm_mullo_pi16(s, d), 7));
+        case kNormal:
+            return s;
+        case kAdditive:
+            return Lo(_mm_adds_pu8(pd, ps));
+        case kSubtractive:
+            return Lo(_mm_subs_pu8(pd, _mm_xor_si64(ps, _mm_set1_pi32(-1))));
+        case kMultiply:
+            return _mm_srli_pi16(_mm_mullo_pi16(d, s), 8);
+        case kScreen:
+            return _mm_sub_pi16(_mm_add_pi16(d, s), _mm_srli_pi16(_mm_mullo_pi16(d, s), 8));
+        case kOverlay:
+            return OverlayLanes(s, d, _mm_cmpgt_pi16(d, Splat(127)));
+        case kHardLight:
+            return OverlayLanes(s, d, _mm_cmpgt_pi16(s, Splat(127)));
+        case kSoftLight:
+            return TableLanes(T_softlight, sp, dp);
+        case kColorDodge:
+            return TableLanes(T_dodge, sp, dp);
+        case kColorBurn:
+            return TableLanes(T_burn, sp, dp);
+        case kLighten:
+            return _mm_add_pi16(d, _mm_subs_pu16(s, d));
+        case kDarken:
+            return _mm_sub_pi16(d, _mm_subs_pu16(d, s));
+        case kDifference:
+            return _mm_or_si64(_mm_subs_pu16(d, s), _mm_subs_pu16(s, d));
+        default:
+            return _mm_sub_pi16(_mm_add_pi16(d, s), _mm_srli_pi16(_mm_mullo_pi16(s, d), 7));
     }
 }
 
@@ -83,7 +97,8 @@ __m64 LayerPixel(Pixel sp, Pixel dp, std::uint32_t op) {
     const __m64 weights = Lanes(w, w, w, Hold ? 0 : w);
     if (Mode == kColorDodgePreAlpha || Mode == kDifferencePreAlpha) {
         const __m64 p = _mm_srli_pi16(_mm_mullo_pi16(s, weights), 7);
-        if (Mode == kDifferencePreAlpha) return _mm_or_si64(_mm_subs_pu16(d, p), _mm_subs_pu16(p, d));
+        if (Mode == kDifferencePreAlpha)
+            return _mm_or_si64(_mm_subs_pu16(d, p), _mm_subs_pu16(p, d));
         const Pixel pp = static_cast<Pixel>(_mm_cvtsi64_si32(_mm_packs_pu16(p, p)));
         int out[3];
         for (int c = 0; c < 3; ++c)
@@ -106,7 +121,8 @@ void LayerLine(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t o
     for (; count - i > 4; i += 4) {
         for (int pair = 0; pair < 4; pair += 2) {
             const __m64 a = LayerPixel<Mode, Opacity, Hold>(src[i + pair], dst[i + pair], op);
-            const __m64 b = LayerPixel<Mode, Opacity, Hold>(src[i + pair + 1], dst[i + pair + 1], op);
+            const __m64 b =
+                LayerPixel<Mode, Opacity, Hold>(src[i + pair + 1], dst[i + pair + 1], op);
             Store2(dst + i + pair, _mm_packs_pu16(a, b));
         }
     }
@@ -150,9 +166,7 @@ struct ModeList {
 
 struct LayerTable {
     SimdKernelEntry entries[64];
-    LayerTable() {
-        ModeList<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15>::Fill(entries);
-    }
+    LayerTable() { ModeList<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15>::Fill(entries); }
 };
 
 }  // namespace

@@ -40,7 +40,8 @@ Pixel AdditiveRule(Pixel d, __m64 sample) {
     const int sa = _mm_cvtsi64_si32(_mm_srli_si64(sample, 48));
     const __m64 dl = Unpack(d);
     const __m64 kept = _mm_sub_pi16(dl, ScaleDown(dl, Splat(sa)));
-    return static_cast<Pixel>(_mm_cvtsi64_si32(_mm_adds_pu8(Pack(kept, kept), Pack(sample, sample))));
+    return static_cast<Pixel>(
+        _mm_cvtsi64_si32(_mm_adds_pu8(Pack(kept, kept), Pack(sample, sample))));
 }
 
 // ---- Nearest stretched lines.
@@ -55,8 +56,8 @@ void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t 
     _mm_empty();
 }
 
-void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
-                                   std::int32_t x, std::int32_t step) {
+void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
+                                   std::int32_t step) {
     std::int32_t i = 0;
     for (; count - i >= 4; i += 4) {
         const Pixel a = src[Whole(x)], b = src[Whole(x + step)];
@@ -103,8 +104,8 @@ void BilinearStretchWalk(Pixel* dst, std::int32_t count, const Pixel* row0, cons
 }
 
 void QMXGL_CALL BilinearStretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* row0,
-                                           const Pixel* row1, std::uint32_t blendY,
-                                           std::int32_t x, std::int32_t step) {
+                                           const Pixel* row1, std::uint32_t blendY, std::int32_t x,
+                                           std::int32_t step) {
     BilinearStretchWalk(dst, count, row0, row1, blendY, x, step,
                         [](Pixel, __m64 sample) { return PackOne(sample); });
 }
@@ -198,9 +199,11 @@ void QMXGL_CALL BilinearAffineAdditiveAlphaBlendLineMmx(Pixel* dst, std::int32_t
     BilinearAffineWalk(dst, count, src, u, v, du, dv, pitch,
                        [](Pixel d, __m64 sample) { return AdditiveRule(d, sample); });
 }
-void QMXGL_CALL BilinearAffineAdditiveAlphaBlendLineOpacityMmx(
-    Pixel* dst, std::int32_t count, const void* src, std::int32_t u, std::int32_t v,
-    std::int32_t du, std::int32_t dv, std::int32_t pitch, std::uint32_t opacity) {
+void QMXGL_CALL BilinearAffineAdditiveAlphaBlendLineOpacityMmx(Pixel* dst, std::int32_t count,
+                                                               const void* src, std::int32_t u,
+                                                               std::int32_t v, std::int32_t du,
+                                                               std::int32_t dv, std::int32_t pitch,
+                                                               std::uint32_t opacity) {
     const __m64 o = Splat(Widen(static_cast<int>(opacity & 0xFF)));
     BilinearAffineWalk(dst, count, src, u, v, du, dv, pitch, [o](Pixel d, __m64 sample) {
         return AdditiveRule(d, ScaleDown(sample, o));
@@ -230,12 +233,10 @@ void LineDouble(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t s
 void QMXGL_CALL InterpolateLineDoubleForwardMmx(Pixel* dst, std::int32_t count, const Pixel* src) {
     LineDouble(dst, count, src, 1);
 }
-void QMXGL_CALL InterpolateLineDoubleBackwardMmx(Pixel* dst, std::int32_t count,
-                                                 const Pixel* src) {
+void QMXGL_CALL InterpolateLineDoubleBackwardMmx(Pixel* dst, std::int32_t count, const Pixel* src) {
     LineDouble(dst, count, src, -1);
 }
-void QMXGL_CALL AverageTwoLinesMmx(Pixel* dst, std::int32_t count, const Pixel* a,
-                                   const Pixel* b) {
+void QMXGL_CALL AverageTwoLinesMmx(Pixel* dst, std::int32_t count, const Pixel* a, const Pixel* b) {
     std::int32_t i = 0;
     for (; count - i >= 4; i += 4) {
         Store2(dst + i, Average(Load2(a + i), Load2(b + i)));

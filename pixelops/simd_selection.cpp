@@ -87,8 +87,14 @@ void PlanKernelForms(std::uint32_t flags, KernelChoice plan[kKernelSlotCount]) {
 
 PixelOperation SimdKernel(int word, KernelForm form) {
     static const SimdKernelGroup groups[] = {
-        LayerModeMmxKernels(), ArithmeticMmxKernels(), BlendMmxKernels(), FillGammaMmxKernels(),
-        BoxBlurMmxKernels(), TransitionMmxKernels(), ResampleMmxKernels(), SseKernels(),
+        LayerModeMmxKernels(),
+        ArithmeticMmxKernels(),
+        BlendMmxKernels(),
+        FillGammaMmxKernels(),
+        BoxBlurMmxKernels(),
+        TransitionMmxKernels(),
+        ResampleMmxKernels(),
+        SseKernels(),
         CmovKernels(),
     };
     for (const SimdKernelGroup& group : groups)

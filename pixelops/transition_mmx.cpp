@@ -42,8 +42,8 @@ void RuleBlendPair(Pixel* dst, const Pixel* src1, const Pixel* src2, const std::
         Prefetch(rule + i + 16);
     }
     const __m64 a = Load2(src1 + i), b = Load2(src2 + i);
-    Store2(dst + i, Pack(RuleLanes(Lo(a), Lo(b), w[rule[i]]),
-                         RuleLanes(Hi(a), Hi(b), w[rule[i + 1]])));
+    Store2(dst + i,
+           Pack(RuleLanes(Lo(a), Lo(b), w[rule[i]]), RuleLanes(Hi(a), Hi(b), w[rule[i + 1]])));
 }
 
 void RuleBlendOne(Pixel* dst, const Pixel* src1, const Pixel* src2, const std::uint8_t* rule,
@@ -87,8 +87,8 @@ void RuleLineSwitch(Pixel* dst, const Pixel* src1, const Pixel* src2, const std:
 
 // ((src1 << 8) + (src2 - src1) ratio) >> 8 in 16-bit lanes: exact for ratios 0 to 256.
 __m64 CrossfadeLanes(__m64 a, __m64 b, __m64 ratio) {
-    return _mm_srli_pi16(_mm_add_pi16(_mm_slli_pi16(a, 8), _mm_mullo_pi16(_mm_sub_pi16(b, a), ratio)),
-                         8);
+    return _mm_srli_pi16(
+        _mm_add_pi16(_mm_slli_pi16(a, 8), _mm_mullo_pi16(_mm_sub_pi16(b, a), ratio)), 8);
 }
 
 template <bool Ahead>
@@ -137,9 +137,9 @@ void QMXGL_CALL RuleTransitionLineSwitchMmx(Pixel* d, const Pixel* a, const Pixe
     RuleLineSwitch<false>(d, a, b, rule, table, n, first, second);
 }
 void QMXGL_CALL RuleTransitionLineSwitchMmxExt(Pixel* d, const Pixel* a, const Pixel* b,
-                                               const std::uint8_t* rule,
-                                               const std::int32_t* table, std::int32_t n,
-                                               std::int32_t first, std::int32_t second) {
+                                               const std::uint8_t* rule, const std::int32_t* table,
+                                               std::int32_t n, std::int32_t first,
+                                               std::int32_t second) {
     RuleLineSwitch<true>(d, a, b, rule, table, n, first, second);
 }
 void QMXGL_CALL CrossfadeLineMmx(Pixel* d, const Pixel* a, const Pixel* b, std::int32_t n,

@@ -57,11 +57,16 @@ bool HardwareHas(KernelForm form) {
         return DetectCpuFeatures(probe, identity) ? identity.features : 0u;
     }();
     switch (form) {
-    case kFormMmx: return (flags & kCpuMmx) != 0;
-    case kFormMmxExt: return (flags & kCpuMmx) && (flags & kCpuMmxExt);
-    case kFormSse: return (flags & kCpuMmx) && (flags & kCpuMmxExt) && (flags & kCpuSse);
-    case kFormCmov: return (flags & kCpuCmov) != 0;
-    default: return true;
+        case kFormMmx:
+            return (flags & kCpuMmx) != 0;
+        case kFormMmxExt:
+            return (flags & kCpuMmx) && (flags & kCpuMmxExt);
+        case kFormSse:
+            return (flags & kCpuMmx) && (flags & kCpuMmxExt) && (flags & kCpuSse);
+        case kFormCmov:
+            return (flags & kCpuCmov) != 0;
+        default:
+            return true;
     }
 }
 
@@ -192,30 +197,46 @@ private:
     std::string Compare(const Trial& t) {
         Random random(t.seed * 7919u + static_cast<std::uint32_t>(m_case.word));
         switch (m_case.shape) {
-        case Shape::Row:
-        case Shape::RowOpacity: return Rows(t, random);
-        case Shape::Stretch:
-        case Shape::StretchOpacity: return Stretched(t, random);
-        case Shape::Bilinear:
-        case Shape::BilinearOpacity: return BilinearStretched(t, random);
-        case Shape::Affine:
-        case Shape::AffineOpacity: return Affine(t, random);
-        case Shape::Crossfade: return Crossfades(t, random);
-        case Shape::RuleTable: return RuleTables(random);
-        case Shape::RuleLine:
-        case Shape::RuleSwitch: return RuleLines(t, random);
-        case Shape::LineDouble:
-        case Shape::LineDoubleBackward: return LineDoubles(t, random);
-        case Shape::AverageLines: return AveragedLines(t, random);
-        case Shape::Value: return Values(t, random);
-        case Shape::ColourOpacity: return Colours(t, random);
-        case Shape::Sum16: return Sums<std::uint16_t, BoxSum16Kernel>(t, random);
-        case Shape::Sum32: return Sums<std::uint32_t, BoxSum32Kernel>(t, random);
-        case Shape::Average16: return Averages<std::uint16_t, BoxAverage16Kernel>(t, random, 255);
-        case Shape::Average32:
-            return Averages<std::uint32_t, BoxAverage32Kernel>(t, random, 0xFFFFFF);
-        case Shape::Gamma: return Gammas(t, random);
-        default: return "no checker for this shape";
+            case Shape::Row:
+            case Shape::RowOpacity:
+                return Rows(t, random);
+            case Shape::Stretch:
+            case Shape::StretchOpacity:
+                return Stretched(t, random);
+            case Shape::Bilinear:
+            case Shape::BilinearOpacity:
+                return BilinearStretched(t, random);
+            case Shape::Affine:
+            case Shape::AffineOpacity:
+                return Affine(t, random);
+            case Shape::Crossfade:
+                return Crossfades(t, random);
+            case Shape::RuleTable:
+                return RuleTables(random);
+            case Shape::RuleLine:
+            case Shape::RuleSwitch:
+                return RuleLines(t, random);
+            case Shape::LineDouble:
+            case Shape::LineDoubleBackward:
+                return LineDoubles(t, random);
+            case Shape::AverageLines:
+                return AveragedLines(t, random);
+            case Shape::Value:
+                return Values(t, random);
+            case Shape::ColourOpacity:
+                return Colours(t, random);
+            case Shape::Sum16:
+                return Sums<std::uint16_t, BoxSum16Kernel>(t, random);
+            case Shape::Sum32:
+                return Sums<std::uint32_t, BoxSum32Kernel>(t, random);
+            case Shape::Average16:
+                return Averages<std::uint16_t, BoxAverage16Kernel>(t, random, 255);
+            case Shape::Average32:
+                return Averages<std::uint32_t, BoxAverage32Kernel>(t, random, 0xFFFFFF);
+            case Shape::Gamma:
+                return Gammas(t, random);
+            default:
+                return "no checker for this shape";
         }
     }
 
@@ -268,8 +289,7 @@ private:
 
     std::string BilinearStretched(const Trial& t, Random& random) {
         const int n = t.length, size = n / 2 + 8;
-        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), row0(size, t.srcOffset),
-            row1(size, 0);
+        Buffer<Pixel> a(n, t.dstOffset), b(n, t.dstOffset), row0(size, t.srcOffset), row1(size, 0);
         for (int i = 0; i < n + 16; ++i) a.data[i] = b.data[i] = MixedPixel(random);
         for (int i = 0; i < size; ++i) {
             row0.data[i] = MixedPixel(random);
@@ -285,8 +305,8 @@ private:
             const std::uint32_t op = OpacityFor(random, 255);
             As<BilinearStretchKernelOpacity>(m_reference)(a.data, n, row0.data, row1.data, fy, x,
                                                           step, op);
-            As<BilinearStretchKernelOpacity>(m_kernel)(b.data, n, row0.data, row1.data, fy, x,
-                                                       step, op);
+            As<BilinearStretchKernelOpacity>(m_kernel)(b.data, n, row0.data, row1.data, fy, x, step,
+                                                       op);
         }
         return FirstDifference(a.data, b.data, n + 16);
     }
@@ -338,7 +358,8 @@ private:
         As<RuleTableKernel>(m_kernel)(b, phase, vague);
         std::string difference = FirstDifference(a, b, 256);
         if (!difference.empty())
-            difference += " (phase " + std::to_string(phase) + ", vague " + std::to_string(vague) + ")";
+            difference +=
+                " (phase " + std::to_string(phase) + ", vague " + std::to_string(vague) + ")";
         return difference;
     }
 
@@ -364,8 +385,8 @@ private:
         } else {
             As<RuleLineSwitchKernel>(m_reference)(a.data, s1.data, s2.data, rule.data, table, n,
                                                   phase, phase - vague);
-            As<RuleLineSwitchKernel>(m_kernel)(b.data, s1.data, s2.data, rule.data, table, n,
-                                               phase, phase - vague);
+            As<RuleLineSwitchKernel>(m_kernel)(b.data, s1.data, s2.data, rule.data, table, n, phase,
+                                               phase - vague);
         }
         return FirstDifference(a.data, b.data, n + 16);
     }
@@ -449,8 +470,8 @@ private:
         if (maxArea > 255 && random.Below(2)) area = 2 * random.Below(maxArea / 2) + 1;
         const std::uint32_t top = 255u * static_cast<std::uint32_t>(area);
         auto valid = [&] {
-            const std::uint32_t v = random.Below(4) == 0 ? (random.Below(2) ? top : 0)
-                                                         : random.Next() % (top + 1);
+            const std::uint32_t v =
+                random.Below(4) == 0 ? (random.Below(2) ? top : 0) : random.Next() % (top + 1);
             return v;
         };
         Sum runA[4], runB[4];
@@ -503,7 +524,8 @@ std::vector<FormCase> AllCases() {
     };
     // Layer modes: plain and hold-alpha forms take no opacity.
     for (int word = 171; word <= 234; ++word)
-        cases.push_back(FormCase{word, kFormMmx, (word - 171) % 2 ? Shape::RowOpacity : Shape::Row});
+        cases.push_back(
+            FormCase{word, kFormMmx, (word - 171) % 2 ? Shape::RowOpacity : Shape::Row});
     const std::vector<KernelForm> both = {kFormMmx, kFormMmxExt};
     add(27, 28, both, Shape::Row);
     add(29, 29, both, Shape::RowOpacity);
@@ -578,7 +600,8 @@ TEST(SimdForms, EveryFormMatchesItsPortableKernelOrDocumentedRule) {
     const std::vector<Trial> trials = Trials();
     for (KernelForm form : {kFormMmx, kFormMmxExt, kFormSse, kFormCmov}) {
         if (!HardwareHas(form)) {
-            std::printf("this processor lacks the %s instructions: forms not run\n", FormName(form));
+            std::printf("this processor lacks the %s instructions: forms not run\n",
+                        FormName(form));
             continue;
         }
         LibraryPtr library = LibraryFor(form);
@@ -657,20 +680,40 @@ std::vector<NamedCase> NamedCases() {
     const Pixel white = 0xFFFFFFFF, black = 0xFF000000;
     return {
         // Layer modes: half the source alpha as weight, alpha as a fourth lane.
-        {"layer normal: opaque white over transparent black", 171, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0}, {white}); }, {0xFDFDFDFD}},
-        {"layer normal: opaque black over opaque white", 171, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {white}, {black}); }, {0xFF010101}},
-        {"layer normal, opacity 255", 172, kFormMmx,
-         [=](PixelOperation k) { return OpacityRow(k, {0}, {white}, 255); }, {0xFBFBFBFB}},
-        {"layer normal, source alpha 254", 171, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0}, {0xFEFFFFFF}); }, {0xFCFDFDFD}},
-        {"layer overlay saturates 257 back to 255", 191, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {white}, {white}); }, {white}},
-        {"layer difference pre-alpha", 227, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0x80102030}, {0xFF808080}); }, {0x7D6F5F4F}},
+        {"layer normal: opaque white over transparent black",
+         171,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {0}, {white}); },
+         {0xFDFDFDFD}},
+        {"layer normal: opaque black over opaque white",
+         171,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {white}, {black}); },
+         {0xFF010101}},
+        {"layer normal, opacity 255",
+         172,
+         kFormMmx,
+         [=](PixelOperation k) { return OpacityRow(k, {0}, {white}, 255); },
+         {0xFBFBFBFB}},
+        {"layer normal, source alpha 254",
+         171,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {0}, {0xFEFFFFFF}); },
+         {0xFCFDFDFD}},
+        {"layer overlay saturates 257 back to 255",
+         191,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {white}, {white}); },
+         {white}},
+        {"layer difference pre-alpha",
+         227,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {0x80102030}, {0xFF808080}); },
+         {0x7D6F5F4F}},
         // Transitions.
-        {"rule switch: a pair at or above copyFirstFrom is copied", 100, kFormMmx,
+        {"rule switch: a pair at or above copyFirstFrom is copied",
+         100,
+         kFormMmx,
          [=](PixelOperation k) {
              std::int32_t table[256];
              ModelMmxRuleTable(table, 200, 190);
@@ -680,7 +723,9 @@ std::vector<NamedCase> NamedCases() {
              return dst.Take(2);
          },
          {0x11223344, 0x55667788}},
-        {"rule switch: a mixed pair is blended", 100, kFormMmx,
+        {"rule switch: a mixed pair is blended",
+         100,
+         kFormMmx,
          [=](PixelOperation k) {
              std::int32_t table[256];
              ModelMmxRuleTable(table, 200, 190);
@@ -690,7 +735,9 @@ std::vector<NamedCase> NamedCases() {
              return dst.Take(2);
          },
          {0xFEFEFEFE, 0x11223344}},
-        {"crossfade interpolates alpha", 93, kFormMmx,
+        {"crossfade interpolates alpha",
+         93,
+         kFormMmx,
          [=](PixelOperation k) {
              Row dst({0}), a({0x00000000}), b({0xFF000000});
              As<CrossfadeKernel>(k)(dst.data, a.data, b.data, 1, 128);
@@ -698,34 +745,56 @@ std::vector<NamedCase> NamedCases() {
          },
          {0x7F000000}},
         // Unstretched blends: pairs and singles.
-        {"alpha blend: a mixed pair blends its opaque pixel, singles copy", 27, kFormMmx,
+        {"alpha blend: a mixed pair blends its opaque pixel, singles copy",
+         27,
+         kFormMmx,
          [=](PixelOperation k) {
              return PlainRow(k, {0, 0, 0, 0, 0, 0},
                              {white, 0x64FFFFFF, white, white, white, white});
          },
          {0xFEFEFEFE, 0x27636363, white, white, white, white}},
-        {"alpha blend: three pixels are all singles", 27, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0, 0, 0}, {white, 0, white}); },
+        {"alpha blend: three pixels are all singles",
+         27,
+         kFormMmx,
+         [=](PixelOperation k) {
+             return PlainRow(k, {0, 0, 0}, {white, 0, white});
+         },
          {white, 0, white}},
         // Column 0 of T_weight is 255: over alpha 0 the colour moves nearly all the way.
-        {"onto alpha: transparent over transparent, paired and alone", 31, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0, 0, 0}, {0x00102030, 0x80FFFFFF, 0}); },
+        {"onto alpha: transparent over transparent, paired and alone",
+         31,
+         kFormMmx,
+         [=](PixelOperation k) {
+             return PlainRow(k, {0, 0, 0}, {0x00102030, 0x80FFFFFF, 0});
+         },
          {0x010F1F2F, 0x81FEFEFE, 0}},
-        {"opacity: a single pixel's weight includes its colour bytes", 29, kFormMmx,
+        {"opacity: a single pixel's weight includes its colour bytes",
+         29,
+         kFormMmx,
          [=](PixelOperation k) { return OpacityRow(k, {white}, {0x01500000}, 200); },
          {0xFEFEFEFE}},
-        {"opacity: the same pixel in a pair has weight 0", 29, kFormMmx,
+        {"opacity: the same pixel in a pair has weight 0",
+         29,
+         kFormMmx,
          [=](PixelOperation k) {
-             return OpacityRow(k, {white, white, white, white},
-                               {0x01500000, 0x01500000, 0, 0}, 200);
+             return OpacityRow(k, {white, white, white, white}, {0x01500000, 0x01500000, 0, 0},
+                               200);
          },
          {white, white, white, white}},
-        {"additive: a zero source leaves an opaque white pixel", 36, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {white}, {0}); }, {white}},
-        {"additive with opacity 255 adds the source unscaled", 38, kFormMmx,
-         [=](PixelOperation k) { return OpacityRow(k, {0}, {0x80402010}, 255); }, {0x80402010}},
+        {"additive: a zero source leaves an opaque white pixel",
+         36,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {white}, {0}); },
+         {white}},
+        {"additive with opacity 255 adds the source unscaled",
+         38,
+         kFormMmx,
+         [=](PixelOperation k) { return OpacityRow(k, {0}, {0x80402010}, 255); },
+         {0x80402010}},
         // Resampling.
-        {"bilinear affine: the horizontal fraction unwidened", 144, kFormMmx,
+        {"bilinear affine: the horizontal fraction unwidened",
+         144,
+         kFormMmx,
          [=](PixelOperation k) {
              const Pixel src[4] = {black, white, black, white};
              Pixel dst = 0;
@@ -733,7 +802,9 @@ std::vector<NamedCase> NamedCases() {
              return std::vector<Pixel>{dst};
          },
          {0xFF7F7F7F}},
-        {"line doubling to four pixels", 139, kFormMmx,
+        {"line doubling to four pixels",
+         139,
+         kFormMmx,
          [=](PixelOperation k) {
              const Pixel src[3] = {0x00000000, 0x02020202, 0x04040404};
              Pixel dst[4] = {};
@@ -741,7 +812,9 @@ std::vector<NamedCase> NamedCases() {
              return std::vector<Pixel>(dst, dst + 4);
          },
          {0x00000000, 0x01010101, 0x02020202, 0x02020202}},
-        {"stretched constant alpha interpolates alpha", 82, kFormMmx,
+        {"stretched constant alpha interpolates alpha",
+         82,
+         kFormMmx,
          [=](PixelOperation k) {
              const Pixel src[1] = {0x00000000};
              Pixel dst = 0xFF000000;
@@ -750,30 +823,45 @@ std::vector<NamedCase> NamedCases() {
          },
          {0x7F000000}},
         // Arithmetic.
-        {"screen of two transparent pixels gives alpha 1", 133, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0}, {0}); }, {0x01010101}},
-        {"multiply hold alpha keeps the alpha under a transparent source", 118, kFormMmx,
+        {"screen of two transparent pixels gives alpha 1",
+         133,
+         kFormMmx,
+         [=](PixelOperation k) { return PlainRow(k, {0}, {0}); },
+         {0x01010101}},
+        {"multiply hold alpha keeps the alpha under a transparent source",
+         118,
+         kFormMmx,
          [=](PixelOperation k) { return PlainRow(k, {0x7FFFFFFF}, {0x00FFFFFF}); },
          {0x7FFEFEFE}},
-        {"subtract: white leaves, black clears the alpha too", 113, kFormMmx,
-         [=](PixelOperation k) { return PlainRow(k, {0x80402010, 0x80402010}, {white, 0}); },
+        {"subtract: white leaves, black clears the alpha too",
+         113,
+         kFormMmx,
+         [=](PixelOperation k) {
+             return PlainRow(k, {0x80402010, 0x80402010}, {white, 0});
+         },
          {0x80402010, 0}},
         // Fills, colours, key colour, gamma.
-        {"key colour ignores the key's top byte", 146, kFormCmov,
+        {"key colour ignores the key's top byte",
+         146,
+         kFormCmov,
          [=](PixelOperation k) {
              Row row({0x1200FF00, 0x1200FF01});
              As<ValueKernel>(k)(row.data, 2, 0xFF00FF00);
              return row.Take(2);
          },
          {0x0000FF00, 0xFF00FF01}},
-        {"colour onto alpha takes its alpha from the table", 106, kFormMmx,
+        {"colour onto alpha takes its alpha from the table",
+         106,
+         kFormMmx,
          [=](PixelOperation k) {
              Row row({0});
              As<ColourOpacityKernel>(k)(row.data, 1, 0xFFFFFF, 128);
              return row.Take(1);
          },
          {0x80FEFEFE}},
-        {"additive gamma leaves the colour of alpha 0", 170, kFormMmx,
+        {"additive gamma leaves the colour of alpha 0",
+         170,
+         kFormMmx,
          [=](PixelOperation k) {
              std::uint8_t table[768];
              for (int i = 0; i < 768; ++i) table[i] = static_cast<std::uint8_t>(255 - i % 256);
@@ -794,23 +882,46 @@ std::vector<NamedCase> NamedCases() {
              return v;
          }()},
         // Box blur.
-        {"16-bit average of area 3", 158, kFormMmx,
-         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 1); }, {white, 768, 768}},
-        {"16-bit average of area 3, SSE", 158, kFormSse,
-         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 1); }, {white, 768, 768}},
-        {"with alpha: alpha average 0 gives colour 0", 159, kFormSse,
-         [=](PixelOperation k) { return Average16Of(k, 40, 0, 9, 1); }, {0, 43, 3}},
-        {"length 0 leaves the running sum", 158, kFormMmxExt,
-         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 0); }, {0xDEADBEEF, 765, 765}},
-        {"32-bit reciprocal falls one short", 160, kFormMmx,
-         [=](PixelOperation k) { return Average32Of(k, 1502, 1001); }, {0x01010101}},
-        {"area 1 averages to the sum (16-bit, MMX)", 158, kFormMmx,
-         [=](PixelOperation k) { return Average16Of(k, 200, 201, 1, 1); }, {0xC9C8C8C8, 203, 204}},
-        {"area 1 averages to the sum (16-bit, SSE)", 159, kFormSse,
+        {"16-bit average of area 3",
+         158,
+         kFormMmx,
+         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 1); },
+         {white, 768, 768}},
+        {"16-bit average of area 3, SSE",
+         158,
+         kFormSse,
+         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 1); },
+         {white, 768, 768}},
+        {"with alpha: alpha average 0 gives colour 0",
+         159,
+         kFormSse,
+         [=](PixelOperation k) { return Average16Of(k, 40, 0, 9, 1); },
+         {0, 43, 3}},
+        {"length 0 leaves the running sum",
+         158,
+         kFormMmxExt,
+         [=](PixelOperation k) { return Average16Of(k, 765, 765, 3, 0); },
+         {0xDEADBEEF, 765, 765}},
+        {"32-bit reciprocal falls one short",
+         160,
+         kFormMmx,
+         [=](PixelOperation k) { return Average32Of(k, 1502, 1001); },
+         {0x01010101}},
+        {"area 1 averages to the sum (16-bit, MMX)",
+         158,
+         kFormMmx,
+         [=](PixelOperation k) { return Average16Of(k, 200, 201, 1, 1); },
+         {0xC9C8C8C8, 203, 204}},
+        {"area 1 averages to the sum (16-bit, SSE)",
+         159,
+         kFormSse,
          [=](PixelOperation k) { return Average16Of(k, 200, 201, 1, 1); },
          {0xC9FDFDFD, 203, 204}},
-        {"area 1 averages to the sum (32-bit)", 161, kFormMmxExt,
-         [=](PixelOperation k) { return Average32Of(k, 77, 1); }, {0x4DFFFFFF}},
+        {"area 1 averages to the sum (32-bit)",
+         161,
+         kFormMmxExt,
+         [=](PixelOperation k) { return Average32Of(k, 77, 1); },
+         {0x4DFFFFFF}},
     };
 }
 

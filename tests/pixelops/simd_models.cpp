@@ -32,24 +32,35 @@ Pixel Lanes4(Pixel d, Pixel s, F f) {
 int LayerLane(int mode, int s, int d, int lane, Pixel sp, Pixel dp) {
     const int sd = s * d;
     switch (mode) {
-    case 0: return s;
-    case 1: return std::min(255, d + s);
-    case 2: return std::max(0, d + s - 255);
-    case 3: return sd / 256;
-    case 4: return d + s - sd / 256;
-    case 5: return d < 128 ? sd / 128 : 2 * s + 2 * d - sd / 128 - 255;
-    case 6: return s < 128 ? sd / 128 : 2 * s + 2 * d - sd / 128 - 255;
-    case 7:
-    case 8:
-    case 10: {
-        if (lane == 3) return A(sp);
-        const std::uint8_t* t = mode == 7 ? T_softlight : mode == 8 ? T_dodge : T_burn;
-        return t[Ch(sp, lane) * 256 + Ch(dp, lane)];
-    }
-    case 11: return std::max(s, d);
-    case 12: return std::min(s, d);
-    case 13: return std::abs(d - s);
-    default: return d + s - sd / 128;
+        case 0:
+            return s;
+        case 1:
+            return std::min(255, d + s);
+        case 2:
+            return std::max(0, d + s - 255);
+        case 3:
+            return sd / 256;
+        case 4:
+            return d + s - sd / 256;
+        case 5:
+            return d < 128 ? sd / 128 : 2 * s + 2 * d - sd / 128 - 255;
+        case 6:
+            return s < 128 ? sd / 128 : 2 * s + 2 * d - sd / 128 - 255;
+        case 7:
+        case 8:
+        case 10: {
+            if (lane == 3) return A(sp);
+            const std::uint8_t* t = mode == 7 ? T_softlight : mode == 8 ? T_dodge : T_burn;
+            return t[Ch(sp, lane) * 256 + Ch(dp, lane)];
+        }
+        case 11:
+            return std::max(s, d);
+        case 12:
+            return std::min(s, d);
+        case 13:
+            return std::abs(d - s);
+        default:
+            return d + s - sd / 128;
     }
 }
 
@@ -135,14 +146,12 @@ void QMXGL_CALL ScreenModel(Pixel* dst, const Pixel* src, std::int32_t n) {
         dst[i] = Lanes4(dst[i], src[i],
                         [](int d, int s, int) { return 255 - (255 - d) * (255 - s) / 256; });
 }
-void QMXGL_CALL ScreenOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n,
-                                   std::uint32_t op) {
+void QMXGL_CALL ScreenOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n, std::uint32_t op) {
     for (std::int32_t i = 0; i < n; ++i)
         dst[i] = Lanes4(dst[i], src[i], [op](int d, int s, int) {
             return 255 - (255 - d) * (255 - s * static_cast<int>(op) / 256) / 256;
         });
 }
-
 
 // ---- Unstretched blends: four-lane interpolation, pair shortcuts.
 
@@ -155,7 +164,8 @@ Pixel Interp4(Pixel d, Pixel s, int w) {
 // Premultiplied source over any destination: every lane min(255, d - floor(d sa / 256) + s).
 Pixel AdditiveRule(Pixel d, Pixel s) {
     const int sa = A(s);
-    return Lanes4(d, s, [sa](int dc, int sc, int) { return std::min(255, dc - dc * sa / 256 + sc); });
+    return Lanes4(d, s,
+                  [sa](int dc, int sc, int) { return std::min(255, dc - dc * sa / 256 + sc); });
 }
 
 void QMXGL_CALL AlphaBlendModel(Pixel* dst, const Pixel* src, std::int32_t n) {
@@ -206,12 +216,14 @@ void QMXGL_CALL AlphaBlendOpacityModel(Pixel* dst, const Pixel* src, std::int32_
 }
 
 void QMXGL_CALL ConstAlphaModel(Pixel* dst, const Pixel* src, std::int32_t n, std::uint32_t op) {
-    for (std::int32_t i = 0; i < n; ++i) dst[i] = Interp4(dst[i], src[i], static_cast<int>(op & 0xFF));
+    for (std::int32_t i = 0; i < n; ++i)
+        dst[i] = Interp4(dst[i], src[i], static_cast<int>(op & 0xFF));
 }
 
 Pixel OntoAlphaModelPixel(Pixel d, Pixel s, bool paired) {
     const int sa = A(s), da = A(d);
-    const int alpha = paired ? 255 - (255 - sa) * (255 - da) / 256 : 255 - (255 - sa) * (255 - da) / 255;
+    const int alpha =
+        paired ? 255 - (255 - sa) * (255 - da) / 256 : 255 - (255 - sa) * (255 - da) / 255;
     return RefLerp(d, s, RefWeight(sa, da), alpha);
 }
 void QMXGL_CALL AlphaBlendOntoAlphaModel(Pixel* dst, const Pixel* src, std::int32_t n) {
@@ -247,10 +259,8 @@ void QMXGL_CALL AdditiveOpacityModel(Pixel* dst, const Pixel* src, std::int32_t 
                                      std::uint32_t op) {
     op &= 0xFF;
     const int o = static_cast<int>(op + (op >> 7));
-    for (std::int32_t i = 0; i < n; ++i)
-        dst[i] = AdditiveRule(dst[i], RefScale4(src[i], o));
+    for (std::int32_t i = 0; i < n; ++i) dst[i] = AdditiveRule(dst[i], RefScale4(src[i], o));
 }
-
 
 // ---- Constant colour, key colour and the 32-bit box-blur averages.
 
@@ -296,7 +306,6 @@ void QMXGL_CALL Average32Model(Pixel* dst, std::uint32_t* running, const std::ui
     }
 }
 
-
 // ---- Resampling: alpha as a fourth lane, the additive lane rule, the raw affine fraction.
 
 std::uint32_t Whole(std::int32_t position) {
@@ -311,12 +320,13 @@ int Widen(int f) {
 Pixel StretchSample(const Pixel* row0, const Pixel* row1, std::uint32_t fy, std::int32_t x) {
     const std::uint32_t k = Whole(x);
     const int fx = Frac(x);
-    return RefBlendArgb(RefBlendArgb(row0[k], row0[k + 1], fx), RefBlendArgb(row1[k], row1[k + 1], fx),
-                        Widen(static_cast<int>(fy & 0xFF)));
+    return RefBlendArgb(RefBlendArgb(row0[k], row0[k + 1], fx),
+                        RefBlendArgb(row1[k], row1[k + 1], fx), Widen(static_cast<int>(fy & 0xFF)));
 }
 // The MMX affine sample: horizontal fraction as it stands, vertical widened.
 Pixel AffineRawSample(const void* src, std::int32_t u, std::int32_t v, std::int32_t pitch) {
-    const auto* row = static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
+    const auto* row =
+        static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
     const Pixel* top = reinterpret_cast<const Pixel*>(row) + Whole(u);
     const Pixel* bottom = reinterpret_cast<const Pixel*>(row + pitch) + Whole(u);
     const int fx = Frac(u);
@@ -324,13 +334,15 @@ Pixel AffineRawSample(const void* src, std::int32_t u, std::int32_t v, std::int3
                         Widen(Frac(v)));
 }
 Pixel AffineNearest(const void* src, std::int32_t u, std::int32_t v, std::int32_t pitch) {
-    const auto* row = static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
+    const auto* row =
+        static_cast<const std::uint8_t*>(src) + static_cast<std::int32_t>(Whole(v)) * pitch;
     return reinterpret_cast<const Pixel*>(row)[Whole(u)];
 }
 
 void QMXGL_CALL StretchAlphaModel(Pixel* dst, std::int32_t n, const Pixel* src, std::int32_t x,
                                   std::int32_t step) {
-    for (std::int32_t i = 0; i < n; ++i, x += step) dst[i] = Interp4(dst[i], src[Whole(x)], A(src[Whole(x)]));
+    for (std::int32_t i = 0; i < n; ++i, x += step)
+        dst[i] = Interp4(dst[i], src[Whole(x)], A(src[Whole(x)]));
 }
 void QMXGL_CALL StretchAdditiveModel(Pixel* dst, std::int32_t n, const Pixel* src, std::int32_t x,
                                      std::int32_t step) {
@@ -343,7 +355,8 @@ void QMXGL_CALL StretchConstModel(Pixel* dst, std::int32_t n, const Pixel* src, 
 }
 void QMXGL_CALL BilinearAdditiveModel(Pixel* dst, std::int32_t n, const Pixel* r0, const Pixel* r1,
                                       std::uint32_t fy, std::int32_t x, std::int32_t step) {
-    for (std::int32_t i = 0; i < n; ++i, x += step) dst[i] = AdditiveRule(dst[i], StretchSample(r0, r1, fy, x));
+    for (std::int32_t i = 0; i < n; ++i, x += step)
+        dst[i] = AdditiveRule(dst[i], StretchSample(r0, r1, fy, x));
 }
 void QMXGL_CALL BilinearAdditiveOpacityModel(Pixel* dst, std::int32_t n, const Pixel* r0,
                                              const Pixel* r1, std::uint32_t fy, std::int32_t x,
@@ -368,7 +381,8 @@ void QMXGL_CALL AffineConstModel(Pixel* dst, std::int32_t n, const void* src, st
 void QMXGL_CALL BilinearAffineCopyModel(Pixel* dst, std::int32_t n, const void* src, std::int32_t u,
                                         std::int32_t v, std::int32_t du, std::int32_t dv,
                                         std::int32_t pitch) {
-    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv) dst[i] = AffineRawSample(src, u, v, pitch);
+    for (std::int32_t i = 0; i < n; ++i, u += du, v += dv)
+        dst[i] = AffineRawSample(src, u, v, pitch);
 }
 void QMXGL_CALL BilinearAffineConstModel(Pixel* dst, std::int32_t n, const void* src,
                                          std::int32_t u, std::int32_t v, std::int32_t du,
@@ -409,9 +423,9 @@ void QMXGL_CALL RuleLineModel(Pixel* dst, const Pixel* a, const Pixel* b, const 
     const auto* w = reinterpret_cast<const std::int16_t*>(table);
     for (std::int32_t i = 0; i < n; ++i) dst[i] = RuleBlend(a[i], b[i], w[rule[i]]);
 }
-void QMXGL_CALL RuleSwitchModel(Pixel* dst, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
-                                const std::int32_t* table, std::int32_t n, std::int32_t first,
-                                std::int32_t second) {
+void QMXGL_CALL RuleSwitchModel(Pixel* dst, const Pixel* a, const Pixel* b,
+                                const std::uint8_t* rule, const std::int32_t* table, std::int32_t n,
+                                std::int32_t first, std::int32_t second) {
     const auto* w = reinterpret_cast<const std::int16_t*>(table);
     std::int32_t i = 0;
     for (; n - i >= 2; i += 2) {
