@@ -28,7 +28,7 @@ void QMXGL_CALL AddBlendLineHoldAlphaMmx(Pixel* dst, const Pixel* src, std::int3
 }
 void QMXGL_CALL AddBlendLineOpacityMmx(Pixel* dst, const Pixel* src, std::int32_t count,
                                        std::uint32_t opacity) {
-    const __m64 w = Lanes(opacity, opacity, opacity, 0);
+    const __m64 w = Lanes(opacity & 0xFF, opacity & 0xFF, opacity & 0xFF, 0);
     Walk(dst, src, count, [w](__m64 d, __m64 s) {
         return _mm_adds_pu8(d, Pack(ScaleDown(Lo(s), w), ScaleDown(Hi(s), w)));
     });
@@ -41,7 +41,7 @@ void QMXGL_CALL SubBlendLineHoldAlphaMmx(Pixel* dst, const Pixel* src, std::int3
 }
 void QMXGL_CALL SubBlendLineOpacityMmx(Pixel* dst, const Pixel* src, std::int32_t count,
                                        std::uint32_t opacity) {
-    const __m64 w = Lanes(opacity, opacity, opacity, 0);
+    const __m64 w = Lanes(opacity & 0xFF, opacity & 0xFF, opacity & 0xFF, 0);
     Walk(dst, src, count, [w](__m64 d, __m64 s) {
         const __m64 inverse = Not(s);
         return _mm_subs_pu8(d, Pack(ScaleDown(Lo(inverse), w), ScaleDown(Hi(inverse), w)));
@@ -58,7 +58,7 @@ void Multiply(Pixel* dst, const Pixel* src, std::int32_t count) {
 // The faded source 255 - floor((255 - s) op / 256) as ((255 - s) op) XOR 0xFFFF, shifted.
 template <bool Hold>
 void MultiplyOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity));
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
     Walk(dst, src, count, [w](__m64 d, __m64 s) {
         return PerPixel(d, s, [w](__m64 dl, __m64 sl) {
             const __m64 product = _mm_mullo_pi16(_mm_sub_pi16(Splat(255), sl), w);
@@ -113,7 +113,7 @@ void Screen(Pixel* dst, const Pixel* src, std::int32_t count) {
 // 255 - floor(s op / 256) as (s op) XOR 0xFFFF, shifted.
 template <bool Hold>
 void ScreenOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity));
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
     Walk(dst, src, count, [w](__m64 d, __m64 s) {
         return PerPixel(d, s, [w](__m64 dl, __m64 sl) {
             const __m64 inverse =

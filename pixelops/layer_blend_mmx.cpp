@@ -93,7 +93,7 @@ __m64 LayerPixel(Pixel sp, Pixel dp, std::uint32_t op) {
     const __m64 s = Lo(_mm_cvtsi32_si64(static_cast<int>(sp)));
     const __m64 d = Lo(_mm_cvtsi32_si64(static_cast<int>(dp)));
     int w = static_cast<int>(sp >> 25);
-    if (Opacity) w = static_cast<int>((static_cast<std::uint32_t>(w) * op) >> 8);
+    if (Opacity) w = static_cast<int>((static_cast<std::uint32_t>(w) * (op & 0xFF)) >> 8);
     const __m64 weights = Lanes(w, w, w, Hold ? 0 : w);
     if (Mode == kColorDodgePreAlpha || Mode == kDifferencePreAlpha) {
         const __m64 p = _mm_srli_pi16(_mm_mullo_pi16(s, weights), 7);

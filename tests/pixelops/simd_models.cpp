@@ -69,7 +69,7 @@ void LayerModel(Pixel* dst, const Pixel* src, std::int32_t count, std::uint32_t 
     for (std::int32_t i = 0; i < count; ++i) {
         const Pixel sp = src[i], dp = dst[i];
         int w = A(sp) / 2;
-        if (Opacity) w = w * static_cast<int>(op) / 256;
+        if (Opacity) w = w * static_cast<int>(op & 0xFF) / 256;
         int out[4];
         for (int lane = 0; lane < 4; ++lane) {
             const int wl = Hold && lane == 3 ? 0 : w;
@@ -138,7 +138,7 @@ void QMXGL_CALL MulModel(Pixel* dst, const Pixel* src, std::int32_t n) {
 void QMXGL_CALL MulOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n, std::uint32_t op) {
     for (std::int32_t i = 0; i < n; ++i)
         dst[i] = Lanes4(dst[i], src[i], [op](int d, int s, int) {
-            return d * (255 - (255 - s) * static_cast<int>(op) / 256) / 256;
+            return d * (255 - (255 - s) * static_cast<int>(op & 0xFF) / 256) / 256;
         });
 }
 void QMXGL_CALL ScreenModel(Pixel* dst, const Pixel* src, std::int32_t n) {
@@ -149,7 +149,7 @@ void QMXGL_CALL ScreenModel(Pixel* dst, const Pixel* src, std::int32_t n) {
 void QMXGL_CALL ScreenOpacityModel(Pixel* dst, const Pixel* src, std::int32_t n, std::uint32_t op) {
     for (std::int32_t i = 0; i < n; ++i)
         dst[i] = Lanes4(dst[i], src[i], [op](int d, int s, int) {
-            return 255 - (255 - d) * (255 - s * static_cast<int>(op) / 256) / 256;
+            return 255 - (255 - d) * (255 - s * static_cast<int>(op & 0xFF) / 256) / 256;
         });
 }
 
@@ -207,7 +207,7 @@ void QMXGL_CALL AlphaBlendOpacityModel(Pixel* dst, const Pixel* src, std::int32_
         dst, n,
         [&](std::int32_t i) {
             for (int k = i; k < i + 2; ++k)
-                dst[k] = Interp4(dst[k], src[k], A(src[k]) * static_cast<int>(op) / 256);
+                dst[k] = Interp4(dst[k], src[k], A(src[k]) * static_cast<int>(op & 0xFF) / 256);
         },
         [&](std::int32_t i) {
             const int w = static_cast<int>(static_cast<std::uint64_t>(src[i]) * op >> 32);
