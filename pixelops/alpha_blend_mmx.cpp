@@ -53,7 +53,7 @@ void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
     if (count > 4) {
         if (!Aligned8(dst)) single(i++);
         for (; count - i > 4; i += 2) {
-            if (Ahead) Prefetch(src + i + 4);
+            if (Ahead) Prefetch(src + i, 4);
             const std::uint32_t a0 = AlphaOf(src[i]), a1 = AlphaOf(src[i + 1]);
             if (a0 == 255 && a1 == 255)
                 Store2(dst + i, Load2(src + i));
@@ -68,7 +68,7 @@ void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
 template <bool Ahead>
 void AlphaBlendHoldAlpha(Pixel* dst, const Pixel* src, std::int32_t count) {
     for (std::int32_t i = count - 1; i >= 0; --i) {
-        if (Ahead) Prefetch(src + i - 2);
+        if (Ahead) Prefetch(src + i, -2);
         const int sa = static_cast<int>(AlphaOf(src[i]));
         const __m64 r = Interpolate(Lo(Load1(dst + i)), Lo(Load1(src + i)), Lanes(sa, sa, sa, 0));
         Store1(dst + i, Pack(r, r));
@@ -85,7 +85,7 @@ void PairWalk(Pixel* dst, const Pixel* src, std::int32_t count, Pair pair, Singl
     if (count > 2) {
         if (!Aligned8(dst)) single(i++);
         for (; count - i > 2; i += 2) {
-            if (Ahead) Prefetch(src + i + 4);
+            if (Ahead) Prefetch(src + i, 4);
             pair(i);
         }
     }
@@ -143,8 +143,8 @@ void AlphaBlendOntoAlpha(Pixel* dst, const Pixel* src, std::int32_t count) {
     std::int32_t i = 0;
     for (; count - i >= 2; i += 2) {
         if (Ahead) {
-            Prefetch(src + i + 4);
-            Prefetch(dst + i + 4);
+            Prefetch(src + i, 4);
+            Prefetch(dst + i, 4);
         }
         const std::uint32_t a0 = AlphaOf(src[i]), a1 = AlphaOf(src[i + 1]);
         if (a0 == 255 && a1 == 255) {
@@ -202,7 +202,7 @@ void AdditiveBlendHoldAlpha(Pixel* dst, const Pixel* src, std::int32_t count) {
     };
     std::int32_t i = 0;
     for (; count - i >= 2; i += 2) {
-        if (Ahead) Prefetch(src + i + 4);
+        if (Ahead) Prefetch(src + i, 4);
         const __m64 d = Load2(dst + i);
         const __m64 scaled = Pack(lanes(Lo(d), static_cast<int>(AlphaOf(src[i]))),
                                   lanes(Hi(d), static_cast<int>(AlphaOf(src[i + 1]))));

@@ -28,8 +28,8 @@ void Sum16(std::uint16_t* sums, const Pixel* entering, const Pixel* leaving, std
     __m64* s = reinterpret_cast<__m64*>(sums);
     for (std::int32_t i = 0; i < count; ++i) {
         if (Ahead && (i & 7) == 0) {
-            Prefetch(entering + i + 16);
-            Prefetch(leaving + i + 16);
+            Prefetch(entering + i, 16);
+            Prefetch(leaving + i, 16);
         }
         __m64 v;
         __builtin_memcpy(&v, s + i, 8);
@@ -44,8 +44,8 @@ template <bool WithAlpha, bool Ahead>
 void Sum32(std::uint32_t* sums, const Pixel* entering, const Pixel* leaving, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) {
         if (Ahead && (i & 7) == 0) {
-            Prefetch(entering + i + 16);
-            Prefetch(leaving + i + 16);
+            Prefetch(entering + i, 16);
+            Prefetch(leaving + i, 16);
         }
         const __m64 in = Counts<WithAlpha>(entering[i]), out = Counts<WithAlpha>(leaving[i]);
         __m64 lo, hi;
@@ -76,8 +76,8 @@ void Average16(Pixel* dst, std::uint16_t* running, const std::uint16_t* entering
     __builtin_memcpy(&sum, running, 8);
     for (std::int32_t i = 0; i < count; ++i) {
         if (Ahead && (i & 7) == 0) {
-            Prefetch(entering + 4 * i + 32);
-            Prefetch(leaving + 4 * i + 32);
+            Prefetch(entering + 4 * i, 32);
+            Prefetch(leaving + 4 * i, 32);
         }
         Pixel out;
         if (highMultiply) {
@@ -110,8 +110,8 @@ void Average32(Pixel* dst, std::uint32_t* running, const std::uint32_t* entering
     __builtin_memcpy(&hi, running + 2, 8);
     for (std::int32_t i = 0; i < count; ++i) {
         if (Ahead && (i & 3) == 0) {
-            Prefetch(entering + 4 * i + 16);
-            Prefetch(leaving + 4 * i + 16);
+            Prefetch(entering + 4 * i, 16);
+            Prefetch(leaving + 4 * i, 16);
         }
         std::uint32_t sums[4];
         __builtin_memcpy(sums, &lo, 8);

@@ -6,6 +6,7 @@
 
 #include <mmintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "pixelops/interfaces/pixel_op_library.h"
@@ -58,8 +59,13 @@ inline __m64 Interpolate(__m64 d, __m64 s, __m64 w) {
 inline __m64 ScaleDown(__m64 x, __m64 w) {
     return _mm_srli_pi16(_mm_mullo_pi16(x, w), 8);
 }
-inline void Prefetch(const void* p) {
-    __asm__ __volatile__("prefetchnta %0" : : "m"(*static_cast<const char*>(p)));
+// A hint to fetch the line `ahead` elements from p; the address may lie past the row, which the
+// processor ignores, so it is formed as a number rather than as a pointer into the row.
+template <class T>
+inline void Prefetch(const T* p, std::ptrdiff_t ahead) {
+    const auto* address = reinterpret_cast<const char*>(
+        reinterpret_cast<std::uintptr_t>(p) + ahead * static_cast<std::ptrdiff_t>(sizeof(T)));
+    __asm__ __volatile__("prefetchnta %0" : : "m"(*address));
 }
 
 }  // namespace

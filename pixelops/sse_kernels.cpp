@@ -60,8 +60,13 @@ void Average16(Pixel* dst, std::uint16_t* running, const std::uint16_t* entering
     __m64 sum;
     __builtin_memcpy(&sum, running, 8);
     for (std::int32_t i = 0; i < count; ++i) {
-        _mm_prefetch(reinterpret_cast<const char*>(entering + 4 * i + 32), _MM_HINT_NTA);
-        _mm_prefetch(reinterpret_cast<const char*>(leaving + 4 * i + 32), _MM_HINT_NTA);
+        // 64 bytes ahead; the address may lie past the row, which a prefetch ignores.
+        _mm_prefetch(
+            reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(entering + 4 * i) + 64),
+            _MM_HINT_NTA);
+        _mm_prefetch(
+            reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(leaving + 4 * i) + 64),
+            _MM_HINT_NTA);
         // An area of 1 has no 16-bit reciprocal: its average is the sum.
         const __m64 avg = n == 1 ? sum : _mm_mulhi_pu16(_mm_add_pi16(sum, half), reciprocal);
         const Pixel out = static_cast<Pixel>(_mm_cvtsi64_si32(_mm_packs_pu16(avg, avg)));

@@ -37,9 +37,9 @@ template <bool Ahead>
 void RuleBlendPair(Pixel* dst, const Pixel* src1, const Pixel* src2, const std::uint8_t* rule,
                    const std::int16_t* w, std::int32_t i) {
     if (Ahead) {
-        Prefetch(src1 + i + 4);
-        Prefetch(src2 + i + 4);
-        Prefetch(rule + i + 16);
+        Prefetch(src1 + i, 4);
+        Prefetch(src2 + i, 4);
+        Prefetch(rule + i, 16);
     }
     const __m64 a = Load2(src1 + i), b = Load2(src2 + i);
     Store2(dst + i,
@@ -109,8 +109,8 @@ void Crossfade(Pixel* dst, const Pixel* src1, const Pixel* src2, std::int32_t co
         if ((reinterpret_cast<std::uintptr_t>(dst) & 7) != 0) one(i++);
         for (; count - i > 4; i += 4) {
             if (Ahead) {
-                Prefetch(src1 + i + 8);
-                Prefetch(src2 + i + 8);
+                Prefetch(src1 + i, 8);
+                Prefetch(src2 + i, 8);
             }
             two(i);
             two(i + 2);
