@@ -4,6 +4,7 @@
 
 #include "pixelops/cpu_features.h"
 #include "pixelops/kernel_dispatch.h"
+#include "pixelops/simd_kernels.h"
 
 namespace pixelops {
 
@@ -84,8 +85,22 @@ void PlanKernelForms(std::uint32_t flags, KernelChoice plan[kKernelSlotCount]) {
     }
 }
 
-PixelOperation SimdKernel(int, KernelForm) {
-    // This build carries the portable kernels only.
+PixelOperation SimdKernel(int word, KernelForm form) {
+    static const SimdKernelGroup groups[] = {
+        LayerModeMmxKernels(),
+        ArithmeticMmxKernels(),
+        BlendMmxKernels(),
+        FillGammaMmxKernels(),
+        BoxBlurMmxKernels(),
+        TransitionMmxKernels(),
+        ResampleMmxKernels(),
+        SseKernels(),
+        CmovKernels(),
+    };
+    for (const SimdKernelGroup& group : groups)
+        for (int i = 0; i < group.count; ++i)
+            if (group.entries[i].word == word && group.entries[i].form == form)
+                return group.entries[i].kernel;
     return nullptr;
 }
 
