@@ -659,6 +659,8 @@ TEST_F(QpkArchiveTest, ArchiveAndFormatKeepTheSharedTableLayout) {
     EXPECT_EQ(0, code);
     EXPECT_EQ(-2, CallSlot<std::int32_t>(decoder, 3));
     EXPECT_EQ(0, reinterpret_cast<std::int32_t*>(archive)[1]);
+    static_cast<Archive*>(archive)->AddHolder();
+    EXPECT_EQ(1, reinterpret_cast<std::int32_t*>(archive)[1]);
     EXPECT_EQ(1u, CallSlot<std::uint32_t>(archive, 1));
     EXPECT_TRUE((CallSlot<bool, const char*>(archive, 3, "X")));
     Sink sink;
