@@ -5,7 +5,6 @@
 #include <new>
 
 #include "framework/plugin_folder_scan.h"
-#include "framework/plugin_object_tracker.h"
 
 namespace {
 
@@ -55,27 +54,11 @@ std::int32_t EffectRegistry::LoadPlugin(const char* path) {
     const auto assist = GetExportAs<EffectAssistFunc>(module, "CallbackAssistFunc");
     const auto assist2 = GetExportAs<EffectAssistFunc>(module, "CallbackAssistFunc2");
     const auto create = reinterpret_cast<EffectCreateFunc>(exports.getObject);
-    // The DLL's entries are collected apart and appended together, so a DLL that fails
-    // part-way leaves no entry pointing into it.
-    try {
-        const std::int32_t count = exports.getObjectNum();
-        std::vector<EffectEntry> added;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint8_t category = exports.getObjectType(i);
-            const char* name = exports.getObjectName(i);
-            if (!name) throw 4;
-            added.push_back(EffectEntry{category, name, create, assist, assist2, module, i});
-        }
-        m_modules.reserve(m_modules.size() + 1);
-        m_entries.reserve(m_entries.size() + added.size());
-        m_entries.insert(m_entries.end(), added.begin(), added.end());
-        const std::int32_t entries = static_cast<std::int32_t>(added.size());
-        m_modules.push_back(PluginModule{module, entries - 1});
-    } catch (...) {
-        FreeLibrary(module);
-        return 4;
-    }
-    return 0;
+    return AddPluginModuleEntries(
+        module, exports, m_entries, m_modules,
+        [&](std::uint8_t category, const char* name, std::int32_t index) {
+            return EffectEntry{category, name, create, assist, assist2, module, index};
+        });
 }
 
 std::int32_t EffectRegistry::ScanFolder(const char* folder) {
@@ -101,13 +84,7 @@ EffectObject* EffectRegistry::CreateByName(const char* name) {
     const EffectEntry* entry = Find(name);
     if (!entry) return nullptr;
     const HMODULE module = entry->module;
-    EffectObject* object = entry->create(entry->createArgument);
-    if (object && module && !PluginObjectTracker::Track(object, module, kEffectSlots)) {
-        // Untracked, it could outlive its DLL.
-        object->DeletingDestructor(xm::kDeleteMemory);
-        return nullptr;
-    }
-    return object;
+    return TrackPluginObject(entry->create(entry->createArgument), module, kEffectSlots);
 }
 
 EffectObject* EffectRegistry::CreateByNameAndSetup(const char* name, ...) {

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/interfaces/cross_module.h"
 #include "framework/interfaces/effect_plugin.h"
+#include "framework/plugin_object_tracker.h"
 
 // One loaded plug-in DLL; `extraCount` is its number of entries minus one.
 struct PluginModule {
@@ -33,6 +35,47 @@ F GetExportAs(HMODULE module, const char* name) {
 // resolve; 2 LoadLibraryA failed; 3 a required export is missing (the DLL is freed again).
 std::int32_t LoadPluginObjectModule(const char* path, HMODULE* outModule,
                                     PluginObjectExports* outExports);
+
+// Adds the entries of a DLL that LoadPluginObjectModule loaded, one per object it offers, made
+// by `makeEntry(category, name, index)`. Returns 0; or 4, having freed the DLL, when it offers a
+// nameless object, throws or memory runs out. The entries are collected apart and appended
+// together with the DLL's record, so a DLL that fails part-way leaves no entry pointing into it.
+template <class Entry, class MakeEntry>
+std::int32_t AddPluginModuleEntries(HMODULE module, const PluginObjectExports& exports,
+                                    std::vector<Entry>& entries,
+                                    std::vector<PluginModule>& modules, MakeEntry makeEntry) {
+    try {
+        const std::int32_t count = exports.getObjectNum();
+        std::vector<Entry> added;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::uint8_t category = exports.getObjectType(i);
+            const char* name = exports.getObjectName(i);
+            if (!name) throw 4;
+            added.push_back(makeEntry(category, name, i));
+        }
+        modules.reserve(modules.size() + 1);
+        entries.reserve(entries.size() + added.size());
+        entries.insert(entries.end(), added.begin(), added.end());
+        const std::int32_t entryCount = static_cast<std::int32_t>(added.size());
+        modules.push_back(PluginModule{module, entryCount - 1});
+    } catch (...) {
+        FreeLibrary(module);
+        return 4;
+    }
+    return 0;
+}
+
+// A new object of `slotCount` operations made by `module`, tracked so that it keeps the DLL
+// loaded (see PluginObjectTracker); a built-in's (no module) is returned as it is. An object that
+// cannot be tracked is destroyed and null returned: untracked, it could outlive its DLL.
+template <class Object>
+Object* TrackPluginObject(Object* object, HMODULE module, std::uint32_t slotCount) {
+    if (object && module && !PluginObjectTracker::Track(object, module, slotCount)) {
+        object->DeletingDestructor(xm::kDeleteMemory);
+        return nullptr;
+    }
+    return object;
+}
 
 // One entry of `module` is going: lowers the record's count, or frees the DLL and drops the
 // record when it was the last entry.
