@@ -1,15 +1,7 @@
 #include "framework/handle_stream.h"
 
-#include <new>
-
 HandleStream::~HandleStream() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-}
-
-void* XM_METHOD HandleStream::DeletingDestructor(std::uint32_t flags) {
-    this->~HandleStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
 }
 
 std::int32_t HandleStream::Attach(HANDLE file) {

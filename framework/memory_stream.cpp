@@ -1,16 +1,9 @@
 #include "framework/memory_stream.h"
 
 #include <cstring>
-#include <new>
 
 MemoryStream::~MemoryStream() {
     if (m_block) GlobalFree(m_block);
-}
-
-void* XM_METHOD MemoryStream::DeletingDestructor(std::uint32_t flags) {
-    this->~MemoryStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
 }
 
 std::int32_t MemoryStream::Attach(void* block, std::uint32_t size) {

@@ -43,12 +43,6 @@ QpkArchive::~QpkArchive() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
 }
 
-void* XM_METHOD QpkArchive::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkArchive();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 void QpkArchive::ParseIndex(bool loadNames) {
     const std::uint8_t* index = m_index.get();
     const std::uint64_t length = m_indexLength;

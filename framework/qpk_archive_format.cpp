@@ -63,12 +63,6 @@ Archive* OpenArchive(const char* path, HANDLE file) {
 
 }  // namespace
 
-void* XM_METHOD QpkArchiveFormat::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkArchiveFormat();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 Archive* XM_METHOD QpkArchiveFormat::Open(const char* path, HANDLE handle, std::int32_t* outCode) {
     std::int32_t ignored;
     if (!outCode) outCode = &ignored;

@@ -1,6 +1,5 @@
 #include "framework/qpk_entry_stream.h"
 
-#include <new>
 #include <utility>
 
 #include "framework/qpk_scrambler.h"
@@ -17,12 +16,6 @@ QpkEntryStream::QpkEntryStream(HANDLE file, std::uint32_t dataOffset, std::uint3
 
 QpkEntryStream::~QpkEntryStream() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-}
-
-void* XM_METHOD QpkEntryStream::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkEntryStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
 }
 
 std::int32_t QpkEntryStream::MoveTo(std::uint32_t position) {

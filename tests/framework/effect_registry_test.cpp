@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "plugin_test_files.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/win_test_env.h"
@@ -18,7 +19,7 @@ EffectObject* g_lastCreated = nullptr;
 
 // A host-side effect: its create argument is its initial count of extra holders, and Prepare
 // returns its first argument word.
-class BuiltinEffect final : public EffectObject {
+class BuiltinEffect final : public WithDeletingDestructor<BuiltinEffect, EffectObject> {
 public:
     explicit BuiltinEffect(std::int32_t holders) {
         m_holders = holders;
@@ -26,11 +27,6 @@ public:
     }
     ~BuiltinEffect() { --g_builtinLive; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~BuiltinEffect();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::int32_t XM_METHOD Kind() override { return 14000; }
     std::int32_t XM_METHOD Step(std::uint32_t) override { return 1; }
     void XM_METHOD Finish() override {}

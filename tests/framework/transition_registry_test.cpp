@@ -1,3 +1,4 @@
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/transition_registry.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,11 @@ std::vector<std::string> g_events;
 
 // A host-side callback: its create argument is its initial count of extra holders, and Setup
 // accepts a first word of 0 and refuses with any other value.
-class BuiltinTransition final : public TransCallback {
+class BuiltinTransition final : public WithDeletingDestructor<BuiltinTransition, TransCallback> {
 public:
     explicit BuiltinTransition(std::int32_t holders) { m_holders = holders; }
     ~BuiltinTransition() { g_events.push_back("deleted"); }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~BuiltinTransition();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint8_t XM_METHOD Kind() override { return 0; }
     const char* XM_METHOD Name() override { return "builtin"; }
     std::int32_t XM_METHOD Update(std::uint32_t) override { return 0; }

@@ -4,6 +4,7 @@
 // TestLiveObjects (not part of the plug-in interface) tells the tests how many objects live.
 #include <cstdint>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/effect_plugin.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
@@ -34,16 +35,11 @@ std::int32_t AddToScheduler(TaskScheduler* scheduler, ScheduledTask* task, std::
         scheduler, task, delay, period, count);
 }
 
-class TestEffect final : public EffectObject {
+class TestEffect final : public WithDeletingDestructor<TestEffect, EffectObject> {
 public:
     explicit TestEffect(std::int32_t index) : m_index(index) { ++g_liveObjects; }
     ~TestEffect() { --g_liveObjects; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestEffect();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::int32_t XM_METHOD Kind() override { return kObjects[m_index].typeId; }
     std::int32_t XM_METHOD Step(std::uint32_t) override { return ++m_steps >= m_lastStep; }
     void XM_METHOD Finish() override {}

@@ -3,6 +3,7 @@
 // TestLiveObjects (not part of the plug-in interface) tells the tests how many objects live.
 #include <cstdint>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/transition_plugin.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
@@ -22,16 +23,11 @@ const ObjectInfo kObjects[] = {
 
 int g_liveObjects = 0;
 
-class TestTransition final : public TransCallback {
+class TestTransition final : public WithDeletingDestructor<TestTransition, TransCallback> {
 public:
     explicit TestTransition(std::int32_t index) : m_index(index) { ++g_liveObjects; }
     ~TestTransition() { --g_liveObjects; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestTransition();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint8_t XM_METHOD Kind() override { return kObjects[m_index].kind; }
     const char* XM_METHOD Name() override { return kObjects[m_index].name; }
     std::int32_t XM_METHOD Update(std::uint32_t) override { return 0; }
