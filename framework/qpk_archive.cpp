@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "framework/archive_name_lookup.h"
+#include "framework/file_handle_io.h"
 #include "framework/lzss_codec.h"
 #include "framework/qpk_entry_stream.h"
 #include "framework/qpk_scrambler.h"
@@ -32,10 +33,7 @@ QpkArchive::QpkArchive(HANDLE file, const char* path, std::uint8_t flags, std::u
       m_entryKey(entryKey),
       m_index(std::move(index)),
       m_indexLength(indexLength) {
-    DWORD high = 0;
-    DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) Fail(kAdlSizeUnavailable);
-    m_fileSize = high ? 0xFFFFFFFFu : low;
+    if (!FileSize32(file, &m_fileSize)) Fail(kAdlSizeUnavailable);
     ParseIndex(loadNames);
 }
 
@@ -168,12 +166,8 @@ std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) 
 
 std::int32_t QpkArchive::ReadAt(std::uint32_t offset, std::uint8_t* destination, std::uint32_t count) {
     ScopedLock guard(m_fileLock);
-    LONG high = 0;
-    DWORD moved = SetFilePointer(m_file, static_cast<LONG>(offset), &high, FILE_BEGIN);
-    if (moved == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return kAdlSeekFailed;
-    DWORD read = 0;
-    if (!ReadFile(m_file, destination, count, &read, nullptr) || read != count) return kAdlReadFailed;
-    return kAdlOk;
+    if (!MoveFilePointer(m_file, offset, FILE_BEGIN)) return kAdlSeekFailed;
+    return ReadExactly(m_file, destination, count) ? kAdlOk : kAdlReadFailed;
 }
 
 void QpkArchive::Descramble(std::uint8_t flags, std::uint8_t* bytes, std::uint32_t count,
