@@ -8,15 +8,12 @@
 
 #include "framework/archive_name_lookup.h"
 #include "framework/file_handle_io.h"
+#include "framework/little_endian.h"
 #include "framework/lzss_codec.h"
 #include "framework/qpk_entry_stream.h"
 #include "framework/qpk_scrambler.h"
 
 namespace {
-
-std::uint32_t LoadWord(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 [[noreturn]] void Fail(EAdlErrorCode code) { throw code; }
 
@@ -45,7 +42,7 @@ void QpkArchive::ParseIndex(bool loadNames) {
     const std::uint8_t* index = m_index.get();
     const std::uint64_t length = m_indexLength;
     if (length < 5) Fail(kAdlBadFormat);
-    m_entryCount = LoadWord(index);
+    m_entryCount = LittleEndian::Load32(index);
     m_prefixLength = index[4];
     std::uint64_t pos = 5;
     if (pos + m_prefixLength > length) Fail(kAdlBadFormat);
@@ -54,7 +51,7 @@ void QpkArchive::ParseIndex(bool loadNames) {
     if (m_named) {
         if (pos + 5 > length) Fail(kAdlBadFormat);
         m_wideLinks = index[pos] != 0;
-        m_trieLength = LoadWord(index + pos + 1);
+        m_trieLength = LittleEndian::Load32(index + pos + 1);
         pos += 5;
         if (m_trieLength > length - pos) Fail(kAdlBadFormat);
         m_trie = index + pos;
@@ -79,11 +76,11 @@ void QpkArchive::ParseIndex(bool loadNames) {
     for (std::uint32_t i = 0; i < m_entryCount; ++i) {
         const std::uint8_t* record = m_records + static_cast<std::size_t>(i) * m_recordSize;
         ArchiveEntryInfo& info = m_infos[i];
-        std::uint64_t offset = LoadWord(record + 1);
+        std::uint64_t offset = LittleEndian::Load32(record + 1);
         if (m_blockLayout) offset *= kQpkBlockSize;
         info.index = static_cast<std::int32_t>(i);
-        info.storedSize = LoadWord(record + 5);
-        std::uint32_t unpacked = m_secondSize ? LoadWord(record + 9) : info.storedSize;
+        info.storedSize = LittleEndian::Load32(record + 5);
+        std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : info.storedSize;
         info.hasUnpackedSize = unpacked != 0 && m_secondSize;
         info.unpackedSize = unpacked ? unpacked : info.storedSize;
         info.timeStamp = 0;
@@ -147,11 +144,11 @@ std::int32_t QpkArchive::LookupName(const char* name) const {
 std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) const {
     if (index < 0 || static_cast<std::uint32_t>(index) >= m_entryCount) return kAdlNotFound;
     const std::uint8_t* record = m_records + static_cast<std::size_t>(index) * m_recordSize;
-    std::uint64_t offset = LoadWord(record + 1);
+    std::uint64_t offset = LittleEndian::Load32(record + 1);
     if (m_blockLayout) offset *= kQpkBlockSize;
     location->flags = record[0];
-    location->storedSize = LoadWord(record + 5);
-    std::uint32_t unpacked = m_secondSize ? LoadWord(record + 9) : 0;
+    location->storedSize = LittleEndian::Load32(record + 5);
+    std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : 0;
     location->unpackedSize = unpacked ? unpacked : location->storedSize;
     // The prefix counts in the unpacked size: a smaller size has no room for the entry's bytes.
     if (location->unpackedSize < m_prefixLength) return kAdlBadEntryData;

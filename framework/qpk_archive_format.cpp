@@ -7,6 +7,7 @@
 #include <new>
 
 #include "framework/file_handle_io.h"
+#include "framework/little_endian.h"
 #include "framework/qpk_archive.h"
 #include "framework/qpk_scrambler.h"
 
@@ -17,10 +18,6 @@ std::atomic<std::uint32_t> g_hostWords[2] = {{0}, {0}};
 
 constexpr char kMagic[4] = {'Q', 'P', 'K', '1'};
 
-std::uint32_t LoadWord(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 Archive* OpenArchive(const char* path, HANDLE file) {
     if (!MoveFilePointer(file, 0, FILE_BEGIN)) throw kAdlSeekFailed;
     std::uint8_t header[8];
@@ -30,7 +27,7 @@ Archive* OpenArchive(const char* path, HANDLE file) {
     const QpkNameKey key = QpkScrambler::MakeNameKey(QpkScrambler::KeyName(path));
     const std::uint32_t hostFirst = g_hostWords[0];
     const std::uint32_t hostSecond = g_hostWords[1];
-    const std::uint32_t descriptor = LoadWord(header + 4) ^ QpkScrambler::DescriptorMask(key, hostSecond);
+    const std::uint32_t descriptor = LittleEndian::Load32(header + 4) ^ QpkScrambler::DescriptorMask(key, hostSecond);
     const std::uint8_t flags = static_cast<std::uint8_t>(descriptor >> 24);
     const std::uint64_t n = descriptor & 0xFFFFFF;
     std::uint64_t indexLength = n;
