@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
+
+using testsupport::CallSlot;
 
 const char kContent[] = "0123456789abcdefghij";  // 20 bytes
 constexpr std::uint32_t kContentSize = 20;
@@ -163,14 +166,6 @@ TEST(HandleStream, SecondAttachLeavesTheNewHandleWithTheCaller) {
     DWORD size = GetFileSize(second, nullptr);
     EXPECT_EQ(kContentSize, size);
     EXPECT_TRUE(CloseHandle(second));
-}
-
-// Calls slot `slot` of an object's table the way code from another compiler does.
-template <typename Result, typename... Args>
-Result CallSlot(void* object, int slot, Args... args) {
-    using Fn = Result(__thiscall*)(void*, Args...);
-    void** table = *static_cast<void***>(object);
-    return reinterpret_cast<Fn>(table[slot])(object, args...);
 }
 
 TEST(ByteStream, TableAndHolderCountKeepTheSharedLayout) {

@@ -8,6 +8,7 @@
 #include "framework/interfaces/deleting_destructor.h"
 #include "plugin_test_files.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
@@ -322,9 +323,8 @@ TEST_F(EffectRegistryTest, EffectObjectKeepsThePluginLayout) {
     EXPECT_EQ(1, bytes[40]);
 
     typedef std::int32_t(__thiscall * PrepareSlot)(void* self, const void* arguments);
-    void** table = *reinterpret_cast<void***>(&effect);
     const std::int32_t words[2] = {5, 77};
-    EXPECT_EQ(5, reinterpret_cast<PrepareSlot>(table[12])(&effect, words));
+    EXPECT_EQ(5, testsupport::SlotAs<PrepareSlot>(&effect, 12)(&effect, words));
     EXPECT_EQ(77, effect.m_prepared);
 }
 

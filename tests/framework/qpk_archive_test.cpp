@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "tests/support/qpk_writer.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testsupport::QpkEntryOptions;
+using testsupport::CallSlot;
 using testsupport::QpkWriter;
 
 struct ArchiveRelease {
@@ -635,14 +637,6 @@ TEST_F(QpkArchiveTest, TwoThreadsExtractFromOneArchiveAtOnce) {
     other.join();
     EXPECT_EQ(0, first);
     EXPECT_EQ(0, second);
-}
-
-// Calls slot `slot` of an object's table the way code from another compiler does.
-template <typename Result, typename... Args>
-Result CallSlot(void* object, int slot, Args... args) {
-    using Fn = Result(__thiscall*)(void*, Args...);
-    void** table = *static_cast<void***>(object);
-    return reinterpret_cast<Fn>(table[slot])(object, args...);
 }
 
 TEST_F(QpkArchiveTest, ArchiveAndFormatKeepTheSharedTableLayout) {

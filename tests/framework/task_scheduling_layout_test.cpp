@@ -11,8 +11,11 @@
 
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/table_slots.h"
 
 using testsupport::FakeClock;
+using testsupport::Slot;
+using testsupport::SlotAs;
 
 namespace {
 
@@ -66,13 +69,6 @@ public:
 private:
     bool& m_deleted;
 };
-
-void* Slot(void* object, int index) { return (*reinterpret_cast<void***>(object))[index]; }
-
-template <class Signature>
-Signature SlotAs(void* object, int index) {
-    return reinterpret_cast<Signature>(Slot(object, index));
-}
 
 std::uint32_t WordAt(const void* object, int offset) {
     std::uint32_t word;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plugin_test_files.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
@@ -159,9 +160,8 @@ TEST_F(TransitionRegistryTest, TransCallbackKeepsThePluginLayout) {
 
     typedef std::int32_t(__thiscall * SetupSlot)(void* self, ScreenBuffer* target,
                                                  const std::int32_t* params);
-    void** table = *reinterpret_cast<void***>(&callback);
     const std::int32_t words[2] = {3, 99};
-    EXPECT_EQ(3, reinterpret_cast<SetupSlot>(table[7])(&callback, FakeTarget(), words));
+    EXPECT_EQ(3, testsupport::SlotAs<SetupSlot>(&callback, 7)(&callback, FakeTarget(), words));
     EXPECT_EQ(FakeTarget(), callback.m_target);
     EXPECT_EQ(99, callback.m_second);
 }
