@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/byte_words.h"
 #include "tests/support/qpk_writer.h"
 #include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
@@ -17,9 +18,11 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testsupport::QpkEntryOptions;
 using testsupport::CallSlot;
+using testsupport::PutWord;
+using testsupport::QpkEntryOptions;
 using testsupport::QpkWriter;
+using testsupport::WordAt;
 
 struct ArchiveRelease {
     void operator()(Archive* archive) const { ReleaseObject(archive); }
@@ -454,14 +457,6 @@ TEST_F(QpkArchiveTest, ExtractionNeedsAnAllocatorThatDelivers) {
     EXPECT_EQ(0, Extract(*archive, 0, &extracted));
 }
 
-void PutWord(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetWord(const Bytes& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
 std::size_t Record(const QpkWriter::IndexLayout& layout, std::uint32_t entry) {
     return layout.recordsOffset + entry * layout.recordSize;
 }
@@ -535,7 +530,7 @@ TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
          0, 1, 0, 0, 0},
         {"32-bit trie link that wraps around", false, true,
          [&](Bytes& index, std::uint32_t&, const Layout& l) {
-             EXPECT_EQ(10u, GetWord(index, l.trieOffset + kRootLinkOfA));
+             EXPECT_EQ(10u, WordAt(index, l.trieOffset + kRootLinkOfA));
              PutWord(index, l.trieOffset + kRootLinkOfA, 0xFFFFFFF0u);
          },
          0, 1, 0, 0, 0},
@@ -553,13 +548,13 @@ TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
          [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 9, 1); }, 0, 0, 2, 12, 12},
         {"stored size 0", false, false,
          [](Bytes& index, std::uint32_t&, const Layout& l) {
-             PutWord(index, Record(l, 0) + 9, GetWord(index, Record(l, 0) + 5));
+             PutWord(index, Record(l, 0) + 9, WordAt(index, Record(l, 0) + 5));
              PutWord(index, Record(l, 0) + 5, 0);
          },
          0, 0, 0, 2, -3},
         {"compressed data that ends early", false, false,
          [](Bytes& index, std::uint32_t&, const Layout& l) {
-             PutWord(index, Record(l, 1) + 5, GetWord(index, Record(l, 1) + 5) / 2);
+             PutWord(index, Record(l, 1) + 5, WordAt(index, Record(l, 1) + 5) / 2);
          },
          0, 0, 1, 12, -3},
         {"compressed entry no longer than the prefix", false, false,
