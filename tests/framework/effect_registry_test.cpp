@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "framework/interfaces/deleting_destructor.h"
 #include "plugin_test_files.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
@@ -20,7 +20,7 @@ EffectObject* g_lastCreated = nullptr;
 
 // A host-side effect: its create argument is its initial count of extra holders, and Prepare
 // returns its first argument word.
-class BuiltinEffect final : public WithDeletingDestructor<BuiltinEffect, EffectObject> {
+class BuiltinEffect final : public testsupport::StubEffect<BuiltinEffect> {
 public:
     explicit BuiltinEffect(std::int32_t holders) {
         m_holders = holders;
@@ -33,7 +33,6 @@ public:
     void XM_METHOD Finish() override {}
     const char* XM_METHOD Name() override { return "builtin"; }
     std::uint8_t XM_METHOD Category() override { return 0; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     std::int32_t XM_METHOD Prepare(const void* arguments) override {
         m_prepared = static_cast<const std::int32_t*>(arguments)[1];
         return static_cast<const std::int32_t*>(arguments)[0];
@@ -41,12 +40,6 @@ public:
     std::int32_t XM_METHOD Setup(TaskScheduler*, ScreenBuffer*, const std::int32_t*) override {
         return 0;
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
     std::int32_t m_prepared = 0;
 };

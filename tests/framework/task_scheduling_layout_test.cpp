@@ -11,6 +11,7 @@
 
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"
 
 using testsupport::FakeClock;
@@ -37,7 +38,7 @@ private:
     bool& m_deleted;
 };
 
-class LayoutEffect : public WithDeletingDestructor<LayoutEffect, EffectObject> {
+class LayoutEffect : public testsupport::StubEffect<LayoutEffect> {
 public:
     explicit LayoutEffect(bool& deleted) : m_deleted(deleted) {}
     ~LayoutEffect() { m_deleted = true; }
@@ -49,19 +50,12 @@ public:
     void XM_METHOD Finish() override { ++m_finishes; }
     const char* XM_METHOD Name() override { return "layout"; }
     std::uint8_t XM_METHOD Category() override { return 1; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     std::int32_t XM_METHOD Prepare(const void*) override { return 0; }
     // Parameter words: delay, period and count of the scheduler's Add.
     std::int32_t XM_METHOD Setup(TaskScheduler* scheduler, ScreenBuffer*,
                                  const std::int32_t* params) override {
         return scheduler->Add(this, params[0], params[1], params[2]);
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
     int m_steps = 0;
     int m_finishes = 0;

@@ -1,4 +1,3 @@
-#include "framework/interfaces/deleting_destructor.h"
 #include "framework/transition_registry.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "plugin_test_files.h"
+#include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
@@ -19,24 +19,18 @@ std::vector<std::string> g_events;
 
 // A host-side callback: its create argument is its initial count of extra holders, and Setup
 // accepts a first word of 0 and refuses with any other value.
-class BuiltinTransition final : public WithDeletingDestructor<BuiltinTransition, TransCallback> {
+class BuiltinTransition final : public testsupport::StubTransition<BuiltinTransition> {
 public:
     explicit BuiltinTransition(std::int32_t holders) { m_holders = holders; }
     ~BuiltinTransition() { g_events.push_back("deleted"); }
 
     std::uint8_t XM_METHOD Kind() override { return 0; }
     const char* XM_METHOD Name() override { return "builtin"; }
-    std::int32_t XM_METHOD Update(std::uint32_t) override { return 0; }
-    std::int32_t XM_METHOD Status() override { return 0; }
-    std::int32_t XM_METHOD Draw(const TransitionBlit*) override { return 0; }
-    std::int32_t XM_CDECL SetupV(ScreenBuffer*, ...) override { return 0; }
     std::int32_t XM_METHOD Setup(ScreenBuffer* target, const std::int32_t* params) override {
         m_target = target;
         m_second = params[1];
         return params[0];
     }
-    std::int32_t XM_METHOD Control(std::int32_t, std::int32_t) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
 
     ScreenBuffer* m_target = nullptr;
     std::int32_t m_second = 0;

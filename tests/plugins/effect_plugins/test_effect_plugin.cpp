@@ -4,8 +4,8 @@
 // TestLiveObjects (not part of the plug-in interface) tells the tests how many objects live.
 #include <cstdint>
 
-#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/effect_plugin.h"
+#include "tests/support/stub_plugin_objects.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 
@@ -35,7 +35,7 @@ std::int32_t AddToScheduler(TaskScheduler* scheduler, ScheduledTask* task, std::
         scheduler, task, delay, period, count);
 }
 
-class TestEffect final : public WithDeletingDestructor<TestEffect, EffectObject> {
+class TestEffect final : public testsupport::StubEffect<TestEffect> {
 public:
     explicit TestEffect(std::int32_t index) : m_index(index) { ++g_liveObjects; }
     ~TestEffect() { --g_liveObjects; }
@@ -45,7 +45,6 @@ public:
     void XM_METHOD Finish() override {}
     const char* XM_METHOD Name() override { return kObjects[m_index].name; }
     std::uint8_t XM_METHOD Category() override { return kObjects[m_index].category; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     // Accepts a first argument word of 0 and refuses with any other value.
     std::int32_t XM_METHOD Prepare(const void* arguments) override {
         return arguments ? *static_cast<const std::int32_t*>(arguments) : 0;
@@ -57,12 +56,6 @@ public:
         m_lastStep = params[1];
         return AddToScheduler(scheduler, this, 0, params[0], 0) == 0 ? 0 : 5;
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
 private:
     std::int32_t m_index;
