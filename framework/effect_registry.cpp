@@ -1,7 +1,6 @@
 #include "framework/effect_registry.h"
 
 #include <cstdarg>
-#include <cstring>
 #include <new>
 
 #include "framework/plugin_folder_scan.h"
@@ -16,15 +15,7 @@ constexpr std::uint32_t kEffectSlots = 20;
 EffectRegistry::~EffectRegistry() { UnloadAll(); }
 
 void EffectRegistry::UnloadByType(std::uint8_t category) {
-    auto kept = m_entries.begin();
-    for (const EffectEntry& entry : m_entries) {
-        if (entry.category != category) {
-            *kept++ = entry;
-        } else if (entry.module) {
-            RemovePluginModuleEntry(m_modules, entry.module);
-        }
-    }
-    m_entries.erase(kept, m_entries.end());
+    RemoveEntriesOfCategory(m_entries, m_modules, category, [](const EffectEntry&) {});
 }
 
 void EffectRegistry::UnloadAll() {
@@ -66,11 +57,7 @@ std::int32_t EffectRegistry::ScanFolder(const char* folder) {
 }
 
 const EffectEntry* EffectRegistry::Find(const char* name) const {
-    if (!name) return nullptr;
-    for (const EffectEntry& entry : m_entries) {
-        if (std::strcmp(entry.name, name) == 0) return &entry;
-    }
-    return nullptr;
+    return FindNamedEntry(m_entries, name);
 }
 
 EffectCreateFunc EffectRegistry::FindByName(const char* name, std::int32_t* outArgument) {

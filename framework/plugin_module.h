@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "framework/interfaces/cross_module.h"
@@ -75,6 +76,34 @@ Object* TrackPluginObject(Object* object, HMODULE module, std::uint32_t slotCoun
         return nullptr;
     }
     return object;
+}
+
+// The first entry of a registry's list with that name (compared exactly), or null.
+template <class Entries>
+auto FindNamedEntry(Entries& entries, const char* name) -> decltype(entries.data()) {
+    if (!name) return nullptr;
+    for (auto& entry : entries) {
+        if (std::strcmp(entry.name, name) == 0) return &entry;
+    }
+    return nullptr;
+}
+
+// Removes the entries of a category from a registry's list, keeping the order of the rest;
+// each removed entry lowers its DLL's record (see RemovePluginModuleEntry) and is then handed
+// to `removed`.
+template <class Entry, class Removed>
+void RemoveEntriesOfCategory(std::vector<Entry>& entries, std::vector<PluginModule>& modules,
+                             std::uint8_t category, Removed removed) {
+    auto kept = entries.begin();
+    for (const Entry& entry : entries) {
+        if (entry.category != category) {
+            *kept++ = entry;
+            continue;
+        }
+        if (entry.module) RemovePluginModuleEntry(modules, entry.module);
+        removed(entry);
+    }
+    entries.erase(kept, entries.end());
 }
 
 // One entry of `module` is going: lowers the record's count, or frees the DLL and drops the

@@ -1,7 +1,6 @@
 #include "framework/transition_registry.h"
 
 #include <cstdarg>
-#include <cstring>
 #include <new>
 
 #include "framework/plugin_folder_scan.h"
@@ -16,16 +15,9 @@ constexpr std::uint32_t kTransCallbackSlots = 10;
 TransitionRegistry::~TransitionRegistry() { UnloadAll(); }
 
 void TransitionRegistry::UnloadByType(std::uint8_t category) {
-    auto kept = m_entries.begin();
-    for (const TransitionEntry& entry : m_entries) {
-        if (entry.category != category) {
-            *kept++ = entry;
-            continue;
-        }
-        if (entry.module) RemovePluginModuleEntry(m_modules, entry.module);
+    RemoveEntriesOfCategory(m_entries, m_modules, category, [](const TransitionEntry& entry) {
         if (entry.exit) entry.exit();
-    }
-    m_entries.erase(kept, m_entries.end());
+    });
 }
 
 void TransitionRegistry::UnloadAll() {
@@ -69,11 +61,7 @@ std::int32_t TransitionRegistry::ScanFolder(const char* folder) {
 }
 
 TransitionEntry* TransitionRegistry::Find(const char* name) {
-    if (!name) return nullptr;
-    for (TransitionEntry& entry : m_entries) {
-        if (std::strcmp(entry.name, name) == 0) return &entry;
-    }
-    return nullptr;
+    return FindNamedEntry(m_entries, name);
 }
 
 TransCreateFunc TransitionRegistry::FindByName(const char* name, std::int32_t* outArgument) {
