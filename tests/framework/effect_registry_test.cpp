@@ -203,12 +203,9 @@ TEST_F(EffectRegistryTest, UnloadByTypeKeepsTheDllUntilItsLastEntryGoes) {
 
 TEST_F(EffectRegistryTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("a.DCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
-                          folder.File("b.DCP").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_unnamed.DCP").c_str(),
-                          folder.File("c.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("a.DCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_no_type.DCP", folder.File("b.DCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_unnamed.DCP", folder.File("c.DCP")));
     ASSERT_TRUE(CreateDirectoryA(folder.File("d.DCP").c_str(), nullptr));
     ASSERT_TRUE(testsupport::WriteFile(folder.File("e.DCP"), std::string("not a DLL")));
     ASSERT_TRUE(testsupport::WriteFile(folder.File("f.TCP"), std::string("other family")));
@@ -230,10 +227,8 @@ TEST_F(EffectRegistryTest, ScanOfAFolderWhoseNameEndsInAShiftJisTrailByte) {
     testsupport::TempFolder temporary;
     const std::string folder = temporary.File("効果表");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), (folder + "\\a.DCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
-                          (folder + "\\b.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder + "\\a.DCP"));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_no_type.DCP", folder + "\\b.DCP"));
     EXPECT_EQ(1, m_registry->ScanFolder(folder.c_str()));
     EXPECT_EQ(3u, m_registry->Entries().size());
     m_registry->UnloadAll();

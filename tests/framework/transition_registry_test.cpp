@@ -129,14 +129,10 @@ TEST_F(TransitionRegistryTest, PluginCallbacksLoadAndOutliveTheRegistry) {
 
 TEST_F(TransitionRegistryTest, ScanCountsThePluginThatLacksAnExport) {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("a.TCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("c.TCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_transition_no_create.TCP").c_str(),
-                          folder.File("b.TCP").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect.DCP").c_str(),
-                          folder.File("d.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("a.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("c.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_transition_no_create.TCP", folder.File("b.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect.DCP", folder.File("d.DCP")));
     EXPECT_EQ(1, m_registry->ScanFolder(folder.Path().c_str()));
     EXPECT_EQ(4u, m_registry->Entries().size());
     EXPECT_EQ(2u, m_registry->Modules().size());
