@@ -3,13 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "game/script_address.h"
 #include "game/script_files.h"
 
 namespace {
-
-std::uint32_t AddressOf(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
 
 bool IsLeadByte(unsigned char ch) {
     return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);

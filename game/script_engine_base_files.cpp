@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "framework/little_endian.h"
+#include "game/script_address.h"
 #include "game/script_engine_base.h"
 #include "game/script_files.h"
 
@@ -11,10 +12,6 @@ namespace {
 constexpr std::uint8_t kPersistentSelector = 1;
 // Bytes of one voice in the persistent file: volume word, enabled byte, marker byte.
 constexpr std::uint32_t kStoredVoiceSize = 6;
-
-std::uint8_t* BytesAt(std::uint32_t address) {
-    return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address));
-}
 
 // The header of a variable file, its fields pointing into the file.
 struct VariableFileHeader {
@@ -194,7 +191,7 @@ int ScriptEngineBase::WriteVariableFile(const char* name, std::uint8_t selector,
     LittleEndian::Append32(file, packed.unpackedLength);
     LittleEndian::Append32(file, numberSize);
     if (numberSize != 0) {
-        const std::uint8_t* number = BytesAt(numberVariable);
+        const std::uint8_t* number = PointerAt<std::uint8_t>(numberVariable);
         file.insert(file.end(), number, number + numberSize);
     }
     LittleEndian::Append32(file, textSize);
@@ -238,7 +235,7 @@ int ScriptEngineBase::ReadVariableFileHeader(const char* name, std::uint32_t num
         return 3;
     }
     if (numberVariable != 0) {
-        std::memcpy(BytesAt(numberVariable), header.number, header.numberSize);
+        std::memcpy(PointerAt<std::uint8_t>(numberVariable), header.number, header.numberSize);
     }
     if (textVariable != 0) {
         std::memcpy(textBuffer, header.text, header.textSize);
