@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/little_endian.h"
+#include "framework/shift_jis.h"
 
 namespace {
 
@@ -19,8 +20,6 @@ std::uint32_t RotateLeft(std::uint32_t value, unsigned bits) {
     return bits ? (value << bits) | (value >> (32 - bits)) : value;
 }
 
-bool IsLeadByte(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 }  // namespace
 
 std::string QpkScrambler::KeyName(const char* path) {
@@ -29,7 +28,7 @@ std::string QpkScrambler::KeyName(const char* path) {
     std::size_t i = 0;
     for (; path[i]; ++i) {
         std::uint8_t c = static_cast<std::uint8_t>(path[i]);
-        if (IsLeadByte(c) && path[i + 1]) {
+        if (IsShiftJisLeadByte(c) && path[i + 1]) {
             ++i;
             continue;
         }
