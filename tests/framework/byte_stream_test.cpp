@@ -41,10 +41,8 @@ protected:
         }
         std::string path = m_folder.File("content.bin");
         EXPECT_TRUE(testsupport::WriteFile(path, std::string(kContent)));
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         auto* stream = new HandleStream;
-        EXPECT_EQ(0, stream->Attach(file));
+        EXPECT_EQ(0, stream->Attach(testsupport::OpenForReading(path)));
         return StreamPtr(stream);
     }
 
@@ -153,10 +151,7 @@ TEST(HandleStream, SecondAttachLeavesTheNewHandleWithTheCaller) {
     testsupport::TempFolder folder;
     std::string path = folder.File("a.bin");
     ASSERT_TRUE(testsupport::WriteFile(path, std::string(kContent)));
-    auto open = [&] {
-        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
+    auto open = [&] { return testsupport::OpenForReading(path); };
     HANDLE second = open();
     {
         HandleStream stream;

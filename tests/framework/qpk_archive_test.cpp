@@ -143,17 +143,13 @@ TEST_F(QpkArchiveTest, GivenHandleBelongsToTheArchiveOnlyAfterSuccess) {
     std::string bad = m_folder.File("BAD.QPK");
     ASSERT_TRUE(writer.Write(good));
     ASSERT_TRUE(testsupport::WriteFile(bad, ToBytes("NOT AN ARCHIVE")));
-    auto open = [](const std::string& path) {
-        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
     std::int32_t code = -100;
-    HANDLE refused = open(bad);
+    HANDLE refused = testsupport::OpenForReading(bad);
     EXPECT_EQ(nullptr, m_format.Open(bad.c_str(), refused, &code));
     EXPECT_EQ(1, code);
     EXPECT_TRUE(CloseHandle(refused));
 
-    HANDLE taken = open(good);
+    HANDLE taken = testsupport::OpenForReading(good);
     // A handle that has been read from already: the archive reads from the file's start.
     char skipped[3];
     DWORD read = 0;
