@@ -1,5 +1,6 @@
 // The record that the effect and transition registries keep per loaded DCP or TCP DLL, and
-// what they share in loading one.
+// what the two share: loading a DLL and adding its entries, tracking the objects it makes,
+// finding entries by name and removing them.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +37,13 @@ F GetExportAs(HMODULE module, const char* name) {
 // resolve; 2 LoadLibraryA failed; 3 a required export is missing (the DLL is freed again).
 std::int32_t LoadPluginObjectModule(const char* path, HMODULE* outModule,
                                     PluginObjectExports* outExports);
+
+// One entry of `module` is going: lowers the record's count, or frees the DLL and drops the
+// record when it was the last entry.
+void RemovePluginModuleEntry(std::vector<PluginModule>& modules, HMODULE module);
+
+// Frees every DLL in load order and empties the list.
+void FreePluginModules(std::vector<PluginModule>& modules);
 
 // Adds the entries of a DLL that LoadPluginObjectModule loaded, one per object it offers, made
 // by `makeEntry(category, name, index)`. Returns 0; or 4, having freed the DLL, when it offers a
@@ -105,10 +113,3 @@ void RemoveEntriesOfCategory(std::vector<Entry>& entries, std::vector<PluginModu
     }
     entries.erase(kept, entries.end());
 }
-
-// One entry of `module` is going: lowers the record's count, or frees the DLL and drops the
-// record when it was the last entry.
-void RemovePluginModuleEntry(std::vector<PluginModule>& modules, HMODULE module);
-
-// Frees every DLL in load order and empties the list.
-void FreePluginModules(std::vector<PluginModule>& modules);
