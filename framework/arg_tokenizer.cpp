@@ -76,16 +76,24 @@ bool ArgTokenizer::MatchKeyword(const char* text) {
     return true;
 }
 
+std::int32_t ArgTokenizer::StartNumber(const char** outDigits, bool* outNegative) {
+    if (!m_cursor) return 1;
+    SkipSeparators();
+    const char* p = m_cursor;
+    *outNegative = *p == '-';
+    if (*outNegative) ++p;
+    if (!IsDigit(*p)) return 2;
+    *outDigits = p;
+    return 0;
+}
+
 // A '-' that no digit follows is not a number: the result is 2 and the cursor stays on the '-',
 // as it does for any other text that is not a number. (Reading it as 0 would consume text that
 // the caller may want to read as a word.)
 std::int32_t ArgTokenizer::ReadInteger(std::int32_t* out) {
-    if (!m_cursor) return 1;
-    SkipSeparators();
-    const char* p = m_cursor;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    if (!IsDigit(*p)) return 2;
+    const char* p = nullptr;
+    bool negative = false;
+    if (const std::int32_t code = StartNumber(&p, &negative)) return code;
     int base = 10;
     if (p[0] == '0' && p[1] == 'x') {
         base = 16;
@@ -105,12 +113,9 @@ std::int32_t ArgTokenizer::ReadInteger(std::int32_t* out) {
 }
 
 std::int32_t ArgTokenizer::ReadDouble(double* out) {
-    if (!m_cursor) return 1;
-    SkipSeparators();
-    const char* p = m_cursor;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    if (!IsDigit(*p)) return 2;
+    const char* p = nullptr;
+    bool negative = false;
+    if (const std::int32_t code = StartNumber(&p, &negative)) return code;
     // The number's text is collected whole (no length limit), without sign and exponent.
     std::string text;
     while (IsDigit(*p)) text += *p++;

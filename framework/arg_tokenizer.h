@@ -40,5 +40,9 @@ public:
     std::int32_t ReadQuotedString(char* buffer, std::uint32_t size, bool keepQuotes);
 
 private:
+    // Skips to the next argument and past a leading '-': 0 with its first digit in *outDigits;
+    // 1 no text; 2 the argument does not start with a digit (the cursor is then on it).
+    std::int32_t StartNumber(const char** outDigits, bool* outNegative);
+
     const char* m_cursor;
 };

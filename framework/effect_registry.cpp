@@ -1,11 +1,9 @@
 #include "framework/effect_registry.h"
 
 #include <cstdarg>
-#include <cstring>
 #include <new>
 
 #include "framework/plugin_folder_scan.h"
-#include "framework/plugin_object_tracker.h"
 
 namespace {
 
@@ -17,15 +15,7 @@ constexpr std::uint32_t kEffectSlots = 20;
 EffectRegistry::~EffectRegistry() { UnloadAll(); }
 
 void EffectRegistry::UnloadByType(std::uint8_t category) {
-    auto kept = m_entries.begin();
-    for (const EffectEntry& entry : m_entries) {
-        if (entry.category != category) {
-            *kept++ = entry;
-        } else if (entry.module) {
-            RemovePluginModuleEntry(m_modules, entry.module);
-        }
-    }
-    m_entries.erase(kept, m_entries.end());
+    RemoveEntriesOfCategory(m_entries, m_modules, category, [](const EffectEntry&) {});
 }
 
 void EffectRegistry::UnloadAll() {
@@ -55,27 +45,11 @@ std::int32_t EffectRegistry::LoadPlugin(const char* path) {
     const auto assist = GetExportAs<EffectAssistFunc>(module, "CallbackAssistFunc");
     const auto assist2 = GetExportAs<EffectAssistFunc>(module, "CallbackAssistFunc2");
     const auto create = reinterpret_cast<EffectCreateFunc>(exports.getObject);
-    // The DLL's entries are collected apart and appended together, so a DLL that fails
-    // part-way leaves no entry pointing into it.
-    try {
-        const std::int32_t count = exports.getObjectNum();
-        std::vector<EffectEntry> added;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint8_t category = exports.getObjectType(i);
-            const char* name = exports.getObjectName(i);
-            if (!name) throw 4;
-            added.push_back(EffectEntry{category, name, create, assist, assist2, module, i});
-        }
-        m_modules.reserve(m_modules.size() + 1);
-        m_entries.reserve(m_entries.size() + added.size());
-        m_entries.insert(m_entries.end(), added.begin(), added.end());
-        const std::int32_t entries = static_cast<std::int32_t>(added.size());
-        m_modules.push_back(PluginModule{module, entries - 1});
-    } catch (...) {
-        FreeLibrary(module);
-        return 4;
-    }
-    return 0;
+    return AddPluginModuleEntries(
+        module, exports, m_entries, m_modules,
+        [&](std::uint8_t category, const char* name, std::int32_t index) {
+            return EffectEntry{category, name, create, assist, assist2, module, index};
+        });
 }
 
 std::int32_t EffectRegistry::ScanFolder(const char* folder) {
@@ -83,11 +57,7 @@ std::int32_t EffectRegistry::ScanFolder(const char* folder) {
 }
 
 const EffectEntry* EffectRegistry::Find(const char* name) const {
-    if (!name) return nullptr;
-    for (const EffectEntry& entry : m_entries) {
-        if (std::strcmp(entry.name, name) == 0) return &entry;
-    }
-    return nullptr;
+    return FindNamedEntry(m_entries, name);
 }
 
 EffectCreateFunc EffectRegistry::FindByName(const char* name, std::int32_t* outArgument) {
@@ -101,13 +71,7 @@ EffectObject* EffectRegistry::CreateByName(const char* name) {
     const EffectEntry* entry = Find(name);
     if (!entry) return nullptr;
     const HMODULE module = entry->module;
-    EffectObject* object = entry->create(entry->createArgument);
-    if (object && module && !PluginObjectTracker::Track(object, module, kEffectSlots)) {
-        // Untracked, it could outlive its DLL.
-        object->DeletingDestructor(xm::kDeleteMemory);
-        return nullptr;
-    }
-    return object;
+    return TrackPluginObject(entry->create(entry->createArgument), module, kEffectSlots);
 }
 
 EffectObject* EffectRegistry::CreateByNameAndSetup(const char* name, ...) {

@@ -1,56 +1,40 @@
 #include "framework/handle_stream.h"
 
-#include <new>
+#include "framework/file_handle_io.h"
+#include "framework/stream_seek.h"
 
 HandleStream::~HandleStream() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-}
-
-void* XM_METHOD HandleStream::DeletingDestructor(std::uint32_t flags) {
-    this->~HandleStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
 }
 
 std::int32_t HandleStream::Attach(HANDLE file) {
     if (m_file != INVALID_HANDLE_VALUE) return 10;
     m_file = file;
     m_position = 0;
-    DWORD high = 0;
-    DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    if (!FileSize32(file, &m_size)) {
         m_size = 0;
         return 10;
     }
-    // Files of 4 GB and more are beyond a 32-bit stream: it sees their first 4 GB - 1 bytes.
-    m_size = high ? 0xFFFFFFFFu : low;
     return 0;
 }
 
 std::int32_t XM_METHOD HandleStream::SeekSet(std::uint32_t position) {
     if (m_file == INVALID_HANDLE_VALUE) return 2;
-    if (position > m_size) position = m_size;
-    m_position = position;
-    LONG high = 0;
-    DWORD result = SetFilePointer(m_file, static_cast<LONG>(position), &high, FILE_BEGIN);
-    return result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR ? 1 : 0;
+    m_position = StreamSeek::FromStart(position, m_size);
+    return MoveFilePointer(m_file, m_position, FILE_BEGIN) ? 0 : 1;
 }
 
 std::int32_t XM_METHOD HandleStream::SeekCur(std::int32_t distance) {
     if (m_file == INVALID_HANDLE_VALUE) return 2;
-    std::int64_t target = static_cast<std::int64_t>(m_position) + distance;
-    if (target < 0) target = 0;
-    if (target > m_size) target = m_size;
-    std::int64_t applied = target - m_position;
-    m_position = static_cast<std::uint32_t>(target);
-    LONG high = static_cast<LONG>(applied >> 32);
-    DWORD result = SetFilePointer(m_file, static_cast<LONG>(applied), &high, FILE_CURRENT);
-    return result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR ? 1 : 0;
+    const std::uint32_t target = StreamSeek::FromCurrent(m_position, distance, m_size);
+    const std::int64_t applied = static_cast<std::int64_t>(target) - m_position;
+    m_position = target;
+    return MoveFilePointer(m_file, applied, FILE_CURRENT) ? 0 : 1;
 }
 
 std::int32_t XM_METHOD HandleStream::SeekEnd(std::uint32_t distanceBeforeEnd) {
     if (m_file == INVALID_HANDLE_VALUE) return 2;
-    return SeekSet(distanceBeforeEnd > m_size ? 0 : m_size - distanceBeforeEnd);
+    return SeekSet(StreamSeek::FromEnd(distanceBeforeEnd, m_size));
 }
 
 std::uint32_t XM_METHOD HandleStream::Read(void* destination, std::uint32_t count) {

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "framework/interfaces/archive_interfaces.h"
+#include "framework/interfaces/deleting_destructor.h"
 
-class HandleStream final : public ByteStream {
+class HandleStream final : public WithDeletingDestructor<HandleStream, ByteStream> {
 public:
     HandleStream() = default;
     ~HandleStream();
@@ -18,7 +19,6 @@ public:
     // when the file's size cannot be read (the handle is kept and closed with the stream).
     std::int32_t Attach(HANDLE file);
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     std::uint32_t XM_METHOD Size() override { return m_size; }
     std::uint32_t XM_METHOD Tell() override { return m_position; }
     bool XM_METHOD IsEof() override { return m_position == m_size; }

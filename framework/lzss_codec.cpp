@@ -8,6 +8,12 @@ void ZeroBytes(std::uint8_t* bytes, std::uint32_t count) {
     for (std::uint32_t i = 0; i < count; ++i) bytes[i] = 0;
 }
 
+// Where a result goes: a new block of `size` bytes when `allocate` is set, else the caller's
+// block; null when there is none.
+std::uint8_t* Destination(std::uint8_t* callerBlock, std::uint32_t size, bool allocate) {
+    return allocate ? static_cast<std::uint8_t*>(std::malloc(size)) : callerBlock;
+}
+
 }  // namespace
 
 void LzssCodec::InitTree() {
@@ -115,16 +121,17 @@ std::int32_t LzssCodec::Encode(const std::uint8_t* source, std::uint8_t** outCom
     InsertNode(r);
 
     *outCompressedSize = 0;
-    std::uint8_t* output;
-    if (allocate) {
-        output = static_cast<std::uint8_t*>(std::malloc(limit));
-        if (!output) return kOutOfMemory;
-    } else {
-        output = *outCompressed;
-        if (!output) return kOutOfMemory;
-    }
+    std::uint8_t* output = Destination(*outCompressed, limit, allocate);
+    if (!output) return kOutOfMemory;
     std::uint32_t written = 0;
     bool overflow = false;
+    // Appends the finished group; false when the output would reach the input's size less 8.
+    auto appendGroup = [&]() {
+        if (written + groupLength >= limit) return false;
+        for (std::uint32_t i = 0; i < groupLength; ++i) output[written + i] = group[i];
+        written += groupLength;
+        return true;
+    };
 
     while (length > 0) {
         if (m_matchLength > length) m_matchLength = length;
@@ -139,12 +146,10 @@ std::int32_t LzssCodec::Encode(const std::uint8_t* source, std::uint8_t** outCom
         }
         mask = static_cast<std::uint8_t>(mask << 1);
         if (mask == 0) {
-            if (written + groupLength >= limit) {
+            if (!appendGroup()) {
                 overflow = true;
                 break;
             }
-            for (std::uint32_t i = 0; i < groupLength; ++i) output[written + i] = group[i];
-            written += groupLength;
             group[0] = 0;
             groupLength = 1;
             mask = 1;
@@ -167,14 +172,7 @@ std::int32_t LzssCodec::Encode(const std::uint8_t* source, std::uint8_t** outCom
             if (--length) InsertNode(r);
         }
     }
-    if (!overflow && groupLength > 1) {
-        if (written + groupLength >= limit) {
-            overflow = true;
-        } else {
-            for (std::uint32_t i = 0; i < groupLength; ++i) output[written + i] = group[i];
-            written += groupLength;
-        }
-    }
+    if (!overflow && groupLength > 1 && !appendGroup()) overflow = true;
     if (overflow) {
         if (allocate) std::free(output);
         return kNotWorthIt;
@@ -187,20 +185,20 @@ std::int32_t LzssCodec::Encode(const std::uint8_t* source, std::uint8_t** outCom
 std::int32_t LzssCodec::Decode(const std::uint8_t* compressed, std::uint32_t compressedSize,
                                std::uint8_t** output, std::uint32_t outputSize, bool allocate) {
     if (outputSize == 0) return kNothingToDo;
-    std::uint8_t* out;
-    if (allocate) {
-        out = static_cast<std::uint8_t*>(std::malloc(outputSize));
-        if (!out) return kOutOfMemory;
-    } else {
-        out = *output;
-        if (!out) return kOutOfMemory;
-    }
+    std::uint8_t* out = Destination(*output, outputSize, allocate);
+    if (!out) return kOutOfMemory;
     ZeroBytes(m_ring, kRingSize);
     std::uint32_t r = kFirstWrite;
     std::uint32_t flags = 0;
     std::uint32_t in = 0;
     std::uint32_t produced = 0;
-    for (;;) {
+    // Puts one byte out and into the ring.
+    auto emit = [&](std::uint8_t c) {
+        out[produced++] = c;
+        m_ring[r] = c;
+        r = (r + 1) & (kRingSize - 1);
+    };
+    while (produced < outputSize) {
         flags >>= 1;
         if (!(flags & 0x100)) {
             if (in >= compressedSize) break;
@@ -208,31 +206,21 @@ std::int32_t LzssCodec::Decode(const std::uint8_t* compressed, std::uint32_t com
         }
         if (flags & 1) {
             if (in >= compressedSize) break;
-            std::uint8_t c = compressed[in++];
-            out[produced++] = c;
-            if (produced == outputSize) {
-                if (allocate) *output = out;
-                return kDone;
-            }
-            m_ring[r] = c;
-            r = (r + 1) & (kRingSize - 1);
+            emit(compressed[in++]);
         } else {
             if (compressedSize - in < 2) break;
             std::uint32_t b0 = compressed[in++];
             std::uint32_t b1 = compressed[in++];
             std::uint32_t position = b0 | ((b1 & 0xF0) << 4);
             std::uint32_t count = (b1 & 0x0F) + kShortestMatch;
-            for (std::uint32_t k = 0; k < count; ++k) {
-                std::uint8_t c = m_ring[(position + k) & (kRingSize - 1)];
-                out[produced++] = c;
-                if (produced == outputSize) {
-                    if (allocate) *output = out;
-                    return kDone;
-                }
-                m_ring[r] = c;
-                r = (r + 1) & (kRingSize - 1);
+            for (std::uint32_t k = 0; k < count && produced < outputSize; ++k) {
+                emit(m_ring[(position + k) & (kRingSize - 1)]);
             }
         }
+    }
+    if (produced == outputSize) {
+        if (allocate) *output = out;
+        return kDone;
     }
     if (allocate) std::free(out);
     return kTruncated;

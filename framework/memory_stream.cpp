@@ -1,16 +1,11 @@
 #include "framework/memory_stream.h"
 
 #include <cstring>
-#include <new>
+
+#include "framework/stream_seek.h"
 
 MemoryStream::~MemoryStream() {
     if (m_block) GlobalFree(m_block);
-}
-
-void* XM_METHOD MemoryStream::DeletingDestructor(std::uint32_t flags) {
-    this->~MemoryStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
 }
 
 std::int32_t MemoryStream::Attach(void* block, std::uint32_t size) {
@@ -27,22 +22,19 @@ std::uint32_t XM_METHOD MemoryStream::Tell() {
 
 std::int32_t XM_METHOD MemoryStream::SeekSet(std::uint32_t position) {
     if (!m_block) return 1;
-    m_cursor = m_block + (position < m_size ? position : m_size);
+    m_cursor = m_block + StreamSeek::FromStart(position, m_size);
     return 0;
 }
 
 std::int32_t XM_METHOD MemoryStream::SeekCur(std::int32_t distance) {
     if (!m_block) return 1;
-    std::int64_t target = static_cast<std::int64_t>(Tell()) + distance;
-    if (target < 0) target = 0;
-    if (target > m_size) target = m_size;
-    m_cursor = m_block + target;
+    m_cursor = m_block + StreamSeek::FromCurrent(Tell(), distance, m_size);
     return 0;
 }
 
 std::int32_t XM_METHOD MemoryStream::SeekEnd(std::uint32_t distanceBeforeEnd) {
     if (!m_block) return 1;
-    m_cursor = m_block + (distanceBeforeEnd > m_size ? 0 : m_size - distanceBeforeEnd);
+    m_cursor = m_block + StreamSeek::FromEnd(distanceBeforeEnd, m_size);
     return 0;
 }
 

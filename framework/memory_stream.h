@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "framework/interfaces/archive_interfaces.h"
+#include "framework/interfaces/deleting_destructor.h"
 
-class MemoryStream final : public ByteStream {
+class MemoryStream final : public WithDeletingDestructor<MemoryStream, ByteStream> {
 public:
     MemoryStream() = default;
     ~MemoryStream();
@@ -17,7 +18,6 @@ public:
     // Takes a GlobalAlloc block of `size` bytes over: 0, or 10 when a block is already held.
     std::int32_t Attach(void* block, std::uint32_t size);
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     std::uint32_t XM_METHOD Size() override { return m_size; }
     std::uint32_t XM_METHOD Tell() override;
     bool XM_METHOD IsEof() override { return Tell() == m_size; }

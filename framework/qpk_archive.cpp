@@ -7,15 +7,13 @@
 #include <utility>
 
 #include "framework/archive_name_lookup.h"
+#include "framework/file_handle_io.h"
+#include "framework/little_endian.h"
 #include "framework/lzss_codec.h"
 #include "framework/qpk_entry_stream.h"
 #include "framework/qpk_scrambler.h"
 
 namespace {
-
-std::uint32_t LoadWord(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 [[noreturn]] void Fail(EAdlErrorCode code) { throw code; }
 
@@ -32,10 +30,7 @@ QpkArchive::QpkArchive(HANDLE file, const char* path, std::uint8_t flags, std::u
       m_entryKey(entryKey),
       m_index(std::move(index)),
       m_indexLength(indexLength) {
-    DWORD high = 0;
-    DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) Fail(kAdlSizeUnavailable);
-    m_fileSize = high ? 0xFFFFFFFFu : low;
+    if (!FileSize32(file, &m_fileSize)) Fail(kAdlSizeUnavailable);
     ParseIndex(loadNames);
 }
 
@@ -43,17 +38,11 @@ QpkArchive::~QpkArchive() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
 }
 
-void* XM_METHOD QpkArchive::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkArchive();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 void QpkArchive::ParseIndex(bool loadNames) {
     const std::uint8_t* index = m_index.get();
     const std::uint64_t length = m_indexLength;
     if (length < 5) Fail(kAdlBadFormat);
-    m_entryCount = LoadWord(index);
+    m_entryCount = LittleEndian::Load32(index);
     m_prefixLength = index[4];
     std::uint64_t pos = 5;
     if (pos + m_prefixLength > length) Fail(kAdlBadFormat);
@@ -62,7 +51,7 @@ void QpkArchive::ParseIndex(bool loadNames) {
     if (m_named) {
         if (pos + 5 > length) Fail(kAdlBadFormat);
         m_wideLinks = index[pos] != 0;
-        m_trieLength = LoadWord(index + pos + 1);
+        m_trieLength = LittleEndian::Load32(index + pos + 1);
         pos += 5;
         if (m_trieLength > length - pos) Fail(kAdlBadFormat);
         m_trie = index + pos;
@@ -87,11 +76,11 @@ void QpkArchive::ParseIndex(bool loadNames) {
     for (std::uint32_t i = 0; i < m_entryCount; ++i) {
         const std::uint8_t* record = m_records + static_cast<std::size_t>(i) * m_recordSize;
         ArchiveEntryInfo& info = m_infos[i];
-        std::uint64_t offset = LoadWord(record + 1);
+        std::uint64_t offset = LittleEndian::Load32(record + 1);
         if (m_blockLayout) offset *= kQpkBlockSize;
         info.index = static_cast<std::int32_t>(i);
-        info.storedSize = LoadWord(record + 5);
-        std::uint32_t unpacked = m_secondSize ? LoadWord(record + 9) : info.storedSize;
+        info.storedSize = LittleEndian::Load32(record + 5);
+        std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : info.storedSize;
         info.hasUnpackedSize = unpacked != 0 && m_secondSize;
         info.unpackedSize = unpacked ? unpacked : info.storedSize;
         info.timeStamp = 0;
@@ -155,11 +144,11 @@ std::int32_t QpkArchive::LookupName(const char* name) const {
 std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) const {
     if (index < 0 || static_cast<std::uint32_t>(index) >= m_entryCount) return kAdlNotFound;
     const std::uint8_t* record = m_records + static_cast<std::size_t>(index) * m_recordSize;
-    std::uint64_t offset = LoadWord(record + 1);
+    std::uint64_t offset = LittleEndian::Load32(record + 1);
     if (m_blockLayout) offset *= kQpkBlockSize;
     location->flags = record[0];
-    location->storedSize = LoadWord(record + 5);
-    std::uint32_t unpacked = m_secondSize ? LoadWord(record + 9) : 0;
+    location->storedSize = LittleEndian::Load32(record + 5);
+    std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : 0;
     location->unpackedSize = unpacked ? unpacked : location->storedSize;
     // The prefix counts in the unpacked size: a smaller size has no room for the entry's bytes.
     if (location->unpackedSize < m_prefixLength) return kAdlBadEntryData;
@@ -174,12 +163,8 @@ std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) 
 
 std::int32_t QpkArchive::ReadAt(std::uint32_t offset, std::uint8_t* destination, std::uint32_t count) {
     ScopedLock guard(m_fileLock);
-    LONG high = 0;
-    DWORD moved = SetFilePointer(m_file, static_cast<LONG>(offset), &high, FILE_BEGIN);
-    if (moved == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return kAdlSeekFailed;
-    DWORD read = 0;
-    if (!ReadFile(m_file, destination, count, &read, nullptr) || read != count) return kAdlReadFailed;
-    return kAdlOk;
+    if (!MoveFilePointer(m_file, offset, FILE_BEGIN)) return kAdlSeekFailed;
+    return ReadExactly(m_file, destination, count) ? kAdlOk : kAdlReadFailed;
 }
 
 void QpkArchive::Descramble(std::uint8_t flags, std::uint8_t* bytes, std::uint32_t count,

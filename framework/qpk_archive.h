@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "framework/interfaces/archive_interfaces.h"
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/recursive_lock.h"
 
 // The flags of the index descriptor.
@@ -35,7 +36,7 @@ enum QpkArchiveFlag : std::uint8_t {
 
 constexpr std::uint32_t kQpkBlockSize = 2048;
 
-class QpkArchive final : public Archive {
+class QpkArchive final : public WithDeletingDestructor<QpkArchive, Archive> {
 public:
     // Takes over `file` and the descrambled `index` of `indexLength` bytes; throws an
     // EAdlErrorCode when the index does not hold together.
@@ -45,7 +46,6 @@ public:
     QpkArchive(const QpkArchive&) = delete;
     QpkArchive& operator=(const QpkArchive&) = delete;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     std::uint32_t XM_METHOD EntryCount() override { return m_entryCount; }
     ArchiveEntryTableItem* XM_METHOD EntryTable() override;
     bool XM_METHOD Contains(const char* name) override;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "framework/file_handle_io.h"
+#include "framework/little_endian.h"
 #include "framework/qpk_archive.h"
 #include "framework/qpk_scrambler.h"
 
@@ -16,26 +18,8 @@ std::atomic<std::uint32_t> g_hostWords[2] = {{0}, {0}};
 
 constexpr char kMagic[4] = {'Q', 'P', 'K', '1'};
 
-std::uint32_t LoadWord(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-bool ReadExactly(HANDLE file, void* destination, std::uint32_t count) {
-    DWORD read = 0;
-    return ReadFile(file, destination, count, &read, nullptr) && read == count;
-}
-
-std::uint32_t FileSizeOf(HANDLE file) {
-    DWORD high = 0;
-    DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) throw kAdlSizeUnavailable;
-    return high ? 0xFFFFFFFFu : low;
-}
-
 Archive* OpenArchive(const char* path, HANDLE file) {
-    LONG high = 0;
-    DWORD moved = SetFilePointer(file, 0, &high, FILE_BEGIN);
-    if (moved == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) throw kAdlSeekFailed;
+    if (!MoveFilePointer(file, 0, FILE_BEGIN)) throw kAdlSeekFailed;
     std::uint8_t header[8];
     if (!ReadExactly(file, header, sizeof header)) throw kAdlReadFailed;
     if (std::memcmp(header, kMagic, sizeof kMagic) != 0) throw kAdlBadFormat;
@@ -43,7 +27,7 @@ Archive* OpenArchive(const char* path, HANDLE file) {
     const QpkNameKey key = QpkScrambler::MakeNameKey(QpkScrambler::KeyName(path));
     const std::uint32_t hostFirst = g_hostWords[0];
     const std::uint32_t hostSecond = g_hostWords[1];
-    const std::uint32_t descriptor = LoadWord(header + 4) ^ QpkScrambler::DescriptorMask(key, hostSecond);
+    const std::uint32_t descriptor = LittleEndian::Load32(header + 4) ^ QpkScrambler::DescriptorMask(key, hostSecond);
     const std::uint8_t flags = static_cast<std::uint8_t>(descriptor >> 24);
     const std::uint64_t n = descriptor & 0xFFFFFF;
     std::uint64_t indexLength = n;
@@ -52,7 +36,9 @@ Archive* OpenArchive(const char* path, HANDLE file) {
         indexLength = n * kQpkBlockSize - 8;
     }
     // An index claiming more than the file holds is refused before anything is allocated.
-    if (indexLength + 8 > FileSizeOf(file)) throw kAdlReadFailed;
+    std::uint32_t fileSize = 0;
+    if (!FileSize32(file, &fileSize)) throw kAdlSizeUnavailable;
+    if (indexLength + 8 > fileSize) throw kAdlReadFailed;
     const std::uint32_t length = static_cast<std::uint32_t>(indexLength);
     std::unique_ptr<std::uint8_t[]> index(new std::uint8_t[length ? length : 1]);
     if (!ReadExactly(file, index.get(), length)) throw kAdlReadFailed;
@@ -62,12 +48,6 @@ Archive* OpenArchive(const char* path, HANDLE file) {
 }
 
 }  // namespace
-
-void* XM_METHOD QpkArchiveFormat::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkArchiveFormat();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
 
 Archive* XM_METHOD QpkArchiveFormat::Open(const char* path, HANDLE handle, std::int32_t* outCode) {
     std::int32_t ignored;

@@ -12,8 +12,9 @@
 #include <cstdint>
 
 #include "framework/interfaces/archive_interfaces.h"
+#include "framework/interfaces/deleting_destructor.h"
 
-class QpkArchiveFormat final : public ArchiveDecoder {
+class QpkArchiveFormat final : public WithDeletingDestructor<QpkArchiveFormat, ArchiveDecoder> {
 public:
     static constexpr const char* kTypeString = "QPK format";
     // The extension list: "QPK" and the empty string that ends the list.
@@ -22,7 +23,6 @@ public:
     QpkArchiveFormat() = default;
     ~QpkArchiveFormat() = default;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     Archive* XM_METHOD Open(const char* path, HANDLE handle, std::int32_t* outCode) override;
     std::int32_t XM_METHOD Assist(ArchiveOptionRecord option) override;
 };

@@ -1,9 +1,10 @@
 #include "framework/qpk_entry_stream.h"
 
-#include <new>
 #include <utility>
 
+#include "framework/file_handle_io.h"
 #include "framework/qpk_scrambler.h"
+#include "framework/stream_seek.h"
 
 QpkEntryStream::QpkEntryStream(HANDLE file, std::uint32_t dataOffset, std::uint32_t size,
                                std::unique_ptr<std::uint8_t[]> head, std::uint16_t headLength,
@@ -19,34 +20,23 @@ QpkEntryStream::~QpkEntryStream() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
 }
 
-void* XM_METHOD QpkEntryStream::DeletingDestructor(std::uint32_t flags) {
-    this->~QpkEntryStream();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 std::int32_t QpkEntryStream::MoveTo(std::uint32_t position) {
     m_position = position;
     std::uint64_t target = m_dataOffset;
     if (position > m_headLength) target += position - m_headLength;
-    LONG high = static_cast<LONG>(target >> 32);
-    DWORD result = SetFilePointer(m_file, static_cast<LONG>(target), &high, FILE_BEGIN);
-    return result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR ? 1 : 0;
+    return MoveFilePointer(m_file, static_cast<std::int64_t>(target), FILE_BEGIN) ? 0 : 1;
 }
 
 std::int32_t XM_METHOD QpkEntryStream::SeekSet(std::uint32_t position) {
-    return MoveTo(position < m_size ? position : m_size);
+    return MoveTo(StreamSeek::FromStart(position, m_size));
 }
 
 std::int32_t XM_METHOD QpkEntryStream::SeekCur(std::int32_t distance) {
-    std::int64_t target = static_cast<std::int64_t>(m_position) + distance;
-    if (target < 0) target = 0;
-    if (target > m_size) target = m_size;
-    return MoveTo(static_cast<std::uint32_t>(target));
+    return MoveTo(StreamSeek::FromCurrent(m_position, distance, m_size));
 }
 
 std::int32_t XM_METHOD QpkEntryStream::SeekEnd(std::uint32_t distanceBeforeEnd) {
-    return MoveTo(distanceBeforeEnd > m_size ? 0 : m_size - distanceBeforeEnd);
+    return MoveTo(StreamSeek::FromEnd(distanceBeforeEnd, m_size));
 }
 
 std::uint32_t XM_METHOD QpkEntryStream::Read(void* destination, std::uint32_t count) {

@@ -12,8 +12,9 @@
 #include <memory>
 
 #include "framework/interfaces/archive_interfaces.h"
+#include "framework/interfaces/deleting_destructor.h"
 
-class QpkEntryStream final : public ByteStream {
+class QpkEntryStream final : public WithDeletingDestructor<QpkEntryStream, ByteStream> {
 public:
     // `file` is a handle of the stream's own on the archive; `dataOffset` the file offset of the
     // first entry byte after the head; `size` the entry's size; `head` its first `headLength`
@@ -24,7 +25,6 @@ public:
     QpkEntryStream(const QpkEntryStream&) = delete;
     QpkEntryStream& operator=(const QpkEntryStream&) = delete;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     std::uint32_t XM_METHOD Size() override { return m_size; }
     std::uint32_t XM_METHOD Tell() override { return m_position; }
     bool XM_METHOD IsEof() override { return m_position == m_size; }

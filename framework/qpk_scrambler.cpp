@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/little_endian.h"
+#include "framework/shift_jis.h"
 
 namespace {
 
@@ -18,19 +20,6 @@ std::uint32_t RotateLeft(std::uint32_t value, unsigned bits) {
     return bits ? (value << bits) | (value >> (32 - bits)) : value;
 }
 
-bool IsLeadByte(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-std::uint32_t LoadWord(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void StoreWord(std::uint8_t* p, std::uint32_t value) {
-    p[0] = static_cast<std::uint8_t>(value);
-    p[1] = static_cast<std::uint8_t>(value >> 8);
-    p[2] = static_cast<std::uint8_t>(value >> 16);
-    p[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
 }  // namespace
 
 std::string QpkScrambler::KeyName(const char* path) {
@@ -39,7 +28,7 @@ std::string QpkScrambler::KeyName(const char* path) {
     std::size_t i = 0;
     for (; path[i]; ++i) {
         std::uint8_t c = static_cast<std::uint8_t>(path[i]);
-        if (IsLeadByte(c) && path[i + 1]) {
+        if (IsShiftJisLeadByte(c) && path[i + 1]) {
             ++i;
             continue;
         }
@@ -82,7 +71,7 @@ void QpkScrambler::ScrambleIndex(std::uint8_t* index, std::uint32_t length, std:
     std::uint32_t key = indexKey;
     const std::uint32_t words = length / 4;
     for (std::uint32_t i = 0; i < words; ++i) {
-        StoreWord(index + i * 4, LoadWord(index + i * 4) ^ key);
+        LittleEndian::Store32(index + i * 4, LittleEndian::Load32(index + i * 4) ^ key);
         key = RotateLeft(key, 1 + i % 31);
     }
 }
@@ -90,7 +79,7 @@ void QpkScrambler::ScrambleIndex(std::uint8_t* index, std::uint32_t length, std:
 void QpkScrambler::ScrambleHead(std::uint8_t* bytes, std::uint32_t words, std::uint32_t entryKey) {
     std::uint32_t key = entryKey;
     for (std::uint32_t i = 0; i < words; ++i) {
-        StoreWord(bytes + i * 4, LoadWord(bytes + i * 4) ^ key);
+        LittleEndian::Store32(bytes + i * 4, LittleEndian::Load32(bytes + i * 4) ^ key);
         key = RotateLeft(key, kHeadTurn);
     }
 }

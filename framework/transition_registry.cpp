@@ -1,11 +1,9 @@
 #include "framework/transition_registry.h"
 
 #include <cstdarg>
-#include <cstring>
 #include <new>
 
 #include "framework/plugin_folder_scan.h"
-#include "framework/plugin_object_tracker.h"
 
 namespace {
 
@@ -17,16 +15,9 @@ constexpr std::uint32_t kTransCallbackSlots = 10;
 TransitionRegistry::~TransitionRegistry() { UnloadAll(); }
 
 void TransitionRegistry::UnloadByType(std::uint8_t category) {
-    auto kept = m_entries.begin();
-    for (const TransitionEntry& entry : m_entries) {
-        if (entry.category != category) {
-            *kept++ = entry;
-            continue;
-        }
-        if (entry.module) RemovePluginModuleEntry(m_modules, entry.module);
+    RemoveEntriesOfCategory(m_entries, m_modules, category, [](const TransitionEntry& entry) {
         if (entry.exit) entry.exit();
-    }
-    m_entries.erase(kept, m_entries.end());
+    });
 }
 
 void TransitionRegistry::UnloadAll() {
@@ -58,27 +49,11 @@ std::int32_t TransitionRegistry::LoadPlugin(const char* path) {
     const std::int32_t loaded = LoadPluginObjectModule(path, &module, &exports);
     if (loaded != 0) return loaded;
     const auto create = reinterpret_cast<TransCreateFunc>(exports.getObject);
-    // The DLL's entries are collected apart and appended together, so a DLL that fails
-    // part-way leaves no entry pointing into it.
-    try {
-        const std::int32_t count = exports.getObjectNum();
-        std::vector<TransitionEntry> added;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint8_t category = exports.getObjectType(i);
-            const char* name = exports.getObjectName(i);
-            if (!name) throw 4;
-            added.push_back(TransitionEntry{category, 0, name, create, module, i, nullptr, nullptr});
-        }
-        m_modules.reserve(m_modules.size() + 1);
-        m_entries.reserve(m_entries.size() + added.size());
-        m_entries.insert(m_entries.end(), added.begin(), added.end());
-        const std::int32_t entries = static_cast<std::int32_t>(added.size());
-        m_modules.push_back(PluginModule{module, entries - 1});
-    } catch (...) {
-        FreeLibrary(module);
-        return 4;
-    }
-    return 0;
+    return AddPluginModuleEntries(
+        module, exports, m_entries, m_modules,
+        [&](std::uint8_t category, const char* name, std::int32_t index) {
+            return TransitionEntry{category, 0, name, create, module, index, nullptr, nullptr};
+        });
 }
 
 std::int32_t TransitionRegistry::ScanFolder(const char* folder) {
@@ -86,11 +61,7 @@ std::int32_t TransitionRegistry::ScanFolder(const char* folder) {
 }
 
 TransitionEntry* TransitionRegistry::Find(const char* name) {
-    if (!name) return nullptr;
-    for (TransitionEntry& entry : m_entries) {
-        if (std::strcmp(entry.name, name) == 0) return &entry;
-    }
-    return nullptr;
+    return FindNamedEntry(m_entries, name);
 }
 
 TransCreateFunc TransitionRegistry::FindByName(const char* name, std::int32_t* outArgument) {
@@ -107,13 +78,7 @@ TransCallback* TransitionRegistry::CreateByName(const char* name) {
     const TransCreateFunc create = FindByName(name, &argument);
     if (!create) return nullptr;
     const HMODULE module = Find(name)->module;
-    TransCallback* callback = create(argument);
-    if (callback && module && !PluginObjectTracker::Track(callback, module, kTransCallbackSlots)) {
-        // Untracked, it could outlive its DLL.
-        callback->DeletingDestructor(xm::kDeleteMemory);
-        return nullptr;
-    }
-    return callback;
+    return TrackPluginObject(create(argument), module, kTransCallbackSlots);
 }
 
 TransCallback* TransitionRegistry::CreateByNameAndSetup(ScreenBuffer* target, const char* name,

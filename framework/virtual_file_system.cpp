@@ -95,6 +95,17 @@ bool NormaliseFolder(const char* folder, std::string* out) {
     return true;
 }
 
+// Offers `attempt` the name in each of the search folders, until it takes one (returns true):
+// whether one was taken. A folder that the name does not resolve in is passed over.
+template <class Attempt>
+bool TryInFolders(const char* name, const std::vector<std::string>& folders, Attempt attempt) {
+    char path[kPathCapacity];
+    for (const std::string& folder : folders) {
+        if (MakeFullPath(path, name, folder.c_str()) != 0 && attempt(path)) return true;
+    }
+    return false;
+}
+
 // The file layer's code for the exception being handled.
 std::int32_t CurrentExceptionCode() {
     try {
@@ -131,25 +142,19 @@ ByteStream* VirtualFileSystem::OpenFile(const char* name, char* outPath, std::in
         if (resolved == 0) throw kAdlBadArgument;
         const std::vector<std::string> folders =
             resolved == 2 ? SearchDirsSnapshot() : std::vector<std::string>();
-        char path[kPathCapacity];
-        stream = OpenPlainStream(full);
-        if (stream) CopyOut(outPath, full);
-        for (std::size_t i = 0; !stream && i < folders.size(); ++i) {
-            if (MakeFullPath(path, name, folders[i].c_str()) == 0) continue;
-            stream = OpenPlainStream(path);
+        auto take = [&](const char* path, ByteStream* opened) {
+            stream = opened;
             if (stream) CopyOut(outPath, path);
-        }
-        if (!stream) {
+            return stream != nullptr;
+        };
+        auto plain = [&](const char* path) { return take(path, OpenPlainStream(path)); };
+        if (!plain(full) && !TryInFolders(name, folders, plain)) {
             ScopedLock guard(m_lock);
-            stream = OpenInMounts(LowerCopy(full).c_str(), allowExtraction);
-            if (stream) CopyOut(outPath, full);
-            for (std::size_t i = 0; !stream && i < folders.size(); ++i) {
-                if (MakeFullPath(path, name, folders[i].c_str()) == 0) continue;
-                stream = OpenInMounts(LowerCopy(path).c_str(), allowExtraction);
-                if (stream) CopyOut(outPath, path);
-            }
+            auto mounted = [&](const char* path) {
+                return take(path, OpenInMounts(LowerCopy(path).c_str(), allowExtraction));
+            };
+            if (!mounted(full) && !TryInFolders(name, folders, mounted)) throw kAdlNotFound;
         }
-        if (!stream) throw kAdlNotFound;
     } catch (...) {
         code = CurrentExceptionCode();
     }
@@ -170,28 +175,22 @@ std::int32_t VirtualFileSystem::LoadFile(const char* name, ArchiveAllocator allo
         if (resolved == 0) return kAdlBadArgument;
         const std::vector<std::string> folders =
             resolved == 2 ? SearchDirsSnapshot() : std::vector<std::string>();
-        char path[kPathCapacity];
-        std::int32_t code = LoadPlainFile(full, allocator, release, argument);
-        if (code != kAdlNotFound) {
-            if (code == kAdlOk) CopyOut(outPath, full);
-            return code;
-        }
-        for (const std::string& folder : folders) {
-            if (MakeFullPath(path, name, folder.c_str()) == 0) continue;
-            code = LoadPlainFile(path, allocator, release, argument);
-            if (code != kAdlNotFound) {
-                if (code == kAdlOk) CopyOut(outPath, path);
-                return code;
-            }
-        }
-        ScopedLock guard(m_lock);
-        code = ExtractFromMounts(LowerCopy(full).c_str(), allocator, release, argument);
-        if (code == kAdlOk) CopyOut(outPath, full);
-        for (std::size_t i = 0; code == kAdlNotFound && i < folders.size(); ++i) {
-            if (MakeFullPath(path, name, folders[i].c_str()) == 0) continue;
-            code = ExtractFromMounts(LowerCopy(path).c_str(), allocator, release, argument);
+        std::int32_t code = kAdlNotFound;
+        // The first candidate that is there decides, whether it loads or fails.
+        auto take = [&](const char* path, std::int32_t result) {
+            code = result;
             if (code == kAdlOk) CopyOut(outPath, path);
-        }
+            return code != kAdlNotFound;
+        };
+        auto plain = [&](const char* path) {
+            return take(path, LoadPlainFile(path, allocator, release, argument));
+        };
+        if (plain(full) || TryInFolders(name, folders, plain)) return code;
+        ScopedLock guard(m_lock);
+        auto mounted = [&](const char* path) {
+            return take(path, ExtractFromMounts(LowerCopy(path).c_str(), allocator, release, argument));
+        };
+        if (!mounted(full)) TryInFolders(name, folders, mounted);
         return code;
     } catch (...) {
         return CurrentExceptionCode();
@@ -343,11 +342,7 @@ std::int32_t VirtualFileSystem::FindFile(char* outPath, const char* name,
     };
     if (found(full)) return 0;
     if (resolved == 1) return 2;
-    char path[kPathCapacity];
-    for (const std::string& folder : SearchDirsSnapshot()) {
-        if (MakeFullPath(path, name, folder.c_str()) != 0 && found(path)) return 0;
-    }
-    return 3;
+    return TryInFolders(name, SearchDirsSnapshot(), found) ? 0 : 3;
 }
 
 std::int32_t VirtualFileSystem::OpenRawHandle(HANDLE* outHandle, const char* name, bool shareRead,
@@ -366,11 +361,7 @@ std::int32_t VirtualFileSystem::OpenRawHandle(HANDLE* outHandle, const char* nam
     };
     if (open(full)) return 0;
     if (resolved == 1) return 1;
-    char path[kPathCapacity];
-    for (const std::string& folder : SearchDirsSnapshot()) {
-        if (MakeFullPath(path, name, folder.c_str()) != 0 && open(path)) return 0;
-    }
-    return 2;
+    return TryInFolders(name, SearchDirsSnapshot(), open) ? 0 : 2;
 }
 
 std::int32_t VirtualFileSystem::MountCount() {
@@ -601,18 +592,12 @@ std::int32_t VirtualFileSystem::LocateFile(char* outPath, const char* name,
         resolved == 2 ? SearchDirsSnapshot() : std::vector<std::string>();
     try {
         ScopedLock guard(m_lock);
-        if (ExistsInMounts(LowerCopy(full).c_str())) {
-            CopyOut(outPath, full);
-            return -1;
-        }
-        char path[kPathCapacity];
-        for (const std::string& folder : folders) {
-            if (MakeFullPath(path, name, folder.c_str()) == 0) continue;
-            if (ExistsInMounts(LowerCopy(path).c_str())) {
-                CopyOut(outPath, path);
-                return -1;
-            }
-        }
+        auto mounted = [&](const char* path) {
+            if (!ExistsInMounts(LowerCopy(path).c_str())) return false;
+            CopyOut(outPath, path);
+            return true;
+        };
+        if (mounted(full) || TryInFolders(name, folders, mounted)) return -1;
     } catch (...) {
         return 2;
     }

@@ -3,24 +3,18 @@
 #include <cstring>
 #include <new>
 
+#include "framework/shift_jis.h"
+#include "game/script_address.h"
 #include "game/script_files.h"
 
 namespace {
-
-std::uint32_t AddressOf(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
-
-bool IsLeadByte(unsigned char ch) {
-    return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);
-}
 
 // The module name of a script path: the file name without its extension, upper-cased. The
 // second byte of a two-byte character is neither a separator, a dot nor a letter to change.
 std::string ModuleNameOf(const char* path) {
     std::string name;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
-        if (IsLeadByte(*p) && p[1] != 0) {
+        if (IsShiftJisLeadByte(*p) && p[1] != 0) {
             name += static_cast<char>(*p);
             name += static_cast<char>(*++p);
         } else if (*p == '\\' || *p == '/') {
@@ -31,7 +25,7 @@ std::string ModuleNameOf(const char* path) {
     }
     std::size_t dot = std::string::npos;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
             ++i;
         } else if (name[i] == '.') {
             dot = i;

@@ -2,33 +2,18 @@
 // them between runs.
 #include <cstring>
 
+#include "framework/little_endian.h"
 #include "game/script_core.h"
 #include "game/script_files.h"
 
 namespace {
 
-void AppendWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
 void AppendArray(std::vector<std::uint8_t>& out, const BitArray& bits) {
-    AppendWord(out, bits.BitCount());
-    AppendWord(out, bits.ByteCount());
+    LittleEndian::Append32(out, bits.BitCount());
+    LittleEndian::Append32(out, bits.ByteCount());
     if (bits.Bytes()) {
         out.insert(out.end(), bits.Bytes(), bits.Bytes() + bits.ByteCount());
     }
-}
-
-bool ReadWord(const std::uint8_t*& in, const std::uint8_t* end, std::uint32_t& value) {
-    if (end - in < 4) {
-        return false;
-    }
-    value = static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-            (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-    in += 4;
-    return true;
 }
 
 // One flag array as the file stores it; the bytes stay in the file's block.
@@ -39,7 +24,7 @@ struct StoredArray {
 };
 
 bool ReadArray(const std::uint8_t*& in, const std::uint8_t* end, StoredArray& array) {
-    if (!ReadWord(in, end, array.bitCount) || !ReadWord(in, end, array.byteCount)) {
+    if (!LittleEndian::Read32(in, end, array.bitCount) || !LittleEndian::Read32(in, end, array.byteCount)) {
         return false;
     }
     // The byte length must be the one the bit count needs, and lie within the block.
@@ -117,9 +102,9 @@ int ScriptCore::WriteVariableGroups(const char* name) {
         return 3;
     }
     std::vector<std::uint8_t> file = {'T', 'L', 'O', 'G'};
-    AppendWord(file, static_cast<std::uint32_t>(packed.stored.size()));
-    AppendWord(file, packed.unpackedLength);
-    AppendWord(file, static_cast<std::uint32_t>(m_flagRecordCount));
+    LittleEndian::Append32(file, static_cast<std::uint32_t>(packed.stored.size()));
+    LittleEndian::Append32(file, packed.unpackedLength);
+    LittleEndian::Append32(file, static_cast<std::uint32_t>(m_flagRecordCount));
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
     return WriteWholeFile(m_saveFolder + fileName, file) ? 0 : 1;
 }
@@ -142,8 +127,8 @@ int ScriptCore::ReadVariableGroups(const char* name) {
         return 2;
     }
     in += 4;
-    if (!ReadWord(in, fileEnd, storedLength) || !ReadWord(in, fileEnd, unpackedLength) ||
-        !ReadWord(in, fileEnd, recordCount) || static_cast<std::uint32_t>(fileEnd - in) < storedLength) {
+    if (!LittleEndian::Read32(in, fileEnd, storedLength) || !LittleEndian::Read32(in, fileEnd, unpackedLength) ||
+        !LittleEndian::Read32(in, fileEnd, recordCount) || static_cast<std::uint32_t>(fileEnd - in) < storedLength) {
         return 2;
     }
     std::vector<std::uint8_t> block;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/command_table.h"
+#include "game/script_address.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ std::uint32_t SetPendingModule(std::uint32_t action, std::uint32_t* arguments) {
     ModuleControlState& control = ModuleControl();
     control.action = action;
     control.name[0] = '\0';
-    const char* name = arguments ? reinterpret_cast<const char*>(static_cast<std::uintptr_t>(arguments[0])) : nullptr;
+    const char* name = arguments ? PointerAt<const char>(arguments[0]) : nullptr;
     if (name) {
         const std::size_t length = strnlen(name, ModuleControlState::kNameSize);
         // A name that does not fit is kept empty, so that loading it fails instead of loading

@@ -1,6 +1,8 @@
 // ScriptEngineBase: the persistent variable file and the script-named variable files.
 #include <cstring>
 
+#include "framework/little_endian.h"
+#include "game/script_address.h"
 #include "game/script_engine_base.h"
 #include "game/script_files.h"
 
@@ -10,26 +12,6 @@ namespace {
 constexpr std::uint8_t kPersistentSelector = 1;
 // Bytes of one voice in the persistent file: volume word, enabled byte, marker byte.
 constexpr std::uint32_t kStoredVoiceSize = 6;
-
-void AppendWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-bool ReadWord(const std::uint8_t*& in, const std::uint8_t* end, std::uint32_t& value) {
-    if (end - in < 4) {
-        return false;
-    }
-    value = static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-            (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-    in += 4;
-    return true;
-}
-
-std::uint8_t* BytesAt(std::uint32_t address) {
-    return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address));
-}
 
 // The header of a variable file, its fields pointing into the file.
 struct VariableFileHeader {
@@ -47,13 +29,13 @@ struct VariableFileHeader {
 bool ParseVariableFile(const std::vector<std::uint8_t>& file, VariableFileHeader& header) {
     const std::uint8_t* in = file.data();
     const std::uint8_t* const end = file.data() + file.size();
-    if (!ReadWord(in, end, header.storedLength) || !ReadWord(in, end, header.unpackedLength) ||
-        !ReadWord(in, end, header.numberSize) || static_cast<std::uint32_t>(end - in) < header.numberSize) {
+    if (!LittleEndian::Read32(in, end, header.storedLength) || !LittleEndian::Read32(in, end, header.unpackedLength) ||
+        !LittleEndian::Read32(in, end, header.numberSize) || static_cast<std::uint32_t>(end - in) < header.numberSize) {
         return false;
     }
     header.number = in;
     in += header.numberSize;
-    if (!ReadWord(in, end, header.textSize) || static_cast<std::uint32_t>(end - in) < header.textSize) {
+    if (!LittleEndian::Read32(in, end, header.textSize) || static_cast<std::uint32_t>(end - in) < header.textSize) {
         return false;
     }
     header.text = in;
@@ -94,7 +76,7 @@ int ScriptEngineBase::WritePersistentFile(const char* name) {
     }
     std::vector<std::uint8_t> block;
     // The voice table is not in the program yet: the file stores no voices.
-    AppendWord(block, 0);
+    LittleEndian::Append32(block, 0);
     block.push_back(kPersistentSelector);
     AppendSelectedVariables(kPersistentSelector, false, block);
     PackedBlock packed;
@@ -102,8 +84,8 @@ int ScriptEngineBase::WritePersistentFile(const char* name) {
         return 2;
     }
     std::vector<std::uint8_t> file;
-    AppendWord(file, static_cast<std::uint32_t>(packed.stored.size()));
-    AppendWord(file, packed.unpackedLength);
+    LittleEndian::Append32(file, static_cast<std::uint32_t>(packed.stored.size()));
+    LittleEndian::Append32(file, packed.unpackedLength);
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
     return WriteWholeFile(SaveFolder() + fileName, file) ? 0 : 3;
 }
@@ -119,7 +101,7 @@ int ScriptEngineBase::ReadPersistentFile(const char* name) {
     std::uint32_t storedLength = 0;
     std::uint32_t unpackedLength = 0;
     std::vector<std::uint8_t> block;
-    if (!ReadWord(in, fileEnd, storedLength) || !ReadWord(in, fileEnd, unpackedLength) ||
+    if (!LittleEndian::Read32(in, fileEnd, storedLength) || !LittleEndian::Read32(in, fileEnd, unpackedLength) ||
         static_cast<std::uint32_t>(fileEnd - in) < storedLength || !UnpackBlock(in, storedLength, unpackedLength, block)) {
         return 2;
     }
@@ -127,7 +109,7 @@ int ScriptEngineBase::ReadPersistentFile(const char* name) {
     const std::uint8_t* const end = block.data() + block.size();
     std::uint32_t voiceCount = 0;
     // Voices of a table of another size are skipped; with no voice table every count is that.
-    if (!ReadWord(cursor, end, voiceCount) || static_cast<std::uint32_t>(end - cursor) / kStoredVoiceSize < voiceCount) {
+    if (!LittleEndian::Read32(cursor, end, voiceCount) || static_cast<std::uint32_t>(end - cursor) / kStoredVoiceSize < voiceCount) {
         return 2;
     }
     cursor += voiceCount * kStoredVoiceSize;
@@ -205,14 +187,14 @@ int ScriptEngineBase::WriteVariableFile(const char* name, std::uint8_t selector,
         return 3;
     }
     std::vector<std::uint8_t> file;
-    AppendWord(file, static_cast<std::uint32_t>(packed.stored.size()));
-    AppendWord(file, packed.unpackedLength);
-    AppendWord(file, numberSize);
+    LittleEndian::Append32(file, static_cast<std::uint32_t>(packed.stored.size()));
+    LittleEndian::Append32(file, packed.unpackedLength);
+    LittleEndian::Append32(file, numberSize);
     if (numberSize != 0) {
-        const std::uint8_t* number = BytesAt(numberVariable);
+        const std::uint8_t* number = PointerAt<std::uint8_t>(numberVariable);
         file.insert(file.end(), number, number + numberSize);
     }
-    AppendWord(file, textSize);
+    LittleEndian::Append32(file, textSize);
     if (textSize != 0) {
         const std::uint8_t* text = LiveVariables().Data(static_cast<std::uint32_t>(FindVariableIndex(textVariable)));
         file.insert(file.end(), text, text + textSize);
@@ -253,7 +235,7 @@ int ScriptEngineBase::ReadVariableFileHeader(const char* name, std::uint32_t num
         return 3;
     }
     if (numberVariable != 0) {
-        std::memcpy(BytesAt(numberVariable), header.number, header.numberSize);
+        std::memcpy(PointerAt<std::uint8_t>(numberVariable), header.number, header.numberSize);
     }
     if (textVariable != 0) {
         std::memcpy(textBuffer, header.text, header.textSize);

@@ -4,18 +4,13 @@
 #include <new>
 
 #include "game/command_handler.h"
+#include "game/script_address.h"
 
 namespace {
 
 // Where an operand names a word of memory. Scripts hold absolute addresses; 0 is what an operand
 // that the linker never patched holds, so it is the one address refused.
-std::uint32_t* WordAt(std::uint32_t address) {
-    return reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(address));
-}
-
-std::uint32_t AddressOf(const std::uint32_t* word) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(word));
-}
+std::uint32_t* WordAt(std::uint32_t address) { return PointerAt<std::uint32_t>(address); }
 
 constexpr std::uint32_t kTableEnd = 0xFFFFFFFFu;
 constexpr std::int32_t kSmallestInt = INT32_MIN;

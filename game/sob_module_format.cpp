@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "framework/little_endian.h"
+
 namespace {
 
 // Reads little-endian words from a byte range and remembers when it ran past the end.
@@ -23,8 +25,7 @@ public:
         if (!Take(4, p)) {
             return 0;
         }
-        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        return LittleEndian::Load32(p);
     }
     std::uint16_t Half() {
         const std::uint8_t* p = nullptr;

@@ -2,13 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-std::uint32_t AddressOf(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
-
-}  // namespace
+#include "game/script_address.h"
 
 void VariableTable::Build(const std::uint8_t* area, std::uint32_t areaSize,
                           const std::vector<VariableDefinition>& definitions,
@@ -44,7 +38,7 @@ std::uint8_t* VariableTable::Data(std::uint32_t entry) const {
     const VariableEntry& variable = m_entries[entry];
     std::uint32_t address = variable.address;
     if (variable.kind == kVariableTextPointer) {
-        address = *reinterpret_cast<const std::uint32_t*>(static_cast<std::uintptr_t>(address));
+        address = *PointerAt<const std::uint32_t>(address);
     }
-    return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address));
+    return PointerAt<std::uint8_t>(address);
 }

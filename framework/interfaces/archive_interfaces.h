@@ -21,6 +21,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/cross_module.h"
+#include "framework/interfaces/holder_count.h"
 
 // Result codes of archive formats, archives and the file layer over them.
 enum EAdlErrorCode : std::int32_t {
@@ -81,7 +82,7 @@ struct ArchiveEntryTableItem {
 };
 
 // A read-only stream of bytes: a plain file, an archive entry or a memory block.
-class ByteStream {
+class ByteStream : public HolderCount {
 public:
     // Slot 0.
     virtual void* XM_METHOD DeletingDestructor(std::uint32_t flags) = 0;
@@ -97,25 +98,12 @@ public:
     // The stream's memory block, or null; with `release` set the caller takes the block over.
     virtual void* XM_METHOD Detach(std::uint8_t release) { return nullptr; }
 
-    void AddHolder() { ++m_holders; }
-    std::int32_t ExtraHolders() const { return m_holders; }
-    // Drops one holder; returns true when the object is to be destroyed.
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
 protected:
     ByteStream() = default;
     ~ByteStream() = default;
-
-    std::int32_t m_holders = 0;
 };
 
-class Archive {
+class Archive : public HolderCount {
 public:
     // Slot 0.
     virtual void* XM_METHOD DeletingDestructor(std::uint32_t flags) = 0;
@@ -144,22 +132,13 @@ public:
     virtual std::int32_t XM_METHOD Reserved1() { return kAdlNotSupported; }
     virtual std::int32_t XM_METHOD Reserved2() { return kAdlNotSupported; }
 
-    void AddHolder() { ++m_holders; }
-    std::int32_t ExtraHolders() const { return m_holders; }
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
 protected:
     Archive() = default;
     ~Archive() = default;
-
-    std::int32_t m_holders = 0;
 };
+
+static_assert(sizeof(ByteStream) == 8 && sizeof(Archive) == 8,
+              "a table pointer and the holder count: the layout is shared with plug-ins");
 
 // An archive format: opens archives of its kind.
 class ArchiveDecoder {
@@ -178,12 +157,8 @@ protected:
 };
 
 // Releases one holder of a stream or an archive (null is allowed).
-inline void ReleaseObject(ByteStream* stream) {
-    if (stream && stream->DropHolder()) stream->DeletingDestructor(xm::kDeleteMemory);
-}
-inline void ReleaseObject(Archive* archive) {
-    if (archive && archive->DropHolder()) archive->DeletingDestructor(xm::kDeleteMemory);
-}
+inline void ReleaseObject(ByteStream* stream) { ReleaseHeld(stream); }
+inline void ReleaseObject(Archive* archive) { ReleaseHeld(archive); }
 // Deletes a format's decoder object (null is allowed).
 inline void DeleteDecoder(ArchiveDecoder* decoder) {
     if (decoder) decoder->DeletingDestructor(xm::kDeleteMemory);

@@ -16,11 +16,12 @@
 #include <cstdint>
 
 #include "framework/interfaces/cross_module.h"
+#include "framework/interfaces/holder_count.h"
 #include "framework/interfaces/task_scheduling.h"
 
 class ScreenBuffer;
 
-class EffectObject : public ScheduledTask {
+class EffectObject : public ScheduledTask, public HolderCount {
 public:
     // Slot 1: the effect's type id, which is the kind that the scheduler cancels, pauses and
     // resumes effects by: 14000 background layer effect (15000 "bg_anime"), 14001 sprite
@@ -43,24 +44,14 @@ public:
     virtual std::int32_t XM_CDECL ControlV(std::int32_t first, ...) = 0;
     virtual void XM_METHOD OnCreated() = 0;
 
-    void AddHolder() { ++m_holders; }
-    std::int32_t ExtraHolders() const { return m_holders; }
-    // Drops one holder; returns true when the object is to be destroyed.
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
 protected:
     EffectObject() = default;
     ~EffectObject() = default;
 
-    std::int32_t m_holders = 0;    // offset 36: holders beyond the first
+    // The HolderCount base lies at offset 36, right after the task's fields.
     std::uint8_t m_busyState = 1;  // 40
 };
+static_assert(sizeof(EffectObject) == 44, "the effect's layout is shared with plug-ins");
 
 // Creates an effect; `argument` is the entry's create argument (a plug-in's object index).
 typedef EffectObject* (XM_CDECL* EffectCreateFunc)(std::int32_t argument);
@@ -74,6 +65,4 @@ typedef const char* (XM_CDECL* PluginGetObjectNameFunc)(std::int32_t index);
 typedef std::uint8_t (XM_CDECL* PluginGetObjectTypeFunc)(std::int32_t index);
 
 // Releases one holder of an effect (null is allowed).
-inline void ReleaseObject(EffectObject* effect) {
-    if (effect && effect->DropHolder()) effect->DeletingDestructor(xm::kDeleteMemory);
-}
+inline void ReleaseObject(EffectObject* effect) { ReleaseHeld(effect); }

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/effect_plugin.h"
+#include "framework/interfaces/holder_count.h"
 
 class Image;
 class ScreenBuffer;
@@ -35,7 +36,7 @@ struct TransitionBlit {
     std::int32_t toY;
 };
 
-class TransCallback {
+class TransCallback : public HolderCount {
 public:
     // Slot 0.
     virtual void* XM_METHOD DeletingDestructor(std::uint32_t flags) = 0;
@@ -50,23 +51,12 @@ public:
     virtual std::int32_t XM_METHOD Control(std::int32_t first, std::int32_t second) = 0;
     virtual std::int32_t XM_CDECL ControlV(std::int32_t first, ...) = 0;
 
-    void AddHolder() { ++m_holders; }
-    std::int32_t ExtraHolders() const { return m_holders; }
-    // Drops one holder; returns true when the object is to be destroyed.
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
 protected:
     TransCallback() = default;
     ~TransCallback() = default;
-
-    std::int32_t m_holders = 0;  // offset 4: holders beyond the first
 };
+static_assert(sizeof(TransCallback) == 8,
+              "a table pointer and the holder count: the layout is shared with plug-ins");
 
 // Creates a callback; `argument` is the entry's create argument (a plug-in's object index).
 typedef TransCallback* (XM_CDECL* TransCreateFunc)(std::int32_t argument);
@@ -74,6 +64,4 @@ typedef TransCallback* (XM_CDECL* TransCreateFunc)(std::int32_t argument);
 typedef void (XM_CDECL* TransEntryHook)();
 
 // Releases one holder of a callback (null is allowed).
-inline void ReleaseObject(TransCallback* callback) {
-    if (callback && callback->DropHolder()) callback->DeletingDestructor(xm::kDeleteMemory);
-}
+inline void ReleaseObject(TransCallback* callback) { ReleaseHeld(callback); }

@@ -36,10 +36,9 @@ protected:
 TEST_F(AdlHostTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     testsupport::TempFolder plugins;
     for (const char* name : {"test_archive.ADL", "test_archive_no_assist2.ADL"}) {
-        ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(name).c_str(), plugins.File(name).c_str(), FALSE));
+        ASSERT_TRUE(plugintest::CopyPlugin(name, plugins.File(name)));
     }
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), plugins.File("second.ADL").c_str(),
-                          FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, plugins.File("second.ADL")));
     EXPECT_EQ(1, m_vfs.ScanAdlFolder(plugins.Path().c_str()));
     const std::vector<ArchiveFormatRecord> formats = m_vfs.Formats();
     ASSERT_EQ(3u, formats.size());  // QPK, then the two good plug-ins

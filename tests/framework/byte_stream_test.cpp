@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
+
+using testsupport::CallSlot;
 
 const char kContent[] = "0123456789abcdefghij";  // 20 bytes
 constexpr std::uint32_t kContentSize = 20;
@@ -38,10 +41,8 @@ protected:
         }
         std::string path = m_folder.File("content.bin");
         EXPECT_TRUE(testsupport::WriteFile(path, std::string(kContent)));
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         auto* stream = new HandleStream;
-        EXPECT_EQ(0, stream->Attach(file));
+        EXPECT_EQ(0, stream->Attach(testsupport::OpenForReading(path)));
         return StreamPtr(stream);
     }
 
@@ -150,10 +151,7 @@ TEST(HandleStream, SecondAttachLeavesTheNewHandleWithTheCaller) {
     testsupport::TempFolder folder;
     std::string path = folder.File("a.bin");
     ASSERT_TRUE(testsupport::WriteFile(path, std::string(kContent)));
-    auto open = [&] {
-        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
+    auto open = [&] { return testsupport::OpenForReading(path); };
     HANDLE second = open();
     {
         HandleStream stream;
@@ -163,14 +161,6 @@ TEST(HandleStream, SecondAttachLeavesTheNewHandleWithTheCaller) {
     DWORD size = GetFileSize(second, nullptr);
     EXPECT_EQ(kContentSize, size);
     EXPECT_TRUE(CloseHandle(second));
-}
-
-// Calls slot `slot` of an object's table the way code from another compiler does.
-template <typename Result, typename... Args>
-Result CallSlot(void* object, int slot, Args... args) {
-    using Fn = Result(__thiscall*)(void*, Args...);
-    void** table = *static_cast<void***>(object);
-    return reinterpret_cast<Fn>(table[slot])(object, args...);
 }
 
 TEST(ByteStream, TableAndHolderCountKeepTheSharedLayout) {

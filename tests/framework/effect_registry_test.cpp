@@ -7,6 +7,8 @@
 
 #include "plugin_test_files.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/stub_plugin_objects.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
@@ -18,7 +20,7 @@ EffectObject* g_lastCreated = nullptr;
 
 // A host-side effect: its create argument is its initial count of extra holders, and Prepare
 // returns its first argument word.
-class BuiltinEffect final : public EffectObject {
+class BuiltinEffect final : public testsupport::StubEffect<BuiltinEffect> {
 public:
     explicit BuiltinEffect(std::int32_t holders) {
         m_holders = holders;
@@ -26,17 +28,11 @@ public:
     }
     ~BuiltinEffect() { --g_builtinLive; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~BuiltinEffect();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::int32_t XM_METHOD Kind() override { return 14000; }
     std::int32_t XM_METHOD Step(std::uint32_t) override { return 1; }
     void XM_METHOD Finish() override {}
     const char* XM_METHOD Name() override { return "builtin"; }
     std::uint8_t XM_METHOD Category() override { return 0; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     std::int32_t XM_METHOD Prepare(const void* arguments) override {
         m_prepared = static_cast<const std::int32_t*>(arguments)[1];
         return static_cast<const std::int32_t*>(arguments)[0];
@@ -44,12 +40,6 @@ public:
     std::int32_t XM_METHOD Setup(TaskScheduler*, ScreenBuffer*, const std::int32_t*) override {
         return 0;
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
     std::int32_t m_prepared = 0;
 };
@@ -213,12 +203,9 @@ TEST_F(EffectRegistryTest, UnloadByTypeKeepsTheDllUntilItsLastEntryGoes) {
 
 TEST_F(EffectRegistryTest, ScanLoadsTheGoodPluginsAndCountsTheOthers) {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("a.DCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
-                          folder.File("b.DCP").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_unnamed.DCP").c_str(),
-                          folder.File("c.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("a.DCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_no_type.DCP", folder.File("b.DCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_unnamed.DCP", folder.File("c.DCP")));
     ASSERT_TRUE(CreateDirectoryA(folder.File("d.DCP").c_str(), nullptr));
     ASSERT_TRUE(testsupport::WriteFile(folder.File("e.DCP"), std::string("not a DLL")));
     ASSERT_TRUE(testsupport::WriteFile(folder.File("f.TCP"), std::string("other family")));
@@ -240,10 +227,8 @@ TEST_F(EffectRegistryTest, ScanOfAFolderWhoseNameEndsInAShiftJisTrailByte) {
     testsupport::TempFolder temporary;
     const std::string folder = temporary.File("効果表");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), (folder + "\\a.DCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect_no_type.DCP").c_str(),
-                          (folder + "\\b.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder + "\\a.DCP"));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect_no_type.DCP", folder + "\\b.DCP"));
     EXPECT_EQ(1, m_registry->ScanFolder(folder.c_str()));
     EXPECT_EQ(3u, m_registry->Entries().size());
     m_registry->UnloadAll();
@@ -326,9 +311,8 @@ TEST_F(EffectRegistryTest, EffectObjectKeepsThePluginLayout) {
     EXPECT_EQ(1, bytes[40]);
 
     typedef std::int32_t(__thiscall * PrepareSlot)(void* self, const void* arguments);
-    void** table = *reinterpret_cast<void***>(&effect);
     const std::int32_t words[2] = {5, 77};
-    EXPECT_EQ(5, reinterpret_cast<PrepareSlot>(table[12])(&effect, words));
+    EXPECT_EQ(5, testsupport::SlotAs<PrepareSlot>(&effect, 12)(&effect, words));
     EXPECT_EQ(77, effect.m_prepared);
 }
 

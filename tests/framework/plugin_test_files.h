@@ -20,6 +20,11 @@ inline std::string BinaryFolder() {
 
 inline std::string BinaryFile(const char* name) { return BinaryFolder() + name; }
 
+// Copies the built plug-in `name` to `target` (replacing a file there); false when that fails.
+inline bool CopyPlugin(const char* name, const std::string& target) {
+    return CopyFileA(BinaryFile(name).c_str(), target.c_str(), FALSE) != FALSE;
+}
+
 inline bool IsModuleLoaded(const char* fileName) { return GetModuleHandleA(fileName) != nullptr; }
 
 // Calls the test plug-ins' own TestLiveObjects export; -1 when the DLL is not loaded.

@@ -10,14 +10,19 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/byte_words.h"
 #include "tests/support/qpk_writer.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testsupport::CallSlot;
+using testsupport::PutWord;
 using testsupport::QpkEntryOptions;
 using testsupport::QpkWriter;
+using testsupport::WordAt;
 
 struct ArchiveRelease {
     void operator()(Archive* archive) const { ReleaseObject(archive); }
@@ -138,17 +143,13 @@ TEST_F(QpkArchiveTest, GivenHandleBelongsToTheArchiveOnlyAfterSuccess) {
     std::string bad = m_folder.File("BAD.QPK");
     ASSERT_TRUE(writer.Write(good));
     ASSERT_TRUE(testsupport::WriteFile(bad, ToBytes("NOT AN ARCHIVE")));
-    auto open = [](const std::string& path) {
-        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
     std::int32_t code = -100;
-    HANDLE refused = open(bad);
+    HANDLE refused = testsupport::OpenForReading(bad);
     EXPECT_EQ(nullptr, m_format.Open(bad.c_str(), refused, &code));
     EXPECT_EQ(1, code);
     EXPECT_TRUE(CloseHandle(refused));
 
-    HANDLE taken = open(good);
+    HANDLE taken = testsupport::OpenForReading(good);
     // A handle that has been read from already: the archive reads from the file's start.
     char skipped[3];
     DWORD read = 0;
@@ -452,14 +453,6 @@ TEST_F(QpkArchiveTest, ExtractionNeedsAnAllocatorThatDelivers) {
     EXPECT_EQ(0, Extract(*archive, 0, &extracted));
 }
 
-void PutWord(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetWord(const Bytes& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
 std::size_t Record(const QpkWriter::IndexLayout& layout, std::uint32_t entry) {
     return layout.recordsOffset + entry * layout.recordSize;
 }
@@ -533,7 +526,7 @@ TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
          0, 1, 0, 0, 0},
         {"32-bit trie link that wraps around", false, true,
          [&](Bytes& index, std::uint32_t&, const Layout& l) {
-             EXPECT_EQ(10u, GetWord(index, l.trieOffset + kRootLinkOfA));
+             EXPECT_EQ(10u, WordAt(index, l.trieOffset + kRootLinkOfA));
              PutWord(index, l.trieOffset + kRootLinkOfA, 0xFFFFFFF0u);
          },
          0, 1, 0, 0, 0},
@@ -551,13 +544,13 @@ TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
          [](Bytes& index, std::uint32_t&, const Layout& l) { PutWord(index, Record(l, 2) + 9, 1); }, 0, 0, 2, 12, 12},
         {"stored size 0", false, false,
          [](Bytes& index, std::uint32_t&, const Layout& l) {
-             PutWord(index, Record(l, 0) + 9, GetWord(index, Record(l, 0) + 5));
+             PutWord(index, Record(l, 0) + 9, WordAt(index, Record(l, 0) + 5));
              PutWord(index, Record(l, 0) + 5, 0);
          },
          0, 0, 0, 2, -3},
         {"compressed data that ends early", false, false,
          [](Bytes& index, std::uint32_t&, const Layout& l) {
-             PutWord(index, Record(l, 1) + 5, GetWord(index, Record(l, 1) + 5) / 2);
+             PutWord(index, Record(l, 1) + 5, WordAt(index, Record(l, 1) + 5) / 2);
          },
          0, 0, 1, 12, -3},
         {"compressed entry no longer than the prefix", false, false,
@@ -637,14 +630,6 @@ TEST_F(QpkArchiveTest, TwoThreadsExtractFromOneArchiveAtOnce) {
     EXPECT_EQ(0, second);
 }
 
-// Calls slot `slot` of an object's table the way code from another compiler does.
-template <typename Result, typename... Args>
-Result CallSlot(void* object, int slot, Args... args) {
-    using Fn = Result(__thiscall*)(void*, Args...);
-    void** table = *static_cast<void***>(object);
-    return reinterpret_cast<Fn>(table[slot])(object, args...);
-}
-
 TEST_F(QpkArchiveTest, ArchiveAndFormatKeepTheSharedTableLayout) {
     QpkWriter writer;
     writer.Add("x", ToBytes("content"));
@@ -659,6 +644,8 @@ TEST_F(QpkArchiveTest, ArchiveAndFormatKeepTheSharedTableLayout) {
     EXPECT_EQ(0, code);
     EXPECT_EQ(-2, CallSlot<std::int32_t>(decoder, 3));
     EXPECT_EQ(0, reinterpret_cast<std::int32_t*>(archive)[1]);
+    static_cast<Archive*>(archive)->AddHolder();
+    EXPECT_EQ(1, reinterpret_cast<std::int32_t*>(archive)[1]);
     EXPECT_EQ(1u, CallSlot<std::uint32_t>(archive, 1));
     EXPECT_TRUE((CallSlot<bool, const char*>(archive, 3, "X")));
     Sink sink;

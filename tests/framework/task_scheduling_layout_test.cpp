@@ -11,8 +11,12 @@
 
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/stub_plugin_objects.h"
+#include "tests/support/table_slots.h"
 
 using testsupport::FakeClock;
+using testsupport::Slot;
+using testsupport::SlotAs;
 
 namespace {
 
@@ -34,7 +38,7 @@ private:
     bool& m_deleted;
 };
 
-class LayoutEffect : public WithDeletingDestructor<LayoutEffect, EffectObject> {
+class LayoutEffect : public testsupport::StubEffect<LayoutEffect> {
 public:
     explicit LayoutEffect(bool& deleted) : m_deleted(deleted) {}
     ~LayoutEffect() { m_deleted = true; }
@@ -46,19 +50,12 @@ public:
     void XM_METHOD Finish() override { ++m_finishes; }
     const char* XM_METHOD Name() override { return "layout"; }
     std::uint8_t XM_METHOD Category() override { return 1; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     std::int32_t XM_METHOD Prepare(const void*) override { return 0; }
     // Parameter words: delay, period and count of the scheduler's Add.
     std::int32_t XM_METHOD Setup(TaskScheduler* scheduler, ScreenBuffer*,
                                  const std::int32_t* params) override {
         return scheduler->Add(this, params[0], params[1], params[2]);
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
     int m_steps = 0;
     int m_finishes = 0;
@@ -66,13 +63,6 @@ public:
 private:
     bool& m_deleted;
 };
-
-void* Slot(void* object, int index) { return (*reinterpret_cast<void***>(object))[index]; }
-
-template <class Signature>
-Signature SlotAs(void* object, int index) {
-    return reinterpret_cast<Signature>(Slot(object, index));
-}
 
 std::uint32_t WordAt(const void* object, int offset) {
     std::uint32_t word;

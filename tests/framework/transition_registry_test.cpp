@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "plugin_test_files.h"
+#include "tests/support/stub_plugin_objects.h"
+#include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
@@ -17,29 +19,18 @@ std::vector<std::string> g_events;
 
 // A host-side callback: its create argument is its initial count of extra holders, and Setup
 // accepts a first word of 0 and refuses with any other value.
-class BuiltinTransition final : public TransCallback {
+class BuiltinTransition final : public testsupport::StubTransition<BuiltinTransition> {
 public:
     explicit BuiltinTransition(std::int32_t holders) { m_holders = holders; }
     ~BuiltinTransition() { g_events.push_back("deleted"); }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~BuiltinTransition();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint8_t XM_METHOD Kind() override { return 0; }
     const char* XM_METHOD Name() override { return "builtin"; }
-    std::int32_t XM_METHOD Update(std::uint32_t) override { return 0; }
-    std::int32_t XM_METHOD Status() override { return 0; }
-    std::int32_t XM_METHOD Draw(const TransitionBlit*) override { return 0; }
-    std::int32_t XM_CDECL SetupV(ScreenBuffer*, ...) override { return 0; }
     std::int32_t XM_METHOD Setup(ScreenBuffer* target, const std::int32_t* params) override {
         m_target = target;
         m_second = params[1];
         return params[0];
     }
-    std::int32_t XM_METHOD Control(std::int32_t, std::int32_t) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
 
     ScreenBuffer* m_target = nullptr;
     std::int32_t m_second = 0;
@@ -138,14 +129,10 @@ TEST_F(TransitionRegistryTest, PluginCallbacksLoadAndOutliveTheRegistry) {
 
 TEST_F(TransitionRegistryTest, ScanCountsThePluginThatLacksAnExport) {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("a.TCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile(kPlugin).c_str(), folder.File("c.TCP").c_str(),
-                          FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_transition_no_create.TCP").c_str(),
-                          folder.File("b.TCP").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(plugintest::BinaryFile("test_effect.DCP").c_str(),
-                          folder.File("d.DCP").c_str(), FALSE));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("a.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin(kPlugin, folder.File("c.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_transition_no_create.TCP", folder.File("b.TCP")));
+    ASSERT_TRUE(plugintest::CopyPlugin("test_effect.DCP", folder.File("d.DCP")));
     EXPECT_EQ(1, m_registry->ScanFolder(folder.Path().c_str()));
     EXPECT_EQ(4u, m_registry->Entries().size());
     EXPECT_EQ(2u, m_registry->Modules().size());
@@ -163,9 +150,8 @@ TEST_F(TransitionRegistryTest, TransCallbackKeepsThePluginLayout) {
 
     typedef std::int32_t(__thiscall * SetupSlot)(void* self, ScreenBuffer* target,
                                                  const std::int32_t* params);
-    void** table = *reinterpret_cast<void***>(&callback);
     const std::int32_t words[2] = {3, 99};
-    EXPECT_EQ(3, reinterpret_cast<SetupSlot>(table[7])(&callback, FakeTarget(), words));
+    EXPECT_EQ(3, testsupport::SlotAs<SetupSlot>(&callback, 7)(&callback, FakeTarget(), words));
     EXPECT_EQ(FakeTarget(), callback.m_target);
     EXPECT_EQ(99, callback.m_second);
 }

@@ -1,3 +1,4 @@
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/virtual_file_system.h"
 
 #include <gtest/gtest.h>
@@ -178,13 +179,8 @@ TEST_F(VirtualFileSystemTest, QpkIsFoundWhateverTheCaseOfItsExtension) {
 }
 
 // A decoder that refuses every archive without saying why.
-class SilentDecoder final : public ArchiveDecoder {
+class SilentDecoder final : public WithDeletingDestructor<SilentDecoder, ArchiveDecoder> {
 public:
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~SilentDecoder();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     Archive* XM_METHOD Open(const char*, HANDLE, std::int32_t*) override { return nullptr; }
     std::int32_t XM_METHOD Assist(ArchiveOptionRecord) override { return 0; }
 };

@@ -1,5 +1,6 @@
 #include "game/command_table.h"
 #include "game/script_engine.h"
+#include "game/script_address.h"
 #include "game/script_start.h"
 #include "tests/game/script_game.h"
 
@@ -20,10 +21,6 @@ using testsupport::AssembleSob;
 using testsupport::SobInitFile;
 using testsupport::SobModule;
 using testsupport::SobUserVar;
-
-std::uint32_t AddressOf(const void* p) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
-}
 
 std::uint32_t ImageWord(ModuleRecord& module, std::uint32_t offset) {
     std::uint32_t word;
@@ -264,11 +261,10 @@ TEST_P(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
         EXPECT_EQ(row.expected, ImageWord(module, main.Label(row.label)));
     }
     // A text held through a pointer: the slot holds the text buffer's address.
-    EXPECT_STREQ("pointer", reinterpret_cast<const char*>(static_cast<std::uintptr_t>(
-                                *reinterpret_cast<const std::uint32_t*>(static_cast<std::uintptr_t>(slot)))));
+    EXPECT_STREQ("pointer", PointerAt<const char>(*PointerAt<const std::uint32_t>(slot)));
     // Named symbols: 0 is a core word and 1 "ScriptBootFlg"; a store through 1 is what MAIN sees.
     EXPECT_NE(ImageWord(module, main.Label("s0")), ImageWord(module, main.Label("s1")));
-    *reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(ImageWord(module, main.Label("s1")))) = 42;
+    *PointerAt<std::int32_t>(ImageWord(module, main.Label("s1"))) = 42;
     EXPECT_EQ(42, engine.ScriptBootFlg());
 }
 

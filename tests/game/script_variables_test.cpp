@@ -1,4 +1,5 @@
 #include "game/script_engine.h"
+#include "game/script_address.h"
 #include "tests/game/script_game.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,6 @@ using testsupport::SobInitFile;
 using testsupport::SobUserVar;
 
 constexpr std::uint32_t kSize = 8;
-
-std::uint32_t AddressOf(const void* p) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
-}
 
 // Nine variables of 8 bytes, entry = kind * 3 + class, each filled with the byte entry + 1.
 SobUserVar EveryKindAndClass() {

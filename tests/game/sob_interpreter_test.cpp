@@ -1,3 +1,4 @@
+#include "game/script_address.h"
 #include "game/script_core.h"
 #include "game/sob_exec_context.h"
 #include "tests/support/sob_assembler.h"
@@ -20,7 +21,7 @@ std::uint32_t XM_CDECL AddArguments(std::uint32_t* arguments) {
 // Command 1 of the test core: rewrites the result operand of the instruction that called it,
 // whose address is w0, to w1.
 std::uint32_t XM_CDECL RedirectResult(std::uint32_t* arguments) {
-    *reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(arguments[0])) = arguments[1];
+    *PointerAt<std::uint32_t>(arguments[0]) = arguments[1];
     return 5;
 }
 
@@ -44,14 +45,14 @@ public:
     std::uint32_t Resolve(const std::string& text) {
         if (text.rfind("stack:", 0) == 0) {
             const auto index = std::strtoul(text.c_str() + 6, nullptr, 10);
-            return Address(m_context->StackBase() + index);
+            return AddressOf(m_context->StackBase() + index);
         }
         char* end = nullptr;
         const long long value = std::strtoll(text.c_str(), &end, 0);
         if (*end == '\0') {
             return static_cast<std::uint32_t>(value);
         }
-        return Address(Image() + m_module.Label(text));
+        return AddressOf(Image() + m_module.Label(text));
     }
     std::uint32_t WordAtLabel(const std::string& label) {
         std::uint32_t value;
@@ -64,17 +65,13 @@ public:
             m_context->Push(Resolve(word));
         }
         m_context->SetAccumulator(accumulator);
-        m_context->SetPc(Address(Image()));
+        m_context->SetPc(AddressOf(Image()));
     }
     std::vector<std::uint32_t> Stack() const {
         return std::vector<std::uint32_t>(m_context->StackBase(), m_context->StackBase() + m_context->StackDepth());
     }
 
 private:
-    static std::uint32_t Address(const void* p) {
-        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
-    }
-
     testsupport::SobModule m_module;
     ScriptCore m_core;
     SobExecContext* m_context = nullptr;

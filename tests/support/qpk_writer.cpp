@@ -11,15 +11,12 @@
 #include "framework/lzss_codec.h"
 #include "framework/qpk_archive.h"
 #include "framework/qpk_scrambler.h"
+#include "tests/support/byte_words.h"
 #include "tests/support/win_test_env.h"
 
 namespace testsupport {
 
 namespace {
-
-void PutWord(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 std::string LowerCase(std::string name) {
     if (!name.empty()) CharLowerBuffA(&name[0], static_cast<DWORD>(name.size()));

@@ -98,12 +98,6 @@ bool ParseInteger(const std::string& text, std::uint32_t& value) {
     return true;
 }
 
-void PutWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 void PadToWord(std::vector<std::uint8_t>& bytes) {
     while (bytes.size() % 4 != 0) {
         bytes.push_back(0);
@@ -172,20 +166,6 @@ void ResolveWord(SobModule& module, const PendingWord& word) {
 }
 
 }  // namespace
-
-void AppendWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = (value << 8) | bytes.at(offset + i);
-    }
-    return value;
-}
 
 std::uint32_t SobModule::Label(const std::string& name) const {
     const auto found = labels.find(name);

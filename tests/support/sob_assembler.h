@@ -34,6 +34,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/byte_words.h"
+
 namespace testsupport {
 
 // The fixup lists of a module, in file order.
@@ -100,9 +102,5 @@ struct SobInitRecord {
 
 // SOB_INIT.DAT; `countField` >= 0 replaces the true record count.
 std::vector<std::uint8_t> SobInitFile(const std::vector<SobInitRecord>& records, std::int32_t countField = -1);
-
-// Little-endian helpers for building and reading such files.
-void AppendWord(std::vector<std::uint8_t>& out, std::uint32_t value);
-std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset);
 
 }  // namespace testsupport

@@ -1,14 +1,8 @@
 #include "tests/support/test_archive_writer.h"
 
+#include "tests/support/byte_words.h"
+
 namespace testsupport {
-
-namespace {
-
-void PutWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> BuildTestArchive(const std::vector<TestArchiveEntry>& entries) {
     std::uint32_t indexSize = 8;
@@ -16,14 +10,14 @@ std::vector<std::uint8_t> BuildTestArchive(const std::vector<TestArchiveEntry>& 
         indexSize += 1 + static_cast<std::uint32_t>(entry.name.size()) + 1 + 8;
     }
     std::vector<std::uint8_t> out = {'T', 'A', 'D', 'L'};
-    PutWord(out, static_cast<std::uint32_t>(entries.size()));
+    AppendWord(out, static_cast<std::uint32_t>(entries.size()));
     std::uint32_t offset = indexSize;
     for (const TestArchiveEntry& entry : entries) {
         out.push_back(static_cast<std::uint8_t>(entry.name.size()));
         out.insert(out.end(), entry.name.begin(), entry.name.end());
         out.push_back(entry.packed ? 1 : 0);
-        PutWord(out, static_cast<std::uint32_t>(entry.content.size()));
-        PutWord(out, offset);
+        AppendWord(out, static_cast<std::uint32_t>(entry.content.size()));
+        AppendWord(out, offset);
         offset += static_cast<std::uint32_t>(entry.content.size());
     }
     for (const TestArchiveEntry& entry : entries) {

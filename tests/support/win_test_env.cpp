@@ -155,4 +155,9 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(NormaliseSeparators(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+HANDLE OpenForReading(const std::string& path) {
+    return CreateFileA(NormaliseSeparators(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace testsupport

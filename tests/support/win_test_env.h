@@ -61,5 +61,7 @@ bool WriteFile(const std::string& path, const std::string& text);
 // Reads a whole file; an empty vector when it cannot be opened.
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Opens an existing file for reading, others reading too; INVALID_HANDLE_VALUE when it cannot.
+HANDLE OpenForReading(const std::string& path);
 
 }  // namespace testsupport

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/interfaces/adl_plugin.h"
+#include "framework/interfaces/deleting_destructor.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 
@@ -30,15 +31,10 @@ public:
     ~RunningCall() { InterlockedDecrement(&g_running); }
 };
 
-class EntryStream final : public ByteStream {
+class EntryStream final : public WithDeletingDestructor<EntryStream, ByteStream> {
 public:
     explicit EntryStream(std::string data) : m_data(std::move(data)) {}
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~EntryStream();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint32_t XM_METHOD Size() override { return static_cast<std::uint32_t>(m_data.size()); }
     std::uint32_t XM_METHOD Tell() override { return m_position; }
     bool XM_METHOD IsEof() override { return m_position == m_data.size(); }
@@ -80,7 +76,7 @@ bool ReadExact(HANDLE file, void* destination, DWORD count) {
     return ReadFile(file, destination, count, &read, nullptr) && read == count;
 }
 
-class TestArchive final : public Archive {
+class TestArchive final : public WithDeletingDestructor<TestArchive, Archive> {
 public:
     explicit TestArchive(HANDLE file) : m_file(file) { InterlockedIncrement(&g_liveArchives); }
     ~TestArchive() {
@@ -113,11 +109,6 @@ public:
         return true;
     }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestArchive();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint32_t XM_METHOD EntryCount() override {
         return static_cast<std::uint32_t>(m_entries.size());
     }
@@ -196,13 +187,8 @@ private:
     std::vector<Entry> m_entries;
 };
 
-class TestDecoder final : public ArchiveDecoder {
+class TestDecoder final : public WithDeletingDestructor<TestDecoder, ArchiveDecoder> {
 public:
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestDecoder();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     Archive* XM_METHOD Open(const char* path, HANDLE handle, std::int32_t* outCode) override {
         const bool ownHandle = handle == INVALID_HANDLE_VALUE;
         if (ownHandle) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/effect_plugin.h"
+#include "tests/support/stub_plugin_objects.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 
@@ -34,22 +35,16 @@ std::int32_t AddToScheduler(TaskScheduler* scheduler, ScheduledTask* task, std::
         scheduler, task, delay, period, count);
 }
 
-class TestEffect final : public EffectObject {
+class TestEffect final : public testsupport::StubEffect<TestEffect> {
 public:
     explicit TestEffect(std::int32_t index) : m_index(index) { ++g_liveObjects; }
     ~TestEffect() { --g_liveObjects; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestEffect();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::int32_t XM_METHOD Kind() override { return kObjects[m_index].typeId; }
     std::int32_t XM_METHOD Step(std::uint32_t) override { return ++m_steps >= m_lastStep; }
     void XM_METHOD Finish() override {}
     const char* XM_METHOD Name() override { return kObjects[m_index].name; }
     std::uint8_t XM_METHOD Category() override { return kObjects[m_index].category; }
-    std::int32_t XM_METHOD Reserved() override { return 0; }
     // Accepts a first argument word of 0 and refuses with any other value.
     std::int32_t XM_METHOD Prepare(const void* arguments) override {
         return arguments ? *static_cast<const std::int32_t*>(arguments) : 0;
@@ -61,12 +56,6 @@ public:
         m_lastStep = params[1];
         return AddToScheduler(scheduler, this, 0, params[0], 0) == 0 ? 0 : 5;
     }
-    std::int32_t XM_CDECL SetupV(TaskScheduler*, ScreenBuffer*, ...) override { return 0; }
-    std::int32_t XM_METHOD ChangeParams(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ChangeParamsV(std::int32_t, ...) override { return -2; }
-    std::int32_t XM_METHOD Control(const std::int32_t*) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
-    void XM_METHOD OnCreated() override {}
 
 private:
     std::int32_t m_index;

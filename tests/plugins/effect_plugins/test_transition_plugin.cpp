@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/transition_plugin.h"
+#include "tests/support/stub_plugin_objects.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 
@@ -22,28 +23,17 @@ const ObjectInfo kObjects[] = {
 
 int g_liveObjects = 0;
 
-class TestTransition final : public TransCallback {
+class TestTransition final : public testsupport::StubTransition<TestTransition> {
 public:
     explicit TestTransition(std::int32_t index) : m_index(index) { ++g_liveObjects; }
     ~TestTransition() { --g_liveObjects; }
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestTransition();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
-    }
     std::uint8_t XM_METHOD Kind() override { return kObjects[m_index].kind; }
     const char* XM_METHOD Name() override { return kObjects[m_index].name; }
-    std::int32_t XM_METHOD Update(std::uint32_t) override { return 0; }
-    std::int32_t XM_METHOD Status() override { return 0; }
-    std::int32_t XM_METHOD Draw(const TransitionBlit*) override { return 0; }
-    std::int32_t XM_CDECL SetupV(ScreenBuffer*, ...) override { return 0; }
     // A duration (word 0) of 0 is refused, as the built-ins do.
     std::int32_t XM_METHOD Setup(ScreenBuffer*, const std::int32_t* params) override {
         return params && params[0] > 0 ? 0 : 1;
     }
-    std::int32_t XM_METHOD Control(std::int32_t, std::int32_t) override { return -2; }
-    std::int32_t XM_CDECL ControlV(std::int32_t, ...) override { return -2; }
 
 private:
     std::int32_t m_index;
