@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/kernel_dispatch.h"
+#include "pixelops/rect_operations.h"
 #include "pixelops/simd_selection.h"
 
 namespace pixelops {
@@ -12,20 +14,39 @@ HostCopyRoutines g_hostCopyRoutines = {0, nullptr, nullptr, nullptr};
 
 namespace {
 
-// The rectangle operations (words 2-26) are not part of this build. Their words answer as a
-// failed call would: false for the boolean operations, -1 for those that answer a status.
-// Every operation is __cdecl, so the caller removes whatever arguments it pushed.
-std::int32_t QMXGL_CALL RectOperationUnavailable() {
-    return 0;
-}
-std::int32_t QMXGL_CALL RectStatusOperationUnavailable() {
-    return -1;
+template <class F>
+PixelOperation Operation(F* operation) {
+    return reinterpret_cast<PixelOperation>(operation);
 }
 
-bool AnswersStatus(int word) {
-    return word == 8 || word == 9 || word == 10 || word == 11 || word == 12 || word == 25 ||
-           word == 26;
-}
+// Words 2-26; word 8 is filled in by the copy form chosen at filling time.
+const PixelOperation kRectOperations[kFirstKernelWord - kFirstOperationWord] = {
+    Operation(FillRectArgb),                     // 2
+    Operation(FillRect8),                        // 3
+    Operation(FillRectColor),                    // 4
+    Operation(FillRectColorWithAlpha),           // 5
+    Operation(RemoveRectOpacity),                // 6
+    Operation(SetRectAlpha),                     // 7
+    nullptr,                                     // 8
+    Operation(BlendRect),                        // 9
+    Operation(StretchBlendRect),                 // 10
+    Operation(AffineBlendRect),                  // 11
+    Operation(AffineBlendRectMatrix),            // 12
+    Operation(BoxBlurRect),                      // 13
+    Operation(FlipRectVertical),                 // 14
+    Operation(FlipRectVertical8),                // 15
+    Operation(FlipRectHorizontal),               // 16
+    Operation(FlipRectHorizontal8),              // 17
+    Operation(GrayScaleRect),                    // 18
+    Operation(AdjustGammaRect),                  // 19
+    Operation(AdjustGammaRectAdditiveAlpha),     // 20
+    Operation(ConvertAdditiveAlphaToAlphaRect),  // 21
+    Operation(ConvertAlphaToAdditiveAlphaRect),  // 22
+    Operation(BlendColorUnderRect),              // 23
+    Operation(KeyColorToAlphaRect),              // 24
+    Operation(CrossfadeRect),                    // 25
+    Operation(RuleTransitionRect),               // 26
+};
 
 }  // namespace
 
@@ -46,11 +67,11 @@ int FillPixelOpLibrary(PixelOpLibrary& library, const CpuInfoRecord* record,
     if (!ComposeCpuFeatureFlags(record, probe)) return 1;
     SelectSimdKernels();
     library.m_lastUpdatedRect = &g_lastUpdatedRect;
-    for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word) {
-        library.m_operations[word - kFirstOperationWord] =
-            AnswersStatus(word) ? reinterpret_cast<PixelOperation>(RectStatusOperationUnavailable)
-                                : reinterpret_cast<PixelOperation>(RectOperationUnavailable);
-    }
+    // BlendRect and the transitions copy through the same form as word 8.
+    g_copyRect = g_hostCopyRoutines.copyPixels ? CopyRectWithHostRoutines : CopyRectOwn;
+    for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word)
+        library.m_operations[word - kFirstOperationWord] = kRectOperations[word - kFirstOperationWord];
+    library.m_operations[kWordCopyRect - kFirstOperationWord] = Operation(g_copyRect);
     for (int i = 0; i < kKernelSlotCount; ++i)
         library.m_operations[kFirstKernelWord - kFirstOperationWord + i] = KernelDispatch[i];
     return 0;
