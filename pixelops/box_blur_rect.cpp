@@ -73,15 +73,13 @@ bool Blur(Surface* dest, const RECT& r, std::int32_t rx, std::int32_t ry,
                 for (std::int32_t i = 0; i < w; ++i) back[i] = out[i];
             }
 
+            // The box of column x covers the bitmap's columns first..last of x.
+            auto first = [&](std::int32_t x) { return x - rx > 0 ? x - rx : 0; };
+            auto last = [&](std::int32_t x) { return x + rx < width - 1 ? x + rx : width - 1; };
             Sum running[4] = {0, 0, 0, 0};
-            std::int32_t cols = 0;
-            const std::int32_t firstColumn = r.left - rx > 0 ? r.left - rx : 0;
-            const std::int32_t lastColumn = r.left + rx < width - 1 ? r.left + rx : width - 1;
-            for (std::int32_t x = firstColumn; x <= lastColumn; ++x) {
+            for (std::int32_t x = first(r.left); x <= last(r.left); ++x)
                 for (int c = 0; c < 4; ++c)
                     running[c] = static_cast<Sum>(running[c] + sums[4 * (x - c0) + c]);
-                ++cols;
-            }
             // Pixels whose box the bitmap's edge cuts go one at a time with their own count;
             // the run whose box lies wholly inside goes to the kernel in one call.
             const std::int32_t midFirst = r.left > rx ? r.left : rx;
@@ -92,14 +90,14 @@ bool Blur(Surface* dest, const RECT& r, std::int32_t rx, std::int32_t ry,
                 const bool enters = x + rx + 1 < width;
                 k.average(out + (x - r.left), running,
                           enters ? sums + 4 * (x + rx + 1 - c0) : zeroSums,
-                          leaves ? sums + 4 * (x - rx - c0) : zeroSums, cols * rows, 1);
-                cols += (enters ? 1 : 0) - (leaves ? 1 : 0);
+                          leaves ? sums + 4 * (x - rx - c0) : zeroSums,
+                          (last(x) - first(x) + 1) * rows, 1);
                 ++x;
             };
             while (x < r.right && x < midFirst) one();
             if (x < midEnd) {
                 k.average(out + (x - r.left), running, sums + 4 * (x + rx + 1 - c0),
-                          sums + 4 * (x - rx - c0), cols * rows, midEnd - x);
+                          sums + 4 * (x - rx - c0), (2 * rx + 1) * rows, midEnd - x);
                 x = midEnd;
             }
             while (x < r.right) one();
