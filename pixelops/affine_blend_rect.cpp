@@ -34,69 +34,74 @@ bool ChooseAffineKernels(std::int32_t mode, std::uint32_t opacity, bool hold, bo
         c.stretchWord = full ? stretchFull : stretchOther;
     };
     switch (mode) {
-    case 0:
-        if (hold)
-            pick(kWordAffineColorCopyLine, kWordStretchColorCopyLine,
-                 kWordAffineConstAlphaBlendLineHoldAlpha, kWordStretchConstAlphaBlendLineHoldAlpha);
-        else if (bilinear)
-            pick(kWordBilinearAffineCopyLine, kWordBilinearStretchCopyLine,
-                 kWordBilinearAffineConstAlphaBlendLine, kWordBilinearStretchConstAlphaBlendLine);
-        else
-            pick(kWordAffineCopyLine, kWordStretchCopyLine, kWordAffineConstAlphaBlendLine,
-                 kWordStretchConstAlphaBlendLine);
-        break;
-    case 1:
-        pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
-             kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha);
-        break;
-    case 2:
-        if (hold)
-            pick(kWordAffineAlphaBlendLineHoldAlpha, kWordStretchAlphaBlendLineHoldAlpha,
-                 kWordAffineAlphaBlendLineHoldAlphaOpacity,
-                 kWordStretchAlphaBlendLineHoldAlphaOpacity);
-        else
-            pick(kWordAffineAlphaBlendLine, kWordStretchAlphaBlendLine,
-                 kWordAffineAlphaBlendLineOpacity, kWordStretchAlphaBlendLineOpacity);
-        break;
-    case 3:
-        pick(kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha,
-             kWordAffineAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity);
-        break;
-    case 11:
-        if (hold)
-            pick(kWordAffineAdditiveAlphaBlendLineHoldAlpha,
-                 kWordStretchAdditiveAlphaBlendLineHoldAlpha,
-                 kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity,
-                 kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity);
-        else if (bilinear)
-            pick(kWordBilinearAffineAdditiveAlphaBlendLine,
-                 kWordBilinearStretchAdditiveAlphaBlendLine,
-                 kWordBilinearAffineAdditiveAlphaBlendLineOpacity,
-                 kWordBilinearStretchAdditiveAlphaBlendLineOpacity);
-        else
-            pick(kWordAffineAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLine,
-                 kWordAffineAdditiveAlphaBlendLineOpacity, kWordStretchAdditiveAlphaBlendLineOpacity);
-        break;
-    case 12:
-        pick(kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
-             kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
-             kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
-             kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity);
-        break;
-    case 13:  // BlendNone: no pixel work by definition
-        break;
-    case 14:
-        pick(kWordAffineAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha,
-             kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
-             kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity);
-        break;
-    case 15:
-        pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
-             kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
-             kWordStretchConstAlphaBlendLineOntoAdditiveAlpha);
-        break;
-    default:
-        return false;
+        case 0:
+            if (hold)
+                pick(kWordAffineColorCopyLine, kWordStretchColorCopyLine,
+                     kWordAffineConstAlphaBlendLineHoldAlpha,
+                     kWordStretchConstAlphaBlendLineHoldAlpha);
+            else if (bilinear)
+                pick(kWordBilinearAffineCopyLine, kWordBilinearStretchCopyLine,
+                     kWordBilinearAffineConstAlphaBlendLine,
+                     kWordBilinearStretchConstAlphaBlendLine);
+            else
+                pick(kWordAffineCopyLine, kWordStretchCopyLine, kWordAffineConstAlphaBlendLine,
+                     kWordStretchConstAlphaBlendLine);
+            break;
+        case 1:
+            pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
+                 kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha);
+            break;
+        case 2:
+            if (hold)
+                pick(kWordAffineAlphaBlendLineHoldAlpha, kWordStretchAlphaBlendLineHoldAlpha,
+                     kWordAffineAlphaBlendLineHoldAlphaOpacity,
+                     kWordStretchAlphaBlendLineHoldAlphaOpacity);
+            else
+                pick(kWordAffineAlphaBlendLine, kWordStretchAlphaBlendLine,
+                     kWordAffineAlphaBlendLineOpacity, kWordStretchAlphaBlendLineOpacity);
+            break;
+        case 3:
+            pick(kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha,
+                 kWordAffineAlphaBlendLineOntoAlphaOpacity,
+                 kWordStretchAlphaBlendLineOntoAlphaOpacity);
+            break;
+        case 11:
+            if (hold)
+                pick(kWordAffineAdditiveAlphaBlendLineHoldAlpha,
+                     kWordStretchAdditiveAlphaBlendLineHoldAlpha,
+                     kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity,
+                     kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity);
+            else if (bilinear)
+                pick(kWordBilinearAffineAdditiveAlphaBlendLine,
+                     kWordBilinearStretchAdditiveAlphaBlendLine,
+                     kWordBilinearAffineAdditiveAlphaBlendLineOpacity,
+                     kWordBilinearStretchAdditiveAlphaBlendLineOpacity);
+            else
+                pick(kWordAffineAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLine,
+                     kWordAffineAdditiveAlphaBlendLineOpacity,
+                     kWordStretchAdditiveAlphaBlendLineOpacity);
+            break;
+        case 12:
+            pick(kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
+                 kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+                 kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+                 kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity);
+            break;
+        case 13:  // BlendNone: no pixel work by definition
+            break;
+        case 14:
+            pick(kWordAffineAlphaBlendLineOntoAdditiveAlpha,
+                 kWordStretchAlphaBlendLineOntoAdditiveAlpha,
+                 kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
+                 kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity);
+            break;
+        case 15:
+            pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
+                 kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
+                 kWordStretchConstAlphaBlendLineOntoAdditiveAlpha);
+            break;
+        default:
+            return false;
     }
     if (opacity == 0) c.affineWord = c.stretchWord = 0;
     return true;
@@ -253,10 +258,9 @@ void FillRow(Surface* dest, std::int32_t y, std::int32_t from, std::int32_t to, 
 
 std::int32_t QMXGL_CALL AffineBlendRect(Surface* dest, Surface* src,
                                         const AffineBlendPoints* points, const RECT* srcRect,
-                                        std::int32_t mode, std::int32_t type,
-                                        std::uint32_t opacity, std::uint32_t holdDestAlpha,
-                                        std::uint32_t fillOutside, std::uint32_t fillColour,
-                                        const RECT* clip) {
+                                        std::int32_t mode, std::int32_t type, std::uint32_t opacity,
+                                        std::uint32_t holdDestAlpha, std::uint32_t fillOutside,
+                                        std::uint32_t fillColour, const RECT* clip) {
     if (!dest || !src || !points) return kRectRefused;
     opacity &= 0xFF;
     const bool hold = (holdDestAlpha & 0xFF) != 0;
@@ -426,9 +430,9 @@ std::int32_t QMXGL_CALL AffineBlendRectMatrix(Surface* dest, Surface* src, const
                                               const RECT* srcRect, std::int32_t mode,
                                               std::int32_t type, std::uint32_t opacity,
                                               std::uint32_t holdDestAlpha,
-                                              std::uint32_t fillOutside,
-                                              std::uint32_t fillColour, const RECT* clip) {
-    if (!srcRect && !src) return 1;
+                                              std::uint32_t fillOutside, std::uint32_t fillColour,
+                                              const RECT* clip) {
+    if (!srcRect && !src) return kAffineMatrixNoSource;
     if (!matrix) return kRectRefused;
     const double w = srcRect ? static_cast<double>(srcRect->right) - srcRect->left : src->Width();
     const double h = srcRect ? static_cast<double>(srcRect->bottom) - srcRect->top : src->Height();

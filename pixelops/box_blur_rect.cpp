@@ -14,8 +14,8 @@ namespace pixelops {
 
 namespace {
 
-constexpr std::int64_t kMaxSmallArea = 255;        // 16-bit channel sums
-constexpr std::int64_t kMaxArea = 0xFFFFFF;        // 32-bit channel sums
+constexpr std::int64_t kMaxSmallArea = 255;       // 16-bit channel sums
+constexpr std::int64_t kMaxArea = 0xFFFFFF;       // 32-bit channel sums
 constexpr std::int32_t kExtentLimit = 0x1000000;  // any larger extent fails the area test
 
 // The SIMD forms of the sum kernels read the column sums with aligned loads.

@@ -14,38 +14,40 @@ HostCopyRoutines g_hostCopyRoutines = {0, nullptr, nullptr, nullptr};
 
 namespace {
 
-template <class F>
-PixelOperation Operation(F* operation) {
+// The signature is named so that an operation that drifts from its interface type fails to
+// compile.
+template <class Op>
+PixelOperation Operation(Op operation) {
     return reinterpret_cast<PixelOperation>(operation);
 }
 
 // Words 2-26; word 8 is filled in by the copy form chosen at filling time.
 const PixelOperation kRectOperations[kFirstKernelWord - kFirstOperationWord] = {
-    Operation(FillRectArgb),                     // 2
-    Operation(FillRect8),                        // 3
-    Operation(FillRectColor),                    // 4
-    Operation(FillRectColorWithAlpha),           // 5
-    Operation(RemoveRectOpacity),                // 6
-    Operation(SetRectAlpha),                     // 7
-    nullptr,                                     // 8
-    Operation(BlendRect),                        // 9
-    Operation(StretchBlendRect),                 // 10
-    Operation(AffineBlendRect),                  // 11
-    Operation(AffineBlendRectMatrix),            // 12
-    Operation(BoxBlurRect),                      // 13
-    Operation(FlipRectVertical),                 // 14
-    Operation(FlipRectVertical8),                // 15
-    Operation(FlipRectHorizontal),               // 16
-    Operation(FlipRectHorizontal8),              // 17
-    Operation(GrayScaleRect),                    // 18
-    Operation(AdjustGammaRect),                  // 19
-    Operation(AdjustGammaRectAdditiveAlpha),     // 20
-    Operation(ConvertAdditiveAlphaToAlphaRect),  // 21
-    Operation(ConvertAlphaToAdditiveAlphaRect),  // 22
-    Operation(BlendColorUnderRect),              // 23
-    Operation(KeyColorToAlphaRect),              // 24
-    Operation(CrossfadeRect),                    // 25
-    Operation(RuleTransitionRect),               // 26
+    Operation<FillRectArgbOp>(FillRectArgb),                      // 2
+    Operation<FillRect8Op>(FillRect8),                            // 3
+    Operation<FillRectColorOp>(FillRectColor),                    // 4
+    Operation<FillRectColorWithAlphaOp>(FillRectColorWithAlpha),  // 5
+    Operation<RemoveRectOpacityOp>(RemoveRectOpacity),            // 6
+    Operation<SetRectAlphaOp>(SetRectAlpha),                      // 7
+    nullptr,                                                      // 8
+    Operation<BlendRectOp>(BlendRect),                            // 9
+    Operation<StretchBlendRectOp>(StretchBlendRect),              // 10
+    Operation<AffineBlendRectOp>(AffineBlendRect),                // 11
+    Operation<AffineBlendRectMatrixOp>(AffineBlendRectMatrix),    // 12
+    Operation<BoxBlurRectOp>(BoxBlurRect),                        // 13
+    Operation<RectFilterOp>(FlipRectVertical),                    // 14
+    Operation<RectFilterOp>(FlipRectVertical8),                   // 15
+    Operation<RectFilterOp>(FlipRectHorizontal),                  // 16
+    Operation<RectFilterOp>(FlipRectHorizontal8),                 // 17
+    Operation<RectFilterOp>(GrayScaleRect),                       // 18
+    Operation<AdjustGammaRectOp>(AdjustGammaRect),                // 19
+    Operation<AdjustGammaRectOp>(AdjustGammaRectAdditiveAlpha),   // 20
+    Operation<WholeBitmapOp>(ConvertAdditiveAlphaToAlphaRect),    // 21
+    Operation<WholeBitmapOp>(ConvertAlphaToAdditiveAlphaRect),    // 22
+    Operation<WholeBitmapColourOp>(BlendColorUnderRect),          // 23
+    Operation<WholeBitmapColourOp>(KeyColorToAlphaRect),          // 24
+    Operation<CrossfadeRectOp>(CrossfadeRect),                    // 25
+    Operation<RuleTransitionRectOp>(RuleTransitionRect),          // 26
 };
 
 }  // namespace
@@ -70,8 +72,9 @@ int FillPixelOpLibrary(PixelOpLibrary& library, const CpuInfoRecord* record,
     // BlendRect and the transitions copy through the same form as word 8.
     g_copyRect = g_hostCopyRoutines.copyPixels ? CopyRectWithHostRoutines : CopyRectOwn;
     for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word)
-        library.m_operations[word - kFirstOperationWord] = kRectOperations[word - kFirstOperationWord];
-    library.m_operations[kWordCopyRect - kFirstOperationWord] = Operation(g_copyRect);
+        library.m_operations[word - kFirstOperationWord] =
+            kRectOperations[word - kFirstOperationWord];
+    library.m_operations[kWordCopyRect - kFirstOperationWord] = Operation<CopyRectOp>(g_copyRect);
     for (int i = 0; i < kKernelSlotCount; ++i)
         library.m_operations[kFirstKernelWord - kFirstOperationWord + i] = KernelDispatch[i];
     return 0;

@@ -3,21 +3,23 @@
 #include <cstring>
 #include <limits>
 
+#include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/rect_operations.h"
 #include "pixelops/rect_support.h"
-#include "pixelops/interfaces/pixel_op_words.h"
 
 namespace pixelops {
 
-CopyRectRoutine g_copyRect = CopyRectOwn;
+CopyRectOp g_copyRect = CopyRectOwn;
 
 namespace {
 
 constexpr std::int64_t kLargeFillPixels = 0x4000;
 
 std::int32_t ToInt32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(v);
 }
 
@@ -49,15 +51,20 @@ bool ClipCopyAxis(std::int64_t srcSize, std::int64_t destSize, std::int32_t& pos
 }
 
 template <class RowOp>
-std::int32_t ForEachClippedRow(Surface* dest, const RECT* rect, RowOp op) {
-    RECT r;
-    if (!ClipToClipRect(dest, rect, r)) return 0;
+std::int32_t ForEachRow(Surface* dest, const RECT& r, RowOp op) {
     const std::int32_t width = r.right - r.left;
     const std::int32_t pitch = dest->Pitch();
     Pixel* row = PixelAt(dest, r.left, r.top);
     for (std::int32_t y = r.top; y < r.bottom; ++y, row = NextRow(row, pitch)) op(row, width);
     SetLastUpdated(r);
     return 1;
+}
+
+template <class RowOp>
+std::int32_t ForEachClippedRow(Surface* dest, const RECT* rect, RowOp op) {
+    RECT r;
+    if (!ClipToClipRect(dest, rect, r)) return 0;
+    return ForEachRow(dest, r, op);
 }
 
 void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
@@ -93,16 +100,15 @@ struct ByteSpan {
     std::uintptr_t first, end;
 };
 
-ByteSpan SpanOf(const void* firstRow, std::int32_t pitch, std::int32_t width,
-                std::int32_t height) {
+ByteSpan SpanOf(const void* firstRow, std::int32_t pitch, std::int32_t width, std::int32_t height) {
     const std::uintptr_t a = reinterpret_cast<std::uintptr_t>(firstRow);
     const std::uintptr_t b = a + static_cast<std::intptr_t>(pitch) * (height - 1);
     const std::uintptr_t low = a < b ? a : b, high = a < b ? b : a;
     return ByteSpan{low, high + static_cast<std::uintptr_t>(width) * 4};
 }
 
-std::int32_t CopyClipped(Surface* dest, Surface* src, std::int32_t x, std::int32_t y,
-                         RECT* srcRect, std::uint32_t type, bool hostRoutines) {
+std::int32_t CopyClipped(Surface* dest, Surface* src, std::int32_t x, std::int32_t y, RECT* srcRect,
+                         std::uint32_t type, bool hostRoutines) {
     type &= 0xFF;
     if (type != kCopyColour && type != kCopyAlpha && type != kCopyPixels) return kRectRefused;
     RECT local;
@@ -118,8 +124,8 @@ std::int32_t CopyClipped(Surface* dest, Surface* src, std::int32_t x, std::int32
 
     if (overlap) {
         // Rows are taken in the order in which no source row is overwritten before it is read.
-        const std::intptr_t ahead = reinterpret_cast<std::intptr_t>(d) -
-                                    reinterpret_cast<std::intptr_t>(s);
+        const std::intptr_t ahead =
+            reinterpret_cast<std::intptr_t>(d) - reinterpret_cast<std::intptr_t>(s);
         const bool lastRowFirst = (ahead > 0) == (dp > 0) && ahead != 0;
         for (std::int32_t i = 0; i < h; ++i) {
             const std::int32_t row = lastRowFirst ? h - 1 - i : i;
@@ -164,9 +170,9 @@ std::int32_t QMXGL_CALL FillRectArgb(Surface* dest, std::uint32_t colour, const 
     RECT r;
     if (!ClipToClipRect(dest, rect, r)) return 0;
     const std::int64_t area = static_cast<std::int64_t>(r.right - r.left) * (r.bottom - r.top);
-    const ValueKernel fill = Slot<ValueKernel>(area < kLargeFillPixels ? kWordFillArgbLine
-                                                                       : kWordFillArgbLineLarge);
-    return ForEachClippedRow(dest, &r, [&](Pixel* row, std::int32_t n) { fill(row, n, colour); });
+    const ValueKernel fill =
+        Slot<ValueKernel>(area < kLargeFillPixels ? kWordFillArgbLine : kWordFillArgbLineLarge);
+    return ForEachRow(dest, r, [&](Pixel* row, std::int32_t n) { fill(row, n, colour); });
 }
 
 std::int32_t QMXGL_CALL FillRect8(Surface* dest, std::uint32_t value, const RECT* rect) {
@@ -196,8 +202,8 @@ std::int32_t QMXGL_CALL FillRectColor(Surface* dest, std::uint32_t colour, std::
                                  [&](Pixel* row, std::int32_t n) { fill(row, n, colour); });
     }
     const ColourOpacityKernel blend = Slot<ColourOpacityKernel>(kWordConstColorAlphaBlendLine);
-    return ForEachClippedRow(
-        dest, rect, [&](Pixel* row, std::int32_t n) { blend(row, n, colour, opacity); });
+    return ForEachClippedRow(dest, rect,
+                             [&](Pixel* row, std::int32_t n) { blend(row, n, colour, opacity); });
 }
 
 std::int32_t QMXGL_CALL FillRectColorWithAlpha(Surface* dest, std::uint32_t colour,
@@ -214,8 +220,8 @@ std::int32_t QMXGL_CALL FillRectColorWithAlpha(Surface* dest, std::uint32_t colo
     const ColourOpacityKernel blend = Slot<ColourOpacityKernel>(
         (additiveAlpha & 0xFF) ? kWordConstColorAlphaBlendLineOntoAdditiveAlpha
                                : kWordConstColorAlphaBlendLineOntoAlpha);
-    return ForEachClippedRow(
-        dest, rect, [&](Pixel* row, std::int32_t n) { blend(row, n, colour, opacity); });
+    return ForEachClippedRow(dest, rect,
+                             [&](Pixel* row, std::int32_t n) { blend(row, n, colour, opacity); });
 }
 
 std::int32_t QMXGL_CALL RemoveRectOpacity(Surface* dest, std::uint32_t opacity, const RECT* rect) {

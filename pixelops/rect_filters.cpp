@@ -111,7 +111,8 @@ std::int32_t QMXGL_CALL GrayScaleRect(Surface* dest, const RECT* rect) {
     if (!ClipToClipRect(dest, rect, r)) return 0;
     SetLastUpdated(r);
     const InPlaceKernel grey = Slot<InPlaceKernel>(kWordGrayScaleLine);
-    for (std::int32_t y = r.top; y < r.bottom; ++y) grey(PixelAt(dest, r.left, y), r.right - r.left);
+    for (std::int32_t y = r.top; y < r.bottom; ++y)
+        grey(PixelAt(dest, r.left, y), r.right - r.left);
     return 1;
 }
 

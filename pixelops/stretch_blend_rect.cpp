@@ -26,54 +26,56 @@ bool ChooseStretchKernel(std::int32_t mode, bool full, bool hold, bool bilinearT
     const bool bilinear = bilinearType && !hold && (mode == 0 || mode == 11);
     out = StretchChoice{0, !full, bilinear};
     switch (mode) {
-    case 0:
-        if (bilinear)
-            out.word = full ? kWordBilinearStretchCopyLine : kWordBilinearStretchConstAlphaBlendLine;
-        else if (full)
-            out.word = hold ? kWordStretchColorCopyLine : kWordStretchCopyLine;
-        else
-            out.word = hold ? kWordStretchConstAlphaBlendLineHoldAlpha
-                            : kWordStretchConstAlphaBlendLine;
-        return true;
-    case 1:
-        out.word = full ? kWordStretchCopyOpaqueLine : kWordStretchConstAlphaBlendLineOntoAlpha;
-        return true;
-    case 2:
-        out.word = full ? (hold ? kWordStretchAlphaBlendLineHoldAlpha : kWordStretchAlphaBlendLine)
-                        : (hold ? kWordStretchAlphaBlendLineHoldAlphaOpacity
-                                : kWordStretchAlphaBlendLineOpacity);
-        return true;
-    case 3:
-        out.word =
-            full ? kWordStretchAlphaBlendLineOntoAlpha : kWordStretchAlphaBlendLineOntoAlphaOpacity;
-        return true;
-    case 11:
-        if (bilinear)
-            out.word = full ? kWordBilinearStretchAdditiveAlphaBlendLine
-                            : kWordBilinearStretchAdditiveAlphaBlendLineOpacity;
-        else if (hold)
-            out.word = full ? kWordStretchAdditiveAlphaBlendLineHoldAlpha
-                            : kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity;
-        else
-            out.word = full ? kWordStretchAdditiveAlphaBlendLine
-                            : kWordStretchAdditiveAlphaBlendLineOpacity;
-        return true;
-    case 12:
-        out.word = full ? kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha
-                        : kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity;
-        return true;
-    case 13:  // BlendNone: no pixel work by definition
-        return true;
-    case 14:
-        out.word = full ? kWordStretchAlphaBlendLineOntoAdditiveAlpha
-                        : kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity;
-        return true;
-    case 15:
-        out.word =
-            full ? kWordStretchCopyOpaqueLine : kWordStretchConstAlphaBlendLineOntoAdditiveAlpha;
-        return true;
-    default:
-        return false;
+        case 0:
+            if (bilinear)
+                out.word =
+                    full ? kWordBilinearStretchCopyLine : kWordBilinearStretchConstAlphaBlendLine;
+            else if (full)
+                out.word = hold ? kWordStretchColorCopyLine : kWordStretchCopyLine;
+            else
+                out.word = hold ? kWordStretchConstAlphaBlendLineHoldAlpha
+                                : kWordStretchConstAlphaBlendLine;
+            return true;
+        case 1:
+            out.word = full ? kWordStretchCopyOpaqueLine : kWordStretchConstAlphaBlendLineOntoAlpha;
+            return true;
+        case 2:
+            out.word =
+                full ? (hold ? kWordStretchAlphaBlendLineHoldAlpha : kWordStretchAlphaBlendLine)
+                     : (hold ? kWordStretchAlphaBlendLineHoldAlphaOpacity
+                             : kWordStretchAlphaBlendLineOpacity);
+            return true;
+        case 3:
+            out.word = full ? kWordStretchAlphaBlendLineOntoAlpha
+                            : kWordStretchAlphaBlendLineOntoAlphaOpacity;
+            return true;
+        case 11:
+            if (bilinear)
+                out.word = full ? kWordBilinearStretchAdditiveAlphaBlendLine
+                                : kWordBilinearStretchAdditiveAlphaBlendLineOpacity;
+            else if (hold)
+                out.word = full ? kWordStretchAdditiveAlphaBlendLineHoldAlpha
+                                : kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity;
+            else
+                out.word = full ? kWordStretchAdditiveAlphaBlendLine
+                                : kWordStretchAdditiveAlphaBlendLineOpacity;
+            return true;
+        case 12:
+            out.word = full ? kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha
+                            : kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity;
+            return true;
+        case 13:  // BlendNone: no pixel work by definition
+            return true;
+        case 14:
+            out.word = full ? kWordStretchAlphaBlendLineOntoAdditiveAlpha
+                            : kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity;
+            return true;
+        case 15:
+            out.word = full ? kWordStretchCopyOpaqueLine
+                            : kWordStretchConstAlphaBlendLineOntoAdditiveAlpha;
+            return true;
+        default:
+            return false;
     }
 }
 

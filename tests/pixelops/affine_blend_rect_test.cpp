@@ -74,8 +74,8 @@ TEST_F(AffineBlendRectTest, UnscaledRotatedAndMirroredMappingsAreExact) {
                 // Moved one pixel right and down.
                 AffineBlendPoints p = c.points;
                 p.x0 += 1, p.x1 += 1, p.x2 += 1, p.y0 += 1, p.y1 += 1, p.y2 += 1;
-                const std::string name =
-                    std::string(c.name) + (type ? " bilinear" : " nearest") + (bottomUp ? " bu" : "");
+                const std::string name = std::string(c.name) + (type ? " bilinear" : " nearest") +
+                                         (bottomUp ? " bu" : "");
                 g_lastUpdatedRect = kUntouched;
                 ASSERT_EQ(0, Affine(dest, &src, p, nullptr, 0, type)) << name;
                 ExpectLastUpdated(1, 1, 1 + c.destW, 1 + c.destH, name.c_str());

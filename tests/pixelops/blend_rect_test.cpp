@@ -31,8 +31,8 @@ const int kExpectedKernels[16][4] = {
      kWordSubBlendLineHoldAlphaOpacity},
     {kWordMulBlendLine, kWordMulBlendLineHoldAlpha, kWordMulBlendLineOpacity,
      kWordMulBlendLineHoldAlphaOpacity},
-    {kWordColorDodgeBlendLine, kWordColorDodgeBlendLineHoldAlpha,
-     kWordColorDodgeBlendLineOpacity, kWordColorDodgeBlendLineHoldAlphaOpacity},
+    {kWordColorDodgeBlendLine, kWordColorDodgeBlendLineHoldAlpha, kWordColorDodgeBlendLineOpacity,
+     kWordColorDodgeBlendLineHoldAlphaOpacity},
     {kWordDarkenBlendLine, kWordDarkenBlendLineHoldAlpha, kWordDarkenBlendLineOpacity,
      kWordDarkenBlendLineHoldAlphaOpacity},
     {kWordLightenBlendLine, kWordLightenBlendLineHoldAlpha, kWordLightenBlendLineOpacity,
@@ -93,12 +93,11 @@ TEST_F(BlendRectTest, EveryModeOpacityAndFlagRunsItsRowKernel) {
                     const std::string name = "mode " + std::to_string(mode) + " opacity " +
                                              std::to_string(opacity) + (hold ? " hold" : "") +
                                              (bottomUp ? " bottom-up" : "");
-                    ASSERT_EQ(0, BlendRect(&dest, &src, -2, 1, &rect, mode, opacity, hold))
-                        << name;
+                    ASSERT_EQ(0, BlendRect(&dest, &src, -2, 1, &rect, mode, opacity, hold)) << name;
                     const RECT clipped = {3, 0, 8, 4};
                     EXPECT_EQ(0, std::memcmp(&rect, &clipped, sizeof(RECT))) << name;
-                    RunRowByRow(expected, src, ExpectedKernel(mode, opacity == 255, hold),
-                                opacity, clipped, 0, 1);
+                    RunRowByRow(expected, src, ExpectedKernel(mode, opacity == 255, hold), opacity,
+                                clipped, 0, 1);
                     ASSERT_EQ(expected.Pixels(), dest.Pixels()) << name;
                     ExpectLastUpdated(0, 1, 5, 5, name.c_str());
                     EXPECT_TRUE(dest.PaddingIntact()) << name;

@@ -28,7 +28,11 @@ const FillClipCase kFillClipCases[] = {
     {"touching the clip's bottom edge", {0, 0, 8, 4}, false, {0, 4, 8, 6}, false, {}},
     {"wholly outside", {0, 0, 8, 6}, false, {-5, -5, -1, -1}, false, {}},
     {"inverted", {0, 0, 8, 6}, false, {5, 1, 2, 3}, false, {}},
-    {"the widest numbers", {1, 2, 7, 5}, false, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, true,
+    {"the widest numbers",
+     {1, 2, 7, 5},
+     false,
+     {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+     true,
      {1, 2, 7, 5}},
     {"null takes the clip", {1, 2, 7, 5}, true, {}, true, {1, 2, 7, 5}},
     {"null with an empty clip", {3, 3, 3, 5}, true, {}, false, {}},
@@ -53,8 +57,8 @@ TEST_F(FillRectTest, ClippingTableForEveryFill) {
         {"FillRectColorWithAlpha",
          [](Surface* s, const RECT* r) { return FillRectColorWithAlpha(s, 0x00010203, 255, r, 0); },
          0xFF010203},
-        {"RemoveRectOpacity", [](Surface* s, const RECT* r) { return RemoveRectOpacity(s, 255, r); },
-         0x00223344},
+        {"RemoveRectOpacity",
+         [](Surface* s, const RECT* r) { return RemoveRectOpacity(s, 255, r); }, 0x00223344},
         {"SetRectAlpha", [](Surface* s, const RECT* r) { return SetRectAlpha(s, 0x1C0, r); },
          0xC0223344},
     };
@@ -67,8 +71,8 @@ TEST_F(FillRectTest, ClippingTableForEveryFill) {
                 const RECT given = c.rect;
                 g_lastUpdatedRect = kUntouched;
                 const std::int32_t answer = fill.run(&s, c.nullRect ? nullptr : &given);
-                const std::string name = std::string(fill.name) + ", " + c.name +
-                                         (bottomUp ? ", bottom-up" : "");
+                const std::string name =
+                    std::string(fill.name) + ", " + c.name + (bottomUp ? ", bottom-up" : "");
                 EXPECT_EQ(c.drawn ? 1 : 0, answer) << name;
                 if (c.drawn)
                     ExpectLastUpdated(c.expected.left, c.expected.top, c.expected.right,
@@ -153,8 +157,8 @@ TEST_F(FillRectTest, OpacityFormsAndTheirEarlyExits) {
         {"with straight alpha at 64",
          [](Surface* s) { return FillRectColorWithAlpha(s, 0x00FFFFFF, 64, nullptr, 0); },
          RefLerp(kDest, 0x00FFFFFF, RefWeight(64, 0x80), 255 - (191 * 127 >> 8)), true},
-        {"opacity removal at 0", [](Surface* s) { return RemoveRectOpacity(s, 0, nullptr); },
-         kDest, false},
+        {"opacity removal at 0", [](Surface* s) { return RemoveRectOpacity(s, 0, nullptr); }, kDest,
+         false},
         // 128 x 127 >> 8 = 63: each alpha becomes alpha (255 - opacity) >> 8.
         {"opacity removal at 128", [](Surface* s) { return RemoveRectOpacity(s, 128, nullptr); },
          0x3F204060, true},
@@ -198,7 +202,7 @@ TEST_F(CopyRectTest, ClippingTable) {
         RECT rect;
         std::int32_t x, y;
         std::int32_t answer;
-        RECT rectAfter;          // the caller's rectangle afterwards
+        RECT rectAfter;         // the caller's rectangle afterwards
         std::int32_t toX, toY;  // where the clipped source rectangle lands
     } cases[] = {
         {"inside", false, {1, 1, 4, 3}, 2, 2, 0, {1, 1, 4, 3}, 2, 2},
@@ -221,8 +225,8 @@ TEST_F(CopyRectTest, ClippingTable) {
             RECT rect = c.rect;
             g_lastUpdatedRect = kUntouched;
             const std::string name = std::string(c.name) + (bottomUp ? ", bottom-up" : "");
-            EXPECT_EQ(c.answer, CopyRectOwn(&dest, &src, c.x, c.y, c.nullRect ? nullptr : &rect,
-                                            kCopyPixels))
+            EXPECT_EQ(c.answer,
+                      CopyRectOwn(&dest, &src, c.x, c.y, c.nullRect ? nullptr : &rect, kCopyPixels))
                 << name;
             if (c.answer != 0) {
                 EXPECT_TRUE(Untouched()) << name;
@@ -238,9 +242,9 @@ TEST_F(CopyRectTest, ClippingTable) {
             ExpectLastUpdated(to.left, to.top, to.right, to.bottom, name.c_str());
             for (std::int32_t y = 0; y < 6; ++y)
                 for (std::int32_t x = 0; x < 20; ++x)
-                    ASSERT_EQ(Inside(x, y, to) ? src.At(x - to.left + from.left,
-                                                        y - to.top + from.top)
-                                               : 0x99999999u,
+                    ASSERT_EQ(Inside(x, y, to)
+                                  ? src.At(x - to.left + from.left, y - to.top + from.top)
+                                  : 0x99999999u,
                               dest.At(x, y))
                         << name << " at " << x << "," << y;
             EXPECT_TRUE(dest.PaddingIntact()) << name;
@@ -254,12 +258,9 @@ TEST_F(CopyRectTest, TypesCopyColourAlphaOrWholePixels) {
         std::int32_t answer;
         Pixel expected;
     } cases[] = {
-        {kCopyColour, 0, 0x99123456},
-        {kCopyAlpha, 0, 0x40999999},
-        {kCopyPixels, 0, 0x40123456},
-        {0x103, 0, 0x40123456},  // only the low byte counts
-        {0, kRectRefused, 0x99999999},
-        {4, kRectRefused, 0x99999999},
+        {kCopyColour, 0, 0x99123456},  {kCopyAlpha, 0, 0x40999999},
+        {kCopyPixels, 0, 0x40123456},  {0x103, 0, 0x40123456},  // only the low byte counts
+        {0, kRectRefused, 0x99999999}, {4, kRectRefused, 0x99999999},
     };
     for (const auto& c : cases) {
         TestSurface src(3, 2), dest(3, 2);
@@ -297,8 +298,7 @@ TEST_F(CopyRectTest, OverlappingCopiesWithinOneBitmapInEveryDirection) {
                     const std::vector<Pixel> before = s.Pixels();
                     RECT r = {310, 3, 690, 7};
                     const RECT from = r;
-                    ASSERT_EQ(0, g_copyRect(&s, &s, r.left + shift.dx, r.top + shift.dy, &r,
-                                            type));
+                    ASSERT_EQ(0, g_copyRect(&s, &s, r.left + shift.dx, r.top + shift.dy, &r, type));
                     for (std::int32_t y = 0; y < 8; ++y)
                         for (std::int32_t x = 0; x < 700; ++x) {
                             const std::int32_t sx = x - shift.dx, sy = y - shift.dy;

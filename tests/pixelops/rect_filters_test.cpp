@@ -36,9 +36,9 @@ std::vector<Pixel> NaiveBoxBlur(TestSurface& s, int ex, int ey, const RECT& r, b
                 }
             int avg[4];
             for (int c = 0; c < 4; ++c)
-                avg[c] = static_cast<int>(area <= 255
-                                              ? ((sums[c] + count / 2) * (65536 / count)) >> 16
-                                              : (sums[c] + count / 2) / count);
+                avg[c] =
+                    static_cast<int>(area <= 255 ? ((sums[c] + count / 2) * (65536 / count)) >> 16
+                                                 : (sums[c] + count / 2) / count);
             if (alpha)
                 for (int c = 0; c < 3; ++c)
                     avg[c] = avg[3] == 0 ? 0 : Min255(255 * avg[c] / avg[3]);
@@ -52,8 +52,8 @@ std::vector<Pixel> NaiveBoxBlur(TestSurface& s, int ex, int ey, const RECT& r, b
 TEST_F(RectFiltersTest, BoxBlurMatchesTheNaiveBox) {
     const struct {
         int ex, ey;
-    } extents[] = {{1, 0}, {0, 2}, {2, 1}, {-2, 0}, {1, -3}, {7, 7}, {8, 7},
-                   {8, 8}, {3, 40}, {30, 1}, {12, 12}};
+    } extents[] = {{1, 0}, {0, 2}, {2, 1},  {-2, 0}, {1, -3}, {7, 7},
+                   {8, 7}, {8, 8}, {3, 40}, {30, 1}, {12, 12}};
     const struct {
         const char* name;
         bool nullRect;
@@ -136,7 +136,9 @@ TEST_F(RectFiltersTest, FlipsOnOddAndEvenSizes) {
         int width, height;
         bool nullRect;
         RECT rect;
-    } shapes[] = {{5, 3, true, {}}, {4, 4, true, {}}, {7, 6, false, {1, 1, 6, 6}},
+    } shapes[] = {{5, 3, true, {}},
+                  {4, 4, true, {}},
+                  {7, 6, false, {1, 1, 6, 6}},
                   {7, 6, false, {2, 0, 6, 3}}};
     for (const Flip& f : flips) {
         for (bool bottomUp : {false, true}) {
@@ -160,7 +162,8 @@ TEST_F(RectFiltersTest, FlipsOnOddAndEvenSizes) {
                                 fx = r.left + r.right - 1 - x;
                         }
                         if (f.pixelSize == 4)
-                            ASSERT_EQ(before.At(fx, fy), s.At(x, y)) << f.name << " " << x << "," << y;
+                            ASSERT_EQ(before.At(fx, fy), s.At(x, y))
+                                << f.name << " " << x << "," << y;
                         else
                             ASSERT_EQ(before.ByteAt(fx, fy), s.ByteAt(x, y)) << f.name;
                     }
@@ -256,7 +259,9 @@ TEST_F(RectFiltersTest, GammaGreyScaleAndWholeBitmapOperationsRunTheirRowKernels
          },
          true},
         {"key colour",
-         [](Surface* s, const GammaRecord&, const RECT&) { return KeyColorToAlphaRect(s, 0x123456); },
+         [](Surface* s, const GammaRecord&, const RECT&) {
+             return KeyColorToAlphaRect(s, 0x123456);
+         },
          [](Pixel* row, std::int32_t n, const GammaRecord&) {
              Portable<ValueKernel>(kWordKeyColorToAlphaLine)(row, n, 0x123456);
          },

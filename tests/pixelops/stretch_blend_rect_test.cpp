@@ -91,7 +91,8 @@ std::vector<Pixel> RefResample(TestSurface& src, int dw, int dh, bool bspline) {
             for (int x = 0; x < sw; ++x) row[x] = src.At(x, y);
             column[y] = RefFiltered(row, across);
         }
-        for (int d = 0; d < dh; ++d) out[d * dw + i] = RefFiltered(column, RefTaps(d, dh, sh, bspline));
+        for (int d = 0; d < dh; ++d)
+            out[d * dw + i] = RefFiltered(column, RefTaps(d, dh, sh, bspline));
     }
     return out;
 }
@@ -273,7 +274,8 @@ TEST_F(StretchBlendRectTest, BilinearEnlargementOfARamp) {
     for (bool vertical : {false, true}) {
         for (bool mirrored : {false, true}) {
             TestSurface src(vertical ? 1 : 4, vertical ? 4 : 1);
-            for (int i = 0; i < 4; ++i) (vertical ? src.At(0, i) : src.At(i, 0)) = 0xFF000000 | ramp[i];
+            for (int i = 0; i < 4; ++i)
+                (vertical ? src.At(0, i) : src.At(i, 0)) = 0xFF000000 | ramp[i];
             TestSurface dest(vertical ? 1 : 8, vertical ? 8 : 1);
             const std::int32_t size[2] = {vertical ? 1 : (mirrored ? -8 : 8),
                                           vertical ? (mirrored ? -8 : 8) : 1};

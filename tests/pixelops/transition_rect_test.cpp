@@ -24,8 +24,8 @@ protected:
         return CrossfadeRect(&m_dest, &m_src1, &m_src2, ratio, method, x, 0, width, 0, 1, 1, 0, 2);
     }
     std::int32_t Rule(std::uint32_t phase, std::int32_t vague, std::uint32_t method) {
-        return RuleTransitionRect(&m_dest, &m_src1, &m_src2, &m_rule, phase, vague, method, 0, 0,
-                                  0, 0, 1, 1, 0, 2, 1, 0);
+        return RuleTransitionRect(&m_dest, &m_src1, &m_src2, &m_rule, phase, vague, method, 0, 0, 0,
+                                  0, 1, 1, 0, 2, 1, 0);
     }
     // The destination pixel (x, y) of the area reads source 1 at (x + 1, y + 1), source 2 at
     // (x, y + 2) and the rule at (x + 1, y).
@@ -166,8 +166,8 @@ TEST_F(TransitionRectTest, RuleEndsAndBands) {
     SetUp();
     const std::vector<Pixel> before = m_dest.Pixels();
     EXPECT_EQ(kRectRefused, Rule(128, 64, 3));
-    EXPECT_EQ(-1, RuleTransitionRect(&m_dest, &m_src1, &m_src2, &m_rule, 128, 64, 0, 0, 0, 0, 0,
-                                     0, 0, 0, 0, 11, 0));
+    EXPECT_EQ(-1, RuleTransitionRect(&m_dest, &m_src1, &m_src2, &m_rule, 128, 64, 0, 0, 0, 0, 0, 0,
+                                     0, 0, 0, 11, 0));
     EXPECT_EQ(before, m_dest.Pixels());
     EXPECT_TRUE(Untouched());
 }
