@@ -76,7 +76,7 @@ bool Blur(Surface* dest, const RECT& r, std::int32_t rx, std::int32_t ry,
             // The box of column x covers the bitmap's columns first..last of x.
             auto first = [&](std::int32_t x) { return x - rx > 0 ? x - rx : 0; };
             auto last = [&](std::int32_t x) { return x + rx < width - 1 ? x + rx : width - 1; };
-            Sum running[4] = {0, 0, 0, 0};
+            alignas(16) Sum running[4] = {0, 0, 0, 0};
             for (std::int32_t x = first(r.left); x <= last(r.left); ++x)
                 for (int c = 0; c < 4; ++c)
                     running[c] = static_cast<Sum>(running[c] + sums[4 * (x - c0) + c]);
