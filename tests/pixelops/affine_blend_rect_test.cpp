@@ -232,3 +232,140 @@ TEST_F(AffineBlendRectTest, MatrixFormMapsPixelCentres) {
     EXPECT_EQ(1, AffineBlendRectMatrix(&dest, nullptr, shifted, nullptr, 0, 0, 255, 0, 0, 0,
                                        nullptr));
 }
+
+namespace {
+
+struct AffinePair {
+    int affine, stretch;
+};
+// Per drawn mode: nearest at 255 (flag clear, set), nearest below 255 (clear, set), then the
+// same four with bilinear sampling.
+struct AffineRow {
+    int mode;
+    AffinePair pairs[8];
+};
+const AffineRow kAffineKernels[] = {
+    {0,
+     {{kWordAffineCopyLine, kWordStretchCopyLine},
+      {kWordAffineColorCopyLine, kWordStretchColorCopyLine},
+      {kWordAffineConstAlphaBlendLine, kWordStretchConstAlphaBlendLine},
+      {kWordAffineConstAlphaBlendLineHoldAlpha, kWordStretchConstAlphaBlendLineHoldAlpha},
+      {kWordBilinearAffineCopyLine, kWordBilinearStretchCopyLine},
+      {kWordAffineColorCopyLine, kWordStretchColorCopyLine},
+      {kWordBilinearAffineConstAlphaBlendLine, kWordBilinearStretchConstAlphaBlendLine},
+      {kWordAffineConstAlphaBlendLineHoldAlpha, kWordStretchConstAlphaBlendLineHoldAlpha}}},
+    {1,
+     {{kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha},
+      {kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha},
+      {kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha}}},
+    {2,
+     {{kWordAffineAlphaBlendLine, kWordStretchAlphaBlendLine},
+      {kWordAffineAlphaBlendLineHoldAlpha, kWordStretchAlphaBlendLineHoldAlpha},
+      {kWordAffineAlphaBlendLineOpacity, kWordStretchAlphaBlendLineOpacity},
+      {kWordAffineAlphaBlendLineHoldAlphaOpacity, kWordStretchAlphaBlendLineHoldAlphaOpacity},
+      {kWordAffineAlphaBlendLine, kWordStretchAlphaBlendLine},
+      {kWordAffineAlphaBlendLineHoldAlpha, kWordStretchAlphaBlendLineHoldAlpha},
+      {kWordAffineAlphaBlendLineOpacity, kWordStretchAlphaBlendLineOpacity},
+      {kWordAffineAlphaBlendLineHoldAlphaOpacity, kWordStretchAlphaBlendLineHoldAlphaOpacity}}},
+    {3,
+     {{kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha},
+      {kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha},
+      {kWordAffineAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha},
+      {kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha},
+      {kWordAffineAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity}}},
+    {11,
+     {{kWordAffineAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLine},
+      {kWordAffineAdditiveAlphaBlendLineHoldAlpha, kWordStretchAdditiveAlphaBlendLineHoldAlpha},
+      {kWordAffineAdditiveAlphaBlendLineOpacity, kWordStretchAdditiveAlphaBlendLineOpacity},
+      {kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity},
+      {kWordBilinearAffineAdditiveAlphaBlendLine, kWordBilinearStretchAdditiveAlphaBlendLine},
+      {kWordAffineAdditiveAlphaBlendLineHoldAlpha, kWordStretchAdditiveAlphaBlendLineHoldAlpha},
+      {kWordBilinearAffineAdditiveAlphaBlendLineOpacity,
+       kWordBilinearStretchAdditiveAlphaBlendLineOpacity},
+      {kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity}}},
+    {12,
+     {{kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity}}},
+    {14,
+     {{kWordAffineAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity},
+      {kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
+       kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity}}},
+    {15,
+     {{kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchConstAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchConstAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine},
+      {kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchConstAlphaBlendLineOntoAdditiveAlpha},
+      {kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
+       kWordStretchConstAlphaBlendLineOntoAdditiveAlpha}}},
+};
+
+}  // namespace
+
+TEST_F(AffineBlendRectTest, ChoiceTableCellByCell) {
+    InstallMarkerKernels(false);
+    // Twice the size: level rows take the stretched kernels; turned a quarter, the affine ones.
+    const AffineBlendPoints level = {-0.5, -0.5, 11.5, -0.5, -0.5, 7.5};
+    const AffineBlendPoints turned = {7.5, -0.5, 7.5, 11.5, -0.5, -0.5};
+    for (const AffineRow& row : kAffineKernels) {
+        for (int cell = 0; cell < 8; ++cell) {
+            for (bool affine : {false, true}) {
+                const std::int32_t type = cell >= 4 ? 1 : 0;
+                const std::uint32_t opacity = (cell & 2) ? 200 : 255;
+                const std::uint32_t hold = cell & 1;
+                TestSurface src(6, 4), dest(12, 12);
+                src.Fill(0x10203040);
+                ASSERT_EQ(0, AffineBlendRect(&dest, &src, affine ? &turned : &level, nullptr,
+                                             row.mode, type, opacity, hold, 0, 0, nullptr));
+                const int expected = affine ? row.pairs[cell].affine : row.pairs[cell].stretch;
+                int marked = 0;
+                for (Pixel p : dest.Pixels()) {
+                    const int word = MarkerWord(p);
+                    if (word == 0) continue;
+                    ++marked;
+                    ASSERT_EQ(expected, word) << "mode " << row.mode << " cell " << cell
+                                              << (affine ? " affine" : " stretched");
+                }
+                EXPECT_GT(marked, 0) << "mode " << row.mode << " cell " << cell;
+            }
+        }
+    }
+}

@@ -11,14 +11,14 @@ namespace {
 
 class BlendRectTest : public RectTest {};
 
-constexpr int kCopyWhole = -3;   // CopyRect type 3
-constexpr int kCopyColour = -1;  // CopyRect type 1
-constexpr int kNothing = 0;
+constexpr int kExpectWholeCopy = -3;   // CopyRect type 3
+constexpr int kExpectColourCopy = -1;  // CopyRect type 1
+constexpr int kExpectNothing = 0;
 
 // Per mode 0-15: the kernel word at opacity 255 without / with the hold flag, then at other
 // opacities without / with it.
 const int kExpectedKernels[16][4] = {
-    {kCopyWhole, kCopyColour, kWordConstAlphaBlendLine, kWordConstAlphaBlendLineHoldAlpha},
+    {kExpectWholeCopy, kExpectColourCopy, kWordConstAlphaBlendLine, kWordConstAlphaBlendLineHoldAlpha},
     {kWordCopyOpaqueLine, kWordCopyOpaqueLine, kWordConstAlphaBlendLineOntoAlpha,
      kWordConstAlphaBlendLineOntoAlpha},
     {kWordAlphaBlendLine, kWordAlphaBlendLineHoldAlpha, kWordAlphaBlendLineOpacity,
@@ -44,7 +44,7 @@ const int kExpectedKernels[16][4] = {
     {kWordAdditiveAlphaBlendLineOntoAdditiveAlpha, kWordAdditiveAlphaBlendLineOntoAdditiveAlpha,
      kWordAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
      kWordAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity},
-    {kNothing, kNothing, kNothing, kNothing},
+    {kExpectNothing, kExpectNothing, kExpectNothing, kExpectNothing},
     {kWordAlphaBlendLineOntoAdditiveAlpha, kWordAlphaBlendLineOntoAdditiveAlpha,
      kWordAlphaBlendLineOntoAdditiveAlphaOpacity, kWordAlphaBlendLineOntoAdditiveAlphaOpacity},
     {kWordCopyOpaqueLine, kWordCopyOpaqueLine, kWordConstAlphaBlendLineOntoAdditiveAlpha,
@@ -64,10 +64,10 @@ void RunRowByRow(TestSurface& dest, TestSurface& src, int word, std::uint32_t op
     for (std::int32_t row = 0; row < from.bottom - from.top; ++row) {
         Pixel* d = &dest.At(x, y + row);
         const Pixel* s = &src.At(from.left, from.top + row);
-        if (word == kCopyWhole || word == kCopyColour) {
+        if (word == kExpectWholeCopy || word == kExpectColourCopy) {
             for (std::int32_t i = 0; i < w; ++i)
-                d[i] = word == kCopyWhole ? s[i] : (s[i] & 0x00FFFFFF) | (d[i] & 0xFF000000);
-        } else if (word != kNothing) {
+                d[i] = word == kExpectWholeCopy ? s[i] : (s[i] & 0x00FFFFFF) | (d[i] & 0xFF000000);
+        } else if (word != kExpectNothing) {
             if (opacity == 255)
                 Portable<RowKernel>(word)(d, s, w);
             else
@@ -164,4 +164,31 @@ TEST_F(BlendRectTest, NullSourceRectangleLeavesTheCallerAloneAndBlendsAllOfTheSo
         for (std::int32_t x = 0; x < 5; ++x)
             EXPECT_EQ(Inside(x, y, RECT{1, 1, 4, 3}) ? 0xFF7F7F7Fu : 0xFF000000u, dest.At(x, y));
     ExpectLastUpdated(1, 1, 4, 3, "null source rectangle");
+}
+
+TEST_F(BlendRectTest, ChoiceTableCellByCell) {
+    // Kernels of identical results (the opacity forms of add and subtract keep alpha either way)
+    // are told apart by markers.
+    InstallMarkerKernels(true);
+    for (int mode = 0; mode < 32; ++mode) {
+        for (std::uint32_t opacity : {255u, 200u}) {
+            for (bool hold : {false, true}) {
+                TestSurface src(3, 2), dest(3, 2);
+                src.Fill(0x01020304);
+                ASSERT_EQ(0, BlendRect(&dest, &src, 0, 0, nullptr, mode, opacity, hold));
+                const int expected = ExpectedKernel(mode, opacity == 255, hold);
+                for (Pixel p : dest.Pixels()) {
+                    if (expected == kExpectWholeCopy)
+                        EXPECT_EQ(0x01020304u, p) << mode;
+                    else if (expected == kExpectColourCopy)
+                        EXPECT_EQ(kWordCopyColorLine, MarkerWord(p)) << mode;
+                    else if (expected == kExpectNothing)
+                        EXPECT_EQ(0u, p) << mode;
+                    else
+                        EXPECT_EQ(expected, MarkerWord(p))
+                            << "mode " << mode << " opacity " << opacity << " hold " << hold;
+                }
+            }
+        }
+    }
 }

@@ -121,6 +121,22 @@ TEST_F(RectFiltersTest, BoxBlurEarlyAnswers) {
     for (Pixel p : s.Pixels()) EXPECT_EQ(A(0x80402010), A(p));
 }
 
+TEST_F(RectFiltersTest, BoxBlurKeepsUniformPicturesAndClearsTransparentOnes) {
+    for (bool alpha : {false, true}) {
+        TestSurface uniform(9, 7);
+        uniform.Fill(0xFF336699);
+        ASSERT_EQ(1, BoxBlurRect(&uniform, 3, -2, nullptr, alpha));
+        for (Pixel p : uniform.Pixels()) EXPECT_EQ(0xFF336699u, p) << alpha;
+    }
+    // Colour without alpha counts for nothing when alpha weighs in.
+    TestSurface clear(9, 7);
+    clear.Randomise(5);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) clear.At(x, y) &= 0x00FFFFFF;
+    ASSERT_EQ(1, BoxBlurRect(&clear, 1, 1, nullptr, 1));
+    for (Pixel p : clear.Pixels()) EXPECT_EQ(0u, p);
+}
+
 TEST_F(RectFiltersTest, FlipsOnOddAndEvenSizes) {
     struct Flip {
         const char* name;

@@ -63,6 +63,13 @@ Kernel Portable(int word) {
     return reinterpret_cast<Kernel>(pixelops::kPortableKernels[word - ::kFirstKernelWord]);
 }
 
+// Points every kernel slot at a marker kernel that writes 0xABCD0000 | its word into each
+// destination pixel: row signature (dst, src, count) or span signature (dst, count, ...).
+// Extra arguments are ignored: every kernel is __cdecl.
+void InstallMarkerKernels(bool rowSignature);
+// The word whose marker wrote `p`, or 0.
+int MarkerWord(pixelops::Pixel p);
+
 inline bool Inside(std::int32_t x, std::int32_t y, const RECT& r) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }

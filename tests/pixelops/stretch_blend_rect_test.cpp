@@ -346,3 +346,86 @@ TEST_F(StretchBlendRectTest, SourcesBeyondTheFixedPointRange) {
     ASSERT_EQ(0, Stretch(dest, src, nullptr, 0, 0, nullptr, 0, 2));
     for (Pixel p : dest.Pixels()) ASSERT_EQ(0x80402010u, p);
 }
+
+namespace {
+
+// Per drawn mode: nearest at 255 (flag clear, set), nearest below 255 (clear, set), then the
+// same four with a bilinear type.
+struct StretchRow {
+    int mode;
+    int words[8];
+};
+const StretchRow kStretchKernels[] = {
+    {0,
+     {kWordStretchCopyLine, kWordStretchColorCopyLine, kWordStretchConstAlphaBlendLine,
+      kWordStretchConstAlphaBlendLineHoldAlpha, kWordBilinearStretchCopyLine,
+      kWordStretchColorCopyLine, kWordBilinearStretchConstAlphaBlendLine,
+      kWordStretchConstAlphaBlendLineHoldAlpha}},
+    {1,
+     {kWordStretchCopyOpaqueLine, kWordStretchCopyOpaqueLine,
+      kWordStretchConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha,
+      kWordStretchCopyOpaqueLine, kWordStretchCopyOpaqueLine,
+      kWordStretchConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha}},
+    {2,
+     {kWordStretchAlphaBlendLine, kWordStretchAlphaBlendLineHoldAlpha,
+      kWordStretchAlphaBlendLineOpacity, kWordStretchAlphaBlendLineHoldAlphaOpacity,
+      kWordStretchAlphaBlendLine, kWordStretchAlphaBlendLineHoldAlpha,
+      kWordStretchAlphaBlendLineOpacity, kWordStretchAlphaBlendLineHoldAlphaOpacity}},
+    {3,
+     {kWordStretchAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha,
+      kWordStretchAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity,
+      kWordStretchAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha,
+      kWordStretchAlphaBlendLineOntoAlphaOpacity, kWordStretchAlphaBlendLineOntoAlphaOpacity}},
+    {11,
+     {kWordStretchAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLineHoldAlpha,
+      kWordStretchAdditiveAlphaBlendLineOpacity, kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity,
+      kWordBilinearStretchAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLineHoldAlpha,
+      kWordBilinearStretchAdditiveAlphaBlendLineOpacity,
+      kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity}},
+    {12,
+     {kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity}},
+    {14,
+     {kWordStretchAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAlphaBlendLineOntoAdditiveAlpha, kWordStretchAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity,
+      kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity}},
+    {15,
+     {kWordStretchCopyOpaqueLine, kWordStretchCopyOpaqueLine,
+      kWordStretchConstAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchConstAlphaBlendLineOntoAdditiveAlpha, kWordStretchCopyOpaqueLine,
+      kWordStretchCopyOpaqueLine, kWordStretchConstAlphaBlendLineOntoAdditiveAlpha,
+      kWordStretchConstAlphaBlendLineOntoAdditiveAlpha}},
+};
+
+}  // namespace
+
+TEST_F(StretchBlendRectTest, ChoiceTableCellByCell) {
+    InstallMarkerKernels(false);
+    for (const StretchRow& row : kStretchKernels) {
+        for (int cell = 0; cell < 8; ++cell) {
+            const std::int32_t type = cell >= 4 ? 1 : 0;
+            const std::int32_t opacity = (cell & 2) ? 200 : 255;
+            const std::int32_t hold = cell & 1;
+            TestSurface src(6, 4), dest(12, 8);
+            src.Fill(0x10203040);
+            ASSERT_EQ(0, Stretch(dest, src, nullptr, 0, 0, nullptr, row.mode, type, opacity, hold));
+            int marked = 0;
+            for (Pixel p : dest.Pixels()) {
+                const int word = MarkerWord(p);
+                if (word == 0) continue;
+                ++marked;
+                ASSERT_EQ(row.words[cell], word) << "mode " << row.mode << " cell " << cell;
+            }
+            EXPECT_GT(marked, 0) << "mode " << row.mode << " cell " << cell;
+        }
+    }
+}
