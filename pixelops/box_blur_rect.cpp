@@ -3,7 +3,6 @@
 // bitmap's edges it averages over the pixels that exist.
 #include <malloc.h>
 
-#include <cstdlib>
 #include <new>
 
 #include "pixelops/interfaces/pixel_op_words.h"

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <new>
 
-#include "pixelops/pixel_math.h"
 #include "pixelops/rect_support.h"
 
 namespace pixelops {
