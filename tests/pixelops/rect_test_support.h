@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/cpu_info.h"
+#include "pixelops/cpu_features.h"
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/kernel_dispatch.h"
 #include "pixelops/library_object.h"
@@ -19,7 +20,10 @@ namespace pixelopstest {
 
 class RectTest : public ::testing::Test {
 protected:
+    // The portable kernels: the processor forms may round differently, and an earlier test may
+    // have left feature bits in the process-wide word, which a record only adds to.
     void SetUp() override {
+        pixelops::CpuFeatureFlags = 0;
         pixelops::g_hostCopyRoutines = ::HostCopyRoutines{0, nullptr, nullptr, nullptr};
         FillLibrary();
         pixelops::g_lastUpdatedRect = kUntouched;
@@ -29,6 +33,7 @@ protected:
         pixelops::g_hostCopyRoutines = ::HostCopyRoutines{0, nullptr, nullptr, nullptr};
         pixelops::InitPortableKernels();
         pixelops::g_copyRect = pixelops::CopyRectOwn;
+        pixelops::CpuFeatureFlags = 0;
     }
     // A new object picks up host routines registered since.
     void FillLibrary() {
