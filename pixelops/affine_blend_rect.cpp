@@ -212,29 +212,43 @@ struct AffineJob {
         }
     }
 
-    // Draws `count` pixels from `dst` whose first pixel samples (u, v) (pixel centres at whole
-    // numbers).
-    void DrawRun(Pixel* dst, std::int32_t count, std::int64_t u, std::int64_t v) const {
-        // Positions in 64 bits until the run is trimmed to samples inside the source: pixels
-        // of a clipped run far outside it may lie beyond the 16.16 range.
-        auto u64 = [&](std::int32_t i) { return u + std::int64_t{du} * i; };
-        auto v64 = [&](std::int32_t i) { return v + std::int64_t{dv} * i; };
-        auto uAt = [&](std::int32_t i) { return static_cast<std::int32_t>(u64(i)); };
-        auto vAt = [&](std::int32_t i) { return static_cast<std::int32_t>(v64(i)); };
+    // Narrows [begin, end) of a run whose first pixel samples (u, v) (pixel centres at whole
+    // numbers) to the pixels whose nearest sample lies inside the sampling bounds. Positions
+    // stay in 64 bits until then: pixels of a clipped run far outside the source may lie
+    // beyond the 16.16 range.
+    bool TrimToSource(std::int64_t u, std::int64_t v, std::int32_t& begin,
+                      std::int32_t& end) const {
         auto sampled = [&](std::int32_t i) {
-            const std::int64_t x = (u64(i) + kHalf) >> 16, y = (v64(i) + kHalf) >> 16;
+            const std::int64_t x = (u + std::int64_t{du} * i + kHalf) >> 16;
+            const std::int64_t y = (v + std::int64_t{dv} * i + kHalf) >> 16;
             return x >= sampling.left && x < sampling.right && y >= sampling.top &&
                    y < sampling.bottom;
         };
-        std::int32_t end = count, begin = 0;
         while (end > begin && !sampled(end - 1)) --end;
         while (begin < end && !sampled(begin)) ++begin;
-        if (begin == end) return;
-        if (!choice.bilinear) {
-            Kernel(dst + begin, end - begin, uAt(begin) + static_cast<std::int32_t>(kHalf),
-                   vAt(begin) + static_cast<std::int32_t>(kHalf));
-            return;
-        }
+        return begin < end;
+    }
+
+    // Nearest sampling rounds half up.
+    void AffineNearestSpan(Pixel* dst, std::int32_t count, std::int64_t u, std::int64_t v) const {
+        std::int32_t begin = 0, end = count;
+        if (!TrimToSource(u, v, begin, end)) return;
+        Kernel(dst + begin, end - begin,
+               static_cast<std::int32_t>(u + std::int64_t{du} * begin + kHalf),
+               static_cast<std::int32_t>(v + std::int64_t{dv} * begin + kHalf));
+    }
+
+    // Pixels at either end whose 2 x 2 neighbourhood leaves the neighbour bounds are sampled
+    // here with their neighbours limited; the middle goes to the kernel.
+    void AffineBilinearSpan(Pixel* dst, std::int32_t count, std::int64_t u, std::int64_t v) const {
+        std::int32_t begin = 0, end = count;
+        if (!TrimToSource(u, v, begin, end)) return;
+        auto uAt = [&](std::int32_t i) {
+            return static_cast<std::int32_t>(u + std::int64_t{du} * i);
+        };
+        auto vAt = [&](std::int32_t i) {
+            return static_cast<std::int32_t>(v + std::int64_t{dv} * i);
+        };
         while (end > begin && NeedsLimiting(uAt(end - 1), vAt(end - 1))) {
             --end;
             dst[end] = PutEdge(dst[end], LimitedSample(uAt(end), vAt(end)));
@@ -414,8 +428,12 @@ std::int32_t QMXGL_CALL AffineBlendRect(Surface* dest, Surface* src,
         drawnLeft = f < drawnLeft ? f : drawnLeft;
         drawnRight = f + n > drawnRight ? f + n : drawnRight;
         drawnBottom = y + 1;
-        if (job.choice.affineWord != 0)
-            job.DrawRun(reinterpret_cast<Pixel*>(BytesAt(dest, f, y, 4)), n, u, v);
+        Pixel* run = PixelAt(dest, f, y);
+        if (job.choice.affineWord == 0) continue;
+        if (job.choice.bilinear)
+            job.AffineBilinearSpan(run, n, u, v);
+        else
+            job.AffineNearestSpan(run, n, u, v);
     }
     if (fill) {
         SetLastUpdated(area.left, area.top, area.right, area.bottom);

@@ -165,6 +165,53 @@ void BilinearRow(const StretchChoice& choice, const EdgeRow& edge, Pixel* dst, s
                                                  step);
 }
 
+// The drawn rows of the fixed-point path: destination rows from `first` down, the source
+// walked from (x, y) in 16.16 steps.
+struct StretchRows {
+    Surface* src;
+    Pixel* first;
+    std::int32_t destPitch;
+    std::int32_t count, rows;
+    std::int32_t x, stepX, y, stepY;
+};
+
+// One nearest-sampling kernel for every row, fed the source row of the current y.
+template <class Kernel>
+void StretchRowLoop(const StretchRows& r, Kernel kernel) {
+    Pixel* dst = r.first;
+    std::int32_t y = r.y;
+    for (std::int32_t i = 0; i < r.rows; ++i, y += r.stepY, dst = NextRow(dst, r.destPitch))
+        kernel(dst, r.count, PixelAt(r.src, 0, y >> 16), r.x, r.stepX);
+}
+
+// A kernel with an opacity, bound to it for StretchRowLoop.
+struct BoundKernel {
+    StretchKernelOpacity kernel;
+    std::uint32_t opacity;
+    void operator()(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
+                    std::int32_t step) const {
+        kernel(dst, count, src, x, step, opacity);
+    }
+};
+
+void StretchRowLoopOpacity(const StretchRows& r, StretchKernelOpacity kernel,
+                           std::uint32_t opacity) {
+    StretchRowLoop(r, BoundKernel{kernel, opacity});
+}
+
+// Bilinear rows: the two source rows around y, limited to the source rectangle's rows.
+void BilinearRowLoop(const StretchRows& r, const StretchChoice& choice, const EdgeRow& edge,
+                     std::int32_t srcTop, std::int32_t srcBottom) {
+    Pixel* dst = r.first;
+    std::int32_t y = r.y;
+    for (std::int32_t i = 0; i < r.rows; ++i, y += r.stepY, dst = NextRow(dst, r.destPitch)) {
+        const Pixel* row0 = PixelAt(r.src, 0, Clamp(y >> 16, srcTop, srcBottom));
+        const Pixel* row1 = PixelAt(r.src, 0, Clamp((y >> 16) + 1, srcTop, srcBottom));
+        const std::uint32_t fy = (static_cast<std::uint32_t>(y) >> 8) & 0xFF;
+        BilinearRow(choice, edge, dst, r.count, row0, row1, fy, r.x, r.stepX);
+    }
+}
+
 }  // namespace
 
 std::int32_t QMXGL_CALL StretchBlendRect(StretchBlendParams p) {
@@ -227,29 +274,24 @@ std::int32_t QMXGL_CALL StretchBlendRect(StretchBlendParams p) {
     const std::int64_t bottom = ay.hi < clip->bottom ? ay.hi : clip->bottom;
     if (left >= right || top >= bottom) return kRectNothingVisible;
 
-    std::int32_t x0, stepX, y, stepY;
-    Walk(ax, left - ax.lo, choice.bilinear, x0, stepX);
-    Walk(ay, top - ay.lo, choice.bilinear, y, stepY);
-    const std::int32_t count = static_cast<std::int32_t>(right - left);
-    const std::int32_t destPitch = p.dest->Pitch();
-    Pixel* dst = PixelAt(p.dest, static_cast<std::int32_t>(left), static_cast<std::int32_t>(top));
-    const EdgeRow edge = {p.mode, opacity, static_cast<std::int32_t>(ax.srcLo),
-                          static_cast<std::int32_t>(ax.srcHi - 1)};
-    const std::int32_t srcTop = static_cast<std::int32_t>(ay.srcLo);
-    const std::int32_t srcBottom = static_cast<std::int32_t>(ay.srcHi - 1);
-    for (std::int64_t row = top; row < bottom && choice.word != 0;
-         ++row, y += stepY, dst = NextRow(dst, destPitch)) {
-        if (choice.bilinear) {
-            const Pixel* row0 = PixelAt(p.src, 0, Clamp(y >> 16, srcTop, srcBottom));
-            const Pixel* row1 = PixelAt(p.src, 0, Clamp((y >> 16) + 1, srcTop, srcBottom));
-            const std::uint32_t fy = (static_cast<std::uint32_t>(y) >> 8) & 0xFF;
-            BilinearRow(choice, edge, dst, count, row0, row1, fy, x0, stepX);
-        } else if (choice.opacity) {
-            Slot<StretchKernelOpacity>(choice.word)(dst, count, PixelAt(p.src, 0, y >> 16), x0,
-                                                    stepX, opacity);
-        } else {
-            Slot<StretchKernel>(choice.word)(dst, count, PixelAt(p.src, 0, y >> 16), x0, stepX);
-        }
+    StretchRows rows;
+    rows.src = p.src;
+    rows.first = PixelAt(p.dest, static_cast<std::int32_t>(left), static_cast<std::int32_t>(top));
+    rows.destPitch = p.dest->Pitch();
+    rows.count = static_cast<std::int32_t>(right - left);
+    rows.rows = static_cast<std::int32_t>(bottom - top);
+    Walk(ax, left - ax.lo, choice.bilinear, rows.x, rows.stepX);
+    Walk(ay, top - ay.lo, choice.bilinear, rows.y, rows.stepY);
+    if (choice.bilinear) {
+        const EdgeRow edge = {p.mode, opacity, static_cast<std::int32_t>(ax.srcLo),
+                              static_cast<std::int32_t>(ax.srcHi - 1)};
+        BilinearRowLoop(rows, choice, edge, static_cast<std::int32_t>(ay.srcLo),
+                        static_cast<std::int32_t>(ay.srcHi - 1));
+    } else if (choice.word != 0) {
+        if (choice.opacity)
+            StretchRowLoopOpacity(rows, Slot<StretchKernelOpacity>(choice.word), opacity);
+        else
+            StretchRowLoop(rows, Slot<StretchKernel>(choice.word));
     }
     SetLastUpdated(static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
                    static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom));
