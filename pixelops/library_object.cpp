@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/kernel_dispatch.h"
+#include "pixelops/rect_operations.h"
 #include "pixelops/simd_selection.h"
 
 namespace pixelops {
@@ -12,20 +14,41 @@ HostCopyRoutines g_hostCopyRoutines = {0, nullptr, nullptr, nullptr};
 
 namespace {
 
-// The rectangle operations (words 2-26) are not part of this build. Their words answer as a
-// failed call would: false for the boolean operations, -1 for those that answer a status.
-// Every operation is __cdecl, so the caller removes whatever arguments it pushed.
-std::int32_t QMXGL_CALL RectOperationUnavailable() {
-    return 0;
-}
-std::int32_t QMXGL_CALL RectStatusOperationUnavailable() {
-    return -1;
+// The signature is named so that an operation that drifts from its interface type fails to
+// compile.
+template <class Op>
+PixelOperation Operation(Op operation) {
+    return reinterpret_cast<PixelOperation>(operation);
 }
 
-bool AnswersStatus(int word) {
-    return word == 8 || word == 9 || word == 10 || word == 11 || word == 12 || word == 25 ||
-           word == 26;
-}
+// Words 2-26; word 8 is filled in by the copy form chosen at filling time.
+const PixelOperation kRectOperations[kFirstKernelWord - kFirstOperationWord] = {
+    Operation<FillRectArgbOp>(FillRectArgb),                      // 2
+    Operation<FillRect8Op>(FillRect8),                            // 3
+    Operation<FillRectColorOp>(FillRectColor),                    // 4
+    Operation<FillRectColorWithAlphaOp>(FillRectColorWithAlpha),  // 5
+    Operation<RemoveRectOpacityOp>(RemoveRectOpacity),            // 6
+    Operation<SetRectAlphaOp>(SetRectAlpha),                      // 7
+    nullptr,                                                      // 8
+    Operation<BlendRectOp>(BlendRect),                            // 9
+    Operation<StretchBlendRectOp>(StretchBlendRect),              // 10
+    Operation<AffineBlendRectOp>(AffineBlendRect),                // 11
+    Operation<AffineBlendRectMatrixOp>(AffineBlendRectMatrix),    // 12
+    Operation<BoxBlurRectOp>(BoxBlurRect),                        // 13
+    Operation<RectFilterOp>(FlipRectVertical),                    // 14
+    Operation<RectFilterOp>(FlipRectVertical8),                   // 15
+    Operation<RectFilterOp>(FlipRectHorizontal),                  // 16
+    Operation<RectFilterOp>(FlipRectHorizontal8),                 // 17
+    Operation<RectFilterOp>(GrayScaleRect),                       // 18
+    Operation<AdjustGammaRectOp>(AdjustGammaRect),                // 19
+    Operation<AdjustGammaRectOp>(AdjustGammaRectAdditiveAlpha),   // 20
+    Operation<WholeBitmapOp>(ConvertAdditiveAlphaToAlphaRect),    // 21
+    Operation<WholeBitmapOp>(ConvertAlphaToAdditiveAlphaRect),    // 22
+    Operation<WholeBitmapColourOp>(BlendColorUnderRect),          // 23
+    Operation<WholeBitmapColourOp>(KeyColorToAlphaRect),          // 24
+    Operation<CrossfadeRectOp>(CrossfadeRect),                    // 25
+    Operation<RuleTransitionRectOp>(RuleTransitionRect),          // 26
+};
 
 }  // namespace
 
@@ -46,11 +69,12 @@ int FillPixelOpLibrary(PixelOpLibrary& library, const CpuInfoRecord* record,
     if (!ComposeCpuFeatureFlags(record, probe)) return 1;
     SelectSimdKernels();
     library.m_lastUpdatedRect = &g_lastUpdatedRect;
-    for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word) {
+    // BlendRect and the transitions copy through the same form as word 8.
+    g_copyRect = g_hostCopyRoutines.copyPixels ? CopyRectWithHostRoutines : CopyRectOwn;
+    for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word)
         library.m_operations[word - kFirstOperationWord] =
-            AnswersStatus(word) ? reinterpret_cast<PixelOperation>(RectStatusOperationUnavailable)
-                                : reinterpret_cast<PixelOperation>(RectOperationUnavailable);
-    }
+            kRectOperations[word - kFirstOperationWord];
+    library.m_operations[kWordCopyRect - kFirstOperationWord] = Operation<CopyRectOp>(g_copyRect);
     for (int i = 0; i < kKernelSlotCount; ++i)
         library.m_operations[kFirstKernelWord - kFirstOperationWord + i] = KernelDispatch[i];
     return 0;

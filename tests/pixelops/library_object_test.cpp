@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "framework/cpu_info.h"
+#include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/kernel_dispatch.h"
+#include "pixelops/rect_operations.h"
 #include "tests/pixelops/canned_probe.h"
 
 using namespace pixelops;
@@ -204,26 +206,32 @@ TEST_F(LibraryObjectTest, ObjectCarriesTheRectangleAndEveryKernel) {
         EXPECT_EQ(kPortableKernels[word - kFirstKernelWord], library->Word(word)) << word;
 }
 
-TEST_F(LibraryObjectTest, RectangleWordsAnswerFailureUntilBuilt) {
+TEST_F(LibraryObjectTest, RectangleWordsHoldTheOperationsAndTheCopyFormOfFillingTime) {
     CannedProbe probe;
     CpuInfoRecord record = {};
-    LibraryPtr library(CreatePixelOpLibrary(&record, probe));
-    g_lastUpdatedRect = {1, 2, 3, 4};
-    typedef std::int32_t(QMXGL_CALL * FiveArgs)(void*, std::uint32_t, std::uint32_t, void*,
-                                                std::uint32_t);
-    for (int word = 2; word <= 26; ++word) {
-        const bool status = word == 8 || word == 9 || word == 10 || word == 11 || word == 12 ||
-                            word == 25 || word == 26;
-        auto op = reinterpret_cast<FiveArgs>(library->Word(word));
-        ASSERT_NE(nullptr, op);
-        const std::int32_t answer = op(nullptr, 0xFF00FF00, 128, nullptr, 1);
-        if (status)
-            EXPECT_EQ(-1, answer) << word;
-        else
-            EXPECT_EQ(0, answer & 0xFF) << word;  // boolean false
-    }
-    EXPECT_EQ(1, g_lastUpdatedRect.left);
-    EXPECT_EQ(4, g_lastUpdatedRect.bottom);
+    g_hostCopyRoutines = HostCopyRoutines{0, nullptr, nullptr, nullptr};
+    LibraryPtr own(CreatePixelOpLibrary(&record, probe));
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(reinterpret_cast<PixelOperation>(CopyRectOwn), own->Word(kWordCopyRect));
+    EXPECT_EQ(reinterpret_cast<PixelOperation>(BlendRect), own->Word(kWordBlendRect));
+    EXPECT_EQ(reinterpret_cast<PixelOperation>(RuleTransitionRect),
+              own->Word(kWordRuleTransitionRect));
+    for (int word = kFirstOperationWord; word < kFirstKernelWord; ++word)
+        EXPECT_NE(nullptr, own->Word(word)) << word;
+
+    HostCopyRoutine routine = [](void*, const void*, std::int32_t, std::int32_t, std::int32_t,
+                                 std::int32_t) {};
+    const HostCopyRoutines routines = {0, routine, routine, routine};
+    ASSERT_EQ(0, RegisterHostCopyRoutines(&routines));
+    // Registration after filling leaves the earlier object alone; the next one takes it.
+    EXPECT_EQ(reinterpret_cast<PixelOperation>(CopyRectOwn), own->Word(kWordCopyRect));
+    LibraryPtr host(CreatePixelOpLibrary(&record, probe));
+    EXPECT_EQ(reinterpret_cast<PixelOperation>(CopyRectWithHostRoutines),
+              host->Word(kWordCopyRect));
+    EXPECT_EQ(CopyRectWithHostRoutines, g_copyRect);
+    g_hostCopyRoutines = HostCopyRoutines{0, nullptr, nullptr, nullptr};
+    LibraryPtr again(CreatePixelOpLibrary(&record, probe));
+    EXPECT_EQ(CopyRectOwn, g_copyRect);
 }
 
 TEST_F(LibraryObjectTest, TwoObjectsMatchAndOutliveEachOther) {

@@ -1,15 +1,16 @@
 // qmxgl.dll as the game program loads it: by name, through LoadLibrary and GetProcAddress.
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "framework/cpu_info.h"
 #include "pixelops/interfaces/pixel_op_library.h"
+#include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "pixelops/interfaces/pixel_op_words.h"
+#include "tests/pixelops/test_surface.h"
 
 using namespace pixelops;
 
@@ -126,4 +127,26 @@ TEST_F(QmxglDll, ConfigurationByValueAndByAddress) {
     EXPECT_EQ(1, m_config2(&refused));
     const HostCopyRoutines good = {0, routine, routine, routine};
     EXPECT_EQ(0, m_config2(&good));
+}
+
+TEST_F(QmxglDll, RectangleOperationsTakeTheProgramsSurfaces) {
+    PixelOpLibrary* library = m_getLibrary(nullptr);
+    ASSERT_NE(nullptr, library);
+    pixelopstest::TestSurface src(2, 2), dest(4, 4, 4, true);
+    const RECT corner = {0, 0, 2, 2};
+    ASSERT_EQ(1, reinterpret_cast<FillRectArgbOp>(library->Word(kWordFillRectArgb))(
+                     &src, 0xFF00FF00, &corner));
+    EXPECT_EQ(0, library->m_lastUpdatedRect->left);
+    EXPECT_EQ(2, library->m_lastUpdatedRect->bottom);
+    ASSERT_EQ(0, reinterpret_cast<BlendRectOp>(library->Word(kWordBlendRect))(&dest, &src, 1, 1,
+                                                                              nullptr, 0, 255, 0));
+    EXPECT_EQ(0xFF00FF00u, dest.At(2, 2));
+    EXPECT_EQ(0u, dest.At(0, 0));
+    // The stretch record travels by value, ten words on the stack.
+    const std::int32_t size[2] = {4, 4};
+    ASSERT_EQ(0, reinterpret_cast<StretchBlendRectOp>(library->Word(kWordStretchBlendRect))(
+                     StretchBlendParams{&dest, &src, size, 0, 0, nullptr, 0, 0, 255, 0}));
+    for (Pixel p : dest.Pixels()) EXPECT_EQ(0xFF00FF00u, p);
+    EXPECT_EQ(4, library->m_lastUpdatedRect->right);
+    PixelOpLibraryDelete(library);
 }

@@ -1,0 +1,144 @@
+// Flips, grey scale, gamma and the whole-bitmap conversions (words 14-24).
+#include "pixelops/interfaces/pixel_op_words.h"
+#include "pixelops/rect_operations.h"
+#include "pixelops/rect_support.h"
+
+namespace pixelops {
+
+namespace {
+
+const GammaRecord kIdentityGamma = {{1.0f, 0, 255}, {1.0f, 0, 255}, {1.0f, 0, 255}};
+
+bool IsIdentity(const GammaRecord& g) {
+    const GammaChannel* channels[3] = {&g.red, &g.green, &g.blue};
+    const GammaChannel* identity[3] = {&kIdentityGamma.red, &kIdentityGamma.green,
+                                       &kIdentityGamma.blue};
+    for (int i = 0; i < 3; ++i) {
+        if (channels[i]->gamma != identity[i]->gamma || channels[i]->floor != identity[i]->floor ||
+            channels[i]->ceiling != identity[i]->ceiling)
+            return false;
+    }
+    return true;
+}
+
+// The flips' rectangle: a given one must lie inside the bitmap; null is the whole bitmap.
+bool FlipArea(Surface* dest, const RECT* rect, RECT& out) {
+    if (!rect) {
+        dest->GetRect(&out);
+        return true;
+    }
+    if (rect->left < 0 || rect->top < 0 || rect->right > dest->Width() ||
+        rect->bottom > dest->Height())
+        return false;
+    out = *rect;
+    return true;
+}
+
+std::int32_t FlipVertical(Surface* dest, const RECT* rect, int pixelSize) {
+    RECT r;
+    if (!FlipArea(dest, rect, r)) return 0;
+    if (IsEmpty(r)) return 1;
+    SetLastUpdated(r);
+    const std::int32_t w = r.right - r.left;
+    for (std::int32_t i = 0; i < (r.bottom - r.top) / 2; ++i) {
+        std::uint8_t* a = BytesAt(dest, r.left, r.top + i, pixelSize);
+        std::uint8_t* b = BytesAt(dest, r.left, r.bottom - 1 - i, pixelSize);
+        if (pixelSize == 4)
+            Slot<SwapKernel>(kWordSwapLine32)(reinterpret_cast<Pixel*>(a),
+                                              reinterpret_cast<Pixel*>(b), w);
+        else
+            Slot<SwapKernel8>(kWordSwapLine8)(a, b, w);
+    }
+    return 1;
+}
+
+std::int32_t FlipHorizontal(Surface* dest, const RECT* rect, int pixelSize) {
+    RECT r;
+    if (!FlipArea(dest, rect, r)) return 0;
+    if (IsEmpty(r)) return 1;
+    SetLastUpdated(r);
+    const std::int32_t w = r.right - r.left;
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        std::uint8_t* row = BytesAt(dest, r.left, y, pixelSize);
+        if (pixelSize == 4)
+            Slot<InPlaceKernel>(kWordReverseLine32)(reinterpret_cast<Pixel*>(row), w);
+        else
+            Slot<InPlaceKernel8>(kWordReverseLine8)(row, w);
+    }
+    return 1;
+}
+
+std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* rect, int word) {
+    RECT r;
+    if (!gamma || !ClipToClipRect(dest, rect, r)) return 0;
+    if (IsIdentity(*gamma)) return 1;
+    std::uint8_t table[kGammaTableSize];
+    Slot<InitGammaKernel>(kWordInitGammaTable)(table, gamma);
+    const GammaLineKernel apply = Slot<GammaLineKernel>(word);
+    for (std::int32_t y = r.top; y < r.bottom; ++y)
+        apply(PixelAt(dest, r.left, y), r.right - r.left, table);
+    Slot<ReleaseGammaKernel>(kWordReleaseGammaTable)(table);
+    SetLastUpdated(r);
+    return 1;
+}
+
+// Words 21-24 work on the whole bitmap.
+template <class RowOp>
+std::int32_t WholeBitmap(Surface* dest, RowOp op) {
+    const std::int32_t w = dest->Width(), h = dest->Height();
+    SetLastUpdated(0, 0, w, h);
+    for (std::int32_t y = 0; y < h; ++y) op(PixelAt(dest, 0, y), w);
+    return 1;
+}
+
+}  // namespace
+
+std::int32_t QMXGL_CALL FlipRectVertical(Surface* dest, const RECT* rect) {
+    return FlipVertical(dest, rect, 4);
+}
+std::int32_t QMXGL_CALL FlipRectVertical8(Surface* dest, const RECT* rect) {
+    return FlipVertical(dest, rect, 1);
+}
+std::int32_t QMXGL_CALL FlipRectHorizontal(Surface* dest, const RECT* rect) {
+    return FlipHorizontal(dest, rect, 4);
+}
+std::int32_t QMXGL_CALL FlipRectHorizontal8(Surface* dest, const RECT* rect) {
+    return FlipHorizontal(dest, rect, 1);
+}
+
+std::int32_t QMXGL_CALL GrayScaleRect(Surface* dest, const RECT* rect) {
+    RECT r;
+    if (!ClipToClipRect(dest, rect, r)) return 0;
+    SetLastUpdated(r);
+    const InPlaceKernel grey = Slot<InPlaceKernel>(kWordGrayScaleLine);
+    for (std::int32_t y = r.top; y < r.bottom; ++y)
+        grey(PixelAt(dest, r.left, y), r.right - r.left);
+    return 1;
+}
+
+std::int32_t QMXGL_CALL AdjustGammaRect(Surface* dest, const GammaRecord* gamma, const RECT* rect) {
+    return AdjustGamma(dest, gamma, rect, kWordApplyGammaLine);
+}
+std::int32_t QMXGL_CALL AdjustGammaRectAdditiveAlpha(Surface* dest, const GammaRecord* gamma,
+                                                     const RECT* rect) {
+    return AdjustGamma(dest, gamma, rect, kWordApplyGammaLineAdditiveAlpha);
+}
+
+std::int32_t QMXGL_CALL ConvertAdditiveAlphaToAlphaRect(Surface* dest) {
+    const InPlaceKernel k = Slot<InPlaceKernel>(kWordConvertAdditiveAlphaToAlphaLine);
+    return WholeBitmap(dest, [&](Pixel* row, std::int32_t n) { k(row, n); });
+}
+std::int32_t QMXGL_CALL ConvertAlphaToAdditiveAlphaRect(Surface* dest) {
+    const InPlaceKernel k = Slot<InPlaceKernel>(kWordConvertAlphaToAdditiveAlphaLine);
+    return WholeBitmap(dest, [&](Pixel* row, std::int32_t n) { k(row, n); });
+}
+std::int32_t QMXGL_CALL BlendColorUnderRect(Surface* dest, std::uint32_t colour) {
+    const ColourUnderKernel k = Slot<ColourUnderKernel>(kWordBlendColorUnderLine);
+    return WholeBitmap(dest, [&](Pixel* row, std::int32_t n) { k(row, colour, n); });
+}
+std::int32_t QMXGL_CALL KeyColorToAlphaRect(Surface* dest, std::uint32_t key) {
+    const ValueKernel k = Slot<ValueKernel>(kWordKeyColorToAlphaLine);
+    return WholeBitmap(dest, [&](Pixel* row, std::int32_t n) { k(row, n, key); });
+}
+
+}  // namespace pixelops

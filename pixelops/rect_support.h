@@ -1,0 +1,54 @@
+// Helpers shared by the rectangle operations: pixel addressing, the two clipping patterns and
+// the kernel slots as typed pointers.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/interfaces/surface.h"
+#include "pixelops/interfaces/pixel_op_library.h"
+#include "pixelops/kernel_dispatch.h"
+#include "pixelops/library_object.h"
+
+namespace pixelops {
+
+template <class Kernel>
+inline Kernel Slot(int word) {
+    return reinterpret_cast<Kernel>(KernelSlot(word));
+}
+
+inline std::uint8_t* BytesAt(Surface* surface, std::int32_t x, std::int32_t y, int pixelSize) {
+    return surface->Bits() + static_cast<std::intptr_t>(y) * surface->Pitch() +
+           static_cast<std::intptr_t>(x) * pixelSize;
+}
+inline Pixel* PixelAt(Surface* surface, std::int32_t x, std::int32_t y) {
+    return reinterpret_cast<Pixel*>(BytesAt(surface, x, y, 4));
+}
+
+inline bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+inline void SetLastUpdated(std::int32_t left, std::int32_t top, std::int32_t right,
+                           std::int32_t bottom) {
+    g_lastUpdatedRect = LastUpdatedRect{left, top, right, bottom};
+}
+inline void SetLastUpdated(const RECT& r) {
+    SetLastUpdated(r.left, r.top, r.right, r.bottom);
+}
+
+// The fills' clipping: a given rectangle intersected with the clip rectangle, or the clip
+// rectangle itself. False when nothing is left.
+bool ClipToClipRect(Surface* surface, const RECT* rect, RECT& out);
+
+// The copies' and blends' clipping against both bitmaps' sizes (clip rectangles take no part).
+// `srcRect` is clipped in place and (x, y) moved with it. False when nothing is left.
+bool ClipCopyRects(Surface* dest, Surface* src, std::int32_t& x, std::int32_t& y, RECT& srcRect);
+
+// The row `pitch` bytes after `row` (pitch may be negative).
+template <class Row>
+inline Row* NextRow(Row* row, std::int32_t pitch) {
+    return reinterpret_cast<Row*>(reinterpret_cast<std::uintptr_t>(row) +
+                                  static_cast<std::intptr_t>(pitch));
+}
+
+}  // namespace pixelops
