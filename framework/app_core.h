@@ -46,7 +46,6 @@ public:
     HWND AcceleratorWindow() const { return m_acceleratorWindow; }
     void SetAcceleratorWindow(HWND window) { m_acceleratorWindow = window; }
     bool UseMessageLoop() const { return m_useMessageLoop; }
-    void SetUseMessageLoop(bool use) { m_useMessageLoop = use; }
     bool QuitReceived() const { return m_quit; }
 
 private:

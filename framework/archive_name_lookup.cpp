@@ -28,7 +28,8 @@ std::int32_t ArchiveNameLookup(const std::uint8_t* trie, std::uint32_t trieLengt
             const std::uint8_t* record = trie + records + j * recordSize;
             if (record[0] != want) continue;
             std::uint32_t link = ArchiveTrieLink(record + 1, wideLinks);
-            if (want == 0) return static_cast<std::int32_t>(link);
+            // An entry index that does not fit the result would read as a negative index.
+            if (want == 0) return link <= 0x7FFFFFFFu ? static_cast<std::int32_t>(link) : -1;
             next = records + (j + 1) * recordSize + link;
             break;
         }

@@ -34,17 +34,30 @@ void FrameRateController::SetRate(std::int32_t rate, bool useCounter) {
         m_ticksPerFrame = m_frequency / rate;
         m_useCounter = useCounter && m_frequency != 0 && m_ticksPerFrame != 0;
     }
+    if (m_useCounter) m_halfFrame = m_ticksPerFrame >> 1;
+    RestartPeriod();
+    m_measuredRate = 0;
+    m_rate = rate;
+}
+
+void FrameRateController::SetUnlimited(bool unlimited) {
+    if (unlimited == m_unlimited) return;
+    m_unlimited = unlimited;
+    // The accumulators hold frame time in the limited modes and the previous call's time in
+    // the unlimited ones; carried across, one would be read as the other (a catch-up count of
+    // hundreds, a rate measured over a fraction of a second).
+    RestartPeriod();
+}
+
+void FrameRateController::RestartPeriod() {
     if (m_useCounter) {
         m_lastFrameTime = m_clock.Counter();
         m_counterAccumulator = 0;
-        m_halfFrame = m_ticksPerFrame >> 1;
     } else {
         m_lastFrameTimeMs = m_clock.Milliseconds();
         m_msAccumulator = 0;
     }
-    m_measuredRate = 0;
     m_frameCount = 0;
-    m_rate = rate;
 }
 
 bool FrameRateController::WaitFrame() {

@@ -21,7 +21,9 @@ public:
     std::int32_t Rate() const { return m_rate; }
     bool UsesCounter() const { return m_useCounter; }
     bool Unlimited() const { return m_unlimited; }
-    void SetUnlimited(bool unlimited) { m_unlimited = unlimited; }
+    // A change of mode restarts the period and the measuring second from now (the measured
+    // rate stays until the next second is complete).
+    void SetUnlimited(bool unlimited);
     bool SkipEnabled() const { return m_skipEnabled; }
     void SetSkipEnabled(bool enabled) { m_skipEnabled = enabled; }
 
@@ -33,6 +35,8 @@ public:
     std::uint32_t MsPerFrame() const { return m_msPerFrame; }
 
 private:
+    // The last frame time is now, and nothing has accumulated yet.
+    void RestartPeriod();
     bool WaitFrameLimitedCounter();
     bool WaitFrameLimitedMs();
     bool WaitFrameUnlimitedCounter();

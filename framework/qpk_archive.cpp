@@ -150,6 +150,8 @@ std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) 
     location->storedSize = LittleEndian::Load32(record + 5);
     std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : 0;
     location->unpackedSize = unpacked ? unpacked : location->storedSize;
+    // An entry without stored bytes is reported as such before its sizes are weighed.
+    if (location->storedSize == 0) return kAdlEmptyEntry;
     // The prefix counts in the unpacked size: a smaller size has no room for the entry's bytes.
     if (location->unpackedSize < m_prefixLength) return kAdlBadEntryData;
     // What the entry keeps in the file: the LZSS data, or the bytes after the prefix.
@@ -183,7 +185,6 @@ std::int32_t QpkArchive::Extract(std::int32_t index, ArchiveAllocator allocator,
     EntryLocation entry;
     std::int32_t code = SeekEntry(index, &entry);
     if (code != kAdlOk) return code;
-    if (entry.storedSize == 0) return kAdlEmptyEntry;
     const std::uint32_t body = entry.unpackedSize - m_prefixLength;
     const bool compressed = entry.storedSize != entry.unpackedSize;
     if (compressed && body == 0) return kAdlBadEntryData;
@@ -214,7 +215,8 @@ ByteStream* QpkArchive::OpenEntryStream(std::int32_t index, std::int32_t* outCod
     if (!outCode) outCode = &ignored;
     EntryLocation entry;
     std::int32_t code = SeekEntry(index, &entry);
-    if (code == kAdlOk && (entry.storedSize == 0 || entry.storedSize != entry.unpackedSize))
+    // An entry without stored bytes has no stream either; it is left to extraction to report.
+    if (code == kAdlEmptyEntry || (code == kAdlOk && entry.storedSize != entry.unpackedSize))
         code = kAdlEntryCompressed;
     if (code != kAdlOk) {
         *outCode = code;

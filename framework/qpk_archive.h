@@ -78,8 +78,8 @@ private:
     void CollectNames(bool keepNames);
     // The entry index for a name (looked up lower-cased), or -1.
     std::int32_t LookupName(const char* name) const;
-    // The entry's location, checked against the file: 0, 3 no such entry, 7 the file ends
-    // before the entry's stored bytes, 12 the sizes do not fit together.
+    // The entry's location, checked against the file: 0, 2 no stored bytes, 3 no such entry,
+    // 7 the file ends before the entry's stored bytes, 12 the sizes do not fit together.
     std::int32_t SeekEntry(std::int32_t index, EntryLocation* location) const;
     // Reads `count` bytes at `offset` of the archive file: 0, 6 or 7.
     std::int32_t ReadAt(std::uint32_t offset, std::uint8_t* destination, std::uint32_t count);

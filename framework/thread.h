@@ -26,7 +26,9 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // The body when no delegate is bound; the base does nothing.
+    // The body when no delegate is bound; the base does nothing. A subclass that overrides it
+    // joins in its own destructor: by the time the base destructor joins, the subclass's
+    // members are gone while its Run may still be using them.
     virtual void Run();
     virtual bool IsRunning();
     // True while no stop was requested since the last Start.

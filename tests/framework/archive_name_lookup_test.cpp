@@ -36,6 +36,18 @@ TEST(ArchiveNameLookup, FollowsTheTrieWithTheAskedCasing) {
     EXPECT_EQ(-1, ArchiveNameLookup(trie.data(), static_cast<std::uint32_t>(trie.size()), false, nullptr, 0));
 }
 
+TEST(ArchiveNameLookup, EntryIndexBeyondTheSignedRangeIsNoEntry) {
+    // 32-bit links: "a" ends in entry 0x80000000, "b" in entry 0x7FFFFFFF.
+    const std::vector<std::uint8_t> trie = {
+        2, 'a', 5, 0, 0, 0, 'b', 6, 0, 0, 0,  //  0: 'a' leads to 6 + 5 = 11, 'b' to 11 + 6 = 17
+        1, 0, 0, 0, 0, 0x80,                  // 11: end of "a"
+        1, 0, 0xFF, 0xFF, 0xFF, 0x7F,         // 17: end of "b"
+    };
+    const std::uint32_t length = static_cast<std::uint32_t>(trie.size());
+    EXPECT_EQ(-1, ArchiveNameLookup(trie.data(), length, true, "a", 0));
+    EXPECT_EQ(0x7FFFFFFF, ArchiveNameLookup(trie.data(), length, true, "b", 0));
+}
+
 TEST(ArchiveNameLookup, NeverLeavesTheTrie) {
     struct Case {
         const char* what;

@@ -158,3 +158,42 @@ TEST(FrameRateController, SetRateRestartsThePeriod) {
 }
 
 }  // namespace
+
+namespace {
+
+// The accumulators hold frame time in the limited modes and the previous call's time in the
+// unlimited ones: switching between the two must not read one as the other.
+class FrameRateControllerModeSwitch : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FrameRateControllerModeSwitch, SwitchingModesStartsAfresh) {
+    const bool useCounter = GetParam();
+    FakeClock clock(1000, kFrequency);
+    FrameRateController controller(kRate, useCounter, clock);
+    controller.SetSkipEnabled(true);
+    auto turn = [&](std::uint32_t ms) {
+        clock.AdvanceMs(ms);
+        clock.AdvanceCounter(ms * kTicksPerMs);
+        return controller.WaitFrame();
+    };
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(turn(20));
+
+    controller.SetUnlimited(true);
+    EXPECT_TRUE(turn(20));
+    EXPECT_EQ(0, controller.CatchUpCount());
+    EXPECT_TRUE(turn(60));
+    EXPECT_EQ(2, controller.CatchUpCount());
+
+    // 280 ms of frames so far: no second has been measured yet.
+    controller.SetUnlimited(false);
+    EXPECT_FALSE(turn(10));
+    EXPECT_TRUE(turn(10));
+    EXPECT_EQ(0, controller.CatchUpCount());
+    EXPECT_EQ(0, controller.MeasuredRate());
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, FrameRateControllerModeSwitch, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Counter" : "Milliseconds";
+                         });
+
+}  // namespace

@@ -548,6 +548,13 @@ TEST_F(QpkArchiveTest, MalformedArchivesGiveClearCodes) {
              PutWord(index, Record(l, 0) + 5, 0);
          },
          0, 0, 0, 2, -3},
+        // Both sizes 0 leave no room for the prefix either; the empty entry is what is reported.
+        {"stored and unpacked size 0", false, false,
+         [](Bytes& index, std::uint32_t&, const Layout& l) {
+             PutWord(index, Record(l, 0) + 5, 0);
+             PutWord(index, Record(l, 0) + 9, 0);
+         },
+         0, 0, 0, 2, -3},
         {"compressed data that ends early", false, false,
          [](Bytes& index, std::uint32_t&, const Layout& l) {
              PutWord(index, Record(l, 1) + 5, WordAt(index, Record(l, 1) + 5) / 2);
