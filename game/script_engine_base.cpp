@@ -96,6 +96,8 @@ int ScriptEngineBase::Step() {
             }
             UnloadModule();
             if (LoadModule(nullptr, nullptr) != kModuleLoaded) {
+                // The pc pointed into the module just freed: a further step must not run it.
+                context.SetPc(0);
                 return kStepJumpFailed;
             }
             control.action = kModuleActionNone;
