@@ -138,6 +138,7 @@ TEST_P(ScriptModules, ModuleControlFailures) {
         if (row.firstStep == kStepJumpFailed) {
             // The jumping module is gone: nothing is left to run.
             EXPECT_EQ(0u, engine.ModuleCount());
+            EXPECT_EQ(0u, engine.Context().Pc());
             EXPECT_EQ(kStepInvalidScript, engine.Step());
         }
         if (row.trace >= 0) {
@@ -200,6 +201,10 @@ TEST_P(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
     m_game.WriteModule("ANY", "ret\n");
     ScriptEngine engine;
     ASSERT_EQ(0, Load(engine));
+    // A module that starts with a return ends at once on the mark its loading pushed.
+    EXPECT_EQ(1u, engine.Context().StackDepth());
+    EXPECT_EQ(kStepEnded, engine.Step());
+    EXPECT_EQ(0u, engine.Context().StackDepth());
     EXPECT_EQ(kModuleLoaded, engine.LoadModule("ANY", nullptr));
     EXPECT_EQ(-1, engine.CurrentFlagRecord());
 }
@@ -235,6 +240,22 @@ TEST_P(ScriptModules, RestartMainForgetsCallsAndPendingActions) {
     EXPECT_EQ(0, engine.RestartMain(1));
     EXPECT_EQ(kStepEnded, engine.Step());
     EXPECT_EQ(5, NumberOf(engine, 0));
+}
+
+TEST_P(ScriptModules, ARestartWhoseMainDoesNotLoadLeavesNothingToRun) {
+    m_game.WriteModule("MAIN", ModuleCommand(0, "SUB") + "stop\nret\n");
+    m_game.WriteModule("SUB", "stop\nret\n");
+    ScriptEngine engine;
+    ASSERT_EQ(0, Load(engine));
+    EXPECT_EQ(kStepYielded, engine.Step());
+    SobModule broken = AssembleSob("ret\n");
+    broken.terminator = 1;
+    m_game.Write("MAIN.SOB", broken.Sob0());
+    EXPECT_EQ(1, engine.RestartMain(0));
+    EXPECT_EQ(0u, engine.ModuleCount());
+    EXPECT_EQ(-1, engine.ScriptBootFlg());
+    EXPECT_EQ(0u, engine.Context().Pc());
+    EXPECT_EQ(kStepInvalidScript, engine.Step());
 }
 
 TEST_P(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
