@@ -6,6 +6,10 @@ std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
     return kCommandNotBuilt;
 }
 
+std::uint32_t XM_CDECL CmdNoOperation(std::uint32_t* /*arguments*/) {
+    return 0;
+}
+
 // Compiled modules are linked against these opcode numbers: the order is binding. Entries with
 // the same name share one handler.
 const CommandTableEntry kCommandTable[kCommandCount] = {
@@ -46,7 +50,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSetVariableGroupFile", CmdNotBuilt},  // 34
     {"CmdSaveVariableGroups", CmdNotBuilt},  // 35
     {"CmdLoadVariableGroups", CmdNotBuilt},  // 36
-    {"CmdNoOperation", CmdNotBuilt},  // 37
+    {"CmdNoOperation", CmdNoOperation},  // 37
     {"CmdTakeScreenModeChanged", CmdNotBuilt},  // 38
     {"CmdSetSaveParameters", CmdNotBuilt},  // 39
     {"CmdMarkVariable", CmdNotBuilt},  // 40
@@ -64,8 +68,8 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdHasChoiceSnapshot", CmdNotBuilt},  // 52
     {"CmdDropChoiceSnapshot", CmdNotBuilt},  // 53
     {"CmdStartSizeMotion", CmdNotBuilt},  // 54
-    {"CmdNoOperation", CmdNotBuilt},  // 55
-    {"CmdNoOperation", CmdNotBuilt},  // 56
+    {"CmdNoOperation", CmdNoOperation},  // 55
+    {"CmdNoOperation", CmdNoOperation},  // 56
     {"CmdGetGameMessageBox", CmdNotBuilt},  // 57
     {"CmdGameMessageBoxControl", CmdNotBuilt},  // 58
     {"CmdCopyString", CmdNotBuilt},  // 59
@@ -804,13 +808,13 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdTgsDestroyFrame", CmdNotBuilt},  // 792
     {"CmdTgsRunScript", CmdNotBuilt},  // 793
     {"CmdTgsSetStartParam", CmdNotBuilt},  // 794
-    {"CmdNoOperation", CmdNotBuilt},  // 795
+    {"CmdNoOperation", CmdNoOperation},  // 795
     {"CmdMessageBox", CmdNotBuilt},  // 796
     {"CmdAskYesNo", CmdNotBuilt},  // 797
     {"CmdAskOkCancel", CmdNotBuilt},  // 798
     {"CmdMessageDialog", CmdNotBuilt},  // 799
-    {"CmdNoOperation", CmdNotBuilt},  // 800
-    {"CmdNoOperation", CmdNotBuilt},  // 801
+    {"CmdNoOperation", CmdNoOperation},  // 800
+    {"CmdNoOperation", CmdNoOperation},  // 801
     {"CmdOpenDocument", CmdNotBuilt},  // 802
     {"CmdGetSystemFolder", CmdNotBuilt},  // 803
     {"CmdOpenFolder", CmdNotBuilt},  // 804

@@ -24,3 +24,5 @@ extern const CommandTableEntry kCommandTable[kCommandCount];
 constexpr std::uint32_t kCommandNotBuilt = 0x7FFFFFFFu;
 
 std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* arguments);
+// The one handler of the opcodes that do nothing (37, 55, 56, 795, 800, 801): returns 0.
+std::uint32_t XM_CDECL CmdNoOperation(std::uint32_t* arguments);

@@ -1,13 +1,11 @@
 #include "game/script_engine.h"
 
-#include <windows.h>
-#include <mmsystem.h>
-
+#include "framework/timer_resolution.h"
 #include "game/command_table.h"
 #include "game/subtractive_random.h"
 
 ScriptEngine::ScriptEngine() {
-    ScriptRandom().Seed(timeGetTime());
+    ScriptRandom().Seed(CurrentTimeMs());
     for (std::size_t opcode = kModuleControlCommandCount; opcode < kCommandCount; ++opcode) {
         AddCommand(kCommandTable[opcode].handler);
     }

@@ -2,8 +2,9 @@
 // The application creates it when the scripts start and deletes it at the end of the run.
 //
 // Not in the program yet: the engine's sound manager and SOB message text, the effect and
-// transition registration, the handlers of commands 3-808 (they answer kCommandNotBuilt), and
-// ending the application's pending v-sync and precise-wait requests at a restart.
+// transition registration, the handlers of commands 3-808 other than the do-nothing one (they
+// answer kCommandNotBuilt), and ending the application's pending v-sync and precise-wait
+// requests at a restart.
 #pragma once
 
 #include <cstdint>

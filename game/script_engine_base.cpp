@@ -96,6 +96,8 @@ int ScriptEngineBase::Step() {
             }
             UnloadModule();
             if (LoadModule(nullptr, nullptr) != kModuleLoaded) {
+                // The pc pointed into the module just freed: a further step must not run it.
+                context.SetPc(0);
                 return kStepJumpFailed;
             }
             control.action = kModuleActionNone;
@@ -129,6 +131,8 @@ void ScriptEngineBase::ResetModules(std::int32_t bootFlag) {
     BeforeReset();
     m_scriptBootFlg = static_cast<std::uint32_t>(bootFlag);
     Context().ResetStack();
+    // Until MAIN loads again nothing is left to run: a step before that reports an invalid script.
+    Context().SetPc(0);
     ModuleControl().callDepth = 0;
     // A command of the abandoned run must not act on the new one.
     ModuleControl().action = kModuleActionNone;

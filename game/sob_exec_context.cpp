@@ -227,16 +227,16 @@ std::uint32_t SobExecContext::Interpret() {
             break;
         }
         case 11:
-        case 12: {  // move the stack pointer by a bytes
-            if (a % sizeof(std::uint32_t) != 0) {
+        case 12: {
+            // Stack pointer += a (11) or -= a (12) bytes in 32-bit arithmetic: a negative a
+            // moves it the other way.
+            const std::int64_t bytes = opcode == 11 ? std::int64_t{static_cast<std::int32_t>(a)}
+                                                    : -std::int64_t{static_cast<std::int32_t>(a)};
+            const std::int64_t depth = std::int64_t{StackDepth()} + bytes / 4;
+            if (bytes % 4 != 0 || depth < 0 || depth > std::int64_t{m_stackWords}) {
                 return kSobInvalidScript;
             }
-            const std::uint32_t words = a / sizeof(std::uint32_t);
-            const std::uint32_t depth = StackDepth();
-            if (opcode == 11 ? words > m_stackWords - depth : words > depth) {
-                return kSobInvalidScript;
-            }
-            m_stackPointer = opcode == 11 ? m_stackPointer + words : m_stackPointer - words;
+            m_stackPointer = m_stack + depth;
             next(2);
             break;
         }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -134,6 +135,12 @@ TEST_P(ScriptModules, ModuleControlFailures) {
         ASSERT_EQ(0, Load(engine));
         std::uint8_t* const main = engine.CurrentCode();
         EXPECT_EQ(row.firstStep, engine.Step());
+        if (row.firstStep == kStepJumpFailed) {
+            // The jumping module is gone: nothing is left to run.
+            EXPECT_EQ(0u, engine.ModuleCount());
+            EXPECT_EQ(0u, engine.Context().Pc());
+            EXPECT_EQ(kStepInvalidScript, engine.Step());
+        }
         if (row.trace >= 0) {
             EXPECT_EQ(main, engine.CurrentCode());
             EXPECT_EQ(1u, engine.ModuleCount());
@@ -194,6 +201,10 @@ TEST_P(ScriptModules, WithoutFlagRecordsAnyModuleLoads) {
     m_game.WriteModule("ANY", "ret\n");
     ScriptEngine engine;
     ASSERT_EQ(0, Load(engine));
+    // A module that starts with a return ends at once on the mark its loading pushed.
+    EXPECT_EQ(1u, engine.Context().StackDepth());
+    EXPECT_EQ(kStepEnded, engine.Step());
+    EXPECT_EQ(0u, engine.Context().StackDepth());
     EXPECT_EQ(kModuleLoaded, engine.LoadModule("ANY", nullptr));
     EXPECT_EQ(-1, engine.CurrentFlagRecord());
 }
@@ -229,6 +240,22 @@ TEST_P(ScriptModules, RestartMainForgetsCallsAndPendingActions) {
     EXPECT_EQ(0, engine.RestartMain(1));
     EXPECT_EQ(kStepEnded, engine.Step());
     EXPECT_EQ(5, NumberOf(engine, 0));
+}
+
+TEST_P(ScriptModules, ARestartWhoseMainDoesNotLoadLeavesNothingToRun) {
+    m_game.WriteModule("MAIN", ModuleCommand(0, "SUB") + "stop\nret\n");
+    m_game.WriteModule("SUB", "stop\nret\n");
+    ScriptEngine engine;
+    ASSERT_EQ(0, Load(engine));
+    EXPECT_EQ(kStepYielded, engine.Step());
+    SobModule broken = AssembleSob("ret\n");
+    broken.terminator = 1;
+    m_game.Write("MAIN.SOB", broken.Sob0());
+    EXPECT_EQ(1, engine.RestartMain(0));
+    EXPECT_EQ(0u, engine.ModuleCount());
+    EXPECT_EQ(-1, engine.ScriptBootFlg());
+    EXPECT_EQ(0u, engine.Context().Pc());
+    EXPECT_EQ(kStepInvalidScript, engine.Step());
 }
 
 TEST_P(ScriptModules, EachFixupKindPatchesItsAbsoluteAddress) {
@@ -505,24 +532,53 @@ TEST(ScriptStart, RunsAGameFromAnArchive) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST(CommandTable, OpcodesKeepTheirHandlersAndOrder) {
+// Opcode numbers and command names as the command groups list them: both ends of every group
+// and the handlers that several opcodes share. Compiled modules are linked by these numbers.
+const struct {
+    std::size_t opcode;
+    const char* name;
+} kOpcodeAnchors[] = {
+    {0, "CmdCallModule"}, {1, "CmdJumpModule"}, {2, "CmdEndScript"}, {3, "CmdSetWindowFeature"},
+    {36, "CmdLoadVariableGroups"}, {37, "CmdNoOperation"}, {38, "CmdTakeScreenModeChanged"},
+    {39, "CmdSetSaveParameters"}, {54, "CmdStartSizeMotion"}, {55, "CmdNoOperation"}, {56, "CmdNoOperation"},
+    {57, "CmdGetGameMessageBox"}, {58, "CmdGameMessageBoxControl"}, {59, "CmdCopyString"},
+    {95, "CmdGetBaseDirectory"}, {96, "CmdAddSearchDir"}, {165, "CmdGetFileTime"}, {166, "CmdReleaseAllFonts"},
+    {221, "CmdCallEffectAssist"}, {222, "CmdCreateDirectDrawImage"}, {314, "CmdGetDrawableBounds"},
+    {315, "CmdStartDrawablePathText"}, {316, "CmdStartDrawablePathPoints"}, {317, "CmdConvertImageDepth"},
+    {356, "CmdBlitFromIndexed"}, {401, "CmdRuleTransition"}, {402, "CmdCreateSprite"}, {438, "CmdSetSpriteAlpha"},
+    {439, "CmdIsSoundBufferPlaying"}, {440, "CmdSetSpriteOwner"}, {445, "CmdRenderSprite"},
+    {446, "CmdStartSpritePathText"}, {450, "CmdStartValueMotionText"}, {451, "CmdSetSpriteStretch"},
+    {465, "CmdSetFillSpriteRect"}, {466, "CmdSetHistorySize"}, {504, "CmdDrawMessage"},
+    {505, "CmdCopyMessageText"}, {509, "CmdIsChoiceTaken"}, {510, "CmdLoadQag"}, {540, "CmdCellImageImage"},
+    {541, "CmdGetTime"}, {595, "CmdIsJoystickDown"}, {596, "CmdOpenSoundDevice"}, {622, "CmdIsSoundBufferPlaying"},
+    {631, "CmdExportSoundAsWave"}, {632, "CmdOpenMovie"}, {651, "CmdGetSpriteMovie"}, {652, "CmdSetSoundSetting"},
+    {684, "CmdStartBgmDuck"}, {685, "CmdNewTextButton"}, {722, "CmdPopPartGroupState"}, {723, "CmdSetPartId"},
+    {742, "CmdSetUnusedPair"}, {790, "CmdCopyChoiceMarkSource"}, {791, "CmdTgsCreateFrame"},
+    {794, "CmdTgsSetStartParam"}, {795, "CmdNoOperation"}, {796, "CmdMessageBox"}, {799, "CmdMessageDialog"},
+    {800, "CmdNoOperation"}, {801, "CmdNoOperation"}, {802, "CmdOpenDocument"}, {808, "CmdStartScreenSaver"},
+};
+
+TEST(CommandTable, OpcodesKeepTheirNumbersNamesAndSharedHandlers) {
     ScriptEngine engine;
     ASSERT_EQ(kCommandCount, engine.Commands().size());
-    std::set<std::string> names;
-    for (std::size_t opcode = 0; opcode < kCommandCount; ++opcode) {
-        EXPECT_EQ(kCommandTable[opcode].handler, engine.Commands()[opcode]) << opcode;
-        names.insert(kCommandTable[opcode].name);
-    }
-    EXPECT_EQ(803u, names.size());
-    const struct {
-        std::size_t opcode;
-        const char* name;
-    } anchors[] = {{0, "CmdCallModule"}, {1, "CmdJumpModule"}, {2, "CmdEndScript"}, {37, "CmdNoOperation"},
-                   {801, "CmdNoOperation"}, {439, "CmdIsSoundBufferPlaying"}, {622, "CmdIsSoundBufferPlaying"}};
-    for (const auto& anchor : anchors) {
+    for (const auto& anchor : kOpcodeAnchors) {
         EXPECT_STREQ(anchor.name, kCommandTable[anchor.opcode].name) << anchor.opcode;
     }
+    // The engine binds the list in order, and a name shared by opcodes is one handler.
+    std::map<std::string, CommandHandler> handlers;
+    for (std::size_t opcode = 0; opcode < kCommandCount; ++opcode) {
+        EXPECT_EQ(kCommandTable[opcode].handler, engine.Commands()[opcode]) << opcode;
+        const auto named = handlers.emplace(kCommandTable[opcode].name, kCommandTable[opcode].handler).first;
+        EXPECT_EQ(named->second, kCommandTable[opcode].handler) << opcode;
+    }
+    EXPECT_EQ(803u, handlers.size());
+    // One do-nothing handler answers 0 for all six of its opcodes; 439 is the handler of 622.
     std::uint32_t arguments[4] = {};
+    for (std::size_t opcode : {37, 55, 56, 795, 800, 801}) {
+        EXPECT_EQ(engine.Commands()[37], engine.Commands()[opcode]) << opcode;
+        EXPECT_EQ(0u, engine.Commands()[opcode](arguments)) << opcode;
+    }
+    EXPECT_EQ(engine.Commands()[622], engine.Commands()[439]);
     EXPECT_EQ(kCommandNotBuilt, engine.Commands()[3](arguments));
     EXPECT_EQ(kCommandNotBuilt, engine.Commands()[808](arguments));
 }
