@@ -661,6 +661,14 @@ std::vector<Pixel> OpacityRow(PixelOperation k, std::initializer_list<Pixel> d,
     As<RowKernelOpacity>(k)(dst.data, src.data, static_cast<std::int32_t>(d.size()), op);
     return dst.Take(static_cast<int>(d.size()));
 }
+// One bilinear stretched pixel over a zero destination, sampled where every neighbour is
+// `colour` (so the sample is `colour` whatever the fractions).
+std::vector<Pixel> BilinearOpacityRow(PixelOperation k, Pixel colour, std::uint32_t op) {
+    const Pixel row0[2] = {colour, colour}, row1[2] = {colour, colour};
+    Pixel dst = 0;
+    As<BilinearStretchKernelOpacity>(k)(&dst, 1, row0, row1, 0x80, 0x8000, 0x10000, op);
+    return {dst};
+}
 // The 16-bit average of one pixel from a running sum, and the running sum afterwards.
 std::vector<Pixel> Average16Of(PixelOperation k, std::uint16_t sum, std::uint16_t alphaSum,
                                std::int32_t area, std::int32_t count) {
@@ -814,6 +822,28 @@ std::vector<NamedCase> NamedCases() {
              return std::vector<Pixel>(dst, dst + 4);
          },
          {0x00000000, 0x01010101, 0x02020202, 0x02020202}},
+        // Word 83: the portable kernel blends by the opacity as given, the MMX form by the
+        // widened opacity, so at 255 only the MMX form reaches the sample.
+        {"bilinear stretched constant alpha at 255: portable stops one step short",
+         83,
+         kFormPortable,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 255); },
+         {0xFEFEFEFE}},
+        {"bilinear stretched constant alpha at 255: MMX reaches the sample",
+         83,
+         kFormMmx,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 255); },
+         {white}},
+        {"bilinear stretched constant alpha at 128: MMX weighs 129",
+         83,
+         kFormMmx,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 128); },
+         {0x80808080}},
+        {"bilinear stretched constant alpha at 128: portable weighs 128",
+         83,
+         kFormPortable,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 128); },
+         {0x7F7F7F7F}},
         {"stretched constant alpha interpolates alpha",
          82,
          kFormMmx,
