@@ -120,48 +120,27 @@ void Crossfade(Pixel* dst, const Pixel* src1, const Pixel* src2, std::int32_t co
     _mm_empty();
 }
 
-void QMXGL_CALL RuleTransitionLineMmx(Pixel* d, const Pixel* a, const Pixel* b,
-                                      const std::uint8_t* rule, const std::int32_t* table,
-                                      std::int32_t n) {
-    RuleLine<false>(d, a, b, rule, table, n);
-}
-void QMXGL_CALL RuleTransitionLineMmxExt(Pixel* d, const Pixel* a, const Pixel* b,
-                                         const std::uint8_t* rule, const std::int32_t* table,
-                                         std::int32_t n) {
-    RuleLine<true>(d, a, b, rule, table, n);
-}
-void QMXGL_CALL RuleTransitionLineSwitchMmx(Pixel* d, const Pixel* a, const Pixel* b,
-                                            const std::uint8_t* rule, const std::int32_t* table,
-                                            std::int32_t n, std::int32_t first,
-                                            std::int32_t second) {
-    RuleLineSwitch<false>(d, a, b, rule, table, n, first, second);
-}
-void QMXGL_CALL RuleTransitionLineSwitchMmxExt(Pixel* d, const Pixel* a, const Pixel* b,
-                                               const std::uint8_t* rule, const std::int32_t* table,
-                                               std::int32_t n, std::int32_t first,
-                                               std::int32_t second) {
-    RuleLineSwitch<true>(d, a, b, rule, table, n, first, second);
-}
-void QMXGL_CALL CrossfadeLineMmx(Pixel* d, const Pixel* a, const Pixel* b, std::int32_t n,
-                                 std::uint32_t ratio) {
-    Crossfade<false>(d, a, b, n, ratio);
-}
-void QMXGL_CALL CrossfadeLineMmxExt(Pixel* d, const Pixel* a, const Pixel* b, std::int32_t n,
-                                    std::uint32_t ratio) {
-    Crossfade<true>(d, a, b, n, ratio);
-}
+QMXGL_MMX_FORMS(RuleTransitionLine, RuleLine,
+                (Pixel * d, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                 const std::int32_t* table, std::int32_t n),
+                (d, a, b, rule, table, n))
+QMXGL_MMX_FORMS(RuleTransitionLineSwitch, RuleLineSwitch,
+                (Pixel * d, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                 const std::int32_t* table, std::int32_t n, std::int32_t first,
+                 std::int32_t second),
+                (d, a, b, rule, table, n, first, second))
+QMXGL_MMX_FORMS(CrossfadeLine, Crossfade,
+                (Pixel * d, const Pixel* a, const Pixel* b, std::int32_t n, std::uint32_t ratio),
+                (d, a, b, n, ratio))
 
 }  // namespace
 
 SimdKernelGroup TransitionMmxKernels() {
     static const SimdKernelEntry entries[] = {
-        Entry(93, kFormMmx, &CrossfadeLineMmx),
-        Entry(93, kFormMmxExt, &CrossfadeLineMmxExt),
+        QMXGL_MMX_ENTRIES(93, CrossfadeLine),
         Entry(96, kFormMmx, &BuildMmxRuleTransitionTable),
-        Entry(99, kFormMmx, &RuleTransitionLineMmx),
-        Entry(99, kFormMmxExt, &RuleTransitionLineMmxExt),
-        Entry(100, kFormMmx, &RuleTransitionLineSwitchMmx),
-        Entry(100, kFormMmxExt, &RuleTransitionLineSwitchMmxExt),
+        QMXGL_MMX_ENTRIES(99, RuleTransitionLine),
+        QMXGL_MMX_ENTRIES(100, RuleTransitionLineSwitch),
     };
     return SimdKernelGroup{entries, static_cast<int>(sizeof entries / sizeof entries[0])};
 }
