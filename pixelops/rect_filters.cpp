@@ -75,10 +75,8 @@ std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* re
     std::uint8_t table[kGammaTableSize];
     Slot<InitGammaKernel>(kWordInitGammaTable)(table, gamma);
     const GammaLineKernel apply = Slot<GammaLineKernel>(word);
-    for (std::int32_t y = r.top; y < r.bottom; ++y)
-        apply(PixelAt(dest, r.left, y), r.right - r.left, table);
+    ForEachRow(dest, r, [&](Pixel* row, std::int32_t n) { apply(row, n, table); });
     Slot<ReleaseGammaKernel>(kWordReleaseGammaTable)(table);
-    SetLastUpdated(r);
     return 1;
 }
 
@@ -107,13 +105,8 @@ std::int32_t QMXGL_CALL FlipRectHorizontal8(Surface* dest, const RECT* rect) {
 }
 
 std::int32_t QMXGL_CALL GrayScaleRect(Surface* dest, const RECT* rect) {
-    RECT r;
-    if (!ClipToClipRect(dest, rect, r)) return 0;
-    SetLastUpdated(r);
     const InPlaceKernel grey = Slot<InPlaceKernel>(kWordGrayScaleLine);
-    for (std::int32_t y = r.top; y < r.bottom; ++y)
-        grey(PixelAt(dest, r.left, y), r.right - r.left);
-    return 1;
+    return ForEachClippedRow(dest, rect, [&](Pixel* row, std::int32_t n) { grey(row, n); });
 }
 
 std::int32_t QMXGL_CALL AdjustGammaRect(Surface* dest, const GammaRecord* gamma, const RECT* rect) {
