@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "pixelops/kernel_dispatch.h"
 #include "pixelops/library_object.h"
 #include "pixelops/simd_selection.h"
+#include "tests/pixelops/form_library.h"
 #include "tests/pixelops/kernel_reference.h"
 #include "tests/pixelops/simd_models.h"
 
@@ -49,7 +49,7 @@ enum class Shape {
     Gamma,
 };
 
-// What the processor must offer for a form, and the record that forces it.
+// What the processor must offer for a form.
 bool HardwareHas(KernelForm form) {
     static const std::uint32_t flags = [] {
         HardwareProcessorProbe probe;
@@ -68,29 +68,6 @@ bool HardwareHas(KernelForm form) {
         default:
             return true;
     }
-}
-
-CpuInfoRecord RecordFor(KernelForm form) {
-    CpuInfoRecord record = {};
-    record.fpu = 1;
-    if (form == kFormMmx || form == kFormMmxExt || form == kFormSse) record.mmx = 1;
-    if (form == kFormMmxExt || form == kFormSse) record.mmxExt = 1;
-    if (form == kFormSse) record.sse = 1;
-    if (form == kFormCmov) record.cmov = 1;
-    return record;
-}
-
-struct LibraryDeleter {
-    void operator()(PixelOpLibrary* library) const { PixelOpLibraryDelete(library); }
-};
-using LibraryPtr = std::unique_ptr<PixelOpLibrary, LibraryDeleter>;
-
-// A library object whose kernels were chosen for exactly `form`.
-LibraryPtr LibraryFor(KernelForm form) {
-    CpuFeatureFlags = 0;
-    const CpuInfoRecord record = RecordFor(form);
-    HardwareProcessorProbe probe;
-    return LibraryPtr(CreatePixelOpLibrary(&record, probe));
 }
 
 const char* FormName(KernelForm form) {
