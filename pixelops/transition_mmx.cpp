@@ -13,14 +13,18 @@ namespace {
 void QMXGL_CALL BuildMmxRuleTransitionTable(std::int32_t* table, std::int32_t phase,
                                             std::int32_t vague) {
     std::int16_t* entries = reinterpret_cast<std::int16_t*>(table);
+    // 64 bits: the vague width comes from scripts unchecked.
+    const std::int64_t bandStart = std::int64_t{phase} - vague;
+    const std::int64_t bandEnd = std::int64_t{phase} + vague;
     for (std::int32_t i = 0; i < 256; ++i) {
-        std::int32_t v;
-        if (i < phase - vague) {
+        std::int64_t v;
+        if (i < bandStart) {
             v = 0;
-        } else if (i >= phase + vague) {
+        } else if (i >= bandEnd) {
             v = 255;
         } else {
-            v = (255 * i - 255 * (phase - vague)) / vague;
+            // Here vague > 0.
+            v = 255 * (i - bandStart) / vague;
             v = v < 0 ? 0 : v > 255 ? 255 : v;
         }
         entries[i] = static_cast<std::int16_t>(v * 128);

@@ -328,9 +328,22 @@ private:
         phase = random.Below(256 + 2 * vague) - vague / 2;
     }
 
+    // Any vague width a script may pass, with the threshold the rectangle operation forms from
+    // it and a phase byte.
+    static void ScriptRulePhase(Random& random, std::int32_t& phase, std::int32_t& vague) {
+        vague = static_cast<std::int32_t>(random.Next());
+        const std::int64_t threshold =
+            (std::int64_t{1 + random.Below(254)} * (std::int64_t{vague} + 256)) >> 8;
+        phase = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(threshold, INT32_MIN, INT32_MAX));
+    }
+
     std::string RuleTables(Random& random) {
         std::int32_t phase, vague;
-        RulePhase(random, phase, vague);
+        if (random.Below(4) == 0)
+            ScriptRulePhase(random, phase, vague);
+        else
+            RulePhase(random, phase, vague);
         std::int32_t a[256], b[256];
         for (int i = 0; i < 256; ++i) a[i] = b[i] = static_cast<std::int32_t>(random.Next());
         As<RuleTableKernel>(m_reference)(a, phase, vague);
