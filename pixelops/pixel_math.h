@@ -156,20 +156,27 @@ inline void BilinearStretchLoop(Pixel* dst, std::int32_t count, const Pixel* row
         dst[i] = op(dst[i], BilinearStretchSample(row0, row1, fy, x));
 }
 
+// The affine walk with either sampler.
+template <class Sampler, class Op>
+inline void AffineWalk(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
+                       std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
+                       Sampler sample, Op op) {
+    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
+        dst[i] = op(dst[i], sample(src, u, v, pitch));
+}
+
 template <class Op>
 inline void AffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
                        std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
                        Op op) {
-    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
-        dst[i] = op(dst[i], AffineSample(src, u, v, pitch));
+    AffineWalk(dst, count, src, u, v, du, dv, pitch, AffineSample, op);
 }
 
 template <class Op>
 inline void BilinearAffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
                                std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
                                Op op) {
-    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
-        dst[i] = op(dst[i], BilinearAffineSample(src, u, v, pitch));
+    AffineWalk(dst, count, src, u, v, du, dv, pitch, BilinearAffineSample, op);
 }
 
 }  // namespace pixelops

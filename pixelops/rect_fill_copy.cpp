@@ -93,6 +93,7 @@ ByteSpan SpanOf(const void* firstRow, std::int32_t pitch, std::int32_t width, st
 std::int32_t CopyClipped(Surface* dest, Surface* src, std::int32_t x, std::int32_t y, RECT* srcRect,
                          std::uint32_t type, bool hostRoutines) {
     type &= 0xFF;
+    // A type that copies nothing must not answer as a finished copy.
     if (type != kCopyColour && type != kCopyAlpha && type != kCopyPixels) return kRectRefused;
     RECT local;
     RECT& r = srcRect ? *srcRect : *src->GetRect(&local);
