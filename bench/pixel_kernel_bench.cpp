@@ -11,16 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <vector>
 
-#include "framework/cpu_info.h"
-#include "pixelops/cpu_features.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/library_object.h"
-#include "pixelops/simd_selection.h"
+#include "pixelops/interfaces/pixel_op_library.h"
+#include "tests/pixelops/form_library.h"
 
 using namespace pixelops;
+using pixelopstest::LibraryFor;
+using pixelopstest::LibraryPtr;
 
 namespace {
 
@@ -48,25 +46,8 @@ double Best(int runs, const std::function<void()>& pass) {
     return best;
 }
 
-struct LibraryDeleter {
-    void operator()(PixelOpLibrary* library) const { PixelOpLibraryDelete(library); }
-};
-using LibraryPtr = std::unique_ptr<PixelOpLibrary, LibraryDeleter>;
-
 const KernelForm kForms[] = {kFormPortable, kFormMmx, kFormMmxExt, kFormSse};
 const char* const kFormNames[] = {"portable", "MMX", "MMX-ext", "SSE"};
-
-// A library whose kernels were chosen as for a processor with the form's instructions.
-LibraryPtr LibraryFor(KernelForm form) {
-    CpuInfoRecord record = {};
-    record.fpu = 1;
-    record.mmx = form >= kFormMmx;
-    record.mmxExt = form >= kFormMmxExt;
-    record.sse = form >= kFormSse;
-    CpuFeatureFlags = 0;
-    HardwareProcessorProbe probe;
-    return LibraryPtr(CreatePixelOpLibrary(&record, probe));
-}
 
 struct Picture {
     std::int32_t width, height;

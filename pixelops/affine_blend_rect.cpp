@@ -166,21 +166,14 @@ struct AffineJob {
         };
         const std::int32_t c0 = col(u >> 16), c1 = col((u >> 16) + 1);
         const std::int32_t r0 = row(v >> 16), r1 = row((v >> 16) + 1);
-        const std::uint32_t fu = (static_cast<std::uint32_t>(u) >> 8) & 0xFF;
-        const std::uint32_t fv = (static_cast<std::uint32_t>(v) >> 8) & 0xFF;
-        const std::uint32_t wx = fu + (fu >> 7), wy = fv + (fv >> 7);
-        return BlendArgb(BlendArgb(SourcePixel(c0, r0), SourcePixel(c1, r0), wx),
-                         BlendArgb(SourcePixel(c0, r1), SourcePixel(c1, r1), wx), wy);
+        return Bilinear(SourcePixel(c0, r0), SourcePixel(c1, r0), SourcePixel(c0, r1),
+                        SourcePixel(c1, r1), WidenFraction(Fraction8(u)),
+                        WidenFraction(Fraction8(v)));
     }
 
     bool NeedsLimiting(std::int32_t u, std::int32_t v) const {
         return !neighbour.Contains(u >> 16, v >> 16) ||
                !neighbour.Contains((u >> 16) + 1, (v >> 16) + 1);
-    }
-
-    Pixel PutEdge(Pixel d, Pixel value) const {
-        if (mode == 0) return opacity == 255 ? value : BlendArgb(d, value, opacity);
-        return AdditiveAlphaOver(d, opacity == 255 ? value : Scale4(value, opacity));
     }
 
     void Kernel(Pixel* dst, std::int32_t count, std::int32_t u, std::int32_t v) const {
@@ -191,7 +184,7 @@ struct AffineJob {
             if (choice.bilinear) {
                 const Pixel* row0 = PixelAt(src, 0, y);
                 const Pixel* row1 = PixelAt(src, 0, y + 1);
-                const std::uint32_t fy = (static_cast<std::uint32_t>(v) >> 8) & 0xFF;
+                const std::uint32_t fy = Fraction8(v);
                 if (choice.opacity)
                     Slot<BilinearStretchKernelOpacity>(choice.stretchWord)(dst, count, row0, row1,
                                                                            fy, u, du, opacity);
@@ -251,10 +244,11 @@ struct AffineJob {
         };
         while (end > begin && NeedsLimiting(uAt(end - 1), vAt(end - 1))) {
             --end;
-            dst[end] = PutEdge(dst[end], LimitedSample(uAt(end), vAt(end)));
+            dst[end] = PutBilinearEdge(mode, dst[end], LimitedSample(uAt(end), vAt(end)), opacity);
         }
         while (begin < end && NeedsLimiting(uAt(begin), vAt(begin))) {
-            dst[begin] = PutEdge(dst[begin], LimitedSample(uAt(begin), vAt(begin)));
+            dst[begin] =
+                PutBilinearEdge(mode, dst[begin], LimitedSample(uAt(begin), vAt(begin)), opacity);
             ++begin;
         }
         Kernel(dst + begin, end - begin, uAt(begin), vAt(begin));

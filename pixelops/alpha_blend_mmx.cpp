@@ -240,50 +240,38 @@ void AdditiveBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std:
         });
 }
 
-#define FORMS(Name, Impl, Params, Args)   \
-    void QMXGL_CALL Name##Mmx Params {    \
-        Impl<false> Args;                 \
-    }                                     \
-    void QMXGL_CALL Name##MmxExt Params { \
-        Impl<true> Args;                  \
-    }
-
-FORMS(AlphaBlendLine, AlphaBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
-FORMS(AlphaBlendLineHoldAlpha, AlphaBlendHoldAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
+QMXGL_MMX_FORMS(AlphaBlendLine, AlphaBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
+QMXGL_MMX_FORMS(AlphaBlendLineHoldAlpha, AlphaBlendHoldAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
       (d, s, n))
-FORMS(AlphaBlendLineOpacity, AlphaBlendOpacity,
+QMXGL_MMX_FORMS(AlphaBlendLineOpacity, AlphaBlendOpacity,
       (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
-FORMS(AlphaBlendLineOntoAlpha, AlphaBlendOntoAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
+QMXGL_MMX_FORMS(AlphaBlendLineOntoAlpha, AlphaBlendOntoAlpha, (Pixel * d, const Pixel* s, std::int32_t n),
       (d, s, n))
-FORMS(ConstAlphaBlendLine, ConstAlphaBlend,
+QMXGL_MMX_FORMS(ConstAlphaBlendLine, ConstAlphaBlend,
       (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
-FORMS(AdditiveAlphaBlendLine, AdditiveBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
-FORMS(AdditiveAlphaBlendLineHoldAlpha, AdditiveBlendHoldAlpha,
+QMXGL_MMX_FORMS(AdditiveAlphaBlendLine, AdditiveBlend, (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
+QMXGL_MMX_FORMS(AdditiveAlphaBlendLineHoldAlpha, AdditiveBlendHoldAlpha,
       (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
-FORMS(AdditiveAlphaBlendLineOpacity, AdditiveBlendOpacity,
+QMXGL_MMX_FORMS(AdditiveAlphaBlendLineOpacity, AdditiveBlendOpacity,
       (Pixel * d, const Pixel* s, std::int32_t n, std::uint32_t o), (d, s, n, o))
 // Onto an additive-alpha destination the lane rule is the same as over a plain one.
-FORMS(AdditiveAlphaBlendLineOntoAdditiveAlpha, AdditiveBlend,
+QMXGL_MMX_FORMS(AdditiveAlphaBlendLineOntoAdditiveAlpha, AdditiveBlend,
       (Pixel * d, const Pixel* s, std::int32_t n), (d, s, n))
-
-#undef FORMS
 
 }  // namespace
 
 SimdKernelGroup BlendMmxKernels() {
-#define BOTH(word, Name) Entry(word, kFormMmx, &Name##Mmx), Entry(word, kFormMmxExt, &Name##MmxExt)
     static const SimdKernelEntry entries[] = {
-        BOTH(27, AlphaBlendLine),
-        BOTH(28, AlphaBlendLineHoldAlpha),
-        BOTH(29, AlphaBlendLineOpacity),
-        BOTH(31, AlphaBlendLineOntoAlpha),
-        BOTH(36, AdditiveAlphaBlendLine),
-        BOTH(37, AdditiveAlphaBlendLineHoldAlpha),
-        BOTH(38, AdditiveAlphaBlendLineOpacity),
-        BOTH(40, AdditiveAlphaBlendLineOntoAdditiveAlpha),
-        BOTH(77, ConstAlphaBlendLine),
+        QMXGL_MMX_ENTRIES(27, AlphaBlendLine),
+        QMXGL_MMX_ENTRIES(28, AlphaBlendLineHoldAlpha),
+        QMXGL_MMX_ENTRIES(29, AlphaBlendLineOpacity),
+        QMXGL_MMX_ENTRIES(31, AlphaBlendLineOntoAlpha),
+        QMXGL_MMX_ENTRIES(36, AdditiveAlphaBlendLine),
+        QMXGL_MMX_ENTRIES(37, AdditiveAlphaBlendLineHoldAlpha),
+        QMXGL_MMX_ENTRIES(38, AdditiveAlphaBlendLineOpacity),
+        QMXGL_MMX_ENTRIES(40, AdditiveAlphaBlendLineOntoAdditiveAlpha),
+        QMXGL_MMX_ENTRIES(77, ConstAlphaBlendLine),
     };
-#undef BOTH
     return SimdKernelGroup{entries, static_cast<int>(sizeof entries / sizeof entries[0])};
 }
 

@@ -1,5 +1,8 @@
-// Scalar steps shared by the processor forms of the box-blur averages.
+// Steps shared by the processor forms of the box-blur averages; only files built with MMX
+// enabled include this, and everything here is internal to the including file.
 #pragma once
+
+#include <mmintrin.h>
 
 #include <cstdint>
 
@@ -29,6 +32,15 @@ inline Pixel DivideColoursByAlpha(Pixel p) {
     const std::uint8_t* back = T_div + (p >> 24) * 256;
     return static_cast<Pixel>(back[p & 0xFF]) | (static_cast<Pixel>(back[(p >> 8) & 0xFF]) << 8) |
            (static_cast<Pixel>(back[(p >> 16) & 0xFF]) << 16) | (p & 0xFF000000);
+}
+
+// Four running 16-bit channel sums moved one column on: the entering column's sums added, the
+// leaving column's taken away.
+inline __m64 SlideSums16(__m64 sum, const std::uint16_t* entering, const std::uint16_t* leaving) {
+    __m64 in, gone;
+    __builtin_memcpy(&in, entering, 8);
+    __builtin_memcpy(&gone, leaving, 8);
+    return _mm_sub_pi16(_mm_add_pi16(sum, in), gone);
 }
 
 }  // namespace

@@ -91,10 +91,7 @@ void Average16(Pixel* dst, std::uint16_t* running, const std::uint16_t* entering
                 out |= (AverageBySixteenBitReciprocal(lanes[c], n) & 0xFF) << (8 * c);
         }
         dst[i] = WithAlpha ? DivideColoursByAlpha(out) : out;
-        __m64 in, gone;
-        __builtin_memcpy(&in, entering + 4 * i, 8);
-        __builtin_memcpy(&gone, leaving + 4 * i, 8);
-        sum = _mm_sub_pi16(_mm_add_pi16(sum, in), gone);
+        sum = SlideSums16(sum, entering + 4 * i, leaving + 4 * i);
     }
     __builtin_memcpy(running, &sum, 8);
     _mm_empty();
@@ -132,14 +129,6 @@ void Average32(Pixel* dst, std::uint32_t* running, const std::uint32_t* entering
     __builtin_memcpy(running + 2, &hi, 8);
     _mm_empty();
 }
-
-#define FORMS(Name, Impl, Params, Args)   \
-    void QMXGL_CALL Name##Mmx Params {    \
-        Impl<false> Args;                 \
-    }                                     \
-    void QMXGL_CALL Name##MmxExt Params { \
-        Impl<true> Args;                  \
-    }
 
 template <bool Ahead>
 void Sum16Plain(std::uint16_t* s, const Pixel* a, const Pixel* b, std::int32_t n) {
@@ -182,20 +171,19 @@ void Average32Alpha(Pixel* d, std::uint32_t* r, const std::uint32_t* a, const st
     (Pixel * d, std::uint32_t * r, const std::uint32_t* a, const std::uint32_t* b, std::int32_t n, \
      std::int32_t c)
 
-FORMS(BoxBlurAddSubSum16Line, Sum16Plain, SUM16, (s, a, b, n))
-FORMS(BoxBlurAddSubSum16LineWithAlpha, Sum16Alpha, SUM16, (s, a, b, n))
-FORMS(BoxBlurAddSubSum32Line, Sum32Plain, SUM32, (s, a, b, n))
-FORMS(BoxBlurAddSubSum32LineWithAlpha, Sum32Alpha, SUM32, (s, a, b, n))
-FORMS(BoxBlurAverage16LineWithAlpha, Average16Alpha, AVG16, (d, r, a, b, n, c))
-FORMS(BoxBlurAverage32Line, Average32Plain, AVG32, (d, r, a, b, n, c))
-FORMS(BoxBlurAverage32LineWithAlpha, Average32Alpha, AVG32, (d, r, a, b, n, c))
+QMXGL_MMX_FORMS(BoxBlurAddSubSum16Line, Sum16Plain, SUM16, (s, a, b, n))
+QMXGL_MMX_FORMS(BoxBlurAddSubSum16LineWithAlpha, Sum16Alpha, SUM16, (s, a, b, n))
+QMXGL_MMX_FORMS(BoxBlurAddSubSum32Line, Sum32Plain, SUM32, (s, a, b, n))
+QMXGL_MMX_FORMS(BoxBlurAddSubSum32LineWithAlpha, Sum32Alpha, SUM32, (s, a, b, n))
+QMXGL_MMX_FORMS(BoxBlurAverage16LineWithAlpha, Average16Alpha, AVG16, (d, r, a, b, n, c))
+QMXGL_MMX_FORMS(BoxBlurAverage32Line, Average32Plain, AVG32, (d, r, a, b, n, c))
+QMXGL_MMX_FORMS(BoxBlurAverage32LineWithAlpha, Average32Alpha, AVG32, (d, r, a, b, n, c))
 
 // The plain 16-bit average has nothing worth fetching ahead: its MMX-ext form is the MMX form.
 void QMXGL_CALL BoxBlurAverage16LineMmx AVG16 {
     Average16<false, false>(d, r, a, b, n, c);
 }
 
-#undef FORMS
 #undef SUM16
 #undef SUM32
 #undef AVG16
@@ -204,19 +192,17 @@ void QMXGL_CALL BoxBlurAverage16LineMmx AVG16 {
 }  // namespace
 
 SimdKernelGroup BoxBlurMmxKernels() {
-#define BOTH(word, Name) Entry(word, kFormMmx, &Name##Mmx), Entry(word, kFormMmxExt, &Name##MmxExt)
     static const SimdKernelEntry entries[] = {
-        BOTH(154, BoxBlurAddSubSum16Line),
-        BOTH(155, BoxBlurAddSubSum16LineWithAlpha),
-        BOTH(156, BoxBlurAddSubSum32Line),
-        BOTH(157, BoxBlurAddSubSum32LineWithAlpha),
+        QMXGL_MMX_ENTRIES(154, BoxBlurAddSubSum16Line),
+        QMXGL_MMX_ENTRIES(155, BoxBlurAddSubSum16LineWithAlpha),
+        QMXGL_MMX_ENTRIES(156, BoxBlurAddSubSum32Line),
+        QMXGL_MMX_ENTRIES(157, BoxBlurAddSubSum32LineWithAlpha),
         Entry(158, kFormMmx, &BoxBlurAverage16LineMmx),
         Entry(158, kFormMmxExt, &BoxBlurAverage16LineMmx),
-        BOTH(159, BoxBlurAverage16LineWithAlpha),
-        BOTH(160, BoxBlurAverage32Line),
-        BOTH(161, BoxBlurAverage32LineWithAlpha),
+        QMXGL_MMX_ENTRIES(159, BoxBlurAverage16LineWithAlpha),
+        QMXGL_MMX_ENTRIES(160, BoxBlurAverage32Line),
+        QMXGL_MMX_ENTRIES(161, BoxBlurAverage32LineWithAlpha),
     };
-#undef BOTH
     return SimdKernelGroup{entries, static_cast<int>(sizeof entries / sizeof entries[0])};
 }
 

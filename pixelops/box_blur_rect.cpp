@@ -121,6 +121,15 @@ bool Blur(Surface* dest, const RECT& r, std::int32_t rx, std::int32_t ry,
     return ready;
 }
 
+// Blur with the sum and average kernels of the given words.
+template <class Sum>
+bool BlurThrough(Surface* dest, const RECT& r, std::int32_t rx, std::int32_t ry, int sumWord,
+                 int averageWord) {
+    const BlurKernels<Sum> k = {Slot<typename BlurKernels<Sum>::AddSub>(sumWord),
+                                Slot<typename BlurKernels<Sum>::Average>(averageWord)};
+    return Blur(dest, r, rx, ry, k);
+}
+
 std::int32_t Magnitude(std::int32_t extent) {
     // Limited first: the magnitude of the most negative 32-bit value does not exist.
     if (extent > kExtentLimit) extent = kExtentLimit;
@@ -139,22 +148,18 @@ std::int32_t QMXGL_CALL BoxBlurRect(Surface* dest, std::int32_t extentX, std::in
     RECT r;
     if (!ClipToClipRect(dest, rect, r)) return 0;
     const bool alpha = (withAlpha & 0xFF) != 0;
-    bool done;
-    if (area <= kMaxSmallArea) {
-        const BlurKernels<std::uint16_t> k = {
-            Slot<BoxSum16Kernel>(alpha ? kWordBoxBlurAddSubSum16LineWithAlpha
-                                       : kWordBoxBlurAddSubSum16Line),
-            Slot<BoxAverage16Kernel>(alpha ? kWordBoxBlurAverage16LineWithAlpha
-                                           : kWordBoxBlurAverage16Line)};
-        done = Blur(dest, r, rx, ry, k);
-    } else {
-        const BlurKernels<std::uint32_t> k = {
-            Slot<BoxSum32Kernel>(alpha ? kWordBoxBlurAddSubSum32LineWithAlpha
-                                       : kWordBoxBlurAddSubSum32Line),
-            Slot<BoxAverage32Kernel>(alpha ? kWordBoxBlurAverage32LineWithAlpha
-                                           : kWordBoxBlurAverage32Line)};
-        done = Blur(dest, r, rx, ry, k);
-    }
+    const bool done =
+        area <= kMaxSmallArea
+            ? BlurThrough<std::uint16_t>(dest, r, rx, ry,
+                                         alpha ? kWordBoxBlurAddSubSum16LineWithAlpha
+                                               : kWordBoxBlurAddSubSum16Line,
+                                         alpha ? kWordBoxBlurAverage16LineWithAlpha
+                                               : kWordBoxBlurAverage16Line)
+            : BlurThrough<std::uint32_t>(dest, r, rx, ry,
+                                         alpha ? kWordBoxBlurAddSubSum32LineWithAlpha
+                                               : kWordBoxBlurAddSubSum32Line,
+                                         alpha ? kWordBoxBlurAverage32LineWithAlpha
+                                               : kWordBoxBlurAverage32Line);
     if (!done) return 0;
     SetLastUpdated(r);
     return 1;

@@ -60,7 +60,6 @@ _qmxglSseResume:
 namespace pixelops {
 
 std::uint32_t CpuFeatureFlags = 0;
-ProcessorIdentity g_processorIdentity = {};
 
 namespace {
 
@@ -235,7 +234,6 @@ bool ComposeCpuFeatureFlags(const CpuInfoRecord* record, ProcessorProbe& probe) 
     if (!DetectCpuFeatures(probe, identity)) return false;
     if ((identity.features & kCpuSse) && !probe.SseInstructionRuns())
         identity.features &= ~(kCpuSse | kCpuSse2);
-    g_processorIdentity = identity;
     CpuFeatureFlags = identity.features;
     return true;
 }

@@ -38,7 +38,7 @@ enum CpuVendorCode : std::uint32_t {
 // The feature word the kernel choice reads; starts at 0.
 extern std::uint32_t CpuFeatureFlags;
 
-// What the library's own detection found; only the feature word is read afterwards.
+// What the library's own detection found; the set-up keeps only the feature word.
 struct ProcessorIdentity {
     std::uint32_t features;
     std::uint32_t signature;  // leaf 1 EAX
@@ -46,7 +46,6 @@ struct ProcessorIdentity {
     char vendor[16];
     char brand[52];
 };
-extern ProcessorIdentity g_processorIdentity;
 
 // The processor as the library's detection sees it. Any probe may report a fault (the
 // instruction raised an exception), which ends detection.

@@ -112,3 +112,17 @@ inline __m64 PerPixel(__m64 d, __m64 s, LaneOp op) {
 
 }  // namespace
 }  // namespace pixelops
+
+// A kernel template Impl<bool Ahead> as its two forms: Name##Mmx, and Name##MmxExt, which
+// fetches ahead with the extended-MMX prefetch.
+#define QMXGL_MMX_FORMS(Name, Impl, Params, Args) \
+    void QMXGL_CALL Name##Mmx Params {            \
+        Impl<false> Args;                         \
+    }                                             \
+    void QMXGL_CALL Name##MmxExt Params {         \
+        Impl<true> Args;                          \
+    }
+
+// The selection-table entries of both forms made by QMXGL_MMX_FORMS.
+#define QMXGL_MMX_ENTRIES(word, Name) \
+    Entry(word, kFormMmx, &Name##Mmx), Entry(word, kFormMmxExt, &Name##MmxExt)

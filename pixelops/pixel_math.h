@@ -98,14 +98,26 @@ inline Pixel AffineSample(const void* src, std::int32_t u, std::int32_t v, std::
     return reinterpret_cast<const Pixel*>(row)[u >> 16];
 }
 
+// Bits 8-15 of a 16.16 position: the 8-bit fraction of bilinear sampling.
+inline std::uint32_t Fraction8(std::int32_t position) {
+    return (static_cast<std::uint32_t>(position) >> 8) & 0xFF;
+}
+// An 8-bit fraction widened to 0..256 (255 becomes 256).
+inline std::uint32_t WidenFraction(std::uint32_t f) {
+    return f + (f >> 7);
+}
+
+// The 2 x 2 neighbourhood blended across by wx, then down by wy (weights 0..256).
+inline Pixel Bilinear(Pixel topLeft, Pixel topRight, Pixel bottomLeft, Pixel bottomRight,
+                      std::uint32_t wx, std::uint32_t wy) {
+    return BlendArgb(BlendArgb(topLeft, topRight, wx), BlendArgb(bottomLeft, bottomRight, wx), wy);
+}
+
 inline Pixel BilinearStretchSample(const Pixel* row0, const Pixel* row1, std::uint32_t fy,
                                    std::int32_t x) {
     const std::int32_t x0 = x >> 16;
-    const std::uint32_t fx = (static_cast<std::uint32_t>(x) >> 8) & 0xFF;
-    fy &= 0xFF;
-    const Pixel top = BlendArgb(row0[x0], row0[x0 + 1], fx);
-    const Pixel bottom = BlendArgb(row1[x0], row1[x0 + 1], fx);
-    return BlendArgb(top, bottom, fy + (fy >> 7));
+    return Bilinear(row0[x0], row0[x0 + 1], row1[x0], row1[x0 + 1], Fraction8(x),
+                    WidenFraction(fy & 0xFF));
 }
 
 inline Pixel BilinearAffineSample(const void* src, std::int32_t u, std::int32_t v,
@@ -113,11 +125,15 @@ inline Pixel BilinearAffineSample(const void* src, std::int32_t u, std::int32_t 
     const std::uint8_t* row0 = static_cast<const std::uint8_t*>(src) + (v >> 16) * pitch;
     const Pixel* p0 = reinterpret_cast<const Pixel*>(row0) + (u >> 16);
     const Pixel* p1 = reinterpret_cast<const Pixel*>(row0 + pitch) + (u >> 16);
-    const std::uint32_t fu = (static_cast<std::uint32_t>(u) >> 8) & 0xFF;
-    const std::uint32_t fv = (static_cast<std::uint32_t>(v) >> 8) & 0xFF;
-    const std::uint32_t wx = fu + (fu >> 7);
-    const std::uint32_t wy = fv + (fv >> 7);
-    return BlendArgb(BlendArgb(p0[0], p0[1], wx), BlendArgb(p1[0], p1[1], wx), wy);
+    return Bilinear(p0[0], p0[1], p1[0], p1[1], WidenFraction(Fraction8(u)),
+                    WidenFraction(Fraction8(v)));
+}
+
+// A bilinear edge sample that the row kernels do not reach, put onto d as the bilinear kernels
+// of `mode` (0 copy or constant alpha, 11 additive alpha) would put their samples.
+inline Pixel PutBilinearEdge(std::int32_t mode, Pixel d, Pixel sample, std::uint32_t opacity) {
+    if (mode == 0) return opacity == 255 ? sample : BlendArgb(d, sample, opacity);
+    return AdditiveAlphaOver(d, opacity == 255 ? sample : Scale4(sample, opacity));
 }
 
 // Loops over the three sampling forms; `op(d, s)` gives the new destination pixel.
@@ -140,20 +156,27 @@ inline void BilinearStretchLoop(Pixel* dst, std::int32_t count, const Pixel* row
         dst[i] = op(dst[i], BilinearStretchSample(row0, row1, fy, x));
 }
 
+// The affine walk with either sampler.
+template <class Sampler, class Op>
+inline void AffineWalk(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
+                       std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
+                       Sampler sample, Op op) {
+    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
+        dst[i] = op(dst[i], sample(src, u, v, pitch));
+}
+
 template <class Op>
 inline void AffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
                        std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
                        Op op) {
-    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
-        dst[i] = op(dst[i], AffineSample(src, u, v, pitch));
+    AffineWalk(dst, count, src, u, v, du, dv, pitch, AffineSample, op);
 }
 
 template <class Op>
 inline void BilinearAffineLoop(Pixel* dst, std::int32_t count, const void* src, std::int32_t u,
                                std::int32_t v, std::int32_t du, std::int32_t dv, std::int32_t pitch,
                                Op op) {
-    for (std::int32_t i = 0; i < count; ++i, u += du, v += dv)
-        dst[i] = op(dst[i], BilinearAffineSample(src, u, v, pitch));
+    AffineWalk(dst, count, src, u, v, du, dv, pitch, BilinearAffineSample, op);
 }
 
 }  // namespace pixelops

@@ -50,23 +50,6 @@ bool ClipCopyAxis(std::int64_t srcSize, std::int64_t destSize, std::int32_t& pos
     return visible;
 }
 
-template <class RowOp>
-std::int32_t ForEachRow(Surface* dest, const RECT& r, RowOp op) {
-    const std::int32_t width = r.right - r.left;
-    const std::int32_t pitch = dest->Pitch();
-    Pixel* row = PixelAt(dest, r.left, r.top);
-    for (std::int32_t y = r.top; y < r.bottom; ++y, row = NextRow(row, pitch)) op(row, width);
-    SetLastUpdated(r);
-    return 1;
-}
-
-template <class RowOp>
-std::int32_t ForEachClippedRow(Surface* dest, const RECT* rect, RowOp op) {
-    RECT r;
-    if (!ClipToClipRect(dest, rect, r)) return 0;
-    return ForEachRow(dest, r, op);
-}
-
 void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) dst[i] = src[i];
 }
@@ -110,6 +93,7 @@ ByteSpan SpanOf(const void* firstRow, std::int32_t pitch, std::int32_t width, st
 std::int32_t CopyClipped(Surface* dest, Surface* src, std::int32_t x, std::int32_t y, RECT* srcRect,
                          std::uint32_t type, bool hostRoutines) {
     type &= 0xFF;
+    // A type that copies nothing must not answer as a finished copy.
     if (type != kCopyColour && type != kCopyAlpha && type != kCopyPixels) return kRectRefused;
     RECT local;
     RECT& r = srcRect ? *srcRect : *src->GetRect(&local);

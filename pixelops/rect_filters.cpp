@@ -34,38 +34,43 @@ bool FlipArea(Surface* dest, const RECT* rect, RECT& out) {
     return true;
 }
 
-std::int32_t FlipVertical(Surface* dest, const RECT* rect, int pixelSize) {
+// Recorded before the work, which `rows`(rectangle) does; an empty rectangle changes nothing.
+template <class Rows>
+std::int32_t Flip(Surface* dest, const RECT* rect, Rows rows) {
     RECT r;
     if (!FlipArea(dest, rect, r)) return 0;
     if (IsEmpty(r)) return 1;
     SetLastUpdated(r);
-    const std::int32_t w = r.right - r.left;
-    for (std::int32_t i = 0; i < (r.bottom - r.top) / 2; ++i) {
-        std::uint8_t* a = BytesAt(dest, r.left, r.top + i, pixelSize);
-        std::uint8_t* b = BytesAt(dest, r.left, r.bottom - 1 - i, pixelSize);
-        if (pixelSize == 4)
-            Slot<SwapKernel>(kWordSwapLine32)(reinterpret_cast<Pixel*>(a),
-                                              reinterpret_cast<Pixel*>(b), w);
-        else
-            Slot<SwapKernel8>(kWordSwapLine8)(a, b, w);
-    }
+    rows(r);
     return 1;
 }
 
+std::int32_t FlipVertical(Surface* dest, const RECT* rect, int pixelSize) {
+    return Flip(dest, rect, [&](const RECT& r) {
+        const std::int32_t w = r.right - r.left;
+        for (std::int32_t i = 0; i < (r.bottom - r.top) / 2; ++i) {
+            std::uint8_t* a = BytesAt(dest, r.left, r.top + i, pixelSize);
+            std::uint8_t* b = BytesAt(dest, r.left, r.bottom - 1 - i, pixelSize);
+            if (pixelSize == 4)
+                Slot<SwapKernel>(kWordSwapLine32)(reinterpret_cast<Pixel*>(a),
+                                                  reinterpret_cast<Pixel*>(b), w);
+            else
+                Slot<SwapKernel8>(kWordSwapLine8)(a, b, w);
+        }
+    });
+}
+
 std::int32_t FlipHorizontal(Surface* dest, const RECT* rect, int pixelSize) {
-    RECT r;
-    if (!FlipArea(dest, rect, r)) return 0;
-    if (IsEmpty(r)) return 1;
-    SetLastUpdated(r);
-    const std::int32_t w = r.right - r.left;
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
-        std::uint8_t* row = BytesAt(dest, r.left, y, pixelSize);
-        if (pixelSize == 4)
-            Slot<InPlaceKernel>(kWordReverseLine32)(reinterpret_cast<Pixel*>(row), w);
-        else
-            Slot<InPlaceKernel8>(kWordReverseLine8)(row, w);
-    }
-    return 1;
+    return Flip(dest, rect, [&](const RECT& r) {
+        const std::int32_t w = r.right - r.left;
+        for (std::int32_t y = r.top; y < r.bottom; ++y) {
+            std::uint8_t* row = BytesAt(dest, r.left, y, pixelSize);
+            if (pixelSize == 4)
+                Slot<InPlaceKernel>(kWordReverseLine32)(reinterpret_cast<Pixel*>(row), w);
+            else
+                Slot<InPlaceKernel8>(kWordReverseLine8)(row, w);
+        }
+    });
 }
 
 std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* rect, int word) {
@@ -75,10 +80,8 @@ std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* re
     std::uint8_t table[kGammaTableSize];
     Slot<InitGammaKernel>(kWordInitGammaTable)(table, gamma);
     const GammaLineKernel apply = Slot<GammaLineKernel>(word);
-    for (std::int32_t y = r.top; y < r.bottom; ++y)
-        apply(PixelAt(dest, r.left, y), r.right - r.left, table);
+    ForEachRow(dest, r, [&](Pixel* row, std::int32_t n) { apply(row, n, table); });
     Slot<ReleaseGammaKernel>(kWordReleaseGammaTable)(table);
-    SetLastUpdated(r);
     return 1;
 }
 
@@ -107,13 +110,8 @@ std::int32_t QMXGL_CALL FlipRectHorizontal8(Surface* dest, const RECT* rect) {
 }
 
 std::int32_t QMXGL_CALL GrayScaleRect(Surface* dest, const RECT* rect) {
-    RECT r;
-    if (!ClipToClipRect(dest, rect, r)) return 0;
-    SetLastUpdated(r);
     const InPlaceKernel grey = Slot<InPlaceKernel>(kWordGrayScaleLine);
-    for (std::int32_t y = r.top; y < r.bottom; ++y)
-        grey(PixelAt(dest, r.left, y), r.right - r.left);
-    return 1;
+    return ForEachClippedRow(dest, rect, [&](Pixel* row, std::int32_t n) { grey(row, n); });
 }
 
 std::int32_t QMXGL_CALL AdjustGammaRect(Surface* dest, const GammaRecord* gamma, const RECT* rect) {

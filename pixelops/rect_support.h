@@ -51,4 +51,23 @@ inline Row* NextRow(Row* row, std::int32_t pitch) {
                                   static_cast<std::intptr_t>(pitch));
 }
 
+// Runs `op`(first pixel, width) on every row of `r`, then records `r` as updated; true (1).
+template <class RowOp>
+std::int32_t ForEachRow(Surface* dest, const RECT& r, RowOp op) {
+    const std::int32_t width = r.right - r.left;
+    const std::int32_t pitch = dest->Pitch();
+    Pixel* row = PixelAt(dest, r.left, r.top);
+    for (std::int32_t y = r.top; y < r.bottom; ++y, row = NextRow(row, pitch)) op(row, width);
+    SetLastUpdated(r);
+    return 1;
+}
+
+// ForEachRow over the rectangle clipped as the fills clip; false (0) when nothing is left.
+template <class RowOp>
+std::int32_t ForEachClippedRow(Surface* dest, const RECT* rect, RowOp op) {
+    RECT r;
+    if (!ClipToClipRect(dest, rect, r)) return 0;
+    return ForEachRow(dest, r, op);
+}
+
 }  // namespace pixelops

@@ -71,10 +71,7 @@ void Average16(Pixel* dst, std::uint16_t* running, const std::uint16_t* entering
         const __m64 avg = n == 1 ? sum : _mm_mulhi_pu16(_mm_add_pi16(sum, half), reciprocal);
         const Pixel out = static_cast<Pixel>(_mm_cvtsi64_si32(_mm_packs_pu16(avg, avg)));
         dst[i] = WithAlpha ? DivideColoursByAlpha(out) : out;
-        __m64 in, gone;
-        __builtin_memcpy(&in, entering + 4 * i, 8);
-        __builtin_memcpy(&gone, leaving + 4 * i, 8);
-        sum = _mm_sub_pi16(_mm_add_pi16(sum, in), gone);
+        sum = SlideSums16(sum, entering + 4 * i, leaving + 4 * i);
     }
     __builtin_memcpy(running, &sum, 8);
     _mm_empty();

@@ -133,11 +133,6 @@ struct EdgeRow {
     std::int32_t mode;
     std::uint32_t opacity;
     std::int32_t left, right;  // source columns of the edges
-
-    Pixel Put(Pixel d, Pixel e) const {
-        if (mode == 0) return opacity == 255 ? e : BlendArgb(d, e, opacity);
-        return AdditiveAlphaOver(d, opacity == 255 ? e : Scale4(e, opacity));
-    }
 };
 
 void BilinearRow(const StretchChoice& choice, const EdgeRow& edge, Pixel* dst, std::int32_t count,
@@ -149,7 +144,8 @@ void BilinearRow(const StretchChoice& choice, const EdgeRow& edge, Pixel* dst, s
     auto outside = [&](std::int32_t i) { return position(i) < low || position(i) >= high; };
     auto putEdge = [&](std::int32_t i) {
         const std::int32_t column = position(i) < low ? edge.left : edge.right;
-        dst[i] = edge.Put(dst[i], BlendArgb(row0[column], row1[column], fy));
+        dst[i] = PutBilinearEdge(edge.mode, dst[i], BlendArgb(row0[column], row1[column], fy),
+                                 edge.opacity);
     };
     std::int32_t end = count;
     while (end > 0 && outside(end - 1)) putEdge(--end);
@@ -207,7 +203,7 @@ void BilinearRowLoop(const StretchRows& r, const StretchChoice& choice, const Ed
     for (std::int32_t i = 0; i < r.rows; ++i, y += r.stepY, dst = NextRow(dst, r.destPitch)) {
         const Pixel* row0 = PixelAt(r.src, 0, Clamp(y >> 16, srcTop, srcBottom));
         const Pixel* row1 = PixelAt(r.src, 0, Clamp((y >> 16) + 1, srcTop, srcBottom));
-        const std::uint32_t fy = (static_cast<std::uint32_t>(y) >> 8) & 0xFF;
+        const std::uint32_t fy = Fraction8(y);
         BilinearRow(choice, edge, dst, r.count, row0, row1, fy, r.x, r.stepX);
     }
 }

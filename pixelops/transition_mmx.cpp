@@ -13,14 +13,18 @@ namespace {
 void QMXGL_CALL BuildMmxRuleTransitionTable(std::int32_t* table, std::int32_t phase,
                                             std::int32_t vague) {
     std::int16_t* entries = reinterpret_cast<std::int16_t*>(table);
+    // 64 bits: the vague width comes from scripts unchecked.
+    const std::int64_t bandStart = std::int64_t{phase} - vague;
+    const std::int64_t bandEnd = std::int64_t{phase} + vague;
     for (std::int32_t i = 0; i < 256; ++i) {
-        std::int32_t v;
-        if (i < phase - vague) {
+        std::int64_t v;
+        if (i < bandStart) {
             v = 0;
-        } else if (i >= phase + vague) {
+        } else if (i >= bandEnd) {
             v = 255;
         } else {
-            v = (255 * i - 255 * (phase - vague)) / vague;
+            // Here vague > 0.
+            v = 255 * (i - bandStart) / vague;
             v = v < 0 ? 0 : v > 255 ? 255 : v;
         }
         entries[i] = static_cast<std::int16_t>(v * 128);
@@ -120,48 +124,27 @@ void Crossfade(Pixel* dst, const Pixel* src1, const Pixel* src2, std::int32_t co
     _mm_empty();
 }
 
-void QMXGL_CALL RuleTransitionLineMmx(Pixel* d, const Pixel* a, const Pixel* b,
-                                      const std::uint8_t* rule, const std::int32_t* table,
-                                      std::int32_t n) {
-    RuleLine<false>(d, a, b, rule, table, n);
-}
-void QMXGL_CALL RuleTransitionLineMmxExt(Pixel* d, const Pixel* a, const Pixel* b,
-                                         const std::uint8_t* rule, const std::int32_t* table,
-                                         std::int32_t n) {
-    RuleLine<true>(d, a, b, rule, table, n);
-}
-void QMXGL_CALL RuleTransitionLineSwitchMmx(Pixel* d, const Pixel* a, const Pixel* b,
-                                            const std::uint8_t* rule, const std::int32_t* table,
-                                            std::int32_t n, std::int32_t first,
-                                            std::int32_t second) {
-    RuleLineSwitch<false>(d, a, b, rule, table, n, first, second);
-}
-void QMXGL_CALL RuleTransitionLineSwitchMmxExt(Pixel* d, const Pixel* a, const Pixel* b,
-                                               const std::uint8_t* rule, const std::int32_t* table,
-                                               std::int32_t n, std::int32_t first,
-                                               std::int32_t second) {
-    RuleLineSwitch<true>(d, a, b, rule, table, n, first, second);
-}
-void QMXGL_CALL CrossfadeLineMmx(Pixel* d, const Pixel* a, const Pixel* b, std::int32_t n,
-                                 std::uint32_t ratio) {
-    Crossfade<false>(d, a, b, n, ratio);
-}
-void QMXGL_CALL CrossfadeLineMmxExt(Pixel* d, const Pixel* a, const Pixel* b, std::int32_t n,
-                                    std::uint32_t ratio) {
-    Crossfade<true>(d, a, b, n, ratio);
-}
+QMXGL_MMX_FORMS(RuleTransitionLine, RuleLine,
+                (Pixel * d, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                 const std::int32_t* table, std::int32_t n),
+                (d, a, b, rule, table, n))
+QMXGL_MMX_FORMS(RuleTransitionLineSwitch, RuleLineSwitch,
+                (Pixel * d, const Pixel* a, const Pixel* b, const std::uint8_t* rule,
+                 const std::int32_t* table, std::int32_t n, std::int32_t first,
+                 std::int32_t second),
+                (d, a, b, rule, table, n, first, second))
+QMXGL_MMX_FORMS(CrossfadeLine, Crossfade,
+                (Pixel * d, const Pixel* a, const Pixel* b, std::int32_t n, std::uint32_t ratio),
+                (d, a, b, n, ratio))
 
 }  // namespace
 
 SimdKernelGroup TransitionMmxKernels() {
     static const SimdKernelEntry entries[] = {
-        Entry(93, kFormMmx, &CrossfadeLineMmx),
-        Entry(93, kFormMmxExt, &CrossfadeLineMmxExt),
+        QMXGL_MMX_ENTRIES(93, CrossfadeLine),
         Entry(96, kFormMmx, &BuildMmxRuleTransitionTable),
-        Entry(99, kFormMmx, &RuleTransitionLineMmx),
-        Entry(99, kFormMmxExt, &RuleTransitionLineMmxExt),
-        Entry(100, kFormMmx, &RuleTransitionLineSwitchMmx),
-        Entry(100, kFormMmxExt, &RuleTransitionLineSwitchMmxExt),
+        QMXGL_MMX_ENTRIES(99, RuleTransitionLine),
+        QMXGL_MMX_ENTRIES(100, RuleTransitionLineSwitch),
     };
     return SimdKernelGroup{entries, static_cast<int>(sizeof entries / sizeof entries[0])};
 }

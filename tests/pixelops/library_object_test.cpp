@@ -9,19 +9,16 @@
 #include "pixelops/kernel_dispatch.h"
 #include "pixelops/rect_operations.h"
 #include "tests/pixelops/canned_probe.h"
+#include "tests/pixelops/form_library.h"
 
 using namespace pixelops;
 using pixelopstest::CannedProbe;
+using pixelopstest::LibraryPtr;
 
 namespace {
 
 constexpr std::uint32_t kEdxFpu = 1u << 0, kEdxTsc = 1u << 4, kEdxCmov = 1u << 15,
                         kEdxMmx = 1u << 23, kEdxSse = 1u << 25, kEdxSse2 = 1u << 26;
-
-struct LibraryDeleter {
-    void operator()(PixelOpLibrary* library) const { PixelOpLibraryDelete(library); }
-};
-using LibraryPtr = std::unique_ptr<PixelOpLibrary, LibraryDeleter>;
 
 }  // namespace
 

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "pixelops/kernel_dispatch.h"
 #include "pixelops/library_object.h"
 #include "pixelops/simd_selection.h"
+#include "tests/pixelops/form_library.h"
 #include "tests/pixelops/kernel_reference.h"
 #include "tests/pixelops/simd_models.h"
 
@@ -49,7 +49,7 @@ enum class Shape {
     Gamma,
 };
 
-// What the processor must offer for a form, and the record that forces it.
+// What the processor must offer for a form.
 bool HardwareHas(KernelForm form) {
     static const std::uint32_t flags = [] {
         HardwareProcessorProbe probe;
@@ -68,29 +68,6 @@ bool HardwareHas(KernelForm form) {
         default:
             return true;
     }
-}
-
-CpuInfoRecord RecordFor(KernelForm form) {
-    CpuInfoRecord record = {};
-    record.fpu = 1;
-    if (form == kFormMmx || form == kFormMmxExt || form == kFormSse) record.mmx = 1;
-    if (form == kFormMmxExt || form == kFormSse) record.mmxExt = 1;
-    if (form == kFormSse) record.sse = 1;
-    if (form == kFormCmov) record.cmov = 1;
-    return record;
-}
-
-struct LibraryDeleter {
-    void operator()(PixelOpLibrary* library) const { PixelOpLibraryDelete(library); }
-};
-using LibraryPtr = std::unique_ptr<PixelOpLibrary, LibraryDeleter>;
-
-// A library object whose kernels were chosen for exactly `form`.
-LibraryPtr LibraryFor(KernelForm form) {
-    CpuFeatureFlags = 0;
-    const CpuInfoRecord record = RecordFor(form);
-    HardwareProcessorProbe probe;
-    return LibraryPtr(CreatePixelOpLibrary(&record, probe));
 }
 
 const char* FormName(KernelForm form) {
@@ -351,9 +328,22 @@ private:
         phase = random.Below(256 + 2 * vague) - vague / 2;
     }
 
+    // Any vague width a script may pass, with the threshold the rectangle operation forms from
+    // it and a phase byte.
+    static void ScriptRulePhase(Random& random, std::int32_t& phase, std::int32_t& vague) {
+        vague = static_cast<std::int32_t>(random.Next());
+        const std::int64_t threshold =
+            (std::int64_t{1 + random.Below(254)} * (std::int64_t{vague} + 256)) >> 8;
+        phase = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(threshold, INT32_MIN, INT32_MAX));
+    }
+
     std::string RuleTables(Random& random) {
         std::int32_t phase, vague;
-        RulePhase(random, phase, vague);
+        if (random.Below(4) == 0)
+            ScriptRulePhase(random, phase, vague);
+        else
+            RulePhase(random, phase, vague);
         std::int32_t a[256], b[256];
         for (int i = 0; i < 256; ++i) a[i] = b[i] = static_cast<std::int32_t>(random.Next());
         As<RuleTableKernel>(m_reference)(a, phase, vague);
@@ -661,6 +651,14 @@ std::vector<Pixel> OpacityRow(PixelOperation k, std::initializer_list<Pixel> d,
     As<RowKernelOpacity>(k)(dst.data, src.data, static_cast<std::int32_t>(d.size()), op);
     return dst.Take(static_cast<int>(d.size()));
 }
+// One bilinear stretched pixel over a zero destination, sampled where every neighbour is
+// `colour` (so the sample is `colour` whatever the fractions).
+std::vector<Pixel> BilinearOpacityRow(PixelOperation k, Pixel colour, std::uint32_t op) {
+    const Pixel row0[2] = {colour, colour}, row1[2] = {colour, colour};
+    Pixel dst = 0;
+    As<BilinearStretchKernelOpacity>(k)(&dst, 1, row0, row1, 0x80, 0x8000, 0x10000, op);
+    return {dst};
+}
 // The 16-bit average of one pixel from a running sum, and the running sum afterwards.
 std::vector<Pixel> Average16Of(PixelOperation k, std::uint16_t sum, std::uint16_t alphaSum,
                                std::int32_t area, std::int32_t count) {
@@ -814,6 +812,28 @@ std::vector<NamedCase> NamedCases() {
              return std::vector<Pixel>(dst, dst + 4);
          },
          {0x00000000, 0x01010101, 0x02020202, 0x02020202}},
+        // Word 83: the portable kernel blends by the opacity as given, the MMX form by the
+        // widened opacity, so at 255 only the MMX form reaches the sample.
+        {"bilinear stretched constant alpha at 255: portable stops one step short",
+         83,
+         kFormPortable,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 255); },
+         {0xFEFEFEFE}},
+        {"bilinear stretched constant alpha at 255: MMX reaches the sample",
+         83,
+         kFormMmx,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 255); },
+         {white}},
+        {"bilinear stretched constant alpha at 128: MMX weighs 129",
+         83,
+         kFormMmx,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 128); },
+         {0x80808080}},
+        {"bilinear stretched constant alpha at 128: portable weighs 128",
+         83,
+         kFormPortable,
+         [=](PixelOperation k) { return BilinearOpacityRow(k, white, 128); },
+         {0x7F7F7F7F}},
         {"stretched constant alpha interpolates alpha",
          82,
          kFormMmx,

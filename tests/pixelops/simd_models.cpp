@@ -491,15 +491,17 @@ PixelOperation SimdModel(int word, int form) {
 
 void QMXGL_CALL ModelMmxRuleTable(std::int32_t* table, std::int32_t phase, std::int32_t vague) {
     std::int16_t* entries = reinterpret_cast<std::int16_t*>(table);
+    // The portable table's entries, in 64 bits since a script's vague width may be any number.
+    const std::int64_t bandStart = std::int64_t{phase} - vague;
     for (int i = 0; i < 256; ++i) {
-        int p;
-        if (i < phase - vague)
+        std::int64_t p;
+        if (i < bandStart)
             p = 255;
         else if (i >= phase)
             p = 0;
         else
-            p = 255 - 255 * (i - phase + vague) / vague;
-        p = Sat(p);
+            p = 255 - (i - bandStart) * 255 / vague;
+        p = std::clamp<std::int64_t>(p, 0, 255);
         entries[i] = static_cast<std::int16_t>((255 - p) * 128);
     }
 }
