@@ -154,12 +154,6 @@ std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride,
 
 BmpImageLoader::~BmpImageLoader() { FreeBuffers(); }
 
-void* XM_METHOD BmpImageLoader::DeletingDestructor(std::uint32_t flags) {
-    this->~BmpImageLoader();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 bool XM_METHOD BmpImageLoader::IsSupported(const void* data, std::uint32_t size, const char*) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return bytes && size >= 2 && bytes[0] == 'B' && bytes[1] == 'M';

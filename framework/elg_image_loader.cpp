@@ -18,12 +18,6 @@ std::uint32_t RowStride(std::uint32_t width, std::uint32_t depth) {
 
 ElgImageLoader::~ElgImageLoader() { FreeBuffers(); }
 
-void* XM_METHOD ElgImageLoader::DeletingDestructor(std::uint32_t flags) {
-    this->~ElgImageLoader();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 bool XM_METHOD ElgImageLoader::IsSupported(const void* data, std::uint32_t size, const char*) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return bytes && size >= 8 && bytes[0] == 'E' && bytes[1] == 'L' && bytes[2] == 'G';
