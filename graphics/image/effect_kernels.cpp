@@ -122,10 +122,9 @@ void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
 }
 
 template <class Pixel>
-void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, std::int32_t srcPitch,
-                  std::int32_t width, std::int32_t height, const BilinearStep& step,
-                  const std::uint32_t* palette) {
-    KERNEL_ASSERT_SIZE(width, height);
+void BilinearPixels(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
+                    std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                    const BilinearStep& step, const std::uint32_t* palette) {
     auto colour = [palette](Pixel p) {
         return palette ? palette[p] : static_cast<std::uint32_t>(p);
     };
@@ -138,32 +137,13 @@ void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, st
         }
         return out;
     };
-    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
-    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
-    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
-    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
-    std::uint32_t fracY = step.fracY;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t fy = static_cast<std::int32_t>(fracY >> 24);
-        const Pixel* p = src;
-        const Pixel* below = Advance(src, srcPitch);
-        std::uint32_t fracX = step.fracX;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t fx = static_cast<std::int32_t>(fracX >> 24);
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, [=](std::int32_t fy) {
+        return [=](const Pixel* p, const Pixel* below, std::int32_t fx) {
             const std::uint32_t top = lerp(colour(p[0]), colour(p[1]), fx);
             const std::uint32_t bottom = lerp(colour(below[0]), colour(below[1]), fx);
-            *dst++ = lerp(top, bottom, fy);
-            const std::uint32_t before = fracX;
-            fracX += stepXFrac;
-            const std::int32_t advance = stepXWhole + (fracX < before ? 1 : 0);
-            p += advance;
-            below += advance;
-        }
-        dst = Advance(dst, dstSkip);
-        const std::uint32_t before = fracY;
-        fracY += stepYFrac;
-        src = Advance(src, (stepYWhole + (fracY < before ? 1 : 0)) * srcPitch);
-    }
+            return lerp(top, bottom, fy);
+        };
+    });
 }
 
 }  // namespace
@@ -475,13 +455,13 @@ void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src, std
 void KernelBilinear(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                     std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                     const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
 }
 
 void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                            std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                            const std::uint32_t* palette, const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }
 
 namespace {

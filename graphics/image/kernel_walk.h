@@ -10,6 +10,7 @@
 #include <cassert>
 #include <cstdint>
 
+#include "graphics/image/bilinear_step.h"
 #include "graphics/image/stretch_step.h"
 
 // Callers clip before they call; a zero size is a caller's fault (the original counters
@@ -105,6 +106,39 @@ inline void StretchMirroredRows(D* dst, const S* src, std::int32_t dstSkip, std:
             src = Advance(src, srcPitch);
             yErr -= step.yDen;
         }
+    }
+}
+
+// Bilinear rows: each destination pixel blends the 2 x 2 source pixels at its 32.32 position.
+// makeRow(fy) gives, once a row, the operation that makes a destination pixel from the pixel
+// pairs at p and below and the column weight fx (both weights 0 to 255).
+template <class D, class S, class MakeRow>
+inline void BilinearRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
+                         std::int32_t width, std::int32_t height, const BilinearStep& step,
+                         MakeRow makeRow) {
+    KERNEL_ASSERT_SIZE(width, height);
+    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
+    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
+    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
+    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
+    std::uint32_t fracY = step.fracY;
+    for (std::int32_t y = 0; y < height; ++y) {
+        const auto pixel = makeRow(static_cast<std::int32_t>(fracY >> 24));
+        const S* p = src;
+        const S* below = Advance(src, srcPitch);
+        std::uint32_t fracX = step.fracX;
+        for (std::int32_t x = 0; x < width; ++x) {
+            *dst++ = pixel(p, below, static_cast<std::int32_t>(fracX >> 24));
+            const std::uint32_t before = fracX;
+            fracX += stepXFrac;
+            const std::int32_t advance = stepXWhole + (fracX < before ? 1 : 0);
+            p += advance;
+            below += advance;
+        }
+        dst = Advance(dst, dstSkip);
+        const std::uint32_t before = fracY;
+        fracY += stepYFrac;
+        src = Advance(src, (stepYWhole + (fracY < before ? 1 : 0)) * srcPitch);
     }
 }
 

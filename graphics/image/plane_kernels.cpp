@@ -79,34 +79,17 @@ void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
 void KernelPlaneBilinear(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                          std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                          const BilinearStep& step) {
-    KERNEL_ASSERT_SIZE(width, height);
     auto lerp = [](std::int32_t a, std::int32_t b, std::int32_t f) {
         // Arithmetic shift: the floor of a negative difference.
         return a + (((b - a) * f) >> 8);
     };
-    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
-    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
-    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
-    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
-    std::uint32_t fracY = step.fracY;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t fy = static_cast<std::int32_t>(fracY >> 24);
-        const std::uint8_t* p = src;
-        std::uint32_t fracX = step.fracX;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t fx = static_cast<std::int32_t>(fracX >> 24);
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, [=](std::int32_t fy) {
+        return [=](const std::uint8_t* p, const std::uint8_t* below, std::int32_t fx) {
             const std::int32_t top = lerp(p[0], p[1], fx);
-            const std::int32_t bottom = lerp(p[srcPitch], p[srcPitch + 1], fx);
-            *dst++ = static_cast<std::uint8_t>(lerp(top, bottom, fy));
-            const std::uint32_t before = fracX;
-            fracX += stepXFrac;
-            p += stepXWhole + (fracX < before ? 1 : 0);
-        }
-        dst += dstSkip;
-        const std::uint32_t before = fracY;
-        fracY += stepYFrac;
-        src += static_cast<std::int32_t>(stepYWhole + (fracY < before ? 1 : 0)) * srcPitch;
-    }
+            const std::int32_t bottom = lerp(below[0], below[1], fx);
+            return static_cast<std::uint8_t>(lerp(top, bottom, fy));
+        };
+    });
 }
 
 std::int32_t KernelPlaneBlur3x3(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
