@@ -7,7 +7,6 @@
 #include "graphics/image/kernel_walk.h"
 #include "graphics/image/over_math.h"
 #include "graphics/image/pixel_math.h"
-#include "graphics/image/plane_kernels.h"
 
 using namespace kernel_walk;
 using namespace pixel_math;
@@ -252,26 +251,7 @@ std::int32_t KernelBlur3x3(std::uint32_t* dst, std::int32_t skip, std::int32_t p
 
 void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std::int32_t width,
                   std::int32_t height, std::int32_t cellSize, std::int32_t alignment) {
-    if (width < 3 || height < 3 || cellSize < 2) return;
-    const bool centred = alignment < 1 || alignment > 4;
-    const std::int32_t firstWidth =
-        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
-    const std::int32_t firstHeight =
-        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
-    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
-         top += bandHeight, bandHeight = cellSize) {
-        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
-        std::uint32_t* band = Advance(dst, top * pitch);
-        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
-             left += cellWidth, cellWidth = cellSize) {
-            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
-            const std::uint32_t value = band[left];
-            for (std::int32_t y = 0; y < rows; ++y) {
-                std::uint32_t* p = Advance(band, y * pitch) + left;
-                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
-            }
-        }
-    }
+    MosaicCells(dst, pitch, width, height, cellSize, alignment);
 }
 
 void KernelScaleColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,

@@ -152,5 +152,45 @@ inline void Rect(D* dst, std::int32_t dstSkip, std::int32_t width, std::int32_t 
     }
 }
 
+// First cell width or band height of a mosaic along one axis.
+inline std::int32_t MosaicFirstCell(std::int32_t length, std::int32_t cellSize, bool fromFarEdge,
+                                    bool centred) {
+    std::int32_t first = cellSize;
+    if (centred) {
+        first = length > cellSize ? ((length - cellSize) >> 1) % cellSize : cellSize;
+    } else if (fromFarEdge) {
+        first = length % cellSize;
+    }
+    return first == 0 ? cellSize : first;
+}
+
+// Mosaic cells: each cell of cellSize pixels takes the value of its top-left pixel; alignment
+// 1 top-left, 2 right, 3 bottom, 4 bottom-right, anything else centred. Nothing happens for an
+// area below 3 x 3 or a cell below 2.
+template <class T>
+inline void MosaicCells(T* dst, std::int32_t pitch, std::int32_t width, std::int32_t height,
+                        std::int32_t cellSize, std::int32_t alignment) {
+    if (width < 3 || height < 3 || cellSize < 2) return;
+    const bool centred = alignment < 1 || alignment > 4;
+    const std::int32_t firstWidth =
+        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
+    const std::int32_t firstHeight =
+        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
+    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
+         top += bandHeight, bandHeight = cellSize) {
+        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
+        T* band = Advance(dst, top * pitch);
+        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
+             left += cellWidth, cellWidth = cellSize) {
+            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
+            const T value = band[left];
+            for (std::int32_t y = 0; y < rows; ++y) {
+                T* p = Advance(band, y * pitch) + left;
+                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kernel_walk

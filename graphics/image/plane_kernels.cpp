@@ -140,39 +140,9 @@ std::int32_t KernelPlaneBlur3x3(std::uint8_t* plane, std::int32_t pitch, std::in
     return 0;
 }
 
-std::int32_t MosaicFirstCell(std::int32_t length, std::int32_t cellSize, bool fromFarEdge,
-                             bool centred) {
-    std::int32_t first = cellSize;
-    if (centred) {
-        first = length > cellSize ? ((length - cellSize) >> 1) % cellSize : cellSize;
-    } else if (fromFarEdge) {
-        first = length % cellSize;
-    }
-    return first == 0 ? cellSize : first;
-}
-
 void KernelPlaneMosaic(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                        std::int32_t height, std::int32_t cellSize, std::int32_t alignment) {
-    if (width < 3 || height < 3 || cellSize < 2) return;
-    const bool centred = alignment < 1 || alignment > 4;
-    const std::int32_t firstWidth =
-        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
-    const std::int32_t firstHeight =
-        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
-    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
-         top += bandHeight, bandHeight = cellSize) {
-        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
-        std::uint8_t* band = plane + static_cast<std::int64_t>(top) * pitch;
-        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
-             left += cellWidth, cellWidth = cellSize) {
-            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
-            const std::uint8_t value = band[left];
-            for (std::int32_t y = 0; y < rows; ++y) {
-                std::uint8_t* p = band + static_cast<std::int64_t>(y) * pitch + left;
-                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
-            }
-        }
-    }
+    MosaicCells(plane, pitch, width, height, cellSize, alignment);
 }
 
 // Every output byte lies in a block that has already been summed, so the plane can be
