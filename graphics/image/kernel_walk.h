@@ -51,9 +51,12 @@ inline void MirroredRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_
     }
 }
 
-// Stretched rows: the column error restarts at xErr on every row, the row error carries.
-template <class D, class S, class Op>
-inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
+// Stretched rows, walked rightwards (Direction 1) or mirrored (-1): the column error restarts
+// at xErr on every row, the row error carries. A mirrored walk starts just after the rightmost
+// source pixel; each destination pixel takes the pixel left of it, and the position moves
+// leftwards.
+template <int Direction, class D, class S, class Op>
+inline void StretchWalk(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
                         std::int32_t width, std::int32_t height, const StretchStep& step, Op op) {
     KERNEL_ASSERT_SIZE(width, height);
     std::int32_t yErr = step.yErr;
@@ -61,11 +64,11 @@ inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t
         const S* p = src;
         std::int32_t xErr = step.xErr;
         for (std::int32_t x = 0; x < width; ++x) {
-            op(*dst++, *p);
-            p += step.xStep;
+            op(*dst++, Direction > 0 ? p[0] : p[-1]);
+            p += Direction * step.xStep;
             xErr += step.xRem;
             if (xErr >= 0) {
-                ++p;
+                p += Direction;
                 xErr -= step.xDen;
             }
         }
@@ -79,34 +82,17 @@ inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t
     }
 }
 
-// Mirrored stretched rows: the position starts just after the rightmost source pixel; each
-// destination pixel takes the pixel left of it, and the position moves leftwards.
+template <class D, class S, class Op>
+inline void StretchRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
+                        std::int32_t width, std::int32_t height, const StretchStep& step, Op op) {
+    StretchWalk<1>(dst, src, dstSkip, srcPitch, width, height, step, op);
+}
+
 template <class D, class S, class Op>
 inline void StretchMirroredRows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcPitch,
                                 std::int32_t width, std::int32_t height, const StretchStep& step,
                                 Op op) {
-    KERNEL_ASSERT_SIZE(width, height);
-    std::int32_t yErr = step.yErr;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const S* p = src;
-        std::int32_t xErr = step.xErr;
-        for (std::int32_t x = 0; x < width; ++x) {
-            op(*dst++, p[-1]);
-            p -= step.xStep;
-            xErr += step.xRem;
-            if (xErr >= 0) {
-                --p;
-                xErr -= step.xDen;
-            }
-        }
-        dst = Advance(dst, dstSkip);
-        src = Advance(src, step.yStep * srcPitch);
-        yErr += step.yRem;
-        if (yErr >= 0) {
-            src = Advance(src, srcPitch);
-            yErr -= step.yDen;
-        }
-    }
+    StretchWalk<-1>(dst, src, dstSkip, srcPitch, width, height, step, op);
 }
 
 // Bilinear rows: each destination pixel blends the 2 x 2 source pixels at its 32.32 position.
