@@ -26,6 +26,21 @@ inline T* Advance(T* p, std::int32_t bytes) {
         const_cast<std::uint8_t*>(reinterpret_cast<const std::uint8_t*>(p)) + bytes);
 }
 
+// Plain copies of one pixel of any size, and with a colour key: source pixels equal to the key
+// leave the destination alone.
+template <class T>
+struct CopyPixel {
+    void operator()(T& d, T s) const { d = s; }
+};
+
+template <class T>
+struct CopyPixelKeyed {
+    T key;
+    void operator()(T& d, T s) const {
+        if (s != key) d = s;
+    }
+};
+
 // Straight rows: both pointers move right, then on by their skips.
 template <class D, class S, class Op>
 inline void Rows(D* dst, const S* src, std::int32_t dstSkip, std::int32_t srcSkip,

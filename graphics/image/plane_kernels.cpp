@@ -8,17 +8,6 @@ using namespace kernel_walk;
 
 namespace {
 
-struct CopyByte {
-    void operator()(std::uint8_t& d, std::uint8_t s) const { d = s; }
-};
-
-struct CopyByteKeyed {
-    std::uint8_t key;
-    void operator()(std::uint8_t& d, std::uint8_t s) const {
-        if (s != key) d = s;
-    }
-};
-
 template <class Op>
 void SteppedRows(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                  std::int32_t srcSkip, std::int32_t width, std::int32_t height,
@@ -39,33 +28,33 @@ void SteppedRows(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSki
 void KernelPlaneCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                      std::int32_t pixelStep) {
-    SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep, CopyByte{});
+    SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneCopyKeyed(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                           std::int32_t pixelStep, std::uint32_t key) {
     SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep,
-                CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneStretch(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                         std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                         const StretchStep& step) {
-    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyByte{});
+    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneStretchKeyed(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                              const StretchStep& step, std::uint32_t key) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step,
-                CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                                 std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                                 const StretchStep& step) {
-    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyByte{});
+    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
@@ -73,7 +62,7 @@ void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
                                      std::int32_t width, std::int32_t height,
                                      const StretchStep& step, std::uint32_t key) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step,
-                        CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                        CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneBilinear(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
