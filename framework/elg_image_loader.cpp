@@ -67,16 +67,7 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeToBuffers(const void* data, std::ui
             code = DecodeBlocks(bytes, size, header);
         }
     }
-    if (code == 0) {
-        if (outInfo) {
-            *outInfo = m_info;
-            *outBits = m_bits;
-            m_info = nullptr;
-            m_bits = nullptr;
-        }
-    } else {
-        FreeBuffers();
-    }
+    SettleBuffers(code, outInfo, outBits);
     if (progress) {
         const auto height = static_cast<std::int32_t>(header.height);
         progress(height, height, progressArgument);

@@ -112,6 +112,20 @@ protected:
     ImageLoadObject() = default;
     ~ImageLoadObject() = default;
 
+    // Ends a DecodeToBuffers: after success both blocks go to the caller when it asked for
+    // them (else they stay with the loader until its next decode); after a failure they are
+    // freed.
+    void SettleBuffers(std::int32_t code, HGLOBAL* outInfo, HGLOBAL* outBits) {
+        if (code != kGllOk) {
+            FreeBuffers();
+        } else if (outInfo) {
+            *outInfo = m_info;
+            *outBits = m_bits;
+            m_info = nullptr;
+            m_bits = nullptr;
+        }
+    }
+
     // Frees the extra data of the last decode.
     void FreeExtraData() {
         if (m_extraData) GlobalFree(m_extraData);
