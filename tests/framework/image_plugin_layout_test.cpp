@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/support/table_slots.h"
 
 using testsupport::CallSlot;
+using testsupport::FieldAt;
 
 namespace {
 
@@ -54,12 +53,6 @@ private:
     bool& m_deleted;
 };
 
-std::uint32_t WordAt(const void* object, int offset) {
-    std::uint32_t word;
-    std::memcpy(&word, static_cast<const char*>(object) + offset, sizeof(word));
-    return word;
-}
-
 TEST(ImagePluginLayout, HolderCountAndStateLieAtTheirOffsetsAfterTheTable) {
     bool deleted = false;
     LayoutLoader loader(deleted);
@@ -81,7 +74,7 @@ TEST(ImagePluginLayout, HolderCountAndStateLieAtTheirOffsetsAfterTheTable) {
         {32, 0x55550000},  // extra data
         {36, 0x66660000},  // extra data size
     };
-    for (const auto& c : cases) EXPECT_EQ(WordAt(&loader, c.offset), c.word) << c.offset;
+    for (const auto& c : cases) EXPECT_EQ(FieldAt(&loader, c.offset), c.word) << c.offset;
     EXPECT_EQ(sizeof(ImageLoadObject), 40u);
     loader.ClearFields();
 }
@@ -106,7 +99,7 @@ TEST(ImagePluginLayout, ReleaseLowersTheCountThenDeletesThroughSlotZero) {
     loader->AddHolder();
     ReleaseObject(loader);
     EXPECT_FALSE(deleted);
-    EXPECT_EQ(WordAt(loader, 4), 0u);
+    EXPECT_EQ(FieldAt(loader, 4), 0u);
     ReleaseObject(loader);
     EXPECT_TRUE(deleted);
 }
