@@ -1,7 +1,5 @@
 #include "graphics/image/effect_kernels.h"
 
-#include <new>
-
 #include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/kernel_walk.h"
@@ -66,29 +64,6 @@ void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip
               const std::uint8_t* row, Combine combine) {
     Rows(dst, mask, dstSkip, maskSkip, width, height,
          [=](std::uint32_t& d, std::uint8_t m) { d = combine(d, colour, Weight(row[m])); });
-}
-
-// Sum of one channel of the 3 x 3 stencil around a pixel, and the shift that divides it.
-// above and below are null on the first and last rows.
-template <class Read>
-inline std::uint32_t BlurStencil(const std::uint32_t* above, const std::uint32_t* current,
-                                 const std::uint32_t* below, std::int32_t x, std::int32_t last,
-                                 Read read, int& shift) {
-    const std::uint32_t self = read(current[x]);
-    if (!above || !below) {
-        const std::uint32_t other = read(above ? above[x] : below[x]);
-        shift = 2;
-        if (x == 0) return other + 2 * self + read(current[1]);
-        if (x == last) return other + 2 * self + read(current[last - 1]);
-        return self + other + read(current[x - 1]) + read(current[x + 1]);
-    }
-    if (x == 0 || x == last) {
-        shift = 2;
-        return self + read(above[x]) + read(below[x]) + read(current[x == 0 ? 1 : last - 1]);
-    }
-    shift = 3;
-    return read(above[x]) + read(below[x]) +
-           2 * (read(current[x - 1]) + self + read(current[x + 1]));
 }
 
 // The box of one destination pixel, walked as a running sum along the row.
@@ -210,43 +185,28 @@ void KernelInvertKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width
 std::int32_t KernelBlur3x3(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch,
                            std::int32_t width, std::int32_t height, std::int32_t mode) {
     if (width < 4 || height < 4 || skip % 4 != 0 || pitch % 4 != 0) return 1;
-    // Old values of the row above and of the current row; the row below is still unchanged
-    // in the picture when the current row is rewritten.
-    std::uint32_t* buffer = new (std::nothrow) std::uint32_t[2 * static_cast<size_t>(width)];
-    if (!buffer) return 2;
-    std::uint32_t* above = buffer;
-    std::uint32_t* current = buffer + width;
-    for (std::int32_t x = 0; x < width; ++x) current[x] = dst[x];
     const bool fast = mode == 0 || mode == 1;
     const std::uint32_t roundUp = mode == 1 ? 7 : 0;
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint32_t* row = Advance(dst, y * pitch);
-        const std::uint32_t* below = y + 1 < height ? Advance(row, pitch) : nullptr;
-        for (std::int32_t x = 0; x < width; ++x) {
-            std::uint32_t out = 0;
-            for (int k = 0; k < 3; ++k) {
-                int shift = 0;
-                // The fast modes add the channels with their low three bits cleared, so that
-                // every stencil sum fits its byte; the exact mode uses the whole bytes.
-                const std::uint32_t sum = BlurStencil(
-                    y > 0 ? above : nullptr, current, below, x, width - 1,
-                    [k, fast](std::uint32_t p) {
-                        return fast ? Channel(p, k) & 0xF8 : Channel(p, k);
-                    },
-                    shift);
-                out |= ((sum >> shift) + (fast ? roundUp : 0)) << (8 * k);
-            }
-            row[x] = out;
-        }
-        std::uint32_t* swap = above;
-        above = current;
-        current = swap;
-        if (below) {
-            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
-        }
-    }
-    delete[] buffer;
-    return 0;
+    return Blur3x3Rows(dst, pitch, width, height,
+                       [fast, roundUp](const std::uint32_t* above, const std::uint32_t* current,
+                                       const std::uint32_t* below, std::int32_t x,
+                                       std::int32_t last) {
+                           std::uint32_t out = 0;
+                           for (int k = 0; k < 3; ++k) {
+                               int shift = 0;
+                               // The fast modes add the channels with their low three bits
+                               // cleared, so that every stencil sum fits its byte; the exact
+                               // mode uses the whole bytes.
+                               const std::uint32_t sum = BlurStencil(
+                                   above, current, below, x, last,
+                                   [k, fast](std::uint32_t p) {
+                                       return fast ? Channel(p, k) & 0xF8 : Channel(p, k);
+                                   },
+                                   shift);
+                               out |= ((sum >> shift) + (fast ? roundUp : 0)) << (8 * k);
+                           }
+                           return out;
+                       });
 }
 
 void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std::int32_t width,

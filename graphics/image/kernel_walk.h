@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "graphics/image/bilinear_step.h"
 #include "graphics/image/stretch_step.h"
@@ -151,6 +153,58 @@ inline void Rect(D* dst, std::int32_t dstSkip, std::int32_t width, std::int32_t 
         for (std::int32_t x = 0; x < width; ++x) op(*dst++);
         dst = Advance(dst, dstSkip);
     }
+}
+
+// Sum of the 3 x 3 stencil around pixel x of `current`, each pixel as read(pixel) gives it,
+// and the shift that divides it. above and below are null on the first and last rows: the one
+// neighbouring row then stands in for the missing one.
+template <class T, class Read>
+inline std::uint32_t BlurStencil(const T* above, const T* current, const T* below, std::int32_t x,
+                                 std::int32_t last, Read read, int& shift) {
+    const std::uint32_t self = read(current[x]);
+    if (!above || !below) {
+        const std::uint32_t other = read(above ? above[x] : below[x]);
+        shift = 2;
+        if (x == 0) return other + 2 * self + read(current[1]);
+        if (x == last) return other + 2 * self + read(current[last - 1]);
+        return self + other + read(current[x - 1]) + read(current[x + 1]);
+    }
+    if (x == 0 || x == last) {
+        shift = 2;
+        return self + read(above[x]) + read(below[x]) + read(current[x == 0 ? 1 : last - 1]);
+    }
+    shift = 3;
+    return read(above[x]) + read(below[x]) +
+           2 * (read(current[x - 1]) + self + read(current[x + 1]));
+}
+
+// A 3 x 3 blur rewritten in place from the top row down: blur(above, current, below, x, last)
+// makes pixel x of a row from the old values of the row above (null on the first row), of the
+// row itself and of the row below (null on the last row). 0, or 2 when there is no memory.
+template <class T, class Blur>
+inline std::int32_t Blur3x3Rows(T* picture, std::int32_t pitch, std::int32_t width,
+                                std::int32_t height, Blur blur) {
+    // Old values of the row above and of the current row; the row below is still unchanged
+    // in the picture when the current row is rewritten.
+    T* buffer = new (std::nothrow) T[2 * static_cast<std::size_t>(width)];
+    if (!buffer) return 2;
+    T* above = buffer;
+    T* current = buffer + width;
+    for (std::int32_t x = 0; x < width; ++x) current[x] = picture[x];
+    for (std::int32_t y = 0; y < height; ++y) {
+        T* row = Advance(picture, y * pitch);
+        const T* below = y + 1 < height ? Advance(row, pitch) : nullptr;
+        const T* up = y > 0 ? above : nullptr;
+        for (std::int32_t x = 0; x < width; ++x) row[x] = blur(up, current, below, x, width - 1);
+        T* swap = above;
+        above = current;
+        current = swap;
+        if (below) {
+            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
+        }
+    }
+    delete[] buffer;
+    return 0;
 }
 
 // First cell width or band height of a mosaic along one axis.

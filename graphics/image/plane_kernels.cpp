@@ -1,7 +1,5 @@
 #include "graphics/image/plane_kernels.h"
 
-#include <new>
-
 #include "graphics/image/kernel_walk.h"
 
 using namespace kernel_walk;
@@ -84,49 +82,16 @@ void KernelPlaneBilinear(std::uint8_t* dst, const std::uint8_t* src, std::int32_
 std::int32_t KernelPlaneBlur3x3(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                                 std::int32_t height) {
     if (width < 4 || height < 4) return 1;
-    // The old values of the row above and of the current row; the row below is still unchanged
-    // in the plane when the current row is rewritten.
-    std::uint8_t* buffer = new (std::nothrow) std::uint8_t[2 * static_cast<size_t>(width)];
-    if (!buffer) return 2;
-    std::uint8_t* above = buffer;
-    std::uint8_t* current = buffer + width;
-    for (std::int32_t x = 0; x < width; ++x) current[x] = plane[x];
-    const std::int32_t last = width - 1;
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint8_t* row = plane + static_cast<std::int64_t>(y) * pitch;
-        const std::uint8_t* below = y + 1 < height ? row + pitch : nullptr;
-        const std::uint8_t* up = y > 0 ? above : nullptr;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t self = current[x];
-            std::int32_t v;
-            if (!up || !below) {
-                // Top and bottom rows: the one neighbouring row stands in for the missing one.
-                const std::int32_t other = up ? up[x] : below[x];
-                if (x == 0) {
-                    v = (other + 2 * self + current[1]) >> 2;
-                } else if (x == last) {
-                    v = (other + 2 * self + current[last - 1]) >> 2;
-                } else {
-                    v = (self + other + current[x - 1] + current[x + 1]) >> 2;
-                }
-            } else if (x == 0) {
-                v = (self + up[x] + below[x] + current[1]) >> 2;
-            } else if (x == last) {
-                v = (self + up[x] + below[x] + current[last - 1]) >> 2;
-            } else {
-                v = (up[x] + below[x] + 2 * (current[x - 1] + self + current[x + 1])) >> 3;
-            }
-            row[x] = static_cast<std::uint8_t>(v);
-        }
-        std::uint8_t* swap = above;
-        above = current;
-        current = swap;
-        if (below) {
-            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
-        }
-    }
-    delete[] buffer;
-    return 0;
+    return Blur3x3Rows(plane, pitch, width, height,
+                       [](const std::uint8_t* above, const std::uint8_t* current,
+                          const std::uint8_t* below, std::int32_t x, std::int32_t last) {
+                           int shift = 0;
+                           const std::uint32_t sum = BlurStencil(
+                               above, current, below, x, last,
+                               [](std::uint8_t p) { return static_cast<std::uint32_t>(p); },
+                               shift);
+                           return static_cast<std::uint8_t>(sum >> shift);
+                       });
 }
 
 void KernelPlaneMosaic(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
