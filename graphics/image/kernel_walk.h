@@ -155,6 +155,23 @@ inline void Rect(D* dst, std::int32_t dstSkip, std::int32_t width, std::int32_t 
     }
 }
 
+// Masked gradient rows: entryOf(x, y) picks the gradient entry of a pixel, the coverage byte
+// picks its level, and combine(d, entry, level) gives the new pixel.
+template <class EntryOf, class Combine>
+inline void GradientRows(std::uint32_t* dst, const std::uint8_t* coverage, std::int32_t dstSkip,
+                         std::int32_t coverageSkip, std::int32_t width, std::int32_t height,
+                         const std::uint8_t* levels, EntryOf entryOf, Combine combine) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            *dst = combine(*dst, entryOf(x, y), levels[*coverage++]);
+            ++dst;
+        }
+        dst = Advance(dst, dstSkip);
+        coverage += coverageSkip;
+    }
+}
+
 // Sum of the 3 x 3 stencil around pixel x of `current`, each pixel as read(pixel) gives it,
 // and the shift that divides it. above and below are null on the first and last rows: the one
 // neighbouring row then stands in for the missing one.
