@@ -336,34 +336,24 @@ void KernelMaskColourOverAlpha(std::uint32_t* dst, const std::uint8_t* mask, std
 void KernelRuleBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                      const std::uint8_t* rule, std::int32_t rulePitch, const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t a = g_blendTables.multiply[table[rule[x]]][s >> 24];
-            dst[x] = BlendColour(dst[x], s, Weight(a));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t a = g_blendTables.multiply[table[ruleRow[x]]][s >> 24];
+                 return BlendColour(d, s, Weight(a));
+             });
 }
 
 void KernelRuleBlendPlane(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                           const std::uint8_t* rule, std::int32_t rulePitch,
                           const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t v = rule ? rule[x] : static_cast<std::uint8_t>(s >> 24);
-            dst[x] = BlendColour(dst[x], s, Weight(table[v]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        if (rule) rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t v = ruleRow ? ruleRow[x] : static_cast<std::uint8_t>(s >> 24);
+                 return BlendColour(d, s, Weight(table[v]));
+             });
 }
 
 void KernelBoxAverageRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,

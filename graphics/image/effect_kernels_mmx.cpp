@@ -248,16 +248,11 @@ void KernelRuleBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32
                         std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                         const std::uint8_t* rule, std::int32_t rulePitch,
                         const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            dst[x] = Blend(dst[x], s, Weight(g_blendTables.multiply[table[rule[x]]][s >> 24]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 return Blend(d, s, Weight(g_blendTables.multiply[table[ruleRow[x]]][s >> 24]));
+             });
     _mm_empty();
 }
 
@@ -265,17 +260,12 @@ void KernelRuleBlendPlaneMmx(std::uint32_t* dst, const std::uint32_t* src, std::
                              std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                              const std::uint8_t* rule, std::int32_t rulePitch,
                              const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t v = rule ? rule[x] : static_cast<std::uint8_t>(s >> 24);
-            dst[x] = Blend(dst[x], s, Weight(table[v]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        if (rule) rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t v = ruleRow ? ruleRow[x] : static_cast<std::uint8_t>(s >> 24);
+                 return Blend(d, s, Weight(table[v]));
+             });
     _mm_empty();
 }
 

@@ -155,6 +155,21 @@ inline void Rect(D* dst, std::int32_t dstSkip, std::int32_t width, std::int32_t 
     }
 }
 
+// Rule rows: the 8-bit rule plane, rulePitch bytes a row (null where a kernel takes its rule
+// from elsewhere), is walked alongside, and blend(d, s, ruleRow, x) gives the new pixel x.
+template <class Blend>
+inline void RuleRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
+                     std::int32_t srcSkip, std::int32_t width, std::int32_t height,
+                     const std::uint8_t* rule, std::int32_t rulePitch, Blend blend) {
+    KERNEL_ASSERT_SIZE(width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) dst[x] = blend(dst[x], src[x], rule, x);
+        dst = Advance(dst + width, dstSkip);
+        src = Advance(src + width, srcSkip);
+        if (rule) rule += rulePitch;
+    }
+}
+
 // Masked gradient rows: entryOf(x, y) picks the gradient entry of a pixel, the coverage byte
 // picks its level, and combine(d, entry, level) gives the new pixel.
 template <class EntryOf, class Combine>
