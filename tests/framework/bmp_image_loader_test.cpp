@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/byte_words.h"
 #include "tests/support/encoder_output.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/win_test_env.h"
 
+using testsupport::AppendHalf;
 using testsupport::AppendToBytes;
+using testsupport::AppendWord;
 using testsupport::DibPixels;
 using testsupport::ImageBuffer;
 
@@ -21,14 +24,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Units = std::vector<std::uint32_t>;
-
-void PutU16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void PutU32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 
 // A hand-made BMP file: headers, the masks of bit-field files, the colour table, the data.
 struct BmpLayout {
@@ -46,22 +41,22 @@ struct BmpLayout {
 Bytes MakeBmp(const BmpLayout& s) {
     const auto offBits = static_cast<std::uint32_t>(54 + 4 * s.masks.size() + 4 * s.palette.size());
     Bytes out = {'B', 'M'};
-    PutU32(out, static_cast<std::uint32_t>(offBits + s.data.size()));
-    PutU32(out, 0);
-    PutU32(out, offBits);
-    PutU32(out, s.infoSize);
-    PutU32(out, static_cast<std::uint32_t>(s.width));
-    PutU32(out, static_cast<std::uint32_t>(s.height));
-    PutU16(out, 1);
-    PutU16(out, s.depth);
-    PutU32(out, s.compression);
-    PutU32(out, static_cast<std::uint32_t>(s.data.size()));
-    PutU32(out, 2835);
-    PutU32(out, 2835);
-    PutU32(out, s.colourCount);
-    PutU32(out, 0);
-    for (std::uint32_t m : s.masks) PutU32(out, m);
-    for (std::uint32_t p : s.palette) PutU32(out, p);
+    AppendWord(out, static_cast<std::uint32_t>(offBits + s.data.size()));
+    AppendWord(out, 0);
+    AppendWord(out, offBits);
+    AppendWord(out, s.infoSize);
+    AppendWord(out, static_cast<std::uint32_t>(s.width));
+    AppendWord(out, static_cast<std::uint32_t>(s.height));
+    AppendHalf(out, 1);
+    AppendHalf(out, s.depth);
+    AppendWord(out, s.compression);
+    AppendWord(out, static_cast<std::uint32_t>(s.data.size()));
+    AppendWord(out, 2835);
+    AppendWord(out, 2835);
+    AppendWord(out, s.colourCount);
+    AppendWord(out, 0);
+    for (std::uint32_t m : s.masks) AppendWord(out, m);
+    for (std::uint32_t p : s.palette) AppendWord(out, p);
     out.insert(out.end(), s.data.begin(), s.data.end());
     return out;
 }
