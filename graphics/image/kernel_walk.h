@@ -1,10 +1,12 @@
 // Row walkers shared by the program's own pixel kernels.
 //
 // Every kernel family (copies, keys, palettes, blends, masks) comes in up to four walking
-// forms: straight, mirrored, stretched and mirrored-stretched. The walkers below own the
-// pointer stepping once, and each kernel only supplies what happens to one pixel. They are
-// included by the plain and the MMX translation units alike; the unnamed namespace keeps each
-// unit's instantiations to itself, so no MMX-built copy can stand in for a plain one.
+// forms: straight, mirrored, stretched and mirrored-stretched; bilinear, rule, gradient,
+// blur and mosaic kernels have walks of their own, shared by their 32-bit, plane and MMX
+// forms. The walkers below own the pointer stepping once, and each kernel only supplies what
+// happens to one pixel. They are included by the plain and the MMX translation units alike;
+// the unnamed namespace keeps each unit's instantiations to itself, so no MMX-built copy can
+// stand in for a plain one.
 #pragma once
 
 #include <cassert>
