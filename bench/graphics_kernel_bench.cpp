@@ -3,8 +3,6 @@
 // measured first in the same run. Each figure is the best of several runs.
 //
 //   wine build/bin/graphics_kernel_bench.exe [runs]
-#include <windows.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "graphics/image/copy_kernels.h"
 #include "graphics/image/effect_kernels.h"
 #include "graphics/image/mix_kernels.h"
@@ -21,29 +20,6 @@ namespace {
 constexpr std::int32_t kWidth = 800;
 constexpr std::int32_t kHeight = 600;
 constexpr std::int32_t kPixels = kWidth * kHeight;
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Best time of `runs` runs of one whole-picture call.
-double Best(int runs, const std::function<void()>& body) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Seconds();
-        body();
-        const double elapsed = Seconds() - start;
-        if (elapsed < best) best = elapsed;
-    }
-    return best;
-}
 
 struct Entry {
     const char* name;
@@ -71,8 +47,7 @@ int main(int argc, char** argv) {
     const std::uint8_t* m = mask.data();
     auto reset = [&] { std::memcpy(work.data(), dst.data(), kPixels * 4); };
 
-    const double memcpyTime = Best(runs, [&] { std::memcpy(d, s, kPixels * 4); });
-    const double memcpyRate = kPixels / memcpyTime / 1e6;
+    const double memcpyRate = bench::MemcpyRate(runs, d, s, kPixels);
     std::printf("%d x %d pixels, best of %d runs\n", kWidth, kHeight, runs);
     std::printf("%-22s %10.1f MP/s\n", "memcpy", memcpyRate);
 
@@ -109,11 +84,11 @@ int main(int argc, char** argv) {
                 "/memcpy");
     for (const Entry& e : entries) {
         reset();
-        const double plainRate = kPixels / Best(runs, e.plain) / 1e6;
+        const double plainRate = kPixels / bench::Best(runs, e.plain) / 1e6;
         std::printf("%-22s %14.1f %8.0f%%", e.name, plainRate, 100.0 * plainRate / memcpyRate);
         if (e.mmx) {
             reset();
-            const double mmxRate = kPixels / Best(runs, e.mmx) / 1e6;
+            const double mmxRate = kPixels / bench::Best(runs, e.mmx) / 1e6;
             std::printf(" %14.1f %8.0f%%", mmxRate, 100.0 * mmxRate / memcpyRate);
         }
         std::printf("\n");

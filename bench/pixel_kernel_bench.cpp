@@ -4,15 +4,13 @@
 // Each figure is the best of several runs; a form the slot does not have is shown as "-".
 //
 //   wine build/bench/pixel_kernel_bench.exe [runs]
-#include <windows.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "pixelops/interfaces/pixel_op_library.h"
 #include "tests/pixelops/form_library.h"
 
@@ -22,29 +20,6 @@ using pixelopstest::LibraryPtr;
 
 namespace {
 
-double Seconds() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Best time of one whole-picture pass over `runs` runs.
-double Best(int runs, const std::function<void()>& pass) {
-    pass();  // warm the caches and the page tables
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Seconds();
-        pass();
-        const double elapsed = Seconds() - start;
-        if (elapsed < best) best = elapsed;
-    }
-    return best;
-}
 
 const KernelForm kForms[] = {kFormPortable, kFormMmx, kFormMmxExt, kFormSse};
 const char* const kFormNames[] = {"portable", "MMX", "MMX-ext", "SSE"};
@@ -148,10 +123,8 @@ int main(int argc, char** argv) {
             p = seed;
         }
         const double megapixels = static_cast<double>(pixels) / 1e6;
-        const double copySeconds = Best(runs, [&] {
-            std::memcpy(picture.dst.data(), picture.src.data(), pixels * sizeof(Pixel));
-        });
-        const double copyRate = megapixels / copySeconds;
+        const double copyRate =
+            bench::MemcpyRate(runs, picture.dst.data(), picture.src.data(), pixels);
         std::printf("\n%d x %d ARGB, best of %d runs; memcpy of the same bytes: %.0f MP/s\n",
                     size[0], size[1], runs, copyRate);
         std::printf("%-30s", "operation (slot)");
@@ -170,7 +143,7 @@ int main(int argc, char** argv) {
                     continue;
                 }
                 previous = kernel;
-                const double seconds = Best(runs, [&] { op.pass(library, picture); });
+                const double seconds = bench::Best(runs, [&] { op.pass(library, picture); });
                 const double rate = megapixels / seconds;
                 std::printf("%13.0f %6.2f", rate, rate / copyRate);
             }

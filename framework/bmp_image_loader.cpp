@@ -154,12 +154,6 @@ std::int32_t DecodeRle(std::uint8_t* bits, std::int32_t stride,
 
 BmpImageLoader::~BmpImageLoader() { FreeBuffers(); }
 
-void* XM_METHOD BmpImageLoader::DeletingDestructor(std::uint32_t flags) {
-    this->~BmpImageLoader();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 bool XM_METHOD BmpImageLoader::IsSupported(const void* data, std::uint32_t size, const char*) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return bytes && size >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
@@ -290,13 +284,7 @@ std::int32_t XM_METHOD BmpImageLoader::DecodeToBuffers(const void* data, std::ui
     const auto height = static_cast<std::int32_t>(code == 0 ? layout.height : 0);
     if (code == 0 && progress && progress(0, height, progressArgument)) code = kGllCancelled;
     if (code == 0) code = Expand(bytes, size, &m_info, &m_bits, &m_totalSize, &m_stride);
-    if (code == 0 && outInfo) {
-        *outInfo = m_info;
-        *outBits = m_bits;
-        m_info = nullptr;
-        m_bits = nullptr;
-    }
-    if (code != 0) FreeBuffers();
+    SettleBuffers(code, outInfo, outBits);
     if (progress) progress(height, height, progressArgument);
     return code;
 }

@@ -9,9 +9,10 @@
 
 #include <cstdint>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/image_plugin.h"
 
-class BmpImageLoader final : public ImageLoadObject {
+class BmpImageLoader final : public WithDeletingDestructor<BmpImageLoader, ImageLoadObject> {
 public:
     // What the application registers it under.
     static constexpr const char* kTypeString = "Bitmap format";
@@ -22,7 +23,6 @@ public:
     BmpImageLoader(const BmpImageLoader&) = delete;
     BmpImageLoader& operator=(const BmpImageLoader&) = delete;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     bool XM_METHOD IsSupported(const void* data, std::uint32_t size, const char* name) override;
     std::int32_t XM_METHOD DecodeWithCallbacks(const void* data, std::uint32_t size,
                                                GllAllocator allocator, void* argument,

@@ -10,7 +10,9 @@
 
 #include <cstdint>
 
-class DecodedImage {
+#include "framework/interfaces/holder_count.h"
+
+class DecodedImage : public HolderCount {
 public:
     // Takes over both blocks: a new image holding them, or null (the blocks freed) when the
     // header is not a 40-byte uncompressed 1-, 4-, 8-, 16-, 24- or 32-bit header with its colour
@@ -44,22 +46,11 @@ public:
     void* TakeExtraData(bool release);
     std::uint32_t ExtraDataSize() const { return m_extraSize; }
 
-    void AddHolder() { ++m_holders; }
-    // Drops one holder; returns true when the object is to be destroyed.
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
 private:
     friend void ReleaseObject(DecodedImage* image);
     DecodedImage() = default;
     ~DecodedImage();
 
-    std::int32_t m_holders = 0;
     HGLOBAL m_info = nullptr;
     HGLOBAL m_bits = nullptr;
     std::uint32_t m_totalSize = 0;

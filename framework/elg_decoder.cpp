@@ -154,161 +154,146 @@ struct GrayUnit {
     void Copy(std::uint8_t* at, const std::uint8_t* from) const { *at = *from; }
 };
 
-template <class Out>
-const std::uint8_t* RunByteCode(const std::uint8_t* s, const std::uint8_t* end, Out& out) {
-    if (!out.Valid() || !s) return nullptr;
-    for (;;) {
-        if (s >= end) return nullptr;
-        const std::uint32_t b = *s++;
-        const std::size_t left = static_cast<std::size_t>(end - s);
-        if (b < 0x40) {
-            std::uint32_t n;
-            if (b < 0x20) {
-                n = (b & 0x1F) + 1;
-            } else {
-                if (left < 1) return nullptr;
-                n = ((b & 0x1F) << 8) + s[0] + 33;
-                ++s;
-            }
-            if (static_cast<std::size_t>(end - s) < n || !out.Room(n)) return nullptr;
-            for (std::uint32_t i = 0; i < n; ++i) out.Put(s++);
-        } else if (b < 0x80) {
-            std::uint32_t n;
-            const std::uint8_t* value;
-            if (b < 0x60) {
-                if (left < 1) return nullptr;
-                n = (b & 0x1F) + 3;
-                value = s;
-                s += 1;
-            } else {
-                if (left < 2) return nullptr;
-                n = ((b & 0x1F) << 8) + s[0] + 35;
-                value = s + 1;
-                s += 2;
-            }
-            if (!out.Room(n)) return nullptr;
-            out.Fill(value, n);
-        } else if (b == 0xFF) {
-            return out.Full() ? s : nullptr;
-        } else {
-            std::uint32_t n;
-            std::uint32_t distance;
-            if (b < 0x90) {
-                if (left < 1) return nullptr;
-                n = (b & 0x0F) + 2;
-                distance = s[0] + 2u;
-                s += 1;
-            } else if (b < 0xA0) {
-                if (left < 2) return nullptr;
-                n = s[1] + 4u;
-                distance = ((b & 0x0F) << 8) + s[0] + 3;
-                s += 2;
-            } else if (b < 0xC0) {
-                if (left < 1) return nullptr;
-                n = b < 0xB0 ? 3 : 4;
-                distance = ((b & 0x0F) << 8) + s[0] + 3;
-                s += 1;
-            } else if (b < 0xE0) {
-                n = 1;
-                distance = (b & 0x1F) + 1;
-            } else {
-                n = 2;
-                distance = (b & 0x1F) + 2;
-            }
-            if (!out.Copy(distance, n)) return nullptr;
-        }
-    }
-}
+// The codes 0x80 to 0xFE of the byte code: copies of earlier bytes.
+struct ByteCode {
+    static constexpr std::uint32_t kUnitBytes = 1;
+    static constexpr std::uint32_t kShortestRun = 3;
 
-template <class Out>
-const std::uint8_t* RunPixelCode(const std::uint8_t* s, const std::uint8_t* end, Out& out) {
-    if (!out.Valid() || !s) return nullptr;
-    for (;;) {
-        if (s >= end) return nullptr;
-        const std::uint32_t b = *s++;
-        const std::size_t left = static_cast<std::size_t>(end - s);
-        if (b < 0x40) {
-            std::uint32_t n;
-            if (b < 0x20) {
-                n = (b & 0x1F) + 1;
-            } else {
-                if (left < 1) return nullptr;
-                n = ((b & 0x1F) << 8) + s[0] + 33;
-                ++s;
-            }
-            if (static_cast<std::size_t>(end - s) / 3 < n || !out.Room(n)) return nullptr;
-            for (std::uint32_t i = 0; i < n; ++i, s += 3) out.Put(s);
-        } else if (b < 0x80) {
-            std::uint32_t n;
-            const std::uint8_t* value;
-            if (b < 0x60) {
-                if (left < 3) return nullptr;
-                n = (b & 0x1F) + 2;
-                value = s;
-                s += 3;
-            } else {
-                if (left < 4) return nullptr;
-                n = ((b & 0x1F) << 8) + s[0] + 34;
-                value = s + 1;
-                s += 4;
-            }
-            if (!out.Room(n)) return nullptr;
-            out.Fill(value, n);
-        } else if (b == 0xFF) {
-            return out.Full() ? s : nullptr;
-        } else if (b < 0xC0 || (b >= 0xCC && b < 0xD0)) {
+    template <class Out>
+    static bool Copy(std::uint32_t b, const std::uint8_t*& s, std::size_t left, Out& out) {
+        std::uint32_t n;
+        std::uint32_t distance;
+        if (b < 0x90) {
+            if (left < 1) return false;
+            n = (b & 0x0F) + 2;
+            distance = s[0] + 2u;
+            s += 1;
+        } else if (b < 0xA0) {
+            if (left < 2) return false;
+            n = s[1] + 4u;
+            distance = ((b & 0x0F) << 8) + s[0] + 3;
+            s += 2;
+        } else if (b < 0xC0) {
+            if (left < 1) return false;
+            n = b < 0xB0 ? 3 : 4;
+            distance = ((b & 0x0F) << 8) + s[0] + 3;
+            s += 1;
+        } else if (b < 0xE0) {
+            n = 1;
+            distance = (b & 0x1F) + 1;
+        } else {
+            n = 2;
+            distance = (b & 0x1F) + 2;
+        }
+        return out.Copy(distance, n);
+    }
+};
+
+// The codes 0x80 to 0xFE of the pixel code: copies of earlier pixels, and single pixels from
+// rows above.
+struct PixelCode {
+    static constexpr std::uint32_t kUnitBytes = 3;
+    static constexpr std::uint32_t kShortestRun = 2;
+
+    template <class Out>
+    static bool Copy(std::uint32_t b, const std::uint8_t*& s, std::size_t left, Out& out) {
+        if (b < 0xC0 || (b >= 0xCC && b < 0xD0)) {
             std::uint32_t n = 1;
             std::uint32_t distance;
             if (b < 0x90) {
-                if (left < 1) return nullptr;
+                if (left < 1) return false;
                 n = (b & 0x0F) + 1;
                 distance = s[0] + 2u;
                 s += 1;
             } else if (b < 0xA0) {
-                if (left < 2) return nullptr;
+                if (left < 2) return false;
                 n = s[1] + 1u;
                 distance = ((b & 0x0F) << 8) + s[0] + 2;
                 s += 2;
             } else if (b < 0xB0) {
-                if (left < 3) return nullptr;
+                if (left < 3) return false;
                 n = s[2] + 1u;
                 distance = ((b & 0x0F) << 16) + (static_cast<std::uint32_t>(s[0]) << 8) + s[1] + 4098;
                 s += 3;
             } else if (b < 0xB8) {
                 distance = (b & 0x07) + 2;
             } else if (b < 0xC0) {
-                if (left < 1) return nullptr;
+                if (left < 1) return false;
                 distance = ((b & 0x07) << 8) + s[0] + 10;
                 s += 1;
             } else {
-                if (left < 1) return nullptr;
+                if (left < 1) return false;
                 distance = ((b & 0x03) << 8) + s[0] + 2058;
                 s += 1;
             }
-            if (!out.Copy(distance, n)) return nullptr;
+            return out.Copy(distance, n);
+        }
+        // One pixel from k rows above, straight or one column to the left or right. A step
+        // across the picture's left or right edge is refused rather than wrapped.
+        std::uint32_t k;
+        std::uint32_t kind;
+        if (b < 0xD0) {
+            if (left < 1) return false;
+            k = ((b & 0x03) << 8) + s[0] + 16;
+            kind = (b >> 2) & 0x03;
+            s += 1;
         } else {
-            // One pixel from k rows above, straight or one column to the left or right. A step
-            // across the picture's left or right edge is refused rather than wrapped.
-            std::uint32_t k;
-            std::uint32_t kind;
-            if (b < 0xD0) {
-                if (left < 1) return nullptr;
-                k = ((b & 0x03) << 8) + s[0] + 16;
-                kind = (b >> 2) & 0x03;
-                s += 1;
+            k = (b & 0x0F) + 1;
+            kind = (b >> 4) - 0x0D;
+        }
+        std::uint32_t distance = k * out.Width();
+        if (kind == 1) {
+            if (out.Column() == 0) return false;
+            ++distance;
+        } else if (kind == 2) {
+            if (out.Column() + 1 >= out.Width()) return false;
+            --distance;
+        }
+        return out.Copy(distance, 1);
+    }
+};
+
+// Both codes: 0x00 to 0x3F give units literally, 0x40 to 0x7F repeat one unit, 0xFF ends the
+// stream; Code reads the copy codes and gives the size of a unit in the stream.
+template <class Code, class Out>
+const std::uint8_t* RunCode(const std::uint8_t* s, const std::uint8_t* end, Out& out) {
+    constexpr std::uint32_t kUnit = Code::kUnitBytes;
+    if (!out.Valid() || !s) return nullptr;
+    for (;;) {
+        if (s >= end) return nullptr;
+        const std::uint32_t b = *s++;
+        const std::size_t left = static_cast<std::size_t>(end - s);
+        if (b < 0x40) {
+            std::uint32_t n;
+            if (b < 0x20) {
+                n = (b & 0x1F) + 1;
             } else {
-                k = (b & 0x0F) + 1;
-                kind = (b >> 4) - 0x0D;
+                if (left < 1) return nullptr;
+                n = ((b & 0x1F) << 8) + s[0] + 33;
+                ++s;
             }
-            std::uint32_t distance = k * out.Width();
-            if (kind == 1) {
-                if (out.Column() == 0) return nullptr;
-                ++distance;
-            } else if (kind == 2) {
-                if (out.Column() + 1 >= out.Width()) return nullptr;
-                --distance;
+            if (static_cast<std::size_t>(end - s) / kUnit < n || !out.Room(n)) return nullptr;
+            for (std::uint32_t i = 0; i < n; ++i, s += kUnit) out.Put(s);
+        } else if (b < 0x80) {
+            std::uint32_t n;
+            const std::uint8_t* value;
+            if (b < 0x60) {
+                if (left < kUnit) return nullptr;
+                n = (b & 0x1F) + Code::kShortestRun;
+                value = s;
+                s += kUnit;
+            } else {
+                if (left < kUnit + 1) return nullptr;
+                n = ((b & 0x1F) << 8) + s[0] + Code::kShortestRun + 32;
+                value = s + 1;
+                s += kUnit + 1;
             }
-            if (!out.Copy(distance, 1)) return nullptr;
+            if (!out.Room(n)) return nullptr;
+            out.Fill(value, n);
+        } else if (b == 0xFF) {
+            return out.Full() ? s : nullptr;
+        } else if (!Code::Copy(b, s, left, out)) {
+            return nullptr;
         }
     }
 }
@@ -326,21 +311,21 @@ std::int32_t ReadS16(const std::uint8_t* p) { return static_cast<std::int16_t>(R
 const std::uint8_t* ElgDecode(const std::uint8_t* stream, const std::uint8_t* end,
                               std::uint8_t* destination, std::uint32_t count) {
     UnitOutput<ByteUnit> out(ByteUnit(), destination, count, 1, 0);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeRows(const std::uint8_t* stream, const std::uint8_t* end,
                                   std::uint8_t* destination, std::uint32_t width,
                                   std::uint32_t height, std::int32_t stride) {
     UnitOutput<ByteUnit> out(ByteUnit(), destination, width, height, stride);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeIndexedDib(const std::uint8_t* stream, const std::uint8_t* end,
                                         std::uint8_t* bits, std::uint32_t width,
                                         std::uint32_t height, std::int32_t stride) {
     UnitOutput<ByteUnit> out(ByteUnit(), LastRow(bits, height, stride), width, height, -stride);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeIndexed32(const std::uint8_t* stream, const std::uint8_t* end,
@@ -348,14 +333,14 @@ const std::uint8_t* ElgDecodeIndexed32(const std::uint8_t* stream, const std::ui
                                        const std::uint32_t* palette, std::uint8_t alpha) {
     const Indexed32Unit unit{palette, static_cast<std::uint32_t>(alpha) << 24};
     UnitOutput<Indexed32Unit> out(unit, reinterpret_cast<std::uint8_t*>(destination), count, 1, 0);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeAlpha(const std::uint8_t* stream, const std::uint8_t* end,
                                    std::uint32_t* destination, std::uint32_t count) {
     UnitOutput<AlphaUnit> out(AlphaUnit(), reinterpret_cast<std::uint8_t*>(destination) + 3, count,
                               1, 0);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeAlphaDib(const std::uint8_t* stream, const std::uint8_t* end,
@@ -364,14 +349,14 @@ const std::uint8_t* ElgDecodeAlphaDib(const std::uint8_t* stream, const std::uin
     const std::int32_t stride = static_cast<std::int32_t>(width * 4);
     std::uint8_t* last = LastRow(reinterpret_cast<std::uint8_t*>(bits), height, stride);
     UnitOutput<AlphaUnit> out(AlphaUnit(), last + 3, width, height, -stride);
-    return RunByteCode(stream, end, out);
+    return RunCode<ByteCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeRgb32(const std::uint8_t* stream, const std::uint8_t* end,
                                    std::uint8_t* destination, std::uint32_t width,
                                    std::uint32_t height, std::int32_t stride) {
     UnitOutput<Rgb32Unit> out(Rgb32Unit(), destination, width, height, stride);
-    return RunPixelCode(stream, end, out);
+    return RunCode<PixelCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeRgb24Dib(const std::uint8_t* stream, const std::uint8_t* end,
@@ -379,7 +364,7 @@ const std::uint8_t* ElgDecodeRgb24Dib(const std::uint8_t* stream, const std::uin
                                       std::uint32_t height, std::int32_t stride) {
     UnitOutput<ColourUnit<3>> out(ColourUnit<3>(), LastRow(bits, height, stride), width, height,
                                   -stride);
-    return RunPixelCode(stream, end, out);
+    return RunCode<PixelCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeRgb32Dib(const std::uint8_t* stream, const std::uint8_t* end,
@@ -388,7 +373,7 @@ const std::uint8_t* ElgDecodeRgb32Dib(const std::uint8_t* stream, const std::uin
     const std::int32_t stride = static_cast<std::int32_t>(width * 4);
     std::uint8_t* last = LastRow(reinterpret_cast<std::uint8_t*>(bits), height, stride);
     UnitOutput<ColourUnit<4>> out(ColourUnit<4>(), last, width, height, -stride);
-    return RunPixelCode(stream, end, out);
+    return RunCode<PixelCode>(stream, end, out);
 }
 
 const std::uint8_t* ElgDecodeGray(const std::uint8_t* stream, const std::uint8_t* end,
@@ -402,7 +387,7 @@ const std::uint8_t* ElgDecodeGrayRows(const std::uint8_t* stream, const std::uin
                                       std::uint8_t* destination, std::uint32_t width,
                                       std::uint32_t height, std::int32_t stride) {
     UnitOutput<GrayUnit> out(GrayUnit(), destination, width, height, stride);
-    return RunPixelCode(stream, end, out);
+    return RunCode<PixelCode>(stream, end, out);
 }
 
 std::int32_t ElgReadHeader(const std::uint8_t* data, std::uint32_t size, ElgHeader* header) {

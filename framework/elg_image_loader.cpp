@@ -18,12 +18,6 @@ std::uint32_t RowStride(std::uint32_t width, std::uint32_t depth) {
 
 ElgImageLoader::~ElgImageLoader() { FreeBuffers(); }
 
-void* XM_METHOD ElgImageLoader::DeletingDestructor(std::uint32_t flags) {
-    this->~ElgImageLoader();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 bool XM_METHOD ElgImageLoader::IsSupported(const void* data, std::uint32_t size, const char*) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return bytes && size >= 8 && bytes[0] == 'E' && bytes[1] == 'L' && bytes[2] == 'G';
@@ -73,16 +67,7 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeToBuffers(const void* data, std::ui
             code = DecodeBlocks(bytes, size, header);
         }
     }
-    if (code == 0) {
-        if (outInfo) {
-            *outInfo = m_info;
-            *outBits = m_bits;
-            m_info = nullptr;
-            m_bits = nullptr;
-        }
-    } else {
-        FreeBuffers();
-    }
+    SettleBuffers(code, outInfo, outBits);
     if (progress) {
         const auto height = static_cast<std::int32_t>(header.height);
         progress(height, height, progressArgument);

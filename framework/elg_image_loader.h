@@ -5,9 +5,10 @@
 #include <cstdint>
 
 #include "framework/elg_decoder.h"
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/image_plugin.h"
 
-class ElgImageLoader final : public ImageLoadObject {
+class ElgImageLoader final : public WithDeletingDestructor<ElgImageLoader, ImageLoadObject> {
 public:
     // What the application registers it under.
     static constexpr const char* kTypeString = "ELG format";
@@ -18,7 +19,6 @@ public:
     ElgImageLoader(const ElgImageLoader&) = delete;
     ElgImageLoader& operator=(const ElgImageLoader&) = delete;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     // True for "ELG" data long enough for the shortest header.
     bool XM_METHOD IsSupported(const void* data, std::uint32_t size, const char* name) override;
     std::int32_t XM_METHOD DecodeWithCallbacks(const void* data, std::uint32_t size,

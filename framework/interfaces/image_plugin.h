@@ -4,7 +4,7 @@
 // An ImageLoadObject may live in a plug-in DLL built by another compiler, so its layout is part
 // of the contract: the table of operations below in this order (slot 0 the deleting destructor
 // with its flags word, every operation __thiscall), then a 32-bit holder count (the number of
-// holders beyond the first), then the loader's own state.
+// holders beyond the first, the HolderCount base at offset 4), then the loader's own state.
 // Ownership: the host holds one reference on each loader it registers and releases it with
 // ReleaseObject (a nonzero count is lowered, else the object is deleted through slot 0) before
 // it frees the plug-in's library. Every block that crosses the boundary (the info and bits
@@ -17,6 +17,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/cross_module.h"
+#include "framework/interfaces/holder_count.h"
 
 // Results of image loaders and of the host's decoding operations.
 enum EGllErrorCode : std::int32_t {
@@ -48,7 +49,7 @@ typedef std::int32_t (XM_CDECL* GllProgress)(std::int32_t done, std::int32_t tot
 typedef std::uint32_t (XM_CDECL* GllWriter)(const void* bytes, std::uint32_t count,
                                             void* argument);
 
-class ImageLoadObject {
+class ImageLoadObject : public HolderCount {
 public:
     // Slot 0.
     virtual void* XM_METHOD DeletingDestructor(std::uint32_t flags) = 0;
@@ -103,17 +104,6 @@ public:
     virtual std::int32_t XM_METHOD Spare3() { return kGllNotOffered; }
     virtual std::int32_t XM_METHOD Spare4() { return kGllNotOffered; }
 
-    void AddHolder() { ++m_holders; }
-    std::int32_t ExtraHolders() const { return m_holders; }
-    // Drops one holder; returns true when the object is to be destroyed.
-    bool DropHolder() {
-        if (m_holders > 0) {
-            --m_holders;
-            return false;
-        }
-        return true;
-    }
-
     // The size of the last decode's two blocks together, and its bits' row stride.
     std::uint32_t TotalSize() const { return m_totalSize; }
     std::int32_t Stride() const { return m_stride; }
@@ -122,6 +112,20 @@ protected:
     ImageLoadObject() = default;
     ~ImageLoadObject() = default;
 
+    // Ends a DecodeToBuffers: after success both blocks go to the caller when it asked for
+    // them (else they stay with the loader until its next decode); after a failure they are
+    // freed.
+    void SettleBuffers(std::int32_t code, HGLOBAL* outInfo, HGLOBAL* outBits) {
+        if (code != kGllOk) {
+            FreeBuffers();
+        } else if (outInfo) {
+            *outInfo = m_info;
+            *outBits = m_bits;
+            m_info = nullptr;
+            m_bits = nullptr;
+        }
+    }
+
     // Frees the extra data of the last decode.
     void FreeExtraData() {
         if (m_extraData) GlobalFree(m_extraData);
@@ -129,7 +133,6 @@ protected:
         m_extraSize = 0;
     }
 
-    std::int32_t m_holders = 0;
     HGLOBAL m_info = nullptr;
     HGLOBAL m_bits = nullptr;
     std::uint32_t m_totalSize = 0;
@@ -141,9 +144,7 @@ protected:
 };
 
 // Releases one holder of a loader (null is allowed).
-inline void ReleaseObject(ImageLoadObject* loader) {
-    if (loader && loader->DropHolder()) loader->DeletingDestructor(xm::kDeleteMemory);
-}
+inline void ReleaseObject(ImageLoadObject* loader) { ReleaseHeld(loader); }
 
 // Exports of a *.GLL plug-in. Required ones, looked up in this order:
 typedef std::int32_t (XM_CDECL* GetGllTypeFunc)();

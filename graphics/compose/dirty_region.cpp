@@ -303,79 +303,37 @@ void DirtyRegion::CoalesceAcrossRows() {
         bool again = false;
         RectNode* b = a->next;
         while (b != m_head && b->top < a->bottom) {
-            if (b->right == a->left) {
-                // b adjoins a on the left.
+            if (a->right == b->left && b->top == a->top) {
+                // b adjoins a on the right, starting on the same row.
                 if (b->bottom == a->bottom) {
-                    b->right = a->right;
-                    a->bottom = b->top;
-                    b = b->next;
-                    continue;
-                }
-                if (!m_pool->Reserve(1)) return;
-                RECT aside;
-                if (b->bottom < a->bottom) {
-                    aside = RECT{a->left, b->bottom, a->right, a->bottom};
-                } else {
-                    aside = RECT{b->left, a->bottom, b->right, b->bottom};
-                    b->bottom = a->bottom;
-                }
-                a->bottom = b->top;
-                b->right = a->right;
-                const RECT moved = RectOf(b);
-                RemoveNode(b);
-                m_cursor = a;
-                InsertDisjoint(moved);
-                m_cursor = a;
-                InsertDisjoint(aside);
-                again = true;
-                break;
-            }
-            if (a->right == b->left) {
-                // b adjoins a on the right.
-                if (b->top == a->top) {
-                    if (b->bottom == a->bottom) {
-                        a->right = b->right;
-                        RemoveNode(b);
-                        again = true;
-                        break;
-                    }
-                    if (!m_pool->Reserve(1)) return;
-                    RECT moved;
-                    if (a->bottom > b->bottom) {
-                        moved = RECT{a->left, b->bottom, a->right, a->bottom};
-                        a->bottom = b->bottom;
-                    } else {
-                        moved = RECT{b->left, a->bottom, b->right, b->bottom};
-                    }
                     a->right = b->right;
                     RemoveNode(b);
-                    m_cursor = a;
-                    InsertDisjoint(moved);
                     again = true;
                     break;
                 }
-                if (b->bottom == a->bottom) {
-                    a->bottom = b->top;
-                    b->left = a->left;
-                    b = b->next;
-                    continue;
-                }
                 if (!m_pool->Reserve(1)) return;
-                RECT aside;
-                if (b->bottom < a->bottom) {
-                    aside = RECT{a->left, b->bottom, a->right, a->bottom};
+                RECT moved;
+                if (a->bottom > b->bottom) {
+                    moved = RECT{a->left, b->bottom, a->right, a->bottom};
+                    a->bottom = b->bottom;
                 } else {
-                    aside = RECT{b->left, a->bottom, b->right, b->bottom};
-                    b->bottom = a->bottom;
+                    moved = RECT{b->left, a->bottom, b->right, b->bottom};
                 }
-                a->bottom = b->top;
-                b->left = a->left;
-                const RECT moved = RectOf(b);
+                a->right = b->right;
                 RemoveNode(b);
                 m_cursor = a;
                 InsertDisjoint(moved);
-                m_cursor = a;
-                InsertDisjoint(aside);
+                again = true;
+                break;
+            }
+            if (b->right == a->left || a->right == b->left) {
+                // b adjoins a on either side, starting lower.
+                const Join join = JoinBelowTop(a, b);
+                if (join == Join::kNoNode) return;
+                if (join == Join::kInPlace) {
+                    b = b->next;
+                    continue;
+                }
                 again = true;
                 break;
             }
@@ -385,6 +343,36 @@ void DirtyRegion::CoalesceAcrossRows() {
         if (a->next == m_head) return;
         ++position;
     }
+}
+
+DirtyRegion::Join DirtyRegion::JoinBelowTop(RectNode* a, RectNode* b) {
+    // The joined rows span both rectangles, whichever side b lies on.
+    const LONG left = b->left < a->left ? b->left : a->left;
+    const LONG right = b->right > a->right ? b->right : a->right;
+    if (b->bottom == a->bottom) {
+        a->bottom = b->top;
+        b->left = left;
+        b->right = right;
+        return Join::kInPlace;
+    }
+    if (!m_pool->Reserve(1)) return Join::kNoNode;
+    RECT aside;
+    if (b->bottom < a->bottom) {
+        aside = RECT{a->left, b->bottom, a->right, a->bottom};
+    } else {
+        aside = RECT{b->left, a->bottom, b->right, b->bottom};
+        b->bottom = a->bottom;
+    }
+    a->bottom = b->top;
+    b->left = left;
+    b->right = right;
+    const RECT moved = RectOf(b);
+    RemoveNode(b);
+    m_cursor = a;
+    InsertDisjoint(moved);
+    m_cursor = a;
+    InsertDisjoint(aside);
+    return Join::kReinserted;
 }
 
 void DirtyRegion::CoalesceColumns() {

@@ -52,6 +52,11 @@ private:
     RectNode* NodeAt(std::int32_t position) const;
     RectNode* FirstOverlapping(const RECT& rect) const;
     void CoalesceAcrossRows();
+    // How JoinBelowTop went: b widened where it lies, or b and the rows left over inserted
+    // again, or nothing done for want of a node.
+    enum class Join { kInPlace, kReinserted, kNoNode };
+    // b starts below a's top and adjoins a at the side: a's rows from b's top down join b.
+    Join JoinBelowTop(RectNode* a, RectNode* b);
     void CoalesceColumns();
 
     RectNodePool* m_pool;

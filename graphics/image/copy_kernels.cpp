@@ -7,17 +7,6 @@ using namespace kernel_walk;
 
 namespace {
 
-struct Copy {
-    void operator()(std::uint32_t& d, std::uint32_t s) const { d = s; }
-};
-
-struct CopyKeyed {
-    std::uint32_t key;
-    void operator()(std::uint32_t& d, std::uint32_t s) const {
-        if (s != key) d = s;
-    }
-};
-
 struct Palette {
     const std::uint32_t* palette;
     void operator()(std::uint32_t& d, std::uint8_t s) const { d = palette[s]; }
@@ -82,49 +71,49 @@ struct CopyAlpha {
 void KernelCopy(void* dst, const void* src, std::int32_t dstSkip, std::int32_t srcSkip,
                 std::int32_t width, std::int32_t height) {
     Rows(static_cast<std::uint32_t*>(dst), static_cast<const std::uint32_t*>(src), dstSkip, srcSkip,
-         width, height, Copy{});
+         width, height, CopyPixel<std::uint32_t>{});
 }
 
 void KernelStretchCopy(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                        std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                        const StretchStep& step) {
-    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, Copy{});
+    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint32_t>{});
 }
 
 void KernelCopyMirrored(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                         std::int32_t srcSkip, std::int32_t width, std::int32_t height) {
-    MirroredRows(dst, src, dstSkip, srcSkip, width, height, Copy{});
+    MirroredRows(dst, src, dstSkip, srcSkip, width, height, CopyPixel<std::uint32_t>{});
 }
 
 void KernelStretchCopyMirrored(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                                std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                                const StretchStep& step) {
-    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, Copy{});
+    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint32_t>{});
 }
 
 void KernelCopyKeyed(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                      std::uint32_t key) {
-    Rows(dst, src, dstSkip, srcSkip, width, height, CopyKeyed{key});
+    Rows(dst, src, dstSkip, srcSkip, width, height, CopyPixelKeyed<std::uint32_t>{key});
 }
 
 void KernelStretchCopyKeyed(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                             std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                             const StretchStep& step, std::uint32_t key) {
-    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyKeyed{key});
+    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixelKeyed<std::uint32_t>{key});
 }
 
 void KernelCopyMirroredKeyed(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                              std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                              std::uint32_t key) {
-    MirroredRows(dst, src, dstSkip, srcSkip, width, height, CopyKeyed{key});
+    MirroredRows(dst, src, dstSkip, srcSkip, width, height, CopyPixelKeyed<std::uint32_t>{key});
 }
 
 void KernelStretchCopyMirroredKeyed(std::uint32_t* dst, const std::uint32_t* src,
                                     std::int32_t dstSkip, std::int32_t srcPitch, std::int32_t width,
                                     std::int32_t height, const StretchStep& step,
                                     std::uint32_t key) {
-    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyKeyed{key});
+    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixelKeyed<std::uint32_t>{key});
 }
 
 void KernelCopyPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,

@@ -1,13 +1,10 @@
 #include "graphics/image/effect_kernels.h"
 
-#include <new>
-
 #include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/kernel_walk.h"
 #include "graphics/image/over_math.h"
 #include "graphics/image/pixel_math.h"
-#include "graphics/image/plane_kernels.h"
 
 using namespace kernel_walk;
 using namespace pixel_math;
@@ -69,29 +66,6 @@ void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip
          [=](std::uint32_t& d, std::uint8_t m) { d = combine(d, colour, Weight(row[m])); });
 }
 
-// Sum of one channel of the 3 x 3 stencil around a pixel, and the shift that divides it.
-// above and below are null on the first and last rows.
-template <class Read>
-inline std::uint32_t BlurStencil(const std::uint32_t* above, const std::uint32_t* current,
-                                 const std::uint32_t* below, std::int32_t x, std::int32_t last,
-                                 Read read, int& shift) {
-    const std::uint32_t self = read(current[x]);
-    if (!above || !below) {
-        const std::uint32_t other = read(above ? above[x] : below[x]);
-        shift = 2;
-        if (x == 0) return other + 2 * self + read(current[1]);
-        if (x == last) return other + 2 * self + read(current[last - 1]);
-        return self + other + read(current[x - 1]) + read(current[x + 1]);
-    }
-    if (x == 0 || x == last) {
-        shift = 2;
-        return self + read(above[x]) + read(below[x]) + read(current[x == 0 ? 1 : last - 1]);
-    }
-    shift = 3;
-    return read(above[x]) + read(below[x]) +
-           2 * (read(current[x - 1]) + self + read(current[x + 1]));
-}
-
 // The box of one destination pixel, walked as a running sum along the row.
 template <class Emit>
 void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -122,10 +96,9 @@ void BoxRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
 }
 
 template <class Pixel>
-void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, std::int32_t srcPitch,
-                  std::int32_t width, std::int32_t height, const BilinearStep& step,
-                  const std::uint32_t* palette) {
-    KERNEL_ASSERT_SIZE(width, height);
+void BilinearPixels(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
+                    std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                    const BilinearStep& step, const std::uint32_t* palette) {
     auto colour = [palette](Pixel p) {
         return palette ? palette[p] : static_cast<std::uint32_t>(p);
     };
@@ -138,32 +111,13 @@ void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, st
         }
         return out;
     };
-    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
-    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
-    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
-    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
-    std::uint32_t fracY = step.fracY;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t fy = static_cast<std::int32_t>(fracY >> 24);
-        const Pixel* p = src;
-        const Pixel* below = Advance(src, srcPitch);
-        std::uint32_t fracX = step.fracX;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t fx = static_cast<std::int32_t>(fracX >> 24);
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, [=](std::int32_t fy) {
+        return [=](const Pixel* p, const Pixel* below, std::int32_t fx) {
             const std::uint32_t top = lerp(colour(p[0]), colour(p[1]), fx);
             const std::uint32_t bottom = lerp(colour(below[0]), colour(below[1]), fx);
-            *dst++ = lerp(top, bottom, fy);
-            const std::uint32_t before = fracX;
-            fracX += stepXFrac;
-            const std::int32_t advance = stepXWhole + (fracX < before ? 1 : 0);
-            p += advance;
-            below += advance;
-        }
-        dst = Advance(dst, dstSkip);
-        const std::uint32_t before = fracY;
-        fracY += stepYFrac;
-        src = Advance(src, (stepYWhole + (fracY < before ? 1 : 0)) * srcPitch);
-    }
+            return lerp(top, bottom, fy);
+        };
+    });
 }
 
 }  // namespace
@@ -231,67 +185,33 @@ void KernelInvertKeyed(std::uint32_t* dst, std::int32_t skip, std::int32_t width
 std::int32_t KernelBlur3x3(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch,
                            std::int32_t width, std::int32_t height, std::int32_t mode) {
     if (width < 4 || height < 4 || skip % 4 != 0 || pitch % 4 != 0) return 1;
-    // Old values of the row above and of the current row; the row below is still unchanged
-    // in the picture when the current row is rewritten.
-    std::uint32_t* buffer = new (std::nothrow) std::uint32_t[2 * static_cast<size_t>(width)];
-    if (!buffer) return 2;
-    std::uint32_t* above = buffer;
-    std::uint32_t* current = buffer + width;
-    for (std::int32_t x = 0; x < width; ++x) current[x] = dst[x];
     const bool fast = mode == 0 || mode == 1;
     const std::uint32_t roundUp = mode == 1 ? 7 : 0;
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint32_t* row = Advance(dst, y * pitch);
-        const std::uint32_t* below = y + 1 < height ? Advance(row, pitch) : nullptr;
-        for (std::int32_t x = 0; x < width; ++x) {
-            std::uint32_t out = 0;
-            for (int k = 0; k < 3; ++k) {
-                int shift = 0;
-                // The fast modes add the channels with their low three bits cleared, so that
-                // every stencil sum fits its byte; the exact mode uses the whole bytes.
-                const std::uint32_t sum = BlurStencil(
-                    y > 0 ? above : nullptr, current, below, x, width - 1,
-                    [k, fast](std::uint32_t p) {
-                        return fast ? Channel(p, k) & 0xF8 : Channel(p, k);
-                    },
-                    shift);
-                out |= ((sum >> shift) + (fast ? roundUp : 0)) << (8 * k);
-            }
-            row[x] = out;
-        }
-        std::uint32_t* swap = above;
-        above = current;
-        current = swap;
-        if (below) {
-            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
-        }
-    }
-    delete[] buffer;
-    return 0;
+    return Blur3x3Rows(dst, pitch, width, height,
+                       [fast, roundUp](const std::uint32_t* above, const std::uint32_t* current,
+                                       const std::uint32_t* below, std::int32_t x,
+                                       std::int32_t last) {
+                           std::uint32_t out = 0;
+                           for (int k = 0; k < 3; ++k) {
+                               int shift = 0;
+                               // The fast modes add the channels with their low three bits
+                               // cleared, so that every stencil sum fits its byte; the exact
+                               // mode uses the whole bytes.
+                               const std::uint32_t sum = BlurStencil(
+                                   above, current, below, x, last,
+                                   [k, fast](std::uint32_t p) {
+                                       return fast ? Channel(p, k) & 0xF8 : Channel(p, k);
+                                   },
+                                   shift);
+                               out |= ((sum >> shift) + (fast ? roundUp : 0)) << (8 * k);
+                           }
+                           return out;
+                       });
 }
 
 void KernelMosaic(std::uint32_t* dst, std::int32_t skip, std::int32_t pitch, std::int32_t width,
                   std::int32_t height, std::int32_t cellSize, std::int32_t alignment) {
-    if (width < 3 || height < 3 || cellSize < 2) return;
-    const bool centred = alignment < 1 || alignment > 4;
-    const std::int32_t firstWidth =
-        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
-    const std::int32_t firstHeight =
-        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
-    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
-         top += bandHeight, bandHeight = cellSize) {
-        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
-        std::uint32_t* band = Advance(dst, top * pitch);
-        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
-             left += cellWidth, cellWidth = cellSize) {
-            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
-            const std::uint32_t value = band[left];
-            for (std::int32_t y = 0; y < rows; ++y) {
-                std::uint32_t* p = Advance(band, y * pitch) + left;
-                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
-            }
-        }
-    }
+    MosaicCells(dst, pitch, width, height, cellSize, alignment);
 }
 
 void KernelScaleColour(std::uint32_t* dst, std::int32_t pitch, std::int32_t width,
@@ -416,34 +336,24 @@ void KernelMaskColourOverAlpha(std::uint32_t* dst, const std::uint8_t* mask, std
 void KernelRuleBlend(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                      const std::uint8_t* rule, std::int32_t rulePitch, const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t a = g_blendTables.multiply[table[rule[x]]][s >> 24];
-            dst[x] = BlendColour(dst[x], s, Weight(a));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t a = g_blendTables.multiply[table[ruleRow[x]]][s >> 24];
+                 return BlendColour(d, s, Weight(a));
+             });
 }
 
 void KernelRuleBlendPlane(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                           const std::uint8_t* rule, std::int32_t rulePitch,
                           const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t v = rule ? rule[x] : static_cast<std::uint8_t>(s >> 24);
-            dst[x] = BlendColour(dst[x], s, Weight(table[v]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        if (rule) rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t v = ruleRow ? ruleRow[x] : static_cast<std::uint8_t>(s >> 24);
+                 return BlendColour(d, s, Weight(table[v]));
+             });
 }
 
 void KernelBoxAverageRows(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
@@ -475,13 +385,13 @@ void KernelBoxAverageRowsAlpha(std::uint32_t* dst, const std::uint32_t* src, std
 void KernelBilinear(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                     std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                     const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
 }
 
 void KernelBilinearPalette(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                            std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                            const std::uint32_t* palette, const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }
 
 namespace {

@@ -93,40 +93,21 @@ void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip
 }
 
 template <class Pixel>
-void BilinearRows(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip, std::int32_t srcPitch,
-                  std::int32_t width, std::int32_t height, const BilinearStep& step,
-                  const std::uint32_t* palette) {
-    KERNEL_ASSERT_SIZE(width, height);
+void BilinearPixels(std::uint32_t* dst, const Pixel* src, std::int32_t dstSkip,
+                    std::int32_t srcPitch, std::int32_t width, std::int32_t height,
+                    const BilinearStep& step, const std::uint32_t* palette) {
     auto lanes = [palette](Pixel p) {
         return Unpack(palette ? palette[p] : static_cast<std::uint32_t>(p));
     };
-    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
-    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
-    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
-    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
-    std::uint32_t fracY = step.fracY;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const short fy = static_cast<short>(fracY >> 24);
-        const __m64 wy = _mm_set1_pi16(fy);
-        const Pixel* p = src;
-        const Pixel* below = Advance(src, srcPitch);
-        std::uint32_t fracX = step.fracX;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const __m64 wx = _mm_set1_pi16(static_cast<short>(fracX >> 24));
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, [=](std::int32_t fy) {
+        const __m64 wy = _mm_set1_pi16(static_cast<short>(fy));
+        return [=](const Pixel* p, const Pixel* below, std::int32_t fx) {
+            const __m64 wx = _mm_set1_pi16(static_cast<short>(fx));
             const __m64 top = Lerp(lanes(p[0]), lanes(p[1]), wx);
             const __m64 bottom = Lerp(lanes(below[0]), lanes(below[1]), wx);
-            *dst++ = Pack(Lerp(top, bottom, wy));
-            const std::uint32_t before = fracX;
-            fracX += stepXFrac;
-            const std::int32_t advance = stepXWhole + (fracX < before ? 1 : 0);
-            p += advance;
-            below += advance;
-        }
-        dst = Advance(dst, dstSkip);
-        const std::uint32_t before = fracY;
-        fracY += stepYFrac;
-        src = Advance(src, (stepYWhole + (fracY < before ? 1 : 0)) * srcPitch);
-    }
+            return Pack(Lerp(top, bottom, wy));
+        };
+    });
     _mm_empty();
 }
 
@@ -267,16 +248,11 @@ void KernelRuleBlendMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32
                         std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                         const std::uint8_t* rule, std::int32_t rulePitch,
                         const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            dst[x] = Blend(dst[x], s, Weight(g_blendTables.multiply[table[rule[x]]][s >> 24]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 return Blend(d, s, Weight(g_blendTables.multiply[table[ruleRow[x]]][s >> 24]));
+             });
     _mm_empty();
 }
 
@@ -284,28 +260,23 @@ void KernelRuleBlendPlaneMmx(std::uint32_t* dst, const std::uint32_t* src, std::
                              std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                              const std::uint8_t* rule, std::int32_t rulePitch,
                              const std::uint8_t* table) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint8_t v = rule ? rule[x] : static_cast<std::uint8_t>(s >> 24);
-            dst[x] = Blend(dst[x], s, Weight(table[v]));
-        }
-        dst = Advance(dst + width, dstSkip);
-        src = Advance(src + width, srcSkip);
-        if (rule) rule += rulePitch;
-    }
+    RuleRows(dst, src, dstSkip, srcSkip, width, height, rule, rulePitch,
+             [table](std::uint32_t d, std::uint32_t s, const std::uint8_t* ruleRow,
+                       std::int32_t x) {
+                 const std::uint8_t v = ruleRow ? ruleRow[x] : static_cast<std::uint8_t>(s >> 24);
+                 return Blend(d, s, Weight(table[v]));
+             });
     _mm_empty();
 }
 
 void KernelBilinearMmx(std::uint32_t* dst, const std::uint32_t* src, std::int32_t dstSkip,
                        std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                        const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, nullptr);
 }
 
 void KernelBilinearPaletteMmx(std::uint32_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                               std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                               const std::uint32_t* palette, const BilinearStep& step) {
-    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, palette);
+    BilinearPixels(dst, src, dstSkip, srcPitch, width, height, step, palette);
 }

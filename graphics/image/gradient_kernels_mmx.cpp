@@ -6,26 +6,10 @@
 #include "graphics/image/mmx_helpers.h"
 #include "graphics/image/over_math_mmx.h"
 
-using kernel_walk::Advance;
+using kernel_walk::GradientRows;
 using namespace mmx;
 
 namespace {
-
-template <class EntryOf, class Combine>
-void GradientRows(std::uint32_t* dst, const std::uint8_t* coverage, std::int32_t dstSkip,
-                  std::int32_t coverageSkip, std::int32_t width, std::int32_t height,
-                  const std::uint8_t* levels, EntryOf entryOf, Combine combine) {
-    KERNEL_ASSERT_SIZE(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            *dst = combine(*dst, entryOf(x, y), levels[*coverage++]);
-            ++dst;
-        }
-        dst = Advance(dst, dstSkip);
-        coverage += coverageSkip;
-    }
-    _mm_empty();
-}
 
 std::uint32_t Blend(std::uint32_t d, std::uint32_t entry, std::uint8_t t) {
     return Pack(Lerp(Unpack(d), Unpack(entry), ColourWeight(Weight(t))));
@@ -40,6 +24,7 @@ std::uint32_t Blend(std::uint32_t d, std::uint32_t entry, std::uint8_t t) {
         GradientRows(                                                                              \
             dst, coverage, dstSkip, coverageSkip, width, height, levels,                           \
             [gradient](std::int32_t x, std::int32_t y) { return gradient[entry]; }, combine);      \
+        _mm_empty();                                                                               \
     }
 
 GRADIENT_DEFINE_MMX(GradientBlendColumns, x, Blend)

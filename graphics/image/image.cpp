@@ -8,12 +8,6 @@ Image::Image() = default;
 
 Image::~Image() { Free(); }
 
-void* Image::DeletingDestructor(std::uint32_t flags) {
-    this->~Image();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 std::int32_t Image::Resize(std::int32_t width, std::int32_t height) {
     const std::int32_t result = PixelBuffer::Resize(width, height);
     // Rows may have moved to a new block or to a new pitch: the table must not keep the old

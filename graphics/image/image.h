@@ -16,12 +16,11 @@ constexpr std::uint8_t kImageDirtyRegion = 2;
 // Image::CopyFrom with this flags value takes the source's storage kind.
 constexpr std::uint8_t kImageLikeSource = 2;
 
-class Image final : public PixelBuffer {
+class Image final : public WithDeletingDestructor<Image, PixelBuffer> {
 public:
     Image();
     ~Image();
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     // As PixelBuffer::Resize; the row table follows the new rows.
     std::int32_t XM_METHOD Resize(std::int32_t width, std::int32_t height) override;
 

@@ -13,12 +13,6 @@ PixelBuffer::PixelBuffer() = default;
 
 PixelBuffer::~PixelBuffer() { Free(); }
 
-void* PixelBuffer::DeletingDestructor(std::uint32_t flags) {
-    this->~PixelBuffer();
-    if (flags & xm::kDeleteMemory) ::operator delete(this);
-    return this;
-}
-
 SurfaceKind PixelBuffer::Kind() { return kSurfacePixelBuffer; }
 
 std::uint8_t* PixelBuffer::Bits() { return m_bits; }

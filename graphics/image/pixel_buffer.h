@@ -8,13 +8,14 @@
 
 #include <cstdint>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "graphics/image/clipped_surface.h"
 
 // Pictures whose pixel bytes would exceed this are refused as broken: sizes come from image
 // files, and nothing the program draws comes near it.
 constexpr std::int64_t kMaxPixelBytes = 0x20000000;
 
-class PixelBuffer : public ClippedSurface {
+class PixelBuffer : public WithDeletingDestructor<PixelBuffer, ClippedSurface> {
 public:
     PixelBuffer();
     ~PixelBuffer();
@@ -22,7 +23,6 @@ public:
     PixelBuffer(const PixelBuffer&) = delete;
     PixelBuffer& operator=(const PixelBuffer&) = delete;
 
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override;
     SurfaceKind XM_METHOD Kind() override;
     std::uint8_t* XM_METHOD Bits() override;
     std::uint8_t* XM_METHOD Row(std::int32_t y) override;

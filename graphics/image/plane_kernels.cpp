@@ -1,23 +1,10 @@
 #include "graphics/image/plane_kernels.h"
 
-#include <new>
-
 #include "graphics/image/kernel_walk.h"
 
 using namespace kernel_walk;
 
 namespace {
-
-struct CopyByte {
-    void operator()(std::uint8_t& d, std::uint8_t s) const { d = s; }
-};
-
-struct CopyByteKeyed {
-    std::uint8_t key;
-    void operator()(std::uint8_t& d, std::uint8_t s) const {
-        if (s != key) d = s;
-    }
-};
 
 template <class Op>
 void SteppedRows(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
@@ -39,33 +26,33 @@ void SteppedRows(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSki
 void KernelPlaneCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                      std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                      std::int32_t pixelStep) {
-    SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep, CopyByte{});
+    SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneCopyKeyed(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                           std::int32_t srcSkip, std::int32_t width, std::int32_t height,
                           std::int32_t pixelStep, std::uint32_t key) {
     SteppedRows(dst, src, dstSkip, srcSkip, width, height, pixelStep,
-                CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneStretch(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                         std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                         const StretchStep& step) {
-    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyByte{});
+    StretchRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneStretchKeyed(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                              std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                              const StretchStep& step, std::uint32_t key) {
     StretchRows(dst, src, dstSkip, srcPitch, width, height, step,
-                CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneStretchMirrored(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                                 std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                                 const StretchStep& step) {
-    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyByte{});
+    StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step, CopyPixel<std::uint8_t>{});
 }
 
 void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
@@ -73,123 +60,43 @@ void KernelPlaneStretchMirroredKeyed(std::uint8_t* dst, const std::uint8_t* src,
                                      std::int32_t width, std::int32_t height,
                                      const StretchStep& step, std::uint32_t key) {
     StretchMirroredRows(dst, src, dstSkip, srcPitch, width, height, step,
-                        CopyByteKeyed{static_cast<std::uint8_t>(key)});
+                        CopyPixelKeyed<std::uint8_t>{static_cast<std::uint8_t>(key)});
 }
 
 void KernelPlaneBilinear(std::uint8_t* dst, const std::uint8_t* src, std::int32_t dstSkip,
                          std::int32_t srcPitch, std::int32_t width, std::int32_t height,
                          const BilinearStep& step) {
-    KERNEL_ASSERT_SIZE(width, height);
     auto lerp = [](std::int32_t a, std::int32_t b, std::int32_t f) {
         // Arithmetic shift: the floor of a negative difference.
         return a + (((b - a) * f) >> 8);
     };
-    const std::uint32_t stepXFrac = static_cast<std::uint32_t>(step.stepX);
-    const std::int32_t stepXWhole = static_cast<std::int32_t>(step.stepX >> 32);
-    const std::uint32_t stepYFrac = static_cast<std::uint32_t>(step.stepY);
-    const std::int32_t stepYWhole = static_cast<std::int32_t>(step.stepY >> 32);
-    std::uint32_t fracY = step.fracY;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t fy = static_cast<std::int32_t>(fracY >> 24);
-        const std::uint8_t* p = src;
-        std::uint32_t fracX = step.fracX;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t fx = static_cast<std::int32_t>(fracX >> 24);
+    BilinearRows(dst, src, dstSkip, srcPitch, width, height, step, [=](std::int32_t fy) {
+        return [=](const std::uint8_t* p, const std::uint8_t* below, std::int32_t fx) {
             const std::int32_t top = lerp(p[0], p[1], fx);
-            const std::int32_t bottom = lerp(p[srcPitch], p[srcPitch + 1], fx);
-            *dst++ = static_cast<std::uint8_t>(lerp(top, bottom, fy));
-            const std::uint32_t before = fracX;
-            fracX += stepXFrac;
-            p += stepXWhole + (fracX < before ? 1 : 0);
-        }
-        dst += dstSkip;
-        const std::uint32_t before = fracY;
-        fracY += stepYFrac;
-        src += static_cast<std::int32_t>(stepYWhole + (fracY < before ? 1 : 0)) * srcPitch;
-    }
+            const std::int32_t bottom = lerp(below[0], below[1], fx);
+            return static_cast<std::uint8_t>(lerp(top, bottom, fy));
+        };
+    });
 }
 
 std::int32_t KernelPlaneBlur3x3(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                                 std::int32_t height) {
     if (width < 4 || height < 4) return 1;
-    // The old values of the row above and of the current row; the row below is still unchanged
-    // in the plane when the current row is rewritten.
-    std::uint8_t* buffer = new (std::nothrow) std::uint8_t[2 * static_cast<size_t>(width)];
-    if (!buffer) return 2;
-    std::uint8_t* above = buffer;
-    std::uint8_t* current = buffer + width;
-    for (std::int32_t x = 0; x < width; ++x) current[x] = plane[x];
-    const std::int32_t last = width - 1;
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint8_t* row = plane + static_cast<std::int64_t>(y) * pitch;
-        const std::uint8_t* below = y + 1 < height ? row + pitch : nullptr;
-        const std::uint8_t* up = y > 0 ? above : nullptr;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t self = current[x];
-            std::int32_t v;
-            if (!up || !below) {
-                // Top and bottom rows: the one neighbouring row stands in for the missing one.
-                const std::int32_t other = up ? up[x] : below[x];
-                if (x == 0) {
-                    v = (other + 2 * self + current[1]) >> 2;
-                } else if (x == last) {
-                    v = (other + 2 * self + current[last - 1]) >> 2;
-                } else {
-                    v = (self + other + current[x - 1] + current[x + 1]) >> 2;
-                }
-            } else if (x == 0) {
-                v = (self + up[x] + below[x] + current[1]) >> 2;
-            } else if (x == last) {
-                v = (self + up[x] + below[x] + current[last - 1]) >> 2;
-            } else {
-                v = (up[x] + below[x] + 2 * (current[x - 1] + self + current[x + 1])) >> 3;
-            }
-            row[x] = static_cast<std::uint8_t>(v);
-        }
-        std::uint8_t* swap = above;
-        above = current;
-        current = swap;
-        if (below) {
-            for (std::int32_t x = 0; x < width; ++x) current[x] = below[x];
-        }
-    }
-    delete[] buffer;
-    return 0;
-}
-
-std::int32_t MosaicFirstCell(std::int32_t length, std::int32_t cellSize, bool fromFarEdge,
-                             bool centred) {
-    std::int32_t first = cellSize;
-    if (centred) {
-        first = length > cellSize ? ((length - cellSize) >> 1) % cellSize : cellSize;
-    } else if (fromFarEdge) {
-        first = length % cellSize;
-    }
-    return first == 0 ? cellSize : first;
+    return Blur3x3Rows(plane, pitch, width, height,
+                       [](const std::uint8_t* above, const std::uint8_t* current,
+                          const std::uint8_t* below, std::int32_t x, std::int32_t last) {
+                           int shift = 0;
+                           const std::uint32_t sum = BlurStencil(
+                               above, current, below, x, last,
+                               [](std::uint8_t p) { return static_cast<std::uint32_t>(p); },
+                               shift);
+                           return static_cast<std::uint8_t>(sum >> shift);
+                       });
 }
 
 void KernelPlaneMosaic(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                        std::int32_t height, std::int32_t cellSize, std::int32_t alignment) {
-    if (width < 3 || height < 3 || cellSize < 2) return;
-    const bool centred = alignment < 1 || alignment > 4;
-    const std::int32_t firstWidth =
-        MosaicFirstCell(width, cellSize, alignment == 2 || alignment == 4, centred);
-    const std::int32_t firstHeight =
-        MosaicFirstCell(height, cellSize, alignment == 3 || alignment == 4, centred);
-    for (std::int32_t top = 0, bandHeight = firstHeight; top < height;
-         top += bandHeight, bandHeight = cellSize) {
-        const std::int32_t rows = bandHeight < height - top ? bandHeight : height - top;
-        std::uint8_t* band = plane + static_cast<std::int64_t>(top) * pitch;
-        for (std::int32_t left = 0, cellWidth = firstWidth; left < width;
-             left += cellWidth, cellWidth = cellSize) {
-            const std::int32_t columns = cellWidth < width - left ? cellWidth : width - left;
-            const std::uint8_t value = band[left];
-            for (std::int32_t y = 0; y < rows; ++y) {
-                std::uint8_t* p = band + static_cast<std::int64_t>(y) * pitch + left;
-                for (std::int32_t x = 0; x < columns; ++x) p[x] = value;
-            }
-        }
-    }
+    MosaicCells(plane, pitch, width, height, cellSize, alignment);
 }
 
 // Every output byte lies in a block that has already been summed, so the plane can be

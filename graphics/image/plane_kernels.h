@@ -54,10 +54,6 @@ std::int32_t KernelPlaneBlur3x3(std::uint8_t* plane, std::int32_t pitch, std::in
 void KernelPlaneMosaic(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                        std::int32_t height, std::int32_t cellSize, std::int32_t alignment);
 
-// First cell width or band height of a mosaic along one axis (shared with the 32-bit mosaic).
-std::int32_t MosaicFirstCell(std::int32_t length, std::int32_t cellSize, bool fromFarEdge,
-                             bool centred);
-
 // Output (x, y), written in place over the same plane, is v OR ((v >> 3) AND 7), where v is
 // the sum modulo 256 of the 4 x 4 block at (4x, 4y).
 void ReducePlane4x4(std::uint8_t* plane, std::int32_t pitch, std::int32_t width,

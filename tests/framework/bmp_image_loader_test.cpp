@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/byte_words.h"
+#include "tests/support/encoder_output.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/win_test_env.h"
 
+using testsupport::AppendHalf;
+using testsupport::AppendToBytes;
+using testsupport::AppendWord;
 using testsupport::DibPixels;
 using testsupport::ImageBuffer;
 
@@ -19,14 +24,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Units = std::vector<std::uint32_t>;
-
-void PutU16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void PutU32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 
 // A hand-made BMP file: headers, the masks of bit-field files, the colour table, the data.
 struct BmpLayout {
@@ -44,22 +41,22 @@ struct BmpLayout {
 Bytes MakeBmp(const BmpLayout& s) {
     const auto offBits = static_cast<std::uint32_t>(54 + 4 * s.masks.size() + 4 * s.palette.size());
     Bytes out = {'B', 'M'};
-    PutU32(out, static_cast<std::uint32_t>(offBits + s.data.size()));
-    PutU32(out, 0);
-    PutU32(out, offBits);
-    PutU32(out, s.infoSize);
-    PutU32(out, static_cast<std::uint32_t>(s.width));
-    PutU32(out, static_cast<std::uint32_t>(s.height));
-    PutU16(out, 1);
-    PutU16(out, s.depth);
-    PutU32(out, s.compression);
-    PutU32(out, static_cast<std::uint32_t>(s.data.size()));
-    PutU32(out, 2835);
-    PutU32(out, 2835);
-    PutU32(out, s.colourCount);
-    PutU32(out, 0);
-    for (std::uint32_t m : s.masks) PutU32(out, m);
-    for (std::uint32_t p : s.palette) PutU32(out, p);
+    AppendWord(out, static_cast<std::uint32_t>(offBits + s.data.size()));
+    AppendWord(out, 0);
+    AppendWord(out, offBits);
+    AppendWord(out, s.infoSize);
+    AppendWord(out, static_cast<std::uint32_t>(s.width));
+    AppendWord(out, static_cast<std::uint32_t>(s.height));
+    AppendHalf(out, 1);
+    AppendHalf(out, s.depth);
+    AppendWord(out, s.compression);
+    AppendWord(out, static_cast<std::uint32_t>(s.data.size()));
+    AppendWord(out, 2835);
+    AppendWord(out, 2835);
+    AppendWord(out, s.colourCount);
+    AppendWord(out, 0);
+    for (std::uint32_t m : s.masks) AppendWord(out, m);
+    for (std::uint32_t p : s.palette) AppendWord(out, p);
     out.insert(out.end(), s.data.begin(), s.data.end());
     return out;
 }
@@ -273,14 +270,8 @@ TEST(BmpImageMagick, ExportForImageMagick) {
     for (const auto& e : exports) {
         SCOPED_TRACE(e.name);
         Bytes file;
-        const GllWriter append = [](const void* bytes, std::uint32_t count, void* argument) -> std::uint32_t {
-            auto* out = static_cast<Bytes*>(argument);
-            out->insert(out->end(), static_cast<const std::uint8_t*>(bytes),
-                        static_cast<const std::uint8_t*>(bytes) + count);
-            return count;
-        };
         const std::int32_t width = e.depth == 8 ? forty.width : (e.height < 0 ? twelve.width : w);
-        ASSERT_EQ(0, writer.Encode(e.mode, e.pixels, width, e.height, e.depth, e.stride, append, &file,
+        ASSERT_EQ(0, writer.Encode(e.mode, e.pixels, width, e.height, e.depth, e.stride, AppendToBytes, &file,
                                    e.palette, nullptr, nullptr));
         ASSERT_TRUE(testsupport::WriteFile(folder + e.name, file));
         Units back;
@@ -539,13 +530,6 @@ struct Written {
     std::int32_t code;
 };
 
-std::uint32_t XM_CDECL Append(const void* bytes, std::uint32_t count, void* argument) {
-    auto* out = static_cast<Bytes*>(argument);
-    out->insert(out->end(), static_cast<const std::uint8_t*>(bytes),
-                static_cast<const std::uint8_t*>(bytes) + count);
-    return count;
-}
-
 TEST(BmpImageLoader, EncodeModesAndRowOrder) {
     // 3 x 2, top-down source rows.
     const Units source = {0x80FF0000, 0x4000FF00, 0x000000FF, 0xFF010203, 0x7F040506, 0x01070809};
@@ -567,7 +551,7 @@ TEST(BmpImageLoader, EncodeModesAndRowOrder) {
     for (const auto& m : modes) {
         SCOPED_TRACE(m.name);
         Bytes file;
-        ASSERT_EQ(0, writer.Encode(m.mode, source.data(), 3, 2, 32, 12, Append, &file, nullptr, nullptr, nullptr));
+        ASSERT_EQ(0, writer.Encode(m.mode, source.data(), 3, 2, 32, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
         BITMAPINFOHEADER header;
         std::memcpy(&header, file.data() + 14, 40);
         EXPECT_EQ(m.depth, header.biBitCount);
@@ -590,14 +574,14 @@ TEST(BmpImageLoader, EncodeModesAndRowOrder) {
     // A negative height takes the source bottom-up.
     Bytes upright, flipped;
     const Units bottomUp = {source[3], source[4], source[5], source[0], source[1], source[2]};
-    ASSERT_EQ(0, writer.Encode(1, source.data(), 3, 2, 32, 12, Append, &upright, nullptr, nullptr, nullptr));
-    ASSERT_EQ(0, writer.Encode(1, bottomUp.data(), 3, -2, 32, 12, Append, &flipped, nullptr, nullptr, nullptr));
+    ASSERT_EQ(0, writer.Encode(1, source.data(), 3, 2, 32, 12, AppendToBytes, &upright, nullptr, nullptr, nullptr));
+    ASSERT_EQ(0, writer.Encode(1, bottomUp.data(), 3, -2, 32, 12, AppendToBytes, &flipped, nullptr, nullptr, nullptr));
     EXPECT_EQ(upright, flipped);
 
     // An 8-bit source without a palette gets a grey ramp.
     const Bytes indices = {0, 100, 255};
     Bytes grey;
-    ASSERT_EQ(0, writer.Encode(0, indices.data(), 3, 1, 8, 3, Append, &grey, nullptr, nullptr, nullptr));
+    ASSERT_EQ(0, writer.Encode(0, indices.data(), 3, 1, 8, 3, AppendToBytes, &grey, nullptr, nullptr, nullptr));
     Units back;
     ASSERT_EQ(0, DecodeArgb(grey, &back));
     EXPECT_EQ((Units{0x000000, 0x646464, 0xFFFFFF}), back);
@@ -607,22 +591,22 @@ TEST(BmpImageLoader, EncodeRefusesBadArgumentsAndStopsOnCancel) {
     const Units source(12, 0xFF112233);
     BmpImageLoader writer;
     Bytes file;
-    EXPECT_EQ(3, writer.Encode(0, nullptr, 3, 2, 32, 12, Append, &file, nullptr, nullptr, nullptr));
-    EXPECT_EQ(3, writer.Encode(0, source.data(), 3, 2, 16, 12, Append, &file, nullptr, nullptr, nullptr));
-    EXPECT_EQ(3, writer.Encode(0, source.data(), 3, 2, 7, 12, Append, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(3, writer.Encode(0, nullptr, 3, 2, 32, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(3, writer.Encode(0, source.data(), 3, 2, 16, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(3, writer.Encode(0, source.data(), 3, 2, 7, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
     EXPECT_EQ(4, writer.Encode(0, source.data(), 3, 2, 32, 12, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(2, writer.Encode(1, source.data(), 3, 2, 24, 12, Append, &file, nullptr, nullptr, nullptr));
-    EXPECT_EQ(2, writer.Encode(3, source.data(), 3, 2, 32, 12, Append, &file, nullptr, nullptr, nullptr));
-    EXPECT_EQ(3, writer.Encode(1, source.data(), 3, 2, 32, 8, Append, &file, nullptr, nullptr, nullptr))
+    EXPECT_EQ(2, writer.Encode(1, source.data(), 3, 2, 24, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(2, writer.Encode(3, source.data(), 3, 2, 32, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(3, writer.Encode(1, source.data(), 3, 2, 32, 8, AppendToBytes, &file, nullptr, nullptr, nullptr))
         << "a stride shorter than a row of pixels";
-    EXPECT_EQ(3, writer.Encode(1, source.data(), 0, 2, 32, 12, Append, &file, nullptr, nullptr, nullptr));
-    EXPECT_EQ(6, writer.Encode(1, source.data(), 0x10000, 0x10000, 32, 0x40000, Append, &file, nullptr,
+    EXPECT_EQ(3, writer.Encode(1, source.data(), 0, 2, 32, 12, AppendToBytes, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(6, writer.Encode(1, source.data(), 0x10000, 0x10000, 32, 0x40000, AppendToBytes, &file, nullptr,
                                nullptr, nullptr));
     EXPECT_TRUE(file.empty()) << "nothing is written for refused arguments";
 
     ImageBuffer cancel;
     cancel.cancelAtCall = 2;
-    EXPECT_EQ(-1, writer.Encode(1, source.data(), 3, 2, 32, 12, Append, &file, nullptr,
+    EXPECT_EQ(-1, writer.Encode(1, source.data(), 3, 2, 32, 12, AppendToBytes, &file, nullptr,
                                 ImageBuffer::Progress, &cancel));
     EXPECT_EQ((std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 2}, {1, 2}, {2, 2}}), cancel.progress);
     EXPECT_EQ(54u + 12, file.size()) << "stopped after the first row";

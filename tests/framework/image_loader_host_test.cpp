@@ -10,6 +10,7 @@
 #include "framework/elg_image_loader.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/elg_writer.h"
+#include "tests/support/encoder_output.h"
 #include "tests/support/image_buffer.h"
 
 using testsupport::ImageBuffer;
@@ -37,14 +38,8 @@ Bytes ElgFile() { return testsupport::EncodeElgPicture(32, 3, 2, kPicture); }
 
 Bytes BmpFile() {
     Bytes file;
-    const GllWriter append = [](const void* bytes, std::uint32_t count, void* argument) -> std::uint32_t {
-        auto* out = static_cast<Bytes*>(argument);
-        out->insert(out->end(), static_cast<const std::uint8_t*>(bytes),
-                    static_cast<const std::uint8_t*>(bytes) + count);
-        return count;
-    };
     BmpImageLoader writer;
-    EXPECT_EQ(0, writer.Encode(1, kPicture.data(), 3, 2, 32, 12, append, &file, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0, writer.Encode(1, kPicture.data(), 3, 2, 32, 12, testsupport::AppendToBytes, &file, nullptr, nullptr, nullptr));
     return file;
 }
 

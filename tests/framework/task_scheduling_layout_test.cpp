@@ -7,14 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"
 
 using testsupport::FakeClock;
+using testsupport::FieldAt;
 using testsupport::Slot;
 using testsupport::SlotAs;
 
@@ -64,12 +63,6 @@ private:
     bool& m_deleted;
 };
 
-std::uint32_t WordAt(const void* object, int offset) {
-    std::uint32_t word;
-    std::memcpy(&word, static_cast<const char*>(object) + offset, sizeof(word));
-    return word;
-}
-
 using VoidNoArgs = void(XM_METHOD*)(void*);
 using Int32NoArgs = std::int32_t(XM_METHOD*)(void*);
 using BoolNoArgs = bool(XM_METHOD*)(void*);
@@ -105,14 +98,14 @@ TEST(TaskSchedulingLayout, TaskSlotsAndFields) {
 
     // Fields after the table pointer: key, due time, period, count, finished (byte), pause
     // count, pause start, owner back-pointer.
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(task), WordAt(task, 4));
-    EXPECT_EQ(5020u, WordAt(task, 8));
-    EXPECT_EQ(40u, WordAt(task, 12));
-    EXPECT_EQ(3u, WordAt(task, 16));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(task), FieldAt(task, 4));
+    EXPECT_EQ(5020u, FieldAt(task, 8));
+    EXPECT_EQ(40u, FieldAt(task, 12));
+    EXPECT_EQ(3u, FieldAt(task, 16));
     EXPECT_EQ(0, static_cast<const char*>(static_cast<void*>(task))[20]);
-    EXPECT_EQ(2u, WordAt(task, 24));
-    EXPECT_EQ(5100u, WordAt(task, 28));
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), WordAt(task, 32));
+    EXPECT_EQ(2u, FieldAt(task, 24));
+    EXPECT_EQ(5100u, FieldAt(task, 28));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), FieldAt(task, 32));
 
     // Resume returns nothing: the due time moves at the last one only.
     SlotAs<VoidTime>(task, 8)(task, 5300);
@@ -178,23 +171,23 @@ TEST(TaskSchedulingLayout, EffectObjectExtendsTheTaskTable) {
         EXPECT_STREQ("layout", SlotAs<NameSlot>(effect, 9)(effect));
 
         scheduler.PauseKind(14001);
-        EXPECT_EQ(1u, WordAt(effect, 24));
-        EXPECT_EQ(5000u, WordAt(effect, 28));
+        EXPECT_EQ(1u, FieldAt(effect, 24));
+        EXPECT_EQ(5000u, FieldAt(effect, 28));
         clock.SetMs(5300);
         scheduler.ResumeKind(14001);
 
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(effect), WordAt(effect, 4));
-        EXPECT_EQ(5320u, WordAt(effect, 8));
-        EXPECT_EQ(40u, WordAt(effect, 12));
-        EXPECT_EQ(3u, WordAt(effect, 16));
-        EXPECT_EQ(0u, WordAt(effect, 24));
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), WordAt(effect, 32));
-        EXPECT_EQ(2u, WordAt(effect, 36));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(effect), FieldAt(effect, 4));
+        EXPECT_EQ(5320u, FieldAt(effect, 8));
+        EXPECT_EQ(40u, FieldAt(effect, 12));
+        EXPECT_EQ(3u, FieldAt(effect, 16));
+        EXPECT_EQ(0u, FieldAt(effect, 24));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&owner), FieldAt(effect, 32));
+        EXPECT_EQ(2u, FieldAt(effect, 36));
         EXPECT_EQ(1, static_cast<const char*>(static_cast<void*>(effect))[40]);
 
         scheduler.RunDue(5320);
         EXPECT_EQ(1, effect->m_steps);
-        EXPECT_EQ(2u, WordAt(effect, 16));
+        EXPECT_EQ(2u, FieldAt(effect, 16));
         EXPECT_TRUE(scheduler.Cancel(effect));
         EXPECT_EQ(1, effect->m_finishes);
         EXPECT_EQ(1, static_cast<const char*>(static_cast<void*>(effect))[20]);

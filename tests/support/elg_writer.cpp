@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tests/support/byte_words.h"
+
 namespace testsupport {
 
 namespace {
 
 void Require(bool condition, const char* what) {
     if (!condition) throw std::invalid_argument(what);
-}
-
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
 }  // namespace
@@ -277,8 +274,7 @@ std::vector<std::uint8_t> ElgFile::ExtraData(const std::vector<ElgExtraBlock>& b
     for (const auto& block : blocks) {
         Require(block.marker != 0, "a block's marker is nonzero");
         out.push_back(block.marker);
-        const auto length = static_cast<std::uint32_t>(block.content.size() + 4);
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+        AppendWord(out, static_cast<std::uint32_t>(block.content.size() + 4));
         out.insert(out.end(), block.content.begin(), block.content.end());
     }
     return out;
@@ -288,22 +284,22 @@ std::vector<std::uint8_t> ElgFile::Bytes() const {
     std::vector<std::uint8_t> out = {'E', 'L', 'G'};
     if (m_form == 0) {
         out.push_back(m_depth);
-        PutU16(out, m_width);
-        PutU16(out, m_height);
+        AppendHalf(out, m_width);
+        AppendHalf(out, m_height);
     } else if (m_form == 1) {
         out.push_back(1);
         out.push_back(m_depth);
-        PutU16(out, static_cast<std::uint16_t>(m_originX));
-        PutU16(out, static_cast<std::uint16_t>(m_originY));
-        PutU16(out, m_width);
-        PutU16(out, m_height);
+        AppendHalf(out, static_cast<std::uint16_t>(m_originX));
+        AppendHalf(out, static_cast<std::uint16_t>(m_originY));
+        AppendHalf(out, m_width);
+        AppendHalf(out, m_height);
     } else {
         out.push_back(2);
         out.push_back(m_depth);
-        PutU16(out, m_width);
-        PutU16(out, m_height);
-        PutU16(out, static_cast<std::uint16_t>(m_originX));
-        PutU16(out, static_cast<std::uint16_t>(m_originY));
+        AppendHalf(out, m_width);
+        AppendHalf(out, m_height);
+        AppendHalf(out, static_cast<std::uint16_t>(m_originX));
+        AppendHalf(out, static_cast<std::uint16_t>(m_originY));
         const auto extra = ExtraData(m_blocks);
         out.insert(out.end(), extra.begin(), extra.end());
         out.push_back(0);

@@ -11,12 +11,14 @@ cd "$out"
 W=13
 H=7
 
-# picture <file> <colour expression of x and y setting r, g and b>
+# picture <file> <P3 colour or P2 grey> <expression of x and y> <the pixel's values>
 picture() {
   file="$1"
-  expr="$2"
+  magic="$2"
+  expr="$3"
+  values="$4"
   {
-    echo "P3"
+    echo "$magic"
     echo "$W $H"
     echo "255"
     y=0
@@ -25,7 +27,7 @@ picture() {
       line=""
       while [ $x -lt $W ]; do
         eval "$expr"
-        line="$line $r $g $b"
+        eval "line=\"\$line $values\""
         x=$((x + 1))
       done
       echo "$line"
@@ -34,27 +36,14 @@ picture() {
   } > "$file"
 }
 
-# Two colours; twelve colours; forty colours with runs; every pixel its own colour.
-picture two.ppm 'if [ $(((x * 3 + y) % 5)) -lt 2 ]; then r=250 g=240 b=10; else r=20 g=30 b=200; fi'
-picture twelve.ppm 'i=$(((x / 2 + y * 5) % 12)); r=$((i * 20)) g=$((255 - i * 17)) b=$(((i * 71) % 256))'
-picture forty.ppm 'if [ $x -lt 5 ]; then i=$((y * 3)); else i=$(((x + y * 7) % 40)); fi; r=$((i * 6)) g=$(((i * 53) % 256)) b=$((255 - i * 5))'
-picture rgb.ppm 'r=$((x * 19 + y)) g=$((y * 36 + x)) b=$(((x * y * 7 + 11) % 256))'
-{
-  echo "P2"
-  echo "$W $H"
-  echo "255"
-  y=0
-  while [ $y -lt $H ]; do
-    x=0
-    line=""
-    while [ $x -lt $W ]; do
-      line="$line $(((x * 20 + y * 37) % 256))"
-      x=$((x + 1))
-    done
-    echo "$line"
-    y=$((y + 1))
-  done
-} > alpha.pgm
+rgb='$r $g $b'
+# Two colours; twelve colours; forty colours with runs; every pixel its own colour; the grey
+# levels that become the 32-bit picture's alpha.
+picture two.ppm P3 'if [ $(((x * 3 + y) % 5)) -lt 2 ]; then r=250 g=240 b=10; else r=20 g=30 b=200; fi' "$rgb"
+picture twelve.ppm P3 'i=$(((x / 2 + y * 5) % 12)); r=$((i * 20)) g=$((255 - i * 17)) b=$(((i * 71) % 256))' "$rgb"
+picture forty.ppm P3 'if [ $x -lt 5 ]; then i=$((y * 3)); else i=$(((x + y * 7) % 40)); fi; r=$((i * 6)) g=$(((i * 53) % 256)) b=$((255 - i * 5))' "$rgb"
+picture rgb.ppm P3 'r=$((x * 19 + y)) g=$((y * 36 + x)) b=$(((x * y * 7 + 11) % 256))' "$rgb"
+picture alpha.pgm P2 'a=$(((x * 20 + y * 37) % 256))' '$a'
 
 "$convert" two.ppm -type Palette -compress None BMP3:bmp1.bmp
 "$convert" twelve.ppm -type Palette -compress None BMP3:bmp4.bmp

@@ -1,6 +1,10 @@
-// Reaching an object's table of operations by slot number, the way code built by another
-// compiler does, for the tests of the layouts that cross module boundaries.
+// Reaching an object's table of operations by slot number and its fields by offset, the way
+// code built by another compiler does, for the tests of the layouts that cross module
+// boundaries.
 #pragma once
+
+#include <cstdint>
+#include <cstring>
 
 #include "framework/interfaces/cross_module.h"
 
@@ -18,6 +22,13 @@ Signature SlotAs(void* object, int index) {
 template <typename Result, typename... Args>
 Result CallSlot(void* object, int index, Args... args) {
     return SlotAs<Result(XM_METHOD*)(void*, Args...)>(object, index)(object, args...);
+}
+
+// The 32-bit field at byte `offset` of `object`.
+inline std::uint32_t FieldAt(const void* object, int offset) {
+    std::uint32_t word;
+    std::memcpy(&word, static_cast<const char*>(object) + offset, sizeof(word));
+    return word;
 }
 
 }  // namespace testsupport

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/image_plugin.h"
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
@@ -23,17 +24,11 @@ std::uint32_t ReadU32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-class TestImageLoader final : public ImageLoadObject {
+class TestImageLoader final : public WithDeletingDestructor<TestImageLoader, ImageLoadObject> {
 public:
     ~TestImageLoader() {
         FreeBuffers();
         FreeExtraData();
-    }
-
-    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
-        this->~TestImageLoader();
-        if (flags & xm::kDeleteMemory) ::operator delete(this);
-        return this;
     }
 
     bool XM_METHOD IsSupported(const void* data, std::uint32_t size, const char*) override {
