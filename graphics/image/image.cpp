@@ -42,8 +42,6 @@ std::int32_t Image::Create(std::int32_t width, std::int32_t height, std::uint8_t
 }
 
 void Image::Free() {
-    delete[] m_savedPalette;
-    m_savedPalette = nullptr;
     delete m_ownedDirtyRegion;
     m_ownedDirtyRegion = nullptr;
     m_dirtyRegion = nullptr;

@@ -1,7 +1,7 @@
 // Image: the software image of the graphics core, built on PixelBuffer. To the storage it adds
 // an optional dirty region that collects every changed rectangle, a has-alpha flag, a modified
-// flag, a saved palette for brightness changes, a table of row pointers for the quadrilateral
-// blits, the extra data an image file may carry, and the clipped rectangles of the last blit.
+// flag, a table of row pointers for the quadrilateral blits and the extra data an image file may
+// carry.
 #pragma once
 
 #include <cstdint>
@@ -76,7 +76,6 @@ protected:
     // Copies the source's palette in without marking anything; false when there is no memory.
     bool TakePalette(const Image* source);
 
-    std::uint32_t* m_savedPalette = nullptr;
     std::uint8_t m_hasAlpha = 0;
     std::uint8_t m_modified = 0;
     DirtyRegion* m_ownedDirtyRegion = nullptr;
@@ -84,6 +83,4 @@ protected:
     std::uint8_t** m_rowTable = nullptr;
     void* m_extraData = nullptr;
     std::int32_t m_extraDataSize = 0;
-    RECT m_blitSourceRect = {0, 0, 0, 0};
-    RECT m_blitDestRect = {0, 0, 0, 0};
 };
