@@ -1,14 +1,39 @@
 #include "graphics/compose/blit_clip.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-// part * whole / total, truncated toward zero, without overflowing on the way.
-LONG Proportion(LONG part, LONG whole, LONG total) {
-    return static_cast<LONG>(static_cast<std::int64_t>(part) * whole / total);
+// The sides are worked in 64 bits: positions and sizes come from scripts, and a blit placed
+// near the end of the 32-bit range must come out empty rather than wrap into a huge one.
+struct Sides {
+    std::int64_t left, top, right, bottom;
+
+    bool Empty() const { return right <= left || bottom <= top; }
+    RECT ToRect() const { return RECT{Narrow(left), Narrow(top), Narrow(right), Narrow(bottom)}; }
+
+    static LONG Narrow(std::int64_t v) {
+        const std::int64_t low = std::numeric_limits<LONG>::min();
+        const std::int64_t high = std::numeric_limits<LONG>::max();
+        return static_cast<LONG>(std::clamp(v, low, high));
+    }
+};
+
+Sides SidesOf(const RECT& r) { return Sides{r.left, r.top, r.right, r.bottom}; }
+
+// part * whole / total, truncated toward zero. A product beyond 64 bits only arises when the
+// whole destination is cut away; the cut then reaches past every 32-bit side.
+std::int64_t Proportion(std::int64_t part, std::int64_t whole, std::int64_t total) {
+    constexpr std::int64_t kBeyond = std::int64_t{1} << 40;
+    std::int64_t product;
+    if (__builtin_mul_overflow(part, whole, &product)) {
+        return (part < 0) != (whole < 0) ? -kBeyond : kBeyond;
+    }
+    return product / total;
 }
 
 }  // namespace
@@ -16,50 +41,39 @@ LONG Proportion(LONG part, LONG whole, LONG total) {
 std::int32_t ClipBlitRects(std::int32_t x, std::int32_t y, RECT* source, RECT* dest,
                            const RECT* clip, const SIZE* size) {
     if (!clip) return 1;
-    if (!size) {
-        *dest = RECT{x, y, x + (source->right - source->left), y + (source->bottom - source->top)};
-        if (dest->left < clip->left) {
-            source->left += clip->left - x;
-            dest->left = clip->left;
-        }
-        if (dest->top < clip->top) {
-            source->top += clip->top - y;
-            dest->top = clip->top;
-        }
-        if (dest->right > clip->right) {
-            source->right -= dest->right - clip->right;
-            dest->right = clip->right;
-        }
-        if (dest->bottom > clip->bottom) {
-            source->bottom -= dest->bottom - clip->bottom;
-            dest->bottom = clip->bottom;
-        }
-        return IsEmpty(*source) ? -1 : 0;
+    Sides src = SidesOf(*source);
+    const std::int64_t sourceWidth = src.right - src.left;
+    const std::int64_t sourceHeight = src.bottom - src.top;
+    const std::int64_t w = size ? size->cx : sourceWidth;
+    const std::int64_t h = size ? size->cy : sourceHeight;
+    Sides dst{x, y, x + w, y + h};
+    if (size && (w == 0 || h == 0)) {
+        *dest = dst.ToRect();
+        return -1;
     }
-
-    const LONG w = size->cx;
-    const LONG h = size->cy;
-    *dest = RECT{x, y, x + w, y + h};
-    if (w == 0 || h == 0) return -1;
-    const LONG sourceWidth = source->right - source->left;
-    const LONG sourceHeight = source->bottom - source->top;
-    if (dest->left < clip->left) {
-        source->left += Proportion(clip->left - dest->left, sourceWidth, w);
-        dest->left = clip->left;
+    // Unstretched, the source loses exactly what the destination loses.
+    auto cut = [&](std::int64_t part, std::int64_t whole, std::int64_t total) {
+        return size ? Proportion(part, whole, total) : part;
+    };
+    if (dst.left < clip->left) {
+        src.left += cut(clip->left - dst.left, sourceWidth, w);
+        dst.left = clip->left;
     }
-    if (dest->top < clip->top) {
-        source->top += Proportion(clip->top - dest->top, sourceHeight, h);
-        dest->top = clip->top;
+    if (dst.top < clip->top) {
+        src.top += cut(clip->top - dst.top, sourceHeight, h);
+        dst.top = clip->top;
     }
-    if (dest->right > clip->right) {
-        source->right -= Proportion(dest->right - clip->right, sourceWidth, w);
-        dest->right = clip->right;
+    if (dst.right > clip->right) {
+        src.right -= cut(dst.right - clip->right, sourceWidth, w);
+        dst.right = clip->right;
     }
-    if (dest->bottom > clip->bottom) {
-        source->bottom -= Proportion(dest->bottom - clip->bottom, sourceHeight, h);
-        dest->bottom = clip->bottom;
+    if (dst.bottom > clip->bottom) {
+        src.bottom -= cut(dst.bottom - clip->bottom, sourceHeight, h);
+        dst.bottom = clip->bottom;
     }
-    return IsEmpty(*source) || IsEmpty(*dest) ? -1 : 0;
+    *source = src.ToRect();
+    *dest = dst.ToRect();
+    return src.Empty() || dst.Empty() ? -1 : 0;
 }
 
 bool ClipRectTo(RECT* rect, const RECT* clip) {

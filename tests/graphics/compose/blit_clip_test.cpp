@@ -1,6 +1,8 @@
 // The clipping steps the blits share.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "graphics/compose/blit_clip.h"
 
 namespace {
@@ -45,6 +47,42 @@ TEST(ClipBlitRects, CutsTheSourceWithTheDestination) {
     RECT source = sourceRect;
     RECT dest{};
     EXPECT_EQ(1, ClipBlitRects(0, 0, &source, &dest, nullptr, nullptr));
+}
+
+// Positions and sizes come from scripts: a blit placed at the ends of the 32-bit range lies
+// outside any clip, and must not wrap round into a rectangle that reaches back into it.
+TEST(ClipBlitRects, BlitsAtTheEndsOfTheRangeAreEmpty) {
+    struct Case {
+        const char* name;
+        std::int32_t x, y;
+        RECT source;
+        const SIZE* size;
+    };
+    const SIZE wide{200, 50};
+    const SIZE huge{0x7FFFFFFF, 0x7FFFFFFF};
+    const Case cases[] = {
+        {"just below the largest x", 0x7FFFFFF0, 0, {0, 0, 100, 50}, nullptr},
+        {"the smallest x", INT32_MIN, 0, {0, 0, 100, 50}, nullptr},
+        {"the smallest y", 0, INT32_MIN, {0, 0, 100, 50}, nullptr},
+        {"stretched, just below the largest x", 0x7FFFFFF0, 0, {0, 0, 100, 50}, &wide},
+        {"stretched, the smallest x", INT32_MIN, 0, {0, 0, 100, 50}, &wide},
+        {"a huge source far to the left", INT32_MIN, 0, {INT32_MIN, 0, 0x7FFFFFFF, 50}, &huge},
+    };
+    const RECT clip{0, 0, 640, 480};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT source = c.source;
+        RECT dest{};
+        EXPECT_EQ(-1, ClipBlitRects(c.x, c.y, &source, &dest, &clip, c.size));
+    }
+    // A huge stretched source that does reach the clip keeps its proportions.
+    RECT source{0, 0, 0x40000000, 0x40000000};
+    RECT dest{};
+    const SIZE size{0x40000000, 0x40000000};
+    EXPECT_EQ(0, ClipBlitRects(-0x20000000, -0x20000000, &source, &dest, &clip, &size));
+    EXPECT_TRUE(SameRect(RECT{0x20000000, 0x20000000, 0x20000000 + 640, 0x20000000 + 480},
+                         source));
+    EXPECT_TRUE(SameRect(clip, dest));
 }
 
 TEST(ClipRectTo, IntersectsOrRefuses) {
