@@ -17,6 +17,13 @@ HostCopyRoutines ChooseCopyRoutines(const CpuInfoRecord* cpuRecord) {
     return {0, KernelCopy, KernelCopyColour, KernelCopyAlpha};
 }
 
+void CopyWords(const PixelOpLibrary& library) {
+    g_pixelOpTable.lastUpdatedRect = library.m_lastUpdatedRect;
+    for (int word = kFirstOperationWord; word < kPixelOpWordCount; ++word) {
+        g_pixelOpTable.operations[word - kFirstOperationWord] = library.Word(word);
+    }
+}
+
 }  // namespace
 
 PixelOpLibraryLoader::PixelOpLibraryLoader(const char* path, const CpuInfoRecord* cpuRecord) {
@@ -39,20 +46,25 @@ PixelOpLibraryLoader::PixelOpLibraryLoader(const char* path, const CpuInfoRecord
         m_module = nullptr;
         return;
     }
-    g_pixelOpTable.lastUpdatedRect = m_library->m_lastUpdatedRect;
-    for (int word = kFirstOperationWord; word < kPixelOpWordCount; ++word) {
-        g_pixelOpTable.operations[word - kFirstOperationWord] = m_library->Word(word);
-    }
+    CopyWords(*m_library);
 }
 
 PixelOpLibraryLoader::~PixelOpLibraryLoader() {
-    if (g_currentLibrary == this) g_currentLibrary = nullptr;
+    if (g_currentLibrary == this) {
+        g_currentLibrary = nullptr;
+    } else if (g_currentLibrary) {
+        // This loader's words may have replaced the current library's in the table; they are
+        // about to point into an unloaded module.
+        CopyWords(*g_currentLibrary->Library());
+    }
     PixelOpLibraryDelete(m_library);
     if (m_module) FreeLibrary(m_module);
 }
 
 void SetCurrentPixelOpLibrary(PixelOpLibraryLoader* loader) {
     g_currentLibrary = loader && loader->Module() ? loader : nullptr;
+    // The table holds the words of the last loader created, which need not be this one.
+    if (g_currentLibrary) CopyWords(*g_currentLibrary->Library());
 }
 
 PixelOpLibraryLoader* CurrentPixelOpLibrary() {

@@ -32,7 +32,8 @@ public:
     // Afterwards Module() is null when anything failed; nothing stays loaded then.
     PixelOpLibraryLoader(const char* path, const CpuInfoRecord* cpuRecord);
     // Deletes the library object through its own destructor, then unloads the library; a
-    // loader that is the current library stops being it.
+    // loader that is the current library stops being it, and otherwise the table gets the
+    // current library's words back.
     virtual ~PixelOpLibraryLoader();
     PixelOpLibraryLoader(const PixelOpLibraryLoader&) = delete;
     PixelOpLibraryLoader& operator=(const PixelOpLibraryLoader&) = delete;
@@ -45,7 +46,7 @@ private:
     PixelOpLibrary* m_library = nullptr;
 };
 
-// The gate: becomes `loader` when it is loaded, null otherwise.
+// The gate: becomes `loader` when it is loaded (and the table holds its words), null otherwise.
 void SetCurrentPixelOpLibrary(PixelOpLibraryLoader* loader);
 // Null while no library is loaded; every operation that can use the library asks first.
 PixelOpLibraryLoader* CurrentPixelOpLibrary();

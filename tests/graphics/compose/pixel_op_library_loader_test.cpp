@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/cpu_info.h"
@@ -104,6 +105,52 @@ TEST_F(PixelOpLibraryLoaderTest, LoadedLibraryFillsTheTableAndUnloadsInOrder) {
     EXPECT_EQ(1, deletions);
     EXPECT_EQ(nullptr, GetModuleHandleA("fake_qmxgl.dll"));
     EXPECT_EQ(nullptr, CurrentPixelOpLibrary());
+}
+
+TEST_F(PixelOpLibraryLoaderTest, EachObjectIsDeletedBeforeItsLibraryGoesInEitherOrder) {
+    for (const bool firstGoesFirst : {true, false}) {
+        SCOPED_TRACE(firstGoesFirst ? "first loader first" : "second loader first");
+        std::int32_t deletions = 0;
+        auto first = std::make_unique<PixelOpLibraryLoader>("fake_qmxgl.dll", nullptr);
+        auto second = std::make_unique<PixelOpLibraryLoader>("fake_qmxgl.dll", nullptr);
+        ASSERT_NE(nullptr, first->Module());
+        ASSERT_NE(nullptr, second->Module());
+        ASSERT_NE(first->Library(), second->Library());
+        Export<void(QMXGL_CALL*)(std::int32_t*)>(first->Module(), "FakeCountDeletions")(&deletions);
+        SetCurrentPixelOpLibrary(first.get());
+
+        (firstGoesFirst ? first : second).reset();
+        EXPECT_EQ(1, deletions);
+        EXPECT_NE(nullptr, GetModuleHandleA("fake_qmxgl.dll"));
+        EXPECT_EQ(firstGoesFirst ? nullptr : first.get(), CurrentPixelOpLibrary());
+        (firstGoesFirst ? second : first).reset();
+        EXPECT_EQ(2, deletions);
+        EXPECT_EQ(nullptr, GetModuleHandleA("fake_qmxgl.dll"));
+        EXPECT_EQ(nullptr, CurrentPixelOpLibrary());
+    }
+}
+
+// A second library loaded and unloaded while the first is current must not leave its words,
+// which point into a module that is gone, in the table the program calls through.
+TEST_F(PixelOpLibraryLoaderTest, TheTableHoldsTheCurrentLibrarysWords) {
+    PixelOpLibraryLoader current("fake_qmxgl.dll", nullptr);
+    ASSERT_NE(nullptr, current.Module());
+    SetCurrentPixelOpLibrary(&current);
+    auto expectCurrentWords = [&] {
+        EXPECT_EQ(current.Library()->m_lastUpdatedRect, g_pixelOpTable.lastUpdatedRect);
+        for (int word = kFirstOperationWord; word < kPixelOpWordCount; ++word) {
+            ASSERT_EQ(current.Library()->Word(word), g_pixelOpTable.Word(word)) << "word " << word;
+        }
+    };
+    {
+        DetectProcessor();
+        PixelOpLibraryLoader other("qmxgl.dll", &g_cpuInfo);
+        ASSERT_NE(nullptr, other.Module());
+        SetCurrentPixelOpLibrary(&current);
+        expectCurrentWords();
+    }
+    EXPECT_EQ(&current, CurrentPixelOpLibrary());
+    expectCurrentWords();
 }
 
 TEST_F(PixelOpLibraryLoaderTest, TheRealLibraryRunsThroughTheTable) {
