@@ -458,6 +458,20 @@ TEST(EffectKernels, BoxAveragesReadTheEdgePixelBeyondTheSource) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(RefBlend(0x7F000000, averaged[i], 128), halfway[i]) << i;
     }
+
+    // The averaged alpha picks the weight through the row: the first window holds no alpha and
+    // leaves its pixel alone, the others average 0xFF / 5 = 51, and row[51] = 25 gives w 26.
+    std::uint8_t row[256];
+    for (int a = 0; a < 256; ++a) row[a] = static_cast<std::uint8_t>(a / 2);
+    const std::uint32_t before[4] = {0x11223344, 0x80FFFFFF, 0x40000000, 0xC0808080};
+    std::uint32_t byAlpha[4] = {before[0], before[1], before[2], before[3]};
+    KernelBoxAverageRowsAlpha(byAlpha, source + 1, 0, 0, 4, 1, 1, 1, 2, row);
+    EXPECT_EQ(0u, averaged[0] >> 24);
+    EXPECT_EQ(before[0], byAlpha[0]);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(51u, averaged[i] >> 24) << i;
+        EXPECT_EQ(RefBlend(before[i], averaged[i], 26), byAlpha[i]) << i;
+    }
 }
 
 }  // namespace
