@@ -1,42 +1,69 @@
 // Image::ClipBlitBilinear: the 32.32 fixed-point clipping step of the bilinear kernels.
 #include "graphics/image/image.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
-std::uint32_t High(std::uint64_t v) {
-    return static_cast<std::uint32_t>(v >> 32);
+std::int64_t High(std::uint64_t v) {
+    return static_cast<std::int64_t>(v >> 32);
 }
 
-// One axis. destLow/destHigh are exclusive at the high end, srcLow/srcHigh inclusive.
+LONG Narrow(std::int64_t v) {
+    const std::int64_t low = std::numeric_limits<LONG>::min();
+    const std::int64_t high = std::numeric_limits<LONG>::max();
+    return static_cast<LONG>(std::clamp(v, low, high));
+}
+
+// One axis. destLow/destHigh are exclusive at the high end, srcLow/srcHigh inclusive; the source
+// is not empty. Worked in 64 bits, since the rectangles come from scripts. Where a cut of the
+// source moves the destination, the high word of (k x destLength << 32) / srcLength is taken as
+// k x destLength / srcLength, which is the same number without a product beyond 64 bits.
 bool ClipAxis(LONG& destLow, LONG& destHigh, LONG& srcLow, LONG& srcHigh, LONG clipSrcLow,
               LONG clipSrcHigh, LONG clipDestLow, LONG clipDestHigh, std::uint32_t& frac,
               std::uint64_t& step) {
-    const std::uint64_t srcLength = static_cast<std::uint64_t>(srcHigh - srcLow);
-    const std::uint64_t destLength = static_cast<std::uint64_t>(destHigh - destLow);
+    std::int64_t dl = destLow, dh = destHigh, sl = srcLow, sh = srcHigh;
+    const std::uint64_t srcLength = static_cast<std::uint64_t>(sh - sl);
+    const std::uint64_t destLength = static_cast<std::uint64_t>(dh - dl);
     frac = 0;
     step = (srcLength << 32) / destLength;
-    if (clipSrcLow > srcLow) {
-        const std::uint64_t k = static_cast<std::uint64_t>(clipSrcLow - srcLow);
-        destLow += static_cast<LONG>(High((k * destLength << 32) / srcLength));
-        srcLow = clipSrcLow;
+    // A source wholly outside its clip, or a destination wholly outside the image's clip, leaves
+    // nothing; the cuts below then stay shorter than the lengths they scale.
+    bool remains = clipSrcHigh >= sl && clipSrcLow <= sh && clipDestHigh > dl && clipDestLow < dh;
+    if (remains && clipSrcLow > sl) {
+        const std::uint64_t k = static_cast<std::uint64_t>(clipSrcLow - sl);
+        dl += static_cast<std::int64_t>(k * destLength / srcLength);
+        sl = clipSrcLow;
     }
-    if (clipDestLow > destLow) {
-        const std::uint64_t moved = static_cast<std::uint64_t>(clipDestLow - destLow) * step;
-        srcLow += static_cast<LONG>(High(moved));
-        frac = static_cast<std::uint32_t>(moved);
-        destLow = clipDestLow;
+    if (remains && clipDestLow > dl) {
+        if (clipDestLow >= dh) {
+            remains = false;
+        } else {
+            const std::uint64_t moved = static_cast<std::uint64_t>(clipDestLow - dl) * step;
+            sl += High(moved);
+            frac = static_cast<std::uint32_t>(moved);
+            dl = clipDestLow;
+        }
     }
-    if (srcHigh > clipSrcHigh) {
-        const std::uint64_t k = static_cast<std::uint64_t>(srcHigh - clipSrcHigh);
-        destHigh -= static_cast<LONG>(High((k * destLength << 32) / srcLength)) + 1;
-        srcHigh = clipSrcHigh;
+    if (remains && sh > clipSrcHigh) {
+        const std::uint64_t k = static_cast<std::uint64_t>(sh - clipSrcHigh);
+        dh -= static_cast<std::int64_t>(k * destLength / srcLength) + 1;
+        sh = clipSrcHigh;
     }
-    if (destHigh > clipDestHigh) {
-        srcHigh -=
-            static_cast<LONG>(High(static_cast<std::uint64_t>(destHigh - clipDestHigh) * step));
-        destHigh = clipDestHigh;
+    if (remains && dh > clipDestHigh) {
+        if (clipDestHigh <= dl) {
+            remains = false;
+        } else {
+            sh -= High(static_cast<std::uint64_t>(dh - clipDestHigh) * step);
+            dh = clipDestHigh;
+        }
     }
-    return destLow < destHigh;
+    destLow = Narrow(dl);
+    destHigh = Narrow(dh);
+    srcLow = Narrow(sl);
+    srcHigh = Narrow(sh);
+    return remains && dl < dh;
 }
 
 }  // namespace

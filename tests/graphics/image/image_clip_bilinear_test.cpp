@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "graphics/image/image.h"
 
 namespace {
@@ -96,6 +98,27 @@ TEST(ImageClipBlitBilinear, CutsBothSidesAndStartsTheWalk) {
         EXPECT_EQ(0x80000000ull, step.stepX) << r.what;
         EXPECT_EQ(0x80000000ull, step.stepY) << r.what;
     }
+}
+
+// Source rectangles come from scripts: a source reaching millions of pixels beyond its clip must
+// still move the destination by the exact share, not by a product that ran past 64 bits.
+TEST(ImageClipBlitBilinear, FarReachingSourcesCutInProportion) {
+    Image image;
+    ASSERT_EQ(0, image.Create(2000, 100, 32, 0));
+    RECT dest{0, 0, 1000, 50};
+    RECT src{-5000000, 0, 5000000, 25};
+    const RECT srcClip{0, 0, 5000000, 25};
+    BilinearStep step = {};
+    ASSERT_TRUE(image.ClipBlitBilinear(dest, src, srcClip, step));
+    EXPECT_TRUE(dest == (RECT{500, 0, 1000, 50}));
+    EXPECT_TRUE(src == (RECT{0, 0, 5000000, 25}));
+    EXPECT_EQ(10000ull << 32, step.stepX);
+    EXPECT_EQ(0u, step.fracX);
+
+    // The widest source there is, cut to a clip it covers only in part, leaves nothing here.
+    dest = RECT{0, 0, 100, 50};
+    src = RECT{INT32_MIN, 0, INT32_MAX, 25};
+    EXPECT_FALSE(image.ClipBlitBilinear(dest, src, RECT{0, 0, 50, 25}, step));
 }
 
 }  // namespace
