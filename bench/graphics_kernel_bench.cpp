@@ -30,7 +30,8 @@ struct Entry {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 20;
+    // At least one timed run, or every rate would come from the untimed start value.
+    const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20;
     std::vector<std::uint32_t> src(kPixels), dst(kPixels), work(kPixels);
     std::vector<std::uint8_t> mask(kPixels);
     std::uint32_t seed = 12345;

@@ -1,6 +1,6 @@
 // Which form of a kernel pair the graphics core runs: the MMX form when the processor record
-// has its MMX byte set, unless a form has been forced (tests and the benchmark force each form
-// in turn; the program never does).
+// has its MMX byte set, unless a form has been forced (tests force each form in turn; the program
+// never does).
 #pragma once
 
 #include <cstdint>
