@@ -17,8 +17,8 @@
 #include "graphics/image/bilinear_step.h"
 #include "graphics/image/stretch_step.h"
 
-// Callers clip before they call; a zero size is a caller's fault (the original counters
-// would wrap round to four thousand million).
+// Callers clip before they call and never pass an empty rectangle: a zero size is a caller's
+// fault, caught here in debug builds.
 #define KERNEL_ASSERT_SIZE(width, height) assert((width) >= 1 && (height) >= 1)
 
 namespace kernel_walk {
