@@ -16,7 +16,8 @@ public:
     GradientTable& operator=(const GradientTable&) = delete;
 
     // 0 done; 1 count below 2; 2 no memory; 3 depth neither 8 nor 32. On failure the table is
-    // empty. Entry 0 is colourA; the last one is short of colourB by one step. A 32-bit ramp
+    // empty. Entry 0 is colourA and the last one is short of colourB by one step, except the
+    // byte ramp from 255 down to 0, which starts one step below 255 and ends at 0. A 32-bit ramp
     // keeps colourA's alpha byte throughout.
     std::int32_t Build(std::int32_t count, std::int32_t colourA, std::int32_t colourB,
                        std::uint8_t depth);
