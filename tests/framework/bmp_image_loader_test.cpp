@@ -32,6 +32,7 @@ struct BmpLayout {
     std::uint16_t depth = 24;
     std::uint32_t compression = BI_RGB;
     std::uint32_t colourCount = 0;  // biClrUsed
+    std::uint32_t importantCount = 0;  // biClrImportant
     Units palette;                  // entries written
     Units masks;                    // red, green, blue
     Bytes data;
@@ -54,7 +55,7 @@ Bytes MakeBmp(const BmpLayout& s) {
     AppendWord(out, 2835);
     AppendWord(out, 2835);
     AppendWord(out, s.colourCount);
-    AppendWord(out, 0);
+    AppendWord(out, s.importantCount);
     for (std::uint32_t m : s.masks) AppendWord(out, m);
     for (std::uint32_t p : s.palette) AppendWord(out, p);
     out.insert(out.end(), s.data.begin(), s.data.end());
@@ -345,6 +346,19 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     ASSERT_EQ(0, DecodeDib(MakeBmp(four), &header, &pixels, &colours));
     EXPECT_EQ(16u, header.biClrUsed);
     EXPECT_EQ(16u, colours.size());
+
+    // A 24-bit file may carry a colour table for palette devices: its pixels start after it,
+    // and the decoded header, whose block holds no table, counts no colours.
+    BmpLayout hinted;
+    hinted.width = 1;
+    hinted.colourCount = 2;
+    hinted.importantCount = 2;
+    hinted.palette = {0x111111, 0x222222};
+    hinted.data = {0x30, 0x20, 0x10, 0};
+    ASSERT_EQ(0, DecodeDib(MakeBmp(hinted), &header, &pixels));
+    EXPECT_EQ(0u, header.biClrUsed);
+    EXPECT_EQ(0u, header.biClrImportant);
+    EXPECT_EQ(Units{0x102030}, pixels);
 
     // A top-down file comes out bottom-up like every other.
     BmpLayout topDown;
