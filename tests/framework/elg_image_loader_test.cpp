@@ -329,6 +329,30 @@ TEST(ElgImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
 
 }  // namespace
 
+// A header claiming far more pixels than its streams could produce, even as the longest
+// fills, is refused before a buffer of that size is asked for.
+TEST(ElgImageLoader, PictureLargerThanItsStreamsCanFillIsRefusedBeforeAllocating) {
+    ElgImageLoader loader;
+    const ElgStream fill = ElgStream(ElgStream::kPixelCode).Fill(0x123456, 8225, true).End();
+    const Bytes fits = ElgFile(24, 8225, 1).Streams({fill}).Bytes();
+    ImageBuffer out;
+    ASSERT_EQ(0, loader.DecodeWithCallbacks(fits.data(), static_cast<std::uint32_t>(fits.size()),
+                                            ImageBuffer::Allocate, &out, 0, nullptr, nullptr));
+    EXPECT_EQ(Units(8225, 0x123456), out.Pixels());
+
+    const Bytes huge = ElgFile(24, 20000, 20000).Streams({fill}).Bytes();
+    const auto size = static_cast<std::uint32_t>(huge.size());
+    for (std::uint8_t want8 : {0, 1}) {
+        ImageBuffer refused;
+        EXPECT_EQ(3, loader.DecodeWithCallbacks(huge.data(), size, ImageBuffer::Allocate, &refused,
+                                                want8, nullptr, nullptr));
+        EXPECT_EQ(0, refused.allocations);
+    }
+    HGLOBAL info = nullptr, bits = nullptr;
+    EXPECT_EQ(3, loader.DecodeToBuffers(huge.data(), size, &info, &bits, nullptr, nullptr));
+    EXPECT_EQ(nullptr, info);
+}
+
 // Damaged copies of every depth and header form, the same on every run: each decode fails with
 // a code or gives a picture, and none reads past the data or writes past its output.
 TEST(ElgImageLoader, RandomlyDamagedFilesNeverReadOutsideTheirData) {
