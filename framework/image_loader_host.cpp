@@ -84,43 +84,19 @@ std::int32_t ImageLoaderHost::RegisterBuiltin(ImageLoadObject* loader, const cha
 }
 
 std::int32_t ImageLoaderHost::LoadPlugin(const char* path) {
-    char full[kPathCapacity];
-    if (!path || MakeFullPath(full, path, nullptr) == 0) return 1;
-    HMODULE module = LoadLibraryA(full);
-    if (!module) return 2;
-    // Looked up in this order; the first one missing is the failure.
-    const auto getType = GetExportAs<GetGllTypeFunc>(module, "GetGllType");
-    const auto getTypeString = GetExportAs<GetGllTypeStringFunc>(module, "GetGllTypeString");
-    const auto getExtensions = GetExportAs<GetGllSupportExtFunc>(module, "GetGllSupportExt");
-    const auto assist = GetExportAs<GllAssistFuncPtr>(module, "GllAssistFunc");
-    const auto assist2 = GetExportAs<GllAssistFunc2Ptr>(module, "GllAssistFunc2");
-    const auto getLoader = GetExportAs<GetGllLoadObjectFunc>(module, "GetGllLoadObject");
-    const auto configDlg = GetExportAs<GllConfigDlgFunc>(module, "GllConfigDlg");
-    if (!getType || !getTypeString || !getExtensions || !assist || !assist2 || !getLoader) {
-        FreeLibrary(module);
-        return 3;
-    }
-    ImageLoadObject* loader = nullptr;
-    std::int32_t code = 0;
-    try {
-        const std::int32_t type = getType();
-        const char* typeString = getTypeString();
-        const char* extensions = getExtensions();
-        loader = getLoader();
-        if (!loader) {
-            code = 4;
-        } else {
-            m_records.push_back({type, typeString ? typeString : "", SplitExtensions(extensions),
-                                 loader, module, assist, assist2, configDlg});
-        }
-    } catch (...) {
-        code = 5;
-    }
-    if (code != 0) {
-        ReleaseObject(loader);
-        FreeLibrary(module);
-    }
-    return code;
+    static const FormatPluginNames kNames = {"GetGllType", "GetGllTypeString", "GetGllSupportExt",
+                                             "GllAssistFunc", "GllAssistFunc2", "GetGllLoadObject",
+                                             "GllConfigDlg"};
+    return LoadFormatPlugin<ImageLoadObject>(
+        path, kNames,
+        [this](const FormatPluginEntry<ImageLoadObject>& entry) {
+            m_records.push_back({entry.type, entry.typeString ? entry.typeString : "",
+                                 SplitExtensions(entry.extensions), entry.object, entry.library,
+                                 ExportAs<GllAssistFuncPtr>(entry.assist),
+                                 ExportAs<GllAssistFunc2Ptr>(entry.assist2),
+                                 ExportAs<GllConfigDlgFunc>(entry.configDlg)});
+        },
+        [](ImageLoadObject* loader) { ReleaseObject(loader); });
 }
 
 std::int32_t ImageLoaderHost::ScanFolder(const char* folder) {
