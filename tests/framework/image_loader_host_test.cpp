@@ -143,9 +143,13 @@ TEST_F(ImageLoaderHostTest, PluginsLoadWithTheirExportsAndUnload) {
         << "the library is freed with its loader";
 
     EXPECT_EQ(3, m_host.LoadPlugin((ProgramFolder() + "test_image_no_assist2.GLL").c_str()));
+    EXPECT_EQ(4, m_host.LoadPlugin((ProgramFolder() + "test_image_null_loader.GLL").c_str()));
     EXPECT_EQ(2, m_host.LoadPlugin((ProgramFolder() + "missing.GLL").c_str()));
     EXPECT_EQ(1, m_host.LoadPlugin(nullptr));
     EXPECT_EQ(2u, m_host.Records().size()) << "failures leave nothing loaded";
+    for (const char* failed : {"test_image_no_assist2.GLL", "test_image_null_loader.GLL"}) {
+        EXPECT_EQ(nullptr, GetModuleHandleA((ProgramFolder() + failed).c_str())) << failed;
+    }
     EXPECT_EQ(1, m_host.RegisterBuiltin(nullptr, "X\0", "x", 5, nullptr, nullptr, nullptr));
 }
 
