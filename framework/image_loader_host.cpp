@@ -15,6 +15,10 @@ ImageLoaderHost* g_imageLoaderHost = nullptr;
 namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
+// The largest buffer the host asks an allocator for: a plug-in's picture of few bits per pixel
+// can be far larger in 32-bit pixels than its own blocks, beyond what the 32-bit size
+// arithmetic of allocators holds.
+constexpr std::uint64_t kMaxBufferBytes = 0x7FFFFFFF;
 
 // An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
 // with a bound so that a missing terminator cannot run on.
@@ -186,9 +190,14 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
     const RECT rect = {0, 0, width, height};
     const POINT origin = {0, 0};
     const bool hasAlpha = image->BitCount() == 32;
-    std::int32_t stride = want8Bit ? width : width * 4;
+    const std::uint64_t bufferBytes =
+        static_cast<std::uint64_t>(width) * static_cast<std::uint32_t>(height) * (want8Bit ? 1 : 4);
+    std::int32_t stride = 0;
     std::int32_t code = 0;
-    if (want8Bit) {
+    if (bufferBytes > kMaxBufferBytes) {
+        code = kGllOutOfMemory;
+    } else if (want8Bit) {
+        stride = width;
         std::uint32_t* palette = nullptr;
         const bool hasPalette = image->Colours() != 0;
         void* buffer = allocator(width, height, 8, hasAlpha, &stride, hasPalette ? &palette : nullptr,
@@ -208,6 +217,7 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
             }
         }
     } else {
+        stride = width * 4;
         void* buffer = allocator(width, height, 32, hasAlpha, &stride, nullptr, argument);
         if (!buffer) {
             code = kGllOutOfMemory;
