@@ -222,6 +222,11 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
     if (l.depth < 16) {
         header->biClrUsed = l.colours;
         std::memcpy(header + 1, data + kHeadersSize, l.colours * 4);
+    } else {
+        // The block holds no colour table; a count kept from the file would send readers of
+        // the header past its end.
+        header->biClrUsed = 0;
+        header->biClrImportant = 0;
     }
     auto* bits = static_cast<std::uint8_t*>(bitsBlock);
     std::int32_t code = 0;

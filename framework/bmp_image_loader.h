@@ -3,7 +3,8 @@
 //
 // The loader checks the file against its headers before it reads: a colour table longer than
 // the depth allows, pixel data or RLE codes running past the end of the file, RLE runs leaving
-// their row's padded bytes or the picture, and pictures too large for a 32-bit buffer are refused with a code.
+// their row's padded bytes or the picture, and pictures too large for a 32-bit buffer are
+// refused with a code.
 // Top-down files (negative height) are read and delivered bottom-up like the others.
 #pragma once
 

@@ -10,6 +10,15 @@ constexpr std::uint64_t kMaxImageBytes = 0x7FFFFFFF;
 
 constexpr std::uint32_t kPaletteBytes = 256 * 4;
 
+// No code yields more units per stream byte than the byte code's long fill (8226 units from
+// three bytes), so streams shorter than this cannot fill the picture: such a file is refused
+// before a buffer of the size its header claims is made.
+bool StreamsCanFill(const ElgHeader& header, std::uint32_t size) {
+    constexpr std::uint64_t kMostUnitsPerByte = 8226 / 3;
+    const std::uint64_t units = static_cast<std::uint64_t>(header.width) * header.height;
+    return units <= static_cast<std::uint64_t>(size - header.streamOffset) * kMostUnitsPerByte;
+}
+
 std::uint32_t RowStride(std::uint32_t width, std::uint32_t depth) {
     return ((width * (depth / 8)) + 3) & ~3u;
 }
@@ -80,6 +89,7 @@ std::int32_t ElgImageLoader::DecodeBlocks(const std::uint8_t* data, std::uint32_
     const std::uint32_t stride = RowStride(header.width, header.depth);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(stride) * header.height;
     if (imageBytes > kMaxImageBytes) return kGllOutOfMemory;
+    if (!StreamsCanFill(header, size)) return kGllBadData;
     const std::uint32_t infoSize = header.depth == 8 ? 40 + kPaletteBytes : 44;
     m_info = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, infoSize);
     if (!m_info) return kGllOutOfMemory;
@@ -139,6 +149,8 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeWithCallbacks(const void* data, std
         code = kGllCancelled;
     } else if (pixelBytes > kMaxImageBytes) {
         code = kGllOutOfMemory;
+    } else if (!StreamsCanFill(header, size)) {
+        code = kGllBadData;
     } else {
         std::int32_t stride = static_cast<std::int32_t>(want8Bit ? width : width * 4);
         std::uint32_t* palette = nullptr;

@@ -15,6 +15,10 @@ ImageLoaderHost* g_imageLoaderHost = nullptr;
 namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
+// The largest buffer the host asks an allocator for: a plug-in's picture of few bits per pixel
+// can be far larger in 32-bit pixels than its own blocks, beyond what the 32-bit size
+// arithmetic of allocators holds.
+constexpr std::uint64_t kMaxBufferBytes = 0x7FFFFFFF;
 
 // An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
 // with a bound so that a missing terminator cannot run on.
@@ -84,43 +88,19 @@ std::int32_t ImageLoaderHost::RegisterBuiltin(ImageLoadObject* loader, const cha
 }
 
 std::int32_t ImageLoaderHost::LoadPlugin(const char* path) {
-    char full[kPathCapacity];
-    if (!path || MakeFullPath(full, path, nullptr) == 0) return 1;
-    HMODULE module = LoadLibraryA(full);
-    if (!module) return 2;
-    // Looked up in this order; the first one missing is the failure.
-    const auto getType = GetExportAs<GetGllTypeFunc>(module, "GetGllType");
-    const auto getTypeString = GetExportAs<GetGllTypeStringFunc>(module, "GetGllTypeString");
-    const auto getExtensions = GetExportAs<GetGllSupportExtFunc>(module, "GetGllSupportExt");
-    const auto assist = GetExportAs<GllAssistFuncPtr>(module, "GllAssistFunc");
-    const auto assist2 = GetExportAs<GllAssistFunc2Ptr>(module, "GllAssistFunc2");
-    const auto getLoader = GetExportAs<GetGllLoadObjectFunc>(module, "GetGllLoadObject");
-    const auto configDlg = GetExportAs<GllConfigDlgFunc>(module, "GllConfigDlg");
-    if (!getType || !getTypeString || !getExtensions || !assist || !assist2 || !getLoader) {
-        FreeLibrary(module);
-        return 3;
-    }
-    ImageLoadObject* loader = nullptr;
-    std::int32_t code = 0;
-    try {
-        const std::int32_t type = getType();
-        const char* typeString = getTypeString();
-        const char* extensions = getExtensions();
-        loader = getLoader();
-        if (!loader) {
-            code = 4;
-        } else {
-            m_records.push_back({type, typeString ? typeString : "", SplitExtensions(extensions),
-                                 loader, module, assist, assist2, configDlg});
-        }
-    } catch (...) {
-        code = 5;
-    }
-    if (code != 0) {
-        ReleaseObject(loader);
-        FreeLibrary(module);
-    }
-    return code;
+    static const FormatPluginNames kNames = {"GetGllType", "GetGllTypeString", "GetGllSupportExt",
+                                             "GllAssistFunc", "GllAssistFunc2", "GetGllLoadObject",
+                                             "GllConfigDlg"};
+    return LoadFormatPlugin<ImageLoadObject>(
+        path, kNames,
+        [this](const FormatPluginEntry<ImageLoadObject>& entry) {
+            m_records.push_back({entry.type, entry.typeString ? entry.typeString : "",
+                                 SplitExtensions(entry.extensions), entry.object, entry.library,
+                                 ExportAs<GllAssistFuncPtr>(entry.assist),
+                                 ExportAs<GllAssistFunc2Ptr>(entry.assist2),
+                                 ExportAs<GllConfigDlgFunc>(entry.configDlg)});
+        },
+        [](ImageLoadObject* loader) { ReleaseObject(loader); });
 }
 
 std::int32_t ImageLoaderHost::ScanFolder(const char* folder) {
@@ -210,9 +190,14 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
     const RECT rect = {0, 0, width, height};
     const POINT origin = {0, 0};
     const bool hasAlpha = image->BitCount() == 32;
-    std::int32_t stride = want8Bit ? width : width * 4;
+    const std::uint64_t bufferBytes =
+        static_cast<std::uint64_t>(width) * static_cast<std::uint32_t>(height) * (want8Bit ? 1 : 4);
+    std::int32_t stride = 0;
     std::int32_t code = 0;
-    if (want8Bit) {
+    if (bufferBytes > kMaxBufferBytes) {
+        code = kGllOutOfMemory;
+    } else if (want8Bit) {
+        stride = width;
         std::uint32_t* palette = nullptr;
         const bool hasPalette = image->Colours() != 0;
         void* buffer = allocator(width, height, 8, hasAlpha, &stride, hasPalette ? &palette : nullptr,
@@ -232,6 +217,7 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
             }
         }
     } else {
+        stride = width * 4;
         void* buffer = allocator(width, height, 32, hasAlpha, &stride, nullptr, argument);
         if (!buffer) {
             code = kGllOutOfMemory;

@@ -2,12 +2,18 @@
 
 #include "framework/path_utilities.h"
 
-std::int32_t LoadPluginObjectModule(const char* path, HMODULE* outModule,
-                                    PluginObjectExports* outExports) {
+std::int32_t LoadPluginLibrary(const char* path, HMODULE* outModule) {
     char full[kPathCapacity];
     if (MakeFullPath(full, path, nullptr) == 0) return 1;
-    HMODULE module = LoadLibraryA(full);
-    if (!module) return 2;
+    *outModule = LoadLibraryA(full);
+    return *outModule ? 0 : 2;
+}
+
+std::int32_t LoadPluginObjectModule(const char* path, HMODULE* outModule,
+                                    PluginObjectExports* outExports) {
+    HMODULE module = nullptr;
+    const std::int32_t loaded = LoadPluginLibrary(path, &module);
+    if (loaded != 0) return loaded;
     PluginObjectExports exports;
     // Looked up in this order; the first one missing is the failure.
     exports.getObjectNum = GetExportAs<PluginGetObjectNumFunc>(module, "GetObjectNum");

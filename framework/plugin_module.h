@@ -1,6 +1,7 @@
-// The record that the effect and transition registries keep per loaded DCP or TCP DLL, and
-// what the two share: loading a DLL and adding its entries, tracking the objects it makes,
-// finding entries by name and removing them.
+// What the plug-in hosts share. The effect and transition registries (DCP and TCP DLLs): the
+// record they keep per DLL, loading a DLL and adding its entries, tracking the objects it
+// makes, finding entries by name and removing them. The archive and image hosts (ADL and GLL
+// DLLs): loading a format plug-in, whose exports differ only in their names.
 #pragma once
 
 #include <windows.h>
@@ -27,10 +28,94 @@ struct PluginObjectExports {
     PluginGetObjectTypeFunc getObjectType;
 };
 
-// An export of `module` as a function pointer of type F, or null.
+// An export as a function pointer of type F, or null.
+template <class F>
+F ExportAs(FARPROC address) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(address));
+}
 template <class F>
 F GetExportAs(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return ExportAs<F>(GetProcAddress(module, name));
+}
+
+// Resolves `path` and loads the DLL: 0; 1 the path does not resolve; 2 LoadLibraryA failed.
+std::int32_t LoadPluginLibrary(const char* path, HMODULE* outModule);
+
+// The export names of a family of format plug-ins. Each offers its type, its type string, its
+// extension list, two assist functions and its format object, and may offer a configuration
+// dialog.
+struct FormatPluginNames {
+    const char* type;
+    const char* typeString;
+    const char* supportExt;
+    const char* assist;
+    const char* assist2;
+    const char* object;
+    const char* configDlg;  // optional
+};
+
+// What a format plug-in gave, for the host's record. The strings lie in the DLL.
+template <class Object>
+struct FormatPluginEntry {
+    std::int32_t type;
+    const char* typeString;
+    const char* extensions;
+    Object* object;
+    HMODULE library;
+    FARPROC assist;
+    FARPROC assist2;
+    FARPROC configDlg;  // null when the plug-in has none
+};
+
+// Loads a format plug-in: resolves the path, loads the DLL, looks up the exports in the order
+// of `names`, calls the type, type-string, extension-list and object exports in that order and
+// hands the entry to `append`. 0; 1 the path does not resolve; 2 LoadLibraryA failed; 3 a
+// required export is missing; 4 the object export gave null; 5 the plug-in or `append` threw.
+// After a failure nothing stays loaded: the object, if any, went to `release`, then the DLL
+// was freed.
+template <class Object, class Append, class Release>
+std::int32_t LoadFormatPlugin(const char* path, const FormatPluginNames& names, Append append,
+                              Release release) {
+    HMODULE module = nullptr;
+    const std::int32_t loaded = LoadPluginLibrary(path, &module);
+    if (loaded != 0) return loaded;
+    const FARPROC getType = GetProcAddress(module, names.type);
+    const FARPROC getTypeString = GetProcAddress(module, names.typeString);
+    const FARPROC getSupportExt = GetProcAddress(module, names.supportExt);
+    const FARPROC assist = GetProcAddress(module, names.assist);
+    const FARPROC assist2 = GetProcAddress(module, names.assist2);
+    const FARPROC getObject = GetProcAddress(module, names.object);
+    const FARPROC configDlg = GetProcAddress(module, names.configDlg);
+    if (!getType || !getTypeString || !getSupportExt || !assist || !assist2 || !getObject) {
+        FreeLibrary(module);
+        return 3;
+    }
+    Object* object = nullptr;
+    std::int32_t code = 0;
+    try {
+        FormatPluginEntry<Object> entry{};
+        entry.type = ExportAs<std::int32_t(XM_CDECL*)()>(getType)();
+        entry.typeString = ExportAs<const char*(XM_CDECL*)()>(getTypeString)();
+        entry.extensions = ExportAs<const char*(XM_CDECL*)()>(getSupportExt)();
+        object = ExportAs<Object*(XM_CDECL*)()>(getObject)();
+        if (!object) {
+            code = 4;
+        } else {
+            entry.object = object;
+            entry.library = module;
+            entry.assist = assist;
+            entry.assist2 = assist2;
+            entry.configDlg = configDlg;
+            append(entry);
+        }
+    } catch (...) {
+        code = 5;
+    }
+    if (code != 0) {
+        if (object) release(object);
+        FreeLibrary(module);
+    }
+    return code;
 }
 
 // Resolves `path` and loads the DLL: 0 with the module and its exports; 1 the path does not

@@ -647,42 +647,19 @@ std::int32_t VirtualFileSystem::RegisterBuiltinDecoder(ArchiveDecoder* decoder,
 }
 
 std::int32_t VirtualFileSystem::LoadAdlPlugin(const char* path) {
-    char full[kPathCapacity];
-    if (MakeFullPath(full, path, nullptr) == 0) return 1;
-    HMODULE library = LoadLibraryA(full);
-    if (!library) return 2;
-    const auto getType = GetExportAs<GetAdlTypeFunc>(library, "GetAdlType");
-    const auto getTypeString = GetExportAs<GetAdlTypeStringFunc>(library, "GetAdlTypeString");
-    const auto getSupportExt = GetExportAs<GetAdlSupportExtFunc>(library, "GetAdlSupportExt");
-    const auto assist = GetExportAs<AdlAssistFunc>(library, "AdlAssistFunc");
-    const auto assist2 = GetExportAs<AdlAssistFunc2>(library, "AdlAssistFunc2");
-    const auto getDecoder = GetExportAs<GetAdlDecodeObjectFunc>(library, "GetAdlDecodeObject");
-    const auto configDlg = GetExportAs<AdlConfigDlgFunc>(library, "AdlConfigDlg");
-    if (!getType || !getTypeString || !getSupportExt || !assist || !assist2 || !getDecoder) {
-        FreeLibrary(library);
-        return 3;
-    }
-    ArchiveDecoder* decoder = nullptr;
-    std::int32_t code = 0;
-    try {
-        const std::int32_t type = getType();
-        const char* typeString = getTypeString();
-        const char* extensions = getSupportExt();
-        decoder = getDecoder();
-        if (!decoder) throw 4;
-        ScopedLock guard(m_lock);
-        m_formats.push_back(ArchiveFormatRecord{type, typeString, extensions, decoder, library,
-                                                assist, assist2, configDlg});
-    } catch (int thrown) {
-        code = thrown;
-    } catch (...) {
-        code = 5;
-    }
-    if (code != 0) {
-        DeleteDecoder(decoder);
-        FreeLibrary(library);
-    }
-    return code;
+    static const FormatPluginNames kNames = {"GetAdlType", "GetAdlTypeString", "GetAdlSupportExt",
+                                             "AdlAssistFunc", "AdlAssistFunc2",
+                                             "GetAdlDecodeObject", "AdlConfigDlg"};
+    return LoadFormatPlugin<ArchiveDecoder>(
+        path, kNames,
+        [this](const FormatPluginEntry<ArchiveDecoder>& entry) {
+            ScopedLock guard(m_lock);
+            m_formats.push_back(ArchiveFormatRecord{
+                entry.type, entry.typeString, entry.extensions, entry.object, entry.library,
+                ExportAs<AdlAssistFunc>(entry.assist), ExportAs<AdlAssistFunc2>(entry.assist2),
+                ExportAs<AdlConfigDlgFunc>(entry.configDlg)});
+        },
+        [](ArchiveDecoder* decoder) { DeleteDecoder(decoder); });
 }
 
 std::int32_t VirtualFileSystem::ScanAdlFolder(const char* folder) {

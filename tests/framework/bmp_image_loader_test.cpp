@@ -32,6 +32,7 @@ struct BmpLayout {
     std::uint16_t depth = 24;
     std::uint32_t compression = BI_RGB;
     std::uint32_t colourCount = 0;  // biClrUsed
+    std::uint32_t importantCount = 0;  // biClrImportant
     Units palette;                  // entries written
     Units masks;                    // red, green, blue
     Bytes data;
@@ -54,7 +55,7 @@ Bytes MakeBmp(const BmpLayout& s) {
     AppendWord(out, 2835);
     AppendWord(out, 2835);
     AppendWord(out, s.colourCount);
-    AppendWord(out, 0);
+    AppendWord(out, s.importantCount);
     for (std::uint32_t m : s.masks) AppendWord(out, m);
     for (std::uint32_t p : s.palette) AppendWord(out, p);
     out.insert(out.end(), s.data.begin(), s.data.end());
@@ -63,15 +64,13 @@ Bytes MakeBmp(const BmpLayout& s) {
 
 // Decodes into 32-bit pixels through the callback path; the code, and the pixels on success.
 std::int32_t DecodeArgb(const Bytes& file, Units* pixels, bool want8 = false, ImageBuffer* used = nullptr) {
-    // A block of exactly the file's size, so that any read beyond it is a real one.
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, file.size() ? file.size() : 1);
-    std::memcpy(block, file.data(), file.size());
+    // The data ends at an unreadable page, so that any read beyond it faults.
+    const testsupport::GuardedBytes data(file);
     BmpImageLoader loader;
     ImageBuffer out;
-    const std::int32_t code = loader.DecodeWithCallbacks(block, static_cast<std::uint32_t>(file.size()),
+    const std::int32_t code = loader.DecodeWithCallbacks(data.Data(), data.Size(),
                                                          ImageBuffer::Allocate, &out, want8,
                                                          ImageBuffer::Progress, &out);
-    GlobalFree(block);
     if (code == 0 && pixels) *pixels = out.Pixels();
     if (used) *used = out;
     return code;
@@ -79,13 +78,11 @@ std::int32_t DecodeArgb(const Bytes& file, Units* pixels, bool want8 = false, Im
 
 // Decodes into blocks; the code, the header and the DIB pixels on success.
 std::int32_t DecodeDib(const Bytes& file, BITMAPINFOHEADER* header, Units* pixels, Units* colours = nullptr) {
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, file.size() ? file.size() : 1);
-    std::memcpy(block, file.data(), file.size());
+    const testsupport::GuardedBytes data(file);
     BmpImageLoader loader;
     HGLOBAL info = nullptr, bits = nullptr;
-    const std::int32_t code = loader.DecodeToBuffers(block, static_cast<std::uint32_t>(file.size()),
-                                                     &info, &bits, nullptr, nullptr);
-    GlobalFree(block);
+    const std::int32_t code = loader.DecodeToBuffers(data.Data(), data.Size(), &info, &bits,
+                                                     nullptr, nullptr);
     if (code != 0) {
         EXPECT_EQ(nullptr, info);
         return code;
@@ -349,6 +346,19 @@ TEST(BmpImageLoader, VariantsImageMagickDoesNotWrite) {
     ASSERT_EQ(0, DecodeDib(MakeBmp(four), &header, &pixels, &colours));
     EXPECT_EQ(16u, header.biClrUsed);
     EXPECT_EQ(16u, colours.size());
+
+    // A 24-bit file may carry a colour table for palette devices: its pixels start after it,
+    // and the decoded header, whose block holds no table, counts no colours.
+    BmpLayout hinted;
+    hinted.width = 1;
+    hinted.colourCount = 2;
+    hinted.importantCount = 2;
+    hinted.palette = {0x111111, 0x222222};
+    hinted.data = {0x30, 0x20, 0x10, 0};
+    ASSERT_EQ(0, DecodeDib(MakeBmp(hinted), &header, &pixels));
+    EXPECT_EQ(0u, header.biClrUsed);
+    EXPECT_EQ(0u, header.biClrImportant);
+    EXPECT_EQ(Units{0x102030}, pixels);
 
     // A top-down file comes out bottom-up like every other.
     BmpLayout topDown;
@@ -617,3 +627,35 @@ TEST(BmpImageLoader, EncodeRefusesBadArgumentsAndStopsOnCancel) {
 }
 
 }  // namespace
+
+// Damaged copies of every depth and compression, the same on every run: each decode fails
+// with a code or gives a picture, and none reads past the data or writes past its output.
+TEST(BmpImageLoader, RandomlyDamagedFilesNeverReadOutsideTheirData) {
+    std::vector<Bytes> files;
+    for (const auto& c : kSamples) files.push_back(testsupport::ReadFile(SamplePath(c.file)));
+    BmpLayout rle4;
+    rle4.width = 6;
+    rle4.height = 2;
+    rle4.depth = 4;
+    rle4.compression = BI_RLE4;
+    rle4.palette = Units(16, 0x102030);
+    rle4.data = {0x03, 0x12, 0x00, 0x03, 0x34, 0x50, 0x00, 0x00, 0x01, 0x77, 0x05, 0xAB, 0x00, 0x01};
+    files.push_back(MakeBmp(rle4));
+    BmpLayout fields;
+    fields.width = 3;
+    fields.height = 2;
+    fields.depth = 16;
+    fields.compression = BI_BITFIELDS;
+    fields.masks = {0xF800, 0x07E0, 0x001F};
+    fields.data = {0x1F, 0x00, 0xE0, 0x07, 0x21, 0x08, 0, 0, 1, 2, 3, 4, 5, 6, 0, 0};
+    files.push_back(MakeBmp(fields));
+    BmpImageLoader loader;
+    std::uint32_t seed = 100;
+    for (const Bytes& file : files) {
+        ASSERT_GT(file.size(), 54u) << "made by tests/support/make_bmp_samples.sh";
+        for (const Bytes& damaged : testsupport::MutatedCopies(file, seed++, 400)) {
+            SCOPED_TRACE(testing::Message() << "file " << seed - 100 << ", " << damaged.size() << " bytes");
+            testsupport::ExpectDamagedFileHandled(loader, damaged);
+        }
+    }
+}

@@ -310,10 +310,10 @@ TEST(ElgImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
 
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.name << ", " << c.file.size() << " bytes");
-        // A block of exactly the file's size, so that any read beyond it is a real one.
-        HGLOBAL block = GlobalAlloc(GMEM_FIXED, c.file.size());
-        std::memcpy(block, c.file.data(), c.file.size());
-        const auto size = static_cast<std::uint32_t>(c.file.size());
+        // The data ends at an unreadable page, so that any read beyond it faults.
+        const testsupport::GuardedBytes data(c.file);
+        const std::uint8_t* block = data.Data();
+        const std::uint32_t size = data.Size();
         HGLOBAL info = nullptr, bits = nullptr;
         EXPECT_EQ(c.code, loader.DecodeToBuffers(block, size, &info, &bits, nullptr, nullptr));
         EXPECT_EQ(nullptr, info);
@@ -324,8 +324,53 @@ TEST(ElgImageLoader, TruncatedAndCorruptedFilesFailCleanly) {
                                                                  want8, nullptr, nullptr);
             EXPECT_EQ(want8 && c.greyDecodes ? 0 : c.code, code);
         }
-        GlobalFree(block);
     }
 }
 
 }  // namespace
+
+// A header claiming far more pixels than its streams could produce, even as the longest
+// fills, is refused before a buffer of that size is asked for.
+TEST(ElgImageLoader, PictureLargerThanItsStreamsCanFillIsRefusedBeforeAllocating) {
+    ElgImageLoader loader;
+    const ElgStream fill = ElgStream(ElgStream::kPixelCode).Fill(0x123456, 8225, true).End();
+    const Bytes fits = ElgFile(24, 8225, 1).Streams({fill}).Bytes();
+    ImageBuffer out;
+    ASSERT_EQ(0, loader.DecodeWithCallbacks(fits.data(), static_cast<std::uint32_t>(fits.size()),
+                                            ImageBuffer::Allocate, &out, 0, nullptr, nullptr));
+    EXPECT_EQ(Units(8225, 0x123456), out.Pixels());
+
+    const Bytes huge = ElgFile(24, 20000, 20000).Streams({fill}).Bytes();
+    const auto size = static_cast<std::uint32_t>(huge.size());
+    for (std::uint8_t want8 : {0, 1}) {
+        ImageBuffer refused;
+        EXPECT_EQ(3, loader.DecodeWithCallbacks(huge.data(), size, ImageBuffer::Allocate, &refused,
+                                                want8, nullptr, nullptr));
+        EXPECT_EQ(0, refused.allocations);
+    }
+    HGLOBAL info = nullptr, bits = nullptr;
+    EXPECT_EQ(3, loader.DecodeToBuffers(huge.data(), size, &info, &bits, nullptr, nullptr));
+    EXPECT_EQ(nullptr, info);
+}
+
+// Damaged copies of every depth and header form, the same on every run: each decode fails with
+// a code or gives a picture, and none reads past the data or writes past its output.
+TEST(ElgImageLoader, RandomlyDamagedFilesNeverReadOutsideTheirData) {
+    std::vector<Bytes> files;
+    for (std::uint8_t depth : {8, 24, 32}) files.push_back(FileOfDepth(depth));
+    std::vector<std::uint32_t> alpha;
+    for (std::uint32_t p : Picture()) alpha.push_back(p >> 24);
+    const ElgStream pixels = ElgStream::Encode(ElgStream::kPixelCode, Picture(), kW);
+    const ElgStream alphas = ElgStream::Encode(ElgStream::kByteCode, alpha);
+    files.push_back(ElgFile(24, kW, kH).Origin(-3, 5).Streams({pixels}).Bytes());
+    files.push_back(ElgFile(32, kW, kH).Origin(2, -1).ExtraBlocks({{1, {1, 2, 3}}, {7, {}}})
+                        .Streams({pixels, alphas}).Bytes());
+    ElgImageLoader loader;
+    std::uint32_t seed = 1;
+    for (const Bytes& file : files) {
+        for (const Bytes& damaged : testsupport::MutatedCopies(file, seed++, 400)) {
+            SCOPED_TRACE(testing::Message() << "file " << seed - 1 << ", " << damaged.size() << " bytes");
+            testsupport::ExpectDamagedFileHandled(loader, damaged);
+        }
+    }
+}

@@ -8,6 +8,7 @@
 
 #include "framework/bmp_image_loader.h"
 #include "framework/elg_image_loader.h"
+#include "framework/interfaces/deleting_destructor.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/elg_writer.h"
 #include "tests/support/encoder_output.h"
@@ -143,9 +144,13 @@ TEST_F(ImageLoaderHostTest, PluginsLoadWithTheirExportsAndUnload) {
         << "the library is freed with its loader";
 
     EXPECT_EQ(3, m_host.LoadPlugin((ProgramFolder() + "test_image_no_assist2.GLL").c_str()));
+    EXPECT_EQ(4, m_host.LoadPlugin((ProgramFolder() + "test_image_null_loader.GLL").c_str()));
     EXPECT_EQ(2, m_host.LoadPlugin((ProgramFolder() + "missing.GLL").c_str()));
     EXPECT_EQ(1, m_host.LoadPlugin(nullptr));
     EXPECT_EQ(2u, m_host.Records().size()) << "failures leave nothing loaded";
+    for (const char* failed : {"test_image_no_assist2.GLL", "test_image_null_loader.GLL"}) {
+        EXPECT_EQ(nullptr, GetModuleHandleA((ProgramFolder() + failed).c_str())) << failed;
+    }
     EXPECT_EQ(1, m_host.RegisterBuiltin(nullptr, "X\0", "x", 5, nullptr, nullptr, nullptr));
 }
 
@@ -344,6 +349,67 @@ TEST_F(ImageLoaderHostTest, EncodesThroughTheLoaderOfTheTypeOrExtension) {
                                 nullptr, nullptr));
     EXPECT_EQ(2, m_host.Encode("failed.bmp", 1, kPicture.data(), 3, 2, 24, 9, nullptr, 0, nullptr, nullptr));
     EXPECT_FALSE(testsupport::FileExists(Game("failed.bmp"))) << "a failed encode leaves no file";
+}
+
+// A built-in loader without a callback decode whose every picture is a 1-bit one of the given
+// size, its bits left as the allocation found them.
+class OneBitLoader final : public WithDeletingDestructor<OneBitLoader, ImageLoadObject> {
+public:
+    OneBitLoader(std::int32_t width, std::int32_t height) : m_width(width), m_height(height) {}
+    bool XM_METHOD IsSupported(const void*, std::uint32_t, const char*) override { return true; }
+    std::int32_t XM_METHOD DecodeWithCallbacks(const void*, std::uint32_t, GllAllocator, void*,
+                                               std::uint8_t, GllProgress, void*) override {
+        return kGllNotOffered;
+    }
+    std::int32_t XM_METHOD DecodeToBuffers(const void*, std::uint32_t, HGLOBAL* outInfo,
+                                           HGLOBAL* outBits, GllProgress, void*) override {
+        const std::uint32_t stride = ((static_cast<std::uint32_t>(m_width) + 31) / 32) * 4;
+        *outInfo = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 48);
+        *outBits = GlobalAlloc(GMEM_FIXED, stride * static_cast<std::uint32_t>(m_height));
+        if (!*outInfo || !*outBits) return kGllOutOfMemory;
+        auto* header = static_cast<BITMAPINFOHEADER*>(*outInfo);
+        header->biSize = 40;
+        header->biWidth = m_width;
+        header->biHeight = m_height;
+        header->biPlanes = 1;
+        header->biBitCount = 1;
+        header->biClrUsed = 2;
+        return 0;
+    }
+    std::int32_t XM_METHOD Encode(std::int32_t, const void*, std::int32_t, std::int32_t, std::int32_t,
+                                  std::int32_t, GllWriter, void*, const std::uint32_t*, GllProgress,
+                                  void*) override {
+        return kGllNotOffered;
+    }
+
+private:
+    std::int32_t m_width;
+    std::int32_t m_height;
+};
+
+// A picture whose 32-bit pixels would take more than 2 GB, though its own 1-bit blocks take
+// 64 MB, is refused before the allocator is asked for a size its arithmetic cannot hold; its
+// 8-bit pixels fit and are asked for.
+TEST(ImageLoaderHost, BufferPathRefusesPicturesTooLargeForTheAllocator) {
+    ImageLoaderHost host;
+    ASSERT_EQ(0, host.RegisterBuiltin(new OneBitLoader(32768, 16385), "ONE\0", "one bit", 9,
+                                      nullptr, nullptr, nullptr));
+    const std::uint8_t data[4] = {};
+    ImageBuffer out;
+    out.failAllocation = true;
+    EXPECT_EQ(1, host.DecodeWithCallbacks(data, 4, ImageBuffer::Allocate, ImageBuffer::Release, &out,
+                                          false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr));
+    EXPECT_EQ(0, out.allocations);
+    EXPECT_EQ(1, out.releases);
+
+    ImageBuffer eight;
+    eight.failAllocation = true;
+    EXPECT_EQ(1, host.DecodeWithCallbacks(data, 4, ImageBuffer::Allocate, ImageBuffer::Release, &eight,
+                                          true, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr));
+    EXPECT_EQ(1, eight.allocations);
+    EXPECT_EQ(16385, eight.height);
 }
 
 // ---- The cache on its own ----

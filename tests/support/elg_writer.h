@@ -31,8 +31,8 @@ public:
     // 4098-1052673), 0xB0 (count 1, distance 2-9), 0xB8 (count 1, distance 10-2057), 0xCC
     // (count 1, distance 2058-3081).
     ElgStream& Copy(std::uint8_t form, std::uint32_t count, std::uint32_t distance);
-    // Pixel code: one pixel from `rows` rows above, dx -1, 0 or +1 (1-16 rows short form,
-    // 16-1039 long form).
+    // Pixel code: one pixel from `rows` rows above, dx -1, 0 or +1 (short form 1-16 rows, or
+    // 1-15 with dx +1, whose 16th code is the end code; long form 16-1039 rows).
     ElgStream& Above(std::uint32_t rows, std::int32_t dx, bool longForm = false);
     ElgStream& Raw(const std::vector<std::uint8_t>& bytes);
     ElgStream& End();

@@ -1,5 +1,12 @@
 #include "tests/support/image_buffer.h"
 
+#include <algorithm>
+#include <new>
+
+#include <gtest/gtest.h>
+
+#include "framework/decoded_image.h"
+
 namespace testsupport {
 
 std::uint32_t ImageBuffer::Pixel32(std::int32_t x, std::int32_t y) const {
@@ -21,6 +28,14 @@ std::vector<std::uint32_t> ImageBuffer::Pixels() const {
     return out;
 }
 
+bool ImageBuffer::TailIntact() const {
+    if (memory.size() < kTailBytes) return true;
+    for (std::size_t i = memory.size() - kTailBytes; i < memory.size(); ++i) {
+        if (memory[i] != 0xCD) return false;
+    }
+    return true;
+}
+
 void* XM_CDECL ImageBuffer::Allocate(std::int32_t width, std::int32_t height,
                                      std::int32_t bitsPerPixel, std::int32_t hasAlpha,
                                      std::int32_t* outStride, std::uint32_t** outPalette,
@@ -34,7 +49,17 @@ void* XM_CDECL ImageBuffer::Allocate(std::int32_t width, std::int32_t height,
     self->paletteAsked = outPalette != nullptr;
     if (self->failAllocation) return nullptr;
     self->stride = width * (bitsPerPixel / 8) + self->extraStride;
-    self->memory.assign(static_cast<std::size_t>(self->stride) * height, 0xCD);
+    if (static_cast<std::uint64_t>(self->stride) * static_cast<std::uint32_t>(height) > self->maxBytes) {
+        return nullptr;
+    }
+    // Like a real allocator, it answers a request it cannot meet with null; damaged files
+    // may ask for pictures of any size.
+    try {
+        self->memory.assign(static_cast<std::size_t>(self->stride) * height + kTailBytes, 0xCD);
+    } catch (const std::bad_alloc&) {
+        self->memory.clear();
+        return nullptr;
+    }
     *outStride = self->stride;
     if (outPalette) *outPalette = self->palette;
     return self->memory.data();
@@ -50,6 +75,74 @@ std::int32_t XM_CDECL ImageBuffer::Progress(std::int32_t done, std::int32_t tota
     auto* self = static_cast<ImageBuffer*>(argument);
     self->progress.emplace_back(done, total);
     return self->cancelAtCall != 0 && static_cast<int>(self->progress.size()) >= self->cancelAtCall;
+}
+
+GuardedBytes::GuardedBytes(const std::vector<std::uint8_t>& bytes) {
+    constexpr std::size_t kPage = 4096;
+    const std::size_t dataPages = (bytes.size() + kPage - 1) / kPage;
+    const std::size_t length = (dataPages + 1) * kPage;
+    m_region = VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!m_region) throw std::bad_alloc();
+    auto* guard = static_cast<std::uint8_t*>(m_region) + dataPages * kPage;
+    DWORD old = 0;
+    VirtualProtect(guard, kPage, PAGE_NOACCESS, &old);
+    std::uint8_t* data = guard - bytes.size();
+    for (std::size_t i = 0; i < bytes.size(); ++i) data[i] = bytes[i];
+    m_data = data;
+    m_size = static_cast<std::uint32_t>(bytes.size());
+}
+
+GuardedBytes::~GuardedBytes() { VirtualFree(m_region, 0, MEM_RELEASE); }
+
+std::vector<std::vector<std::uint8_t>> MutatedCopies(const std::vector<std::uint8_t>& file,
+                                                     std::uint32_t seed, int count) {
+    std::uint32_t state = seed;
+    auto next = [&state](std::uint32_t bound) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<std::uint32_t>((static_cast<std::uint64_t>(state >> 8) * bound) >> 24);
+    };
+    std::vector<std::vector<std::uint8_t>> out;
+    const auto size = static_cast<std::uint32_t>(file.size());
+    for (int i = 0; i < count && size != 0; ++i) {
+        std::vector<std::uint8_t> copy = file;
+        if (next(4) == 0) {
+            copy.resize(next(size));
+        } else {
+            const std::uint32_t flips = 1 + next(3);
+            for (std::uint32_t f = 0; f < flips; ++f) {
+                const std::uint32_t at = next(2) == 0 ? next(std::min<std::uint32_t>(size, 80)) : next(size);
+                copy[at] = next(3) == 0 ? static_cast<std::uint8_t>(next(256))
+                                        : static_cast<std::uint8_t>(copy[at] ^ (1u << next(8)));
+            }
+        }
+        out.push_back(std::move(copy));
+    }
+    return out;
+}
+
+void ExpectDamagedFileHandled(ImageLoadObject& loader, const std::vector<std::uint8_t>& file) {
+    const GuardedBytes data(file);
+    HGLOBAL info = nullptr;
+    HGLOBAL bits = nullptr;
+    if (loader.DecodeToBuffers(data.Data(), data.Size(), &info, &bits, nullptr, nullptr) == 0) {
+        DecodedImage* image = DecodedImage::Create(info, bits);
+        EXPECT_NE(nullptr, image) << "a decode that succeeds gives blocks its header describes";
+        ReleaseObject(image);
+    } else {
+        EXPECT_EQ(nullptr, info);
+        EXPECT_EQ(nullptr, bits);
+    }
+    for (std::uint8_t want8 : {0, 1}) {
+        ImageBuffer out;
+        // Damaged sizes can claim pictures of gigabytes; filling those proves nothing more.
+        out.maxBytes = 16 << 20;
+        const std::int32_t code = loader.DecodeWithCallbacks(data.Data(), data.Size(), ImageBuffer::Allocate,
+                                                             &out, want8, nullptr, nullptr);
+        EXPECT_TRUE(out.TailIntact()) << "8-bit output: " << int{want8};
+        if (code == 0) {
+            EXPECT_EQ(1, out.allocations);
+        }
+    }
 }
 
 std::vector<std::uint32_t> DibPixels(const BITMAPINFO* info, const std::uint8_t* bits) {

@@ -3,7 +3,8 @@
 // and that many bytes of extra data, then width × height 32-bit pixels 0xAARRGGBB, top row
 // first. The loader offers no callback decode (the host then goes through its buffers) and
 // encodes 32-bit pictures. Its configuration dialog only answers its function number plus 1.
-// Variant: TEST_PLUGIN_WITHOUT_ASSIST2 lacks GllAssistFunc2.
+// Variants: TEST_PLUGIN_WITHOUT_ASSIST2 lacks GllAssistFunc2; TEST_PLUGIN_NULL_LOADER offers
+// no loader.
 #include <windows.h>
 
 #include <cstdint>
@@ -110,5 +111,11 @@ PLUGIN_EXPORT std::int32_t GllAssistFunc(std::int32_t, ...) { return 0; }
 #ifndef TEST_PLUGIN_WITHOUT_ASSIST2
 PLUGIN_EXPORT std::int32_t GllAssistFunc2(const void*) { return 0; }
 #endif
-PLUGIN_EXPORT ImageLoadObject* GetGllLoadObject() { return new TestImageLoader; }
+PLUGIN_EXPORT ImageLoadObject* GetGllLoadObject() {
+#ifdef TEST_PLUGIN_NULL_LOADER
+    return nullptr;
+#else
+    return new TestImageLoader;
+#endif
+}
 PLUGIN_EXPORT std::int32_t GllConfigDlg(HWND, std::int32_t function) { return function + 1; }
