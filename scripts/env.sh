@@ -1,9 +1,9 @@
-# Shared set-up of scripts/test and scripts/demo: packages, build, and a Wine of the project's own.
+# Shared set-up of scripts/test and scripts/bench: packages, build, and a Wine of the project's own.
 # Sourced, not run.
 
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 SORAHANE_PACKAGES_I386="wine32:i386 libgl1-mesa-dri:i386"
-SORAHANE_PACKAGES="g++-mingw-w64-i686 cmake ninja-build googletest wine xvfb x11-utils locales \
+SORAHANE_PACKAGES="g++-mingw-w64-i686 cmake ninja-build googletest wine xvfb locales \
 fonts-ipafont-gothic fonts-ipafont-mincho imagemagick"
 
 as_root() {
