@@ -2,26 +2,21 @@
 set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "googletest sources")
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 # googletest carries its own warnings; keep the project's flags off it.
-foreach(t gtest gtest_main gmock gmock_main)
+foreach(t gtest gtest_main)
   if(TARGET ${t})
     target_compile_options(${t} PRIVATE -w)
   endif()
 endforeach()
 
-include(GoogleTest)
-
 # sorahane_add_test(name SOURCES ... LIBS ...)
-# One test program per subsystem; CTest runs it under Wine as one test per suite.
+# One test program per subsystem; CTest runs each program under Wine as one test.
 function(sorahane_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} test_support gmock gtest_main)
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 300)
-  endif()
+  target_link_libraries(${name} PRIVATE ${T_LIBS} test_support gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
