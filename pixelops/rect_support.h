@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "graphics/interfaces/surface.h"
 #include "pixelops/interfaces/pixel_op_library.h"
@@ -22,6 +23,16 @@ inline std::uint8_t* BytesAt(Surface* surface, std::int32_t x, std::int32_t y, i
 }
 inline Pixel* PixelAt(Surface* surface, std::int32_t x, std::int32_t y) {
     return reinterpret_cast<Pixel*>(BytesAt(surface, x, y, 4));
+}
+
+// Script commands pass arbitrary numbers, so wider intermediate results are pinned to the
+// 32-bit range rather than wrapped.
+inline std::int32_t SaturateToInt32(std::int64_t v) {
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
 }
 
 inline bool IsEmpty(const RECT& r) {

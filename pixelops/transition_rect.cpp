@@ -1,7 +1,5 @@
 // CrossfadeRect and RuleTransitionRect (words 25 and 26): two sources mixed into the
 // destination by a ratio, or per pixel by a rule picture and a phase.
-#include <limits>
-
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/rect_operations.h"
 #include "pixelops/rect_support.h"
@@ -66,14 +64,6 @@ std::int32_t CopyWhole(Surface* dest, Surface* src, const TransitionArea& a, int
     return g_copyRect(dest, src, a.x[0], a.y[0], &from, kCopyPixels);
 }
 
-std::int32_t Clamp32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
-
 }  // namespace
 
 std::int32_t QMXGL_CALL CrossfadeRect(Surface* dest, Surface* src1, Surface* src2,
@@ -130,8 +120,8 @@ std::int32_t QMXGL_CALL RuleTransitionRect(Surface* dest, Surface* src1, Surface
     SetLastUpdated(a.x[0], a.y[0], a.x[0] + a.width, a.y[0] + a.height);
     // 64 bits: the vague width comes from scripts unchecked.
     const std::int64_t threshold = (std::int64_t{phase} * (std::int64_t{vague} + 256)) >> 8;
-    const std::int32_t p = Clamp32(threshold);
-    const std::int32_t bandStart = Clamp32(threshold - vague);
+    const std::int32_t p = SaturateToInt32(threshold);
+    const std::int32_t bandStart = SaturateToInt32(threshold - vague);
     std::int32_t table[256];
     Slot<RuleTableKernel>(kTables[method])(table, p, vague);
     const bool plain = vague >= kPlainRuleFromVague;
