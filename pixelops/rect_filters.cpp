@@ -88,10 +88,8 @@ std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* re
 // Words 21-24 work on the whole bitmap.
 template <class RowOp>
 std::int32_t WholeBitmap(Surface* dest, RowOp op) {
-    const std::int32_t w = dest->Width(), h = dest->Height();
-    SetLastUpdated(0, 0, w, h);
-    for (std::int32_t y = 0; y < h; ++y) op(PixelAt(dest, 0, y), w);
-    return 1;
+    const RECT whole = {0, 0, dest->Width(), dest->Height()};
+    return ForEachRow(dest, whole, op);
 }
 
 }  // namespace
