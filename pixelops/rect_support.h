@@ -55,6 +55,17 @@ bool ClipToClipRect(Surface* surface, const RECT* rect, RECT& out);
 // `srcRect` is clipped in place and (x, y) moved with it. False when nothing is left.
 bool ClipCopyRects(Surface* dest, Surface* src, std::int32_t& x, std::int32_t& y, RECT& srcRect);
 
+// The stretched row kernel of a blend mode, which the affine operation shares for mappings that
+// keep source rows horizontal.
+struct StretchChoice {
+    int word;  // 0: the mode draws nothing
+    bool opacity;
+    bool bilinear;
+};
+// False for a mode the stretched path cannot draw.
+bool ChooseStretchKernel(std::int32_t mode, bool full, bool hold, bool bilinearType,
+                         StretchChoice& out);
+
 // The row `pitch` bytes after `row` (pitch may be negative).
 template <class Row>
 inline Row* NextRow(Row* row, std::int32_t pitch) {
