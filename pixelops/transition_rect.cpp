@@ -125,16 +125,17 @@ std::int32_t QMXGL_CALL RuleTransitionRect(Surface* dest, Surface* src1, Surface
     std::int32_t table[256];
     Slot<RuleTableKernel>(kTables[method])(table, p, vague);
     const bool plain = vague >= kPlainRuleFromVague;
+    const RuleLineKernel line = Slot<RuleLineKernel>(kLines[method]);
+    const RuleLineSwitchKernel switchLine = Slot<RuleLineSwitchKernel>(kSwitchLines[method]);
     for (std::int32_t i = 0; i < a.height; ++i) {
         Pixel* d = PixelAt(dest, a.x[0], a.y[0] + i);
         const Pixel* s1 = PixelAt(src1, a.x[1], a.y[1] + i);
         const Pixel* s2 = PixelAt(src2, a.x[2], a.y[2] + i);
         const std::uint8_t* r = BytesAt(rule, a.x[3], a.y[3] + i, 1);
         if (plain)
-            Slot<RuleLineKernel>(kLines[method])(d, s1, s2, r, table, a.width);
+            line(d, s1, s2, r, table, a.width);
         else
-            Slot<RuleLineSwitchKernel>(kSwitchLines[method])(d, s1, s2, r, table, a.width, p,
-                                                             bandStart);
+            switchLine(d, s1, s2, r, table, a.width, p, bandStart);
     }
     return kRectDone;
 }
