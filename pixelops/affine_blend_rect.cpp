@@ -1,8 +1,6 @@
 // AffineBlendRect and AffineBlendRectMatrix (words 11 and 12): the destination parallelogram is
 // scanned row by row; each row's run walks the source in 16.16 fixed point through an affine
 // row kernel, or a stretched one when the mapping keeps source rows horizontal.
-#include <cmath>
-
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/pixel_math.h"
 #include "pixelops/rect_operations.h"
