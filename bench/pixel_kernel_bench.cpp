@@ -20,7 +20,6 @@ using pixelopstest::LibraryPtr;
 
 namespace {
 
-
 const KernelForm kForms[] = {kFormPortable, kFormMmx, kFormMmxExt, kFormSse};
 const char* const kFormNames[] = {"portable", "MMX", "MMX-ext", "SSE"};
 

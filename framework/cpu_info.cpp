@@ -24,10 +24,6 @@ struct Signature {
     bool mobile = false;          // leaf 0x80000007 EDX bit 2
 };
 
-bool Bit(std::uint32_t value, int bit) {
-    return ((value >> bit) & 1) != 0;
-}
-
 void StoreIntelDescriptor(std::uint8_t code, CpuInfoRecord& r) {
     switch (code) {
         case 0x06: r.l1CodeKb = 8; break;
@@ -510,9 +506,7 @@ void DetectProcessorFrom(CpuidSource& source, CpuInfoRecord& r) {
     if (source.HasCpuid()) {
         const CpuidRegisters leaf0 = source.Query(0);
         sig.maxBasic = leaf0.eax;
-        std::memcpy(r.vendor + 0, &leaf0.ebx, 4);
-        std::memcpy(r.vendor + 4, &leaf0.edx, 4);
-        std::memcpy(r.vendor + 8, &leaf0.ecx, 4);
+        CopyVendorText(leaf0, r.vendor);
         r.vendor[12] = '\0';
         if (sig.maxBasic != 0) {
             leaf1 = source.Query(1);
@@ -521,19 +515,14 @@ void DetectProcessorFrom(CpuidSource& source, CpuInfoRecord& r) {
             if (sig.maxExtended >= 0x80000001) {
                 ext1 = source.Query(0x80000001);
                 sig.brandId12 = ext1.ebx & 0xFFF;
-                sig.multiprocessor = Bit(ext1.edx, 19);
-                sig.longMode = Bit(ext1.edx, 29);
+                sig.multiprocessor = CpuidBit(ext1.edx, 19);
+                sig.longMode = CpuidBit(ext1.edx, 29);
             }
             if (sig.maxExtended >= 0x80000004) {
-                for (std::uint32_t i = 0; i < 3; ++i) {
-                    const CpuidRegisters b = source.Query(0x80000002 + i);
-                    std::memcpy(brandChars + 16 * i + 0, &b.eax, 4);
-                    std::memcpy(brandChars + 16 * i + 4, &b.ebx, 4);
-                    std::memcpy(brandChars + 16 * i + 8, &b.ecx, 4);
-                    std::memcpy(brandChars + 16 * i + 12, &b.edx, 4);
-                }
+                for (std::uint32_t i = 0; i < 3; ++i)
+                    CopyBrandText(source.Query(0x80000002 + i), brandChars + 16 * i);
                 if (sig.maxExtended >= 0x80000007)
-                    sig.mobile = Bit(source.Query(0x80000007).edx, 2);
+                    sig.mobile = CpuidBit(source.Query(0x80000007).edx, 2);
             }
         }
     }
@@ -543,7 +532,7 @@ void DetectProcessorFrom(CpuidSource& source, CpuInfoRecord& r) {
     r.stepping = static_cast<std::uint8_t>(leaf1.eax & 15);
     sig.extendedFamily = (leaf1.eax >> 20) & 0xFF;
     sig.brandIndex = leaf1.ebx & 0xFF;
-    r.hyperThreading = (Bit(leaf1.edx, 28) && ((leaf1.ebx >> 16) & 0xFF) >= 2) ? 1 : 0;
+    r.hyperThreading = (CpuidBit(leaf1.edx, 28) && ((leaf1.ebx >> 16) & 0xFF) >= 2) ? 1 : 0;
 
     DetectCaches(source, sig, leaf2, r);
     if (brandChars[0] != 0) {
@@ -554,16 +543,16 @@ void DetectProcessorFrom(CpuidSource& source, CpuInfoRecord& r) {
     }
     CopyText(r.modelName, sizeof r.modelName, BuildModelName(source, sig, r));
 
-    r.fpu = Bit(leaf1.edx, 0);
-    r.tsc = Bit(leaf1.edx, 4);
-    r.cmov = Bit(leaf1.edx, 15);
-    r.mmx = Bit(leaf1.edx, 23);
-    r.sse = Bit(leaf1.edx, 25);
-    r.sse2 = Bit(leaf1.edx, 26);
-    r.sse3 = Bit(leaf1.ecx, 0);
-    r.amdMmxExt = Bit(ext1.edx, 22);
-    r.amd3DNow = Bit(ext1.edx, 31);
-    r.amd3DNowExt = Bit(ext1.edx, 30);
+    r.fpu = CpuidBit(leaf1.edx, 0);
+    r.tsc = CpuidBit(leaf1.edx, 4);
+    r.cmov = CpuidBit(leaf1.edx, 15);
+    r.mmx = CpuidBit(leaf1.edx, 23);
+    r.sse = CpuidBit(leaf1.edx, 25);
+    r.sse2 = CpuidBit(leaf1.edx, 26);
+    r.sse3 = CpuidBit(leaf1.ecx, 0);
+    r.amdMmxExt = CpuidBit(ext1.edx, 22);
+    r.amd3DNow = CpuidBit(ext1.edx, 31);
+    r.amd3DNowExt = CpuidBit(ext1.edx, 30);
     r.mmxExt = (r.sse || r.amdMmxExt) ? 1 : 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 bool EflagsIdBitToggles() {
     std::uint32_t before = 0;
     std::uint32_t after = 0;
@@ -36,4 +38,17 @@ std::uint32_t HardwareCpuid::SystemProcessorType() {
     SYSTEM_INFO info = {};
     GetSystemInfo(&info);
     return info.dwProcessorType;
+}
+
+void CopyVendorText(const CpuidRegisters& leaf0, char* out) {
+    std::memcpy(out + 0, &leaf0.ebx, 4);
+    std::memcpy(out + 4, &leaf0.edx, 4);
+    std::memcpy(out + 8, &leaf0.ecx, 4);
+}
+
+void CopyBrandText(const CpuidRegisters& leaf, char* out) {
+    std::memcpy(out + 0, &leaf.eax, 4);
+    std::memcpy(out + 4, &leaf.ebx, 4);
+    std::memcpy(out + 8, &leaf.ecx, 4);
+    std::memcpy(out + 12, &leaf.edx, 4);
 }

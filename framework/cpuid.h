@@ -32,3 +32,12 @@ public:
 
 // True when bit 21 of EFLAGS can be flipped (the CPUID test of every x86 since the late 486s).
 bool EflagsIdBitToggles();
+
+inline bool CpuidBit(std::uint32_t value, int bit) {
+    return ((value >> bit) & 1) != 0;
+}
+
+// The 12 vendor characters of leaf 0 (EBX, EDX, ECX); no terminator is written.
+void CopyVendorText(const CpuidRegisters& leaf0, char* out);
+// The 16 brand characters one of leaves 0x80000002-0x80000004 carries (EAX to EDX).
+void CopyBrandText(const CpuidRegisters& leaf, char* out);

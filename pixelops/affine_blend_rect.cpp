@@ -1,8 +1,6 @@
 // AffineBlendRect and AffineBlendRectMatrix (words 11 and 12): the destination parallelogram is
 // scanned row by row; each row's run walks the source in 16.16 fixed point through an affine
 // row kernel, or a stretched one when the mapping keeps source rows horizontal.
-#include <cmath>
-
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/pixel_math.h"
 #include "pixelops/rect_operations.h"
@@ -24,85 +22,52 @@ struct AffineChoice {
     bool bilinear;
 };
 
+// The affine kernel that applies a stretched kernel's pixel rule along a slanted walk.
+int AffineWordOf(int stretchWord) {
+    static const int kPairs[][2] = {
+        {kWordStretchCopyLine, kWordAffineCopyLine},
+        {kWordStretchColorCopyLine, kWordAffineColorCopyLine},
+        {kWordBilinearStretchCopyLine, kWordBilinearAffineCopyLine},
+        {kWordStretchCopyOpaqueLine, kWordAffineCopyOpaqueLine},
+        {kWordStretchConstAlphaBlendLine, kWordAffineConstAlphaBlendLine},
+        {kWordBilinearStretchConstAlphaBlendLine, kWordBilinearAffineConstAlphaBlendLine},
+        {kWordStretchConstAlphaBlendLineHoldAlpha, kWordAffineConstAlphaBlendLineHoldAlpha},
+        {kWordStretchConstAlphaBlendLineOntoAlpha, kWordAffineConstAlphaBlendLineOntoAlpha},
+        {kWordStretchConstAlphaBlendLineOntoAdditiveAlpha,
+         kWordAffineConstAlphaBlendLineOntoAdditiveAlpha},
+        {kWordStretchAlphaBlendLine, kWordAffineAlphaBlendLine},
+        {kWordStretchAlphaBlendLineHoldAlpha, kWordAffineAlphaBlendLineHoldAlpha},
+        {kWordStretchAlphaBlendLineOpacity, kWordAffineAlphaBlendLineOpacity},
+        {kWordStretchAlphaBlendLineHoldAlphaOpacity, kWordAffineAlphaBlendLineHoldAlphaOpacity},
+        {kWordStretchAlphaBlendLineOntoAlpha, kWordAffineAlphaBlendLineOntoAlpha},
+        {kWordStretchAlphaBlendLineOntoAdditiveAlpha, kWordAffineAlphaBlendLineOntoAdditiveAlpha},
+        {kWordStretchAlphaBlendLineOntoAlphaOpacity, kWordAffineAlphaBlendLineOntoAlphaOpacity},
+        {kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity,
+         kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity},
+        {kWordStretchAdditiveAlphaBlendLine, kWordAffineAdditiveAlphaBlendLine},
+        {kWordBilinearStretchAdditiveAlphaBlendLine, kWordBilinearAffineAdditiveAlphaBlendLine},
+        {kWordStretchAdditiveAlphaBlendLineHoldAlpha, kWordAffineAdditiveAlphaBlendLineHoldAlpha},
+        {kWordStretchAdditiveAlphaBlendLineOpacity, kWordAffineAdditiveAlphaBlendLineOpacity},
+        {kWordBilinearStretchAdditiveAlphaBlendLineOpacity,
+         kWordBilinearAffineAdditiveAlphaBlendLineOpacity},
+        {kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity,
+         kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity},
+        {kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
+         kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha},
+        {kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
+         kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity},
+    };
+    for (const auto& pair : kPairs)
+        if (pair[0] == stretchWord) return pair[1];
+    return 0;
+}
+
+// The mode's choice is the stretched operation's; each stretched kernel has its affine twin.
 bool ChooseAffineKernels(std::int32_t mode, std::uint32_t opacity, bool hold, bool bilinearType,
                          AffineChoice& c) {
-    const bool full = opacity == 255;
-    const bool bilinear = bilinearType && !hold && (mode == 0 || mode == 11);
-    c = AffineChoice{0, 0, !full, bilinear};
-    auto pick = [&](int affineFull, int stretchFull, int affineOther, int stretchOther) {
-        c.affineWord = full ? affineFull : affineOther;
-        c.stretchWord = full ? stretchFull : stretchOther;
-    };
-    switch (mode) {
-        case 0:
-            if (hold)
-                pick(kWordAffineColorCopyLine, kWordStretchColorCopyLine,
-                     kWordAffineConstAlphaBlendLineHoldAlpha,
-                     kWordStretchConstAlphaBlendLineHoldAlpha);
-            else if (bilinear)
-                pick(kWordBilinearAffineCopyLine, kWordBilinearStretchCopyLine,
-                     kWordBilinearAffineConstAlphaBlendLine,
-                     kWordBilinearStretchConstAlphaBlendLine);
-            else
-                pick(kWordAffineCopyLine, kWordStretchCopyLine, kWordAffineConstAlphaBlendLine,
-                     kWordStretchConstAlphaBlendLine);
-            break;
-        case 1:
-            pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
-                 kWordAffineConstAlphaBlendLineOntoAlpha, kWordStretchConstAlphaBlendLineOntoAlpha);
-            break;
-        case 2:
-            if (hold)
-                pick(kWordAffineAlphaBlendLineHoldAlpha, kWordStretchAlphaBlendLineHoldAlpha,
-                     kWordAffineAlphaBlendLineHoldAlphaOpacity,
-                     kWordStretchAlphaBlendLineHoldAlphaOpacity);
-            else
-                pick(kWordAffineAlphaBlendLine, kWordStretchAlphaBlendLine,
-                     kWordAffineAlphaBlendLineOpacity, kWordStretchAlphaBlendLineOpacity);
-            break;
-        case 3:
-            pick(kWordAffineAlphaBlendLineOntoAlpha, kWordStretchAlphaBlendLineOntoAlpha,
-                 kWordAffineAlphaBlendLineOntoAlphaOpacity,
-                 kWordStretchAlphaBlendLineOntoAlphaOpacity);
-            break;
-        case 11:
-            if (hold)
-                pick(kWordAffineAdditiveAlphaBlendLineHoldAlpha,
-                     kWordStretchAdditiveAlphaBlendLineHoldAlpha,
-                     kWordAffineAdditiveAlphaBlendLineHoldAlphaOpacity,
-                     kWordStretchAdditiveAlphaBlendLineHoldAlphaOpacity);
-            else if (bilinear)
-                pick(kWordBilinearAffineAdditiveAlphaBlendLine,
-                     kWordBilinearStretchAdditiveAlphaBlendLine,
-                     kWordBilinearAffineAdditiveAlphaBlendLineOpacity,
-                     kWordBilinearStretchAdditiveAlphaBlendLineOpacity);
-            else
-                pick(kWordAffineAdditiveAlphaBlendLine, kWordStretchAdditiveAlphaBlendLine,
-                     kWordAffineAdditiveAlphaBlendLineOpacity,
-                     kWordStretchAdditiveAlphaBlendLineOpacity);
-            break;
-        case 12:
-            pick(kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlpha,
-                 kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlpha,
-                 kWordAffineAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity,
-                 kWordStretchAdditiveAlphaBlendLineOntoAdditiveAlphaOpacity);
-            break;
-        case 13:  // BlendNone: no pixel work by definition
-            break;
-        case 14:
-            pick(kWordAffineAlphaBlendLineOntoAdditiveAlpha,
-                 kWordStretchAlphaBlendLineOntoAdditiveAlpha,
-                 kWordAffineAlphaBlendLineOntoAdditiveAlphaOpacity,
-                 kWordStretchAlphaBlendLineOntoAdditiveAlphaOpacity);
-            break;
-        case 15:
-            pick(kWordAffineCopyOpaqueLine, kWordStretchCopyOpaqueLine,
-                 kWordAffineConstAlphaBlendLineOntoAdditiveAlpha,
-                 kWordStretchConstAlphaBlendLineOntoAdditiveAlpha);
-            break;
-        default:
-            return false;
-    }
+    StretchChoice stretch;
+    if (!ChooseStretchKernel(mode, opacity == 255, hold, bilinearType, stretch)) return false;
+    c = AffineChoice{AffineWordOf(stretch.word), stretch.word, stretch.opacity, stretch.bilinear};
     if (opacity == 0) c.affineWord = c.stretchWord = 0;
     return true;
 }

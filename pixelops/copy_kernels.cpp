@@ -1,5 +1,7 @@
 // Copies, line doubling, colour keying, channel copies, swaps, reversals and grey scale
 // (words 137-149, 162-166).
+#include <utility>
+
 #include "pixelops/pixel_math.h"
 #include "pixelops/row_kernels.h"
 
@@ -24,6 +26,17 @@ void InterpolateLineDouble(Pixel* dst, std::int32_t count, const Pixel* src, std
         dst[2 * j + 1] = Average(a, src[(j + 1) * step]);
     }
     for (std::int32_t i = 2 * pairs; i < count; ++i) dst[i] = src[pairs * step];
+}
+
+// The byte and pixel forms of the swaps and reversals differ only in element size.
+template <class T>
+void SwapElements(T* a, T* b, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i) std::swap(a[i], b[i]);
+}
+
+template <class T>
+void ReverseElements(T* row, std::int32_t count) {
+    for (std::int32_t i = 0, j = count - 1; i < j; ++i, --j) std::swap(row[i], row[j]);
 }
 
 }  // namespace
@@ -95,35 +108,19 @@ void QMXGL_CALL CopyMaskToAlphaLine(Pixel* row, const std::uint8_t* mask, std::i
 }
 
 void QMXGL_CALL SwapLine8(std::uint8_t* a, std::uint8_t* b, std::int32_t count) {
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::uint8_t t = a[i];
-        a[i] = b[i];
-        b[i] = t;
-    }
+    SwapElements(a, b, count);
 }
 
 void QMXGL_CALL SwapLine32(Pixel* a, Pixel* b, std::int32_t count) {
-    for (std::int32_t i = 0; i < count; ++i) {
-        const Pixel t = a[i];
-        a[i] = b[i];
-        b[i] = t;
-    }
+    SwapElements(a, b, count);
 }
 
 void QMXGL_CALL ReverseLine8(std::uint8_t* row, std::int32_t count) {
-    for (std::int32_t i = 0, j = count - 1; i < j; ++i, --j) {
-        const std::uint8_t t = row[i];
-        row[i] = row[j];
-        row[j] = t;
-    }
+    ReverseElements(row, count);
 }
 
 void QMXGL_CALL ReverseLine32(Pixel* row, std::int32_t count) {
-    for (std::int32_t i = 0, j = count - 1; i < j; ++i, --j) {
-        const Pixel t = row[i];
-        row[i] = row[j];
-        row[j] = t;
-    }
+    ReverseElements(row, count);
 }
 
 void QMXGL_CALL GrayScaleLine(Pixel* row, std::int32_t count) {

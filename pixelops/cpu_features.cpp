@@ -103,10 +103,6 @@ std::uint32_t VendorCode(std::uint32_t ecx) {
     return kVendorNone;
 }
 
-bool Bit(std::uint32_t value, int bit) {
-    return ((value >> bit) & 1) != 0;
-}
-
 }  // namespace
 
 bool HardwareProcessorProbe::FpuPresent() {
@@ -170,9 +166,7 @@ bool DetectCpuFeatures(ProcessorProbe& probe, ProcessorIdentity& id) {
     }
     CpuidRegisters leaf0, leaf1, ext0;
     if (!probe.Cpuid(0, leaf0)) return false;
-    std::memcpy(id.vendor + 0, &leaf0.ebx, 4);
-    std::memcpy(id.vendor + 4, &leaf0.edx, 4);
-    std::memcpy(id.vendor + 8, &leaf0.ecx, 4);
+    CopyVendorText(leaf0, id.vendor);
     word |= VendorCode(leaf0.ecx);
     if (!probe.Cpuid(1, leaf1)) return false;
     id.signature = leaf1.eax;
@@ -187,24 +181,21 @@ bool DetectCpuFeatures(ProcessorProbe& probe, ProcessorIdentity& id) {
     if (ext0.eax >= 0x80000001) {
         CpuidRegisters ext1;
         if (!probe.Cpuid(0x80000001, ext1)) return false;
-        if (Bit(ext1.edx, 31)) word |= kCpu3DNow;
-        if (Bit(ext1.edx, 15)) word |= kCpuCmov;
-        if (Bit(ext1.edx, 30)) word |= kCpu3DNowExt;
-        if (Bit(ext1.edx, 22)) word |= kCpuMmxExt;
+        if (CpuidBit(ext1.edx, 31)) word |= kCpu3DNow;
+        if (CpuidBit(ext1.edx, 15)) word |= kCpuCmov;
+        if (CpuidBit(ext1.edx, 30)) word |= kCpu3DNowExt;
+        if (CpuidBit(ext1.edx, 22)) word |= kCpuMmxExt;
     }
-    if (Bit(leaf1.edx, 23)) word |= kCpuMmx;
-    if (Bit(leaf1.edx, 15)) word |= kCpuCmov;
-    if (Bit(leaf1.edx, 25)) word |= kCpuSse | kCpuMmxExt;
-    if (Bit(leaf1.edx, 26)) word |= kCpuSse2;
-    if (Bit(leaf1.edx, 4)) word |= kCpuTimeStamp;
+    if (CpuidBit(leaf1.edx, 23)) word |= kCpuMmx;
+    if (CpuidBit(leaf1.edx, 15)) word |= kCpuCmov;
+    if (CpuidBit(leaf1.edx, 25)) word |= kCpuSse | kCpuMmxExt;
+    if (CpuidBit(leaf1.edx, 26)) word |= kCpuSse2;
+    if (CpuidBit(leaf1.edx, 4)) word |= kCpuTimeStamp;
     if (ext0.eax >= 0x80000004) {
         for (std::uint32_t i = 0; i < 3; ++i) {
             CpuidRegisters b;
             if (!probe.Cpuid(0x80000002 + i, b)) return false;
-            std::memcpy(id.brand + 16 * i + 0, &b.eax, 4);
-            std::memcpy(id.brand + 16 * i + 4, &b.ebx, 4);
-            std::memcpy(id.brand + 16 * i + 8, &b.ecx, 4);
-            std::memcpy(id.brand + 16 * i + 12, &b.edx, 4);
+            CopyBrandText(b, id.brand + 16 * i);
         }
     }
     id.features = word;

@@ -1,7 +1,6 @@
 // Rectangle fills and copies (words 2-8) and the two clipping patterns every rectangle
 // operation shares.
 #include <cstring>
-#include <limits>
 
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/rect_operations.h"
@@ -14,14 +13,6 @@ CopyRectOp g_copyRect = CopyRectOwn;
 namespace {
 
 constexpr std::int64_t kLargeFillPixels = 0x4000;
-
-std::int32_t ToInt32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
 
 // One axis of the copy clipping: the source span [lo, hi) against the source size, then the
 // destination span [pos, pos + hi - lo) against the destination size. 64-bit, since script
@@ -44,9 +35,9 @@ bool ClipCopyAxis(std::int64_t srcSize, std::int64_t destSize, std::int32_t& pos
         if (end > destSize) h -= end - destSize;
         visible = l < h;
     }
-    lo = ToInt32(l);
-    hi = ToInt32(h);
-    pos = ToInt32(p);
+    lo = SaturateToInt32(l);
+    hi = SaturateToInt32(h);
+    pos = SaturateToInt32(p);
     return visible;
 }
 

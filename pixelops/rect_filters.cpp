@@ -7,18 +7,11 @@ namespace pixelops {
 
 namespace {
 
-const GammaRecord kIdentityGamma = {{1.0f, 0, 255}, {1.0f, 0, 255}, {1.0f, 0, 255}};
-
+bool IsIdentity(const GammaChannel& c) {
+    return c.gamma == 1.0f && c.floor == 0 && c.ceiling == 255;
+}
 bool IsIdentity(const GammaRecord& g) {
-    const GammaChannel* channels[3] = {&g.red, &g.green, &g.blue};
-    const GammaChannel* identity[3] = {&kIdentityGamma.red, &kIdentityGamma.green,
-                                       &kIdentityGamma.blue};
-    for (int i = 0; i < 3; ++i) {
-        if (channels[i]->gamma != identity[i]->gamma || channels[i]->floor != identity[i]->floor ||
-            channels[i]->ceiling != identity[i]->ceiling)
-            return false;
-    }
-    return true;
+    return IsIdentity(g.red) && IsIdentity(g.green) && IsIdentity(g.blue);
 }
 
 // The flips' rectangle: a given one must lie inside the bitmap; null is the whole bitmap.
@@ -88,10 +81,8 @@ std::int32_t AdjustGamma(Surface* dest, const GammaRecord* gamma, const RECT* re
 // Words 21-24 work on the whole bitmap.
 template <class RowOp>
 std::int32_t WholeBitmap(Surface* dest, RowOp op) {
-    const std::int32_t w = dest->Width(), h = dest->Height();
-    SetLastUpdated(0, 0, w, h);
-    for (std::int32_t y = 0; y < h; ++y) op(PixelAt(dest, 0, y), w);
-    return 1;
+    const RECT whole = {0, 0, dest->Width(), dest->Height()};
+    return ForEachRow(dest, whole, op);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "graphics/interfaces/surface.h"
 #include "pixelops/interfaces/pixel_op_library.h"
@@ -24,6 +25,16 @@ inline Pixel* PixelAt(Surface* surface, std::int32_t x, std::int32_t y) {
     return reinterpret_cast<Pixel*>(BytesAt(surface, x, y, 4));
 }
 
+// Script commands pass arbitrary numbers, so wider intermediate results are pinned to the
+// 32-bit range rather than wrapped.
+inline std::int32_t SaturateToInt32(std::int64_t v) {
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
+}
+
 inline bool IsEmpty(const RECT& r) {
     return r.right <= r.left || r.bottom <= r.top;
 }
@@ -43,6 +54,17 @@ bool ClipToClipRect(Surface* surface, const RECT* rect, RECT& out);
 // The copies' and blends' clipping against both bitmaps' sizes (clip rectangles take no part).
 // `srcRect` is clipped in place and (x, y) moved with it. False when nothing is left.
 bool ClipCopyRects(Surface* dest, Surface* src, std::int32_t& x, std::int32_t& y, RECT& srcRect);
+
+// The stretched row kernel of a blend mode, which the affine operation shares for mappings that
+// keep source rows horizontal.
+struct StretchChoice {
+    int word;  // 0: the mode draws nothing
+    bool opacity;
+    bool bilinear;
+};
+// False for a mode the stretched path cannot draw.
+bool ChooseStretchKernel(std::int32_t mode, bool full, bool hold, bool bilinearType,
+                         StretchChoice& out);
 
 // The row `pitch` bytes after `row` (pitch may be negative).
 template <class Row>

@@ -8,19 +8,6 @@
 
 namespace pixelops {
 
-namespace {
-
-// 16.16 positions hold source coordinates up to 32767.
-constexpr std::int64_t kFixedLimit = 32767;
-constexpr std::int64_t kOne = 65536;
-
-struct StretchChoice {
-    int word;  // 0: the mode draws nothing
-    bool opacity;
-    bool bilinear;
-};
-
-// The stretched kernel of a mode; false for a mode the stretched path cannot draw.
 bool ChooseStretchKernel(std::int32_t mode, bool full, bool hold, bool bilinearType,
                          StretchChoice& out) {
     const bool bilinear = bilinearType && !hold && (mode == 0 || mode == 11);
@@ -78,6 +65,12 @@ bool ChooseStretchKernel(std::int32_t mode, bool full, bool hold, bool bilinearT
             return false;
     }
 }
+
+namespace {
+
+// 16.16 positions hold source coordinates up to 32767.
+constexpr std::int64_t kFixedLimit = 32767;
+constexpr std::int64_t kOne = 65536;
 
 // One axis of the fixed-point walk: destination span [lo, hi) after mirroring, source span
 // [srcLo, srcHi), and the direction.

@@ -1,7 +1,5 @@
 // CrossfadeRect and RuleTransitionRect (words 25 and 26): two sources mixed into the
 // destination by a ratio, or per pixel by a rule picture and a phase.
-#include <limits>
-
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "pixelops/rect_operations.h"
 #include "pixelops/rect_support.h"
@@ -66,14 +64,6 @@ std::int32_t CopyWhole(Surface* dest, Surface* src, const TransitionArea& a, int
     return g_copyRect(dest, src, a.x[0], a.y[0], &from, kCopyPixels);
 }
 
-std::int32_t Clamp32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
-
 }  // namespace
 
 std::int32_t QMXGL_CALL CrossfadeRect(Surface* dest, Surface* src1, Surface* src2,
@@ -130,21 +120,22 @@ std::int32_t QMXGL_CALL RuleTransitionRect(Surface* dest, Surface* src1, Surface
     SetLastUpdated(a.x[0], a.y[0], a.x[0] + a.width, a.y[0] + a.height);
     // 64 bits: the vague width comes from scripts unchecked.
     const std::int64_t threshold = (std::int64_t{phase} * (std::int64_t{vague} + 256)) >> 8;
-    const std::int32_t p = Clamp32(threshold);
-    const std::int32_t bandStart = Clamp32(threshold - vague);
+    const std::int32_t p = SaturateToInt32(threshold);
+    const std::int32_t bandStart = SaturateToInt32(threshold - vague);
     std::int32_t table[256];
     Slot<RuleTableKernel>(kTables[method])(table, p, vague);
     const bool plain = vague >= kPlainRuleFromVague;
+    const RuleLineKernel line = Slot<RuleLineKernel>(kLines[method]);
+    const RuleLineSwitchKernel switchLine = Slot<RuleLineSwitchKernel>(kSwitchLines[method]);
     for (std::int32_t i = 0; i < a.height; ++i) {
         Pixel* d = PixelAt(dest, a.x[0], a.y[0] + i);
         const Pixel* s1 = PixelAt(src1, a.x[1], a.y[1] + i);
         const Pixel* s2 = PixelAt(src2, a.x[2], a.y[2] + i);
         const std::uint8_t* r = BytesAt(rule, a.x[3], a.y[3] + i, 1);
         if (plain)
-            Slot<RuleLineKernel>(kLines[method])(d, s1, s2, r, table, a.width);
+            line(d, s1, s2, r, table, a.width);
         else
-            Slot<RuleLineSwitchKernel>(kSwitchLines[method])(d, s1, s2, r, table, a.width, p,
-                                                             bandStart);
+            switchLine(d, s1, s2, r, table, a.width, p, bandStart);
     }
     return kRectDone;
 }
