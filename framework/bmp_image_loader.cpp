@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "framework/little_endian.h"
 #include "graphics/image/dib_conversion.h"
 
 namespace {
@@ -13,11 +14,6 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 // The largest pixel block the loader makes or the writer writes.
 constexpr std::uint64_t kMaxImageBytes = 0x7FFFFFFF;
-
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::uint64_t PaddedRow(std::uint64_t bits) { return ((bits + 31) / 32) * 4; }
 
@@ -38,7 +34,7 @@ struct BmpLayout {
 // 0, 1 not a BMP this loader reads, 3 broken or unsupported headers, 6 too large.
 std::int32_t ReadLayout(const std::uint8_t* data, std::uint32_t size, BmpLayout* out) {
     if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return kGllNotThisFormat;
-    if (ReadU32(data + kFileHeaderSize) != kInfoHeaderSize) return kGllNotThisFormat;
+    if (LittleEndian::Load32(data + kFileHeaderSize) != kInfoHeaderSize) return kGllNotThisFormat;
     if (size < kHeadersSize) return kGllBadData;
     BmpLayout l;
     std::memcpy(&l.header, data + kFileHeaderSize, kInfoHeaderSize);
@@ -198,7 +194,7 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
     BmpLayout l;
     const std::int32_t layoutCode = ReadLayout(data, size, &l);
     if (layoutCode != 0) return layoutCode;
-    const std::uint32_t fileOffset = ReadU32(data + 10);
+    const std::uint32_t fileOffset = LittleEndian::Load32(data + 10);
     const std::uint32_t compression = l.header.biCompression;
     // Where the pixels lie in the file, checked before anything is allocated.
     const std::uint64_t sourceBytes = static_cast<std::uint64_t>(l.sourceStride) * l.height;
@@ -240,9 +236,9 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
         }
     } else if (compression == BI_BITFIELDS) {
         header->biBitCount = 24;
-        const Field red = MakeField(ReadU32(data + 54));
-        const Field green = MakeField(ReadU32(data + 58));
-        const Field blue = MakeField(ReadU32(data + 62));
+        const Field red = MakeField(LittleEndian::Load32(data + 54));
+        const Field green = MakeField(LittleEndian::Load32(data + 58));
+        const Field blue = MakeField(LittleEndian::Load32(data + 62));
         const std::uint32_t bytesPerPixel = l.depth / 8;
         for (std::uint32_t y = 0; y < l.height; ++y) {
             const std::uint32_t fileRow = l.topDown ? l.height - 1 - y : y;
