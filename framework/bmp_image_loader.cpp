@@ -12,8 +12,6 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-// The largest pixel block the loader makes or the writer writes.
-constexpr std::uint64_t kMaxImageBytes = 0x7FFFFFFF;
 
 std::uint64_t PaddedRow(std::uint64_t bits) { return ((bits + 31) / 32) * 4; }
 
@@ -69,8 +67,8 @@ std::int32_t ReadLayout(const std::uint8_t* data, std::uint32_t size, BmpLayout*
     const std::uint32_t outDepth = h.biCompression == BI_BITFIELDS ? 24 : l.depth;
     const std::uint64_t stride = PaddedRow(static_cast<std::uint64_t>(l.width) * outDepth);
     const std::uint64_t imageBytes = stride * l.height;
-    if (imageBytes > kMaxImageBytes ||
-        static_cast<std::uint64_t>(l.width) * l.height * 4 > kMaxImageBytes) {
+    if (imageBytes > kGllMaxImageBytes ||
+        static_cast<std::uint64_t>(l.width) * l.height * 4 > kGllMaxImageBytes) {
         return kGllOutOfMemory;
     }
     l.stride = static_cast<std::uint32_t>(stride);
@@ -370,7 +368,7 @@ std::int32_t XM_METHOD BmpImageLoader::Encode(std::int32_t mode, const void* pix
     const std::uint64_t imageSize = rowSize * rows;
     const std::uint32_t colours = outDepth == 8 ? 256 : 0;
     const std::uint32_t offBits = kHeadersSize + 4 * colours;
-    if (imageSize + offBits > kMaxImageBytes) return kGllOutOfMemory;
+    if (imageSize + offBits > kGllMaxImageBytes) return kGllOutOfMemory;
     const std::uint64_t sourceRowBytes = static_cast<std::uint64_t>(width) * (bitDepth / 8);
     if (sourceStride < 0 || (rows > 1 && static_cast<std::uint64_t>(sourceStride) < sourceRowBytes)) {
         return kGllBadData;

@@ -15,10 +15,6 @@ ImageLoaderHost* g_imageLoaderHost = nullptr;
 namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
-// The largest buffer the host asks an allocator for: a plug-in's picture of few bits per pixel
-// can be far larger in 32-bit pixels than its own blocks, beyond what the 32-bit size
-// arithmetic of allocators holds.
-constexpr std::uint64_t kMaxBufferBytes = 0x7FFFFFFF;
 
 // An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
 // with a bound so that a missing terminator cannot run on.
@@ -194,7 +190,9 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
         static_cast<std::uint64_t>(width) * static_cast<std::uint32_t>(height) * (want8Bit ? 1 : 4);
     std::int32_t stride = 0;
     std::int32_t code = 0;
-    if (bufferBytes > kMaxBufferBytes) {
+    // A plug-in's picture of few bits per pixel can be far larger in 32-bit pixels than its
+    // own blocks.
+    if (bufferBytes > kGllMaxImageBytes) {
         code = kGllOutOfMemory;
     } else if (want8Bit) {
         stride = width;
