@@ -4,8 +4,8 @@
 #include <new>
 #include <vector>
 
+#include "framework/dib_to_allocator.h"
 #include "framework/little_endian.h"
-#include "graphics/image/dib_conversion.h"
 
 namespace {
 
@@ -299,7 +299,6 @@ std::int32_t XM_METHOD BmpImageLoader::DecodeWithCallbacks(const void* data, std
     BmpLayout l;
     std::int32_t code = ReadLayout(bytes, size, &l);
     if (code != 0) return code;
-    const auto width = static_cast<std::int32_t>(l.width);
     const auto height = static_cast<std::int32_t>(l.height);
     if (progress && progress(0, height, progressArgument)) {
         code = kGllCancelled;
@@ -310,38 +309,9 @@ std::int32_t XM_METHOD BmpImageLoader::DecodeWithCallbacks(const void* data, std
         std::int32_t sourceStride = 0;
         code = Expand(bytes, size, &infoBlock, &bitsBlock, &total, &sourceStride);
         if (code == 0) {
-            const auto* info = static_cast<const BITMAPINFO*>(infoBlock);
-            const auto* bits = static_cast<const std::uint8_t*>(bitsBlock);
-            const bool bitFields = l.header.biCompression == BI_BITFIELDS;
-            const bool wantPalette = want8Bit && l.depth < 16;
-            std::int32_t stride = want8Bit ? width : width * 4;
-            std::uint32_t* palette = nullptr;
-            void* buffer = allocator(width, height, want8Bit ? 8 : 32, l.depth == 32 && !bitFields,
-                                     &stride, wantPalette ? &palette : nullptr, argument);
-            const RECT rect = {0, 0, width, height};
-            const POINT origin = {0, 0};
-            const std::int32_t rowBytes = want8Bit ? width : width * 4;
-            if (!buffer) {
-                code = kGllOutOfMemory;
-            } else if (height > 1 && stride < rowBytes) {
-                code = kGllMissingArgument;
-            } else if (want8Bit) {
-                if (palette) {
-                    std::memset(palette, 0, 256 * 4);
-                    std::memcpy(palette, info->bmiColors, l.colours * 4);
-                }
-                if (!ConvertDibTo8(static_cast<std::uint8_t*>(buffer), rect, stride, info, bits,
-                                   sourceStride, origin)) {
-                    code = kGllConversionFailed;
-                }
-            } else {
-                auto* pixels = static_cast<std::uint32_t*>(buffer);
-                const std::int32_t converted =
-                    info->bmiHeader.biBitCount == 32
-                        ? ConvertDibToArgb(pixels, rect, stride, info, bits, sourceStride, origin)
-                        : ConvertDibTo32(pixels, rect, stride, info, bits, sourceStride, origin);
-                if (!converted) code = kGllConversionFailed;
-            }
+            code = CopyDibToAllocator(static_cast<const BITMAPINFO*>(infoBlock),
+                                      static_cast<const std::uint8_t*>(bitsBlock), sourceStride,
+                                      l.colours, want8Bit != 0, allocator, argument);
             GlobalFree(infoBlock);
             GlobalFree(bitsBlock);
         }

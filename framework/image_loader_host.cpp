@@ -3,12 +3,12 @@
 #include <cstring>
 #include <exception>
 
+#include "framework/dib_to_allocator.h"
 #include "framework/file_stream.h"
 #include "framework/path_utilities.h"
 #include "framework/plugin_folder_scan.h"
 #include "framework/plugin_module.h"
 #include "framework/virtual_file_system.h"
-#include "graphics/image/dib_conversion.h"
 
 ImageLoaderHost* g_imageLoaderHost = nullptr;
 
@@ -180,55 +180,8 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
     const bool cached = cacheName && m_cache.Enabled() &&
                         m_cache.Insert(image, cacheName) == 0;
 
-    const BITMAPINFO* info = image->Info();
-    const std::int32_t width = image->Width();
-    const std::int32_t height = image->Height();
-    const RECT rect = {0, 0, width, height};
-    const POINT origin = {0, 0};
-    const bool hasAlpha = image->BitCount() == 32;
-    const std::uint64_t bufferBytes =
-        static_cast<std::uint64_t>(width) * static_cast<std::uint32_t>(height) * (want8Bit ? 1 : 4);
-    std::int32_t stride = 0;
-    std::int32_t code = 0;
-    // A plug-in's picture of few bits per pixel can be far larger in 32-bit pixels than its
-    // own blocks.
-    if (bufferBytes > kGllMaxImageBytes) {
-        code = kGllOutOfMemory;
-    } else if (want8Bit) {
-        stride = width;
-        std::uint32_t* palette = nullptr;
-        const bool hasPalette = image->Colours() != 0;
-        void* buffer = allocator(width, height, 8, hasAlpha, &stride, hasPalette ? &palette : nullptr,
-                                 argument);
-        if (!buffer) {
-            code = kGllOutOfMemory;
-        } else if (height > 1 && stride < width) {
-            code = kGllMissingArgument;
-        } else {
-            if (palette) {
-                std::memset(palette, 0, 256 * 4);
-                std::memcpy(palette, info->bmiColors, image->Colours() * 4);
-            }
-            if (!ConvertDibTo8(static_cast<std::uint8_t*>(buffer), rect, stride, info,
-                               image->Bits(), image->Stride(), origin)) {
-                code = kGllConversionFailed;
-            }
-        }
-    } else {
-        stride = width * 4;
-        void* buffer = allocator(width, height, 32, hasAlpha, &stride, nullptr, argument);
-        if (!buffer) {
-            code = kGllOutOfMemory;
-        } else if (height > 1 && stride < width * 4) {
-            code = kGllMissingArgument;
-        } else {
-            auto* pixels = static_cast<std::uint32_t*>(buffer);
-            const std::int32_t converted =
-                hasAlpha ? ConvertDibToArgb(pixels, rect, stride, info, image->Bits(), image->Stride(), origin)
-                         : ConvertDibTo32(pixels, rect, stride, info, image->Bits(), image->Stride(), origin);
-            if (!converted) code = kGllConversionFailed;
-        }
-    }
+    const std::int32_t code = CopyDibToAllocator(image->Info(), image->Bits(), image->Stride(),
+                                                 image->Colours(), want8Bit, allocator, argument);
     if (code == 0) {
         if (outOriginX) *outOriginX = image->OriginX();
         if (outOriginY) *outOriginY = image->OriginY();
