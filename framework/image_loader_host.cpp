@@ -248,14 +248,13 @@ DecodedImage* ImageLoaderHost::DecodeFromMemory(const void* data, std::uint32_t 
 
 DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
     if (!name) return nullptr;
-    std::string key;
+    // The cache keys a picture by the path it was found at.
+    char path[kPathCapacity] = "";
     if (m_cache.Enabled()) {
-        char path[kPathCapacity] = "";
         if (!g_virtualFileSystem || g_virtualFileSystem->LocateFile(path, name, nullptr) > 0) {
             return nullptr;
         }
-        key = ImageCache::KeyOf(path);
-        if (DecodedImage* hit = m_cache.Lookup(key.c_str())) return hit;
+        if (DecodedImage* hit = m_cache.Lookup(path)) return hit;
     }
     FileStream file;
     if (file.LoadFile(name) != 0 || !file.Data()) return nullptr;
@@ -264,7 +263,7 @@ DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
         image = DecodeFromMemory(file.Data(), file.Size(), loader, name);
     }
     if (!image) image = DecodeFromMemory(file.Data(), file.Size(), nullptr, name);
-    if (image && m_cache.Enabled()) m_cache.Insert(image, key.c_str());
+    if (image && m_cache.Enabled()) m_cache.Insert(image, path);
     return image;
 }
 
