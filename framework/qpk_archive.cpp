@@ -10,6 +10,7 @@
 #include "framework/file_handle_io.h"
 #include "framework/little_endian.h"
 #include "framework/lzss_codec.h"
+#include "framework/path_utilities.h"
 #include "framework/qpk_entry_stream.h"
 #include "framework/qpk_scrambler.h"
 
@@ -135,8 +136,7 @@ void QpkArchive::CollectNames(bool keepNames) {
 
 std::int32_t QpkArchive::LookupName(const char* name) const {
     if (!m_named || !name) return -1;
-    std::string lower(name);
-    if (!lower.empty()) CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    const std::string lower = LowerCopy(name);
     std::int32_t index = ArchiveNameLookup(m_trie, m_trieLength, m_wideLinks, lower.c_str(), 0);
     return index >= 0 && static_cast<std::uint32_t>(index) < m_entryCount ? index : -1;
 }
