@@ -72,10 +72,10 @@ private:
         std::uint32_t unpackedSize;
     };
 
-    // An index record as it stands; `unpackedSize` is 0 when the record holds none.
+    // The fields of an index record; `unpackedSize` is 0 when the record holds none.
     struct IndexRecord {
         std::uint8_t flags;
-        std::uint64_t offset;  // in bytes
+        std::uint64_t offset;  // in bytes, also in archives that count blocks
         std::uint32_t storedSize;
         std::uint32_t unpackedSize;
     };
