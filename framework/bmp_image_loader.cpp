@@ -4,20 +4,14 @@
 #include <new>
 #include <vector>
 
-#include "graphics/image/dib_conversion.h"
+#include "framework/dib_to_allocator.h"
+#include "framework/little_endian.h"
 
 namespace {
 
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-// The largest pixel block the loader makes or the writer writes.
-constexpr std::uint64_t kMaxImageBytes = 0x7FFFFFFF;
-
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::uint64_t PaddedRow(std::uint64_t bits) { return ((bits + 31) / 32) * 4; }
 
@@ -38,7 +32,7 @@ struct BmpLayout {
 // 0, 1 not a BMP this loader reads, 3 broken or unsupported headers, 6 too large.
 std::int32_t ReadLayout(const std::uint8_t* data, std::uint32_t size, BmpLayout* out) {
     if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return kGllNotThisFormat;
-    if (ReadU32(data + kFileHeaderSize) != kInfoHeaderSize) return kGllNotThisFormat;
+    if (LittleEndian::Load32(data + kFileHeaderSize) != kInfoHeaderSize) return kGllNotThisFormat;
     if (size < kHeadersSize) return kGllBadData;
     BmpLayout l;
     std::memcpy(&l.header, data + kFileHeaderSize, kInfoHeaderSize);
@@ -73,8 +67,8 @@ std::int32_t ReadLayout(const std::uint8_t* data, std::uint32_t size, BmpLayout*
     const std::uint32_t outDepth = h.biCompression == BI_BITFIELDS ? 24 : l.depth;
     const std::uint64_t stride = PaddedRow(static_cast<std::uint64_t>(l.width) * outDepth);
     const std::uint64_t imageBytes = stride * l.height;
-    if (imageBytes > kMaxImageBytes ||
-        static_cast<std::uint64_t>(l.width) * l.height * 4 > kMaxImageBytes) {
+    if (imageBytes > kGllMaxImageBytes ||
+        static_cast<std::uint64_t>(l.width) * l.height * 4 > kGllMaxImageBytes) {
         return kGllOutOfMemory;
     }
     l.stride = static_cast<std::uint32_t>(stride);
@@ -198,7 +192,7 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
     BmpLayout l;
     const std::int32_t layoutCode = ReadLayout(data, size, &l);
     if (layoutCode != 0) return layoutCode;
-    const std::uint32_t fileOffset = ReadU32(data + 10);
+    const std::uint32_t fileOffset = LittleEndian::Load32(data + 10);
     const std::uint32_t compression = l.header.biCompression;
     // Where the pixels lie in the file, checked before anything is allocated.
     const std::uint64_t sourceBytes = static_cast<std::uint64_t>(l.sourceStride) * l.height;
@@ -240,9 +234,9 @@ std::int32_t BmpImageLoader::Expand(const std::uint8_t* data, std::uint32_t size
         }
     } else if (compression == BI_BITFIELDS) {
         header->biBitCount = 24;
-        const Field red = MakeField(ReadU32(data + 54));
-        const Field green = MakeField(ReadU32(data + 58));
-        const Field blue = MakeField(ReadU32(data + 62));
+        const Field red = MakeField(LittleEndian::Load32(data + 54));
+        const Field green = MakeField(LittleEndian::Load32(data + 58));
+        const Field blue = MakeField(LittleEndian::Load32(data + 62));
         const std::uint32_t bytesPerPixel = l.depth / 8;
         for (std::uint32_t y = 0; y < l.height; ++y) {
             const std::uint32_t fileRow = l.topDown ? l.height - 1 - y : y;
@@ -305,7 +299,6 @@ std::int32_t XM_METHOD BmpImageLoader::DecodeWithCallbacks(const void* data, std
     BmpLayout l;
     std::int32_t code = ReadLayout(bytes, size, &l);
     if (code != 0) return code;
-    const auto width = static_cast<std::int32_t>(l.width);
     const auto height = static_cast<std::int32_t>(l.height);
     if (progress && progress(0, height, progressArgument)) {
         code = kGllCancelled;
@@ -316,38 +309,9 @@ std::int32_t XM_METHOD BmpImageLoader::DecodeWithCallbacks(const void* data, std
         std::int32_t sourceStride = 0;
         code = Expand(bytes, size, &infoBlock, &bitsBlock, &total, &sourceStride);
         if (code == 0) {
-            const auto* info = static_cast<const BITMAPINFO*>(infoBlock);
-            const auto* bits = static_cast<const std::uint8_t*>(bitsBlock);
-            const bool bitFields = l.header.biCompression == BI_BITFIELDS;
-            const bool wantPalette = want8Bit && l.depth < 16;
-            std::int32_t stride = want8Bit ? width : width * 4;
-            std::uint32_t* palette = nullptr;
-            void* buffer = allocator(width, height, want8Bit ? 8 : 32, l.depth == 32 && !bitFields,
-                                     &stride, wantPalette ? &palette : nullptr, argument);
-            const RECT rect = {0, 0, width, height};
-            const POINT origin = {0, 0};
-            const std::int32_t rowBytes = want8Bit ? width : width * 4;
-            if (!buffer) {
-                code = kGllOutOfMemory;
-            } else if (height > 1 && stride < rowBytes) {
-                code = kGllMissingArgument;
-            } else if (want8Bit) {
-                if (palette) {
-                    std::memset(palette, 0, 256 * 4);
-                    std::memcpy(palette, info->bmiColors, l.colours * 4);
-                }
-                if (!ConvertDibTo8(static_cast<std::uint8_t*>(buffer), rect, stride, info, bits,
-                                   sourceStride, origin)) {
-                    code = kGllConversionFailed;
-                }
-            } else {
-                auto* pixels = static_cast<std::uint32_t*>(buffer);
-                const std::int32_t converted =
-                    info->bmiHeader.biBitCount == 32
-                        ? ConvertDibToArgb(pixels, rect, stride, info, bits, sourceStride, origin)
-                        : ConvertDibTo32(pixels, rect, stride, info, bits, sourceStride, origin);
-                if (!converted) code = kGllConversionFailed;
-            }
+            code = CopyDibToAllocator(static_cast<const BITMAPINFO*>(infoBlock),
+                                      static_cast<const std::uint8_t*>(bitsBlock), sourceStride,
+                                      l.colours, want8Bit != 0, allocator, argument);
             GlobalFree(infoBlock);
             GlobalFree(bitsBlock);
         }
@@ -374,7 +338,7 @@ std::int32_t XM_METHOD BmpImageLoader::Encode(std::int32_t mode, const void* pix
     const std::uint64_t imageSize = rowSize * rows;
     const std::uint32_t colours = outDepth == 8 ? 256 : 0;
     const std::uint32_t offBits = kHeadersSize + 4 * colours;
-    if (imageSize + offBits > kMaxImageBytes) return kGllOutOfMemory;
+    if (imageSize + offBits > kGllMaxImageBytes) return kGllOutOfMemory;
     const std::uint64_t sourceRowBytes = static_cast<std::uint64_t>(width) * (bitDepth / 8);
     if (sourceStride < 0 || (rows > 1 && static_cast<std::uint64_t>(sourceStride) < sourceRowBytes)) {
         return kGllBadData;

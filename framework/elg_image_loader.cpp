@@ -4,10 +4,6 @@
 
 namespace {
 
-// The largest picture buffer the loaders hand out; larger sizes would overflow the 32-bit
-// sizes of the blocks and of the callers' allocations.
-constexpr std::uint64_t kMaxImageBytes = 0x7FFFFFFF;
-
 constexpr std::uint32_t kPaletteBytes = 256 * 4;
 
 // No code yields more units per stream byte than the byte code's long fill (8226 units from
@@ -88,7 +84,7 @@ std::int32_t ElgImageLoader::DecodeBlocks(const std::uint8_t* data, std::uint32_
                                           const ElgHeader& header) {
     const std::uint32_t stride = RowStride(header.width, header.depth);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(stride) * header.height;
-    if (imageBytes > kMaxImageBytes) return kGllOutOfMemory;
+    if (imageBytes > kGllMaxImageBytes) return kGllOutOfMemory;
     if (!StreamsCanFill(header, size)) return kGllBadData;
     const std::uint32_t infoSize = header.depth == 8 ? 40 + kPaletteBytes : 44;
     m_info = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, infoSize);
@@ -147,7 +143,7 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeWithCallbacks(const void* data, std
     const std::uint64_t pixelBytes = static_cast<std::uint64_t>(width) * header.height * 4;
     if (progress && progress(0, height, progressArgument)) {
         code = kGllCancelled;
-    } else if (pixelBytes > kMaxImageBytes) {
+    } else if (pixelBytes > kGllMaxImageBytes) {
         code = kGllOutOfMemory;
     } else if (!StreamsCanFill(header, size)) {
         code = kGllBadData;

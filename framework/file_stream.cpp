@@ -27,7 +27,11 @@ void FileStream::Close() {
     m_size = 0;
 }
 
-std::int32_t FileStream::AdoptBlock(void* block, std::uint32_t size) {
+std::int32_t FileStream::FinishLoad(std::int32_t code, void* block, std::uint32_t size) {
+    if (code != kAdlOk) {
+        Close();
+        return code;
+    }
     MemoryStream* stream = new (std::nothrow) MemoryStream;
     if (!stream) {
         if (block) GlobalFree(block);
@@ -47,11 +51,7 @@ std::int32_t FileStream::LoadFile(const char* name) {
     GlobalBlock pair;
     const std::int32_t code =
         g_virtualFileSystem->LoadFile(name, GlobalAllocBlock, GlobalFreeBlock, &pair, m_name);
-    if (code != kAdlOk) {
-        Close();
-        return code;
-    }
-    return AdoptBlock(pair.block, pair.size);
+    return FinishLoad(code, pair.block, pair.size);
 }
 
 std::int32_t FileStream::LoadFromMount(std::int32_t tag, std::int32_t index, const char* name) {
@@ -60,11 +60,7 @@ std::int32_t FileStream::LoadFromMount(std::int32_t tag, std::int32_t index, con
     GlobalBlock pair;
     const std::int32_t code = g_virtualFileSystem->ExtractFromMount(
         tag, index, name, GlobalAllocBlock, GlobalFreeBlock, &pair, m_name);
-    if (code != kAdlOk) {
-        Close();
-        return code;
-    }
-    return AdoptBlock(pair.block, pair.size);
+    return FinishLoad(code, pair.block, pair.size);
 }
 
 std::int32_t FileStream::OpenStream(const char* name) {
@@ -167,14 +163,13 @@ std::uint32_t FileStream::ReadLine(char* destination, std::uint32_t size) {
     return passed;
 }
 
-std::int32_t FileStream::Create(const char* name, bool replace) {
+std::int32_t FileStream::OpenHandle(const char* name, DWORD access, DWORD disposition) {
     Close();
     if (MakeFullPath(m_name, name, nullptr) == 0) {
         m_name[0] = '\0';
         return kAdlBadArgument;
     }
-    m_handle = CreateFileA(m_name, GENERIC_WRITE, 0, nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = CreateFileA(m_name, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_handle == INVALID_HANDLE_VALUE) {
         m_name[0] = '\0';
         return kAdlNotFound;
@@ -182,18 +177,13 @@ std::int32_t FileStream::Create(const char* name, bool replace) {
     return kAdlOk;
 }
 
+std::int32_t FileStream::Create(const char* name, bool replace) {
+    return OpenHandle(name, GENERIC_WRITE, replace ? CREATE_ALWAYS : CREATE_NEW);
+}
+
 std::int32_t FileStream::OpenReadWrite(const char* name) {
-    Close();
-    if (MakeFullPath(m_name, name, nullptr) == 0) {
-        m_name[0] = '\0';
-        return kAdlBadArgument;
-    }
-    m_handle = CreateFileA(m_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_handle == INVALID_HANDLE_VALUE) {
-        m_name[0] = '\0';
-        return kAdlNotFound;
-    }
+    const std::int32_t opened = OpenHandle(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    if (opened != kAdlOk) return opened;
     const DWORD size = GetFileSize(m_handle, nullptr);
     if (size == INVALID_FILE_SIZE) {
         Close();

@@ -88,8 +88,11 @@ public:
     std::int32_t MakeTempCopy(const char* name) override;
 
 private:
-    // A memory stream over a loaded block; 8 when it cannot be made (the block is freed).
-    std::int32_t AdoptBlock(void* block, std::uint32_t size);
+    // Ends a load that gave `code`: on failure closes and passes the code on; else a memory
+    // stream over the loaded block, or 8 when it cannot be made (the block is freed).
+    std::int32_t FinishLoad(std::int32_t code, void* block, std::uint32_t size);
+    // Resolves the name and opens a handle for `access`: 0, 5 bad name, 3 cannot open.
+    std::int32_t OpenHandle(const char* name, DWORD access, DWORD disposition);
 
     char m_name[kPathCapacity] = "";
     std::uint32_t m_size = 0;

@@ -1,8 +1,8 @@
 #include "framework/image_cache.h"
 
-#include <windows.h>
-
 #include <algorithm>
+
+#include "framework/path_utilities.h"
 
 std::uint32_t NameHash(const char* key) {
     std::uint32_t h = 0;
@@ -20,12 +20,6 @@ std::uint32_t NameHash(const char* key) {
 ImageCache::ImageCache() = default;
 
 ImageCache::~ImageCache() { Clear(); }
-
-std::string ImageCache::KeyOf(const char* name) {
-    std::string key(name);
-    if (!key.empty()) CharLowerA(&key[0]);
-    return key;
-}
 
 ImageCache::Entry* ImageCache::Find(const std::string& key, std::uint32_t hash) {
     for (Entry* e = &m_buckets[hash & (kBuckets - 1)]; e; e = e->chain) {
@@ -81,7 +75,7 @@ void ImageCache::SetLimit(std::uint64_t bytes) {
 std::int32_t ImageCache::Insert(DecodedImage* image, const char* name) {
     if (!image || !name) return 1;
     if (!Enabled()) return 2;
-    std::string key = KeyOf(name);
+    std::string key = LowerCopy(name);
     const std::uint32_t hash = NameHash(key.c_str());
     if (Entry* present = Find(key, hash)) {
         Unlink(present);
@@ -111,7 +105,7 @@ std::int32_t ImageCache::Insert(DecodedImage* image, const char* name) {
 
 DecodedImage* ImageCache::Lookup(const char* name) {
     if (!Enabled() || !name) return nullptr;
-    const std::string key = KeyOf(name);
+    const std::string key = LowerCopy(name);
     Entry* entry = Find(key, NameHash(key.c_str()));
     if (!entry) return nullptr;
     Unlink(entry);

@@ -36,9 +36,6 @@ public:
     // Releases every image.
     void Clear();
 
-    // Lower-cases a name the way keys are stored.
-    static std::string KeyOf(const char* name);
-
 private:
     struct Entry {
         std::uint32_t hash = 0;

@@ -3,22 +3,18 @@
 #include <cstring>
 #include <exception>
 
+#include "framework/dib_to_allocator.h"
 #include "framework/file_stream.h"
 #include "framework/path_utilities.h"
 #include "framework/plugin_folder_scan.h"
 #include "framework/plugin_module.h"
 #include "framework/virtual_file_system.h"
-#include "graphics/image/dib_conversion.h"
 
 ImageLoaderHost* g_imageLoaderHost = nullptr;
 
 namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
-// The largest buffer the host asks an allocator for: a plug-in's picture of few bits per pixel
-// can be far larger in 32-bit pixels than its own blocks, beyond what the 32-bit size
-// arithmetic of allocators holds.
-constexpr std::uint64_t kMaxBufferBytes = 0x7FFFFFFF;
 
 // An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
 // with a bound so that a missing terminator cannot run on.
@@ -184,53 +180,8 @@ std::int32_t ImageLoaderHost::DecodeViaBuffers(
     const bool cached = cacheName && m_cache.Enabled() &&
                         m_cache.Insert(image, cacheName) == 0;
 
-    const BITMAPINFO* info = image->Info();
-    const std::int32_t width = image->Width();
-    const std::int32_t height = image->Height();
-    const RECT rect = {0, 0, width, height};
-    const POINT origin = {0, 0};
-    const bool hasAlpha = image->BitCount() == 32;
-    const std::uint64_t bufferBytes =
-        static_cast<std::uint64_t>(width) * static_cast<std::uint32_t>(height) * (want8Bit ? 1 : 4);
-    std::int32_t stride = 0;
-    std::int32_t code = 0;
-    if (bufferBytes > kMaxBufferBytes) {
-        code = kGllOutOfMemory;
-    } else if (want8Bit) {
-        stride = width;
-        std::uint32_t* palette = nullptr;
-        const bool hasPalette = image->Colours() != 0;
-        void* buffer = allocator(width, height, 8, hasAlpha, &stride, hasPalette ? &palette : nullptr,
-                                 argument);
-        if (!buffer) {
-            code = kGllOutOfMemory;
-        } else if (height > 1 && stride < width) {
-            code = kGllMissingArgument;
-        } else {
-            if (palette) {
-                std::memset(palette, 0, 256 * 4);
-                std::memcpy(palette, info->bmiColors, image->Colours() * 4);
-            }
-            if (!ConvertDibTo8(static_cast<std::uint8_t*>(buffer), rect, stride, info,
-                               image->Bits(), image->Stride(), origin)) {
-                code = kGllConversionFailed;
-            }
-        }
-    } else {
-        stride = width * 4;
-        void* buffer = allocator(width, height, 32, hasAlpha, &stride, nullptr, argument);
-        if (!buffer) {
-            code = kGllOutOfMemory;
-        } else if (height > 1 && stride < width * 4) {
-            code = kGllMissingArgument;
-        } else {
-            auto* pixels = static_cast<std::uint32_t*>(buffer);
-            const std::int32_t converted =
-                hasAlpha ? ConvertDibToArgb(pixels, rect, stride, info, image->Bits(), image->Stride(), origin)
-                         : ConvertDibTo32(pixels, rect, stride, info, image->Bits(), image->Stride(), origin);
-            if (!converted) code = kGllConversionFailed;
-        }
-    }
+    const std::int32_t code = CopyDibToAllocator(image->Info(), image->Bits(), image->Stride(),
+                                                 image->Colours(), want8Bit, allocator, argument);
     if (code == 0) {
         if (outOriginX) *outOriginX = image->OriginX();
         if (outOriginY) *outOriginY = image->OriginY();
@@ -297,14 +248,13 @@ DecodedImage* ImageLoaderHost::DecodeFromMemory(const void* data, std::uint32_t 
 
 DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
     if (!name) return nullptr;
-    std::string key;
+    // The cache keys a picture by the path it was found at.
+    char path[kPathCapacity] = "";
     if (m_cache.Enabled()) {
-        char path[kPathCapacity] = "";
         if (!g_virtualFileSystem || g_virtualFileSystem->LocateFile(path, name, nullptr) > 0) {
             return nullptr;
         }
-        key = ImageCache::KeyOf(path);
-        if (DecodedImage* hit = m_cache.Lookup(key.c_str())) return hit;
+        if (DecodedImage* hit = m_cache.Lookup(path)) return hit;
     }
     FileStream file;
     if (file.LoadFile(name) != 0 || !file.Data()) return nullptr;
@@ -313,7 +263,7 @@ DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
         image = DecodeFromMemory(file.Data(), file.Size(), loader, name);
     }
     if (!image) image = DecodeFromMemory(file.Data(), file.Size(), nullptr, name);
-    if (image && m_cache.Enabled()) m_cache.Insert(image, key.c_str());
+    if (image && m_cache.Enabled()) m_cache.Insert(image, path);
     return image;
 }
 

@@ -183,3 +183,9 @@ bool AppendToPath(char* path, const char* tail) {
     std::memcpy(path + length, tail, tailLength + 1);
     return true;
 }
+
+std::string LowerCopy(const char* path) {
+    std::string lower(path);
+    if (!lower.empty()) CharLowerA(&lower[0]);
+    return lower;
+}

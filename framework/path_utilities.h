@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 constexpr std::uint32_t kPathCapacity = MAX_PATH;
 
@@ -44,6 +45,10 @@ bool EndsWithSeparator(const char* path);
 // Appends `tail` to the path held in a kPathCapacity buffer; false, leaving the path as it
 // was, when the result would not fit.
 bool AppendToPath(char* path, const char* tail);
+
+// A lower-cased copy of a path (CharLowerA, so the second byte of a pair is left alone), the
+// form under which names are compared.
+std::string LowerCopy(const char* path);
 
 // True for '\' and '/'.
 inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }

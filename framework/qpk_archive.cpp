@@ -10,6 +10,7 @@
 #include "framework/file_handle_io.h"
 #include "framework/little_endian.h"
 #include "framework/lzss_codec.h"
+#include "framework/path_utilities.h"
 #include "framework/qpk_entry_stream.h"
 #include "framework/qpk_scrambler.h"
 
@@ -36,6 +37,17 @@ QpkArchive::QpkArchive(HANDLE file, const char* path, std::uint8_t flags, std::u
 
 QpkArchive::~QpkArchive() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+}
+
+QpkArchive::IndexRecord QpkArchive::RecordOf(std::uint32_t index) const {
+    const std::uint8_t* record = m_records + static_cast<std::size_t>(index) * m_recordSize;
+    IndexRecord fields;
+    fields.flags = record[0];
+    fields.offset = LittleEndian::Load32(record + 1);
+    if (m_blockLayout) fields.offset *= kQpkBlockSize;
+    fields.storedSize = LittleEndian::Load32(record + 5);
+    fields.unpackedSize = m_secondSize ? LittleEndian::Load32(record + 9) : 0;
+    return fields;
 }
 
 void QpkArchive::ParseIndex(bool loadNames) {
@@ -74,21 +86,19 @@ void QpkArchive::ParseIndex(bool loadNames) {
     m_infos.resize(m_entryCount);
     m_table.resize(m_entryCount);
     for (std::uint32_t i = 0; i < m_entryCount; ++i) {
-        const std::uint8_t* record = m_records + static_cast<std::size_t>(i) * m_recordSize;
+        const IndexRecord record = RecordOf(i);
         ArchiveEntryInfo& info = m_infos[i];
-        std::uint64_t offset = LittleEndian::Load32(record + 1);
-        if (m_blockLayout) offset *= kQpkBlockSize;
         info.index = static_cast<std::int32_t>(i);
-        info.storedSize = LittleEndian::Load32(record + 5);
-        std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : info.storedSize;
-        info.hasUnpackedSize = unpacked != 0 && m_secondSize;
-        info.unpackedSize = unpacked ? unpacked : info.storedSize;
+        info.storedSize = record.storedSize;
+        info.hasUnpackedSize = record.unpackedSize != 0;
+        info.unpackedSize = record.unpackedSize ? record.unpackedSize : record.storedSize;
         info.timeStamp = 0;
         info.crc = 0;
-        info.fileOffset = offset > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(offset);
+        info.fileOffset = record.offset > 0xFFFFFFFFu ? 0xFFFFFFFFu
+                                                      : static_cast<std::uint32_t>(record.offset);
         info.reserved = 0;
         info.kind = 8;
-        info.entryFlags = record[0];
+        info.entryFlags = record.flags;
         info.holders = 0;
         m_table[i].name = m_names[i].c_str();
         m_table[i].info = &info;
@@ -135,21 +145,17 @@ void QpkArchive::CollectNames(bool keepNames) {
 
 std::int32_t QpkArchive::LookupName(const char* name) const {
     if (!m_named || !name) return -1;
-    std::string lower(name);
-    if (!lower.empty()) CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    const std::string lower = LowerCopy(name);
     std::int32_t index = ArchiveNameLookup(m_trie, m_trieLength, m_wideLinks, lower.c_str(), 0);
     return index >= 0 && static_cast<std::uint32_t>(index) < m_entryCount ? index : -1;
 }
 
 std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) const {
     if (index < 0 || static_cast<std::uint32_t>(index) >= m_entryCount) return kAdlNotFound;
-    const std::uint8_t* record = m_records + static_cast<std::size_t>(index) * m_recordSize;
-    std::uint64_t offset = LittleEndian::Load32(record + 1);
-    if (m_blockLayout) offset *= kQpkBlockSize;
-    location->flags = record[0];
-    location->storedSize = LittleEndian::Load32(record + 5);
-    std::uint32_t unpacked = m_secondSize ? LittleEndian::Load32(record + 9) : 0;
-    location->unpackedSize = unpacked ? unpacked : location->storedSize;
+    const IndexRecord record = RecordOf(static_cast<std::uint32_t>(index));
+    location->flags = record.flags;
+    location->storedSize = record.storedSize;
+    location->unpackedSize = record.unpackedSize ? record.unpackedSize : record.storedSize;
     // An entry without stored bytes is reported as such before its sizes are weighed.
     if (location->storedSize == 0) return kAdlEmptyEntry;
     // The prefix counts in the unpacked size: a smaller size has no room for the entry's bytes.
@@ -158,8 +164,8 @@ std::int32_t QpkArchive::SeekEntry(std::int32_t index, EntryLocation* location) 
     std::uint64_t inFile = location->storedSize != location->unpackedSize
                                ? location->storedSize
                                : location->unpackedSize - m_prefixLength;
-    if (offset + inFile > m_fileSize) return kAdlReadFailed;
-    location->offset = static_cast<std::uint32_t>(offset);
+    if (record.offset + inFile > m_fileSize) return kAdlReadFailed;
+    location->offset = static_cast<std::uint32_t>(record.offset);
     return kAdlOk;
 }
 

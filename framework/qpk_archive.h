@@ -72,6 +72,15 @@ private:
         std::uint32_t unpackedSize;
     };
 
+    // The fields of an index record; `unpackedSize` is 0 when the record holds none.
+    struct IndexRecord {
+        std::uint8_t flags;
+        std::uint64_t offset;  // in bytes, also in archives that count blocks
+        std::uint32_t storedSize;
+        std::uint32_t unpackedSize;
+    };
+
+    IndexRecord RecordOf(std::uint32_t index) const;
     void ParseIndex(bool loadNames);
     // Walks the whole trie, checking every node, link and entry index; with `keepNames` the
     // names are stored by entry index.

@@ -60,25 +60,27 @@ std::int32_t TransitionRegistry::ScanFolder(const char* folder) {
     return ScanPluginFolder(folder, "*.TCP", [this](const char* path) { return LoadPlugin(path); });
 }
 
-TransitionEntry* TransitionRegistry::Find(const char* name) {
-    return FindNamedEntry(m_entries, name);
+TransitionEntry* TransitionRegistry::FindInitialised(const char* name) {
+    TransitionEntry* entry = FindNamedEntry(m_entries, name);
+    if (entry && !entry->initialised) {
+        if (entry->init) entry->init();
+        entry->initialised = 1;
+    }
+    return entry;
 }
 
 TransCreateFunc TransitionRegistry::FindByName(const char* name, std::int32_t* outArgument) {
-    TransitionEntry* entry = Find(name);
+    const TransitionEntry* entry = FindInitialised(name);
     if (!entry) return nullptr;
-    if (entry->init && !entry->initialised) entry->init();
-    entry->initialised = 1;
     if (outArgument) *outArgument = entry->createArgument;
     return entry->create;
 }
 
 TransCallback* TransitionRegistry::CreateByName(const char* name) {
-    std::int32_t argument = 0;
-    const TransCreateFunc create = FindByName(name, &argument);
-    if (!create) return nullptr;
-    const HMODULE module = Find(name)->module;
-    return TrackPluginObject(create(argument), module, kTransCallbackSlots);
+    const TransitionEntry* entry = FindInitialised(name);
+    if (!entry) return nullptr;
+    const HMODULE module = entry->module;
+    return TrackPluginObject(entry->create(entry->createArgument), module, kTransCallbackSlots);
 }
 
 TransCallback* TransitionRegistry::CreateByNameAndSetup(ScreenBuffer* target, const char* name,

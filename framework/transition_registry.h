@@ -64,7 +64,8 @@ public:
     const std::vector<PluginModule>& Modules() const { return m_modules; }
 
 private:
-    TransitionEntry* Find(const char* name);
+    // The first entry of that name, its init function run at its first lookup; null when none.
+    TransitionEntry* FindInitialised(const char* name);
 
     std::vector<TransitionEntry> m_entries;
     std::vector<PluginModule> m_modules;

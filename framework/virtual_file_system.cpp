@@ -19,12 +19,6 @@ namespace {
 // Operations in a byte stream's table.
 constexpr std::uint32_t kByteStreamSlots = 9;
 
-std::string LowerCopy(const char* path) {
-    std::string lower(path);
-    if (!lower.empty()) CharLowerA(&lower[0]);
-    return lower;
-}
-
 void CopyOut(char* out, const char* path) {
     if (!out) return;
     const std::size_t length = std::strlen(path);

@@ -32,6 +32,10 @@ enum EGllErrorCode : std::int32_t {
     kGllConversionFailed = 9,
 };
 
+// The largest picture buffer a loader or the host makes: larger sizes would overflow the 32-bit
+// sizes of the blocks and of the allocators' arithmetic.
+constexpr std::uint64_t kGllMaxImageBytes = 0x7FFFFFFF;
+
 // Destination of a decode: returns the top row of a top-down pixel buffer of `height` rows,
 // stores the row stride in bytes in *outStride and, when `outPalette` is given (8-bit
 // palettised output), the address of a 256-entry table of 32-bit entries that the decoder then
