@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "framework/path_utilities.h"
 #include "framework/shift_jis.h"
 #include "game/script_address.h"
 #include "game/script_files.h"
@@ -10,29 +11,17 @@
 namespace {
 
 // The module name of a script path: the file name without its extension, upper-cased. The
-// second byte of a two-byte character is neither a separator, a dot nor a letter to change.
+// second byte of a two-byte character is not a letter to change.
 std::string ModuleNameOf(const char* path) {
-    std::string name;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
-        if (IsShiftJisLeadByte(*p) && p[1] != 0) {
-            name += static_cast<char>(*p);
-            name += static_cast<char>(*++p);
-        } else if (*p == '\\' || *p == '/') {
-            name.clear();
-        } else {
-            name += static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
+    char name[kPathCapacity];
+    SplitPathPart(path, name, 0);
+    StripExtension(name, nullptr);
+    for (char* p = name; *p != '\0'; ++p) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            ++p;
+        } else if (*p >= 'a' && *p <= 'z') {
+            *p = static_cast<char>(*p - 'a' + 'A');
         }
-    }
-    std::size_t dot = std::string::npos;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (IsShiftJisLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
-            ++i;
-        } else if (name[i] == '.') {
-            dot = i;
-        }
-    }
-    if (dot != std::string::npos) {
-        name.resize(dot);
     }
     return name;
 }
