@@ -168,9 +168,6 @@ private:
     void SelectTopModule();
     std::int32_t FindFlagRecord(const char* path) const;
     ModuleFlagRecord* FlagRecordFor(bool global);
-    bool IsSelected(const VariableEntry& entry, std::uint32_t classSelector, std::uint32_t typeSelector) const;
-    void CopyVariables(const VariableTable& from, VariableTable& to, std::uint32_t classSelector,
-                       std::uint32_t typeSelector) const;
 
     SobExecContext m_context;
     std::vector<std::unique_ptr<ModuleRecord>> m_modules;
