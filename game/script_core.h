@@ -150,7 +150,6 @@ protected:
     // restored from [cursor, end) (0, or 1 with nothing changed when the block does not match).
     void AppendSelectedVariables(std::uint8_t selector, bool fromAutoSave, std::vector<std::uint8_t>& out) const;
     int RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end);
-    std::uint32_t SelectedVariableCount(std::uint8_t selector) const;
 
     // Frees module records from the top down to `keep` records and makes the new top current.
     void PopModulesTo(std::size_t keep);

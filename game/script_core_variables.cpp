@@ -187,11 +187,3 @@ void ScriptCore::AppendSelectedVariables(std::uint8_t selector, bool fromAutoSav
         }
     }
 }
-
-std::uint32_t ScriptCore::SelectedVariableCount(std::uint8_t selector) const {
-    std::uint32_t count = 0;
-    for (const VariableEntry& entry : m_live.Entries()) {
-        count += IsSerialized(entry, selector) ? 1 : 0;
-    }
-    return count;
-}
