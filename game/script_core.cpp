@@ -7,6 +7,7 @@
 #include "framework/shift_jis.h"
 #include "game/script_address.h"
 #include "game/script_files.h"
+#include "game/sob_module_format.h"
 
 namespace {
 

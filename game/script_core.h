@@ -15,7 +15,6 @@
 #include "framework/bit_array.h"
 #include "game/command_handler.h"
 #include "game/sob_exec_context.h"
-#include "game/sob_module_format.h"
 #include "game/variable_table.h"
 
 // One loaded module.
