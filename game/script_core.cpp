@@ -88,7 +88,7 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
         }
     }
     if (libName && ReadWholeFile(libName, file)) {
-        if (file.size() < 4 || std::memcmp(file.data(), "SOB2", 4) != 0) {
+        if (!HasMagic(file, "SOB2")) {
             return kInitLibraryBadMagic;
         }
         if (LinkModule(file.data() + 4, file.size() - 4, 0, true) != 0) {
@@ -195,7 +195,7 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
     if (!path || !ReadWholeFile(path, file)) {
         return kModuleFileMissing;
     }
-    if (file.size() < 4 || std::memcmp(file.data(), "SOB0", 4) != 0) {
+    if (!HasMagic(file, "SOB0")) {
         return kModuleBadFile;
     }
     std::int32_t flagRecord = -1;
