@@ -113,19 +113,15 @@ int ScriptCore::LoadUserVar(const std::vector<std::uint8_t>& file, bool keepSave
     m_live.Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
     m_save.reset();
     m_autoSave.reset();
-    if (keepSaveCopy) {
-        m_save.reset(new (std::nothrow) VariableTable);
-        if (!m_save) {
-            return kInitNoMemory;
+    auto buildCopy = [&contents](std::unique_ptr<VariableTable>& copy) {
+        copy.reset(new (std::nothrow) VariableTable);
+        if (copy) {
+            copy->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
         }
-        m_save->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
-    }
-    if (keepAutoSaveCopy) {
-        m_autoSave.reset(new (std::nothrow) VariableTable);
-        if (!m_autoSave) {
-            return kInitNoMemory;
-        }
-        m_autoSave->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
+        return copy != nullptr;
+    };
+    if ((keepSaveCopy && !buildCopy(m_save)) || (keepAutoSaveCopy && !buildCopy(m_autoSave))) {
+        return kInitNoMemory;
     }
     return kInitLoaded;
 }
