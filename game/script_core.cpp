@@ -236,7 +236,8 @@ void ScriptCore::PopModulesTo(std::size_t keep) {
 void ScriptCore::SelectTopModule() {
     const bool onlyLibrary = m_hasLibrary && m_modules.size() == 1;
     m_currentImage = m_modules.empty() || onlyLibrary ? nullptr : m_modules.back()->ImageBytes();
-    m_currentFlagRecord = m_modules.empty() || m_flagRecordCount == 0 ? -1 : m_modules.back()->flagRecordIndex;
+    // A record linked without flag records already holds -1.
+    m_currentFlagRecord = m_modules.empty() ? -1 : m_modules.back()->flagRecordIndex;
 }
 
 std::uint8_t* ScriptCore::CurrentCode() {
