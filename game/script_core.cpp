@@ -3,36 +3,26 @@
 #include <cstring>
 #include <new>
 
+#include "framework/path_utilities.h"
 #include "framework/shift_jis.h"
 #include "game/script_address.h"
 #include "game/script_files.h"
+#include "game/sob_module_format.h"
 
 namespace {
 
 // The module name of a script path: the file name without its extension, upper-cased. The
-// second byte of a two-byte character is neither a separator, a dot nor a letter to change.
+// second byte of a two-byte character is not a letter to change.
 std::string ModuleNameOf(const char* path) {
-    std::string name;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
-        if (IsShiftJisLeadByte(*p) && p[1] != 0) {
-            name += static_cast<char>(*p);
-            name += static_cast<char>(*++p);
-        } else if (*p == '\\' || *p == '/') {
-            name.clear();
-        } else {
-            name += static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
+    char name[kPathCapacity];
+    SplitPathPart(path, name, 0);
+    StripExtension(name, nullptr);
+    for (char* p = name; *p != '\0'; ++p) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            ++p;
+        } else if (*p >= 'a' && *p <= 'z') {
+            *p = static_cast<char>(*p - 'a' + 'A');
         }
-    }
-    std::size_t dot = std::string::npos;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (IsShiftJisLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
-            ++i;
-        } else if (name[i] == '.') {
-            dot = i;
-        }
-    }
-    if (dot != std::string::npos) {
-        name.resize(dot);
     }
     return name;
 }
@@ -98,7 +88,7 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
         }
     }
     if (libName && ReadWholeFile(libName, file)) {
-        if (file.size() < 4 || std::memcmp(file.data(), "SOB2", 4) != 0) {
+        if (!HasMagic(file, "SOB2")) {
             return kInitLibraryBadMagic;
         }
         if (LinkModule(file.data() + 4, file.size() - 4, 0, true) != 0) {
@@ -123,19 +113,15 @@ int ScriptCore::LoadUserVar(const std::vector<std::uint8_t>& file, bool keepSave
     m_live.Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
     m_save.reset();
     m_autoSave.reset();
-    if (keepSaveCopy) {
-        m_save.reset(new (std::nothrow) VariableTable);
-        if (!m_save) {
-            return kInitNoMemory;
+    auto buildCopy = [&contents](std::unique_ptr<VariableTable>& copy) {
+        copy.reset(new (std::nothrow) VariableTable);
+        if (copy) {
+            copy->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
         }
-        m_save->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
-    }
-    if (keepAutoSaveCopy) {
-        m_autoSave.reset(new (std::nothrow) VariableTable);
-        if (!m_autoSave) {
-            return kInitNoMemory;
-        }
-        m_autoSave->Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
+        return copy != nullptr;
+    };
+    if ((keepSaveCopy && !buildCopy(m_save)) || (keepAutoSaveCopy && !buildCopy(m_autoSave))) {
+        return kInitNoMemory;
     }
     return kInitLoaded;
 }
@@ -205,7 +191,7 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
     if (!path || !ReadWholeFile(path, file)) {
         return kModuleFileMissing;
     }
-    if (file.size() < 4 || std::memcmp(file.data(), "SOB0", 4) != 0) {
+    if (!HasMagic(file, "SOB0")) {
         return kModuleBadFile;
     }
     std::int32_t flagRecord = -1;
@@ -250,7 +236,8 @@ void ScriptCore::PopModulesTo(std::size_t keep) {
 void ScriptCore::SelectTopModule() {
     const bool onlyLibrary = m_hasLibrary && m_modules.size() == 1;
     m_currentImage = m_modules.empty() || onlyLibrary ? nullptr : m_modules.back()->ImageBytes();
-    m_currentFlagRecord = m_modules.empty() || m_flagRecordCount == 0 ? -1 : m_modules.back()->flagRecordIndex;
+    // A record linked without flag records already holds -1.
+    m_currentFlagRecord = m_modules.empty() ? -1 : m_modules.back()->flagRecordIndex;
 }
 
 std::uint8_t* ScriptCore::CurrentCode() {

@@ -15,7 +15,6 @@
 #include "framework/bit_array.h"
 #include "game/command_handler.h"
 #include "game/sob_exec_context.h"
-#include "game/sob_module_format.h"
 #include "game/variable_table.h"
 
 // One loaded module.
@@ -150,7 +149,6 @@ protected:
     // restored from [cursor, end) (0, or 1 with nothing changed when the block does not match).
     void AppendSelectedVariables(std::uint8_t selector, bool fromAutoSave, std::vector<std::uint8_t>& out) const;
     int RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end);
-    std::uint32_t SelectedVariableCount(std::uint8_t selector) const;
 
     // Frees module records from the top down to `keep` records and makes the new top current.
     void PopModulesTo(std::size_t keep);
@@ -168,9 +166,6 @@ private:
     void SelectTopModule();
     std::int32_t FindFlagRecord(const char* path) const;
     ModuleFlagRecord* FlagRecordFor(bool global);
-    bool IsSelected(const VariableEntry& entry, std::uint32_t classSelector, std::uint32_t typeSelector) const;
-    void CopyVariables(const VariableTable& from, VariableTable& to, std::uint32_t classSelector,
-                       std::uint32_t typeSelector) const;
 
     SobExecContext m_context;
     std::vector<std::unique_ptr<ModuleRecord>> m_modules;

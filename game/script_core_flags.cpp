@@ -1,7 +1,5 @@
 // ScriptCore: the read and choice flags of the modules and the variable-group file that keeps
 // them between runs.
-#include <cstring>
-
 #include "framework/little_endian.h"
 #include "game/script_core.h"
 #include "game/script_files.h"
@@ -123,7 +121,7 @@ int ScriptCore::ReadVariableGroups(const char* name) {
     std::uint32_t storedLength = 0;
     std::uint32_t unpackedLength = 0;
     std::uint32_t recordCount = 0;
-    if (file.size() < 4 || std::memcmp(in, "TLOG", 4) != 0) {
+    if (!HasMagic(file, "TLOG")) {
         return 2;
     }
     in += 4;

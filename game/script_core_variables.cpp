@@ -17,29 +17,38 @@ bool IsSerialized(const VariableEntry& entry, std::uint8_t selector) {
     }
 }
 
-}  // namespace
-
-bool ScriptCore::IsSelected(const VariableEntry& entry, std::uint32_t classSelector, std::uint32_t typeSelector) const {
+bool IsSelected(const VariableEntry& entry, std::uint32_t classSelector, std::uint32_t typeSelector) {
     if (classSelector >= 1 && classSelector <= 3 && entry.attribute != classSelector - 1) {
         return false;
     }
     return typeSelector < 1 || typeSelector > 3 || entry.kind == typeSelector - 1;
 }
 
-void ScriptCore::CopyVariables(const VariableTable& from, VariableTable& to, std::uint32_t classSelector,
-                               std::uint32_t typeSelector) const {
-    const std::vector<VariableEntry>& entries = m_live.Entries();
-    for (std::uint32_t i = 0; i < entries.size(); ++i) {
-        if (!IsSelected(entries[i], classSelector, typeSelector)) {
-            continue;
-        }
-        const std::uint8_t* source = from.Data(i);
-        std::uint8_t* target = to.Data(i);
-        if (source && target && source != target) {
-            std::memmove(target, source, entries[i].size);
-        }
+// The tables are built from one variable module, so entry i is the same variable in both.
+void CopyVariable(const VariableTable& from, VariableTable& to, std::uint32_t index) {
+    const std::uint8_t* source = from.Data(index);
+    std::uint8_t* target = to.Data(index);
+    if (source && target && source != target) {
+        std::memmove(target, source, from.Entries()[index].size);
     }
 }
+
+// 0, or 1 when a table is missing.
+int CopyVariables(const VariableTable* from, VariableTable* to, std::uint32_t classSelector,
+                  std::uint32_t typeSelector) {
+    if (!from || !to) {
+        return 1;
+    }
+    const std::vector<VariableEntry>& entries = from->Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (IsSelected(entries[i], classSelector, typeSelector)) {
+            CopyVariable(*from, *to, i);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
 
 int ScriptCore::ClearVariables(std::uint32_t classSelector, std::uint32_t typeSelector) {
     const std::vector<VariableEntry>& entries = m_live.Entries();
@@ -53,27 +62,15 @@ int ScriptCore::ClearVariables(std::uint32_t classSelector, std::uint32_t typeSe
 }
 
 int ScriptCore::RestoreFromSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
-    if (!m_save) {
-        return 1;
-    }
-    CopyVariables(*m_save, m_live, classSelector, typeSelector);
-    return 0;
+    return CopyVariables(m_save.get(), &m_live, classSelector, typeSelector);
 }
 
 int ScriptCore::StoreToAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
-    if (!m_autoSave) {
-        return 1;
-    }
-    CopyVariables(m_live, *m_autoSave, classSelector, typeSelector);
-    return 0;
+    return CopyVariables(&m_live, m_autoSave.get(), classSelector, typeSelector);
 }
 
 int ScriptCore::RestoreFromAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector) {
-    if (!m_autoSave) {
-        return 1;
-    }
-    CopyVariables(*m_autoSave, m_live, classSelector, typeSelector);
-    return 0;
+    return CopyVariables(m_autoSave.get(), &m_live, classSelector, typeSelector);
 }
 
 std::int32_t ScriptCore::FindVariableIndex(std::uint32_t address) const {
@@ -94,11 +91,7 @@ int ScriptCore::StoreOneToAutoSaveCopy(std::uint32_t address) {
     if (index < 0) {
         return 2;
     }
-    const std::uint8_t* source = m_live.Data(index);
-    std::uint8_t* target = m_autoSave->Data(index);
-    if (source && target) {
-        std::memmove(target, source, m_live.Entries()[index].size);
-    }
+    CopyVariable(m_live, *m_autoSave, static_cast<std::uint32_t>(index));
     return 0;
 }
 
@@ -193,12 +186,4 @@ void ScriptCore::AppendSelectedVariables(std::uint8_t selector, bool fromAutoSav
             out.resize(out.size() + entries[i].size, 0);
         }
     }
-}
-
-std::uint32_t ScriptCore::SelectedVariableCount(std::uint8_t selector) const {
-    std::uint32_t count = 0;
-    for (const VariableEntry& entry : m_live.Entries()) {
-        count += IsSerialized(entry, selector) ? 1 : 0;
-    }
-    return count;
 }

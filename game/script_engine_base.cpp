@@ -63,7 +63,7 @@ int ScriptEngineBase::LoadModule(const char* name, SobExecContext* context) {
         return kModuleFileMissing;
     }
     char path[64];
-    std::snprintf(path, sizeof(path), "%s%s.SOB", "SCRIPT\\", name);
+    std::snprintf(path, sizeof(path), "SCRIPT\\%s.SOB", name);
     return ScriptCore::LoadModule(path, context);
 }
 

@@ -177,7 +177,8 @@ int ScriptEngineBase::WriteVariableFile(const char* name, std::uint8_t selector,
     if (sizes > 0) {
         return 4;
     }
-    if (SelectedVariableCount(selector) == 0 || (fromAutoSave && !AutoSaveCopy())) {
+    // A size of 1 is the selector byte alone: no variable is selected.
+    if (SerializedVariablesSize(selector, fromAutoSave) <= 1) {
         return 2;
     }
     std::vector<std::uint8_t> block;

@@ -1,6 +1,7 @@
 #include "game/script_files.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -24,6 +25,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
     }
     const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
     return size == 0 || file.Write(bytes.data(), size) == size;
+}
+
+bool HasMagic(const std::vector<std::uint8_t>& file, const char* magic) {
+    return file.size() >= 4 && std::memcmp(file.data(), magic, 4) == 0;
 }
 
 bool PackBlock(const std::vector<std::uint8_t>& block, PackedBlock& packed) {

@@ -11,6 +11,8 @@
 bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes);
 // Creates or replaces a plain file with `bytes`; false when it cannot be written whole.
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// True when the file starts with the four bytes of `magic`.
+bool HasMagic(const std::vector<std::uint8_t>& file, const char* magic);
 
 // A block as the variable files store it: LZSS-packed, or as it is when packing does not pay
 // (then the unpacked length is 0).

@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,13 @@ std::uint32_t ImageWord(ModuleRecord& module, std::uint32_t offset) {
     std::uint32_t word;
     std::memcpy(&word, module.ImageBytes() + offset, sizeof(word));
     return word;
+}
+
+// A module file that parses but does not link: its terminator is not 0.
+std::vector<std::uint8_t> UnlinkableModule() {
+    SobModule module = AssembleSob("ret\n");
+    module.terminator = 1;
+    return module.Sob0();
 }
 
 // Variable 0 is the trace number of the tests.
@@ -125,9 +131,7 @@ TEST_P(ScriptModules, ModuleControlFailures) {
         {"a call followed by a return", ModuleCommand(0, "MAIN") + "ret\n", kStepInvalidScript, -1},
         {"a faulting instruction", "div 1, 0, 0\n", kStepInvalidScript, -1},
     };
-    SobModule broken = AssembleSob("ret\n");
-    broken.terminator = 1;
-    m_game.Write("BROKEN.SOB", broken.Sob0());
+    m_game.Write("BROKEN.SOB", UnlinkableModule());
     for (const ControlFaultCase& row : cases) {
         SCOPED_TRACE(row.name);
         m_game.WriteModule("MAIN", row.main);
@@ -154,9 +158,7 @@ TEST_P(ScriptModules, ModuleControlFailures) {
 TEST_P(ScriptModules, AFailedLinkLeavesThePreviousModuleAndFlagRecordCurrent) {
     m_game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"BROKEN", 8, 8}, {"GLOBAL", 8, 8}}));
     m_game.WriteModule("MAIN", ModuleCommand(0, "BROKEN") + "stop\n" + Trace(7) + "ret\n");
-    SobModule broken = AssembleSob("ret\n");
-    broken.terminator = 1;
-    m_game.Write("BROKEN.SOB", broken.Sob0());
+    m_game.Write("BROKEN.SOB", UnlinkableModule());
     ScriptEngine engine;
     ASSERT_EQ(0, Load(engine));
     std::uint8_t* const main = engine.CurrentCode();
@@ -248,9 +250,7 @@ TEST_P(ScriptModules, ARestartWhoseMainDoesNotLoadLeavesNothingToRun) {
     ScriptEngine engine;
     ASSERT_EQ(0, Load(engine));
     EXPECT_EQ(kStepYielded, engine.Step());
-    SobModule broken = AssembleSob("ret\n");
-    broken.terminator = 1;
-    m_game.Write("MAIN.SOB", broken.Sob0());
+    m_game.Write("MAIN.SOB", UnlinkableModule());
     EXPECT_EQ(1, engine.RestartMain(0));
     EXPECT_EQ(0u, engine.ModuleCount());
     EXPECT_EQ(-1, engine.ScriptBootFlg());
@@ -471,8 +471,6 @@ public:
 };
 
 TEST(ScriptStart, ResultsAndMessages) {
-    SobModule broken = AssembleSob("ret\n");
-    broken.terminator = 1;
     const struct {
         const char* name;
         std::vector<std::uint8_t> main;
@@ -484,7 +482,7 @@ TEST(ScriptStart, ResultsAndMessages) {
         {"MAIN missing", {}, {}, 3, "メインスクリプトを開けません"},
         {"MAIN not a module", AssembleSob("ret\n").Sob2(), {}, 4, "メインスクリプトが不正です"},
         {"MAIN without a flag record", AssembleSob("ret\n").Sob0(), SobInitFile({{"TITLE", 1, 1}}), 4, "メインスクリプトが不正です"},
-        {"MAIN does not link", broken.Sob0(), {}, 5, "デバッグモード用のスクリプトです"},
+        {"MAIN does not link", UnlinkableModule(), {}, 5, "デバッグモード用のスクリプトです"},
         {"damaged init file", AssembleSob("ret\n").Sob0(), {1, 0}, 2, "スクリプト初期化ファイルのロードに失敗"},
     };
     for (const auto& row : cases) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 
 namespace {
 
+using gametest::NumberOf;
 using gametest::ScriptGame;
 using testsupport::AppendWord;
 using testsupport::SobInitFile;
@@ -444,11 +446,6 @@ protected:
     std::uint32_t Address(ScriptEngine& engine, std::uint32_t entry) {
         return engine.LiveVariables().Entries()[entry].address;
     }
-    std::int32_t Number(ScriptEngine& engine) {
-        std::int32_t value;
-        std::memcpy(&value, engine.LiveVariables().Data(m_number), 4);
-        return value;
-    }
     std::string Text(ScriptEngine& engine) {
         return reinterpret_cast<const char*>(engine.LiveVariables().Data(m_text));
     }
@@ -468,7 +465,7 @@ TEST_F(ScriptVariableFiles, RoundTripWithHeader) {
     std::strcpy(reinterpret_cast<char*>(engine->LiveVariables().Data(m_text)), "x");
 
     EXPECT_EQ(0, engine->ReadVariableFileHeader("VAR.DAT", Address(*engine, m_number), Address(*engine, m_text)));
-    EXPECT_EQ(1234, Number(*engine));
+    EXPECT_EQ(1234, NumberOf(*engine, m_number));
     EXPECT_EQ("chapter", Text(*engine));
     EXPECT_EQ(0, engine->ReadVariableFile("VAR.DAT"));
     EXPECT_EQ(std::set<std::uint32_t>{1}, Holding(*engine, 0x31));

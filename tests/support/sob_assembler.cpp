@@ -356,18 +356,15 @@ std::vector<std::uint8_t> SobUserVar::Bytes() const {
 std::vector<std::uint8_t> SobInitFile(const std::vector<SobInitRecord>& records, std::int32_t countField) {
     std::vector<std::uint8_t> file;
     const std::uint32_t count = countField >= 0 ? static_cast<std::uint32_t>(countField) : static_cast<std::uint32_t>(records.size());
-    file.push_back(static_cast<std::uint8_t>(count));
-    file.push_back(static_cast<std::uint8_t>(count >> 8));
+    AppendHalf(file, count);
     for (const SobInitRecord& record : records) {
         file.push_back(static_cast<std::uint8_t>(record.name.size() + (record.terminated ? 1 : 0)));
         file.insert(file.end(), record.name.begin(), record.name.end());
         if (record.terminated) {
             file.push_back(0);
         }
-        file.push_back(static_cast<std::uint8_t>(record.readFlags));
-        file.push_back(static_cast<std::uint8_t>(record.readFlags >> 8));
-        file.push_back(static_cast<std::uint8_t>(record.choiceFlags));
-        file.push_back(static_cast<std::uint8_t>(record.choiceFlags >> 8));
+        AppendHalf(file, record.readFlags);
+        AppendHalf(file, record.choiceFlags);
     }
     return file;
 }
