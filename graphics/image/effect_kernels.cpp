@@ -53,10 +53,6 @@ struct ColourBalance {
     }
 };
 
-std::uint32_t InvertMask(std::int32_t mode) {
-    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
-}
-
 // A mask kernel: the 8-bit mask picks the weight through the level row.
 template <class Combine>
 void MaskRows(std::uint32_t* dst, const std::uint8_t* mask, std::int32_t dstSkip,

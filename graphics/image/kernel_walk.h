@@ -24,6 +24,11 @@
 namespace kernel_walk {
 namespace {
 
+// The lane weight of a level: 0 stays 0, anything else gains one, so 255 weighs a full 256.
+inline std::int32_t Weight(std::uint32_t level) {
+    return level ? static_cast<std::int32_t>(level) + 1 : 0;
+}
+
 template <class T>
 inline T* Advance(T* p, std::int32_t bytes) {
     return reinterpret_cast<T*>(
@@ -239,6 +244,11 @@ inline std::int32_t Blur3x3Rows(T* picture, std::int32_t pitch, std::int32_t wid
     }
     delete[] buffer;
     return 0;
+}
+
+// What an invert XORs: the colour bytes (mode 0), the whole pixel (1) or the alpha byte.
+inline std::uint32_t InvertMask(std::int32_t mode) {
+    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
 }
 
 // First cell width or band height of a mosaic along one axis.

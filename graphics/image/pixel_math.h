@@ -6,11 +6,6 @@
 
 namespace pixel_math {
 
-// The lane weight of a level: 0 stays 0, anything else gains one, so 255 weighs a full 256.
-inline std::int32_t Weight(std::uint32_t level) {
-    return level ? static_cast<std::int32_t>(level) + 1 : 0;
-}
-
 inline std::uint32_t Channel(std::uint32_t pixel, int k) {
     return (pixel >> (8 * k)) & 0xFF;
 }
