@@ -32,8 +32,7 @@ struct SubColour {
 
 struct Greyscale {
     void operator()(std::uint32_t& d) const {
-        const std::uint32_t g =
-            (77 * Channel(d, 2) + 150 * Channel(d, 1) + 29 * Channel(d, 0)) >> 8;
+        const std::uint32_t g = Grey(Channel(d, 2), Channel(d, 1), Channel(d, 0));
         d = (d & 0xFF000000) | g << 16 | g << 8 | g;
     }
 };
