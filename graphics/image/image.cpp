@@ -177,7 +177,7 @@ std::int32_t Image::ConvertDepth(std::uint8_t depth) {
     if (depth == 32) {
         std::uint32_t table[256];
         for (std::uint32_t i = 0; i < 256; ++i)
-            table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : i * 0x010101u;
+            table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : GreyEntry(i);
         for (std::int32_t y = 0; y < height; ++y) {
             const std::uint8_t* from = m_bits + y * m_pitch;
             std::uint32_t* to = reinterpret_cast<std::uint32_t*>(bits + y * pitch);
