@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "graphics/compose/dirty_region.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::SameRect;
 
 namespace {
 
@@ -22,10 +25,6 @@ std::vector<RECT> Walk(const DirtyRegion& region) {
     } while (node != region.Head() && rects.size() <= 100000);
     EXPECT_EQ(static_cast<std::size_t>(region.Count()), rects.size());
     return rects;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 std::string Describe(const std::vector<RECT>& rects) {

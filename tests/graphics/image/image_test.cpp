@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "graphics/image/image.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::SameRect;
 
 namespace {
 
@@ -18,10 +21,6 @@ std::vector<RECT> RegionRects(const DirtyRegion* region) {
         node = node->next;
     } while (node != region->Head());
     return rects;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 void ExpectRowTableMatchesRows(Image& image) {
