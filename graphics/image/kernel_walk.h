@@ -4,9 +4,10 @@
 // forms: straight, mirrored, stretched and mirrored-stretched; bilinear, rule, gradient,
 // blur and mosaic kernels have walks of their own, shared by their 32-bit, plane and MMX
 // forms. The walkers below own the pointer stepping once, and each kernel only supplies what
-// happens to one pixel. They are included by the plain and the MMX translation units alike;
-// the unnamed namespace keeps each unit's instantiations to itself, so no MMX-built copy can
-// stand in for a plain one.
+// happens to one pixel. The few scalar helpers that both forms need (the level weight, the
+// invert mask) live here too. All of it is included by the plain and the MMX translation
+// units alike; the unnamed namespace keeps each unit's instantiations to itself, so no
+// MMX-built copy can stand in for a plain one.
 #pragma once
 
 #include <cassert>
