@@ -14,12 +14,9 @@ struct Sides {
     std::int64_t left, top, right, bottom;
 
     bool Empty() const { return right <= left || bottom <= top; }
-    RECT ToRect() const { return RECT{Narrow(left), Narrow(top), Narrow(right), Narrow(bottom)}; }
-
-    static LONG Narrow(std::int64_t v) {
-        const std::int64_t low = std::numeric_limits<LONG>::min();
-        const std::int64_t high = std::numeric_limits<LONG>::max();
-        return static_cast<LONG>(std::clamp(v, low, high));
+    RECT ToRect() const {
+        return RECT{NarrowToLong(left), NarrowToLong(top), NarrowToLong(right),
+                    NarrowToLong(bottom)};
     }
 };
 
@@ -74,6 +71,12 @@ std::int32_t ClipBlitRects(std::int32_t x, std::int32_t y, RECT* source, RECT* d
     *source = src.ToRect();
     *dest = dst.ToRect();
     return src.Empty() || dst.Empty() ? -1 : 0;
+}
+
+LONG NarrowToLong(std::int64_t v) {
+    const std::int64_t low = std::numeric_limits<LONG>::min();
+    const std::int64_t high = std::numeric_limits<LONG>::max();
+    return static_cast<LONG>(std::clamp(v, low, high));
 }
 
 bool ClipRectTo(RECT* rect, const RECT* clip) {

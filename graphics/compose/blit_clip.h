@@ -12,6 +12,10 @@
 std::int32_t ClipBlitRects(std::int32_t x, std::int32_t y, RECT* source, RECT* dest,
                            const RECT* clip, const SIZE* size);
 
+// A side worked out in 64 bits, brought back into a RECT's range: beyond it, it stops at the
+// nearest end, so that what lay far outside still lies outside.
+LONG NarrowToLong(std::int64_t v);
+
 // Intersects *rect with *clip in place; false when clip is null or nothing is left (rect may
 // then be partly changed).
 bool ClipRectTo(RECT* rect, const RECT* clip);

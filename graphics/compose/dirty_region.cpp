@@ -89,9 +89,12 @@ void DirtyRegion::Clear() {
     Reset();
 }
 
-RectNode* DirtyRegion::NewNode(const RECT& rect) {
+RectNode* DirtyRegion::LinkNew(const RECT& rect, RectNode* prev, RectNode* next) {
     RectNode* node = m_pool->Alloc();
-    if (node) SetRectOf(node, rect);
+    if (!node) return nullptr;
+    SetRectOf(node, rect);
+    LinkBetween(node, prev ? prev : node, next ? next : node);
+    ++m_count;
     return node;
 }
 
@@ -104,11 +107,9 @@ RectNode* DirtyRegion::NodeAt(std::int32_t position) const {
 bool DirtyRegion::InsertDisjoint(const RECT& rect) {
     if (IsEmpty(rect)) return false;
     if (m_count == 0) {
-        RectNode* node = NewNode(rect);
+        RectNode* node = LinkNew(rect, nullptr, nullptr);
         if (!node) return false;
-        node->prev = node->next = node;
         m_head = m_cursor = node;
-        m_count = 1;
         return true;
     }
 
@@ -129,22 +130,16 @@ bool DirtyRegion::InsertDisjoint(const RECT& rect) {
                 m_head->left = rect.left;
                 return true;
             }
-            RectNode* node = NewNode(rect);
+            RectNode* node = LinkNew(rect, m_head->prev, m_head);
             if (!node) return false;
-            LinkBetween(node, m_head->prev, m_head);
             m_head = node;
-            ++m_count;
             return true;
         }
         if (SharesRow(cursor, rect) && cursor->left == rect.right) {
             cursor->left = rect.left;
             return true;
         }
-        RectNode* node = NewNode(rect);
-        if (!node) return false;
-        LinkBetween(node, before, cursor);
-        ++m_count;
-        return true;
+        return LinkNew(rect, before, cursor) != nullptr;
     }
 
     RectNode* after = nullptr;
@@ -162,11 +157,7 @@ bool DirtyRegion::InsertDisjoint(const RECT& rect) {
             cursor->right = rect.right;
             return true;
         }
-        RectNode* node = NewNode(rect);
-        if (!node) return false;
-        LinkBetween(node, cursor, m_head);
-        ++m_count;
-        return true;
+        return LinkNew(rect, cursor, m_head) != nullptr;
     }
     if (SharesRow(after, rect) && after->left == rect.right) {
         after->left = rect.left;
@@ -177,11 +168,7 @@ bool DirtyRegion::InsertDisjoint(const RECT& rect) {
         }
         return true;
     }
-    RectNode* node = NewNode(rect);
-    if (!node) return false;
-    LinkBetween(node, cursor, after);
-    ++m_count;
-    return true;
+    return LinkNew(rect, cursor, after) != nullptr;
 }
 
 void DirtyRegion::RemoveNode(RectNode* node) {

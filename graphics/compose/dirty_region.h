@@ -48,7 +48,9 @@ private:
     void RemoveNode(RectNode* node);
     void SplitAround(RectNode* node, const RECT& rect);
     void ComputeBounds();
-    RectNode* NewNode(const RECT& rect);
+    // A node holding rect, linked between prev and next (both null when the list is empty)
+    // and counted; null when the pool has no node to give.
+    RectNode* LinkNew(const RECT& rect, RectNode* prev, RectNode* next);
     RectNode* NodeAt(std::int32_t position) const;
     RectNode* FirstOverlapping(const RECT& rect) const;
     void CoalesceAcrossRows();

@@ -29,21 +29,29 @@ private:
 // cos(i * pi / 256) for i = 1..127, with pi / 256 formed as pi times 1/256.
 double StepCos(int i) { return std::cos(i * (kPi * 0.00390625)); }
 
+// A 512-step cosine table from its first quarter: one for cos 0, value(i) for i = 1..127, and
+// the rest by symmetry.
+template <class T, class Value>
+void FillCosTable(T* table, T one, Value value) {
+    table[0] = one;
+    table[128] = 0;
+    table[256] = -one;
+    table[384] = 0;
+    for (int i = 1; i < 128; ++i) {
+        const T v = value(i);
+        table[i] = v;
+        table[512 - i] = v;
+        table[256 - i] = -v;
+        table[256 + i] = -v;
+    }
+}
+
 }  // namespace
 
 MathTables::MathTables() {
     DoublePrecisionScope precision;
-    m_cosFixed[0] = 65536;
-    m_cosFixed[128] = 0;
-    m_cosFixed[256] = -65536;
-    m_cosFixed[384] = 0;
-    for (int i = 1; i < 128; ++i) {
-        const std::int32_t v = static_cast<std::int32_t>(StepCos(i) * 65536.0);
-        m_cosFixed[i] = v;
-        m_cosFixed[512 - i] = v;
-        m_cosFixed[256 - i] = -v;
-        m_cosFixed[256 + i] = -v;
-    }
+    FillCosTable(m_cosFixed, std::int32_t{65536},
+                 [](int i) { return static_cast<std::int32_t>(StepCos(i) * 65536.0); });
     for (int i = 0; i < 256; ++i) {
         m_atanFixed[i] = static_cast<std::int16_t>(std::atan2(i * 0.00390625, 1.0) * 32768.0 / kPi);
     }
@@ -56,17 +64,7 @@ bool MathTables::BuildFloatCosTable() {
     double* table = new (std::nothrow) double[512];
     if (!table) return false;
     DoublePrecisionScope precision;
-    table[0] = 1.0;
-    table[128] = 0.0;
-    table[256] = -1.0;
-    table[384] = 0.0;
-    for (int i = 1; i < 128; ++i) {
-        const double x = StepCos(i);
-        table[i] = x;
-        table[512 - i] = x;
-        table[256 - i] = -x;
-        table[256 + i] = -x;
-    }
+    FillCosTable(table, 1.0, StepCos);
     m_cosFloat = table;
     return true;
 }

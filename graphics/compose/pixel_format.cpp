@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "graphics/compose/blit_clip.h"
+
 namespace {
 
 std::uint8_t CountBits(std::uint32_t mask) {
@@ -104,12 +106,7 @@ std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo
     // The blit may have been refused for a rectangle that leaves the surface: only the part on
     // the surface is written.
     RECT area{0, 0, static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight)};
-    if (rect) {
-        area.left = std::max(area.left, rect->left);
-        area.top = std::max(area.top, rect->top);
-        area.right = std::min(area.right, rect->right);
-        area.bottom = std::min(area.bottom, rect->bottom);
-    }
+    if (rect) ClipRectTo(&area, rect);
     std::uint8_t* base = static_cast<std::uint8_t*>(desc.lpSurface);
     for (LONG y = area.top; y < area.bottom; ++y) {
         std::uint8_t* row = base + y * desc.lPitch;

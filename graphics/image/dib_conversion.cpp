@@ -1,5 +1,7 @@
 #include "graphics/image/dib_conversion.h"
 
+#include "graphics/image/pixel_math.h"
+
 namespace {
 
 enum class Target { Argb, Rgb, Index };
@@ -70,10 +72,6 @@ bool OpenSource(const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t s
     return true;
 }
 
-inline std::uint32_t Grey(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-    return (77 * r + 150 * g + 29 * b) >> 8;
-}
-
 // One source pixel as the target wants it; bit count and target are fixed per row loop.
 template <int BitCount, Target target>
 inline std::uint32_t Pixel(const DibSource& source, const std::uint8_t* row, std::int32_t x) {
@@ -105,14 +103,14 @@ inline std::uint32_t Pixel(const DibSource& source, const std::uint8_t* row, std
         }
         case 24: {
             const std::uint8_t* p = row + 3 * x;
-            if constexpr (target == Target::Index) return Grey(p[2], p[1], p[0]);
+            if constexpr (target == Target::Index) return pixel_math::Grey(p[2], p[1], p[0]);
             const std::uint32_t rgb = static_cast<std::uint32_t>(p[2]) << 16 |
                                       static_cast<std::uint32_t>(p[1]) << 8 | p[0];
             return target == Target::Argb ? rgb | 0xFF000000 : rgb;
         }
         default: {
             const std::uint8_t* p = row + 4 * x;
-            if constexpr (target == Target::Index) return Grey(p[2], p[1], p[0]);
+            if constexpr (target == Target::Index) return pixel_math::Grey(p[2], p[1], p[0]);
             const std::uint32_t word = static_cast<std::uint32_t>(p[3]) << 24 |
                                        static_cast<std::uint32_t>(p[2]) << 16 |
                                        static_cast<std::uint32_t>(p[1]) << 8 | p[0];

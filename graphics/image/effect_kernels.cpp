@@ -32,8 +32,7 @@ struct SubColour {
 
 struct Greyscale {
     void operator()(std::uint32_t& d) const {
-        const std::uint32_t g =
-            (77 * Channel(d, 2) + 150 * Channel(d, 1) + 29 * Channel(d, 0)) >> 8;
+        const std::uint32_t g = Grey(Channel(d, 2), Channel(d, 1), Channel(d, 0));
         d = (d & 0xFF000000) | g << 16 | g << 8 | g;
     }
 };
@@ -52,10 +51,6 @@ struct ColourBalance {
         d = out;
     }
 };
-
-std::uint32_t InvertMask(std::int32_t mode) {
-    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
-}
 
 // A mask kernel: the 8-bit mask picks the weight through the level row.
 template <class Combine>
@@ -474,25 +469,25 @@ std::int32_t ConvertArgbToFormat(std::uint32_t format, std::uint8_t* dstBits, st
                                  std::int32_t dstPitch, const std::uint8_t* srcBits,
                                  std::int32_t srcX, std::int32_t srcY, std::int32_t srcPitch) {
     if (format != 64 && format != 128 && format != 256) return 1;
+    // The 16-bit forms keep the top alphaBits of alpha and the top bits of each colour byte.
+    const int bits = format == 64 ? 5 : 4;
+    const int alphaBits = format == 64 ? 1 : 4;
+    const int drop = 8 - bits;
     for (std::int32_t row = 0; row < height; ++row) {
         const std::uint32_t* in =
             reinterpret_cast<const std::uint32_t*>(srcBits + (srcY + row) * srcPitch) + srcX;
         std::uint8_t* outRow = dstBits + (y + row) * dstPitch;
+        if (format == 256) {
+            std::uint32_t* out = reinterpret_cast<std::uint32_t*>(outRow) + x;
+            for (std::int32_t i = 0; i < width; ++i) out[i] = in[i];
+            continue;
+        }
+        std::uint16_t* out = reinterpret_cast<std::uint16_t*>(outRow) + x;
         for (std::int32_t i = 0; i < width; ++i) {
             const std::uint32_t p = in[i];
-            if (format == 256) {
-                reinterpret_cast<std::uint32_t*>(outRow)[x + i] = p;
-                continue;
-            }
-            std::uint16_t word;
-            if (format == 64) {
-                word = static_cast<std::uint16_t>((p >> 31) << 15 | (Channel(p, 2) >> 3) << 10 |
-                                                  (Channel(p, 1) >> 3) << 5 | Channel(p, 0) >> 3);
-            } else {
-                word = static_cast<std::uint16_t>((p >> 28) << 12 | (Channel(p, 2) >> 4) << 8 |
-                                                  (Channel(p, 1) >> 4) << 4 | Channel(p, 0) >> 4);
-            }
-            reinterpret_cast<std::uint16_t*>(outRow)[x + i] = word;
+            out[i] = static_cast<std::uint16_t>(
+                (p >> (32 - alphaBits)) << (3 * bits) | (Channel(p, 2) >> drop) << (2 * bits) |
+                (Channel(p, 1) >> drop) << bits | Channel(p, 0) >> drop);
         }
     }
     return 0;

@@ -68,10 +68,6 @@ struct BalanceLanes {
     }
 };
 
-inline std::uint32_t InvertMask(std::int32_t mode) {
-    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
-}
-
 // Per-pixel weighted combinations on lanes (w, w, w, 0).
 inline std::uint32_t Blend(std::uint32_t d, std::uint32_t s, std::int32_t w) {
     return Pack(Lerp(Unpack(d), Unpack(s), ColourWeight(w)));

@@ -9,7 +9,7 @@ using kernel_walk::GradientRows;
 namespace {
 
 std::uint32_t Blend(std::uint32_t d, std::uint32_t entry, std::uint8_t t) {
-    return pixel_math::BlendColour(d, entry, pixel_math::Weight(t));
+    return pixel_math::BlendColour(d, entry, kernel_walk::Weight(t));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using namespace mmx;
 namespace {
 
 std::uint32_t Blend(std::uint32_t d, std::uint32_t entry, std::uint8_t t) {
-    return Pack(Lerp(Unpack(d), Unpack(entry), ColourWeight(Weight(t))));
+    return Pack(Lerp(Unpack(d), Unpack(entry), ColourWeight(kernel_walk::Weight(t))));
 }
 
 }  // namespace

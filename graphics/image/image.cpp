@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "graphics/image/pixel_math.h"
+
 Image::Image() = default;
 
 Image::~Image() { Free(); }
@@ -175,7 +177,7 @@ std::int32_t Image::ConvertDepth(std::uint8_t depth) {
     if (depth == 32) {
         std::uint32_t table[256];
         for (std::uint32_t i = 0; i < 256; ++i)
-            table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : i * 0x010101u;
+            table[i] = m_palette ? m_palette[i] & 0x00FFFFFFu : GreyEntry(i);
         for (std::int32_t y = 0; y < height; ++y) {
             const std::uint8_t* from = m_bits + y * m_pitch;
             std::uint32_t* to = reinterpret_cast<std::uint32_t*>(bits + y * pitch);
@@ -191,7 +193,7 @@ std::int32_t Image::ConvertDepth(std::uint8_t depth) {
             for (std::int32_t x = 0; x < width; ++x) {
                 const std::uint32_t p = from[x];
                 to[x] = static_cast<std::uint8_t>(
-                    (29 * (p & 0xFF) + 150 * ((p >> 8) & 0xFF) + 77 * ((p >> 16) & 0xFF)) >> 8);
+                    pixel_math::Grey((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
             }
         }
     }

@@ -1,19 +1,12 @@
 // Image::ClipBlitBilinear: the 32.32 fixed-point clipping step of the bilinear kernels.
 #include "graphics/image/image.h"
 
-#include <algorithm>
-#include <limits>
+#include "graphics/compose/blit_clip.h"
 
 namespace {
 
 std::int64_t High(std::uint64_t v) {
     return static_cast<std::int64_t>(v >> 32);
-}
-
-LONG Narrow(std::int64_t v) {
-    const std::int64_t low = std::numeric_limits<LONG>::min();
-    const std::int64_t high = std::numeric_limits<LONG>::max();
-    return static_cast<LONG>(std::clamp(v, low, high));
 }
 
 // One axis. destLow/destHigh are exclusive at the high end, srcLow/srcHigh inclusive; the source
@@ -59,10 +52,10 @@ bool ClipAxis(LONG& destLow, LONG& destHigh, LONG& srcLow, LONG& srcHigh, LONG c
             dh = clipDestHigh;
         }
     }
-    destLow = Narrow(dl);
-    destHigh = Narrow(dh);
-    srcLow = Narrow(sl);
-    srcHigh = Narrow(sh);
+    destLow = NarrowToLong(dl);
+    destHigh = NarrowToLong(dh);
+    srcLow = NarrowToLong(sl);
+    srcHigh = NarrowToLong(sh);
     return remains && dl < dh;
 }
 

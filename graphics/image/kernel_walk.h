@@ -4,9 +4,10 @@
 // forms: straight, mirrored, stretched and mirrored-stretched; bilinear, rule, gradient,
 // blur and mosaic kernels have walks of their own, shared by their 32-bit, plane and MMX
 // forms. The walkers below own the pointer stepping once, and each kernel only supplies what
-// happens to one pixel. They are included by the plain and the MMX translation units alike;
-// the unnamed namespace keeps each unit's instantiations to itself, so no MMX-built copy can
-// stand in for a plain one.
+// happens to one pixel. The few scalar helpers that both forms need (the level weight, the
+// invert mask) live here too. All of it is included by the plain and the MMX translation
+// units alike; the unnamed namespace keeps each unit's instantiations to itself, so no
+// MMX-built copy can stand in for a plain one.
 #pragma once
 
 #include <cassert>
@@ -23,6 +24,11 @@
 
 namespace kernel_walk {
 namespace {
+
+// The lane weight of a level: 0 stays 0, anything else gains one, so 255 weighs a full 256.
+inline std::int32_t Weight(std::uint32_t level) {
+    return level ? static_cast<std::int32_t>(level) + 1 : 0;
+}
 
 template <class T>
 inline T* Advance(T* p, std::int32_t bytes) {
@@ -239,6 +245,11 @@ inline std::int32_t Blur3x3Rows(T* picture, std::int32_t pitch, std::int32_t wid
     }
     delete[] buffer;
     return 0;
+}
+
+// What an invert XORs: the colour bytes (mode 0), the whole pixel (1) or the alpha byte.
+inline std::uint32_t InvertMask(std::int32_t mode) {
+    return mode == 0 ? 0x00FFFFFF : mode == 1 ? 0xFFFFFFFF : 0xFF000000;
 }
 
 // First cell width or band height of a mosaic along one axis.

@@ -2,8 +2,10 @@
 
 #include "graphics/compose/blend_tables.h"
 #include "graphics/image/kernel_walk.h"
+#include "graphics/image/pixel_math.h"
 
 using namespace kernel_walk;
+using pixel_math::Channel;
 
 namespace {
 
@@ -23,15 +25,14 @@ struct Weights {
     const std::uint8_t* srcRow[3];
     Weights(std::uint32_t dstWeights, std::uint32_t srcWeights) {
         for (int k = 0; k < 3; ++k) {
-            dstRow[k] = g_blendTables.multiply[(dstWeights >> (8 * k)) & 0xFF];
-            srcRow[k] = g_blendTables.multiply[(srcWeights >> (8 * k)) & 0xFF];
+            dstRow[k] = g_blendTables.multiply[Channel(dstWeights, k)];
+            srcRow[k] = g_blendTables.multiply[Channel(srcWeights, k)];
         }
     }
     void operator()(std::uint32_t& d, std::uint32_t s) const {
         std::uint32_t out = d & 0xFF000000;
         for (int k = 0; k < 3; ++k) {
-            const std::uint32_t sum =
-                srcRow[k][(s >> (8 * k)) & 0xFF] + dstRow[k][(d >> (8 * k)) & 0xFF];
+            const std::uint32_t sum = srcRow[k][Channel(s, k)] + dstRow[k][Channel(d, k)];
             out |= (sum & 0xFF) << (8 * k);
         }
         d = out;
@@ -49,7 +50,7 @@ struct AddSaturate {
     void operator()(std::uint32_t& d, std::uint32_t s) const {
         std::uint32_t out = ((d >> 24) + (s >> 24)) << 24;
         for (int k = 0; k < 3; ++k) {
-            const std::uint32_t sum = ((d >> (8 * k)) & 0xFF) + ((s >> (8 * k)) & 0xFF);
+            const std::uint32_t sum = Channel(d, k) + Channel(s, k);
             out |= (sum > 255 ? 255 : sum) << (8 * k);
         }
         d = out;
@@ -61,8 +62,8 @@ struct SubSaturate {
     void operator()(std::uint32_t& d, std::uint32_t s) const {
         std::uint32_t out = ((d >> 24) - (s >> 24)) << 24;
         for (int k = 0; k < 3; ++k) {
-            const std::uint32_t dc = (d >> (8 * k)) & 0xFF;
-            const std::uint32_t sc = (s >> (8 * k)) & 0xFF;
+            const std::uint32_t dc = Channel(d, k);
+            const std::uint32_t sc = Channel(s, k);
             out |= (dc > sc ? dc - sc : 0) << (8 * k);
         }
         d = out;
@@ -115,8 +116,7 @@ void KernelCrossfadeOver(std::uint32_t* dst, const std::uint32_t* src, std::int3
         } else if (sa != 0) {
             colour = 0;
             for (int k = 0; k < 3; ++k) {
-                const std::uint32_t sum =
-                    dstRow[(d >> (8 * k)) & 0xFF] + srcRow[(s >> (8 * k)) & 0xFF];
+                const std::uint32_t sum = dstRow[Channel(d, k)] + srcRow[Channel(s, k)];
                 colour |= (sum & 0xFF) << (8 * k);
             }
         }

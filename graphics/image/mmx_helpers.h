@@ -152,9 +152,6 @@ inline __m64 AddScaled(__m64 d, __m64 s, __m64 w) {
 inline __m64 SubScaled(__m64 d, __m64 s, __m64 w) {
     return _mm_subs_pu16(d, _mm_srli_pi16(_mm_mullo_pi16(s, w), 8));
 }
-inline std::int32_t Weight(std::uint32_t level) {
-    return level ? static_cast<std::int32_t>(level) + 1 : 0;
-}
 
 }  // namespace
 }  // namespace mmx

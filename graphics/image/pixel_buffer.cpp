@@ -3,12 +3,6 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
-
-std::uint32_t GreyEntry(std::uint32_t i) { return i * 0x010101u; }
-
-}  // namespace
-
 PixelBuffer::PixelBuffer() = default;
 
 PixelBuffer::~PixelBuffer() { Free(); }

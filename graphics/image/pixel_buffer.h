@@ -66,6 +66,8 @@ public:
     std::int32_t BlockSize() const { return m_blockSize; }
 
 protected:
+    // Entry i of the grey ramp: what a palette shows where nothing else was set.
+    static std::uint32_t GreyEntry(std::uint32_t i) { return i * 0x010101u; }
     // The pitch of a row of width pixels at depth bits, or -1 when the picture is too large.
     static std::int32_t PitchFor(std::int32_t width, std::int32_t height, std::uint8_t depth);
     // A top-down DIB section on a new memory DC; 8-bit ones get the grey colour table.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tests/support/byte_words.h"
+
 namespace testsupport {
 
 Dib::Dib(const DibLayout& layout) {
@@ -17,12 +19,7 @@ Dib::Dib(const DibLayout& layout) {
     header.biClrUsed = static_cast<DWORD>(layout.palette.size());
     std::memcpy(m_info.data(), &header, sizeof(header));
     for (size_t i = 0; i < layout.palette.size(); ++i) {
-        const std::uint32_t e = layout.palette[i];
-        std::uint8_t* q = m_info.data() + sizeof(header) + 4 * i;
-        q[0] = static_cast<std::uint8_t>(e);
-        q[1] = static_cast<std::uint8_t>(e >> 8);
-        q[2] = static_cast<std::uint8_t>(e >> 16);
-        q[3] = static_cast<std::uint8_t>(e >> 24);
+        PutWord(m_info, sizeof(header) + 4 * i, layout.palette[i]);
     }
 
     m_pitch = ((layout.width * layout.bitCount + 31) / 32) * 4;

@@ -4,12 +4,11 @@
 #include <cstdint>
 
 #include "graphics/compose/blit_clip.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::SameRect;
 
 namespace {
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 TEST(ClipBlitRects, CutsTheSourceWithTheDestination) {
     struct Case {

@@ -5,28 +5,12 @@
 #include <vector>
 
 #include "graphics/compose/dirty_region.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::RegionRects;
+using graphicstest::SameRect;
 
 namespace {
-
-std::vector<RECT> Walk(const DirtyRegion& region) {
-    std::vector<RECT> rects;
-    if (region.Count() == 0) {
-        EXPECT_EQ(nullptr, region.Head());
-        return rects;
-    }
-    const RectNode* node = region.Head();
-    do {
-        rects.push_back(RECT{node->left, node->top, node->right, node->bottom});
-        EXPECT_EQ(node, node->next->prev);
-        node = node->next;
-    } while (node != region.Head() && rects.size() <= 100000);
-    EXPECT_EQ(static_cast<std::size_t>(region.Count()), rects.size());
-    return rects;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 std::string Describe(const std::vector<RECT>& rects) {
     std::string text;
@@ -51,7 +35,7 @@ void Paint(std::vector<int>* cells, const RECT& r) {
 // Sorted by (top, left), nothing empty, nothing overlapping, bounds hold everything, and the
 // covered cells are exactly those of `added`.
 void ExpectSoundRegion(const DirtyRegion& region, const std::vector<int>& added) {
-    const std::vector<RECT> rects = Walk(region);
+    const std::vector<RECT> rects = RegionRects(&region);
     std::vector<int> cells(kSpan * kSpan, 0);
     for (std::size_t i = 0; i < rects.size(); ++i) {
         const RECT& r = rects[i];
@@ -149,7 +133,7 @@ TEST(DirtyRegion, AddSequences) {
         DirtyRegion region;
         for (const RECT& r : c.adds) EXPECT_TRUE(region.Add(r));
         if (c.coalesce) region.Coalesce();
-        const std::vector<RECT> rects = Walk(region);
+        const std::vector<RECT> rects = RegionRects(&region);
         ASSERT_EQ(c.expected.size(), rects.size()) << Describe(rects);
         for (std::size_t i = 0; i < rects.size(); ++i)
             EXPECT_TRUE(SameRect(c.expected[i], rects[i])) << Describe(rects);
@@ -166,7 +150,7 @@ TEST(DirtyRegion, BoundsGrowWithEveryAdd) {
     region.Clear();
     EXPECT_EQ(0, region.Count());
     EXPECT_EQ(nullptr, region.Head());
-    EXPECT_TRUE(Walk(region).empty());
+    EXPECT_TRUE(RegionRects(&region).empty());
     EXPECT_TRUE(SameRect(RECT{0, 0, 0, 0}, region.Bounds()));
 }
 
@@ -230,11 +214,11 @@ TEST(RectNodePool, RunningOutFailsTheAddAndLeavesTheRegionAsItWas) {
         DirtyRegion region(&pool);
         ASSERT_TRUE(region.Add(RECT{0, 0, 10, 10}));
         ASSERT_TRUE(region.Add(RECT{20, 20, 30, 30}));
-        const std::vector<RECT> before = Walk(region);
+        const std::vector<RECT> before = RegionRects(&region);
         // Each of these splits (0,0,10,10) and needs more nodes than are left.
         EXPECT_FALSE(region.Add(RECT{5, 5, 15, 15}));
         EXPECT_FALSE(region.Add(RECT{-5, 2, 5, 7}));
-        const std::vector<RECT> after = Walk(region);
+        const std::vector<RECT> after = RegionRects(&region);
         ASSERT_EQ(before.size(), after.size());
         for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(SameRect(before[i], after[i]));
         EXPECT_TRUE(region.Add(RECT{40, 0, 45, 5}));

@@ -11,10 +11,6 @@ using namespace kerneltest;
 
 namespace {
 
-std::uint32_t Channel(std::uint32_t p, int k) {
-    return (p >> (8 * k)) & 0xFF;
-}
-
 // The alpha blend written channel by channel; destinationWeight gives b for a source alpha.
 template <std::uint32_t (*DestinationWeight)(std::uint32_t)>
 std::uint32_t AlphaBlendRule(std::uint32_t d, std::uint32_t s) {
@@ -23,7 +19,7 @@ std::uint32_t AlphaBlendRule(std::uint32_t d, std::uint32_t s) {
     const std::uint32_t b = DestinationWeight(alpha);
     std::uint32_t out = 0;
     for (int k = 0; k < 3; ++k) {
-        out |= std::min<std::uint32_t>(255, Channel(s, k) * a / 256 + Channel(d, k) * b / 256)
+        out |= std::min<std::uint32_t>(255, RefByte(s, k) * a / 256 + RefByte(d, k) * b / 256)
                << (8 * k);
     }
     return out;

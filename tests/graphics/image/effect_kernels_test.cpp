@@ -323,6 +323,41 @@ TEST(EffectKernels, DocumentedPixels) {
     EXPECT_EQ(0x1234, word);
 }
 
+TEST(EffectKernels, ConvertArgbToFormatPlacesEveryRowOfTheRectangle) {
+    // Source 3 x 3 pixels, the 2 x 2 block at (1, 1) converted to (1, 2) of a 4 x 4 target.
+    const std::uint32_t src[3][3] = {{0, 0, 0},
+                                     {0, 0xFFFFFFFF, 0x00000000},
+                                     {0, 0x80FF8040, 0x7F0F1F2F}};
+    const auto* srcBits = reinterpret_cast<const std::uint8_t*>(src);
+    std::uint16_t words[4][4];
+    for (auto& row : words) row[0] = row[1] = row[2] = row[3] = 0x5555;
+    ASSERT_EQ(0, ConvertArgbToFormat(128, reinterpret_cast<std::uint8_t*>(words), 1, 2, 2, 2, 8,
+                                     srcBits, 1, 1, 12));
+    const std::uint16_t expected4444[4][4] = {{0x5555, 0x5555, 0x5555, 0x5555},
+                                              {0x5555, 0x5555, 0x5555, 0x5555},
+                                              {0x5555, 0xFFFF, 0x0000, 0x5555},
+                                              {0x5555, 0x8F84, 0x7012, 0x5555}};
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(expected4444[y][x], words[y][x]) << x << "," << y;
+    }
+    ASSERT_EQ(0, ConvertArgbToFormat(64, reinterpret_cast<std::uint8_t*>(words), 1, 2, 2, 2, 8,
+                                     srcBits, 1, 1, 12));
+    EXPECT_EQ(0xFFFF, words[2][1]);
+    EXPECT_EQ(0x0000, words[2][2]);
+    EXPECT_EQ((1 << 15) | (31 << 10) | (16 << 5) | 8, words[3][1]);
+    EXPECT_EQ((1 << 10) | (3 << 5) | 5, words[3][2]);
+    EXPECT_EQ(0x5555, words[1][1]);
+
+    std::uint32_t pixels[3][3] = {};
+    ASSERT_EQ(0, ConvertArgbToFormat(256, reinterpret_cast<std::uint8_t*>(pixels), 1, 1, 2, 2, 12,
+                                     srcBits, 1, 1, 12));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(x > 0 && y > 0 ? src[y][x] : 0u, pixels[y][x]) << x << "," << y;
+        }
+    }
+}
+
 TEST(EffectKernels, GlyphMaskClipsAndKeepsAlpha) {
     const std::uint8_t mask[2][3] = {{1, 0, 9}, {0, 255, 0}};
     struct Row {

@@ -6,23 +6,12 @@
 #include <vector>
 
 #include "graphics/image/image.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::RegionRects;
+using graphicstest::SameRect;
 
 namespace {
-
-std::vector<RECT> RegionRects(const DirtyRegion* region) {
-    std::vector<RECT> rects;
-    if (!region || region->Count() == 0) return rects;
-    const RectNode* node = region->Head();
-    do {
-        rects.push_back(RECT{node->left, node->top, node->right, node->bottom});
-        node = node->next;
-    } while (node != region->Head());
-    return rects;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 void ExpectRowTableMatchesRows(Image& image) {
     ASSERT_NE(nullptr, image.RowTable());

@@ -15,6 +15,14 @@ namespace kerneltest {
 constexpr std::uint8_t kCorners[] = {0, 1, 127, 128, 254, 255};
 constexpr int kCornerCount = 6;
 
+// Byte k of a pixel (0 blue ... 3 alpha), and the multiply table by its defining formula.
+inline std::uint32_t RefByte(std::uint32_t p, int k) {
+    return (p >> (8 * k)) & 0xFF;
+}
+inline std::uint32_t RefMultiply(std::uint32_t i, std::uint32_t j) {
+    return (i * j + 127) / 255;
+}
+
 // Planted into the test content so that keyed kernels meet their key.
 constexpr std::uint32_t kKey = 0x80FF0001;
 

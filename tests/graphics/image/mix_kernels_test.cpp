@@ -14,18 +14,12 @@ namespace {
 using Case = KernelCase<std::uint32_t, std::uint32_t>;
 using Rule = std::function<std::uint32_t(std::uint32_t, std::uint32_t)>;
 
-std::uint32_t Byte(std::uint32_t p, int k) {
-    return (p >> (8 * k)) & 0xFF;
-}
-std::uint32_t M(std::uint32_t i, std::uint32_t j) {
-    return (i * j + 127) / 255;
-}
 
 // Builds a pixel from a per-byte function of the two pixels' bytes (k = 0 blue ... 3 alpha).
 template <class F>
 std::uint32_t PerByte(std::uint32_t d, std::uint32_t s, F f) {
     std::uint32_t out = 0;
-    for (int k = 0; k < 4; ++k) out |= (f(Byte(d, k), Byte(s, k), k) & 0xFF) << (8 * k);
+    for (int k = 0; k < 4; ++k) out |= (f(RefByte(d, k), RefByte(s, k), k) & 0xFF) << (8 * k);
     return out;
 }
 
@@ -38,7 +32,8 @@ Rule WeightsPlain() {
     return [](std::uint32_t d, std::uint32_t s) {
         return PerByte(d, s, [](std::uint32_t dc, std::uint32_t sc, int k) {
             if (k == 3) return dc;
-            return M(Byte(kSrcWeights, k), sc) + M(Byte(kDstWeights, k), dc);
+            return RefMultiply(RefByte(kSrcWeights, k), sc) +
+                   RefMultiply(RefByte(kDstWeights, k), dc);
         });
     };
 }
@@ -46,7 +41,7 @@ Rule WeightsMmx() {
     return [](std::uint32_t d, std::uint32_t s) {
         return PerByte(d, s, [](std::uint32_t dc, std::uint32_t sc, int k) {
             const std::uint32_t sum = std::min<std::uint32_t>(
-                65535, sc * Byte(kSrcWeights, k) + dc * Byte(kDstWeights, k));
+                65535, sc * RefByte(kSrcWeights, k) + dc * RefByte(kDstWeights, k));
             return std::min<std::uint32_t>(255, sum / 256);
         });
     };
@@ -133,7 +128,9 @@ TEST(MixKernels, CrossfadeFollowsTheAlphaCases) {
         Rule rule = [a](std::uint32_t d, std::uint32_t s) {
             const std::uint32_t da = d >> 24, sa = s >> 24;
             return PerByte(d, s, [&](std::uint32_t dc, std::uint32_t sc, int k) {
-                if (k == 3 || (da != 0 && sa != 0)) return M(255 - a, dc) + M(a, sc);
+                if (k == 3 || (da != 0 && sa != 0)) {
+                    return RefMultiply(255 - a, dc) + RefMultiply(a, sc);
+                }
                 return sa == 0 ? dc : sc;
             });
         };

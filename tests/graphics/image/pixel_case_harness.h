@@ -83,9 +83,6 @@ inline void CheckTwinCase(const TwinCase& c) {
 }
 
 // Independent reference arithmetic: floor division written with doubles.
-inline std::uint32_t RefByte(std::uint32_t p, int k) {
-    return (p >> (8 * k)) & 0xFF;
-}
 inline std::int32_t RefWeight(std::uint32_t level) {
     return level == 0 ? 0 : static_cast<std::int32_t>(level) + 1;
 }
@@ -107,10 +104,7 @@ inline std::uint32_t RefAdd(std::uint32_t d, std::uint32_t s, std::int32_t w, in
     return out;
 }
 
-// The blend tables by their defining formulas.
-inline std::uint32_t RefMultiply(std::uint32_t i, std::uint32_t j) {
-    return (i * j + 127) / 255;
-}
+// The blend tables by their defining formulas (the multiply table's is in kernel_test_support).
 inline std::uint32_t RefScreen(std::uint32_t i, std::uint32_t j) {
     return 255 - (255 - i) * (255 - j) / 255;
 }

@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "graphics/image/image.h"
+#include "tests/graphics/rect_helpers.h"
+
+using graphicstest::SameRect;
 
 namespace {
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 struct ClipCase {
     const char* name;
