@@ -92,6 +92,7 @@ public:
     std::size_t ModuleCount() const { return m_modules.size(); }
     ModuleRecord& Module(std::size_t index) { return *m_modules[index]; }
     std::uint8_t* LibraryCode() { return m_libraryImage; }
+    bool HasLibrary() const { return m_hasLibrary; }
     std::size_t FlagRecordCount() const { return m_flagRecordCount; }
     ModuleFlagRecord& FlagRecord(std::size_t index) { return m_flagRecords[index]; }
     // Index of the current module's flag record, -1 when there is none.

@@ -136,5 +136,5 @@ void ScriptEngineBase::ResetModules(std::int32_t bootFlag) {
     ModuleControl().callDepth = 0;
     // A command of the abandoned run must not act on the new one.
     ModuleControl().action = kModuleActionNone;
-    PopModulesTo(LibraryCode() ? 1 : 0);
+    PopModulesTo(HasLibrary() ? 1 : 0);
 }
