@@ -16,22 +16,6 @@ namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
 
-// An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
-// with a bound so that a missing terminator cannot run on.
-std::vector<std::string> SplitExtensions(const char* list) {
-    std::vector<std::string> out;
-    if (!list) return out;
-    constexpr std::size_t kMaxEntries = 256;
-    constexpr std::size_t kMaxLength = 64;
-    while (*list && out.size() < kMaxEntries) {
-        const std::size_t length = strnlen(list, kMaxLength);
-        if (length == kMaxLength) break;
-        out.emplace_back(list, length);
-        list += length + 1;
-    }
-    return out;
-}
-
 void InitOuts(std::int32_t* outOriginX, std::int32_t* outOriginY, void** outExtra,
               std::uint32_t* outExtraSize) {
     if (outOriginX) *outOriginX = 0;
@@ -74,7 +58,7 @@ std::int32_t ImageLoaderHost::RegisterBuiltin(ImageLoadObject* loader, const cha
                                               GllConfigDlgFunc configDlg) {
     if (!loader) return 1;
     try {
-        m_records.push_back({type, typeString ? typeString : "", SplitExtensions(extensions),
+        m_records.push_back({type, typeString ? typeString : "", ReadExtensionList(extensions),
                              loader, nullptr, assist, assist2, configDlg});
     } catch (const std::exception&) {
         ReleaseObject(loader);
@@ -91,7 +75,7 @@ std::int32_t ImageLoaderHost::LoadPlugin(const char* path) {
         path, kNames,
         [this](const FormatPluginEntry<ImageLoadObject>& entry) {
             m_records.push_back({entry.type, entry.typeString ? entry.typeString : "",
-                                 SplitExtensions(entry.extensions), entry.object, entry.library,
+                                 entry.extensions, entry.object, entry.library,
                                  ExportAs<GllAssistFuncPtr>(entry.assist),
                                  ExportAs<GllAssistFunc2Ptr>(entry.assist2),
                                  ExportAs<GllConfigDlgFunc>(entry.configDlg)});

@@ -2,6 +2,20 @@
 
 #include "framework/path_utilities.h"
 
+std::vector<std::string> ReadExtensionList(const char* list) {
+    std::vector<std::string> out;
+    if (!list) return out;
+    constexpr std::size_t kMaxEntries = 256;
+    constexpr std::size_t kMaxLength = 64;
+    while (*list && out.size() < kMaxEntries) {
+        const std::size_t length = strnlen(list, kMaxLength);
+        if (length == kMaxLength) break;
+        out.emplace_back(list, length);
+        list += length + 1;
+    }
+    return out;
+}
+
 std::int32_t LoadPluginLibrary(const char* path, HMODULE* outModule) {
     char full[kPathCapacity];
     if (MakeFullPath(full, path, nullptr) == 0) return 1;

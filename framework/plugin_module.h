@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/interfaces/cross_module.h"
@@ -41,6 +42,10 @@ F GetExportAs(HMODULE module, const char* name) {
 // Resolves `path` and loads the DLL: 0; 1 the path does not resolve; 2 LoadLibraryA failed.
 std::int32_t LoadPluginLibrary(const char* path, HMODULE* outModule);
 
+// An extension list: NUL-terminated names ended by an empty one. A list from a plug-in is read
+// with a bound, so that a missing terminator cannot run on.
+std::vector<std::string> ReadExtensionList(const char* list);
+
 // The export names of a family of format plug-ins. Each offers its type, its type string, its
 // extension list, two assist functions and its format object, and may offer a configuration
 // dialog.
@@ -54,12 +59,12 @@ struct FormatPluginNames {
     const char* configDlg;  // optional
 };
 
-// What a format plug-in gave, for the host's record. The strings lie in the DLL.
+// What a format plug-in gave, for the host's record. The type string lies in the DLL.
 template <class Object>
 struct FormatPluginEntry {
     std::int32_t type;
     const char* typeString;
-    const char* extensions;
+    std::vector<std::string> extensions;
     Object* object;
     HMODULE library;
     FARPROC assist;
@@ -96,7 +101,7 @@ std::int32_t LoadFormatPlugin(const char* path, const FormatPluginNames& names, 
         FormatPluginEntry<Object> entry{};
         entry.type = ExportAs<std::int32_t(XM_CDECL*)()>(getType)();
         entry.typeString = ExportAs<const char*(XM_CDECL*)()>(getTypeString)();
-        entry.extensions = ExportAs<const char*(XM_CDECL*)()>(getSupportExt)();
+        entry.extensions = ReadExtensionList(ExportAs<const char*(XM_CDECL*)()>(getSupportExt)());
         object = ExportAs<Object*(XM_CDECL*)()>(getObject)();
         if (!object) {
             code = 4;

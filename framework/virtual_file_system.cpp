@@ -631,7 +631,7 @@ std::int32_t VirtualFileSystem::RegisterBuiltinDecoder(ArchiveDecoder* decoder,
     if (!decoder) return 1;
     try {
         ScopedLock guard(m_lock);
-        m_formats.push_back(ArchiveFormatRecord{type, typeString, extensions, decoder, nullptr,
+        m_formats.push_back(ArchiveFormatRecord{type, typeString, ReadExtensionList(extensions), decoder, nullptr,
                                                 assist, assist2, configDlg});
     } catch (...) {
         DeleteDecoder(decoder);
@@ -666,8 +666,8 @@ ArchiveDecoder* VirtualFileSystem::FindDecoderLocked(const char* path, HMODULE* 
     if (extension[0] == '\0') return nullptr;
     CharUpperA(extension);
     for (const ArchiveFormatRecord& format : m_formats) {
-        for (const char* item = format.extensions; item && *item; item += std::strlen(item) + 1) {
-            if (std::strcmp(item, extension) == 0) {
+        for (const std::string& item : format.extensions) {
+            if (item == extension) {
                 if (outLibrary) *outLibrary = format.library;
                 return format.decoder;
             }

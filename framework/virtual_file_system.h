@@ -28,7 +28,7 @@
 struct ArchiveFormatRecord {
     std::int32_t type;
     const char* typeString;
-    const char* extensions;  // upper-case, each NUL-terminated, ended by an empty string
+    std::vector<std::string> extensions;  // upper-case, without dots
     ArchiveDecoder* decoder;  // owned
     HMODULE library;          // null for a built-in format
     AdlAssistFunc assist;
