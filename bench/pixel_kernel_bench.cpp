@@ -12,7 +12,7 @@
 
 #include "bench/bench_timing.h"
 #include "pixelops/interfaces/pixel_op_library.h"
-#include "tests/pixelops/form_library.h"
+#include "tests/pixelops/kernels/form_library.h"
 
 using namespace pixelops;
 using pixelopstest::LibraryFor;

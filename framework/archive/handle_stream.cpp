@@ -1,7 +1,7 @@
-#include "framework/handle_stream.h"
+#include "framework/archive/handle_stream.h"
 
-#include "framework/file_handle_io.h"
-#include "framework/stream_seek.h"
+#include "framework/files/file_handle_io.h"
+#include "framework/archive/stream_seek.h"
 
 HandleStream::~HandleStream() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);

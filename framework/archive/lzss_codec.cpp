@@ -1,4 +1,4 @@
-#include "framework/lzss_codec.h"
+#include "framework/archive/lzss_codec.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
-#include "framework/memory_stream.h"
+#include "framework/archive/memory_stream.h"
 
 #include <cstring>
 
-#include "framework/stream_seek.h"
+#include "framework/archive/stream_seek.h"
 
 MemoryStream::~MemoryStream() {
     if (m_block) GlobalFree(m_block);

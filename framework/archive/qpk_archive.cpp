@@ -1,4 +1,4 @@
-#include "framework/qpk_archive.h"
+#include "framework/archive/qpk_archive.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,13 +6,13 @@
 #include <new>
 #include <utility>
 
-#include "framework/archive_name_lookup.h"
-#include "framework/file_handle_io.h"
-#include "framework/little_endian.h"
-#include "framework/lzss_codec.h"
-#include "framework/path_utilities.h"
-#include "framework/qpk_entry_stream.h"
-#include "framework/qpk_scrambler.h"
+#include "framework/archive/archive_name_lookup.h"
+#include "framework/files/file_handle_io.h"
+#include "framework/util/little_endian.h"
+#include "framework/archive/lzss_codec.h"
+#include "framework/files/path_utilities.h"
+#include "framework/archive/qpk_entry_stream.h"
+#include "framework/archive/qpk_scrambler.h"
 
 namespace {
 

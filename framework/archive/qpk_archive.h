@@ -24,7 +24,7 @@
 
 #include "framework/interfaces/archive_interfaces.h"
 #include "framework/interfaces/deleting_destructor.h"
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 // The flags of the index descriptor.
 enum QpkArchiveFlag : std::uint8_t {

@@ -1,4 +1,4 @@
-#include "framework/qpk_archive_format.h"
+#include "framework/archive/qpk_archive_format.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -6,10 +6,10 @@
 #include <memory>
 #include <new>
 
-#include "framework/file_handle_io.h"
-#include "framework/little_endian.h"
-#include "framework/qpk_archive.h"
-#include "framework/qpk_scrambler.h"
+#include "framework/files/file_handle_io.h"
+#include "framework/util/little_endian.h"
+#include "framework/archive/qpk_archive.h"
+#include "framework/archive/qpk_scrambler.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "framework/qpk_entry_stream.h"
+#include "framework/archive/qpk_entry_stream.h"
 
 #include <utility>
 
-#include "framework/file_handle_io.h"
-#include "framework/qpk_scrambler.h"
-#include "framework/stream_seek.h"
+#include "framework/files/file_handle_io.h"
+#include "framework/archive/qpk_scrambler.h"
+#include "framework/archive/stream_seek.h"
 
 QpkEntryStream::QpkEntryStream(HANDLE file, std::uint32_t dataOffset, std::uint32_t size,
                                std::unique_ptr<std::uint8_t[]> head, std::uint16_t headLength,

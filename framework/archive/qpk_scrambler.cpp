@@ -1,9 +1,9 @@
-#include "framework/qpk_scrambler.h"
+#include "framework/archive/qpk_scrambler.h"
 
 #include <windows.h>
 
-#include "framework/little_endian.h"
-#include "framework/shift_jis.h"
+#include "framework/util/little_endian.h"
+#include "framework/files/shift_jis.h"
 
 namespace {
 

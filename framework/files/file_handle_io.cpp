@@ -1,4 +1,4 @@
-#include "framework/file_handle_io.h"
+#include "framework/files/file_handle_io.h"
 
 bool FileSize32(HANDLE file, std::uint32_t* outSize) {
     DWORD high = 0;

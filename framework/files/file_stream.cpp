@@ -1,4 +1,4 @@
-#include "framework/file_stream.h"
+#include "framework/files/file_stream.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -6,9 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "framework/global_alloc_block.h"
-#include "framework/memory_stream.h"
-#include "framework/virtual_file_system.h"
+#include "framework/files/global_alloc_block.h"
+#include "framework/archive/memory_stream.h"
+#include "framework/files/virtual_file_system.h"
 
 FileStream::~FileStream() { Close(); }
 

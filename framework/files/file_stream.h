@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "framework/interfaces/archive_interfaces.h"
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 // The operations of a file object, in their table order.
 class FileStreamBase {

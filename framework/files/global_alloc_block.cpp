@@ -1,4 +1,4 @@
-#include "framework/global_alloc_block.h"
+#include "framework/files/global_alloc_block.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 #include <cstring>
 
-#include "framework/shift_jis.h"
+#include "framework/files/shift_jis.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "framework/virtual_file_system.h"
+#include "framework/files/virtual_file_system.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "framework/global_alloc_block.h"
-#include "framework/handle_stream.h"
-#include "framework/memory_stream.h"
-#include "framework/path_utilities.h"
-#include "framework/plugin_folder_scan.h"
-#include "framework/plugin_module.h"
-#include "framework/plugin_object_tracker.h"
+#include "framework/files/global_alloc_block.h"
+#include "framework/archive/handle_stream.h"
+#include "framework/archive/memory_stream.h"
+#include "framework/files/path_utilities.h"
+#include "framework/plugins/plugin_folder_scan.h"
+#include "framework/plugins/plugin_module.h"
+#include "framework/plugins/plugin_object_tracker.h"
 
 VirtualFileSystem* g_virtualFileSystem = nullptr;
 

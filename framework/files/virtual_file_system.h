@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "framework/interfaces/adl_plugin.h"
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 struct ArchiveFormatRecord {
     std::int32_t type;

@@ -1,11 +1,11 @@
-#include "framework/bmp_image_loader.h"
+#include "framework/images/bmp_image_loader.h"
 
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "framework/dib_to_allocator.h"
-#include "framework/little_endian.h"
+#include "framework/images/dib_to_allocator.h"
+#include "framework/util/little_endian.h"
 
 namespace {
 

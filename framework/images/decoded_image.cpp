@@ -1,4 +1,4 @@
-#include "framework/decoded_image.h"
+#include "framework/images/decoded_image.h"
 
 DecodedImage* DecodedImage::Create(HGLOBAL info, HGLOBAL bits) {
     const SIZE_T infoSize = info ? GlobalSize(info) : 0;

@@ -1,6 +1,6 @@
-#include "graphics/image/dib_conversion.h"
+#include "framework/images/dib_conversion.h"
 
-#include "graphics/image/pixel_math.h"
+#include "framework/images/grey_level.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "framework/dib_to_allocator.h"
+#include "framework/images/dib_to_allocator.h"
 
 #include <cstring>
 
-#include "graphics/image/dib_conversion.h"
+#include "framework/images/dib_conversion.h"
 
 std::int32_t CopyDibToAllocator(const BITMAPINFO* info, const std::uint8_t* bits,
                                 std::int32_t bitsStride, std::uint32_t colours, bool want8Bit,

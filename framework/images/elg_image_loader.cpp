@@ -1,4 +1,4 @@
-#include "framework/elg_image_loader.h"
+#include "framework/images/elg_image_loader.h"
 
 #include <cstring>
 

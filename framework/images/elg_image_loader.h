@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/elg_decoder.h"
+#include "framework/images/elg_decoder.h"
 #include "framework/interfaces/deleting_destructor.h"
 #include "framework/interfaces/image_plugin.h"
 

@@ -1,8 +1,8 @@
-#include "framework/image_cache.h"
+#include "framework/images/image_cache.h"
 
 #include <algorithm>
 
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 std::uint32_t NameHash(const char* key) {
     std::uint32_t h = 0;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/decoded_image.h"
+#include "framework/images/decoded_image.h"
 
 // The hash of a cache key: every byte taken as a signed value.
 std::uint32_t NameHash(const char* key);

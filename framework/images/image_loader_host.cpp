@@ -1,14 +1,14 @@
-#include "framework/image_loader_host.h"
+#include "framework/images/image_loader_host.h"
 
 #include <cstring>
 #include <exception>
 
-#include "framework/dib_to_allocator.h"
-#include "framework/file_stream.h"
-#include "framework/path_utilities.h"
-#include "framework/plugin_folder_scan.h"
-#include "framework/plugin_module.h"
-#include "framework/virtual_file_system.h"
+#include "framework/images/dib_to_allocator.h"
+#include "framework/files/file_stream.h"
+#include "framework/files/path_utilities.h"
+#include "framework/plugins/plugin_folder_scan.h"
+#include "framework/plugins/plugin_module.h"
+#include "framework/files/virtual_file_system.h"
 
 ImageLoaderHost* g_imageLoaderHost = nullptr;
 
@@ -232,7 +232,8 @@ DecodedImage* ImageLoaderHost::DecodeFromMemory(const void* data, std::uint32_t 
 
 DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
     if (!name) return nullptr;
-    // The cache keys a picture by the path it was found at.
+    // The cache keys a picture by the path it was found at, and that path is what gets loaded:
+    // the name is resolved once, so the picture cached is the one found.
     char path[kPathCapacity] = "";
     if (m_cache.Enabled()) {
         if (!g_virtualFileSystem || g_virtualFileSystem->LocateFile(path, name, nullptr) > 0) {
@@ -241,7 +242,7 @@ DecodedImage* ImageLoaderHost::DecodeByNameCached(const char* name) {
         if (DecodedImage* hit = m_cache.Lookup(path)) return hit;
     }
     FileStream file;
-    if (file.LoadFile(name) != 0 || !file.Data()) return nullptr;
+    if (file.LoadFile(m_cache.Enabled() ? path : name) != 0 || !file.Data()) return nullptr;
     DecodedImage* image = nullptr;
     if (ImageLoadObject* loader = FindByExtension(name, false)) {
         image = DecodeFromMemory(file.Data(), file.Size(), loader, name);

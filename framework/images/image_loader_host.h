@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/decoded_image.h"
-#include "framework/image_cache.h"
+#include "framework/images/decoded_image.h"
+#include "framework/images/image_cache.h"
 #include "framework/interfaces/image_plugin.h"
 
 struct ImageLoaderRecord {

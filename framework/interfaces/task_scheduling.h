@@ -23,7 +23,7 @@
 #include <cstring>
 #include <list>
 
-#include "framework/clock.h"
+#include "framework/runtime/clock.h"
 #include "framework/interfaces/cross_module.h"
 
 class TaskScheduler;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "framework/interfaces/effect_plugin.h"
-#include "framework/plugin_module.h"
+#include "framework/plugins/plugin_module.h"
 
 struct EffectEntry {
     std::uint8_t category;

@@ -1,10 +1,10 @@
-#include "framework/plugin_folder_scan.h"
+#include "framework/plugins/plugin_folder_scan.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 std::int32_t ScanPluginFolder(const char* folder, const char* pattern,
                               const std::function<std::int32_t(const char* path)>& load) {

@@ -1,6 +1,6 @@
-#include "framework/plugin_module.h"
+#include "framework/plugins/plugin_module.h"
 
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 std::vector<std::string> ReadExtensionList(const char* list) {
     std::vector<std::string> out;

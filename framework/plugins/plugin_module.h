@@ -13,7 +13,7 @@
 
 #include "framework/interfaces/cross_module.h"
 #include "framework/interfaces/effect_plugin.h"
-#include "framework/plugin_object_tracker.h"
+#include "framework/plugins/plugin_object_tracker.h"
 
 // One loaded plug-in DLL; `extraCount` is its number of entries minus one.
 struct PluginModule {

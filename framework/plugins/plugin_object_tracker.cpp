@@ -1,10 +1,10 @@
-#include "framework/plugin_object_tracker.h"
+#include "framework/plugins/plugin_object_tracker.h"
 
 #include <map>
 #include <new>
 #include <vector>
 
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "framework/transition_registry.h"
+#include "framework/plugins/transition_registry.h"
 
 #include <cstdarg>
 #include <new>
 
-#include "framework/plugin_folder_scan.h"
+#include "framework/plugins/plugin_folder_scan.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "framework/interfaces/transition_plugin.h"
-#include "framework/plugin_module.h"
+#include "framework/plugins/plugin_module.h"
 
 struct TransitionEntry {
     std::uint8_t category;

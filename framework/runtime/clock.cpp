@@ -1,8 +1,8 @@
-#include "framework/clock.h"
+#include "framework/runtime/clock.h"
 
 #include <windows.h>
 
-#include "framework/timer_resolution.h"
+#include "framework/runtime/timer_resolution.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "framework/com_init.h"
+#include "framework/runtime/com_init.h"
 
 #include <objbase.h>
 
 #include <map>
 
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/event_object.h"
+#include "framework/runtime/event_object.h"
 
 EventObject::EventObject() : m_event(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_state(false) {}
 

@@ -1,4 +1,4 @@
-#include "framework/frame_rate_controller.h"
+#include "framework/runtime/frame_rate_controller.h"
 
 namespace {
 const std::uint32_t kMsPerSecond = 1000;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "framework/clock.h"
+#include "framework/runtime/clock.h"
 
 class FrameRateController {
 public:

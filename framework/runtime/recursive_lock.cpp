@@ -1,4 +1,4 @@
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 namespace {
 const DWORD kNoOwner = static_cast<DWORD>(-1);

@@ -1,4 +1,4 @@
-#include "framework/stopwatch.h"
+#include "framework/runtime/stopwatch.h"
 
 Stopwatch::Stopwatch(Clock& clock) : m_clock(clock), m_start(0), m_pauseStart(0), m_pauseCount(0) {
     Reset();

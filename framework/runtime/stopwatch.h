@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/clock.h"
+#include "framework/runtime/clock.h"
 
 class StopwatchBase {
 public:

@@ -1,4 +1,4 @@
-#include "framework/thread.h"
+#include "framework/runtime/thread.h"
 
 #include <process.h>
 

@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
-#include "framework/event_object.h"
-#include "framework/recursive_lock.h"
-#include "framework/thread_delegate.h"
+#include "framework/runtime/event_object.h"
+#include "framework/runtime/recursive_lock.h"
+#include "framework/runtime/thread_delegate.h"
 
 class Thread {
 public:

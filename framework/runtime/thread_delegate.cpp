@@ -1,4 +1,4 @@
-#include "framework/thread_delegate.h"
+#include "framework/runtime/thread_delegate.h"
 
 ThreadDelegate::ThreadDelegate(Callable* callable) : m_holder(new Holder{1, callable}) {}
 

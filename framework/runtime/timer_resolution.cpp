@@ -1,4 +1,4 @@
-#include "framework/timer_resolution.h"
+#include "framework/runtime/timer_resolution.h"
 
 
 namespace {

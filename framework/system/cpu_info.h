@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/cpuid.h"
+#include "framework/system/cpuid.h"
 
 struct CpuInfoRecord {
     char vendor[13];     // leaf 0 EBX, EDX, ECX; empty without CPUID

@@ -1,4 +1,4 @@
-#include "framework/cpuid.h"
+#include "framework/system/cpuid.h"
 
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "framework/shift_jis.h"
+#include "framework/files/shift_jis.h"
 
 class ArgTokenizer {
 public:

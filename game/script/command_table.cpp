@@ -1,6 +1,6 @@
-#include "game/command_table.h"
+#include "game/script/command_table.h"
 
-#include "game/script_engine_base.h"
+#include "game/script/script_engine_base.h"
 
 std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
     return kCommandNotBuilt;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/command_handler.h"
+#include "game/script/command_handler.h"
 
 struct CommandTableEntry {
     const char* name;

@@ -1,13 +1,13 @@
-#include "game/script_core.h"
+#include "game/script/script_core.h"
 
 #include <cstring>
 #include <new>
 
-#include "framework/path_utilities.h"
-#include "framework/shift_jis.h"
-#include "game/script_address.h"
-#include "game/script_files.h"
-#include "game/sob_module_format.h"
+#include "framework/files/path_utilities.h"
+#include "framework/files/shift_jis.h"
+#include "game/script/script_address.h"
+#include "game/script/script_files.h"
+#include "game/script/sob_module_format.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/bit_array.h"
-#include "game/command_handler.h"
-#include "game/sob_exec_context.h"
-#include "game/variable_table.h"
+#include "framework/util/bit_array.h"
+#include "game/script/command_handler.h"
+#include "game/script/sob_exec_context.h"
+#include "game/script/variable_table.h"
 
 // One loaded module.
 struct ModuleRecord {

@@ -1,8 +1,8 @@
 // ScriptCore: the read and choice flags of the modules and the variable-group file that keeps
 // them between runs.
-#include "framework/little_endian.h"
-#include "game/script_core.h"
-#include "game/script_files.h"
+#include "framework/util/little_endian.h"
+#include "game/script/script_core.h"
+#include "game/script/script_files.h"
 
 namespace {
 

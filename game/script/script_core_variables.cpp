@@ -1,7 +1,7 @@
 // ScriptCore: bulk operations on the variable tables and their serialised form.
 #include <cstring>
 
-#include "game/script_core.h"
+#include "game/script/script_core.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "game/script_engine.h"
+#include "game/script/script_engine.h"
 
-#include "framework/timer_resolution.h"
-#include "game/command_table.h"
-#include "game/subtractive_random.h"
+#include "framework/runtime/timer_resolution.h"
+#include "game/script/command_table.h"
+#include "game/script/subtractive_random.h"
 
 ScriptEngine::ScriptEngine() {
     ScriptRandom().Seed(CurrentTimeMs());

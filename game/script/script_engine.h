@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "game/script_engine_base.h"
+#include "game/script/script_engine_base.h"
 
 class ScriptEngine : public ScriptEngineBase {
 public:

@@ -1,10 +1,10 @@
-#include "game/script_engine_base.h"
+#include "game/script/script_engine_base.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "game/command_table.h"
-#include "game/script_address.h"
+#include "game/script/command_table.h"
+#include "game/script/script_address.h"
 
 namespace {
 

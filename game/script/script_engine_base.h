@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/script_core.h"
+#include "game/script/script_core.h"
 
 enum ModuleAction : std::uint32_t {
     kModuleActionNone = 0,

@@ -1,10 +1,10 @@
 // ScriptEngineBase: the persistent variable file and the script-named variable files.
 #include <cstring>
 
-#include "framework/little_endian.h"
-#include "game/script_address.h"
-#include "game/script_engine_base.h"
-#include "game/script_files.h"
+#include "framework/util/little_endian.h"
+#include "game/script/script_address.h"
+#include "game/script/script_engine_base.h"
+#include "game/script/script_files.h"
 
 namespace {
 

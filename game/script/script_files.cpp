@@ -1,12 +1,12 @@
-#include "game/script_files.h"
+#include "game/script/script_files.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "framework/file_stream.h"
-#include "framework/lzss_codec.h"
+#include "framework/files/file_stream.h"
+#include "framework/archive/lzss_codec.h"
 
 bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
     FileStream file;

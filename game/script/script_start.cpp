@@ -1,4 +1,4 @@
-#include "game/script_start.h"
+#include "game/script/script_start.h"
 
 #include <new>
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "game/script_engine.h"
+#include "game/script/script_engine.h"
 
 class ScriptStartHost {
 public:

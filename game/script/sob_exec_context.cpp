@@ -1,10 +1,10 @@
-#include "game/sob_exec_context.h"
+#include "game/script/sob_exec_context.h"
 
 #include <cstdint>
 #include <new>
 
-#include "game/command_handler.h"
-#include "game/script_address.h"
+#include "game/script/command_handler.h"
+#include "game/script/script_address.h"
 
 namespace {
 

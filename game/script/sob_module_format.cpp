@@ -1,8 +1,8 @@
-#include "game/sob_module_format.h"
+#include "game/script/sob_module_format.h"
 
 #include <cstring>
 
-#include "framework/little_endian.h"
+#include "framework/util/little_endian.h"
 
 namespace {
 

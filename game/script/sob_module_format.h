@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/variable_table.h"
+#include "game/script/variable_table.h"
 
 // The fixup lists of a module body, in file order.
 enum SobFixupList : int {

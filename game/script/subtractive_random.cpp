@@ -1,4 +1,4 @@
-#include "game/subtractive_random.h"
+#include "game/script/subtractive_random.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "game/variable_table.h"
+#include "game/script/variable_table.h"
 
 #include <cstring>
 
-#include "game/script_address.h"
+#include "game/script/script_address.h"
 
 void VariableTable::Build(const std::uint8_t* area, std::uint32_t areaSize,
                           const std::vector<VariableDefinition>& definitions,

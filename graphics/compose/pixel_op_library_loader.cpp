@@ -1,7 +1,7 @@
 #include "graphics/compose/pixel_op_library_loader.h"
 
-#include "framework/cpu_info.h"
-#include "framework/path_utilities.h"
+#include "framework/system/cpu_info.h"
+#include "framework/files/path_utilities.h"
 #include "graphics/image/copy_kernels.h"
 
 PixelOpTable g_pixelOpTable = {};

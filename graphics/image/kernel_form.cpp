@@ -1,6 +1,6 @@
 #include "graphics/image/kernel_form.h"
 
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 
 namespace {
 

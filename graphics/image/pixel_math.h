@@ -4,15 +4,12 @@
 
 #include <cstdint>
 
+#include "framework/images/grey_level.h"
+
 namespace pixel_math {
 
 inline std::uint32_t Channel(std::uint32_t pixel, int k) {
     return (pixel >> (8 * k)) & 0xFF;
-}
-
-// The grey level of a colour, as the greyscale effect and the 8-bit conversions weigh it.
-inline std::uint32_t Grey(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-    return (77 * r + 150 * g + 29 * b) >> 8;
 }
 
 // d + floor((s - d) * w / 256) for blue, green and red; d's alpha byte stays.

@@ -1,7 +1,7 @@
 // The three exports of qmxgl.dll (named plainly by qmxgl.def) and its entry routine.
 #include <windows.h>
 
-#include "pixelops/library_object.h"
+#include "pixelops/library/library_object.h"
 
 extern "C" {
 

@@ -1,7 +1,7 @@
 // Alpha, additive-alpha and constant-opacity row kernels in their plain, stretched and affine
 // forms (words 27-92).
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

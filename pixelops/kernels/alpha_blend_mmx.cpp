@@ -5,9 +5,9 @@
 // except in the hold-alpha forms. Pairs of pixels are tested together on their alpha bytes:
 // an opaque pair becomes one 8-byte copy and a transparent pair costs no store. The MMX-ext
 // forms are the same code with prefetch hints.
-#include "pixelops/blend_tables.h"
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

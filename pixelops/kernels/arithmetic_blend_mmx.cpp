@@ -4,8 +4,8 @@
 // Add, subtract, minimum and maximum stay on packed bytes with saturating arithmetic; only the
 // multiplying modes widen to 16-bit lanes. The hold-alpha forms keep the destination alpha by
 // masking the source's alpha out, or by giving the alpha lane a factor of 256.
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

@@ -1,7 +1,7 @@
 // Box-blur sum and average kernels and the gamma kernels (words 154-161, 167-170).
-#include "pixelops/blend_tables.h"
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

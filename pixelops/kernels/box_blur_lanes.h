@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "pixelops/blend_tables.h"
+#include "pixelops/library/blend_tables.h"
 #include "pixelops/interfaces/pixel_op_library.h"
 
 namespace pixelops {

@@ -2,10 +2,10 @@
 //
 // A 16-bit column sum stays within 0..65025, so adding and subtracting a line never carries
 // between entries. The averages multiply by a reciprocal of the area taken once per call.
-#include "pixelops/blend_tables.h"
-#include "pixelops/box_blur_lanes.h"
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/box_blur_lanes.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

@@ -1,6 +1,6 @@
 // Constant-colour blends, fills and the arithmetic blend modes (words 105-136, 150-153).
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

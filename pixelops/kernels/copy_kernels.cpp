@@ -2,8 +2,8 @@
 // (words 137-149, 162-166).
 #include <utility>
 
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

@@ -1,8 +1,8 @@
 // MMX forms of the fills, the constant-colour blends and the additive-alpha gamma line
 // (words 105, 106, 107, 150, 152, 170).
-#include "pixelops/blend_tables.h"
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

@@ -1,6 +1,6 @@
 // The CMOV form of the key-colour kernel (word 146): the transparent or opaque result is
 // picked with a conditional move, so the loop has no data-dependent branch.
-#include "pixelops/simd_kernels.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

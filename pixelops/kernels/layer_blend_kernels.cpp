@@ -1,6 +1,6 @@
 // The sixteen layer blend modes in their four forms (words 171-234).
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

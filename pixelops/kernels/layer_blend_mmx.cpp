@@ -4,9 +4,9 @@
 // byte is a fourth channel: the plain and opacity forms interpolate it like a colour. Overlay
 // and hard light are computed rather than looked up, so they divide by 128 where the table
 // divides by 255.
-#include "pixelops/blend_tables.h"
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

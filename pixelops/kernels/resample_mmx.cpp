@@ -5,8 +5,8 @@
 // four-lane interpolations. These forms blend the alpha byte like a colour and use the lane
 // rule of the additive-alpha blends (the destination scaled down by the source alpha in every
 // lane); the affine bilinear forms take the horizontal fraction unwidened.
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "pixelops/interfaces/pixel_op_library.h"
-#include "pixelops/simd_selection.h"
+#include "pixelops/library/simd_selection.h"
 
 namespace pixelops {
 

@@ -5,8 +5,8 @@
 // own helpers, so none of its SSE-compiled code can stand in for shared inline functions.
 #include <xmmintrin.h>
 
-#include "pixelops/box_blur_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/kernels/box_blur_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 #define SSE_ENTRY __attribute__((force_align_arg_pointer))
 

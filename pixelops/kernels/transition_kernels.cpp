@@ -1,6 +1,6 @@
 // Crossfade and rule-transition row kernels (words 93-104).
-#include "pixelops/pixel_math.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

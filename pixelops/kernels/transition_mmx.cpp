@@ -3,8 +3,8 @@
 // The rule transition keeps its weights as a table of 16-bit complementary weights times 128,
 // so one signed high multiply per lane replaces two 32-bit multiplies per pixel. All four
 // bytes, alpha included, are interpolated.
-#include "pixelops/mmx_lanes.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

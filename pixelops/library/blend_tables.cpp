@@ -1,4 +1,4 @@
-#include "pixelops/blend_tables.h"
+#include "pixelops/library/blend_tables.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
-#include "pixelops/cpu_features.h"
+#include "pixelops/library/cpu_features.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 
 // The two instructions that may fault sit at known addresses, each with a place to resume:
 // the vectored handler below moves a faulting thread there, and the routine then reports 0.

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "framework/cpuid.h"
+#include "framework/system/cpuid.h"
 
 struct CpuInfoRecord;
 

@@ -1,7 +1,7 @@
-#include "pixelops/kernel_dispatch.h"
+#include "pixelops/library/kernel_dispatch.h"
 
-#include "pixelops/blend_tables.h"
-#include "pixelops/row_kernels.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/kernels/row_kernels.h"
 
 namespace pixelops {
 

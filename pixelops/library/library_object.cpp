@@ -1,11 +1,11 @@
-#include "pixelops/library_object.h"
+#include "pixelops/library/library_object.h"
 
 #include <new>
 
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/simd_selection.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/library/simd_selection.h"
 
 namespace pixelops {
 

@@ -1,7 +1,7 @@
 // The library object, its set-up and the process-wide state behind the three exports.
 #pragma once
 
-#include "pixelops/cpu_features.h"
+#include "pixelops/library/cpu_features.h"
 #include "pixelops/interfaces/pixel_op_library.h"
 
 namespace pixelops {

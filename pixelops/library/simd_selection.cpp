@@ -1,10 +1,10 @@
-#include "pixelops/simd_selection.h"
+#include "pixelops/library/simd_selection.h"
 
 #include <initializer_list>
 
-#include "pixelops/cpu_features.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/simd_kernels.h"
+#include "pixelops/library/cpu_features.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
 

@@ -2,9 +2,9 @@
 // scanned row by row; each row's run walks the source in 16.16 fixed point through an affine
 // row kernel, or a stretched one when the mapping keeps source rows horizontal.
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/pixel_math.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

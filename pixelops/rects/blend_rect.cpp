@@ -1,8 +1,8 @@
 // BlendRect (word 9): one row kernel chosen by mode, opacity and the hold flag, run over the
 // rectangle clipped as CopyRect clips.
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

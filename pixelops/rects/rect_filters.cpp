@@ -1,7 +1,7 @@
 // Flips, grey scale, gamma and the whole-bitmap conversions (words 14-24).
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

@@ -7,8 +7,8 @@
 
 #include "graphics/interfaces/surface.h"
 #include "pixelops/interfaces/pixel_op_library.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/library_object.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/library/library_object.h"
 
 namespace pixelops {
 

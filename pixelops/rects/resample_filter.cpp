@@ -1,9 +1,9 @@
-#include "pixelops/resample_filter.h"
+#include "pixelops/rects/resample_filter.h"
 
 #include <cmath>
 #include <new>
 
-#include "pixelops/rect_support.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

@@ -1,10 +1,10 @@
 // StretchBlendRect (word 10): equal sizes go to BlendRect, the tent and B-spline types to the
 // filtered resampler, everything else walks the source in 16.16 fixed point.
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/pixel_math.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
-#include "pixelops/resample_filter.h"
+#include "pixelops/kernels/pixel_math.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
+#include "pixelops/rects/resample_filter.h"
 
 namespace pixelops {
 

@@ -1,8 +1,8 @@
 // CrossfadeRect and RuleTransitionRect (words 25 and 26): two sources mixed into the
 // destination by a ratio, or per pixel by a rule picture and a phase.
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/rect_operations.h"
-#include "pixelops/rect_support.h"
+#include "pixelops/rects/rect_operations.h"
+#include "pixelops/rects/rect_support.h"
 
 namespace pixelops {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 namespace plugintest {
 

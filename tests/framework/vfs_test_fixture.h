@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "framework/global_alloc_block.h"
-#include "framework/path_utilities.h"
-#include "framework/qpk_archive_format.h"
-#include "framework/virtual_file_system.h"
+#include "framework/files/global_alloc_block.h"
+#include "framework/files/path_utilities.h"
+#include "framework/archive/qpk_archive_format.h"
+#include "framework/files/virtual_file_system.h"
 #include "tests/support/qpk_writer.h"
 #include "tests/support/win_test_env.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "framework/clock.h"
+#include "framework/runtime/clock.h"
 
 namespace testsupport {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/decoded_image.h"
+#include "framework/images/decoded_image.h"
 
 namespace testsupport {
 

@@ -8,9 +8,9 @@
 #include <set>
 #include <stdexcept>
 
-#include "framework/lzss_codec.h"
-#include "framework/qpk_archive.h"
-#include "framework/qpk_scrambler.h"
+#include "framework/archive/lzss_codec.h"
+#include "framework/archive/qpk_archive.h"
+#include "framework/archive/qpk_scrambler.h"
 #include "tests/support/byte_words.h"
 #include "tests/support/win_test_env.h"
 

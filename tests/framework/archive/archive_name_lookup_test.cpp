@@ -1,4 +1,4 @@
-#include "framework/archive_name_lookup.h"
+#include "framework/archive/archive_name_lookup.h"
 
 #include <gtest/gtest.h>
 

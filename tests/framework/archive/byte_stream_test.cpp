@@ -1,5 +1,5 @@
-#include "framework/handle_stream.h"
-#include "framework/memory_stream.h"
+#include "framework/archive/handle_stream.h"
+#include "framework/archive/memory_stream.h"
 
 #include <gtest/gtest.h>
 

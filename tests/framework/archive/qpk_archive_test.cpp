@@ -1,5 +1,5 @@
-#include "framework/qpk_archive.h"
-#include "framework/qpk_archive_format.h"
+#include "framework/archive/qpk_archive.h"
+#include "framework/archive/qpk_archive_format.h"
 
 #include <gtest/gtest.h>
 

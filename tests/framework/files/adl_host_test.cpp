@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "plugin_test_files.h"
+#include "tests/framework/plugin_test_files.h"
 #include "tests/support/test_archive_writer.h"
-#include "vfs_test_fixture.h"
+#include "tests/framework/vfs_test_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/file_stream.h"
+#include "framework/files/file_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vfs_test_fixture.h"
+#include "tests/framework/vfs_test_fixture.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "framework/path_utilities.h"
+#include "framework/files/path_utilities.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "plugin_test_files.h"
+#include "tests/framework/plugin_test_files.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "framework/interfaces/deleting_destructor.h"
-#include "framework/virtual_file_system.h"
+#include "framework/files/virtual_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "plugin_test_files.h"
+#include "tests/framework/plugin_test_files.h"
 #include "tests/support/test_archive_writer.h"
-#include "vfs_test_fixture.h"
+#include "tests/framework/vfs_test_fixture.h"
 
 namespace {
 

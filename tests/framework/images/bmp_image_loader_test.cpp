@@ -1,4 +1,4 @@
-#include "framework/bmp_image_loader.h"
+#include "framework/images/bmp_image_loader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "graphics/image/dib_conversion.h"
+#include "framework/images/dib_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framework/elg_decoder.h"
+#include "framework/images/elg_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framework/image_loader_host.h"
+#include "framework/images/image_loader_host.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/bmp_image_loader.h"
-#include "framework/elg_image_loader.h"
+#include "framework/images/bmp_image_loader.h"
+#include "framework/images/elg_image_loader.h"
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/elg_writer.h"
@@ -329,6 +329,37 @@ TEST_F(ImageLoaderHostTest, CacheReturnsTheSamePictureUntilEvicted) {
     EXPECT_NE(first, second);
     ReleaseObject(first);
     ReleaseObject(second);
+}
+
+// A file system that records the names it is asked to resolve and to load.
+class RecordingFileSystem : public VirtualFileSystem {
+public:
+    std::int32_t LocateFile(char* outPath, const char* name, WIN32_FIND_DATAA* outData) override {
+        located.push_back(name);
+        return VirtualFileSystem::LocateFile(outPath, name, outData);
+    }
+    std::int32_t LoadFile(const char* name, ArchiveAllocator allocator, ArchiveReleaser release,
+                          void* argument, char* outPath) override {
+        loaded.push_back(name);
+        return VirtualFileSystem::LoadFile(name, allocator, release, argument, outPath);
+    }
+    std::vector<std::string> located;
+    std::vector<std::string> loaded;
+};
+
+TEST_F(ImageLoaderHostTest, CachedDecodeLoadsThePathItFoundWithoutResolvingTheNameAgain) {
+    ASSERT_TRUE(testsupport::WriteFile(Game("cg\pic.elg"), ElgFile()));
+    RecordingFileSystem files;
+    g_virtualFileSystem = &files;
+    m_host.SetCacheLimit(4);
+    DecodedImage* image = m_host.DecodeByNameCached("cg\pic.elg");
+    g_virtualFileSystem = &m_vfs;
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(kPicture, testsupport::DibPixels(image->Info(), image->Bits()));
+    ReleaseObject(image);
+    EXPECT_EQ(std::vector<std::string>{"cg\\pic.elg"}, files.located);
+    EXPECT_EQ(std::vector<std::string>{Game("cg\\pic.elg")}, files.loaded)
+        << "the located path is loaded, not the name resolved a second time";
 }
 
 TEST_F(ImageLoaderHostTest, EncodesThroughTheLoaderOfTheTypeOrExtension) {

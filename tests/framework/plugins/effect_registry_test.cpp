@@ -1,11 +1,11 @@
-#include "framework/effect_registry.h"
+#include "framework/plugins/effect_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "plugin_test_files.h"
+#include "tests/framework/plugin_test_files.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"

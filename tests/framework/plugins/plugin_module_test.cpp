@@ -1,5 +1,5 @@
 // Extension lists that plug-ins hand the archive and image hosts.
-#include "framework/plugin_module.h"
+#include "framework/plugins/plugin_module.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framework/transition_registry.h"
+#include "framework/plugins/transition_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin_test_files.h"
+#include "tests/framework/plugin_test_files.h"
 #include "tests/support/stub_plugin_objects.h"
 #include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"

@@ -1,4 +1,4 @@
-#include "framework/app_core.h"
+#include "framework/runtime/app_core.h"
 
 #include <gtest/gtest.h>
 

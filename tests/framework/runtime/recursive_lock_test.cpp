@@ -1,4 +1,4 @@
-#include "framework/recursive_lock.h"
+#include "framework/runtime/recursive_lock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "framework/stopwatch.h"
+#include "framework/runtime/stopwatch.h"
 
 #include <gtest/gtest.h>
 
-#include "framework/timer_resolution.h"
+#include "framework/runtime/timer_resolution.h"
 #include "tests/support/fake_clock.h"
 
 using testsupport::FakeClock;

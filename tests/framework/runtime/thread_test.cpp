@@ -1,4 +1,4 @@
-#include "framework/thread.h"
+#include "framework/runtime/thread.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/com_init.h"
+#include "framework/runtime/com_init.h"
 
 namespace {
 

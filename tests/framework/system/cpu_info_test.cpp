@@ -1,4 +1,4 @@
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 
 #include <gtest/gtest.h>
 

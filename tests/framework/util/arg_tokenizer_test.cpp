@@ -1,4 +1,4 @@
-#include "framework/arg_tokenizer.h"
+#include "framework/util/arg_tokenizer.h"
 
 #include <gtest/gtest.h>
 

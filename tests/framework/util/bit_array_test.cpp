@@ -1,4 +1,4 @@
-#include "framework/bit_array.h"
+#include "framework/util/bit_array.h"
 
 #include <gtest/gtest.h>
 

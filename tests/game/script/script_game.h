@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/path_utilities.h"
-#include "framework/qpk_archive_format.h"
-#include "framework/virtual_file_system.h"
-#include "game/script_engine.h"
+#include "framework/files/path_utilities.h"
+#include "framework/archive/qpk_archive_format.h"
+#include "framework/files/virtual_file_system.h"
+#include "game/script/script_engine.h"
 #include "tests/support/qpk_writer.h"
 #include "tests/support/sob_assembler.h"
 #include "tests/support/win_test_env.h"

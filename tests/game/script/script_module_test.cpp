@@ -1,8 +1,8 @@
-#include "game/command_table.h"
-#include "game/script_engine.h"
-#include "game/script_address.h"
-#include "game/script_start.h"
-#include "tests/game/script_game.h"
+#include "game/script/command_table.h"
+#include "game/script/script_engine.h"
+#include "game/script/script_address.h"
+#include "game/script/script_start.h"
+#include "tests/game/script/script_game.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "game/script_engine.h"
-#include "game/script_address.h"
-#include "tests/game/script_game.h"
+#include "game/script/script_engine.h"
+#include "game/script/script_address.h"
+#include "tests/game/script/script_game.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "game/script_address.h"
-#include "game/script_core.h"
-#include "game/sob_exec_context.h"
+#include "game/script/script_address.h"
+#include "game/script/script_core.h"
+#include "game/script/sob_exec_context.h"
 #include "tests/support/sob_assembler.h"
 
 #include <gtest/gtest.h>

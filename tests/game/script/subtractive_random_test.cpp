@@ -1,5 +1,5 @@
-#include "game/script_engine.h"
-#include "game/subtractive_random.h"
+#include "game/script/script_engine.h"
+#include "game/script/subtractive_random.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "framework/cpu_info.h"
-#include "framework/path_utilities.h"
+#include "framework/system/cpu_info.h"
+#include "framework/files/path_utilities.h"
 #include "graphics/image/copy_kernels.h"
 #include "tests/support/win_test_env.h"
 

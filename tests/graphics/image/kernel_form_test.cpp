@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 
 namespace {
 

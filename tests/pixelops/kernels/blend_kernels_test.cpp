@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "pixelops/kernel_dispatch.h"
+#include "pixelops/library/kernel_dispatch.h"
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "tests/pixelops/kernel_reference.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "framework/cpu_info.h"
-#include "pixelops/cpu_features.h"
-#include "pixelops/library_object.h"
-#include "pixelops/simd_selection.h"
+#include "framework/system/cpu_info.h"
+#include "pixelops/library/cpu_features.h"
+#include "pixelops/library/library_object.h"
+#include "pixelops/library/simd_selection.h"
 
 namespace pixelopstest {
 

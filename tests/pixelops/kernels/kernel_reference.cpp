@@ -1,6 +1,6 @@
-#include "tests/pixelops/kernel_reference.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
 
-#include "tests/pixelops/reference_tables.h"
+#include "tests/pixelops/library/reference_tables.h"
 
 namespace pixelopstest {
 

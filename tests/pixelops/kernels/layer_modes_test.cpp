@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <functional>
 
-#include "pixelops/kernel_dispatch.h"
-#include "tests/pixelops/kernel_reference.h"
-#include "tests/pixelops/reference_tables.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
+#include "tests/pixelops/library/reference_tables.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "pixelops/kernel_dispatch.h"
+#include "pixelops/library/kernel_dispatch.h"
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "tests/pixelops/kernel_reference.h"
-#include "tests/pixelops/reference_tables.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
+#include "tests/pixelops/library/reference_tables.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

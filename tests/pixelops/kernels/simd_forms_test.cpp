@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/cpu_info.h"
-#include "pixelops/cpu_features.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/library_object.h"
-#include "pixelops/simd_selection.h"
-#include "tests/pixelops/form_library.h"
-#include "tests/pixelops/kernel_reference.h"
-#include "tests/pixelops/simd_models.h"
+#include "framework/system/cpu_info.h"
+#include "pixelops/library/cpu_features.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/library/library_object.h"
+#include "pixelops/library/simd_selection.h"
+#include "tests/pixelops/kernels/form_library.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
+#include "tests/pixelops/kernels/simd_models.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

@@ -1,13 +1,13 @@
-#include "tests/pixelops/simd_models.h"
+#include "tests/pixelops/kernels/simd_models.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <utility>
 
-#include "pixelops/blend_tables.h"
-#include "pixelops/simd_selection.h"
-#include "tests/pixelops/kernel_reference.h"
+#include "pixelops/library/blend_tables.h"
+#include "pixelops/library/simd_selection.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
 
 using namespace pixelops;
 

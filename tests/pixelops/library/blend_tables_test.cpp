@@ -1,9 +1,9 @@
-#include "pixelops/blend_tables.h"
+#include "pixelops/library/blend_tables.h"
 
 #include <gtest/gtest.h>
 
-#include "pixelops/kernel_dispatch.h"
-#include "tests/pixelops/reference_tables.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "tests/pixelops/library/reference_tables.h"
 
 using namespace pixelops;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "pixelops/cpu_features.h"
+#include "pixelops/library/cpu_features.h"
 
 namespace pixelopstest {
 

@@ -1,15 +1,15 @@
-#include "pixelops/library_object.h"
+#include "pixelops/library/library_object.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/rect_operations.h"
-#include "tests/pixelops/canned_probe.h"
-#include "tests/pixelops/form_library.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/rects/rect_operations.h"
+#include "tests/pixelops/library/canned_probe.h"
+#include "tests/pixelops/kernels/form_library.h"
 
 using namespace pixelops;
 using pixelopstest::CannedProbe;

@@ -6,11 +6,11 @@
 #include <string>
 #include <thread>
 
-#include "framework/cpu_info.h"
+#include "framework/system/cpu_info.h"
 #include "pixelops/interfaces/pixel_op_library.h"
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "tests/pixelops/test_surface.h"
+#include "tests/pixelops/rects/test_surface.h"
 
 using namespace pixelops;
 

@@ -1,4 +1,4 @@
-#include "tests/pixelops/reference_tables.h"
+#include "tests/pixelops/library/reference_tables.h"
 
 #include <cmath>
 

@@ -1,12 +1,12 @@
-#include "pixelops/simd_selection.h"
+#include "pixelops/library/simd_selection.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
 
-#include "pixelops/cpu_features.h"
-#include "pixelops/kernel_dispatch.h"
+#include "pixelops/library/cpu_features.h"
+#include "pixelops/library/kernel_dispatch.h"
 
 using namespace pixelops;
 

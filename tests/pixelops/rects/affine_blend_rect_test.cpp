@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

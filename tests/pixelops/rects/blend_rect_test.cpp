@@ -2,7 +2,7 @@
 // clipping, early exits and refused modes.
 #include <string>
 
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

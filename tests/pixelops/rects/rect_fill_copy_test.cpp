@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "tests/pixelops/kernel_reference.h"
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

@@ -1,4 +1,4 @@
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 #include <utility>
 

@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/cpu_info.h"
-#include "pixelops/cpu_features.h"
+#include "framework/system/cpu_info.h"
+#include "pixelops/library/cpu_features.h"
 #include "pixelops/interfaces/pixel_op_words.h"
-#include "pixelops/kernel_dispatch.h"
-#include "pixelops/library_object.h"
-#include "pixelops/rect_operations.h"
-#include "tests/pixelops/canned_probe.h"
-#include "tests/pixelops/test_surface.h"
+#include "pixelops/library/kernel_dispatch.h"
+#include "pixelops/library/library_object.h"
+#include "pixelops/rects/rect_operations.h"
+#include "tests/pixelops/library/canned_probe.h"
+#include "tests/pixelops/rects/test_surface.h"
 
 namespace pixelopstest {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/pixelops/kernel_reference.h"
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 using namespace pixelops;
 using namespace pixelopstest;

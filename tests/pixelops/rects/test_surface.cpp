@@ -1,6 +1,6 @@
-#include "tests/pixelops/test_surface.h"
+#include "tests/pixelops/rects/test_surface.h"
 
-#include "tests/pixelops/kernel_reference.h"
+#include "tests/pixelops/kernels/kernel_reference.h"
 
 namespace pixelopstest {
 

@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "tests/pixelops/rect_test_support.h"
+#include "tests/pixelops/rects/rect_test_support.h"
 
 using namespace pixelops;
 using namespace pixelopstest;
