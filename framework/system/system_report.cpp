@@ -342,6 +342,10 @@ void BuildSystemReport(HWND edit, bool detailed, const SystemInfo& system, const
                        const DisplayInfo* display, const SystemReportSources& sources) {
     const std::string text = FormatSystemReport(detailed, system, cpu, devices, frameRate, display, sources);
     SetWindowTextA(edit, "");
+    // A long process list must not be cut at the control's default limit.
+    if (static_cast<size_t>(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0)) < text.size()) {
+        SendMessageA(edit, EM_SETLIMITTEXT, text.size(), 0);
+    }
     SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageA(edit, EM_SETSEL, 0, 0);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);

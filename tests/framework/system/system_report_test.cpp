@@ -323,6 +323,19 @@ TEST(SystemReport, GoesIntoTheEditControlWithTheCaretAtTheStart) {
     }
 }
 
+TEST(SystemReport, LongReportIsNotCutByTheControl) {
+    SystemReportInputs inputs;
+    for (DWORD id = 1000; id < 2500; ++id) {
+        inputs.processes.processes.push_back({id, "p.exe", "C:\\Program Files\\Long Vendor Name\\p" + std::to_string(id) + ".exe"});
+    }
+    const std::string expected = inputs.Format(true);
+    ASSERT_GT(expected.size(), 60000u);
+    ReportEdit edit;
+    BuildSystemReport(edit.Handle(), true, *inputs.system, inputs.cpu, inputs.devices, *inputs.frameRate,
+                      inputs.display.get(), inputs.sources);
+    EXPECT_EQ(expected, edit.Text());
+}
+
 TEST(SystemReport, RealMachineReportHasEverySection) {
     DetectProcessor();
     SystemInfo system;

@@ -56,13 +56,6 @@ TEST(DroppedFileList, SecondDropBeforeClearIsRefusedAndFinished) {
     EXPECT_EQ(std::vector<std::string>{"F:\\LATER.TXT"}, Names(list));
 }
 
-TEST(DroppedFileList, AnEmptyDropStoresNothing) {
-    DroppedFileList list;
-    list.SetSingleFile(true);
-    EXPECT_EQ(0, list.OnDropFiles(BuildDropHandle({})));
-    EXPECT_EQ(0u, list.Count());
-}
-
 TEST(DroppedFileList, AcceptStoresTheFlagAndTellsTheWindow) {
     testsupport::MessageWindow window;
     DroppedFileList list;
