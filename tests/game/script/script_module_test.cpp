@@ -467,7 +467,9 @@ class RecordingHost : public ScriptStartHost {
 public:
     const char* SaveFolder() override { return "C:\\SAVE\\"; }
     void ShowStopMessage(const char* text) override { messages.push_back(text); }
+    bool UseCompiledScripts() override { return compiled; }
     std::vector<std::string> messages;
+    bool compiled = false;
 };
 
 TEST(ScriptStart, ResultsAndMessages) {
@@ -503,7 +505,13 @@ TEST(ScriptStart, ResultsAndMessages) {
     }
 }
 
-TEST(ScriptStart, RunsAGameFromAnArchive) {
+// The same game interpreted and, with the setting on, compiled.
+class ScriptStartGame : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(InterpretedAndCompiled, ScriptStartGame, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Interpreted"; });
+
+TEST_P(ScriptStartGame, RunsAGameFromAnArchive) {
     ScriptGame game(true);
     game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"CHAPTER", 8, 8}, {"END", 8, 8}, {"GLOBAL", 8, 8}}));
     SobUserVar vars = TraceVariables();
@@ -516,8 +524,13 @@ TEST(ScriptStart, RunsAGameFromAnArchive) {
     game.WriteModule("CHAPTER", Trace(3) + "copyptr var:1, var:0\nstop\nret\n");
     game.WriteModule("END", Trace(5) + ModuleCommand(2, "") + "stop\n");
     RecordingHost host;
+    host.compiled = GetParam();
     std::unique_ptr<ScriptEngine> engine;
     ASSERT_EQ(0, StartScriptEngine(host, engine));
+    EXPECT_EQ(GetParam(), engine->Context().UsesCompiled());
+    for (std::size_t i = 0; i < engine->ModuleCount(); ++i) {
+        EXPECT_EQ(GetParam(), engine->Module(i).compiled != nullptr) << i;
+    }
     EXPECT_EQ(kStepYielded, engine->Step());
     // CHAPTER read the first word of the text through its pointer slot.
     std::int32_t start;
@@ -528,6 +541,7 @@ TEST(ScriptStart, RunsAGameFromAnArchive) {
     EXPECT_EQ(static_cast<std::int32_t>(static_cast<std::uint32_t>(start) * 100u + 45u), NumberOf(*engine, 0));
     EXPECT_EQ(2, engine->CurrentFlagRecord());
     EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(GetParam(), engine->Context().NativeEntries() > 0);
 }
 
 // Opcode numbers and command names as the command groups list them: both ends of every group
