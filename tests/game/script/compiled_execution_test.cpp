@@ -172,7 +172,8 @@ protected:
             return -100;
         }
         const int init = core.LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true);
-        return init != 0 ? -init : core.LoadModule("SCRIPT\\MAIN.SOB", nullptr);
+        // By path: the engine's own loader takes a module name.
+        return init != 0 ? -init : core.ScriptCore::LoadModule("SCRIPT\\MAIN.SOB", nullptr);
     }
 
     ScriptGame m_game;

@@ -154,7 +154,8 @@ struct InstructionCase {
     const char* pcLabel;  // where pc must stand afterwards, or null
 };
 
-inline const std::string kOut = "\nout: .word 0\nout2: .word 0\nout3: .word 0\nval: .word 33\n";
+// Data after the instructions: a module's instruction stream holds only instructions.
+inline const std::string kOut = "\n.data\nout: .word 0\nout2: .word 0\nout3: .word 0\nval: .word 33\n";
 
 inline const InstructionCase kInstructionCases[] = {
     {"0 stop yields with pc after it", "stop\nafter: mov 1, out\nret", {"0"}, 0, kSobYielded, {{"out", "0"}}, {"0"}, 0, "after"},
@@ -165,9 +166,9 @@ inline const InstructionCase kInstructionCases[] = {
     {"3 store the accumulator", "sta out\nret", {"0"}, 42, kSobReturned, {{"out", "42"}}, {}, 42, nullptr},
     {"4 call pushes the next instruction", "call sub\nmov 1, out2\nret\nsub: mov 3, out\nret", {"0"}, 0, kSobReturned,
      {{"out", "3"}, {"out2", "1"}}, {}, 0, nullptr},
-    {"5 command call stores the handler's result", "cmd cmd:0, args, out\nret\nargs: .word 20, 22", {"0"}, 0,
+    {"5 command call stores the handler's result", "cmd cmd:0, args, out\nret\n.data\nargs: .word 20, 22", {"0"}, 0,
      kSobReturned, {{"out", "42"}}, {}, 0, nullptr},
-    {"5 command that rewrites its own result operand", "first: cmd cmd:1, args, out\nret\nargs: .word first+12, out2",
+    {"5 command that rewrites its own result operand", "first: cmd cmd:1, args, out\nret\n.data\nargs: .word first+12, out2",
      {"0"}, 0, kSobReturned, {{"out", "0"}, {"out2", "5"}}, {}, 0, nullptr},
     {"6 jump", "jmp there\nmov 1, out\nthere: ret", {"0"}, 0, kSobReturned, {{"out", "0"}}, {}, 0, nullptr},
     {"7 table jump takes entry a counting from 1",
@@ -212,7 +213,7 @@ inline const InstructionCase kInstructionCases[] = {
      kSobReturned, {{"out", "0"}, {"out2", "2"}}, {}, 0, nullptr},
     {"31 store a value", "mov -1, out\nret", {"0"}, 0, kSobReturned, {{"out", "-1"}}, {}, 0, nullptr},
     {"32 copy memory", "copy val, out\nret", {"0"}, 0, kSobReturned, {{"out", "33"}}, {}, 0, nullptr},
-    {"33 store through a pointer", "stptr 7, ptr\nret\nptr: .word out", {"0"}, 0, kSobReturned, {{"out", "7"}}, {}, 0,
+    {"33 store through a pointer", "stptr 7, ptr\nret\n.data\nptr: .word out", {"0"}, 0, kSobReturned, {{"out", "7"}}, {}, 0,
      nullptr},
     {"34 store a value in a stack word", "sets 9, 8\nstop", {"0", "1", "2"}, 0, kSobYielded, {}, {"0", "9", "2"}, 0,
      nullptr},
@@ -222,7 +223,7 @@ inline const InstructionCase kInstructionCases[] = {
     {"37 copy a stack word", "movs 8, 4\nstop", {"0", "1", "2"}, 0, kSobYielded, {}, {"0", "1", "1"}, 0, nullptr},
     {"38 load through a stack word", "getsptr 4, out\nstop", {"0", "val"}, 0, kSobYielded, {{"out", "33"}},
      {"0", "val"}, 0, nullptr},
-    {"39 load through a memory pointer", "copyptr ptr, out\nret\nptr: .word val", {"0"}, 0, kSobReturned,
+    {"39 load through a memory pointer", "copyptr ptr, out\nret\n.data\nptr: .word val", {"0"}, 0, kSobReturned,
      {{"out", "33"}}, {}, 0, nullptr},
     {"40 address of a stack word", "lea 4, out\nstop", {"0", "1"}, 0, kSobYielded, {{"out", "stack:1"}}, {"0", "1"}, 0,
      nullptr},
@@ -275,7 +276,9 @@ inline const FaultCase kFaultCases[] = {
     {"a stack word that is not whole words", "incs 2\nret", {"0", "1"}},
     {"a store to address 0", "mov 1, 0\nret", {"0"}},
     {"a load from address 0", "copy 0, out\nret", {"0"}},
-    {"a command that was never linked", "cmd 0, args, out\nret\nargs: .word 0", {"0"}},
+    {"a command that was never linked", "cmd 0, args, out\nret\n.data\nargs: .word 0", {"0"}},
+    {"a command that rewrites its result operand to 0", "first: cmd cmd:1, args, out\nret\n.data\nargs: .word first+12, 0",
+     {"0"}},
     {"a jump to address 0", "jmp 0", {"0"}},
 };
 
