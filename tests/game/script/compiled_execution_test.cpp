@@ -295,15 +295,8 @@ TEST_F(CompiledGame, ALibraryThatDoesNotCompileFailsTheInitFiles) {
     EXPECT_EQ(nullptr, core.LibraryCode());
 }
 
-// Executable memory that is never there.
-class NoMemory final : public ExecutableMemory {
-public:
-    void* Allocate(std::size_t) override { return nullptr; }
-    void Free(void*) override {}
-};
-
 TEST(CompiledExecutionSwitch, AFailedSwitchLeavesTheContextInterpreting) {
-    NoMemory none;
+    sobtest::NoExecutableMemory none;
     ExecutableMemory* const previous = ReplaceDefaultExecutableMemory(&none);
     SobExecContext context;
     EXPECT_EQ(2, context.SetUseCompiled(1));

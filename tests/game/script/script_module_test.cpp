@@ -3,6 +3,7 @@
 #include "game/script/script_address.h"
 #include "game/script/script_start.h"
 #include "tests/game/script/script_game.h"
+#include "tests/game/script/sob_snippet.h"
 
 #include <gtest/gtest.h>
 
@@ -542,6 +543,25 @@ TEST_P(ScriptStartGame, RunsAGameFromAnArchive) {
     EXPECT_EQ(2, engine->CurrentFlagRecord());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(GetParam(), engine->Context().NativeEntries() > 0);
+}
+
+TEST(ScriptStart, WithoutExecutableMemoryTheScriptsRunInterpreted) {
+    ScriptGame game;
+    game.WriteModule("MAIN", Trace(1) + "ret\n");
+    game.Write("USER_VAR.SOB", TraceVariables().Bytes());
+    sobtest::NoExecutableMemory none;
+    ExecutableMemory* const previous = ReplaceDefaultExecutableMemory(&none);
+    RecordingHost host;
+    host.compiled = true;
+    std::unique_ptr<ScriptEngine> engine;
+    const int result = StartScriptEngine(host, engine);
+    ReplaceDefaultExecutableMemory(previous);
+    ASSERT_EQ(0, result);
+    EXPECT_FALSE(engine->Context().UsesCompiled());
+    EXPECT_EQ(nullptr, engine->Module(0).compiled);
+    EXPECT_EQ(kStepEnded, engine->Step());
+    EXPECT_EQ(1, NumberOf(*engine, 0));
+    EXPECT_TRUE(host.messages.empty());
 }
 
 // Opcode numbers and command names as the command groups list them: both ends of every group

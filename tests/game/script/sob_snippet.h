@@ -142,6 +142,13 @@ private:
     std::vector<std::uint8_t> m_pristine;
 };
 
+// Executable memory that is never there.
+class NoExecutableMemory final : public ExecutableMemory {
+public:
+    void* Allocate(std::size_t) override { return nullptr; }
+    void Free(void*) override {}
+};
+
 struct InstructionCase {
     const char* name;
     const char* source;
