@@ -83,11 +83,9 @@ TEST(CompiledExecution, AThrowingHandlerLeavesPcAtItsCommand) {
 TEST(CompiledExecution, StopThenInterpretResumesNatively) {
     Snippet snippet("mov 1, out\nstop\nmov 2, out\nstop\nmov 3, out\nret" + kOut);
     ASSERT_TRUE(snippet.Linked());
-    snippet.Start({"0"}, 0);
+    const auto code = snippet.StartCompiled({"0"}, 0);
+    ASSERT_NE(nullptr, code);
     SobExecContext& context = snippet.Context();
-    ASSERT_EQ(0, context.SetUseCompiled(1));
-    CompiledCode code(context.BoundFields());
-    ASSERT_EQ(0, code.Compile(AddressOf(snippet.Image()), snippet.Module().instructionSize));
     for (std::uint32_t expected : {1u, 2u}) {
         EXPECT_EQ(kSobYielded, context.Interpret());
         EXPECT_EQ(expected, snippet.WordAtLabel("out"));
@@ -100,11 +98,9 @@ TEST(CompiledExecution, StopThenInterpretResumesNatively) {
 TEST(CompiledExecution, SwitchingCompiledExecutionOffStillRunsCompiledCode) {
     Snippet snippet("mov 1, out\nstop\nmov 2, out\nret" + kOut);
     ASSERT_TRUE(snippet.Linked());
-    snippet.Start({"0"}, 0);
+    const auto code = snippet.StartCompiled({"0"}, 0);
+    ASSERT_NE(nullptr, code);
     SobExecContext& context = snippet.Context();
-    ASSERT_EQ(0, context.SetUseCompiled(1));
-    CompiledCode code(context.BoundFields());
-    ASSERT_EQ(0, code.Compile(AddressOf(snippet.Image()), snippet.Module().instructionSize));
     EXPECT_EQ(kSobYielded, context.Interpret());
     EXPECT_EQ(0, context.SetUseCompiled(0));
     EXPECT_EQ(kSobReturned, context.Interpret());
@@ -144,11 +140,9 @@ TEST(CompiledExecution, NativeCodeDoesNotGrowTheMachineStack) {
     ASSERT_TRUE(snippet.Linked());
     std::uint32_t handler = AddressOf(reinterpret_cast<void*>(&LogStackAddress));
     std::memcpy(snippet.Image() + snippet.Module().Label("loop") + 12, &handler, sizeof(handler));
-    snippet.Start({"0"}, 0);
+    const auto code = snippet.StartCompiled({"0"}, 0);
+    ASSERT_NE(nullptr, code);
     SobExecContext& context = snippet.Context();
-    ASSERT_EQ(0, context.SetUseCompiled(1));
-    CompiledCode code(context.BoundFields());
-    ASSERT_EQ(0, code.Compile(AddressOf(snippet.Image()), snippet.Module().instructionSize));
     g_handlerCalls = 0;
     g_handlerMoves = 0;
     EXPECT_EQ(kSobReturned, context.Interpret());

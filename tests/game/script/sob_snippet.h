@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -105,13 +106,24 @@ public:
         }
     };
 
+    // The instructions compiled bound to the context, or null when they do not compile.
+    std::unique_ptr<CompiledCode> Compile() {
+        auto code = std::make_unique<CompiledCode>(m_context->BoundFields());
+        return code->Compile(AddressOf(Image()), m_module.instructionSize) == 0 ? std::move(code) : nullptr;
+    }
+    // Start, with the context running native code and the instructions compiled for it.
+    std::unique_ptr<CompiledCode> StartCompiled(const std::vector<std::string>& stack, std::uint32_t accumulator) {
+        Start(stack, accumulator);
+        return m_context->SetUseCompiled(1) == 0 ? Compile() : nullptr;
+    }
+
     // Runs the image as linked from its start; nullopt when the compiled modes cannot compile it.
     std::optional<RunState> Run(const std::vector<std::string>& stack, std::uint32_t accumulator, Mode mode) {
         std::memcpy(Image(), m_pristine.data(), m_pristine.size());
         m_context->SetUseCompiled(mode == Mode::kCompiled ? 1 : 0);
         Start(stack, accumulator);
-        CompiledCode code(m_context->BoundFields());
-        if (mode != Mode::kInterpreted && code.Compile(AddressOf(Image()), m_module.instructionSize) != 0) {
+        std::unique_ptr<CompiledCode> code;
+        if (mode != Mode::kInterpreted && !(code = Compile())) {
             return std::nullopt;
         }
         RunState state;
@@ -122,7 +134,7 @@ public:
             state.threw = true;
         }
         state.nativeEntries = m_context->NativeEntries() - entriesBefore;
-        code.Release();
+        code.reset();
         m_context->SetUseCompiled(0);
         state.pc = m_context->Pc();
         state.accumulator = m_context->Accumulator();
