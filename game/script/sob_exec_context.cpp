@@ -162,9 +162,8 @@ std::uint32_t SobExecContext::Interpret() {
             opcode = compiled->opcode;
         }
         handedOver = false;
-        // Stop and return are one word long, and an unknown opcode has no operands: the word
-        // after them may lie past the image.
-        const std::uint32_t a = opcode <= 1 || opcode > 46 ? 0 : instruction[1];
+        // Stop and return are one word long: the word after them may lie past the image.
+        const std::uint32_t a = opcode <= 1 ? 0 : instruction[1];
         const std::uint32_t* const operands = instruction + 1;
         // Operand words are fetched lazily per instruction: only the words an instruction has
         // belong to it, and a later instruction's operands may have been rewritten meanwhile.
