@@ -94,6 +94,11 @@ int ScriptCore::LoadInitFiles(const char* initName, const char* varName, const c
         if (LinkModule(file.data() + 4, file.size() - 4, 0, true) != 0) {
             return kInitLibraryLinkFailed;
         }
+        // Compiled modules reach the library through native addresses in its opcode words.
+        if (m_context.UsesCompiled() && !CompileTopModule(m_context)) {
+            PopModulesTo(m_modules.size() - 1);
+            return kInitLibraryLinkFailed;
+        }
     }
     return kInitLoaded;
 }
@@ -205,6 +210,11 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
         return kModuleLinkFailed;
     }
     SobExecContext& target = context ? *context : m_context;
+    // A module that does not compile is refused like one that does not link.
+    if (target.UsesCompiled() && !CompileTopModule(target)) {
+        PopModulesTo(m_modules.size() - 1);
+        return kModuleLinkFailed;
+    }
     // A context whose stack is full cannot take the module's 0 mark: the module goes again.
     if (target.PushZero() != 0) {
         PopModulesTo(m_modules.size() - 1);
@@ -212,6 +222,16 @@ int ScriptCore::LoadModule(const char* path, SobExecContext* context) {
     }
     target.SetPc(AddressOf(m_modules.back()->ImageBytes()));
     return kModuleLoaded;
+}
+
+bool ScriptCore::CompileTopModule(SobExecContext& context) {
+    ModuleRecord& module = *m_modules.back();
+    std::unique_ptr<CompiledCode> code(new (std::nothrow) CompiledCode(context.BoundFields()));
+    if (!code || code->Compile(AddressOf(module.ImageBytes()), module.instructionSize) != 0) {
+        return false;
+    }
+    module.compiled = std::move(code);
+    return true;
 }
 
 int ScriptCore::UnloadModule() {

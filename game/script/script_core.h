@@ -14,6 +14,7 @@
 
 #include "framework/util/bit_array.h"
 #include "game/script/command_handler.h"
+#include "game/script/compiled_code.h"
 #include "game/script/sob_exec_context.h"
 #include "game/script/variable_table.h"
 
@@ -23,6 +24,9 @@ struct ModuleRecord {
     std::uint32_t imageSize = 0;
     std::int32_t flagRecordIndex = -1;  // -1 without flag records
     std::uint32_t instructionSize = 0;
+    // Native code of the instructions when the module was loaded for a compiled context. After
+    // the image, so that it goes first and can put the image's opcodes back.
+    std::unique_ptr<CompiledCode> compiled;
 
     std::uint8_t* ImageBytes() { return reinterpret_cast<std::uint8_t*>(image.data()); }
 };
@@ -165,6 +169,8 @@ private:
     int LoadUserVar(const std::vector<std::uint8_t>& file, bool keepSaveCopy, bool keepAutoSaveCopy);
     // Makes the top module's image and flag record current (none when only the library is left).
     void SelectTopModule();
+    // Compiles the top module's instructions bound to `context`: false when they do not compile.
+    bool CompileTopModule(SobExecContext& context);
     std::int32_t FindFlagRecord(const char* path) const;
     ModuleFlagRecord* FlagRecordFor(bool global);
 

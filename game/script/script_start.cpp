@@ -10,6 +10,11 @@ int StartScriptEngine(ScriptStartHost& host, std::unique_ptr<ScriptEngine>& engi
         return 1;
     }
     engine->SetSaveFolder(host.SaveFolder());
+    // Compiled execution is switched on before the init files, so that the function library is
+    // compiled with them; when it cannot be had the scripts run interpreted.
+    if (host.UseCompiledScripts()) {
+        engine->Context().SetUseCompiled(1);
+    }
     if (engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) != 0) {
         host.ShowStopMessage("スクリプト初期化ファイルのロードに失敗");
         return 2;

@@ -1,7 +1,7 @@
 // Starting the scripts of a run: creates the script engine, loads the init files and MAIN.
 // Application::StartScripts hands over what the engine needs of it through ScriptStartHost.
-// Not in the program yet: compiled execution, the voice table, the command globals with the sound
-// settings, and the frame function that the application sets once this succeeds.
+// Not in the program yet: the voice table, the command globals with the sound settings, and the
+// frame function that the application sets once this succeeds.
 #pragma once
 
 #include <memory>
@@ -14,6 +14,8 @@ public:
     virtual const char* SaveFolder() = 0;
     // Shows a message with the stop icon.
     virtual void ShowStopMessage(const char* text) = 0;
+    // Whether the player's settings ask for compiled script code (USER.CFG block 3 byte 0).
+    virtual bool UseCompiledScripts() = 0;
 
 protected:
     ~ScriptStartHost() = default;

@@ -5,6 +5,7 @@
 
 #include "game/script/command_handler.h"
 #include "game/script/script_address.h"
+#include "game/script/templates/native_exit.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr std::int32_t kSmallestInt = INT32_MIN;
 }  // namespace
 
 SobExecContext::~SobExecContext() {
+    m_compiled.reset();
     delete[] m_stack;
 }
 
@@ -26,6 +28,7 @@ int SobExecContext::AllocateStack(std::uint32_t words) {
     m_stack = nullptr;
     m_stackWords = 0;
     m_stackPointer = nullptr;
+    m_stackEnd = nullptr;
     if (words == 0) {
         return 1;
     }
@@ -35,6 +38,7 @@ int SobExecContext::AllocateStack(std::uint32_t words) {
     }
     m_stackWords = words;
     m_stackPointer = m_stack;
+    m_stackEnd = m_stack + words;
     return 0;
 }
 
@@ -100,16 +104,66 @@ std::uint32_t* SobExecContext::StackWordBelow(std::uint32_t byteOffset) const {
     return reinterpret_cast<std::uint32_t*>(word);
 }
 
+int SobExecContext::SetUseCompiled(std::uint32_t flag) {
+    m_compiled.reset();
+    m_useCompiled = false;
+    if (flag == 0) {
+        return 0;
+    }
+    std::unique_ptr<CompiledCode> code(new (std::nothrow) CompiledCode(BoundFields()));
+    if (!code) {
+        return 1;
+    }
+    if (code->Compile(0, 0) != 0) {
+        return 2;
+    }
+    m_compiled = std::move(code);
+    m_useCompiled = true;
+    return 0;
+}
+
+BoundContextFields SobExecContext::BoundFields() const {
+    return {AddressOf(&m_pc), AddressOf(&m_stackPointer), AddressOf(&m_accumulator), AddressOf(&m_stack),
+            AddressOf(&m_stackEnd)};
+}
+
+bool SobExecContext::RunsNatively(const CompiledCode& owner) const {
+    return m_useCompiled && m_compiled && owner.IsBoundTo(AddressOf(&m_pc));
+}
+
 std::uint32_t SobExecContext::Interpret() {
+    // Set when native code has handed over: the instruction at pc is interpreted even when it
+    // is compiled, since its native code has just refused it.
+    bool handedOver = false;
     for (;;) {
         std::uint32_t* const instruction = WordAt(m_pc);
         if (!instruction) {
             return kSobInvalidScript;
         }
-        const std::uint32_t opcode = instruction[0];
-        // Stop and return are one word long, and an unknown opcode has no operands: the word
-        // after them may lie past the image.
-        const std::uint32_t a = opcode <= 1 || opcode > 46 ? 0 : instruction[1];
+        std::uint32_t opcode = instruction[0];
+        if (opcode > 46) {
+            const CompiledCode* owner = nullptr;
+            const CompiledCode::Instruction* compiled = CompiledCode::Find(m_pc, &owner);
+            if (!compiled) {
+                return kSobInvalidScript;
+            }
+            if (!handedOver && RunsNatively(*owner)) {
+                ++m_nativeEntries;
+                const std::uint32_t result = m_compiled->EntryPoint()();
+                if (result == SOB_NATIVE_HAND_OVER) {
+                    handedOver = true;
+                    continue;
+                }
+                if (result == SOB_NATIVE_HANDLER_THREW) {
+                    RethrowHandlerException();
+                }
+                return result;
+            }
+            opcode = compiled->opcode;
+        }
+        handedOver = false;
+        // Stop and return are one word long: the word after them may lie past the image.
+        const std::uint32_t a = opcode <= 1 ? 0 : instruction[1];
         const std::uint32_t* const operands = instruction + 1;
         // Operand words are fetched lazily per instruction: only the words an instruction has
         // belong to it, and a later instruction's operands may have been rewritten meanwhile.

@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "game/script/compiled_code.h"
 
 // Results of SobExecContext::Interpret.
 enum SobRunResult : std::uint32_t {
@@ -33,7 +36,19 @@ public:
     int PopReturn();
     // pc = address, push the 0 mark, interpret.
     std::uint32_t Call(std::uint32_t address);
+    // Runs from pc until a stop or a return to the 0 mark. Compiled instructions run as native
+    // code when they are bound to this context and it runs compiled code; otherwise, and from
+    // where native code hands over, they are interpreted by their original opcodes.
     std::uint32_t Interpret();
+
+    // Switches compiled execution off (0) or on: 0; 1 no memory for the compiled code; 2 its
+    // entry trampoline does not compile. A failure leaves the context interpreting.
+    int SetUseCompiled(std::uint32_t flag);
+    bool UsesCompiled() const { return m_useCompiled; }
+    // How often Interpret has entered native code, to see where compiled runs hand over.
+    std::uint32_t NativeEntries() const { return m_nativeEntries; }
+    // The fields that native code bound to this context reads and writes.
+    BoundContextFields BoundFields() const;
 
     // Empties the stack without freeing it.
     void ResetStack() { m_stackPointer = m_stack; }
@@ -51,9 +66,16 @@ private:
     // The stack word `byteOffset` bytes below the stack pointer, or null outside the stack.
     std::uint32_t* StackWordBelow(std::uint32_t byteOffset) const;
 
+    // Whether native code bound to this context may run the instruction at pc.
+    bool RunsNatively(const CompiledCode& owner) const;
+
     std::uint32_t* m_stack = nullptr;
     std::uint32_t m_stackWords = 0;
     std::uint32_t m_pc = 0;
     std::uint32_t* m_stackPointer = nullptr;
     std::uint32_t m_accumulator = 0;
+    std::uint32_t* m_stackEnd = nullptr;  // after the last stack word, for native bounds checks
+    std::unique_ptr<CompiledCode> m_compiled;  // the entry trampoline
+    bool m_useCompiled = false;
+    std::uint32_t m_nativeEntries = 0;
 };

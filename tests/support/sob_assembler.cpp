@@ -213,9 +213,17 @@ SobModule AssembleSob(const std::string& source) {
     SobModule module;
     std::vector<PendingWord> pending;
     bool dataStarted = false;
+    // While a tail is open the image being written is the tail, and `tail` holds the image.
+    std::vector<std::uint8_t> tail;
+    bool inTail = false;
+    std::vector<std::string> tailLabels;
+    std::vector<std::size_t> tailWords;
     std::size_t position = 0;
     int lineNumber = 0;
     auto emit = [&](const std::string& text, int line) {
+        if (inTail) {
+            tailWords.push_back(pending.size());
+        }
         pending.push_back({static_cast<std::uint32_t>(module.image.size()), text, line});
         AppendWord(module.image, 0);
     };
@@ -240,6 +248,9 @@ SobModule AssembleSob(const std::string& source) {
             if (!module.labels.emplace(label, static_cast<std::uint32_t>(module.image.size())).second) {
                 Fail(lineNumber, "label defined twice: " + label);
             }
+            if (inTail) {
+                tailLabels.push_back(label);
+            }
             line = Trim(line.substr(colon + 1));
         }
         if (line.empty()) {
@@ -248,7 +259,16 @@ SobModule AssembleSob(const std::string& source) {
         const std::size_t space = line.find_first_of(" \t");
         const std::string head = line.substr(0, space);
         const std::string rest = space == std::string::npos ? std::string() : Trim(line.substr(space));
-        if (head == ".data") {
+        if (head == ".tail" || head == ".endtail") {
+            if (inTail == (head == ".tail")) {
+                Fail(lineNumber, head + " out of place");
+            }
+            std::swap(module.image, tail);
+            inTail = !inTail;
+        } else if (head == ".data") {
+            if (inTail) {
+                Fail(lineNumber, ".data inside a tail");
+            }
             if (!dataStarted) {
                 module.instructionSize = static_cast<std::uint32_t>(module.image.size());
                 dataStarted = true;
@@ -300,8 +320,19 @@ SobModule AssembleSob(const std::string& source) {
             }
         }
     }
+    if (inTail) {
+        Fail(lineNumber, ".tail without .endtail");
+    }
     if (!dataStarted) {
         module.instructionSize = static_cast<std::uint32_t>(module.image.size());
+    }
+    const std::uint32_t tailStart = static_cast<std::uint32_t>(module.image.size());
+    module.image.insert(module.image.end(), tail.begin(), tail.end());
+    for (const std::string& label : tailLabels) {
+        module.labels[label] += tailStart;
+    }
+    for (std::size_t index : tailWords) {
+        pending[index].at += tailStart;
     }
     for (const PendingWord& word : pending) {
         ResolveWord(module, word);

@@ -9,6 +9,8 @@
 //   .word v, v...        data words
 //   .text "..."          a zero-terminated byte string (\" \\ \n \0 escapes), padded to 4 bytes
 //   .space n             n zero bytes, padded to 4
+//   .tail / .endtail     the lines between go to the very end of the image, after everything
+//                        else: data that a helper's lines keep out of the instruction stream
 // Operand values: an integer (decimal, -N, 0xN), `label` or `label+N`/`label-N` (internal fixup:
 // the address of that image offset), `var:N` (variable entry N), `cmd:N` (command N), `sym:N`
 // (named symbol N), `lib:N` (N bytes into the function library).

@@ -30,12 +30,13 @@ inline std::string Trace(int k, int entry = 0) {
            "+4\nta" + n + ": add 0, " + std::to_string(k) + ", " + v + "\n";
 }
 
-// Lines that call command `opcode` with the module name `name` as its argument.
+// Lines that call command `opcode` with the module name `name` as its argument. The argument
+// block and the name go to the end of the image, so that the instruction stream compiles.
 inline std::string ModuleCommand(int opcode, const std::string& name) {
     static int serial = 0;
     const std::string n = std::to_string(serial++);
-    return "cmd cmd:" + std::to_string(opcode) + ", ma" + n + ", mr" + n + "\njmp mj" + n + "\nma" + n + ": .word mn" +
-           n + "\nmr" + n + ": .word 0\nmn" + n + ": .text \"" + name + "\"\nmj" + n + ":\n";
+    return "cmd cmd:" + std::to_string(opcode) + ", ma" + n + ", mr" + n + "\n.tail\nma" + n + ": .word mn" + n +
+           "\nmr" + n + ": .word 0\nmn" + n + ": .text \"" + name + "\"\n.endtail\n";
 }
 
 // A game folder made the base directory, with a virtual file system that knows QPK archives,

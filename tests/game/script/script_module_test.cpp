@@ -3,6 +3,7 @@
 #include "game/script/script_address.h"
 #include "game/script/script_start.h"
 #include "tests/game/script/script_game.h"
+#include "tests/game/script/sob_snippet.h"
 
 #include <gtest/gtest.h>
 
@@ -467,7 +468,9 @@ class RecordingHost : public ScriptStartHost {
 public:
     const char* SaveFolder() override { return "C:\\SAVE\\"; }
     void ShowStopMessage(const char* text) override { messages.push_back(text); }
+    bool UseCompiledScripts() override { return compiled; }
     std::vector<std::string> messages;
+    bool compiled = false;
 };
 
 TEST(ScriptStart, ResultsAndMessages) {
@@ -503,7 +506,13 @@ TEST(ScriptStart, ResultsAndMessages) {
     }
 }
 
-TEST(ScriptStart, RunsAGameFromAnArchive) {
+// The same game interpreted and, with the setting on, compiled.
+class ScriptStartGame : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(InterpretedAndCompiled, ScriptStartGame, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Interpreted"; });
+
+TEST_P(ScriptStartGame, RunsAGameFromAnArchive) {
     ScriptGame game(true);
     game.Write("SOB_INIT.DAT", SobInitFile({{"MAIN", 8, 8}, {"CHAPTER", 8, 8}, {"END", 8, 8}, {"GLOBAL", 8, 8}}));
     SobUserVar vars = TraceVariables();
@@ -516,8 +525,13 @@ TEST(ScriptStart, RunsAGameFromAnArchive) {
     game.WriteModule("CHAPTER", Trace(3) + "copyptr var:1, var:0\nstop\nret\n");
     game.WriteModule("END", Trace(5) + ModuleCommand(2, "") + "stop\n");
     RecordingHost host;
+    host.compiled = GetParam();
     std::unique_ptr<ScriptEngine> engine;
     ASSERT_EQ(0, StartScriptEngine(host, engine));
+    EXPECT_EQ(GetParam(), engine->Context().UsesCompiled());
+    for (std::size_t i = 0; i < engine->ModuleCount(); ++i) {
+        EXPECT_EQ(GetParam(), engine->Module(i).compiled != nullptr) << i;
+    }
     EXPECT_EQ(kStepYielded, engine->Step());
     // CHAPTER read the first word of the text through its pointer slot.
     std::int32_t start;
@@ -527,6 +541,26 @@ TEST(ScriptStart, RunsAGameFromAnArchive) {
     EXPECT_EQ(kStepEnded, engine->Step());
     EXPECT_EQ(static_cast<std::int32_t>(static_cast<std::uint32_t>(start) * 100u + 45u), NumberOf(*engine, 0));
     EXPECT_EQ(2, engine->CurrentFlagRecord());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(GetParam(), engine->Context().NativeEntries() > 0);
+}
+
+TEST(ScriptStart, WithoutExecutableMemoryTheScriptsRunInterpreted) {
+    ScriptGame game;
+    game.WriteModule("MAIN", Trace(1) + "ret\n");
+    game.Write("USER_VAR.SOB", TraceVariables().Bytes());
+    sobtest::NoExecutableMemory none;
+    ExecutableMemory* const previous = ReplaceDefaultExecutableMemory(&none);
+    RecordingHost host;
+    host.compiled = true;
+    std::unique_ptr<ScriptEngine> engine;
+    const int result = StartScriptEngine(host, engine);
+    ReplaceDefaultExecutableMemory(previous);
+    ASSERT_EQ(0, result);
+    EXPECT_FALSE(engine->Context().UsesCompiled());
+    EXPECT_EQ(nullptr, engine->Module(0).compiled);
+    EXPECT_EQ(kStepEnded, engine->Step());
+    EXPECT_EQ(1, NumberOf(*engine, 0));
     EXPECT_TRUE(host.messages.empty());
 }
 

@@ -53,6 +53,20 @@ TEST(SobAssembler, TableJumpEndsItsTableAndRawOpcodes) {
     EXPECT_EQ(16u, module.Label("t"));
 }
 
+TEST(SobAssembler, TailLinesGoToTheEndOfTheImage) {
+    const testsupport::SobModule module = testsupport::AssembleSob(
+        "push a\n.tail\na: .word b\n.endtail\nret\n.data\nb: .word 9\n.tail\n.text \"x\"\n.endtail\n");
+    EXPECT_EQ(Words({8, 0, 1, 9, 0, 'x'}), module.image);
+    EXPECT_EQ(12u, module.instructionSize);
+    EXPECT_EQ(16u, module.Label("a"));
+    EXPECT_EQ(12u, module.Label("b"));
+    ASSERT_EQ(2u, module.fixups[testsupport::kSobFixInternal].size());
+    EXPECT_EQ(4u, module.fixups[testsupport::kSobFixInternal][0].at);
+    EXPECT_EQ(16u, module.fixups[testsupport::kSobFixInternal][0].value);
+    EXPECT_EQ(16u, module.fixups[testsupport::kSobFixInternal][1].at);
+    EXPECT_EQ(12u, module.fixups[testsupport::kSobFixInternal][1].value);
+}
+
 TEST(SobAssembler, VariableModuleAndInitFileLayouts) {
     testsupport::SobUserVar vars;
     EXPECT_EQ(0u, vars.AddNumber(1, 7));
@@ -66,7 +80,8 @@ TEST(SobAssembler, VariableModuleAndInitFileLayouts) {
 }
 
 TEST(SobAssembler, MistakesNameTheirLine) {
-    for (const char* source : {"push\n", "nope 1\n", "jmp missing\n", "x: ret\nx: ret\n", ".word cmd:x\n"}) {
+    for (const char* source : {"push\n", "nope 1\n", "jmp missing\n", "x: ret\nx: ret\n", ".word cmd:x\n", ".tail\nret\n",
+                               ".endtail\n", ".tail\n.data\n.endtail\n"}) {
         EXPECT_THROW(testsupport::AssembleSob(source), std::invalid_argument) << source;
     }
 }

@@ -1,0 +1,233 @@
+# Turns the assembled machine-code templates of the SOB template compiler into C++ arrays of
+# template codes: every byte becomes its value, every hole (a 32-bit absolute reference to a
+# marker symbol) becomes the code that CompiledCode fills in.
+#
+#   cmake -DOBJECT=<COFF object of sob_templates.S> -DOUTPUT=<.cpp> -P sob_templates.cmake
+#
+# Reads the i386 COFF object itself: the template of entry NN is section "sobNN" up to its symbol
+# sobNN_end, with the operand descriptor in the absolute symbol sobNN_operands. Anything else the
+# object holds for a template (a relocation of another type or against another symbol, a hole
+# whose assembled addend is not 0, overlapping holes) stops the build.
+
+cmake_minimum_required(VERSION 3.20)
+
+set(TEMPLATE_COUNT 48)
+set(IMAGE_REL_I386_DIR32 6)
+set(IMAGE_SYM_ABSOLUTE -1)
+
+# Marker symbols and the C++ names of their codes; the current instruction's words are
+# sob_cur<n> (n <= the operand count), the next instruction only sob_next0.
+set(MARKER_sob_next0 "kCodeNextWord")
+set(MARKER_sob_pc "kCodePc")
+set(MARKER_sob_sp "kCodeStackPointer")
+set(MARKER_sob_acc "kCodeAccumulator")
+set(MARKER_sob_stack_base "kCodeStackBase")
+set(MARKER_sob_stack_end "kCodeStackEnd")
+set(MARKER_sob_invoke "kCodeInvokeCommand")
+
+function(fail message)
+  message(FATAL_ERROR "${OBJECT}: ${message}")
+endfunction()
+
+file(READ "${OBJECT}" HEX HEX)
+string(LENGTH "${HEX}" HEX_LENGTH)
+math(EXPR FILE_SIZE "${HEX_LENGTH} / 2")
+
+# Unsigned little-endian value of `size` bytes at `offset`.
+function(read_le offset size out)
+  math(EXPR last "${offset} + ${size}")
+  if(last GREATER FILE_SIZE)
+    fail("cut short at offset ${offset}")
+  endif()
+  set(value "")
+  foreach(i RANGE 1 ${size})
+    math(EXPR position "(${offset} + ${size} - ${i}) * 2")
+    string(SUBSTRING "${HEX}" ${position} 2 byte)
+    string(APPEND value "${byte}")
+  endforeach()
+  math(EXPR value "0x${value}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# The same, `field` bytes into a record at `base`.
+function(read_field base field size out)
+  math(EXPR offset "${base} + ${field}")
+  read_le(${offset} ${size} value)
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# Zero-terminated text of at most `limit` bytes at `offset`.
+function(read_name offset limit out)
+  set(name "")
+  foreach(i RANGE 1 ${limit})
+    math(EXPR position "(${offset} + ${i} - 1) * 2")
+    if(position GREATER_EQUAL HEX_LENGTH)
+      break()
+    endif()
+    string(SUBSTRING "${HEX}" ${position} 2 byte)
+    if(byte STREQUAL "00")
+      break()
+    endif()
+    math(EXPR code "0x${byte}")
+    string(ASCII ${code} char)
+    string(APPEND name "${char}")
+  endforeach()
+  set(${out} "${name}" PARENT_SCOPE)
+endfunction()
+
+read_le(0 2 machine)
+if(NOT machine EQUAL 0x14C)
+  fail("not an i386 COFF object")
+endif()
+read_le(2 2 section_count)
+read_le(8 4 symbol_table)
+read_le(12 4 symbol_count)
+read_le(16 2 optional_header_size)
+math(EXPR string_table "${symbol_table} + ${symbol_count} * 18")
+
+# Symbols by index: name, value, section number.
+set(index 0)
+while(index LESS symbol_count)
+  math(EXPR entry "${symbol_table} + ${index} * 18")
+  read_le(${entry} 4 short_name)
+  if(short_name EQUAL 0)
+    read_field(${entry} 4 4 name_offset)
+    math(EXPR name_at "${string_table} + ${name_offset}")
+    read_name(${name_at} 256 name)
+  else()
+    read_name(${entry} 8 name)
+  endif()
+  read_field(${entry} 8 4 value)
+  read_field(${entry} 12 2 section)
+  if(section GREATER 0x7FFF)
+    math(EXPR section "${section} - 0x10000")
+  endif()
+  set(SYMBOL_NAME_${index} "${name}")
+  set(SYMBOL_VALUE_${name} ${value})
+  set(SYMBOL_SECTION_${name} ${section})
+  read_field(${entry} 17 1 aux_count)
+  math(EXPR index "${index} + 1 + ${aux_count}")
+endwhile()
+
+# Sections by name.
+set(index 0)
+while(index LESS section_count)
+  math(EXPR header "20 + ${optional_header_size} + ${index} * 40")
+  read_name(${header} 8 name)
+  math(EXPR number "${index} + 1")
+  set(SECTION_NUMBER_${name} ${number})
+  set(SECTION_HEADER_${name} ${header})
+  math(EXPR index "${index} + 1")
+endwhile()
+
+set(arrays "")
+set(entries "")
+math(EXPR last_template "${TEMPLATE_COUNT} - 1")
+foreach(number RANGE ${last_template})
+  if(number LESS 10)
+    set(number "0${number}")
+  endif()
+  set(section_name "sob${number}")
+  if(NOT DEFINED SECTION_HEADER_${section_name})
+    fail("no section ${section_name}")
+  endif()
+  set(header ${SECTION_HEADER_${section_name}})
+  foreach(symbol ${section_name}_end ${section_name}_operands)
+    if(NOT DEFINED SYMBOL_VALUE_${symbol})
+      fail("no symbol ${symbol}")
+    endif()
+  endforeach()
+  if(NOT SYMBOL_SECTION_${section_name}_end EQUAL SECTION_NUMBER_${section_name})
+    fail("${section_name}_end lies outside its section")
+  endif()
+  if(NOT SYMBOL_SECTION_${section_name}_operands EQUAL IMAGE_SYM_ABSOLUTE)
+    fail("${section_name}_operands is not an absolute value")
+  endif()
+  set(size ${SYMBOL_VALUE_${section_name}_end})
+  set(descriptor ${SYMBOL_VALUE_${section_name}_operands})
+  math(EXPR operand_count "${descriptor} & 0xFF")
+
+  read_field(${header} 16 4 raw_size)
+  read_field(${header} 20 4 raw_data)
+  read_field(${header} 24 4 relocations)
+  read_field(${header} 32 2 relocation_count)
+  if(size GREATER raw_size)
+    fail("${section_name} ends past its data")
+  endif()
+
+  # Holes by offset.
+  set(index 0)
+  while(index LESS relocation_count)
+    math(EXPR record "${relocations} + ${index} * 10")
+    read_field(${record} 0 4 at)
+    read_field(${record} 4 4 symbol_index)
+    read_field(${record} 8 2 type)
+    set(symbol "${SYMBOL_NAME_${symbol_index}}")
+    if(NOT type EQUAL IMAGE_REL_I386_DIR32)
+      fail("${section_name}+${at}: relocation of type ${type} against ${symbol}")
+    endif()
+    math(EXPR hole_end "${at} + 4")
+    if(hole_end GREATER size)
+      fail("${section_name}+${at}: a hole past the template's end")
+    endif()
+    if(symbol MATCHES "^sob_cur([0-9]+)$")
+      if(CMAKE_MATCH_1 GREATER operand_count)
+        fail("${section_name}+${at}: ${symbol} beyond the instruction's words")
+      endif()
+      set(code "kCodeCurrentWord + ${CMAKE_MATCH_1}")
+    elseif(DEFINED MARKER_${symbol})
+      set(code "${MARKER_${symbol}}")
+    else()
+      fail("${section_name}+${at}: a reference to ${symbol}, which is no hole")
+    endif()
+    math(EXPR addend_at "${raw_data} + ${at}")
+    read_le(${addend_at} 4 addend)
+    if(NOT addend EQUAL 0)
+      fail("${section_name}+${at}: ${symbol} with an offset")
+    endif()
+    foreach(byte RANGE 0 3)
+      math(EXPR covered "${at} + ${byte}")
+      if(DEFINED HOLE_${number}_${covered})
+        fail("${section_name}+${at}: overlapping holes")
+      endif()
+      set(HOLE_${number}_${covered} "")
+    endforeach()
+    set(HOLE_${number}_${at} "${code}")
+    math(EXPR index "${index} + 1")
+  endwhile()
+
+  set(codes "")
+  set(count 0)
+  set(at 0)
+  while(at LESS size)
+    if(NOT "${HOLE_${number}_${at}}" STREQUAL "")
+      list(APPEND codes "${HOLE_${number}_${at}}")
+      math(EXPR at "${at} + 4")
+    else()
+      math(EXPR position "(${raw_data} + ${at}) * 2")
+      string(SUBSTRING "${HEX}" ${position} 2 byte)
+      list(APPEND codes "0x${byte}")
+      math(EXPR at "${at} + 1")
+    endif()
+    math(EXPR count "${count} + 1")
+  endwhile()
+  list(APPEND codes "kCodeEnd")
+  math(EXPR count "${count} + 1")
+  string(REPLACE ";" ", " codes "${codes}")
+  math(EXPR descriptor_hex "${descriptor}" OUTPUT_FORMAT HEXADECIMAL)
+  string(APPEND arrays "const std::uint16_t kTemplate${number}[] = {${codes}};\n")
+  string(APPEND entries "    {kTemplate${number}, ${count}, ${descriptor_hex}},\n")
+endforeach()
+
+file(WRITE "${OUTPUT}"
+"// Generated at build time by tools/sob_templates.cmake from game/script/templates/sob_templates.S.
+#include \"game/script/compiled_code.h\"
+
+namespace {
+
+${arrays}
+}  // namespace
+
+const CodeTemplate kSobTemplates[kTemplateCount] = {
+${entries}};
+")
