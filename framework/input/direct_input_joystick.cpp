@@ -37,7 +37,7 @@ void DirectInputJoystick::Acquire() {
 
 void DirectInputJoystick::Unacquire() {
     if (m_device) m_device->Unacquire();
-    ResetToRest();
+    ClearState();
 }
 
 std::int32_t DirectInputJoystick::Poll() {
@@ -47,7 +47,7 @@ std::int32_t DirectInputJoystick::Poll() {
         Flip();
         return 0;
     }
-    ResetToRest();
+    ClearState();
     return 2;
 }
 
@@ -108,7 +108,7 @@ std::int32_t DirectInputJoystick::OpenSlot(IDirectInputA* input, HWND window, st
     m_device->Acquire();
     table.slots[slot].inUse = true;
     m_slot = slot;
-    ResetToRest();
+    ClearState();
 
     DIDEVICEINSTANCEA info = {};
     info.dwSize = sizeof(info);

@@ -56,19 +56,19 @@ std::int32_t JoystickDevice::FirstTriggered() {
     return -1;
 }
 
-void JoystickDevice::ClearState() { std::memset(m_state, 0, sizeof(m_state)); }
-
-void JoystickDevice::Acquire() {}
-
-void JoystickDevice::Unacquire() { ResetToRest(); }
-
-void JoystickDevice::ResetToRest() {
-    ClearState();
+void JoystickDevice::ClearState() {
+    std::memset(m_state, 0, sizeof(m_state));
+    // A zeroed stick lies below both low thresholds of a range such as 0..65535 and would read
+    // as up and left; at the low thresholds it reads as no direction.
     for (DIJOYSTATE& half : m_state) {
         half.lX = m_xLow;
         half.lY = m_yLow;
     }
 }
+
+void JoystickDevice::Acquire() {}
+
+void JoystickDevice::Unacquire() { ClearState(); }
 
 void JoystickDevice::SetButtonCount(std::int32_t count) {
     m_reportedButtons = count;
@@ -92,6 +92,6 @@ void JoystickDevice::ResetClosed() {
     m_reportedButtons = 0;
     m_usableButtons = 0;
     m_axisCount = 0;
-    ClearState();
     m_xLow = m_xHigh = m_yLow = m_yHigh = 0;
+    ClearState();
 }

@@ -24,6 +24,7 @@ public:
     bool IsTriggered(std::uint8_t code) override;
     std::int32_t FirstDown() override;
     std::int32_t FirstTriggered() override;
+    // Nothing pressed, and the stick at the low thresholds, which reads as no direction.
     void ClearState() override;
     virtual void Acquire();
     virtual void Unacquire();
@@ -48,9 +49,6 @@ protected:
     const DIJOYSTATE& Previous() const { return m_state[m_currentHalf]; }
     DIJOYSTATE& WritingHalf() { return m_state[m_currentHalf]; }
     void Flip() { m_currentHalf ^= 1; }
-    // A lost or failed read: nothing pressed and the stick at the low thresholds, which reads
-    // as no direction.
-    void ResetToRest();
     // Both counts from the device's; only 32 button bytes exist in a half.
     void SetButtonCount(std::int32_t count);
     // Thresholds a third of the range in from either end, truncated toward zero; 64-bit

@@ -72,9 +72,9 @@ std::int32_t WinmmJoystick::Open(std::int32_t id, bool rescan, bool exclusive) {
     m_axisCount = static_cast<std::uint16_t>(caps.wNumAxes);
     if (exclusive) table.slots[id].inUse = true;
     m_exclusive = exclusive;
-    // Until the first poll the stick rests at the low thresholds, as a DirectInput one does: a
+    // Until the first poll the stick rests at the new thresholds, as a DirectInput one does: a
     // zeroed state would read as up and left, and hide the first real press of either.
-    ResetToRest();
+    ClearState();
     caps.szPname[sizeof(caps.szPname) - 1] = '\0';
     SetName(caps.szPname);
     return 0;
@@ -90,7 +90,7 @@ void WinmmJoystick::Release() {
 }
 
 void WinmmJoystick::Unacquire() {
-    if (m_opened) ResetToRest();
+    if (m_opened) ClearState();
 }
 
 std::int32_t WinmmJoystick::Poll() {
@@ -113,7 +113,7 @@ std::int32_t WinmmJoystick::Poll() {
         buttons = info.wButtons;
     }
     if (!read) {
-        ResetToRest();
+        ClearState();
         return 2;
     }
     DIJOYSTATE& half = WritingHalf();

@@ -140,18 +140,19 @@ TEST_F(InputManagerTest, DirectInputOpenFailuresReleaseEverything) {
 }
 
 TEST_F(InputManagerTest, InitDirectInputCodes) {
+    ASSERT_EQ(0, manager.CreateDevices(nullptr, 1, 1));
     EXPECT_EQ(0, manager.InitDirectInput(false, GetModuleHandleA(nullptr)));
     EXPECT_EQ(nullptr, manager.DirectInput());
+    // Every call starts afresh: the devices are gone.
+    EXPECT_EQ(nullptr, manager.Keyboard());
+    EXPECT_EQ(nullptr, manager.Mouse());
     EXPECT_EQ(1, manager.InitDirectInput(true, nullptr));
     EXPECT_EQ(nullptr, manager.DirectInput());
     // The real DirectInput of the system.
     ASSERT_EQ(0, manager.InitDirectInput(true, GetModuleHandleA(nullptr)));
     EXPECT_NE(nullptr, manager.DirectInput());
-    // Asking again starts afresh: devices go, and without DirectInput so does the interface.
-    ASSERT_EQ(0, manager.CreateDevices(nullptr, 1, 1));
     EXPECT_EQ(0, manager.InitDirectInput(false, nullptr));
     EXPECT_EQ(nullptr, manager.DirectInput());
-    EXPECT_EQ(nullptr, manager.Keyboard());
 }
 
 TEST_F(InputManagerTest, InitDirectInputFailsWhereCOMCannotBeEntered) {
