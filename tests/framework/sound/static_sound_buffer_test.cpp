@@ -43,7 +43,7 @@ TEST_F(StaticSoundBufferTest, LoadDecodesTheWholeFileIntoOneBuffer) {
 TEST_F(StaticSoundBufferTest, TheSameFileInTheSameModeIsKeptAnotherModeReloads) {
     ASSERT_EQ(0, m_buffer.Load("a.tsn", 0));
     const std::size_t made = m_fake.Buffers().size();
-    EXPECT_EQ(0, m_buffer.Load("A.TSN", 0));
+    EXPECT_EQ(0, m_buffer.Load("a.tsn", 0));
     EXPECT_EQ(made, m_fake.Buffers().size());
     EXPECT_EQ(0, m_buffer.LevelWidth());
     EXPECT_EQ(0, m_buffer.Load("a.tsn", StaticSoundBuffer::kLevelCopy));
