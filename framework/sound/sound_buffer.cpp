@@ -164,13 +164,10 @@ std::int32_t SoundBuffer::FadeIn(TaskScheduler* scheduler, std::uint32_t duratio
         return paused ? 3 : 4;
     }
     if (m_volume == 0) return -1;
-    FadeInTask* task = new (std::nothrow) FadeInTask(this, duration);
-    if (!task) return 5;
-    m_fadeState = kFadingIn;
-    m_fadeScheduler = scheduler;
-    m_fadeTask.Reset(task);
-    scheduler->Add(task, 0, FadePeriod(duration, m_volume), 0);
-    return 0;
+    return StartFadeTask(new (std::nothrow) FadeInTask(this, duration), kFadingIn, scheduler,
+                         duration)
+               ? 0
+               : 5;
 }
 
 std::int32_t SoundBuffer::FadeOut(TaskScheduler* scheduler, std::uint32_t duration) {
@@ -183,11 +180,18 @@ std::int32_t SoundBuffer::FadeOut(TaskScheduler* scheduler, std::uint32_t durati
         Pause();
         return -1;
     }
-    FadeOutTask* task = new (std::nothrow) FadeOutTask(this, duration);
-    if (!task) return 4;
-    m_fadeState = kFadingOut;
+    return StartFadeTask(new (std::nothrow) FadeOutTask(this, duration), kFadingOut, scheduler,
+                         duration)
+               ? 0
+               : 4;
+}
+
+bool SoundBuffer::StartFadeTask(BufferFadeTask* task, std::uint8_t state, TaskScheduler* scheduler,
+                                std::uint32_t duration) {
+    if (!task) return false;
+    m_fadeState = state;
     m_fadeScheduler = scheduler;
     m_fadeTask.Reset(task);
     scheduler->Add(task, 0, FadePeriod(duration, m_volume), 0);
-    return 0;
+    return true;
 }

@@ -99,6 +99,9 @@ protected:
     void ReleaseDirectSoundBuffer();
     // The device's PlaySilence for this buffer, when there is a device.
     void PlaySilence();
+    // Queues a new fade task (false when there is none: out of memory), under the lock.
+    bool StartFadeTask(BufferFadeTask* task, std::uint8_t state, TaskScheduler* scheduler,
+                       std::uint32_t duration);
 
     IDirectSoundBuffer* m_buffer = nullptr;
     std::int32_t m_volume = kFullVolume;

@@ -257,28 +257,35 @@ void StreamingSoundBuffer::RefillThreadRun() {
     }
 }
 
+StreamingSoundBuffer::AfterRefill StreamingSoundBuffer::NextStep(std::int32_t result,
+                                                                   SoundDecoder* decoder,
+                                                                   std::uint32_t end,
+                                                                   bool& ended) {
+    if (result == kRefillEnded) {
+        if (m_loop) {
+            decoder->Seek(0);
+            return AfterRefill::kAgain;
+        }
+        ended = true;
+        if (m_streamPosition >= end) return AfterRefill::kStop;
+    } else if (result >= 2) {
+        return AfterRefill::kStop;
+    }
+    return AfterRefill::kWait;
+}
+
 void StreamingSoundBuffer::RunSingle() {
     const std::uint32_t size = m_first->DataSize();
     bool ended = !m_loop && m_first->IsAtEnd();
     while (m_thread.KeepRunning()) {
         Bookkeeping();
         if (!ended && size != 0) m_streamPosition = m_streamPosition % size;
-        const std::int32_t result = Refill(m_first.get(), 0);
-        if (result == kRefillEnded) {
-            if (m_loop) {
-                m_first->Seek(0);
-                continue;
-            }
-            ended = true;
-            if (m_streamPosition >= size) {
-                StopBuffer(true);
-                return;
-            }
-        } else if (result >= 2) {
+        const AfterRefill next = NextStep(Refill(m_first.get(), 0), m_first.get(), size, ended);
+        if (next == AfterRefill::kStop) {
             StopBuffer(true);
             return;
         }
-        WaitForTurn();
+        if (next == AfterRefill::kWait) WaitForTurn();
     }
 }
 
@@ -307,22 +314,12 @@ void StreamingSoundBuffer::RunWithIntro() {
         if (!ended && span != 0 && m_streamPosition >= span) {
             m_streamPosition = m_streamPosition % span + firstSize;
         }
-        const std::int32_t result = Refill(m_second.get(), 0);
-        if (result == kRefillEnded) {
-            if (m_loop) {
-                m_second->Seek(0);
-                continue;
-            }
-            ended = true;
-            if (m_streamPosition >= span) {
-                StopBuffer(true);
-                return;
-            }
-        } else if (result >= 2) {
+        const AfterRefill next = NextStep(Refill(m_second.get(), 0), m_second.get(), span, ended);
+        if (next == AfterRefill::kStop) {
             StopBuffer(true);
             return;
         }
-        WaitForTurn();
+        if (next == AfterRefill::kWait) WaitForTurn();
     }
 }
 

@@ -66,7 +66,14 @@ public:
     bool IsRefillThreadRunning() { return m_thread.IsRunning(); }
 
 private:
+    enum class AfterRefill { kWait, kAgain, kStop };
+
     void RefillThreadRun();
+    // What the thread does after a refill of the part that repeats (`decoder`, whose end lies at
+    // `end` bytes into the stream): wait for its turn, refill again at once (a loop went back to
+    // its start), or stop the buffer (the end was played, or the refill failed).
+    AfterRefill NextStep(std::int32_t result, SoundDecoder* decoder, std::uint32_t end,
+                         bool& ended);
     void RunSingle();
     void RunWithIntro();
     // Under the lock: moves the stream position on by what was played since the last turn.
