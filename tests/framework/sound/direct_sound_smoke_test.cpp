@@ -26,6 +26,7 @@ bool WaitFor(Done done) {
 class DirectSoundSmokeTest : public SoundTestBase {
 protected:
     void SetUp() override {
+        KeepComForTheRun();
         SoundTestBase::SetUp();
         LoadTsndPlugin();
         ASSERT_EQ(0, m_host.RegisterBuiltin(new OggVorbisDll(KqVorbisPath().c_str()),

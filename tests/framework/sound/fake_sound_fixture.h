@@ -12,6 +12,7 @@
 class FakeSoundTest : public SoundTestBase {
 protected:
     void SetUp() override {
+        KeepComForTheRun();
         SoundTestBase::SetUp();
         LoadTsndPlugin();
         m_fake.Install();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/runtime/com_init.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "tests/framework/plugin_test_files.h"
 #include "tests/framework/vfs_test_fixture.h"
@@ -23,6 +24,13 @@ protected:
         g_soundDecoderHost = nullptr;
         m_host.UnloadAll();
         VfsTestBase::TearDown();
+    }
+
+    // Sound devices enter COM on their thread; entering it once for the whole run keeps every
+    // device after the first from setting up and tearing down the apartment again.
+    static void KeepComForTheRun() {
+        static const bool entered = ComInitForThread() == 0;
+        (void)entered;
     }
 
     void LoadTsndPlugin() {

@@ -12,7 +12,7 @@ namespace {
 using testsupport::FakeSoundBuffer;
 using testsupport::TsndSound;
 
-constexpr DWORD kWaitMs = 5000;
+constexpr DWORD kWaitMs = 3000;
 
 std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
     std::vector<std::uint8_t> all;
@@ -53,18 +53,20 @@ protected:
     }
 
     // Plays `bytes` of the ring, wakes the refill thread and waits (bounded) until it has
-    // answered with an Unlock or stopped the buffer.
-    void Step(FakeSoundBuffer* ring, std::uint32_t bytes) {
+    // answered with an Unlock or stopped the buffer; false when it did not.
+    bool Step(FakeSoundBuffer* ring, std::uint32_t bytes) {
         const std::uint32_t unlocks = ring->Unlocks();
         ring->Advance(bytes);
         SetEvent(m_buffer.Event());
-        ASSERT_TRUE(ring->WaitForUnlocksOrStop(unlocks + 1, kWaitMs));
+        return ring->WaitForUnlocksOrStop(unlocks + 1, kWaitMs);
     }
 
     // Steps until the refill thread stops the buffer itself (a step may find it stopping, so
     // the count is not exact); false when it still plays after `most` steps.
     bool StepUntilStopped(FakeSoundBuffer* ring, std::uint32_t bytes, int most) {
-        for (int i = 0; i < most && ring->IsPlaying(); ++i) Step(ring, bytes);
+        for (int i = 0; i < most && ring->IsPlaying(); ++i) {
+            if (!Step(ring, bytes)) return false;
+        }
         return ring->WaitForStop(kWaitMs);
     }
 
@@ -109,7 +111,7 @@ TEST_P(StreamingSoundBufferTest, IntroThenTheSecondFileOnceThenStopAndRewind) {
 
     // Rewound: it plays from the start again.
     ASSERT_EQ(0, m_buffer.Play());
-    Step(ring, 22050);
+    ASSERT_TRUE(Step(ring, 22050));
     const std::vector<std::uint8_t> again = ring->Played();
     EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 22050, again.end() - 22050));
     EXPECT_EQ(0, m_buffer.StopAndRewind());
@@ -120,7 +122,7 @@ TEST_P(StreamingSoundBufferTest, LoopingRepeatsTheSecondFileOverManyRingTurnsWit
     FakeSoundBuffer* ring = Open("intro.tsn", "loop.tsn");
     ring->SetWriteLead(882);
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    for (int i = 0; i < 48; ++i) Step(ring, 22050);
+    for (int i = 0; i < 48; ++i) ASSERT_TRUE(Step(ring, 22050)) << i;
     EXPECT_TRUE(ring->IsPlaying());
     const std::vector<std::uint8_t> played = ring->Played();
     ASSERT_EQ(48u * 22050, played.size());
@@ -135,7 +137,7 @@ TEST_P(StreamingSoundBufferTest, LoopingRepeatsTheSecondFileOverManyRingTurnsWit
 TEST_P(StreamingSoundBufferTest, ASingleFileLoopsWithoutAGapAndStopsAtItsEndOtherwise) {
     FakeSoundBuffer* ring = Open("loop.tsn", nullptr);
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    for (int i = 0; i < 20; ++i) Step(ring, 22050);
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(Step(ring, 22050)) << i;
     const std::vector<std::uint8_t> pcm = testsupport::TsndPcm(m_loop);
     EXPECT_EQ(HeadThenRepeat(pcm, pcm, 20 * 22050), ring->Played());
 
@@ -151,7 +153,7 @@ TEST_P(StreamingSoundBufferTest, ASingleFileLoopsWithoutAGapAndStopsAtItsEndOthe
 TEST_P(StreamingSoundBufferTest, SetPositionMsReachesIntoBothFiles) {
     FakeSoundBuffer* ring = Open("intro.tsn", "loop.tsn");
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    Step(ring, 22050);
+    ASSERT_TRUE(Step(ring, 22050));
     const struct {
         std::uint32_t ms;
         const TsndSound* sound;
@@ -163,8 +165,8 @@ TEST_P(StreamingSoundBufferTest, SetPositionMsReachesIntoBothFiles) {
         ASSERT_EQ(0, m_buffer.SetPositionMs(c.ms));
         EXPECT_EQ(static_cast<std::int32_t>(c.ms), m_buffer.PositionMs());
         const std::size_t before = ring->Played().size();
-        Step(ring, 22050);
-        Step(ring, 22050);
+        ASSERT_TRUE(Step(ring, 22050));
+        ASSERT_TRUE(Step(ring, 22050));
         const std::vector<std::uint8_t> played = ring->Played();
         EXPECT_EQ(HeadThenRepeat(testsupport::TsndPcm(*c.sound, c.offset),
                                  testsupport::TsndPcm(m_loop), 44100),
@@ -176,9 +178,9 @@ TEST_P(StreamingSoundBufferTest, SetPositionMsReachesIntoBothFiles) {
 TEST_P(StreamingSoundBufferTest, ALostRingIsRestoredOnceAndPlaysOn) {
     FakeSoundBuffer* ring = Open("loop.tsn", nullptr);
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    Step(ring, 22050);
+    ASSERT_TRUE(Step(ring, 22050));
     ring->LoseOnLock(1);
-    for (int i = 0; i < 6; ++i) Step(ring, 22050);
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(Step(ring, 22050)) << i;
     EXPECT_EQ(1, ring->Restores());
     EXPECT_TRUE(ring->IsPlaying());
     const std::vector<std::uint8_t> pcm = testsupport::TsndPcm(m_loop);
@@ -207,7 +209,7 @@ TEST_P(StreamingSoundBufferTest, PausedRingsStayPutAndResumeWhereTheyWere) {
     FakeSoundBuffer* ring = Open("loop.tsn", nullptr);
     EXPECT_EQ(3, m_buffer.Pause());
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    Step(ring, 22050);
+    ASSERT_TRUE(Step(ring, 22050));
     EXPECT_EQ(0, m_buffer.Pause());
     EXPECT_EQ(0, m_buffer.Pause());
     EXPECT_FALSE(ring->IsPlaying());
@@ -216,7 +218,7 @@ TEST_P(StreamingSoundBufferTest, PausedRingsStayPutAndResumeWhereTheyWere) {
     EXPECT_EQ(0, m_buffer.Resume());
     EXPECT_TRUE(ring->IsPlaying());
     EXPECT_EQ(2, m_buffer.Resume());
-    for (int i = 0; i < 3; ++i) Step(ring, 22050);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(Step(ring, 22050)) << i;
     const std::vector<std::uint8_t> pcm = testsupport::TsndPcm(m_loop);
     EXPECT_EQ(HeadThenRepeat(pcm, pcm, 4 * 22050), ring->Played());
 }
@@ -253,7 +255,7 @@ TEST_P(StreamingSoundBufferTest, SlowFormatsOf500BytesASecondStreamWithoutAGap) 
     FakeSoundBuffer* ring = Open("slow.tsn", nullptr);
     EXPECT_EQ(2000u, ring->Size());
     ASSERT_EQ(0, m_buffer.PlayLoop());
-    for (int i = 0; i < 30; ++i) Step(ring, 250);
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(Step(ring, 250)) << i;
     const std::vector<std::uint8_t> pcm = testsupport::TsndPcm(slow);
     EXPECT_EQ(HeadThenRepeat(pcm, pcm, 30 * 250), ring->Played());
 }
