@@ -12,11 +12,11 @@
 
 FileStream::~FileStream() { Close(); }
 
-void* FileStream::Data() { return m_stream ? m_stream->Detach(0) : nullptr; }
+void* XM_METHOD FileStream::Data() { return m_stream ? m_stream->Detach(0) : nullptr; }
 
-void FileStream::Release() { Close(); }
+void XM_METHOD FileStream::Release() { Close(); }
 
-void FileStream::Close() {
+void XM_METHOD FileStream::Close() {
     ReleaseObject(m_stream);
     m_stream = nullptr;
     if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
@@ -45,7 +45,7 @@ std::int32_t FileStream::FinishLoad(std::int32_t code, void* block, std::uint32_
     return kAdlOk;
 }
 
-std::int32_t FileStream::LoadFile(const char* name) {
+std::int32_t XM_METHOD FileStream::LoadFile(const char* name) {
     Close();
     if (!g_virtualFileSystem) return 1;
     GlobalBlock pair;
@@ -54,7 +54,8 @@ std::int32_t FileStream::LoadFile(const char* name) {
     return FinishLoad(code, pair.block, pair.size);
 }
 
-std::int32_t FileStream::LoadFromMount(std::int32_t tag, std::int32_t index, const char* name) {
+std::int32_t XM_METHOD FileStream::LoadFromMount(std::int32_t tag, std::int32_t index,
+                                              const char* name) {
     Close();
     if (!g_virtualFileSystem) return 1;
     GlobalBlock pair;
@@ -63,7 +64,7 @@ std::int32_t FileStream::LoadFromMount(std::int32_t tag, std::int32_t index, con
     return FinishLoad(code, pair.block, pair.size);
 }
 
-std::int32_t FileStream::OpenStream(const char* name) {
+std::int32_t XM_METHOD FileStream::OpenStream(const char* name) {
     Close();
     if (!g_virtualFileSystem) return 1;
     std::int32_t code = kAdlNotFound;
@@ -76,7 +77,7 @@ std::int32_t FileStream::OpenStream(const char* name) {
     return kAdlOk;
 }
 
-std::int32_t FileStream::Tell() {
+std::int32_t XM_METHOD FileStream::Tell() {
     if (m_stream) return static_cast<std::int32_t>(m_stream->Tell());
     if (m_handle != INVALID_HANDLE_VALUE) {
         return static_cast<std::int32_t>(SetFilePointer(m_handle, 0, nullptr, FILE_CURRENT));
@@ -84,7 +85,7 @@ std::int32_t FileStream::Tell() {
     return -1;
 }
 
-bool FileStream::IsEof() {
+bool XM_METHOD FileStream::IsEof() {
     if (m_stream) return m_stream->IsEof();
     if (m_handle != INVALID_HANDLE_VALUE) {
         return SetFilePointer(m_handle, 0, nullptr, FILE_CURRENT) == m_size;
@@ -101,22 +102,22 @@ std::int32_t SeekHandle(HANDLE handle, std::int32_t distance, DWORD method) {
 
 }  // namespace
 
-std::int32_t FileStream::SeekSet(std::int32_t distance) {
+std::int32_t XM_METHOD FileStream::SeekSet(std::int32_t distance) {
     if (m_stream) return m_stream->SeekSet(static_cast<std::uint32_t>(distance));
     return SeekHandle(m_handle, distance, FILE_BEGIN);
 }
 
-std::int32_t FileStream::SeekCur(std::int32_t distance) {
+std::int32_t XM_METHOD FileStream::SeekCur(std::int32_t distance) {
     if (m_stream) return m_stream->SeekCur(distance);
     return SeekHandle(m_handle, distance, FILE_CURRENT);
 }
 
-std::int32_t FileStream::SeekEnd(std::int32_t distance) {
+std::int32_t XM_METHOD FileStream::SeekEnd(std::int32_t distance) {
     if (m_stream) return m_stream->SeekEnd(static_cast<std::uint32_t>(distance));
     return SeekHandle(m_handle, distance, FILE_END);
 }
 
-std::uint32_t FileStream::Read(void* destination, std::uint32_t count) {
+std::uint32_t XM_METHOD FileStream::Read(void* destination, std::uint32_t count) {
     if (m_stream) return m_stream->Read(destination, count);
     DWORD read = 0;
     if (m_handle == INVALID_HANDLE_VALUE || !destination ||
@@ -126,7 +127,7 @@ std::uint32_t FileStream::Read(void* destination, std::uint32_t count) {
     return read;
 }
 
-void* FileStream::Detach() {
+void* XM_METHOD FileStream::Detach() {
     if (!m_stream) return nullptr;
     void* block = m_stream->Detach(1);
     ReleaseObject(m_stream);
@@ -134,7 +135,7 @@ void* FileStream::Detach() {
     return block;
 }
 
-std::uint32_t FileStream::ReadLine(char* destination, std::uint32_t size) {
+std::uint32_t XM_METHOD FileStream::ReadLine(char* destination, std::uint32_t size) {
     const char* data = static_cast<const char*>(Data());
     if (!data) return 0;
     const std::uint32_t start = m_stream->Tell();
@@ -177,11 +178,11 @@ std::int32_t FileStream::OpenHandle(const char* name, DWORD access, DWORD dispos
     return kAdlOk;
 }
 
-std::int32_t FileStream::Create(const char* name, bool replace) {
+std::int32_t XM_METHOD FileStream::Create(const char* name, bool replace) {
     return OpenHandle(name, GENERIC_WRITE, replace ? CREATE_ALWAYS : CREATE_NEW);
 }
 
-std::int32_t FileStream::OpenReadWrite(const char* name) {
+std::int32_t XM_METHOD FileStream::OpenReadWrite(const char* name) {
     const std::int32_t opened = OpenHandle(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (opened != kAdlOk) return opened;
     const DWORD size = GetFileSize(m_handle, nullptr);
@@ -193,7 +194,7 @@ std::int32_t FileStream::OpenReadWrite(const char* name) {
     return kAdlOk;
 }
 
-std::uint32_t FileStream::Write(const void* source, std::uint32_t count) {
+std::uint32_t XM_METHOD FileStream::Write(const void* source, std::uint32_t count) {
     DWORD written = 0;
     if (m_handle == INVALID_HANDLE_VALUE || !source ||
         !WriteFile(m_handle, source, count, &written, nullptr)) {
@@ -202,7 +203,7 @@ std::uint32_t FileStream::Write(const void* source, std::uint32_t count) {
     return written;
 }
 
-std::uint32_t FileStream::Printf(const char* format, ...) {
+std::uint32_t XM_CDECL FileStream::Printf(const char* format, ...) {
     if (m_handle == INVALID_HANDLE_VALUE || !format) return 0;
     va_list arguments;
     va_start(arguments, format);
@@ -224,7 +225,7 @@ std::uint32_t FileStream::Printf(const char* format, ...) {
     return written;
 }
 
-std::int32_t FileStream::MakeTempCopy(const char* name) {
+std::int32_t XM_METHOD FileStream::MakeTempCopy(const char* name) {
     const std::int32_t loaded = LoadFile(name);
     if (loaded != kAdlOk) return loaded;
     char folder[kPathCapacity];
