@@ -174,11 +174,15 @@ TEST(SettingsRecordsTest, ItemsOutsideTheirRecordReadZeroAndAreRefusedOnSave) {
         std::memset(records.block2, 0x5A, sizeof records.block2);
         c.item.value = 77;
         ReadItemFromRecords(records, c.item);
-        if (c.error && c.item.type != ConfigText) EXPECT_EQ(0, c.item.value) << c.what;
+        if (c.error && c.item.type != ConfigText) {
+            EXPECT_EQ(0, c.item.value) << c.what;
+        }
         const SettingsRecords before = records;
         c.item.value = 0x01020304;
         EXPECT_EQ(c.error, WriteError(records, c.item)) << c.what;
-        if (c.error) EXPECT_EQ(0, std::memcmp(&before.block2, &records.block2, 14)) << c.what;
+        if (c.error) {
+            EXPECT_EQ(0, std::memcmp(&before.block2, &records.block2, 14)) << c.what;
+        }
     }
 }
 
