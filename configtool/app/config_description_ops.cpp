@@ -10,12 +10,6 @@
 #include "configtool/settings/config_messages.h"
 #include "framework/files/file_stream.h"
 
-namespace {
-
-bool IsDeviceType(std::uint8_t type) { return type == ConfigAdapter || type == ConfigDevice; }
-
-}  // namespace
-
 void ConfigToolApp::ClearConfigItems() {
     m_items.clear();
     m_groups.clear();

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr COLORREF kDeveloperBackground = 0x780000;
 constexpr COLORREF kGroupText = 0xFFFF00;
 constexpr COLORREF kStateText[3] = {0x00FF00, 0x00FFFF, 0xFF00FF};
 
@@ -41,8 +40,6 @@ std::string WindowText(HWND control) {
     text.resize(static_cast<std::size_t>(std::max(copied, 0)));
     return text;
 }
-
-bool IsChoiceEditor(std::uint8_t type) { return type == 0 || type == 5 || type == 6 || type == 7; }
 
 void SetResult(HWND dialog, LRESULT result) { SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result); }
 
@@ -204,7 +201,7 @@ std::int32_t ConfigMainDialog::OnConfigTreeNotify(MessageRecord& record) {
 void ConfigMainDialog::OnChoiceClick(bool rightClick) {
     std::size_t index = 0;
     ConfigItem* item = SelectedItem(&index);
-    if (!item || !IsChoiceEditor(item->type) || item->ChoiceCount() < 2) return;
+    if (!item || !IsChoiceType(item->type) || item->ChoiceCount() < 2) return;
     if (rightClick) {
         const std::int32_t picked = g_choiceMenu(Window(), item->choices, g_cursorPosition());
         if (picked < 1 || picked > item->ChoiceCount() || picked - 1 == item->value) return;
@@ -252,7 +249,7 @@ std::int32_t ConfigMainDialog::OnCustomDraw(NMTVCUSTOMDRAW* draw) {
         }
         text = kStateText[std::min<std::uint8_t>(item->treeState, 2)];
     }
-    COLORREF background = kDeveloperBackground;
+    COLORREF background = kConfigTreeBackground;
     if (draw->nmcd.uItemState & CDIS_SELECTED) std::swap(text, background);
     draw->clrText = text;
     draw->clrTextBk = background;

@@ -9,10 +9,9 @@
 
 namespace {
 
-constexpr COLORREF kDeveloperBackground = 0x780000;
 constexpr POINT kDefaultPosition = {50, 52};
 
-bool IsChoiceEditor(std::int32_t type) { return type == 0 || type == 5 || type == 6 || type == 7; }
+bool IsChoiceEditor(std::int32_t type) { return type >= 0 && IsChoiceType(static_cast<std::uint8_t>(type)); }
 bool IsNumberEditor(std::int32_t type) { return type == 1 || type == 2; }
 
 void Show(HWND control, bool on) { ShowWindow(control, on ? SW_SHOW : SW_HIDE); }
@@ -55,7 +54,7 @@ void ConfigMainDialog::OnConfigDialogInit(HWND window) {
     for (int id = IDC_NUMBER_EDIT; id <= IDC_DIGIT_UNIT; ++id) Show(GetDlgItem(window, id), false);
     HWND tree = GetDlgItem(window, IDC_ITEM_TREE);
     if (m_app.DeveloperMode()) {
-        TreeView_SetBkColor(tree, kDeveloperBackground);
+        TreeView_SetBkColor(tree, kConfigTreeBackground);
         SetWindowLongA(tree, GWL_STYLE, GetWindowLongA(tree, GWL_STYLE) | TVS_CHECKBOXES);
     }
     CaptureLayout();

@@ -18,6 +18,9 @@
 class ConfigToolApp;
 struct ConfigItem;
 
+// The tree's background in developer mode (dark blue).
+constexpr COLORREF kConfigTreeBackground = 0x780000;
+
 // Where the dialog opens: the start-up position when the process was given one (positive in x
 // and y) and the window fits the work area there, else (50, 52).
 POINT ChooseStartPosition(const STARTUPINFOA& startup, const RECT& workArea, SIZE window);

@@ -14,6 +14,8 @@ bool IsChoiceType(std::uint8_t type) {
     return type == ConfigChoice || type == ConfigAdapter || type == ConfigDevice || type == ConfigScreenMode;
 }
 
+bool IsDeviceType(std::uint8_t type) { return type == ConfigAdapter || type == ConfigDevice; }
+
 bool IsNumericType(std::uint8_t type) {
     return type == ConfigChoice || type == ConfigNumber || type == ConfigNumber2 || type == ConfigDigit;
 }

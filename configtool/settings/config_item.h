@@ -59,6 +59,8 @@ struct ConfigItem {
 
 // True for the types whose editor is the drop-down list.
 bool IsChoiceType(std::uint8_t type);
+// True for the adapter and device items, whose choices come from the display-device list.
+bool IsDeviceType(std::uint8_t type);
 // True for the types whose value is a number in the item's record bytes.
 bool IsNumericType(std::uint8_t type);
 

@@ -19,8 +19,6 @@ void AppendString(std::vector<std::uint8_t>& out, const std::string& text) {
     out.insert(out.end(), text.c_str(), text.c_str() + length + 1);
 }
 
-bool IsDeviceType(std::uint8_t type) { return type == ConfigAdapter || type == ConfigDevice; }
-
 }  // namespace
 
 const std::uint8_t* DescriptionReader::Take(std::uint32_t count) {
