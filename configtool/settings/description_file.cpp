@@ -101,13 +101,15 @@ std::int32_t ReadConfigDescription(const void* data, std::uint32_t size, std::ve
     return 0;
 }
 
-bool OverrideReader::Open() {
-    if (!m_reader.ReadMagic(ConfigFileMagic::kOverrides)) return false;
-    m_remaining = m_reader.Word();
-    return true;
-}
+bool OverrideReader::Open() { return m_reader.ReadMagic(ConfigFileMagic::kOverrides); }
 
 bool OverrideReader::Next(ConfigOverride& out) {
+    // The count is read with the first record, so that a file cut inside it is refused as
+    // every other cut is.
+    if (!m_counted) {
+        m_remaining = m_reader.Word();
+        m_counted = true;
+    }
     if (m_remaining == 0) return false;
     --m_remaining;
     out.record = m_reader.Byte();

@@ -80,11 +80,12 @@ public:
     OverrideReader(const void* data, std::uint32_t size) : m_reader(data, size) {}
     // False for a magic other than "CCI1".
     bool Open();
-    // The next record, or false after the last; throws for a cut record.
+    // The next record, or false after the last; throws for a cut count or record.
     bool Next(ConfigOverride& out);
 
 private:
     DescriptionReader m_reader;
+    bool m_counted = false;
     std::uint32_t m_remaining = 0;
 };
 
