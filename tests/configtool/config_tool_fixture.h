@@ -79,7 +79,7 @@ protected:
     std::string Text(int id);
     HTREEITEM TreeItem(std::size_t itemIndex) { return app->ItemTreeItem(itemIndex); }
     std::string Label(std::size_t itemIndex) { return ConfigTree::Text(app->Tree(), TreeItem(itemIndex)); }
-    ConfigItem& Item(std::size_t index) { return *app->Items()[index]; }
+    ConfigItem& Item(std::size_t index) { return *app->Items().at(index); }
     void Select(HTREEITEM item) { TreeView_SelectItem(app->Tree(), item); }
     void Command(int id, int code);
     void Press(int id) { Command(id, BN_CLICKED); }
