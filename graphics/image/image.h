@@ -200,6 +200,9 @@ protected:
                           const RECT* sourceRect, bool mirror, bool flip, bool ignoreKey);
     std::int32_t LoadThroughHost(const char* name, const std::uint8_t* data, std::int32_t size,
                                  std::uint8_t flags, bool indexed);
+    // FillAdd and FillSubtract, by their kernels.
+    std::int32_t FillSaturating(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect,
+                                const struct SaturatingKernels& kernels);
     std::int32_t CopyFromDeviceSurface(Surface* source, const SIZE* size, std::int32_t x,
                                        std::int32_t y, const RECT* sourceRect);
 

@@ -11,6 +11,7 @@
 #include "graphics/image/effect_kernels.h"
 #include "graphics/image/image.h"
 #include "graphics/image/kernel_form.h"
+#include "graphics/image/pixel_area.h"
 #include "graphics/image/pixel_math.h"
 #include "graphics/image/plane_kernels.h"
 
@@ -62,14 +63,13 @@ std::int32_t Image::ApplyBrightness(std::uint16_t level, const RECT* rect) {
     if (m_depth == 32) {
         if (!ClipToOperation(rect, &area)) return 0;
         if (level == 255) return 1;
-        auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-        const std::int32_t width = area.right - area.left;
-        const std::int32_t height = area.bottom - area.top;
+        const PixelArea32 a(*this, area);
         if (level < 255) {
-            KernelScaleColour(first, m_pitch, width, height, static_cast<std::uint8_t>(level));
+            KernelScaleColour(a.first, a.pitch, a.width, a.height,
+                              static_cast<std::uint8_t>(level));
         } else {
-            KernelBlendColour(first, m_pitch, width, height, static_cast<std::uint8_t>(level - 255),
-                              255, 255, 255);
+            KernelBlendColour(a.first, a.pitch, a.width, a.height,
+                              static_cast<std::uint8_t>(level - 255), 255, 255, 255);
         }
     } else {
         if (rect || !m_palette) return 0;
@@ -112,14 +112,13 @@ std::int32_t Image::Greyscale(const RECT* rect) {
     }
     RECT area;
     if (!ClipToOperation(rect, &area)) return 0;
-    auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t skip = m_pitch - width * 4;
-    const std::int32_t height = area.bottom - area.top;
+    const PixelArea32 a(*this, area);
     if (m_colourKey != -1) {
-        KernelGreyscaleKeyed(first, skip, width, height, static_cast<std::uint32_t>(m_colourKey));
+        KernelGreyscaleKeyed(a.first, a.skip, a.width, a.height,
+                             static_cast<std::uint32_t>(m_colourKey));
     } else {
-        (UseMmxKernels() ? KernelGreyscaleMmx : KernelGreyscale)(first, skip, width, height);
+        (UseMmxKernels() ? KernelGreyscaleMmx : KernelGreyscale)(a.first, a.skip, a.width,
+                                                                 a.height);
     }
     MarkChanged(area);
     return 0;
@@ -149,16 +148,15 @@ std::int32_t Image::ColourBalance(std::uint16_t rFactor, std::uint16_t gFactor,
     }
     RECT area;
     if (!ClipToOperation(rect, &area)) return 0;
-    auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t skip = m_pitch - width * 4;
-    const std::int32_t height = area.bottom - area.top;
+    const PixelArea32 a(*this, area);
     if (m_colourKey != -1) {
-        KernelColourBalanceKeyed(first, skip, width, height, rFactor, gFactor, bFactor, rOffset,
-                                 gOffset, bOffset, static_cast<std::uint32_t>(m_colourKey));
+        KernelColourBalanceKeyed(a.first, a.skip, a.width, a.height, rFactor, gFactor, bFactor,
+                                 rOffset, gOffset, bOffset,
+                                 static_cast<std::uint32_t>(m_colourKey));
     } else {
         (UseMmxKernels() ? KernelColourBalanceMmx : KernelColourBalance)(
-            first, skip, width, height, rFactor, gFactor, bFactor, rOffset, gOffset, bOffset);
+            a.first, a.skip, a.width, a.height, rFactor, gFactor, bFactor, rOffset, gOffset,
+            bOffset);
     }
     MarkChanged(area);
     return 0;
@@ -183,15 +181,13 @@ std::int32_t Image::Invert(std::uint8_t mode, const RECT* rect) {
                      [](std::uint8_t v) { return static_cast<std::uint8_t>(255 - v); });
         m_colourKey = -1;
     } else {
-        auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-        const std::int32_t width = area.right - area.left;
-        const std::int32_t skip = m_pitch - width * 4;
-        const std::int32_t height = area.bottom - area.top;
+        const PixelArea32 a(*this, area);
         if (m_colourKey != -1) {
-            KernelInvertKeyed(first, skip, width, height, mode,
+            KernelInvertKeyed(a.first, a.skip, a.width, a.height, mode,
                               static_cast<std::uint32_t>(m_colourKey));
         } else {
-            (UseMmxKernels() ? KernelInvertMmx : KernelInvert)(first, skip, width, height, mode);
+            (UseMmxKernels() ? KernelInvertMmx : KernelInvert)(a.first, a.skip, a.width, a.height,
+                                                               mode);
         }
     }
     MarkChanged(area);

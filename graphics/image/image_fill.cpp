@@ -9,6 +9,7 @@
 #include "graphics/image/image.h"
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/library_calls.h"
+#include "graphics/image/pixel_area.h"
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "pixelops/interfaces/pixel_op_words.h"
 
@@ -53,15 +54,13 @@ bool PixelBuffer::FillRect(std::uint32_t value1, std::int32_t g, std::int32_t b,
     }
     RECT area = rect ? *rect : m_clipRect;
     if (!ClipToClipRect(&area)) return false;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t height = area.bottom - area.top;
     if (m_depth == 8) {
         for (std::int32_t y = area.top; y < area.bottom; ++y)
             std::memset(m_bits + static_cast<std::ptrdiff_t>(y) * m_pitch + area.left,
-                        static_cast<int>(value1 & 0xFF), width);
+                        static_cast<int>(value1 & 0xFF), area.right - area.left);
     } else {
-        KernelFill32(reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left,
-                     m_pitch - width * 4, width, height,
+        const PixelArea32 a(*this, area);
+        KernelFill32(a.first, a.skip, a.width, a.height,
                      ColourOf(static_cast<std::int32_t>(value1), g, b));
     }
     if (changed) *changed = area;
@@ -74,9 +73,8 @@ bool PixelBuffer::FillValue(std::uint32_t pixel, const RECT* rect, RECT* changed
         return LibraryFill([&] { return fill(this, pixel, rect); }, changed);
     RECT area = rect ? *rect : m_clipRect;
     if (!ClipToClipRect(&area)) return false;
-    const std::int32_t width = area.right - area.left;
-    KernelFill32(reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left,
-                 m_pitch - width * 4, width, area.bottom - area.top, pixel);
+    const PixelArea32 a(*this, area);
+    KernelFill32(a.first, a.skip, a.width, a.height, pixel);
     if (changed) *changed = area;
     return true;
 }
@@ -121,10 +119,9 @@ bool Image::FillColourKeepAlpha(std::int32_t r, std::int32_t g, std::int32_t b,
         if (!LibraryFill([&] { return fill(this, colour, 255, rect); }, &changed)) return false;
     } else {
         if (!ClipToOperation(rect, &changed)) return false;
-        const std::int32_t width = changed.right - changed.left;
+        const PixelArea32 a(*this, changed);
         (UseMmxKernels() ? KernelFillColourKeepAlphaMmx : KernelFillColourKeepAlpha)(
-            reinterpret_cast<std::uint32_t*>(Row(changed.top)) + changed.left,
-            m_pitch - width * 4, width, changed.bottom - changed.top, colour);
+            a.first, a.skip, a.width, a.height, colour);
     }
     MarkChanged(changed);
     return true;
@@ -147,61 +144,58 @@ std::int32_t Image::FillAlpha(std::int32_t r, std::int32_t g, std::int32_t b,
         MarkChanged(changed);
         return 0;
     }
-    auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t height = area.bottom - area.top;
+    const PixelArea32 a(*this, area);
     const auto rr = static_cast<std::uint8_t>(r);
     const auto gg = static_cast<std::uint8_t>(g);
     const auto bb = static_cast<std::uint8_t>(b);
     if (m_colourKey != -1) {
-        KernelBlendColourKeyed(first, m_pitch, width, height, opacity, rr, gg, bb,
+        KernelBlendColourKeyed(a.first, a.pitch, a.width, a.height, opacity, rr, gg, bb,
                                static_cast<std::uint32_t>(m_colourKey));
     } else {
-        KernelBlendColour(first, m_pitch, width, height, opacity, rr, gg, bb);
+        KernelBlendColour(a.first, a.pitch, a.width, a.height, opacity, rr, gg, bb);
+    }
+    MarkChanged(area);
+    return 0;
+}
+
+struct SaturatingKernels {
+    void (*plain)(std::uint32_t*, std::int32_t, std::int32_t, std::int32_t, std::uint32_t);
+    void (*mmx)(std::uint32_t*, std::int32_t, std::int32_t, std::int32_t, std::uint32_t);
+    void (*keyed)(std::uint32_t*, std::int32_t, std::int32_t, std::int32_t, std::uint32_t,
+                  std::uint32_t);
+    void (*keyedMmx)(std::uint32_t*, std::int32_t, std::int32_t, std::int32_t, std::uint32_t,
+                     std::uint32_t);
+};
+
+std::int32_t Image::FillSaturating(std::int32_t r, std::int32_t g, std::int32_t b,
+                                   const RECT* rect, const SaturatingKernels& kernels) {
+    if (!m_bits || m_depth != 32) return 1;
+    const std::uint32_t colour = ColourOf(r, g, b);
+    RECT area;
+    if (colour == 0 || !ClipToOperation(rect, &area)) return 0;
+    const PixelArea32 a(*this, area);
+    const bool mmx = UseMmxKernels();
+    if (m_colourKey != -1) {
+        (mmx ? kernels.keyedMmx : kernels.keyed)(a.first, a.skip, a.width, a.height, colour,
+                                                 static_cast<std::uint32_t>(m_colourKey));
+    } else {
+        (mmx ? kernels.mmx : kernels.plain)(a.first, a.skip, a.width, a.height, colour);
     }
     MarkChanged(area);
     return 0;
 }
 
 std::int32_t Image::FillAdd(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect) {
-    if (!m_bits || m_depth != 32) return 1;
-    const std::uint32_t colour = ColourOf(r, g, b);
-    RECT area;
-    if (colour == 0 || !ClipToOperation(rect, &area)) return 0;
-    auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t skip = m_pitch - width * 4;
-    const std::int32_t height = area.bottom - area.top;
-    const bool mmx = UseMmxKernels();
-    if (m_colourKey != -1) {
-        (mmx ? KernelAddColourKeyedMmx : KernelAddColourKeyed)(
-            first, skip, width, height, colour, static_cast<std::uint32_t>(m_colourKey));
-    } else {
-        (mmx ? KernelAddColourMmx : KernelAddColour)(first, skip, width, height, colour);
-    }
-    MarkChanged(area);
-    return 0;
+    return FillSaturating(r, g, b, rect,
+                          SaturatingKernels{KernelAddColour, KernelAddColourMmx,
+                                            KernelAddColourKeyed, KernelAddColourKeyedMmx});
 }
 
 std::int32_t Image::FillSubtract(std::int32_t r, std::int32_t g, std::int32_t b,
                                  const RECT* rect) {
-    if (!m_bits || m_depth != 32) return 1;
-    const std::uint32_t colour = ColourOf(r, g, b);
-    RECT area;
-    if (colour == 0 || !ClipToOperation(rect, &area)) return 0;
-    auto* first = reinterpret_cast<std::uint32_t*>(Row(area.top)) + area.left;
-    const std::int32_t width = area.right - area.left;
-    const std::int32_t skip = m_pitch - width * 4;
-    const std::int32_t height = area.bottom - area.top;
-    const bool mmx = UseMmxKernels();
-    if (m_colourKey != -1) {
-        (mmx ? KernelSubColourKeyedMmx : KernelSubColourKeyed)(
-            first, skip, width, height, colour, static_cast<std::uint32_t>(m_colourKey));
-    } else {
-        (mmx ? KernelSubColourMmx : KernelSubColour)(first, skip, width, height, colour);
-    }
-    MarkChanged(area);
-    return 0;
+    return FillSaturating(r, g, b, rect,
+                          SaturatingKernels{KernelSubColour, KernelSubColourMmx,
+                                            KernelSubColourKeyed, KernelSubColourKeyedMmx});
 }
 
 std::int32_t Image::FillGradient(std::uint8_t direction, std::uint32_t colourFrom,
