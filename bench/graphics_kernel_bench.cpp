@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
-#include "framework/cpu_info.h"
-#include "framework/path_utilities.h"
+#include "framework/system/cpu_info.h"
+#include "framework/files/path_utilities.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/image/copy_kernels.h"
 #include "graphics/image/effect_kernels.h"

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <new>
 
-#include "framework/elg_decoder.h"
-#include "framework/file_stream.h"
-#include "framework/image_loader_host.h"
-#include "framework/path_utilities.h"
-#include "framework/virtual_file_system.h"
-#include "graphics/image/dib_conversion.h"
+#include "framework/images/elg_decoder.h"
+#include "framework/files/file_stream.h"
+#include "framework/images/image_loader_host.h"
+#include "framework/files/path_utilities.h"
+#include "framework/files/virtual_file_system.h"
+#include "framework/images/dib_conversion.h"
 #include "graphics/image/image.h"
 
 namespace {

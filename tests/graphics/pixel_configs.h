@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "framework/cpu_info.h"
-#include "framework/path_utilities.h"
+#include "framework/system/cpu_info.h"
+#include "framework/files/path_utilities.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/image/kernel_form.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/bmp_image_loader.h"
-#include "framework/elg_image_loader.h"
-#include "framework/image_loader_host.h"
+#include "framework/images/bmp_image_loader.h"
+#include "framework/images/elg_image_loader.h"
+#include "framework/images/image_loader_host.h"
 #include "graphics/image/image.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/elg_writer.h"
