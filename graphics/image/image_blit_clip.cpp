@@ -126,14 +126,14 @@ std::int32_t Image::ClipBlitOriented(Surface* source, std::int32_t x, std::int32
     if (size && !step) return 2;
     m_blitSourceRect = src;
     m_blitDestRect = RECT{x, y, x, y};
-    if (src.right <= src.left || src.bottom <= src.top) return -1;
-    if (size && (size->cx <= 0 || size->cy <= 0)) return -1;
-
+    // The caller's clip rectangle is narrowed whatever the blit then finds to draw.
     const RECT* k = &m_clipRect;
     if (clip) {
         if (!ClipRectTo(clip, &m_clipRect)) return -1;
         k = clip;
     }
+    if (src.right <= src.left || src.bottom <= src.top) return -1;
+    if (size && (size->cx <= 0 || size->cy <= 0)) return -1;
     const RECT* sourceClip = source ? source->ClipRectPtr() : nullptr;
     const std::int64_t srcW = static_cast<std::int64_t>(src.right) - src.left;
     const std::int64_t srcH = static_cast<std::int64_t>(src.bottom) - src.top;

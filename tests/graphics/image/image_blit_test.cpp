@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -141,7 +142,24 @@ std::int32_t RunBlit(Image& dest, Image& source, const SizeCase& sc, const SIZE&
                     : dest.StretchBlit(&source, sizeArg, x, y, rect, o.flip);
 }
 
-class CrossedBlitTable : public ::testing::TestWithParam<PixelConfig> {};
+// The case being drawn, named when a blit faults: a stray access ends the program, and the
+// table's own report would go with it.
+std::string g_currentCase;
+
+LONG CALLBACK NameTheCase(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+        std::printf("access violation while drawing: %s\n", g_currentCase.c_str());
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+class CrossedBlitTable : public ::testing::TestWithParam<PixelConfig> {
+protected:
+    void SetUp() override { m_handler = AddVectoredExceptionHandler(1, NameTheCase); }
+    void TearDown() override { RemoveVectoredExceptionHandler(m_handler); }
+
+private:
+    void* m_handler = nullptr;
+};
 
 TEST_P(CrossedBlitTable, EveryPixelResultAndDirtyRectFollowTheModel) {
     PixelConfigScope scope(GetParam());
@@ -166,6 +184,7 @@ TEST_P(CrossedBlitTable, EveryPixelResultAndDirtyRectFollowTheModel) {
             where << int(pair.dest) << "<-" << int(pair.source) << (o.mirror ? " mirrored" : "")
                   << (o.flip ? " flipped" : "") << ", " << sc.what << ", source " << rc.what
                   << ", point " << pc.what << ", " << cc.what;
+            g_currentCase = where.str();
             Call call;
             call.x = pc.x;
             call.y = pc.y;

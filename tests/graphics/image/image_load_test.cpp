@@ -299,7 +299,7 @@ TEST_F(ImageLoadTest, BrokenElgStreamsAnswerFiveAndStayInTheImage) {
             ASSERT_EQ(0, image.Create(8, 8, depth, 0));
             const std::int32_t r = image.Decode(nullptr, guarded.Data(),
                                                 static_cast<std::int32_t>(guarded.Size()), 0, 0, true);
-            EXPECT_TRUE(r == 0 || r == 3 || r == 5 || r == -1) << r;
+            EXPECT_TRUE(r == 0 || r == 3 || r == 5 || r == -1 || (r == 2 && copy.empty())) << r;
             broken += r == 5;
             EXPECT_EQ(8, image.Width());
             EXPECT_EQ(depth, image.Depth());
