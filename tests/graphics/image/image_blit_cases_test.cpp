@@ -292,6 +292,8 @@ TEST(ImageBlit, EightBitDibSectionsGiveThePalettesWholeEntries) {
             for (std::int32_t x = 0; x < 5; ++x) source.SetPixel(x, y, static_cast<std::uint32_t>(y * 40 + x * 7));
         dib.Create(7, 5, 32, kImageDibSection);
         heap.Create(7, 5, 32, 0);
+        dib.FillValue(0x01010101u, nullptr);
+        heap.FillValue(0x01010101u, nullptr);
         ASSERT_EQ(0, dib.Blit(&source, 1, 1, nullptr, false));
         ASSERT_EQ(0, heap.Blit(&source, 1, 1, nullptr, false));
         EXPECT_EQ(PixelsOf(heap), PixelsOf(dib)) << (alphaInPalette ? "with" : "without")
