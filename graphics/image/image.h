@@ -192,6 +192,9 @@ protected:
     // Copies the source's palette in without marking anything; false when there is no memory.
     bool TakePalette(const Image* source);
     void DropSavedPalette();
+    // After a palette operation: the colour table written, the saved palette and the colour key
+    // dropped, the area marked.
+    void PaletteChanged(const RECT& marked);
     // The rectangle of an operation: rect (or the whole clip rectangle) cut to the clip
     // rectangle; false when nothing is left.
     bool ClipToOperation(const RECT* rect, RECT* out);

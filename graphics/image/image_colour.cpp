@@ -57,6 +57,14 @@ void MapAreaBytes(std::uint8_t* bits, std::int32_t pitch, std::uint8_t depth, co
 
 }  // namespace
 
+void Image::PaletteChanged(const RECT& marked) {
+    // The next brightness change starts from the palette as it now is.
+    DropSavedPalette();
+    WriteColourTable();
+    m_colourKey = -1;
+    MarkChanged(marked);
+}
+
 std::int32_t Image::ApplyBrightness(std::uint16_t level, const RECT* rect) {
     if (!m_bits || level > 510) return 0;
     RECT area;
@@ -95,7 +103,6 @@ std::int32_t Image::Greyscale(const RECT* rect) {
         if (!m_palette) return 0;
         std::uint8_t* grey = new (std::nothrow) std::uint8_t[256];
         if (!grey) return 2;
-        DropSavedPalette();
         for (int i = 0; i < 256; ++i) {
             const std::uint32_t e = m_palette[i];
             grey[i] = static_cast<std::uint8_t>(
@@ -105,9 +112,7 @@ std::int32_t Image::Greyscale(const RECT* rect) {
         const RECT whole = {0, 0, m_width, m_height};
         MapAreaBytes(m_bits, m_pitch, 8, whole, [&](std::uint8_t v) { return grey[v]; });
         delete[] grey;
-        WriteColourTable();
-        m_colourKey = -1;
-        MarkChanged(whole);
+        PaletteChanged(whole);
         return 0;
     }
     RECT area;
@@ -140,10 +145,7 @@ std::int32_t Image::ColourBalance(std::uint16_t rFactor, std::uint16_t gFactor,
         MapPaletteColours(m_palette, m_palette, [&](int k, std::uint32_t v) {
             return Balance(factors[k], offsets[k], v);
         });
-        WriteColourTable();
-        DropSavedPalette();
-        m_colourKey = -1;
-        MarkChanged(m_clipRect);
+        PaletteChanged(m_clipRect);
         return 0;
     }
     RECT area;
@@ -168,10 +170,7 @@ std::int32_t Image::Invert(std::uint8_t mode, const RECT* rect) {
         if (rect) return 2;
         if (!m_palette) return 1;
         MapPaletteColours(m_palette, m_palette, [](int, std::uint32_t v) { return 255 - v; });
-        WriteColourTable();
-        DropSavedPalette();
-        m_colourKey = -1;
-        MarkChanged(m_clipRect);
+        PaletteChanged(m_clipRect);
         return 0;
     }
     RECT area;
