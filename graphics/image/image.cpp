@@ -44,6 +44,7 @@ std::int32_t Image::Create(std::int32_t width, std::int32_t height, std::uint8_t
 }
 
 void Image::Free() {
+    DropSavedPalette();
     delete m_ownedDirtyRegion;
     m_ownedDirtyRegion = nullptr;
     m_dirtyRegion = nullptr;
@@ -88,6 +89,11 @@ bool Image::TakePalette(const Image* source) {
     std::memcpy(m_palette, source->m_palette, 256 * sizeof(std::uint32_t));
     WriteColourTable();
     return true;
+}
+
+void Image::DropSavedPalette() {
+    delete[] m_savedPalette;
+    m_savedPalette = nullptr;
 }
 
 void Image::MarkChanged(const RECT& rect) {

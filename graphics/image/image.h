@@ -9,6 +9,7 @@
 #include "graphics/compose/dirty_region.h"
 #include "graphics/image/bilinear_step.h"
 #include "graphics/image/pixel_buffer.h"
+#include "graphics/image/stretch_step.h"
 
 // Flags of Image::Create.
 constexpr std::uint8_t kImageDibSection = 1;
@@ -60,6 +61,121 @@ public:
     // Adds rect to the dirty region, if any, and sets modified.
     void MarkChanged(const RECT& rect);
 
+    // --- Copy blits (image_blit.cpp, clipping in image_blit_clip.cpp) ---
+    // Every blit answers 0 done (also when nothing is left after clipping), 1 no pixels here, no
+    // source or a source without pixels, 2 an unsupported depth pair (8-bit here from 32 bits),
+    // no memory for a palette or a working copy, or the pixel-operation library failed. What
+    // was drawn goes to the dirty region as one rectangle and sets modified.
+    //
+    // Which source pixel destination pixel (x + i, y + j) shows: column i of w counts from the
+    // source rectangle's left edge (from its right edge leftwards when mirrored) by
+    // max(0, ceil(i * srcW / w) - 1), rows alike (from the bottom upwards when flipped); it is
+    // drawn when it lies in the clip rectangle and that source pixel in the source's clip
+    // rectangle. A source cut by its clip rectangle therefore keeps its place and scale.
+
+    // sourceRect null: the source's clip rectangle.
+    std::int32_t Blit(Surface* source, std::int32_t x, std::int32_t y, const RECT* sourceRect,
+                      bool flip);
+    // size null: this image's width and height. Zero or negative sizes draw nothing.
+    std::int32_t StretchBlit(Surface* source, const SIZE* size, std::int32_t x, std::int32_t y,
+                             const RECT* sourceRect, bool flip);
+    // mode 1 flips upside down; 0 mirrors left-right; 2 and any higher mode do both.
+    std::int32_t BlitMirrored(Surface* source, std::uint8_t mode, std::int32_t x, std::int32_t y,
+                              const RECT* sourceRect);
+    std::int32_t StretchBlitMirrored(Surface* source, std::uint8_t mode, const SIZE* size,
+                                     std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    // Bilinear when enlarging, or shrinking by less than half, in both directions; otherwise
+    // a StretchBlit. The source's colour key plays no part. sourceRect null: the whole source.
+    std::int32_t StretchBlitSmooth(Surface* source, const SIZE* size, std::int32_t x,
+                                   std::int32_t y, const RECT* sourceRect);
+
+    // The clipping step of the blits. sourceRect null: the source's clip rectangle (then a
+    // source is needed: 1 without). size null: unstretched; with a size, step receives the
+    // walk of the first drawn pixel (2 without step). clip null: this image's clip rectangle;
+    // a given one is first narrowed, in place, to it. Fills blitSourceRect (the source pixels
+    // the drawn area shows) and blitDestRect. 0 something to draw; -1 nothing.
+    std::int32_t ClipBlit(Surface* source, std::int32_t x, std::int32_t y, const RECT* sourceRect,
+                          const SIZE* size, StretchStep* step, RECT* clip);
+    // Columns read from the source rectangle's right edge leftwards.
+    std::int32_t ClipBlitMirrored(Surface* source, std::int32_t x, std::int32_t y,
+                                  const RECT* sourceRect, const SIZE* size, StretchStep* step,
+                                  RECT* clip);
+    // Either or both directions reversed.
+    std::int32_t ClipBlitOriented(Surface* source, std::int32_t x, std::int32_t y,
+                                  const RECT* sourceRect, const SIZE* size, StretchStep* step,
+                                  RECT* clip, bool mirror, bool flip);
+    const RECT& BlitSourceRect() const { return m_blitSourceRect; }
+    const RECT& BlitDestRect() const { return m_blitDestRect; }
+
+    // --- Loading (image_load.cpp) ---
+    // Through g_imageLoaderHost; flags are the Create flags of the new storage. A null name
+    // decodes data and size. Results as the host gives them: 0 loaded; 1 no host; 4 cache on
+    // but no file system or no such file; 6 no memory; 9 a conversion failed; 10 (Load) or 5
+    // (LoadIndexed) any other failure on the cache path; otherwise the host's code.
+    std::int32_t Load(const char* name, const std::uint8_t* data, std::int32_t size,
+                      std::uint8_t flags);
+    std::int32_t LoadIndexed(const char* name, const std::uint8_t* data, std::int32_t size,
+                             std::uint8_t flags);
+    // Draws a file into this image at (x, y), keeping size and depth. 0 drawn; -1 wholly
+    // outside the clip rectangle; 1 no pixels; 2 no file system, no such file or nothing given;
+    // 3 no host, an ELG depth the direct path cannot take, no loader or no palette memory;
+    // 4 a conversion failed; 5 a broken stream or any other failure (what was written is
+    // marked).
+    std::int32_t Decode(const char* name, const std::uint8_t* data, std::int32_t size,
+                        std::int32_t x, std::int32_t y, bool keepPalette);
+    // -4 no pixels; 1 no host; otherwise the host's result of the encode.
+    std::int32_t SaveFile(const char* fileName, std::int32_t option, std::int32_t encoderType);
+
+    // --- Fills (image_fill.cpp) ---
+    // r is the palette index on an 8-bit image. False when nothing was drawn.
+    bool FillRect(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect);
+    bool FillRectXywh(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                      std::int32_t r, std::int32_t g, std::int32_t b);
+    bool FillValue(std::uint32_t pixel, const RECT* rect);
+    bool FillValueXywh(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                       std::uint32_t pixel);
+    bool FillColourKeepAlpha(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect);
+    // 0 done or nothing to do; 1 no 32-bit pixels; 2 the library refused.
+    std::int32_t FillAlpha(std::int32_t r, std::int32_t g, std::int32_t b, std::uint8_t opacity,
+                           const RECT* rect);
+    // 0 done or nothing to do; 1 no 32-bit pixels.
+    std::int32_t FillAdd(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect);
+    std::int32_t FillSubtract(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect);
+    // direction 0 across the columns, 1 down the rows. 0 done or nothing to do; 1 no pixels;
+    // 2 no gradient table; 3 bad direction.
+    std::int32_t FillGradient(std::uint8_t direction, std::uint32_t colourFrom,
+                              std::uint32_t colourTo, const RECT* rect);
+
+    // --- Colour operations and effects (image_colour.cpp) ---
+    // level 0..510 (255 keeps). 1 done, 0 refused or nothing to do.
+    std::int32_t ApplyBrightness(std::uint16_t level, const RECT* rect);
+    // 0 done or nothing to do; 1 no pixels; 2 no memory; 3 8-bit with a rectangle.
+    std::int32_t Greyscale(const RECT* rect);
+    // Factors 0..256 (128 keeps), offsets -255..255. 0 done or nothing to do; 1 no pixels or
+    // 8-bit without palette; 2 8-bit with a rectangle; 3 an argument out of range.
+    std::int32_t ColourBalance(std::uint16_t rFactor, std::uint16_t gFactor, std::uint16_t bFactor,
+                               std::int16_t rOffset, std::int16_t gOffset, std::int16_t bOffset,
+                               const RECT* rect);
+    // mode 0 colour, 1 everything, other alpha. 0 done or nothing to do; 1 no pixels or 8-bit
+    // colour mode without palette; 2 8-bit colour mode with a rectangle.
+    std::int32_t Invert(std::uint8_t mode, const RECT* rect);
+    // level 0..511 on alpha bytes (32-bit) or index bytes (8-bit).
+    bool AlphaLevel(std::uint16_t level, const RECT* rect);
+    bool AlphaBalance(std::uint16_t factor, std::int16_t offset, const RECT* rect);
+    // 0 done or nothing to do; 1 no pixels; 2 area below 4 x 4; 3 no memory.
+    std::int32_t Blur(std::uint8_t mode, const RECT* rect);
+    // 0 done or nothing to do; 1 no pixels.
+    std::int32_t Mosaic(std::uint32_t cellSize, std::uint8_t alignment, const RECT* rect);
+    // Copies from another surface through GDI (this image must be a DIB section). 0 done or
+    // nothing to draw; 1 no DIB section, no pixels, no source or one that cannot be read;
+    // 2 the source's device context cannot be had; otherwise Blit's or StretchBlit's result.
+    std::int32_t BltFromSurface(Surface* source, std::int32_t x, std::int32_t y,
+                                const RECT* sourceRect);
+    std::int32_t StretchFromSurface(Surface* source, const SIZE* size, std::int32_t x,
+                                    std::int32_t y, const RECT* sourceRect);
+    // The copy of the palette that the first brightness change keeps, or null.
+    const std::uint32_t* SavedPalette() const { return m_savedPalette; }
+
     DirtyRegion* GetDirtyRegion() const { return m_dirtyRegion; }
     bool HasAlpha() const { return m_hasAlpha != 0; }
     void SetHasAlpha(bool hasAlpha) { m_hasAlpha = hasAlpha ? 1 : 0; }
@@ -75,7 +191,25 @@ public:
 protected:
     // Copies the source's palette in without marking anything; false when there is no memory.
     bool TakePalette(const Image* source);
+    void DropSavedPalette();
+    // After a palette operation: the colour table written, the saved palette and the colour key
+    // dropped, the area marked.
+    void PaletteChanged(const RECT& marked);
+    // The rectangle of an operation: rect (or the whole clip rectangle) cut to the clip
+    // rectangle; false when nothing is left.
+    bool ClipToOperation(const RECT* rect, RECT* out);
+    // The shared steps of Blit and StretchBlit once the orientation is known.
+    std::int32_t DrawCopy(Surface* source, const SIZE* size, std::int32_t x, std::int32_t y,
+                          const RECT* sourceRect, bool mirror, bool flip, bool ignoreKey);
+    std::int32_t LoadThroughHost(const char* name, const std::uint8_t* data, std::int32_t size,
+                                 std::uint8_t flags, bool indexed);
+    // FillAdd and FillSubtract, by their kernels.
+    std::int32_t FillSaturating(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect,
+                                const struct SaturatingKernels& kernels);
+    std::int32_t CopyFromDeviceSurface(Surface* source, const SIZE* size, std::int32_t x,
+                                       std::int32_t y, const RECT* sourceRect);
 
+    std::uint32_t* m_savedPalette = nullptr;
     std::uint8_t m_hasAlpha = 0;
     std::uint8_t m_modified = 0;
     DirtyRegion* m_ownedDirtyRegion = nullptr;
@@ -83,4 +217,6 @@ protected:
     std::uint8_t** m_rowTable = nullptr;
     void* m_extraData = nullptr;
     std::int32_t m_extraDataSize = 0;
+    RECT m_blitSourceRect = {0, 0, 0, 0};
+    RECT m_blitDestRect = {0, 0, 0, 0};
 };

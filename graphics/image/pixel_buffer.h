@@ -58,6 +58,14 @@ public:
     // The first index whose entry has exactly this red, green and blue; -1 for none.
     std::int32_t FindPaletteIndex(std::int32_t r, std::int32_t g, std::int32_t b) const;
 
+    // Fills rect (null: the clip rectangle, a given one is cut to it): 8-bit pictures with the
+    // low byte of value1, 32-bit ones with (value1 << 16) | (g << 8) | b, each part a byte.
+    // *changed (may be null) receives what was drawn. False when nothing was drawn.
+    bool FillRect(std::uint32_t value1, std::int32_t g, std::int32_t b, const RECT* rect,
+                  RECT* changed);
+    // 32-bit only: the whole pixel value, alpha included.
+    bool FillValue(std::uint32_t pixel, const RECT* rect, RECT* changed);
+
     HDC MemoryDc() const { return m_memoryDc; }
     HBITMAP DibSection() const { return m_dibSection; }
     std::uint8_t Depth() const { return m_depth; }
