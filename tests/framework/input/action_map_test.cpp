@@ -157,6 +157,7 @@ TEST_F(ActionMapTest, FirstTriggeredScansTheGivenRange) {
     }
     // Held, not newly pressed: only FirstHeld finds it.
     PollWith({'V'});
+    PollWith({'V'});
     EXPECT_EQ(-1, map->FirstTriggered(18, 5));
     EXPECT_EQ(18, map->FirstHeld(18, 5));
 }

@@ -31,11 +31,17 @@ bool PollUntil(KeyboardDevice& keyboard, const std::function<bool()>& done, DWOR
     }
 }
 
-TEST(DirectInputSmoke, TheKeyboardSeesAKeyPressedByScanCode) {
-    testsupport::InputTestWindow window(true);
-    window.BringToFront(3000);
+// A visible window in front and the system's DirectInput.
+class DirectInputSmoke : public ::testing::Test {
+protected:
+    DirectInputSmoke() : window(true) { window.BringToFront(3000); }
+    void SetUp() override { ASSERT_EQ(0, holder.Create(GetModuleHandleA(nullptr))); }
+
+    testsupport::InputTestWindow window;
     DirectInputHolder holder;
-    ASSERT_EQ(0, holder.Create(GetModuleHandleA(nullptr)));
+};
+
+TEST_F(DirectInputSmoke, TheKeyboardSeesAKeyPressedByScanCode) {
     DirectInputKeyboard keyboard;
     ASSERT_EQ(0, keyboard.Open(holder.Interface(), window.Handle()));
     EXPECT_GT(keyboard.KeyCount(), 0);
@@ -50,11 +56,7 @@ TEST(DirectInputSmoke, TheKeyboardSeesAKeyPressedByScanCode) {
     EXPECT_EQ(0, keyboard.KeyCount());
 }
 
-TEST(DirectInputSmoke, TheMouseOpensWithRelativeAxes) {
-    testsupport::InputTestWindow window(true);
-    window.BringToFront(3000);
-    DirectInputHolder holder;
-    ASSERT_EQ(0, holder.Create(GetModuleHandleA(nullptr)));
+TEST_F(DirectInputSmoke, TheMouseOpensWithRelativeAxes) {
     DirectInputMouse mouse;
     ASSERT_EQ(0, mouse.Open(holder.Interface(), window.Handle(), false));
     EXPECT_GE(mouse.AxisCount(), 2);
