@@ -22,7 +22,6 @@ bool StreamingSoundBuffer::UseNotifications() { return g_useNotifications; }
 
 StreamingSoundBuffer::StreamingSoundBuffer(DirectSoundDevice* device) : SoundBuffer(device) {
     m_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    m_thread.SetDelegate(ThreadDelegate::Bind(this, &StreamingSoundBuffer::RefillThreadRun));
 }
 
 StreamingSoundBuffer::~StreamingSoundBuffer() {
@@ -147,7 +146,12 @@ std::int32_t StreamingSoundBuffer::StartPlayback(bool loop) {
         if (written < fill) m_deficit = fill - written;
         if (FAILED(m_buffer->Play(0, 0, DSBPLAY_LOOPING))) failure = 5;
     }
-    if (failure == 0 && m_thread.Start() != Thread::kStarted) failure = 6;
+    // A run gives up its body when it ends, so every start binds it again.
+    if (failure == 0 &&
+        m_thread.SetDelegateAndStart(ThreadDelegate::Bind(
+            this, &StreamingSoundBuffer::RefillThreadRun)) != Thread::kStarted) {
+        failure = 6;
+    }
     if (failure != 0) StopAndRewind();
     return failure;
 }

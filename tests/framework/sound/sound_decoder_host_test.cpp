@@ -199,7 +199,8 @@ TEST_F(SoundDecoderHostTest, ArchiveEntriesStreamWhenStoredAndLoadWholeWhenCompr
     stored.tag = 3;
     TsndSound packed;
     packed.tag = 4;
-    // Repeating data compresses: an LZSS entry.
+    // 8-bit samples repeat every 256 bytes, so the entry is stored as LZSS data.
+    packed.bits = 8;
     packed.frames = 4000;
     testsupport::QpkWriter writer;
     writer.Add("voice\\stored.tsn", testsupport::MakeTsnd(stored));

@@ -43,6 +43,11 @@ protected:
         WriteTsnd("intro.tsn", m_intro);
         WriteTsnd("loop.tsn", m_loop);
     }
+    void TearDown() override {
+        // The decoders live in the plug-in, which goes with the host.
+        m_buffer.Release();
+        FakeSoundTest::TearDown();
+    }
 
     // Opens the buffer and finds its ring among the fake's buffers.
     FakeSoundBuffer* Open(const char* first, const char* second) {
