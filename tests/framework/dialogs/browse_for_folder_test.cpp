@@ -8,7 +8,6 @@
 
 #include "framework/dialogs/common_dialog_platform.h"
 #include "framework/files/file_services.h"
-#include "tests/framework/dialogs/dialog_test_support.h"
 #include "tests/framework/vfs_test_fixture.h"
 
 namespace {
@@ -106,26 +105,6 @@ TEST_F(BrowseForFolderTest, TheChosenFolderComesBackAsAPath) {
     char path[MAX_PATH] = "";
     EXPECT_TRUE(BrowseForFolder(nullptr, "", "C:\\", path));
     EXPECT_STREQ(expected, path);
-}
-
-TEST(BrowseForFolderSmoke, TheRealBrowserOpensAndCancels) {
-    CoInitialize(nullptr);
-    {
-        dialogtest::CancelOnActivate cancel;
-        ASSERT_TRUE(cancel.Installed());
-        const int activations = dialogtest::CancelOnActivate::Activations();
-        char path[MAX_PATH] = "left over";
-        bool chosen;
-        {
-            dialogtest::DialogWatchdog watchdog;
-            chosen = BrowseForFolder(nullptr, "Browse test", "C:\\windows\\", path);
-            EXPECT_FALSE(watchdog.Fired()) << "the browser had to be closed by the watchdog";
-        }
-        EXPECT_FALSE(chosen);
-        EXPECT_STREQ("", path);
-        EXPECT_LT(activations, dialogtest::CancelOnActivate::Activations()) << "the browser was shown";
-    }
-    CoUninitialize();
 }
 
 }  // namespace
