@@ -145,7 +145,7 @@ TEST(FileDialogFilter, TabsBecomeNulsWithTwoAtTheEnd) {
         {"A\t*.a", std::string("A\0*.a\0\0", 7)},
         {"", std::string("\0\0", 2)},
         // ソ ends in 0x5C and 表 in 0x5C too: the pairs are copied whole.
-        {"\x83\x5C\x95\x5C\t*.x", std::string("\x83\x5C\x95\x5C\0*.x\0\0", 9)},
+        {"\x83\x5C\x95\x5C\t*.x", std::string("\x83\x5C\x95\x5C\0*.x\0\0", 10)},
     };
     for (const auto& c : cases) {
         const std::vector<char> converted = ConvertDialogFilter(c.filter);
