@@ -38,7 +38,7 @@ private:
 // not end it, the watchdog ends the process, so the test run fails rather than hangs.
 class DialogWatchdog {
 public:
-    explicit DialogWatchdog(DWORD limitMs = 120000)
+    explicit DialogWatchdog(DWORD limitMs = 400000)
         : m_thread(GetCurrentThreadId()), m_limit(limitMs), m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         m_watcher = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
     }
@@ -66,7 +66,7 @@ private:
         if (WaitForSingleObject(self->m_done, self->m_limit) != WAIT_TIMEOUT) return 0;
         InterlockedExchange(&self->m_fired, 1);
         EnumThreadWindows(self->m_thread, CancelWindow, 0);
-        if (WaitForSingleObject(self->m_done, 30000) == WAIT_TIMEOUT) ExitProcess(3);
+        if (WaitForSingleObject(self->m_done, 60000) == WAIT_TIMEOUT) ExitProcess(3);
         return 0;
     }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/framework/plugin_test_files.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/qpk_writer.h"
 
@@ -266,53 +265,6 @@ TEST_F(FileServicesTest, ExplorerAndProgramsStartWithTheCommandLineAndPositionGi
     EXPECT_EQ(2, OpenFolderInExplorer("saves"));
     EXPECT_EQ(1, RunProgram("tool.exe", 0, 0, 0));
     EXPECT_EQ(1, RunProgram(nullptr, 0, 0, 0));
-}
-
-// Waits, at most about 30 seconds, for a file to appear.
-bool AppearsSoon(const std::string& path) {
-    for (int i = 0; i < 600; ++i) {
-        if (testsupport::FileExists(path)) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-class RunProgramTest : public ::testing::Test {
-protected:
-    std::string Helper(const std::string& arguments) {
-        return "\"" + plugintest::BinaryFile("run_program_helper.exe") + "\" \"" + m_folder.File("marker") + "\"" +
-               arguments;
-    }
-    testsupport::TempFolder m_folder;
-};
-
-TEST_F(RunProgramTest, WaitModeOneReturnsWhenTheProgramHasEnded) {
-    ASSERT_EQ(0, RunProgram(Helper("").c_str(), 1, 0, 0));
-    EXPECT_TRUE(testsupport::FileExists(m_folder.File("marker")));
-}
-
-TEST_F(RunProgramTest, WaitModeZeroReturnsAtOnce) {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "SorahaneRunProgramTestAfter");
-    ASSERT_NE(nullptr, event);
-    ASSERT_EQ(0, RunProgram(Helper(" --after SorahaneRunProgramTestAfter").c_str(), 0, 0, 0));
-    EXPECT_FALSE(testsupport::FileExists(m_folder.File("marker"))) << "the program waits for the test";
-    SetEvent(event);
-    EXPECT_TRUE(AppearsSoon(m_folder.File("marker")));
-    CloseHandle(event);
-}
-
-TEST_F(RunProgramTest, WaitModeTwoReturnsWhenTheProgramWaitsForInput) {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "SorahaneRunProgramTestWindow");
-    ASSERT_NE(nullptr, event);
-    ASSERT_EQ(0, RunProgram(Helper(" --window SorahaneRunProgramTestWindow").c_str(), 2, 0, 0));
-    EXPECT_TRUE(testsupport::FileExists(m_folder.File("marker")));
-    SetEvent(event);
-    EXPECT_TRUE(AppearsSoon(m_folder.File("marker.exit")));
-    CloseHandle(event);
-}
-
-TEST_F(RunProgramTest, AProgramThatCannotStartGivesOne) {
-    EXPECT_EQ(1, RunProgram(("\"" + m_folder.File("missing.exe") + "\"").c_str(), 1, 0, 0));
 }
 
 }  // namespace

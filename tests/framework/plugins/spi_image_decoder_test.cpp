@@ -42,6 +42,12 @@ protected:
         return last ? last() : -100;
     }
 
+    // A picture of black pixels at any bit count.
+    static Bytes Picture(std::int32_t width, std::int32_t height, std::uint16_t bitCount) {
+        const std::size_t pixels = bitCount == 24 ? static_cast<std::size_t>(width) * height : 0;
+        return spitest::MakeSpiPicture(width, height, std::vector<std::uint32_t>(pixels), bitCount);
+    }
+
     std::int32_t DecodeKept(const Bytes& file) {
         return ImageAdapter()->DecodeToBuffers(file.data(), static_cast<std::uint32_t>(file.size()), nullptr,
                                                nullptr, nullptr, nullptr);
@@ -130,7 +136,7 @@ TEST_F(SpiImageDecoderTest, RowStrideFollowsTheBitCount) {
     };
     for (const Row& row : rows) {
         for (int k = 0; k < 12; ++k) {
-            const Bytes file = spitest::MakeSpiPicture(row.width, 3, {}, bitCounts[k]);
+            const Bytes file = Picture(row.width, 3, bitCounts[k]);
             ASSERT_EQ(0, DecodeKept(file)) << row.width << " x " << bitCounts[k];
             EXPECT_EQ(row.strides[k], ImageAdapter()->Stride()) << row.width << " x " << bitCounts[k];
         }
@@ -138,7 +144,7 @@ TEST_F(SpiImageDecoderTest, RowStrideFollowsTheBitCount) {
     // Every bit count from 1 to 32 at odd widths fits the rows the plug-in made.
     for (std::uint16_t bits = 1; bits <= 32; ++bits) {
         for (std::int32_t width : {1, 3, 5, 7, 9, 33}) {
-            EXPECT_EQ(0, DecodeKept(spitest::MakeSpiPicture(width, 2, {}, bits))) << width << " x " << bits;
+            EXPECT_EQ(0, DecodeKept(Picture(width, 2, bits))) << width << " x " << bits;
         }
     }
 }

@@ -4,7 +4,9 @@
 //   run_program_helper MARKER --window EVENT   opens a window, writes MARKER and waits for
 //                                              input until the named event is set, then
 //                                              writes MARKER.exit
-// Every wait ends after 30 seconds, so a test that fails cannot leave it running.
+// Every wait ends after 30 seconds, so a test that fails cannot leave it running. Built twice:
+// run_program_helper.exe for the console, run_program_helper_gui.exe as a windowed program
+// (the only kind that Windows lets a caller wait on until it waits for input).
 #include <windows.h>
 
 #include <cstring>
@@ -47,7 +49,7 @@ int RunWindow(const std::string& marker, HANDLE event) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string marker = argv[1];
     if (argc >= 4) {
@@ -64,3 +66,9 @@ int main(int argc, char** argv) {
     WriteMarker(marker);
     return 0;
 }
+
+#ifdef RUN_PROGRAM_HELPER_GUI
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return Run(__argc, __argv); }
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif

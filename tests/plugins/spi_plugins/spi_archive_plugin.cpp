@@ -16,26 +16,15 @@
 #include <vector>
 
 #include "framework/interfaces/spi_plugin.h"
+#include "tests/plugins/spi_plugins/spi_stand_in.h"
 #include "tests/support/spi_test_content.h"
 
 namespace {
 
-#ifdef SPI_FIXED_BLOCKS
-constexpr UINT kBlockKind = LMEM_FIXED;
-#else
-constexpr UINT kBlockKind = LMEM_MOVEABLE;
-#endif
+using spistandin::CopyInfo;
+using spistandin::MakeBlock;
 
 int g_progressCalls = 0;
-
-std::int32_t CopyInfo(const char* text, char* buffer, std::int32_t length) {
-    const std::int32_t size = static_cast<std::int32_t>(std::strlen(text));
-    if (!buffer || length <= 0) return 0;
-    const std::int32_t copied = size < length ? size : length - 1;
-    std::memcpy(buffer, text, copied);
-    buffer[copied] = '\0';
-    return copied;
-}
 
 bool IsTestArchive(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -83,14 +72,6 @@ std::vector<SpiFileInfo> EntryList() {
     records.push_back(SpiFileInfo{});
 #endif
     return records;
-}
-
-HLOCAL MakeBlock(const void* bytes, std::size_t size) {
-    HLOCAL block = LocalAlloc(kBlockKind, size);
-    if (!block) return nullptr;
-    std::memcpy(LocalLock(block), bytes, size);
-    LocalUnlock(block);
-    return block;
 }
 
 // The entry listed at `position`, or -1.

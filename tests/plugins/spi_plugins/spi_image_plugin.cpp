@@ -12,42 +12,21 @@
 #include <cstring>
 
 #include "framework/interfaces/spi_plugin.h"
+#include "tests/plugins/spi_plugins/spi_stand_in.h"
 #include "tests/support/spi_test_content.h"
 
 namespace {
 
-#ifdef SPI_FIXED_BLOCKS
-constexpr UINT kBlockKind = LMEM_FIXED;
-#else
-constexpr UINT kBlockKind = LMEM_MOVEABLE;
-#endif
+using spistandin::CopyInfo;
+using spistandin::MakeBlock;
 
 char g_lastName[MAX_PATH];
 std::uint8_t g_lastHead[2048];
 int g_isSupportedCalls = 0;
 int g_lastProgressResult = -99;
 
-std::int32_t CopyInfo(const char* text, char* buffer, std::int32_t length) {
-    const std::int32_t size = static_cast<std::int32_t>(std::strlen(text));
-    if (!buffer || length <= 0) return 0;
-    const std::int32_t copied = size < length ? size : length - 1;
-    std::memcpy(buffer, text, copied);
-    buffer[copied] = '\0';
-    return copied;
-}
-
 std::int32_t ReadI32(const std::uint8_t* p) {
     return static_cast<std::int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-// A LocalAlloc block of `size` bytes filled from `bytes` (zeros when null).
-HLOCAL MakeBlock(const void* bytes, std::size_t size) {
-    HLOCAL block = LocalAlloc(kBlockKind | LMEM_ZEROINIT, size);
-    if (!block) return nullptr;
-    void* address = LocalLock(block);
-    if (bytes) std::memcpy(address, bytes, size);
-    LocalUnlock(block);
-    return block;
 }
 
 }  // namespace
