@@ -213,7 +213,7 @@ std::int32_t Image::DrawCopy(Surface* source, const SIZE* size, std::int32_t x, 
     const RECT r = m_blitSourceRect;
     const bool self = s.bits == m_bits;
 
-    if (size && !mirror && !flip && !self && m_depth == 32 && s.depth == 32 && s.key == -1) {
+    if (size && !mirror && !flip && m_depth == 32 && s.depth == 32 && s.key == -1) {
         const RECT* sourceClip = source->ClipRectPtr();
         const bool differs =
             size->cx != static_cast<std::int64_t>(wanted.right) - wanted.left ||
@@ -226,10 +226,17 @@ std::int32_t Image::DrawCopy(Surface* source, const SIZE* size, std::int32_t x, 
         auto stretch =
             BoundLibraryOp<pixelops::StretchBlendRectOp>(pixelops::kWordStretchBlendRect);
         if (stretch && differs && inside) {
+            // The library reads as it writes: an image drawn into itself goes from a copy.
+            Image copy;
+            Surface* from = source;
+            if (self) {
+                if (copy.CopyFrom(this, 0) != 0) return 2;
+                from = &copy;
+            }
             const std::int32_t destSize[2] = {size->cx, size->cy};
             ResetLastUpdated();
             const std::int32_t result =
-                stretch(pixelops::StretchBlendParams{this, source, destSize, x, y, &wanted,
+                stretch(pixelops::StretchBlendParams{this, from, destSize, x, y, &wanted,
                                                      pixelops::BlendCopy, 0, 255, 0});
             RECT drawn;
             if (LastUpdated(&drawn)) MarkChanged(drawn);

@@ -92,7 +92,8 @@ TEST_P(BlitInEveryConfig, AnRgbKeySkipsOnlyPixelsEqualInAllFourBytes) {
         const std::int32_t cols = stretched ? 8 : 4;
         for (std::int32_t y = 0; y < rows; ++y) {
             for (std::int32_t x = 0; x < cols; ++x) {
-                const bool opaqueRow = stretched ? y < 2 : y == 0;
+                // Two rows stretched to four: the walk reads rows 0, 0, 0, 1.
+                const bool opaqueRow = stretched ? y < 3 : y == 0;
                 EXPECT_EQ(opaqueRow ? 0xFFFF00FFu : 0x12345678u, dest.GetPixel(x, y))
                     << x << ", " << y << (stretched ? " stretched" : "");
             }
