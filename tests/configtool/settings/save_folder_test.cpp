@@ -4,21 +4,11 @@
 
 #include <shlobj.h>
 
-#include <cstring>
-#include <map>
+#include "tests/configtool/config_tool_fixture.h"
 
 namespace {
 
-class FakeFolders final : public SpecialFolderProvider {
-public:
-    std::map<std::int32_t, std::string> folders;
-    bool GetSpecialFolderPath(char* buffer, std::int32_t csidl) override {
-        auto found = folders.find(csidl);
-        if (found == folders.end()) return false;
-        std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
-        return true;
-    }
-};
+using configtest::FakeFolders;
 
 TEST(SaveFolderTest, ModesFollowTheGamesRules) {
     struct Case {
