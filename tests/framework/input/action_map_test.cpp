@@ -199,7 +199,11 @@ TEST_F(ActionMapTest, JoystickBindingsNeedAJoystick) {
     EXPECT_TRUE(map->IsTriggered(0));
     EXPECT_TRUE(map->IsHeld(0));
     EXPECT_EQ(0, map->FirstHeld(0, 0));
+    // The stick back in the centre, the Up key pressed: the keyboard binding is newly down.
     TheFakeWinmm().devices[0].y = 32767;
+    PollWith({VK_UP});
+    EXPECT_TRUE(map->IsHeld(0));
+    EXPECT_TRUE(map->IsTriggered(0));
     PollWith({VK_UP});
     EXPECT_TRUE(map->IsHeld(0));
     EXPECT_FALSE(map->IsTriggered(0));
