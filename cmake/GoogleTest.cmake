@@ -11,6 +11,13 @@ foreach(t gtest gtest_main)
   endif()
 endforeach()
 
+# Seconds a test program may take; machines that emulate 32-bit code run far slower.
+if(DEFINED ENV{SORAHANE_TEST_TIMEOUT})
+  set(SORAHANE_TEST_TIMEOUT $ENV{SORAHANE_TEST_TIMEOUT})
+else()
+  set(SORAHANE_TEST_TIMEOUT 300)
+endif()
+
 # sorahane_add_test(name SOURCES ... LIBS ...)
 # One test program per subsystem; CTest runs each program under Wine as one test.
 function(sorahane_add_test name)
@@ -18,5 +25,5 @@ function(sorahane_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} test_support gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${SORAHANE_TEST_TIMEOUT})
 endfunction()

@@ -39,24 +39,29 @@ sorahane_setup_packages() {
 # (executing a 32-bit ELF fails with "Exec format error"): there, 32-bit programs go through
 # qemu's user-mode i386 emulation, registered with the kernel's binfmt_misc. Slower, same results.
 sorahane_enable_i386() {
-  /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 && return 0
-  echo "== this machine runs no 32-bit Linux programs: running them through qemu-i386"
-  if ! dpkg -s qemu-user-static >/dev/null 2>&1; then
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
-      qemu-user-static >/dev/null
+  if ! /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; then
+    echo "== this machine runs no 32-bit Linux programs: running them through qemu-i386"
+    if ! dpkg -s qemu-user-static >/dev/null 2>&1; then
+      DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
+        qemu-user-static >/dev/null || true
+    fi
+    local misc=/proc/sys/fs/binfmt_misc
+    [ -e "$misc/register" ] || as_root mount -t binfmt_misc binfmt_misc "$misc" || true
+    local head='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    local kind
+    for kind in 02 03; do   # executables and position-independent executables
+      [ -e "$misc/sorahane-i386-$kind" ] && continue
+      echo ":sorahane-i386-$kind:M::$head\x$kind\x00\x03\x00:$mask:/usr/bin/qemu-i386-static:F" |
+        as_root tee "$misc/register" >/dev/null || true
+    done
+    /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 ||
+      echo "== warning: 32-bit programs still do not run here; the tests will fail" >&2
   fi
-  local misc=/proc/sys/fs/binfmt_misc
-  [ -e "$misc/register" ] || as_root mount -t binfmt_misc binfmt_misc "$misc"
-  local head='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-  local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-  local kind
-  for kind in 02 03; do   # executables and position-independent executables
-    [ -e "$misc/sorahane-i386-$kind" ] && continue
-    echo ":sorahane-i386-$kind:M::$head\x$kind\x00\x03\x00:$mask:/usr/bin/qemu-i386-static:F" |
-      as_root tee "$misc/register" >/dev/null
-  done
-  /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 ||
-    { echo "32-bit programs still do not run here" >&2; return 1; }
+  # Emulated, the test programs run many times slower: give them time.
+  if grep -qs 'qemu-i386' /proc/sys/fs/binfmt_misc/*; then
+    export SORAHANE_TEST_TIMEOUT="${SORAHANE_TEST_TIMEOUT:-3000}"
+  fi
 }
 
 sorahane_configure_build() {

@@ -348,11 +348,11 @@ public:
 };
 
 TEST_F(ImageLoaderHostTest, CachedDecodeLoadsThePathItFoundWithoutResolvingTheNameAgain) {
-    ASSERT_TRUE(testsupport::WriteFile(Game("cg\pic.elg"), ElgFile()));
+    ASSERT_TRUE(testsupport::WriteFile(Game("cg\\pic.elg"), ElgFile()));
     RecordingFileSystem files;
     g_virtualFileSystem = &files;
     m_host.SetCacheLimit(4);
-    DecodedImage* image = m_host.DecodeByNameCached("cg\pic.elg");
+    DecodedImage* image = m_host.DecodeByNameCached("cg\\pic.elg");
     g_virtualFileSystem = &m_vfs;
     ASSERT_NE(nullptr, image);
     EXPECT_EQ(kPicture, testsupport::DibPixels(image->Info(), image->Bits()));
