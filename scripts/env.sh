@@ -58,10 +58,31 @@ sorahane_enable_i386() {
     /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 ||
       echo "== warning: 32-bit programs still do not run here; the tests will fail" >&2
   fi
-  # Emulated, the test programs run many times slower: give them time.
+  # Emulated, the test programs run several times slower: give them time, and spare Wine the
+  # address-space probing that qemu makes slow (see tools/qemu_wine/mmap_noreplace.c).
   if grep -qs 'qemu-i386' /proc/sys/fs/binfmt_misc/*; then
-    export SORAHANE_TEST_TIMEOUT="${SORAHANE_TEST_TIMEOUT:-3000}"
+    export SORAHANE_TEST_TIMEOUT="${SORAHANE_TEST_TIMEOUT:-1200}"
+    # Tests that run several threads at once read this: see tests/support/emulation.h.
+    export SORAHANE_EMULATED_I386=1
+    sorahane_qemu_preload
   fi
+}
+
+# Builds the emulation helper for both word sizes and preloads it: a 32-bit process finds the
+# 32-bit build on LD_LIBRARY_PATH, a 64-bit one skips it (wrong class) and finds the empty one.
+sorahane_qemu_preload() {
+  local src="$ROOT/tools/qemu_wine/mmap_noreplace.c"
+  local dir="$BUILD_DIR/qemu-preload"
+  local lib=libsorahane_mmap.so
+  if [ ! -f "$dir/i386/$lib" ] || [ "$src" -nt "$dir/i386/$lib" ]; then
+    mkdir -p "$dir/i386" "$dir/x86_64"
+    gcc -m32 -O2 -fPIC -shared -nostdlib "$src" -o "$dir/i386/$lib" -Wl,--no-as-needed \
+      /usr/lib/i386-linux-gnu/libc.so.6 /usr/lib/i386-linux-gnu/libgcc_s.so.1 &&
+      gcc -O2 -fPIC -shared -nostdlib "$src" -o "$dir/x86_64/$lib" ||
+      { echo "== warning: the emulation helper did not build; Wine starts slowly" >&2; return 0; }
+  fi
+  export LD_LIBRARY_PATH="$dir/i386:$dir/x86_64${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+  export LD_PRELOAD="$lib${LD_PRELOAD:+ $LD_PRELOAD}"
 }
 
 sorahane_configure_build() {

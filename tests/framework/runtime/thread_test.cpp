@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/runtime/com_init.h"
+#include "tests/support/emulation.h"
 
 namespace {
 
@@ -194,6 +195,7 @@ TEST(Thread, RestartingAnEndingThreadNeverDeadlocks) {
 }
 
 TEST(Thread, RestartsFromSeveralThreadsAtOnce) {
+    SKIP_UNDER_I386_EMULATION();
     auto* counter = new Counter;
     auto* thread = new Thread;
     ASSERT_TRUE(FinishesWithin(30000, [=] {
