@@ -333,6 +333,16 @@ bool ChannelFadeTask::ChannelPlays() {
     return channel && channel->active == m_buffer && m_buffer && m_buffer->IsPlaying();
 }
 
+bool ChannelFadeTask::Attach(SoundManager* manager, std::int32_t channel) {
+    SoundChannel* record = manager->GetChannel(channel);
+    if (!record || !record->active) return false;
+    manager->CancelChannelFade(channel);
+    m_manager = manager;
+    m_channel = channel;
+    m_buffer = record->active;
+    return true;
+}
+
 bool ChannelFadeTask::Register(TaskScheduler* scheduler, std::uint8_t fadeState) {
     if (scheduler->Add(this, 0, 0, 0) != TaskScheduler::kAdded) return false;
     m_manager->SetChannelFadeTask(m_channel, this, scheduler);
@@ -352,13 +362,8 @@ ChannelVolumeFadeTask::ChannelVolumeFadeTask(std::int32_t target, std::uint32_t 
 std::int32_t ChannelVolumeFadeTask::Start(TaskScheduler* scheduler, SoundManager* manager,
                                           std::int32_t channel) {
     if (!scheduler || !manager) return 1;
-    SoundChannel* record = manager->GetChannel(channel);
-    if (!record || !record->active) return 2;
-    manager->CancelChannelFade(channel);
-    m_manager = manager;
-    m_channel = channel;
-    m_buffer = record->active;
-    m_startVolume = record->volume;
+    if (!Attach(manager, channel)) return 2;
+    m_startVolume = manager->GetChannel(channel)->volume;
     m_delta = m_startVolume - m_target;
     return Register(scheduler, kChannelVolumeFade) ? 0 : 3;
 }
@@ -381,12 +386,8 @@ std::int32_t ChannelFadeInTask::Start(TaskScheduler* scheduler, SoundManager* ma
     if (!scheduler || !manager) return 1;
     manager->CancelChannelFade(channel);
     if (name && manager->LoadChannel(channel, name, 0, streaming) != 0) return 2;
-    SoundChannel* record = manager->GetChannel(channel);
-    if (!record || !record->active) return 3;
-    m_manager = manager;
-    m_channel = channel;
-    m_buffer = record->active;
-    m_target = record->volume;
+    if (!Attach(manager, channel)) return 3;
+    m_target = manager->GetChannel(channel)->volume;
     SetVolume(0);
     const std::int32_t played = manager->PlayChannel(channel, loop);
     if (played != 0) {
@@ -415,17 +416,12 @@ void ChannelFadeInTask::OnFinish() {
 std::int32_t ChannelFadeOutTask::Start(TaskScheduler* scheduler, SoundManager* manager,
                                        std::int32_t channel) {
     if (!scheduler || !manager) return 1;
-    SoundChannel* record = manager->GetChannel(channel);
-    if (!record || !record->active) return 2;
-    manager->CancelChannelFade(channel);
+    if (!Attach(manager, channel)) return 2;
     if (!manager->IsChannelPlaying(channel)) {
         manager->StopChannel(channel);
         return -1;
     }
-    m_manager = manager;
-    m_channel = channel;
-    m_buffer = record->active;
-    m_startVolume = record->volume;
+    m_startVolume = manager->GetChannel(channel)->volume;
     return Register(scheduler, kChannelFadingOut) ? 0 : 3;
 }
 

@@ -162,6 +162,9 @@ protected:
     explicit ChannelFadeTask(std::uint32_t duration) : m_duration(duration) {}
     ~ChannelFadeTask() = default;
 
+    // Binds the task to a channel that holds a sound, ending the channel's running fade: false
+    // when there is no such channel or nothing is loaded.
+    bool Attach(SoundManager* manager, std::int32_t channel);
     // True while the channel still plays the buffer the fade began with.
     bool ChannelPlays();
     // Registers the task and makes it the channel's fade task: false when refused.

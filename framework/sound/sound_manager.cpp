@@ -167,7 +167,7 @@ void SoundManager::SetMasterVolume(std::int32_t volume, bool longSoundsOnly) {
     for (std::int32_t i = 0; i < m_channelCount; ++i) {
         SoundChannel& channel = *m_channels[i];
         if (longSoundsOnly &&
-            !(channel.group == 1 && (channel.state == kChannelPlayingLooped ||
+            !((channel.group & 1) && (channel.state == kChannelPlayingLooped ||
                                      channel.active == &channel.streaming))) {
             continue;
         }

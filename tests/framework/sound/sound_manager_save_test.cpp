@@ -48,15 +48,15 @@ protected:
 };
 
 TEST_F(SoundManagerSaveTest, FourteenCharacterNamesWithoutChannelsMakeFortyFiveBytes) {
-    WriteTsnd("intro_music.tsn", m_intro);
-    WriteTsnd("loops_music.tsn", m_loop);
-    ASSERT_EQ(0, M().PlayBgm("loops_music.tsn", "intro_music.tsn", true));
+    WriteTsnd("intro_song.tsn", m_intro);
+    WriteTsnd("loops_song.tsn", m_loop);
+    ASSERT_EQ(0, M().PlayBgm("loops_song.tsn", "intro_song.tsn", true));
     M().SetBgmPan(-120);
     EXPECT_EQ(45u, M().SaveSize());
     const std::vector<std::uint8_t> bytes = SaveAll();
     ASSERT_EQ(45u, bytes.size());
-    EXPECT_EQ(15, bytes[4]);
-    EXPECT_EQ(0, std::memcmp(&bytes[5], "loops_music.tsn", 16));
+    EXPECT_EQ(15, bytes[4]);  // strlen + 1
+    EXPECT_EQ(0, std::memcmp(&bytes[5], "loops_song.tsn", 15));
 
     M().StopBgm();
     ASSERT_EQ(0, LoadAll(bytes));
