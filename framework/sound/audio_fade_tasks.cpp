@@ -242,16 +242,19 @@ void BgmChangeTask::OnFinish() {
 
 std::int32_t BgmDuckTask::Start(TaskScheduler* scheduler, SoundManager* manager,
                                 std::int32_t voiceChannel, float level) {
-    if (!scheduler || !manager || level >= 1.0f) return 1;
+    // Written so that a level that is not a number is refused too.
+    if (!scheduler || !manager || !(level < 1.0f)) return 1;
     if (!manager->IsChannelPlaying(voiceChannel)) return -1;
     if (!manager->IsBgmPlaying()) return -2;
     m_manager = manager;
     m_voiceChannel = voiceChannel;
     BgmDuckTask* running = static_cast<BgmDuckTask*>(scheduler->FindByKind(10003));
     m_restoreLevel = running ? running->m_restoreLevel : manager->BgmUserVolume();
+    // In double the product is exact on x87 and SSE alike, so the truncation never depends on
+    // the floating-point unit.
     m_duckedLevel = level < 0.0f ? m_restoreLevel >> 1
-                                 : static_cast<std::int32_t>(static_cast<float>(m_restoreLevel) *
-                                                             level);
+                                 : static_cast<std::int32_t>(static_cast<double>(m_restoreLevel) *
+                                                             static_cast<double>(level));
     if (running && (running->m_phase == kHolding || running->m_phase == kWaiting)) {
         m_phase = kHolding;
     } else {

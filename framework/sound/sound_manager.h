@@ -120,7 +120,8 @@ public:
     // cursor stays where it was.
     virtual std::int32_t Load(ByteCursor* cursor);
 
-    // The scheduler that runs music and channel fades (the application's first scheduler).
+    // The scheduler that runs music and channel fades (the application's first scheduler). It
+    // must outlive the manager, whose destructor ends the fades still queued there.
     void SetFadeScheduler(TaskScheduler* scheduler) { m_fadeScheduler = scheduler; }
     TaskScheduler* FadeScheduler() const { return m_fadeScheduler; }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "framework/sound/audio_fade_tasks.h"
 #include "tests/framework/sound/sound_manager_fixture.h"
 
@@ -160,6 +162,7 @@ TEST_F(AudioFadeTest, SecondVoiceWhileDownContinuesWithoutRising) {
 TEST_F(AudioFadeTest, DuckLevelsAndRefusals) {
     PlayMusicAndVoice();
     EXPECT_EQ(nullptr, M().StartBgmDuck(&m_scheduler, 0, 1.0f));
+    EXPECT_EQ(nullptr, M().StartBgmDuck(&m_scheduler, 0, std::numeric_limits<float>::quiet_NaN()));
     EXPECT_EQ(nullptr, M().StartBgmDuck(&m_scheduler, 1, 0.5f));  // the voice does not play
     ASSERT_NE(nullptr, M().StartBgmDuck(&m_scheduler, 0, -1.0f));
     RunAt(0);
