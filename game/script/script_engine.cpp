@@ -4,7 +4,8 @@
 #include "game/script/command_table.h"
 #include "game/script/subtractive_random.h"
 
-ScriptEngine::ScriptEngine() {
+ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
+    m_soundManager.SetFadeScheduler(soundFadeScheduler);
     ScriptRandom().Seed(CurrentTimeMs());
     for (std::size_t opcode = kModuleControlCommandCount; opcode < kCommandCount; ++opcode) {
         AddCommand(kCommandTable[opcode].handler);

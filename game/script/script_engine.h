@@ -1,7 +1,10 @@
 // ScriptEngine: the script machine of one run, with the game's commands in its command table.
 // The application creates it when the scripts start and deletes it at the end of the run.
 //
-// Not in the program yet: the engine's sound manager and SOB message text, the effect and
+// The engine owns the game's sound manager; whoever makes the engine hands in the scheduler that
+// runs the sound fades (the application's first scheduler).
+//
+// Not in the program yet: the SOB message text, the effect and
 // transition registration, the handlers of commands 3-808 other than the do-nothing one (they
 // answer kCommandNotBuilt), and ending the application's pending v-sync and precise-wait
 // requests at a restart.
@@ -9,11 +12,14 @@
 
 #include <cstdint>
 
+#include "framework/sound/sound_manager.h"
 #include "game/script/script_engine_base.h"
+
+class TaskScheduler;
 
 class ScriptEngine : public ScriptEngineBase {
 public:
-    ScriptEngine();
+    explicit ScriptEngine(TaskScheduler* soundFadeScheduler = nullptr);
 
     // Starts MAIN again: "ScriptBootFlg" becomes +boot number when `argument` is non-zero and
     // -boot number when it is 0 (a return to the title). 0, or 1 when MAIN does not load.
@@ -21,7 +27,9 @@ public:
     void RegisterScriptEffects();
 
     std::uint16_t BootNumber() const { return m_bootNumber; }
+    SoundManager& Sound() { return m_soundManager; }
 
 private:
+    SoundManager m_soundManager;
     std::uint16_t m_bootNumber = 1;
 };
