@@ -94,6 +94,13 @@ inline const std::uint32_t* Src32(const KernelArgs& a) {
     return reinterpret_cast<const std::uint32_t*>(a.src);
 }
 
+// What the library reads: the source, or a copy of dest when both are the same picture, as the
+// library reads as it writes. Null without memory for the copy.
+inline Surface* LibrarySource(Image& dest, Surface* source, Image& copy) {
+    if (source->Bits() != dest.Bits()) return source;
+    return copy.CopyFrom(&dest, 0) == 0 ? &copy : nullptr;
+}
+
 // Draws through the bound library with the given mode and opacity (hold-alpha 0), or answers -1
 // when the own kernels must draw: no library, or a stretch the library's walk cannot take as
 // the own path would (a source rectangle beyond the source's clip rectangle or coordinates the

@@ -13,13 +13,7 @@ std::int32_t LibraryBlend(Image& dest, const BlitSource& s, const BlendPlace& p,
     auto blend = BoundLibraryOp<pixelops::BlendRectOp>(pixelops::kWordBlendRect);
     if (!blend) return -1;
     const RECT wanted = WantedSourceRect(s.surface, p.sourceRect);
-    const bool self = s.bits == dest.Bits();
-    // The library reads as it writes: an image drawn into itself goes from a copy.
     Image copy;
-    auto from = [&]() -> Surface* {
-        if (!self) return s.surface;
-        return copy.CopyFrom(&dest, 0) == 0 ? &copy : nullptr;
-    };
     if (p.size && (p.size->cx != static_cast<std::int64_t>(wanted.right) - wanted.left ||
                    p.size->cy != static_cast<std::int64_t>(wanted.bottom) - wanted.top)) {
         const RECT* sourceClip = s.surface->ClipRectPtr();
@@ -31,7 +25,7 @@ std::int32_t LibraryBlend(Image& dest, const BlitSource& s, const BlendPlace& p,
         auto stretch =
             BoundLibraryOp<pixelops::StretchBlendRectOp>(pixelops::kWordStretchBlendRect);
         if (!inside || !stretch) return -1;
-        Surface* source = from();
+        Surface* source = LibrarySource(dest, s.surface, copy);
         if (!source) return 2;
         const std::int32_t destSize[2] = {p.size->cx, p.size->cy};
         RECT rect = wanted;
@@ -43,7 +37,7 @@ std::int32_t LibraryBlend(Image& dest, const BlitSource& s, const BlendPlace& p,
         return result == 0 || result == pixelops::kRectNothingVisible ? 0 : 2;
     }
     if (dest.ClipBlit(s.surface, p.x, p.y, &wanted, nullptr, nullptr, nullptr) != 0) return 0;
-    Surface* source = from();
+    Surface* source = LibrarySource(dest, s.surface, copy);
     if (!source) return 2;
     RECT rect = dest.BlitSourceRect();
     ResetLastUpdated();

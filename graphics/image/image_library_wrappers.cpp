@@ -61,11 +61,8 @@ std::int32_t Image::BlendRect(Surface* source, std::int32_t mode, std::uint8_t o
     const RECT wanted = WantedSourceRect(source, sourceRect);
     if (ClipBlit(source, x, y, &wanted, nullptr, nullptr, nullptr) != 0) return 3;
     Image copy;
-    Surface* from = source;
-    if (source->Bits() == m_bits) {
-        if (copy.CopyFrom(this, 0) != 0) return 2;
-        from = &copy;
-    }
+    Surface* from = LibrarySource(*this, source, copy);
+    if (!from) return 2;
     RECT rect = m_blitSourceRect;
     const POINT at = {m_blitDestRect.left, m_blitDestRect.top};
     return Library(*this,

@@ -126,7 +126,8 @@ std::int32_t Image::RotateZoom(Surface* source, std::uint8_t anchor, std::int32_
     if (!g_mathTables || !m_bits || !DescribeSource(source, false, s)) return 1;
     // Anchors beyond the centre have no offset to take.
     if (anchor > 4) return 1;
-    if (!blend && (m_depth != 32 || s.depth != 32)) return 2;
+    // Checked for both: the library would read an 8-bit picture as 32-bit pixels.
+    if (m_depth != 32 || s.depth != 32) return 2;
     const std::int64_t width =
         sourceRect ? std::int64_t{sourceRect->right} - sourceRect->left : source->Width();
     const std::int64_t height =
@@ -188,11 +189,8 @@ std::int32_t Image::RotateZoom(Surface* source, std::uint8_t anchor, std::int32_
     RECT area = *ClipRectPtr();
     if (clip && !ClipToClipRect(&(area = *clip))) return 0;
     Image copy;
-    Surface* from = source;
-    if (s.bits == m_bits) {
-        if (copy.CopyFrom(this, 0) != 0) return 2;
-        from = &copy;
-    }
+    Surface* from = LibrarySource(*this, source, copy);
+    if (!from) return 2;
     ResetLastUpdated();
     const std::int32_t result =
         affine(this, from, &corners, sourceRect,
