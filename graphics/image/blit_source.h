@@ -13,6 +13,15 @@
 // such blits stay on the program's own kernels.
 constexpr LONG kLibraryCoordinateLimit = 32767;
 
+// Whether the library's stretch walks a source rectangle as the own kernels do: wholly inside
+// the source's clip rectangle, at positions it can hold.
+inline bool LibraryCanStretch(Surface* source, const RECT& wanted) {
+    const RECT* clip = source->ClipRectPtr();
+    return wanted.left >= clip->left && wanted.top >= clip->top && wanted.right <= clip->right &&
+           wanted.bottom <= clip->bottom && wanted.right <= kLibraryCoordinateLimit &&
+           wanted.bottom <= kLibraryCoordinateLimit;
+}
+
 // What the blits need of a source: its rows, depth and key. Only the program's own pictures
 // can be 8-bit; every other surface with pixel rows holds 32-bit pixels.
 struct BlitSource {

@@ -16,12 +16,7 @@ std::int32_t LibraryBlend(Image& dest, const BlitSource& s, const BlendPlace& p,
     Image copy;
     if (p.size && (p.size->cx != static_cast<std::int64_t>(wanted.right) - wanted.left ||
                    p.size->cy != static_cast<std::int64_t>(wanted.bottom) - wanted.top)) {
-        const RECT* sourceClip = s.surface->ClipRectPtr();
-        const bool inside = wanted.left >= sourceClip->left && wanted.top >= sourceClip->top &&
-                            wanted.right <= sourceClip->right &&
-                            wanted.bottom <= sourceClip->bottom &&
-                            wanted.right <= kLibraryCoordinateLimit &&
-                            wanted.bottom <= kLibraryCoordinateLimit;
+        const bool inside = LibraryCanStretch(s.surface, wanted);
         auto stretch =
             BoundLibraryOp<pixelops::StretchBlendRectOp>(pixelops::kWordStretchBlendRect);
         if (!inside || !stretch) return -1;

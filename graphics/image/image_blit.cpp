@@ -138,15 +138,10 @@ std::int32_t Image::DrawCopy(Surface* source, const SIZE* size, std::int32_t x, 
     const bool self = s.bits == m_bits;
 
     if (size && !mirror && !flip && m_depth == 32 && s.depth == 32 && s.key == -1) {
-        const RECT* sourceClip = source->ClipRectPtr();
         const bool differs =
             size->cx != static_cast<std::int64_t>(wanted.right) - wanted.left ||
             size->cy != static_cast<std::int64_t>(wanted.bottom) - wanted.top;
-        const bool inside = wanted.left >= sourceClip->left && wanted.top >= sourceClip->top &&
-                            wanted.right <= sourceClip->right &&
-                            wanted.bottom <= sourceClip->bottom &&
-                            wanted.right <= kLibraryCoordinateLimit &&
-                            wanted.bottom <= kLibraryCoordinateLimit;
+        const bool inside = LibraryCanStretch(source, wanted);
         auto stretch =
             BoundLibraryOp<pixelops::StretchBlendRectOp>(pixelops::kWordStretchBlendRect);
         if (stretch && differs && inside) {

@@ -98,14 +98,8 @@ std::int32_t Image::QuadMapBlend(Surface* source, const POINT* dstQuad, const PO
 std::int32_t Image::BlitRectToQuad(Surface* source, const POINT* dstQuad, const RECT* sourceRect,
                                    const RECT* clip) {
     if (!source) return 1;
-    RECT r;
-    if (sourceRect) {
-        r = *sourceRect;
-    } else {
-        source->GetClipRect(&r);
-    }
     POINT srcQuad[4];
-    RectQuad(r, srcQuad);
+    RectQuad(WantedSourceRect(source, sourceRect), srcQuad);
     return QuadMap(source, dstQuad, srcQuad, clip, 0);
 }
 
@@ -160,14 +154,8 @@ std::int32_t Image::RotateZoom(Surface* source, std::uint8_t anchor, std::int32_
             quad[i] = POINT{static_cast<LONG>(qx), static_cast<LONG>(qy)};
         }
         if (!blend) return BlitRectToQuad(source, quad, sourceRect, clip);
-        RECT r;
-        if (sourceRect) {
-            r = *sourceRect;
-        } else {
-            source->GetClipRect(&r);
-        }
         POINT srcQuad[4];
-        RectQuad(r, srcQuad);
+        RectQuad(WantedSourceRect(source, sourceRect), srcQuad);
         return QuadMapBlend(source, quad, srcQuad, opacity, clip, 0);
     }
 

@@ -395,12 +395,6 @@ TEST_P(CrossedBlendTable, EveryPixelResultAndDirtyRectFollowTheFormulas) {
 
 INSTANTIATE_TEST_SUITE_P(Configurations, CrossedBlendTable,
                          ::testing::ValuesIn(testsupport::kPixelConfigs),
-                         [](const ::testing::TestParamInfo<PixelConfig>& info) {
-                             std::string name = testsupport::PixelConfigName(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         testsupport::PixelConfigTestName);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/image/image.h"
+#include "tests/graphics/image_pixels.h"
 #include "tests/graphics/pixel_configs.h"
 
 namespace {
@@ -15,12 +16,7 @@ namespace {
 using testsupport::PixelConfig;
 using testsupport::PixelConfigScope;
 
-std::vector<std::uint32_t> PixelsOf(Image& image) {
-    std::vector<std::uint32_t> out;
-    for (std::int32_t y = 0; y < image.Height(); ++y)
-        for (std::int32_t x = 0; x < image.Width(); ++x) out.push_back(image.GetPixel(x, y));
-    return out;
-}
+using graphicstest::PixelsOf;
 
 void Make(Image& image, std::int32_t w, std::int32_t h, std::uint32_t seed, std::uint8_t depth = 32) {
     ASSERT_EQ(0, image.Create(w, h, depth, kImageDirtyRegion));
@@ -350,13 +346,7 @@ TEST_P(BlendInEveryConfig, LibraryBlendsStayInsideBothClipRectangles) {
 
 INSTANTIATE_TEST_SUITE_P(Configurations, BlendInEveryConfig,
                          ::testing::ValuesIn(testsupport::kPixelConfigs),
-                         [](const ::testing::TestParamInfo<PixelConfig>& info) {
-                             std::string name = testsupport::PixelConfigName(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         testsupport::PixelConfigTestName);
 
 TEST(ImageBlendChannelWeights, StretchedMmxWeightsAddUpToAFullStep) {
     PixelConfigScope scope(PixelConfig::MmxKernels);

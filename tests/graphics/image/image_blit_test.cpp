@@ -277,12 +277,6 @@ TEST_P(CrossedBlitTable, EveryPixelResultAndDirtyRectFollowTheModel) {
 
 INSTANTIATE_TEST_SUITE_P(Configurations, CrossedBlitTable,
                          ::testing::ValuesIn(testsupport::kPixelConfigs),
-                         [](const ::testing::TestParamInfo<PixelConfig>& info) {
-                             std::string name = testsupport::PixelConfigName(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         testsupport::PixelConfigTestName);
 
 }  // namespace
