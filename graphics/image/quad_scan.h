@@ -10,13 +10,51 @@
 namespace quad_scan {
 
 constexpr int kFraction = 20;
+constexpr std::int64_t kOne = std::int64_t{1} << kFraction;
 
-// Texture slopes round away from zero, so that a walk over h rows reaches its end texel:
+inline std::int64_t Fixed(std::int64_t v) { return v * kOne; }
+
+// The sign of a * b - c * d for factors below 2^33 in magnitude, whose products need up to 66
+// bits: each product as a sign and a 128-bit magnitude.
+struct Wide {
+    bool negative;
+    std::uint64_t hi, lo;
+};
+inline Wide Multiply(std::int64_t a, std::int64_t b) {
+    const bool negative = (a < 0) != (b < 0) && a != 0 && b != 0;
+    const std::uint64_t x = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
+    const std::uint64_t y = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
+    const std::uint64_t x0 = x & 0xFFFFFFFFu, x1 = x >> 32, y0 = y & 0xFFFFFFFFu, y1 = y >> 32;
+    const std::uint64_t p00 = x0 * y0, p01 = x0 * y1, p10 = x1 * y0, p11 = x1 * y1;
+    const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+    return Wide{negative, p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
+                (middle << 32) | (p00 & 0xFFFFFFFFu)};
+}
+// -1, 0 or 1 as a * b - c * d.
+inline int CrossSign(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d) {
+    const Wide l = Multiply(a, b), r = Multiply(c, d);
+    auto magnitudeCompare = [](const Wide& x, const Wide& y) {
+        if (x.hi != y.hi) return x.hi < y.hi ? -1 : 1;
+        if (x.lo != y.lo) return x.lo < y.lo ? -1 : 1;
+        return 0;
+    };
+    const bool lZero = l.hi == 0 && l.lo == 0, rZero = r.hi == 0 && r.lo == 0;
+    const int ls = lZero ? 0 : (l.negative ? -1 : 1), rs = rZero ? 0 : (r.negative ? -1 : 1);
+    if (ls != rs) return ls > rs ? 1 : -1;
+    if (ls == 0) return 0;
+    const int m = magnitudeCompare(l, r);
+    return ls > 0 ? m : -m;
+}
+
+// Texture steps (subtracted once a row or pixel) round towards minus infinity, so that no
+// walked coordinate falls below its exact value and the last step lands on its end texel:
 // truncated, a rectangle drawn at its own size would show its next-to-last row twice.
+inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
 inline std::int64_t TextureSlope(std::int64_t difference, std::int64_t h) {
-    const std::int64_t scaled = difference * (std::int64_t{1} << kFraction);
-    const std::int64_t q = scaled / h;
-    return q * h == scaled ? q : (scaled < 0 ? q - 1 : q + 1);
+    return FloorDiv(Fixed(difference), h);
 }
 
 // One side of the quadrilateral: a path of corners from the top corner to the bottom one.
@@ -39,14 +77,14 @@ inline bool Enter(Side& s, const POINT* dq, const POINT* sq) {
         const std::int64_t h = std::int64_t{dq[b].y} - dq[a].y;
         s.endY = dq[b].y;
         if (h > 0) {
-            s.dx = ((std::int64_t{dq[a].x} - dq[b].x) * (std::int64_t{1} << kFraction)) / h;
+            s.dx = Fixed(std::int64_t{dq[a].x} - dq[b].x) / h;
             s.du = TextureSlope(std::int64_t{sq[a].x} - sq[b].x, h);
             s.dv = TextureSlope(std::int64_t{sq[a].y} - sq[b].y, h);
-            s.u = std::int64_t{sq[a].x} << kFraction;
-            s.v = std::int64_t{sq[a].y} << kFraction;
+            s.u = Fixed(sq[a].x);
+            s.v = Fixed(sq[a].y);
             return true;
         }
-        if (s.segment == 0) s.x = std::int64_t{dq[b].x} << kFraction;
+        if (s.segment == 0) s.x = Fixed(dq[b].x);
         ++s.segment;
     }
     return false;
@@ -70,9 +108,8 @@ void Scan(const QuadTarget& dst, const QuadSource& src, const POINT* dq, const P
     const std::int32_t p = QuadCornerTable[t][0];
     const std::int32_t q = QuadCornerTable[t][1];
     const std::int32_t o = QuadCornerTable[t][2];
-    const std::int64_t cross =
-        (std::int64_t{dq[p].y} - dq[t].y) * (std::int64_t{dq[q].x} - dq[t].x) -
-        (std::int64_t{dq[q].y} - dq[t].y) * (std::int64_t{dq[p].x} - dq[t].x);
+    const int cross = CrossSign(std::int64_t{dq[p].y} - dq[t].y, std::int64_t{dq[q].x} - dq[t].x,
+                                std::int64_t{dq[q].y} - dq[t].y, std::int64_t{dq[p].x} - dq[t].x);
     const std::int32_t leftNeighbour = cross < 0 ? q : p;
     const std::int32_t second = sorted[1].corner;
     // The opposite corner second highest: a crossed or folded shape, not drawn.
@@ -85,7 +122,7 @@ void Scan(const QuadTarget& dst, const QuadSource& src, const POINT* dq, const P
     if (other == sorted[2].corner) direct.path[direct.count++] = o;
     Side& left = second == leftNeighbour ? viaSecond : direct;
     Side& right = second == leftNeighbour ? direct : viaSecond;
-    left.x = right.x = std::int64_t{dq[t].x} << kFraction;
+    left.x = right.x = Fixed(dq[t].x);
     if (!Enter(left, dq, sq) || !Enter(right, dq, sq)) return;
 
     const std::int64_t bottom = std::min<std::int64_t>(sorted[3].y, clip.bottom);
@@ -113,8 +150,8 @@ void Scan(const QuadTarget& dst, const QuadSource& src, const POINT* dq, const P
             if (n > 1) {
                 // The 2^20 of the fixed-point dividend and divisor cancel exactly.
                 const std::int64_t steps = edgeMode == 0 ? n - 1 : n;
-                du = (left.u - right.u) / steps;
-                dv = (left.v - right.v) / steps;
+                du = FloorDiv(left.u - right.u, steps);
+                dv = FloorDiv(left.v - right.v, steps);
             }
             // Pixels left of the clip: their steps at once.
             std::int64_t u = left.u - (start - xl) * du;

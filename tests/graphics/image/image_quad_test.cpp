@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -105,21 +106,27 @@ TEST_P(IntegerPath, ARectangleOntoItsOwnLastPixelsShowsTheNextRow) {
 
 TEST_P(IntegerPath, AQuarterTurnPutsAPointRightOfThePivotAboveIt) {
     Image source, dest;
-    ASSERT_EQ(0, source.Create(9, 9, 32, 0));
+    ASSERT_EQ(0, source.Create(21, 21, 32, 0));
     source.FillValue(0xFF101010u, nullptr);
-    source.SetPixel(8, 4, 0xFFFF0000u);
-    MakeBackground(dest, 30, 30);
-    // Anchor 4: the pivot is the centre (14, 14); the marked pixel lies 4 to its right.
+    source.SetPixel(18, 10, 0xFFFF0000u);
+    MakeBackground(dest, 40, 40);
+    // Anchor 4: the pivot is the centre (20, 20); the marked pixel lies 8 to its right.
     ASSERT_EQ(0, dest.BlitRotateZoom(&source, 4, 10, 10, 128, 65536, nullptr, nullptr));
-    auto shownNear = [&](std::int32_t cx, std::int32_t cy) {
-        for (std::int32_t y = cy - 1; y <= cy + 1; ++y)
-            for (std::int32_t x = cx - 1; x <= cx + 1; ++x)
-                if (dest.GetPixel(x, y) == 0xFFFF0000u) return true;
-        return false;
-    };
-    EXPECT_TRUE(shownNear(14, 10));
-    EXPECT_FALSE(shownNear(18, 14));
-    EXPECT_FALSE(shownNear(14, 18));
+    std::int32_t found = 0, fx = 0, fy = 0;
+    for (std::int32_t y = 0; y < 40; ++y) {
+        for (std::int32_t x = 0; x < 40; ++x) {
+            if (dest.GetPixel(x, y) == 0xFFFF0000u) {
+                ++found;
+                fx = x;
+                fy = y;
+            }
+        }
+    }
+    ASSERT_EQ(1, found);
+    // Corners are whole pixels and every row is drawn one step further on, so the point lands
+    // within two pixels of (20, 12).
+    EXPECT_LE(std::abs(fx - 20), 1);
+    EXPECT_LE(std::abs(fy - 12), 2);
 }
 
 TEST_P(IntegerPath, DegenerateQuadsDrawAndRecordNothing) {
