@@ -15,6 +15,7 @@
 #include "graphics/image/kernel_form.h"
 #include "tests/graphics/blit_reference.h"
 #include "tests/graphics/pixel_configs.h"
+#include "tests/graphics/rect_helpers.h"
 
 namespace {
 
@@ -280,16 +281,8 @@ const ClipCase kClips[] = {
     {"smaller clip", false, {3, 3, 10, 9}},
 };
 
-RECT Intersection(const RECT& a, const RECT& b) {
-    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                std::min(a.bottom, b.bottom)};
-}
-
-std::string RectText(const RECT& r) {
-    std::ostringstream s;
-    s << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-    return s.str();
-}
+using graphicstest::Intersection;
+using graphicstest::RectText;
 
 class CrossedBlendTable : public ::testing::TestWithParam<PixelConfig> {};
 
