@@ -3,7 +3,8 @@
 // measured first in the same run. Each figure is the best of several runs.
 //
 // Then the image operations on 800 x 600 and 1920 x 1080 images (Image::Blit, keyed, stretched
-// by 1.5, FillValue) on the plain and MMX kernels and through qmxgl.dll loaded from the
+// by 1.5, the alpha blend, the constant-opacity blend at 128, the alpha blend stretched by 1.5,
+// FillValue) on the plain and MMX kernels and through qmxgl.dll loaded from the
 // program's folder as the game loads it, each beside its row kernel run directly on the same
 // pixels: the image figure should stay within a few per cent of the kernel's, since clipping
 // and dispatch cost once per call.
@@ -103,6 +104,30 @@ void ImageFigures(int runs, std::int32_t width, std::int32_t height) {
          [&] { KernelStretchCopyMmx(d, sm, 0, small.Pitch(), width, height, step); }},
         {"StretchBlit x1.5", KernelForm::Detected, true,
          [&] { dest.StretchBlit(&small, &size, 0, 0, nullptr, false); }, {}},
+        {"AlphaBlend", KernelForm::Plain, false,
+         [&] { dest.AlphaBlend(&source, 0, 0, nullptr, false); },
+         [&] { KernelAlphaBlend(d, s, 0, 0, width, height); }},
+        {"AlphaBlend", KernelForm::Mmx, false,
+         [&] { dest.AlphaBlend(&source, 0, 0, nullptr, false); },
+         [&] { KernelAlphaBlendMmx(d, s, 0, 0, width, height); }},
+        {"AlphaBlend", KernelForm::Detected, true,
+         [&] { dest.AlphaBlend(&source, 0, 0, nullptr, false); }, {}},
+        {"BlendWeighted 128", KernelForm::Plain, false,
+         [&] { dest.BlendWeighted(&source, 128, 0, 0, nullptr); },
+         [&] { KernelBlendWeights(d, s, 0, 0, width, height, 0x7F7F7F, 0x808080); }},
+        {"BlendWeighted 128", KernelForm::Mmx, false,
+         [&] { dest.BlendWeighted(&source, 128, 0, 0, nullptr); },
+         [&] { KernelBlendOpacityMmx(d, s, 0, 0, width, height, 128); }},
+        {"BlendWeighted 128", KernelForm::Detected, true,
+         [&] { dest.BlendWeighted(&source, 128, 0, 0, nullptr); }, {}},
+        {"StretchAlpha x1.5", KernelForm::Plain, false,
+         [&] { dest.StretchAlphaBlend(&small, &size, 0, 0, nullptr, false); },
+         [&] { KernelStretchAlphaBlend(d, sm, 0, small.Pitch(), width, height, step); }},
+        {"StretchAlpha x1.5", KernelForm::Mmx, false,
+         [&] { dest.StretchAlphaBlend(&small, &size, 0, 0, nullptr, false); },
+         [&] { KernelStretchAlphaBlendMmx(d, sm, 0, small.Pitch(), width, height, step); }},
+        {"StretchAlpha x1.5", KernelForm::Detected, true,
+         [&] { dest.StretchAlphaBlend(&small, &size, 0, 0, nullptr, false); }, {}},
         {"FillValue", KernelForm::Plain, false, [&] { dest.FillValue(0x80402010u, nullptr); },
          [&] { KernelFill32(d, 0, width, height, 0x80402010u); }},
         {"FillValue", KernelForm::Detected, true, [&] { dest.FillValue(0x80402010u, nullptr); },

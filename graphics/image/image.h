@@ -11,6 +11,10 @@
 #include "graphics/image/pixel_buffer.h"
 #include "graphics/image/stretch_step.h"
 
+namespace pixelops {
+struct AffineBlendPoints;
+}
+
 // Flags of Image::Create.
 constexpr std::uint8_t kImageDibSection = 1;
 constexpr std::uint8_t kImageDirtyRegion = 2;
@@ -106,6 +110,185 @@ public:
                                   RECT* clip, bool mirror, bool flip);
     const RECT& BlitSourceRect() const { return m_blitSourceRect; }
     const RECT& BlitDestRect() const { return m_blitDestRect; }
+
+    // --- Blends (image_blend.cpp) ---
+    // Results as the copy blits; in addition an opacity or source weight of 0 answers 0 with
+    // nothing drawn or recorded. With the pixel-operation library bound, the unflipped alpha
+    // blends and the unkeyed constant-opacity blends draw through it (its arithmetic is its
+    // own: the alpha byte becomes 0 where the own kernels keep the destination's), clipped here
+    // first, so coverage, result and dirty rectangle do not depend on the library.
+
+    // Colour by the source alpha, the alpha byte 0. Plain kernels: source weight A (256 for
+    // 255) and destination weight 255 - A; MMX kernels: destination weight 256 - a.
+    std::int32_t AlphaBlend(Surface* source, std::int32_t x, std::int32_t y,
+                            const RECT* sourceRect, bool flip);
+    std::int32_t StretchAlphaBlend(Surface* source, const SIZE* size, std::int32_t x,
+                                   std::int32_t y, const RECT* sourceRect, bool flip);
+    // mode as BlitMirrored's.
+    std::int32_t AlphaBlendMirrored(Surface* source, std::uint8_t mode, std::int32_t x,
+                                    std::int32_t y, const RECT* sourceRect);
+    std::int32_t StretchAlphaBlendMirrored(Surface* source, std::uint8_t mode, const SIZE* size,
+                                           std::int32_t x, std::int32_t y,
+                                           const RECT* sourceRect);
+    // 32-bit here from an 8-bit mask: the mask becomes the alpha bytes; 8-bit here from 32
+    // bits: the alpha bytes become the mask. Any other pair: 2.
+    std::int32_t CopyAlphaChannel(Surface* source, std::int32_t x, std::int32_t y,
+                                  const RECT* sourceRect, bool flip);
+    std::int32_t StretchCopyAlphaChannel(Surface* source, const SIZE* size, std::int32_t x,
+                                         std::int32_t y, const RECT* sourceRect, bool flip);
+    std::int32_t CopyAlphaChannelMirrored(Surface* source, std::uint8_t mode, std::int32_t x,
+                                          std::int32_t y, const RECT* sourceRect);
+    std::int32_t StretchCopyAlphaChannelMirrored(Surface* source, std::uint8_t mode,
+                                                 const SIZE* size, std::int32_t x,
+                                                 std::int32_t y, const RECT* sourceRect);
+    // The colour bytes (the source's key skipped) or the alpha byte alone.
+    std::int32_t CopyColour(Surface* source, std::int32_t x, std::int32_t y,
+                            const RECT* sourceRect);
+    std::int32_t StretchCopyColour(Surface* source, const SIZE* size, std::int32_t x,
+                                   std::int32_t y, const RECT* sourceRect);
+    std::int32_t CopyAlpha(Surface* source, std::int32_t x, std::int32_t y,
+                           const RECT* sourceRect);
+    std::int32_t StretchCopyAlpha(Surface* source, const SIZE* size, std::int32_t x,
+                                  std::int32_t y, const RECT* sourceRect);
+    // Constant opacity, the alpha byte kept; plain kernels weigh 255 - o and o, MMX kernels
+    // blend by o + 1.
+    std::int32_t BlendWeighted(Surface* source, std::uint8_t opacity, std::int32_t x,
+                               std::int32_t y, const RECT* sourceRect);
+    std::int32_t StretchBlendWeighted(Surface* source, std::uint8_t opacity, const SIZE* size,
+                                      std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    // Packed per-channel weights (byte 0 blue .. byte 2 red). The stretched form raises the
+    // smaller weight of each channel by one before an MMX kernel.
+    std::int32_t BlendChannelWeights(Surface* source, std::uint32_t destWeights,
+                                     std::uint32_t sourceWeights, std::int32_t x, std::int32_t y,
+                                     const RECT* sourceRect);
+    std::int32_t StretchBlendChannelWeights(Surface* source, std::uint32_t destWeights,
+                                            std::uint32_t sourceWeights, const SIZE* size,
+                                            std::int32_t x, std::int32_t y,
+                                            const RECT* sourceRect);
+    // type 0 average, 1 saturating add, 2 saturating subtract; other types draw nothing but
+    // mark the clipped area.
+    std::int32_t BlendMode(std::uint8_t type, Surface* source, std::int32_t x, std::int32_t y,
+                           const RECT* sourceRect);
+    std::int32_t StretchBlendMode(std::uint8_t type, Surface* source, const SIZE* size,
+                                  std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    // One crossfade step; 255 is Blit with the key honoured.
+    std::int32_t CrossfadeOver(Surface* source, std::uint8_t opacity, std::int32_t x,
+                               std::int32_t y, const RECT* sourceRect);
+
+    // --- Blend dispatchers (image_blend_dispatch.cpp) ---
+    // 0 done (also for opacity 0 or nothing left after clipping); 1 no pixels or source;
+    // 2 wrong depths (RuleBlend: also a missing, empty or not 8-bit rule) or the library
+    // failed; 3 progress or vagueness out of range; 4 a rule smaller than the drawn area.
+    // Unknown types mark the clipped area without drawing. w(a) = a + 1 (0 for 0); M the
+    // multiply table.
+
+    // An 8-bit mask m weighs the colour by w(M[opacity][m]): type 0 blend, 1 add, 2 subtract.
+    std::int32_t BlitFromIndexed(std::uint8_t type, Surface* source, std::uint8_t opacity,
+                                 std::uint8_t r, std::uint8_t g, std::uint8_t b, std::int32_t x,
+                                 std::int32_t y, const RECT* sourceRect);
+    // Saturating add (A) or subtract (B) of the source weighed by w(opacity).
+    std::int32_t BlitOpacityA(Surface* source, std::uint8_t opacity, std::int32_t x,
+                              std::int32_t y, const RECT* sourceRect);
+    std::int32_t BlitOpacityB(Surface* source, std::uint8_t opacity, std::int32_t x,
+                              std::int32_t y, const RECT* sourceRect);
+    // By w(M[opacity][source alpha]): type 0 blend, 1 add, 2 subtract.
+    std::int32_t BlendTable(std::uint8_t type, Surface* source, std::uint8_t opacity,
+                            std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    std::int32_t StretchBlendTable(std::uint8_t type, Surface* source, std::uint8_t opacity,
+                                   const SIZE* size, std::int32_t x, std::int32_t y,
+                                   const RECT* sourceRect);
+    // The source over a destination with alpha.
+    std::int32_t BlendOpacity(Surface* source, std::uint8_t opacity, std::int32_t x,
+                              std::int32_t y, const RECT* sourceRect);
+    std::int32_t StretchBlendOpacity(Surface* source, std::uint8_t opacity, const SIZE* size,
+                                     std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    // Rule transitions: progress 0..512, vagueness 1..511; the rule's pixels at the source
+    // coordinates choose each pixel's weight. The plane form takes the source's alpha as the
+    // rule when rule is null and does not multiply the source alpha in.
+    std::int32_t RuleBlend(Surface* source, Image* rule, std::uint8_t opacity,
+                           std::int32_t progress, std::int32_t vagueness, std::int32_t x,
+                           std::int32_t y, const RECT* sourceRect);
+    std::int32_t RuleBlendPlane(Surface* source, Image* rule, std::uint8_t opacity,
+                                std::int32_t progress, std::int32_t vagueness, std::int32_t x,
+                                std::int32_t y, const RECT* sourceRect);
+    // Horizontal box blur of radius (at most 127) along the source rows, edge pixels repeated:
+    // C blends by the opacity (all four bytes at 255), D by w(M[opacity][averaged alpha]).
+    std::int32_t BlitOpacityC(Surface* source, std::uint8_t radius, std::uint8_t opacity,
+                              std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    std::int32_t BlitOpacityD(Surface* source, std::uint8_t radius, std::uint8_t opacity,
+                              std::int32_t x, std::int32_t y, const RECT* sourceRect);
+
+    // --- Operations of the library alone (image_library_wrappers.cpp) ---
+    // 0 done; 1 no pixels (or no source pixels); 2 wrong depth or no library; 3 the library
+    // refused. A null rectangle is this image's clip rectangle.
+    std::int32_t FillColourWithAlpha(std::uint32_t colour, std::uint8_t opacity,
+                                     std::uint32_t additiveAlpha, const RECT* rect);
+    std::int32_t SetAlpha(std::uint8_t alpha, const RECT* rect);
+    // Clipped here to both clip rectangles first; 3 also when nothing is left.
+    std::int32_t BlendRect(Surface* source, std::int32_t mode, std::uint8_t opacity,
+                           std::uint32_t holdAlpha, std::int32_t x, std::int32_t y,
+                           const RECT* sourceRect);
+    std::int32_t StretchBlendRect(Surface* source, std::int32_t mode, std::int32_t stretchType,
+                                  std::uint8_t opacity, std::uint32_t holdAlpha, const SIZE* size,
+                                  std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    std::int32_t AffineBlendRect(Surface* source, const pixelops::AffineBlendPoints* points,
+                                 const RECT* sourceRect, std::int32_t mode,
+                                 std::int32_t stretchType, std::uint8_t opacity,
+                                 std::uint32_t holdAlpha, std::uint32_t fill,
+                                 std::uint32_t fillValue, const RECT* clip);
+    std::int32_t AffineBlendRectMatrix(Surface* source, const double* matrix,
+                                       const RECT* sourceRect, std::int32_t mode,
+                                       std::int32_t stretchType, std::uint8_t opacity,
+                                       std::uint32_t holdAlpha, std::uint32_t fill,
+                                       std::uint32_t fillValue, const RECT* clip);
+    std::int32_t BoxBlur(std::int32_t radiusX, std::int32_t radiusY, const RECT* rect,
+                         std::uint32_t withAlpha);
+    // Any depth (the 8-bit forms for 8-bit images): 1 no pixels or no library, 2 refused.
+    std::int32_t FlipVertical(const RECT* rect);
+    std::int32_t FlipHorizontal(const RECT* rect);
+    // False when refused or not possible.
+    bool ConvertAdditiveAlpha(bool toAdditive);
+    bool BlendColourUnder(std::uint32_t colour);
+    bool KeyColourToAlpha(std::uint32_t key);
+    std::int32_t Crossfade(Surface* source1, Surface* source2, std::uint32_t ratio,
+                           std::uint32_t method, std::int32_t x, std::int32_t y,
+                           std::int32_t width, std::int32_t height, std::int32_t s1x,
+                           std::int32_t s1y, std::int32_t s2x, std::int32_t s2y);
+    std::int32_t RuleTransition(Surface* source1, Surface* source2, Surface* rule,
+                                std::uint32_t ratio, std::int32_t vagueness, std::uint32_t method,
+                                std::int32_t x, std::int32_t y, std::int32_t width,
+                                std::int32_t height, std::int32_t s1x, std::int32_t s1y,
+                                std::int32_t s2x, std::int32_t s2y, std::int32_t rx,
+                                std::int32_t ry);
+
+    // --- Quadrilaterals and rotate-zoom (image_quad.cpp) ---
+    // Quads list the corners top-left, top-right, bottom-left, bottom-right. clip null: this
+    // image's clip rectangle; a given one is kept within it. 1 no pixels or no source (or no
+    // quad); 2 not 32-bit on both sides or no memory for the source's row table; else 0. The
+    // clipped bounding box of the destination corners is marked. A copy of the source's rows
+    // is read when an image maps onto itself.
+    std::int32_t QuadMap(Surface* source, const POINT* dstQuad, const POINT* srcQuad,
+                         const RECT* clip, std::uint8_t edgeMode);
+    std::int32_t QuadMapBlend(Surface* source, const POINT* dstQuad, const POINT* srcQuad,
+                              std::uint8_t opacity, const RECT* clip, std::uint8_t edgeMode);
+    // sourceRect null: the source's clip rectangle; edge mode 0.
+    std::int32_t BlitRectToQuad(Surface* source, const POINT* dstQuad, const RECT* sourceRect,
+                                const RECT* clip);
+    // destRect null: this image's clip rectangle; edge mode 1, so the spans end before the
+    // rectangle's last column and row.
+    std::int32_t BlitQuadToRect(Surface* source, const POINT* srcQuad, const RECT* destRect,
+                                const RECT* clip);
+    // anchor 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right, 4 centre of the zoomed
+    // picture (others: 1); angle in 512ths of a turn; zoom 16.16. 1 also without MathTables or
+    // for a zoomed size or corner outside the 32-bit range; 2 not 32-bit, no float table or
+    // the library failed. Without the library (or, for the blit, with a colour key) the
+    // corners go to the quadrilateral kernels; with it the library maps the rectangle exactly.
+    std::int32_t BlitRotateZoom(Surface* source, std::uint8_t anchor, std::int32_t x,
+                                std::int32_t y, std::int32_t angle, std::int32_t zoom,
+                                const RECT* sourceRect, const RECT* clip);
+    std::int32_t BlendRotateZoom(Surface* source, std::uint8_t anchor, std::int32_t x,
+                                 std::int32_t y, std::int32_t angle, std::int32_t zoom,
+                                 std::uint8_t opacity, const RECT* sourceRect, const RECT* clip);
 
     // --- Loading (image_load.cpp) ---
     // Through g_imageLoaderHost; flags are the Create flags of the new storage. A null name
@@ -206,6 +389,13 @@ protected:
     // FillAdd and FillSubtract, by their kernels.
     std::int32_t FillSaturating(std::int32_t r, std::int32_t g, std::int32_t b, const RECT* rect,
                                 const struct SaturatingKernels& kernels);
+    std::int32_t Flip(bool vertical, const RECT* rect);
+    std::int32_t DrawQuad(Surface* source, const POINT* dstQuad, const POINT* srcQuad,
+                          const RECT* clip, std::uint8_t edgeMode, bool blend,
+                          std::uint8_t opacity);
+    std::int32_t RotateZoom(Surface* source, std::uint8_t anchor, std::int32_t x, std::int32_t y,
+                            std::int32_t angle, std::int32_t zoom, const RECT* sourceRect,
+                            const RECT* clip, bool blend, std::uint8_t opacity);
     std::int32_t CopyFromDeviceSurface(Surface* source, const SIZE* size, std::int32_t x,
                                        std::int32_t y, const RECT* sourceRect);
 
@@ -220,3 +410,6 @@ protected:
     RECT m_blitSourceRect = {0, 0, 0, 0};
     RECT m_blitDestRect = {0, 0, 0, 0};
 };
+
+// Sets every alpha byte of a 32-bit surface, row by row within its width; no dirty rectangle.
+void SetAllAlpha(Surface* surface, std::uint8_t alpha);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "graphics/compose/blit_clip.h"
+#include "graphics/image/blit_source.h"
 #include "graphics/image/copy_kernels.h"
 #include "graphics/image/effect_kernels.h"
 #include "graphics/image/image.h"
@@ -14,83 +15,6 @@
 #include "pixelops/interfaces/pixel_op_words.h"
 
 namespace {
-
-// The library walks its source in 16.16 fixed point and refuses positions it cannot hold;
-// such blits stay on the program's own kernels.
-constexpr LONG kLibraryCoordinateLimit = 32767;
-
-// What the blits need of a source: its rows, depth and key. Only the program's own pictures
-// can be 8-bit; every other surface with pixel rows holds 32-bit pixels.
-struct BlitSource {
-    Surface* surface;
-    PixelBuffer* buffer;  // null for other kinds of surface
-    const std::uint8_t* bits;
-    std::int32_t pitch;
-    std::uint8_t depth;
-    std::int32_t key;  // -1 for none
-};
-
-bool DescribeSource(Surface* surface, bool ignoreKey, BlitSource& out) {
-    if (!surface) return false;
-    out.surface = surface;
-    out.bits = surface->Bits();
-    if (!out.bits) return false;
-    out.buffer = surface->Kind() == kSurfacePixelBuffer ? static_cast<PixelBuffer*>(surface)
-                                                       : nullptr;
-    out.depth = out.buffer ? out.buffer->Depth() : 32;
-    out.pitch = surface->Pitch();
-    out.key = ignoreKey ? -1 : surface->ColourKey();
-    return true;
-}
-
-// The palette of an 8-bit source, made grey first when it has none.
-const std::uint32_t* SourcePalette(PixelBuffer* buffer) {
-    if (!buffer->Palette() && buffer->SetPalette(nullptr, 0, 0) != 0) return nullptr;
-    return buffer->Palette();
-}
-
-bool PaletteHasNoAlpha(const std::uint32_t* palette) {
-    for (int i = 0; i < 256; ++i) {
-        if (palette[i] >> 24) return false;
-    }
-    return true;
-}
-
-// A copy of rows [top, bottom) of a picture that is about to be drawn over, so that a blit of
-// an image into itself reads what it showed before.
-class RowSnapshot {
-public:
-    ~RowSnapshot() { delete[] m_rows; }
-    bool Take(const std::uint8_t* bits, std::int32_t pitch, std::int32_t top,
-              std::int32_t bottom) {
-        const std::size_t bytes = static_cast<std::size_t>(pitch) * (bottom - top);
-        m_rows = new (std::nothrow) std::uint8_t[bytes];
-        if (!m_rows) return false;
-        std::memcpy(m_rows, bits + static_cast<std::ptrdiff_t>(top) * pitch, bytes);
-        m_top = top;
-        m_pitch = pitch;
-        return true;
-    }
-    const std::uint8_t* Row(std::int32_t y) const {
-        return m_rows + static_cast<std::ptrdiff_t>(y - m_top) * m_pitch;
-    }
-
-private:
-    std::uint8_t* m_rows = nullptr;
-    std::int32_t m_top = 0;
-    std::int32_t m_pitch = 0;
-};
-
-// The pointers and steps of one clipped blit, as the row kernels take them.
-struct KernelArgs {
-    void* dst;
-    const std::uint8_t* src;  // first pixel read (just after it for the mirrored 32-bit forms)
-    std::int32_t dstSkip;
-    std::int32_t srcSkip;     // unstretched forms
-    std::int32_t srcPitch;    // stretched forms; negative when flipped
-    std::int32_t width;
-    std::int32_t height;
-};
 
 void RunCopy32(const KernelArgs& a, const BlitSource& s, const StretchStep* step, bool mirror) {
     auto* dst = static_cast<std::uint32_t*>(a.dst);
@@ -214,15 +138,10 @@ std::int32_t Image::DrawCopy(Surface* source, const SIZE* size, std::int32_t x, 
     const bool self = s.bits == m_bits;
 
     if (size && !mirror && !flip && m_depth == 32 && s.depth == 32 && s.key == -1) {
-        const RECT* sourceClip = source->ClipRectPtr();
         const bool differs =
             size->cx != static_cast<std::int64_t>(wanted.right) - wanted.left ||
             size->cy != static_cast<std::int64_t>(wanted.bottom) - wanted.top;
-        const bool inside = wanted.left >= sourceClip->left && wanted.top >= sourceClip->top &&
-                            wanted.right <= sourceClip->right &&
-                            wanted.bottom <= sourceClip->bottom &&
-                            wanted.right <= kLibraryCoordinateLimit &&
-                            wanted.bottom <= kLibraryCoordinateLimit;
+        const bool inside = LibraryCanStretch(source, wanted);
         auto stretch =
             BoundLibraryOp<pixelops::StretchBlendRectOp>(pixelops::kWordStretchBlendRect);
         if (stretch && differs && inside) {

@@ -4,7 +4,11 @@
 // The library's kernel choice is process-wide, so only one configuration lives at a time.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <memory>
+#include <string>
 
 #include "framework/system/cpu_info.h"
 #include "framework/files/path_utilities.h"
@@ -26,6 +30,15 @@ inline const char* PixelConfigName(PixelConfig c) {
         case PixelConfig::LibraryPortable: return "library, no SIMD";
         default: return "library, detected";
     }
+}
+
+// A test name for each configuration.
+inline std::string PixelConfigTestName(const ::testing::TestParamInfo<PixelConfig>& info) {
+    std::string name = PixelConfigName(info.param);
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
 }
 
 inline bool UsesLibrary(PixelConfig c) {

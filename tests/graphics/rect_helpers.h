@@ -1,12 +1,16 @@
 // Rectangle helpers of the graphics tests. RECT has no comparison of its own: SameRect compares
-// rectangles side by side; RegionRects lists what a dirty region holds.
+// rectangles side by side; RegionRects lists what a dirty region holds; RectText writes one out
+// and Intersection cuts one by another.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "graphics/compose/dirty_region.h"
@@ -15,6 +19,17 @@ namespace graphicstest {
 
 inline bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline std::string RectText(const RECT& r) {
+    std::ostringstream s;
+    s << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+    return s.str();
+}
+
+inline RECT Intersection(const RECT& a, const RECT& b) {
+    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
 }
 
 // The rectangles of a region in list order (none for a null region), checking the links on

@@ -7,6 +7,7 @@
 
 #include "graphics/image/image.h"
 #include "tests/graphics/blit_reference.h"
+#include "tests/graphics/image_pixels.h"
 #include "tests/graphics/pixel_configs.h"
 
 namespace {
@@ -14,12 +15,7 @@ namespace {
 using testsupport::PixelConfig;
 using testsupport::PixelConfigScope;
 
-std::vector<std::uint32_t> PixelsOf(Image& image) {
-    std::vector<std::uint32_t> out;
-    for (std::int32_t y = 0; y < image.Height(); ++y)
-        for (std::int32_t x = 0; x < image.Width(); ++x) out.push_back(image.GetPixel(x, y));
-    return out;
-}
+using graphicstest::PixelsOf;
 
 void MakeRow(Image& image, std::int32_t width) {
     image.Create(width, 1, 32, 0);

@@ -12,6 +12,7 @@
 #include "graphics/image/image.h"
 #include "tests/graphics/blit_reference.h"
 #include "tests/graphics/pixel_configs.h"
+#include "tests/graphics/rect_helpers.h"
 
 namespace {
 
@@ -25,20 +26,9 @@ constexpr RECT kSrcClip = {2, 1, 10, 8};
 constexpr std::int32_t kDstW = 16, kDstH = 12;
 constexpr RECT kDstClip = {1, 2, 14, 11};
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string RectText(const RECT& r) {
-    std::ostringstream s;
-    s << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-    return s.str();
-}
-
-RECT Intersection(const RECT& a, const RECT& b) {
-    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                std::min(a.bottom, b.bottom)};
-}
+using graphicstest::Intersection;
+using graphicstest::RectText;
+using graphicstest::SameRect;
 
 // The single dirty rectangle of an image, or false when it has none (more than one fails).
 bool OnlyDirtyRect(const Image& image, RECT* out) {
@@ -262,7 +252,7 @@ TEST_P(CrossedBlitTable, EveryPixelResultAndDirtyRectFollowTheModel) {
                     }
                 }
             }
-            RECT dirty;
+            RECT dirty = {};
             const bool hasDirty = OnlyDirtyRect(dest, &dirty);
             if (hasDirty != drawnAny) fail(where.str(), "dirty region does not match");
             if (drawnAny && hasDirty && !SameRect(dirty, bounds))
@@ -277,12 +267,6 @@ TEST_P(CrossedBlitTable, EveryPixelResultAndDirtyRectFollowTheModel) {
 
 INSTANTIATE_TEST_SUITE_P(Configurations, CrossedBlitTable,
                          ::testing::ValuesIn(testsupport::kPixelConfigs),
-                         [](const ::testing::TestParamInfo<PixelConfig>& info) {
-                             std::string name = testsupport::PixelConfigName(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         testsupport::PixelConfigTestName);
 
 }  // namespace
