@@ -110,8 +110,8 @@ sorahane_start_wine() {
   if [ ! -f "$fonts_mark" ]; then
     { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$ROOT/scripts/font_replacements.reg"; } \
       >"$WINEPREFIX/drive_c/font_replacements.reg"
+    # regedit's changes reach the running server at once; no wait for the prefix to settle.
     wine regedit /S 'C:\font_replacements.reg' >/dev/null 2>&1 || true
-    wineserver -w
     touch "$fonts_mark"
   fi
   wineserver -p >/dev/null 2>&1 || true

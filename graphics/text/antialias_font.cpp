@@ -64,14 +64,7 @@ void AntialiasFont::ReleaseGdiObjects() {
         DeleteObject(regularFont);
         regularFont = nullptr;
     }
-    if (dc != nullptr) {
-        DeleteDC(dc);
-        dc = nullptr;
-    }
-    if (font != nullptr) {
-        DeleteObject(font);
-        font = nullptr;
-    }
+    ReleaseMainFont();
 }
 
 std::int32_t AntialiasFont::CreateFont() {
@@ -521,12 +514,9 @@ RECT AntialiasFont::DrawOne(PixelBuffer& target, std::int32_t x, std::int32_t y,
                         : DrawGlyphCoverage(target, x, y, glyph, colour);
 }
 
-std::int32_t AntialiasFont::DrawGlyphs(PixelBuffer* target, std::int32_t x, std::int32_t y,
-                                       const char* text, RECT* rect, std::int32_t pen[2],
-                                       Pass pass) {
-    if (font == nullptr || target == nullptr || target->Bits() == nullptr) {
-        return 1;
-    }
+template <typename DrawChar>
+void AntialiasFont::WalkText(std::int32_t x, std::int32_t y, const char* text, RECT* rect,
+                             std::int32_t pen[2], DrawChar drawChar) {
     RECT total{x, y, x, y};
     std::int32_t lineX = x;
     std::int32_t lineY = y;
@@ -535,12 +525,6 @@ std::int32_t AntialiasFont::DrawGlyphs(PixelBuffer* target, std::int32_t x, std:
     std::int32_t stepX = 0;
     std::int32_t stepY = 0;
     LineStep(&stepX, &stepY);
-    std::int32_t shadowX = 0;
-    std::int32_t shadowY = 0;
-    ShadowOffset(false, &shadowX, &shadowY);
-    const std::uint32_t bold = logFont.lfWeight >= FW_BOLD ? 1 : 0;
-    const std::uint32_t italic = logFont.lfItalic ? 1 : 0;
-    const std::int32_t size = CellHeight();
     while (text != nullptr) {
         const TextToken token = NextTextToken(&text);
         if (token.kind == TextTokenKind::End) {
@@ -553,35 +537,7 @@ std::int32_t AntialiasFont::DrawGlyphs(PixelBuffer* target, std::int32_t x, std:
             penY = lineY;
             continue;
         }
-        const bool picture = token.kind == TextTokenKind::Picture;
-        if (effect == 2) {
-            Glyph* outline = Hold(GetGlyph(token.code, size, 1, bold, italic, picture), picture);
-            if (outline == nullptr) {
-                continue;
-            }
-            UniteRect(&total, DrawOne(*target, penX + outline->x, penY + outline->y, *outline,
-                                      EffectColourValue(), false, pass));
-            ReleaseGlyph(outline);
-        }
-        Glyph* glyph = Hold(GetGlyph(token.code, size, 0, bold, italic, picture), picture);
-        if (glyph == nullptr) {
-            continue;
-        }
-        if (glyph->bits != nullptr) {
-            if (effect == 1) {
-                UniteRect(&total, DrawOne(*target, penX + glyph->x + shadowX,
-                                          penY + glyph->y + shadowY, *glyph, EffectColourValue(),
-                                          false, pass));
-            }
-            const RECT drawn = DrawOne(*target, penX + glyph->x, penY + glyph->y, *glyph,
-                                       ColourValue(), true, pass);
-            if (effect != 2) {
-                UniteRect(&total, drawn);
-            }
-        }
-        penX += glyph->advanceX;
-        penY += glyph->advanceY;
-        ReleaseGlyph(glyph);
+        drawChar(token.code, token.kind == TextTokenKind::Picture, &penX, &penY, &total);
     }
     if (rect != nullptr) {
         *rect = total;
@@ -590,6 +546,55 @@ std::int32_t AntialiasFont::DrawGlyphs(PixelBuffer* target, std::int32_t x, std:
         pen[0] = penX;
         pen[1] = penY;
     }
+}
+
+Glyph* AntialiasFont::HeldGlyph(std::uint32_t code, std::uint32_t outline, bool picture) {
+    return Hold(GetGlyph(code, CellHeight(), outline, logFont.lfWeight >= FW_BOLD ? 1 : 0,
+                         logFont.lfItalic ? 1 : 0, picture),
+                picture);
+}
+
+std::int32_t AntialiasFont::DrawGlyphs(PixelBuffer* target, std::int32_t x, std::int32_t y,
+                                       const char* text, RECT* rect, std::int32_t pen[2],
+                                       Pass pass) {
+    if (font == nullptr || target == nullptr || target->Bits() == nullptr) {
+        return 1;
+    }
+    std::int32_t shadowX = 0;
+    std::int32_t shadowY = 0;
+    ShadowOffset(false, &shadowX, &shadowY);
+    WalkText(x, y, text, rect, pen,
+             [&](std::uint32_t code, bool picture, std::int32_t* penX, std::int32_t* penY,
+                 RECT* total) {
+                 if (effect == 2) {
+                     Glyph* outline = HeldGlyph(code, 1, picture);
+                     if (outline == nullptr) {
+                         return;
+                     }
+                     UniteRect(total, DrawOne(*target, *penX + outline->x, *penY + outline->y,
+                                              *outline, EffectColourValue(), false, pass));
+                     ReleaseGlyph(outline);
+                 }
+                 Glyph* glyph = HeldGlyph(code, 0, picture);
+                 if (glyph == nullptr) {
+                     return;
+                 }
+                 if (glyph->bits != nullptr) {
+                     if (effect == 1) {
+                         UniteRect(total, DrawOne(*target, *penX + glyph->x + shadowX,
+                                                  *penY + glyph->y + shadowY, *glyph,
+                                                  EffectColourValue(), false, pass));
+                     }
+                     const RECT drawn = DrawOne(*target, *penX + glyph->x, *penY + glyph->y,
+                                                *glyph, ColourValue(), true, pass);
+                     if (effect != 2) {
+                         UniteRect(total, drawn);
+                     }
+                 }
+                 *penX += glyph->advanceX;
+                 *penY += glyph->advanceY;
+                 ReleaseGlyph(glyph);
+             });
     return 0;
 }
 
@@ -609,7 +614,6 @@ std::int32_t AntialiasFont::DrawString(PixelBuffer* target, std::int32_t x, std:
         target->Depth() != 32) {
         return 1;
     }
-    RECT total{x, y, x, y};
     if (effect != 0) {
         std::int32_t size[2] = {0, 0};
         std::int32_t ox = 0;
@@ -621,77 +625,50 @@ std::int32_t AntialiasFont::DrawString(PixelBuffer* target, std::int32_t x, std:
         const std::uint8_t* fill = effect == 1 ? colour : effectColour;
         target->FillRect(fill[0], fill[1], fill[2], &box, nullptr);
     }
-    std::int32_t lineX = x;
-    std::int32_t lineY = y;
-    std::int32_t penX = x;
-    std::int32_t penY = y;
-    std::int32_t stepX = 0;
-    std::int32_t stepY = 0;
-    LineStep(&stepX, &stepY);
     std::int32_t shadowX = 0;
     std::int32_t shadowY = 0;
     ShadowOffset(false, &shadowX, &shadowY);
     const GradientSource gradient = Gradient();
-    const std::uint32_t bold = logFont.lfWeight >= FW_BOLD ? 1 : 0;
-    const std::uint32_t italic = logFont.lfItalic ? 1 : 0;
-    const std::int32_t size = CellHeight();
-    while (text != nullptr) {
-        const TextToken token = NextTextToken(&text);
-        if (token.kind == TextTokenKind::End) {
-            break;
-        }
-        if (token.kind == TextTokenKind::LineBreak) {
-            lineX += stepX;
-            lineY += stepY;
-            penX = lineX;
-            penY = lineY;
-            continue;
-        }
-        const bool picture = token.kind == TextTokenKind::Picture;
+    WalkText(x, y, text, rect, pen, [&](std::uint32_t code, bool picture, std::int32_t* penX,
+                                        std::int32_t* penY, RECT* total) {
         // Held while the outline glyph is fetched: with a small cache that fetch could
         // otherwise evict and free this glyph before it is drawn.
-        Glyph* glyph = Hold(GetGlyph(token.code, size, 0, bold, italic, picture), picture);
+        Glyph* glyph = HeldGlyph(code, 0, picture);
         if (glyph == nullptr) {
-            continue;
+            return;
         }
+        const std::int32_t gx = *penX + glyph->x;
+        const std::int32_t gy = *penY + glyph->y;
         if (glyph->bits != nullptr) {
             const Glyph* alphaGlyph = glyph;
             Glyph* outline = nullptr;
             if (effect != 0) {
                 if (effect == 2) {
-                    outline = Hold(GetGlyph(token.code, size, 1, bold, italic, picture), picture);
+                    outline = HeldGlyph(code, 1, picture);
                 }
                 if (outline == nullptr) {
-                    PaintGlyphColour(*target, penX + glyph->x + shadowX, penY + glyph->y + shadowY,
-                                     *glyph, EffectColourValue());
+                    PaintGlyphColour(*target, gx + shadowX, gy + shadowY, *glyph,
+                                     EffectColourValue());
                 }
-                DrawOne(*target, penX + glyph->x, penY + glyph->y, *glyph, ColourValue(), true,
-                        Pass::Blend);
+                DrawOne(*target, gx, gy, *glyph, ColourValue(), true, Pass::Blend);
                 if (outline != nullptr) {
                     alphaGlyph = outline;
                 } else {
-                    UniteRect(&total, GlyphToAlpha(*target, penX + glyph->x + shadowX,
-                                                   penY + glyph->y + shadowY, *glyph, true));
+                    UniteRect(total,
+                              GlyphToAlpha(*target, gx + shadowX, gy + shadowY, *glyph, true));
                 }
             } else if (gradient.mode != GradientMode::None) {
-                FillGlyphBoxGradient(*target, penX + glyph->x, penY + glyph->y, *glyph, gradient);
+                FillGlyphBoxGradient(*target, gx, gy, *glyph, gradient);
             } else {
-                FillGlyphBox(*target, penX + glyph->x, penY + glyph->y, *glyph, ColourValue());
+                FillGlyphBox(*target, gx, gy, *glyph, ColourValue());
             }
-            UniteRect(&total, GlyphToAlpha(*target, penX + alphaGlyph->x, penY + alphaGlyph->y,
-                                           *alphaGlyph, effect != 0));
+            UniteRect(total, GlyphToAlpha(*target, *penX + alphaGlyph->x, *penY + alphaGlyph->y,
+                                          *alphaGlyph, effect != 0));
             ReleaseGlyph(outline);
         }
-        penX += glyph->advanceX;
-        penY += glyph->advanceY;
+        *penX += glyph->advanceX;
+        *penY += glyph->advanceY;
         ReleaseGlyph(glyph);
-    }
-    if (rect != nullptr) {
-        *rect = total;
-    }
-    if (pen != nullptr) {
-        pen[0] = penX;
-        pen[1] = penY;
-    }
+    });
     return 0;
 }

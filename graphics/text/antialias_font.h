@@ -79,7 +79,14 @@ private:
     // Takes a hold on a glyph so cache evictions cannot free it while it is drawn; Drop gives
     // it back (freeing an uncached glyph).
     Glyph* Hold(Glyph* glyph, bool picture);
+    // The glyph of this font's size and style, held (see Hold).
+    Glyph* HeldGlyph(std::uint32_t code, std::uint32_t outline, bool picture);
     GradientSource Gradient() const;
+    // Walks the text from (x, y): line breaks move the line start; every character goes to
+    // drawChar(code, picture, &penX, &penY, &rect), which draws it and advances the pen.
+    template <typename DrawChar>
+    void WalkText(std::int32_t x, std::int32_t y, const char* text, RECT* rect,
+                  std::int32_t pen[2], DrawChar drawChar);
     std::int32_t DrawGlyphs(PixelBuffer* target, std::int32_t x, std::int32_t y,
                             const char* text, RECT* rect, std::int32_t pen[2], Pass pass);
     RECT DrawOne(PixelBuffer& target, std::int32_t x, std::int32_t y, const Glyph& glyph,

@@ -47,6 +47,17 @@ Font::Font() {
     logFont.lfQuality = NONANTIALIASED_QUALITY;
 }
 
+void Font::ReleaseMainFont() {
+    if (dc != nullptr) {
+        DeleteDC(dc);
+        dc = nullptr;
+    }
+    if (font != nullptr) {
+        DeleteObject(font);
+        font = nullptr;
+    }
+}
+
 HDC Font::CreateScreenCompatibleDc() {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);

@@ -67,6 +67,8 @@ protected:
     static std::uint32_t RgbValue(const std::uint8_t rgb[3]) {
         return (static_cast<std::uint32_t>(rgb[0]) << 16) | (rgb[1] << 8) | rgb[2];
     }
+    // Deletes dc and font when present.
+    void ReleaseMainFont();
     // A memory DC compatible with the screen.
     static HDC CreateScreenCompatibleDc();
     // The shadow offset turned with the text (unturned at escapement 2700 when turnAt2700 is

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <new>
 
 #include "graphics/image/pixel_buffer.h"
 #include "graphics/image/plane_kernels.h"
@@ -43,6 +43,24 @@ Glyph MaskGlyph(PixelBuffer& mask, std::int32_t width, std::int32_t height) {
     return g;
 }
 
+// The soft one-pixel outline of the text in a mask: the mask's inner (w - 2) x (h - 2) spread
+// over the whole w x h, into new bits the caller frees.
+bool MaskOutline(const Glyph& mask, Glyph* outline) {
+    *outline = mask;
+    outline->width = std::max(mask.width - 2, 1);
+    outline->height = std::max(mask.height - 2, 1);
+    outline->bits = new (std::nothrow) std::uint8_t[mask.pitch * outline->height];
+    if (outline->bits == nullptr) {
+        return false;
+    }
+    std::memcpy(outline->bits, mask.bits, mask.pitch * outline->height);
+    if (!SoftOutline(*outline, 512, 1, 6553)) {
+        delete[] outline->bits;
+        return false;
+    }
+    return true;
+}
+
 COLORREF Colour(const std::uint8_t rgb[3]) {
     return RGB(rgb[0], rgb[1], rgb[2]);
 }
@@ -63,14 +81,7 @@ GdiFont::~GdiFont() {
 }
 
 void GdiFont::ReleaseGdiObjects() {
-    if (dc != nullptr) {
-        DeleteDC(dc);
-        dc = nullptr;
-    }
-    if (font != nullptr) {
-        DeleteObject(font);
-        font = nullptr;
-    }
+    ReleaseMainFont();
 }
 
 std::int32_t GdiFont::CreateFont() {
@@ -344,19 +355,12 @@ std::int32_t GdiFont::BlendString(PixelBuffer* target, std::int32_t x, std::int3
     Glyph glyph = MaskGlyph(mask.buffer, mask.width, mask.height);
     if (level != 0) {
         if (effect == 2) {
-            Glyph outline = glyph;
-            outline.bits = new std::uint8_t[mask.buffer.Pitch() * mask.height];
-            std::memcpy(outline.bits, glyph.bits, mask.buffer.Pitch() * mask.height);
-            outline.width = std::max(mask.width - 2, 1);
-            outline.height = std::max(mask.height - 2, 1);
-            const bool made = SoftOutline(outline, 512, 1, 6553);
-            if (made) {
-                DrawGlyphCoverage(*target, box.left, box.top, outline, EffectColourValue());
-            }
-            delete[] outline.bits;
-            if (!made) {
+            Glyph outline;
+            if (!MaskOutline(glyph, &outline)) {
                 return 2;
             }
+            DrawGlyphCoverage(*target, box.left, box.top, outline, EffectColourValue());
+            delete[] outline.bits;
         } else if (effect == 1) {
             DrawGlyphCoverage(*target, x + effectOffsetX, y + effectOffsetY, glyph,
                               EffectColourValue());
@@ -415,17 +419,13 @@ std::int32_t GdiFont::DrawString(PixelBuffer* target, std::int32_t x, std::int32
     }
     DrawGlyphCoverage(*target, x, y, glyph, ColourValue());
     if (level != 0) {
-        Glyph outline = glyph;
-        outline.bits = new std::uint8_t[mask.buffer.Pitch() * mask.height];
-        std::memcpy(outline.bits, glyph.bits, mask.buffer.Pitch() * mask.height);
-        outline.width = std::max(mask.width - 2, 1);
-        outline.height = std::max(mask.height - 2, 1);
-        const bool made = SoftOutline(outline, 512, 1, 6553);
-        if (made) {
-            GlyphToAlpha(*target, box.left, box.top, outline, false);
+        Glyph outline;
+        if (!MaskOutline(glyph, &outline)) {
+            return 3;
         }
+        GlyphToAlpha(*target, box.left, box.top, outline, false);
         delete[] outline.bits;
-        return made ? 0 : 3;
+        return 0;
     }
     if (RedrawMask(text, &mask, 2) != 0) {
         return 3;

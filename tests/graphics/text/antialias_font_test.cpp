@@ -341,3 +341,31 @@ TEST(FontFaceName, CopiesAtMostThirtyOneBytesAndWholePairs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FontBounds, TurnedBoxes) {
+    MathTables tables;
+    g_mathTables = &tables;
+    AntialiasFont font;
+    struct Case {
+        std::int32_t angle;
+        RECT expected;
+    } const cases[] = {
+        {0, {3, 4, 13, 20}},
+        // The origin turns to (-4, 3); the box runs 10 down and 16 to the left of it.
+        {2700, {-20, 3, -4, 13}},
+    };
+    for (const auto& c : cases) {
+        font.logFont.lfEscapement = c.angle;
+        RECT r;
+        font.GetRotatedTextBounds(&r, 3, 4, 10, 16);
+        EXPECT_EQ(r.left, c.expected.left) << c.angle;
+        EXPECT_EQ(r.top, c.expected.top) << c.angle;
+        EXPECT_EQ(r.right, c.expected.right) << c.angle;
+        EXPECT_EQ(r.bottom, c.expected.bottom) << c.angle;
+    }
+    g_mathTables = nullptr;
+}
+
+}  // namespace
