@@ -103,16 +103,12 @@ sorahane_start_wine() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
-  # Scripts name the Japanese system faces; Wine would give all of them one fixed-pitch face.
-  # The marker names the file's hash, so a changed list is applied to existing prefixes too.
-  local fonts_mark
-  fonts_mark="$WINEPREFIX/.font_replacements.$(md5sum <"$ROOT/scripts/font_replacements.reg" | cut -c1-12)"
-  if [ ! -f "$fonts_mark" ]; then
+  # Scripts name the Japanese system faces; Wine alone would give all of them one fixed-pitch
+  # face. Applied until the prefix's saved registry holds the last of the replacements.
+  if ! grep -q '"IPAPMincho"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$ROOT/scripts/font_replacements.reg"; } \
       >"$WINEPREFIX/drive_c/font_replacements.reg"
-    # regedit's changes reach the running server at once; no wait for the prefix to settle.
     wine regedit /S 'C:\font_replacements.reg' >/dev/null 2>&1 || true
-    touch "$fonts_mark"
   fi
   wineserver -p >/dev/null 2>&1 || true
 }

@@ -45,11 +45,13 @@ TEST(GlyphMaths, NormaliserOfEachWidth) {
 }
 
 TEST(GlyphMaths, DiscIsOctagonal) {
-    // Radius 1: the eight neighbours; radius 2 leaves out the corners (2, 2).
+    // Diagonals count about 1.4 times once they are long enough to show it.
     EXPECT_EQ(OutlineDistance(1, 1), 1);
-    EXPECT_EQ(OutlineDistance(2, 1), 2);
-    EXPECT_EQ(OutlineDistance(-2, 2), 3);
+    EXPECT_EQ(OutlineDistance(-2, 2), 2);
+    EXPECT_EQ(OutlineDistance(3, -3), 4);
+    EXPECT_EQ(OutlineDistance(10, 10), 10 + 0 + 3);
     EXPECT_EQ(OutlineDistance(0, -5), 5);
+    EXPECT_EQ(OutlineDistance(128, 0), 128 - 1 - 4);
 }
 
 TEST(GlyphMaths, SoftWeightIsHeldBelowSignedSixteenBits) {
