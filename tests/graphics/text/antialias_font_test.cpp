@@ -329,6 +329,53 @@ TEST_F(AntialiasFontFake, TurnedTextAdvancesDownAndStepsLeft) {
     g_mathTables = nullptr;
 }
 
+TEST_F(AntialiasFontFake, EightBitTargetsTakeIndexValues) {
+    texttest::Shape s;
+    s.width = 3;
+    s.height = 1;
+    s.originY = 1;
+    s.grey = {64, 16, 40};  // coverage 255, 64, 160
+    source.shapes['A'] = s;
+    font.colour[0] = 200;
+    ASSERT_EQ(font.SetGradient(true, 0xFF0000, 0x0000FF, true), 0);  // ignored on 8 bits
+    PixelBuffer indexed;
+    ASSERT_EQ(indexed.Create(8, 40, 8, false), 0);
+    const std::int32_t y = font.baselineY - 1;
+    struct Case {
+        std::uint8_t level;
+        std::uint8_t expected[3];
+    } const cases[] = {
+        {0, {200, 10, 200}},
+        {2, {200, (10 * 191 + 127) / 255 + (200 * 64 + 127) / 255,
+             (10 * 95 + 127) / 255 + (200 * 160 + 127) / 255}},
+    };
+    for (const auto& c : cases) {
+        indexed.FillRect(10, 0, 0, nullptr, nullptr);
+        font.SetLevel(c.level);
+        ASSERT_EQ(font.BlendString(&indexed, 0, 0, "A", nullptr, nullptr), 0);
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(indexed.GetPixel(x, y), c.expected[x]) << "level " << int(c.level);
+        }
+    }
+}
+
+TEST_F(AntialiasFontFake, CacheEntriesBySizeAndStyleFlushedByLevelAndAngle) {
+    source.Solid('A', 2, 2);
+    font.BlendString(&image, 0, 0, "A", nullptr, nullptr);
+    font.SetSize(20);
+    font.BlendString(&image, 0, 0, "A", nullptr, nullptr);
+    font.SetBold(true, 0);
+    font.BlendString(&image, 0, 0, "AA", nullptr, nullptr);
+    EXPECT_EQ(font.Cache().Count(), 3u);
+    font.SetGlyphCacheCapacity(2);
+    EXPECT_EQ(font.Cache().Count(), 2u) << "lowering the capacity evicts at once";
+    font.SetLevel(1);
+    EXPECT_EQ(font.Cache().Count(), 0u);
+    font.BlendString(&image, 0, 0, "A", nullptr, nullptr);
+    font.SetEscapement(900);
+    EXPECT_EQ(font.Cache().Count(), 0u);
+}
+
 TEST(FontFaceName, CopiesAtMostThirtyOneBytesAndWholePairs) {
     char face[LF_FACESIZE];
     std::string longName(40, 'x');
