@@ -55,7 +55,7 @@ AntialiasFont::~AntialiasFont() {
     m_cache.Flush();
 }
 
-void AntialiasFont::ReleaseGdiObjects() {
+void AntialiasFont::ReleaseRegularFont() {
     if (regularDc != nullptr) {
         DeleteDC(regularDc);
         regularDc = nullptr;
@@ -64,63 +64,27 @@ void AntialiasFont::ReleaseGdiObjects() {
         DeleteObject(regularFont);
         regularFont = nullptr;
     }
+}
+
+void AntialiasFont::ReleaseGdiObjects() {
+    ReleaseRegularFont();
     ReleaseMainFont();
 }
 
 std::int32_t AntialiasFont::CreateFont() {
-    std::int32_t code = -1;
     if (logFont.lfWeight == FW_BOLD) {
         LOGFONTA regular = logFont;
         regular.lfWeight = FW_NORMAL;
-        HFONT created = CreateFontIndirectA(&regular);
-        if (created == nullptr) {
+        if (const std::int32_t code = CreateSelected(regular, &regularFont, &regularDc)) {
             ReleaseGdiObjects();
-            return 1;
+            return code;
         }
-        if (regularDc == nullptr) {
-            regularDc = CreateScreenCompatibleDc();
-        }
-        if (regularDc == nullptr) {
-            DeleteObject(created);
-            ReleaseGdiObjects();
-            return -1;
-        }
-        SelectObject(regularDc, created);
-        if (regularFont != nullptr) {
-            DeleteObject(regularFont);
-        }
-        regularFont = created;
     } else {
-        if (regularDc != nullptr) {
-            DeleteDC(regularDc);
-            regularDc = nullptr;
-        }
-        if (regularFont != nullptr) {
-            DeleteObject(regularFont);
-            regularFont = nullptr;
-        }
+        ReleaseRegularFont();
     }
-    HFONT created = CreateFontIndirectA(&logFont);
-    if (created == nullptr) {
-        code = 2;
-    } else {
-        if (dc == nullptr) {
-            dc = CreateScreenCompatibleDc();
-        }
-        if (dc == nullptr) {
-            DeleteObject(created);
-        } else {
-            SelectObject(dc, created);
-            if (font != nullptr) {
-                DeleteObject(font);
-            }
-            font = created;
-            code = 0;
-        }
-    }
-    if (code != 0) {
+    if (const std::int32_t code = CreateSelected(logFont, &font, &dc)) {
         ReleaseGdiObjects();
-        return code;
+        return code == 1 ? 2 : code;
     }
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);

@@ -73,6 +73,7 @@ public:
 private:
     enum class Pass : std::uint8_t { Blend, Over };
 
+    void ReleaseRegularFont();
     Glyph* MakeGlyph(std::uint32_t code, std::int32_t size, std::uint32_t outline,
                      std::uint32_t bold);
     std::int32_t CharWidth(std::uint32_t code);

@@ -58,6 +58,26 @@ void Font::ReleaseMainFont() {
     }
 }
 
+std::int32_t Font::CreateSelected(const LOGFONTA& description, HFONT* slotFont, HDC* slotDc) {
+    HFONT created = CreateFontIndirectA(&description);
+    if (created == nullptr) {
+        return 1;
+    }
+    if (*slotDc == nullptr) {
+        *slotDc = CreateScreenCompatibleDc();
+    }
+    if (*slotDc == nullptr) {
+        DeleteObject(created);
+        return -1;
+    }
+    SelectObject(*slotDc, created);
+    if (*slotFont != nullptr) {
+        DeleteObject(*slotFont);
+    }
+    *slotFont = created;
+    return 0;
+}
+
 HDC Font::CreateScreenCompatibleDc() {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);

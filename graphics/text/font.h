@@ -69,6 +69,10 @@ protected:
     }
     // Deletes dc and font when present.
     void ReleaseMainFont();
+    // A GDI font from description, selected into *slotDc (made when missing); the previous
+    // *slotFont is deleted and replaced. 0; 1 no font; -1 no DC (nothing replaced).
+    static std::int32_t CreateSelected(const LOGFONTA& description, HFONT* slotFont,
+                                       HDC* slotDc);
     // A memory DC compatible with the screen.
     static HDC CreateScreenCompatibleDc();
     // The shadow offset turned with the text (unturned at escapement 2700 when turnAt2700 is

@@ -74,6 +74,7 @@ struct GdiFont::Mask {
     std::int32_t offsetX = 0;
     std::int32_t offsetY = 0;
     std::int32_t scale = 1;
+    RECT box{0, 0, 0, 0};  // where the measured text lies in the target
 };
 
 GdiFont::~GdiFont() {
@@ -85,25 +86,11 @@ void GdiFont::ReleaseGdiObjects() {
 }
 
 std::int32_t GdiFont::CreateFont() {
-    HFONT created = CreateFontIndirectA(&logFont);
-    if (created == nullptr) {
+    const std::int32_t code = CreateSelected(logFont, &font, &dc);
+    if (code != 0) {
         ReleaseGdiObjects();
-        return 1;
     }
-    if (dc == nullptr) {
-        dc = CreateScreenCompatibleDc();
-    }
-    if (dc == nullptr) {
-        DeleteObject(created);
-        ReleaseGdiObjects();
-        return -1;
-    }
-    SelectObject(dc, created);
-    if (font != nullptr) {
-        DeleteObject(font);
-    }
-    font = created;
-    return 0;
+    return code;
 }
 
 std::int32_t GdiFont::SetFont(std::int32_t size, bool bold, std::uint8_t italic,
@@ -319,7 +306,8 @@ std::int32_t GdiFont::RedrawMask(const char* text, Mask* mask, std::uint8_t mask
     return 0;
 }
 
-std::int32_t GdiFont::MakeMask(const char* text, Mask* mask) {
+std::int32_t GdiFont::MakeMask(const char* text, std::int32_t x, std::int32_t y, Mask* mask,
+                              RECT* rect, std::int32_t pen[2]) {
     std::int32_t size[2] = {0, 0};
     TextExtent(text, size, &mask->offsetX, &mask->offsetY, true, nullptr);
     mask->width = std::max(size[0], 1);
@@ -327,6 +315,15 @@ std::int32_t GdiFont::MakeMask(const char* text, Mask* mask) {
     mask->scale = level != 0 ? 4 : 1;
     if (mask->buffer.Create(mask->width * mask->scale, mask->height * mask->scale, 8, true) != 0) {
         return 2;
+    }
+    mask->box = {x + mask->offsetX, y + mask->offsetY, x + mask->offsetX + mask->width,
+                 y + mask->offsetY + mask->height};
+    if (rect != nullptr) {
+        *rect = mask->box;
+    }
+    if (pen != nullptr) {
+        pen[0] = mask->box.right;
+        pen[1] = y;
     }
     return RedrawMask(text, mask, level == 0 && effect == 2 ? 2 : 0);
 }
@@ -337,18 +334,10 @@ std::int32_t GdiFont::BlendString(PixelBuffer* target, std::int32_t x, std::int3
         return 1;
     }
     Mask mask;
-    if (const std::int32_t code = MakeMask(text, &mask)) {
+    if (const std::int32_t code = MakeMask(text, x, y, &mask, rect, pen)) {
         return code;
     }
-    const RECT box{x + mask.offsetX, y + mask.offsetY, x + mask.offsetX + mask.width,
-                   y + mask.offsetY + mask.height};
-    if (rect != nullptr) {
-        *rect = box;
-    }
-    if (pen != nullptr) {
-        pen[0] = box.right;
-        pen[1] = y;
-    }
+    const RECT& box = mask.box;
     if (backgroundMode == 0) {
         target->FillRect(background[0], background[1], background[2], &box, nullptr);
     }
@@ -388,18 +377,10 @@ std::int32_t GdiFont::DrawString(PixelBuffer* target, std::int32_t x, std::int32
         return 1;
     }
     Mask mask;
-    if (const std::int32_t code = MakeMask(text, &mask)) {
+    if (const std::int32_t code = MakeMask(text, x, y, &mask, rect, pen)) {
         return code;
     }
-    const RECT box{x + mask.offsetX, y + mask.offsetY, x + mask.offsetX + mask.width,
-                   y + mask.offsetY + mask.height};
-    if (rect != nullptr) {
-        *rect = box;
-    }
-    if (pen != nullptr) {
-        pen[0] = box.right;
-        pen[1] = y;
-    }
+    const RECT& box = mask.box;
     Glyph glyph = MaskGlyph(mask.buffer, mask.width, mask.height);
     const std::uint8_t* fill = effect == 2 ? effectColour : colour;
     target->FillRect(fill[0], fill[1], fill[2], &box, nullptr);

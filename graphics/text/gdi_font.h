@@ -40,9 +40,10 @@ public:
 
 private:
     struct Mask;
-    // The text measured (with effects) and drawn into a new mask; 0, 2 no buffer, 3 drawing
-    // failed.
-    std::int32_t MakeMask(const char* text, Mask* mask);
+    // The text measured (with effects) for (x, y), reported in rect and pen, and drawn into a
+    // new mask; 0, 2 no buffer, 3 drawing failed.
+    std::int32_t MakeMask(const char* text, std::int32_t x, std::int32_t y, Mask* mask,
+                          RECT* rect, std::int32_t pen[2]);
     std::int32_t RedrawMask(const char* text, Mask* mask, std::uint8_t maskEffect);
     // A line's height: GDI answers 0 for an empty line, which would cut the lines after it off
     // the mask.
