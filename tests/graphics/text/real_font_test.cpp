@@ -251,6 +251,51 @@ TEST(RealFonts, GdiLongLinesAndLoneLeadBytes) {
     EXPECT_EQ(count, 1);
 }
 
+TEST(RealFonts, GdiLineBackgrounds) {
+    struct Case {
+        const char* name;
+        std::uint8_t mode;
+        std::uint8_t effect;
+        std::int32_t angle;
+        bool corner;     // the line cell's corner painted
+        bool widened;    // the shadow-widened corner painted
+        bool anywhere;   // any background at all
+    } const cases[] = {
+        {"transparent", 1, 0, 0, false, false, false},
+        {"opaque cells", 0, 0, 0, true, false, true},
+        {"brush over the widened line", 0, 1, 0, true, true, true},
+        {"turned lines get no background", 0, 1, 900, false, false, false},
+    };
+    for (const auto& c : cases) {
+        GdiFont font;
+        ASSERT_EQ(font.SetFont(20, false, 0, kGothic), 0);
+        font.SetEscapement(c.angle);
+        font.SetBackground(c.mode, 0, 255, 0);
+        font.effect = c.effect;
+        font.effectOffsetX = 3;
+        font.effectOffsetY = 3;
+        PixelBuffer target;
+        ASSERT_EQ(target.Create(100, 100, 32, true), 0);
+        target.FillValue(0, nullptr, nullptr);
+        ASSERT_EQ(font.DrawLines(target.MemoryDc(), 20, 50, " A"), 0);
+        GdiFlush();
+        SIZE extent;
+        GetTextExtentPoint32A(font.dc, " A", 2, &extent);
+        const std::uint32_t green = 0x00FF00;
+        EXPECT_EQ((target.GetPixel(20, 50) & 0xFFFFFF) == green, c.corner) << c.name;
+        EXPECT_EQ((target.GetPixel(20 + extent.cx + 1, 50 + extent.cy + 1) & 0xFFFFFF) == green,
+                  c.widened)
+            << c.name;
+        bool any = false;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                any = any || (target.GetPixel(x, y) & 0xFFFFFF) == green;
+            }
+        }
+        EXPECT_EQ(any, c.anywhere) << c.name;
+    }
+}
+
 TEST(RealFonts, GdiOutlines) {
     GdiFont font;
     ASSERT_EQ(font.SetFont(20, false, 0, kGothic), 0);
