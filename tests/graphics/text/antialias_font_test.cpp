@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "graphics/compose/math_tables.h"
+#include "graphics/image/kernel_form.h"
 #include "graphics/image/pixel_buffer.h"
 #include "graphics/text/antialias_font.h"
 #include "graphics/text/glyph_maths.h"
@@ -374,6 +376,49 @@ TEST_F(AntialiasFontFake, CacheEntriesBySizeAndStyleFlushedByLevelAndAngle) {
     font.BlendString(&image, 0, 0, "A", nullptr, nullptr);
     font.SetEscapement(900);
     EXPECT_EQ(font.Cache().Count(), 0u);
+}
+
+TEST_F(AntialiasFontFake, MmxAndPlainDrawTheSamePixels) {
+    std::mt19937 random(176);
+    for (std::uint32_t code : {0x41u, 0x42u, 0x82A0u}) {
+        texttest::Shape s;
+        s.width = 3 + random() % 9;
+        s.height = 3 + random() % 9;
+        s.originY = s.height;
+        s.advance = s.width + 1;
+        for (int i = 0; i < s.width * s.height; ++i) {
+            s.grey.push_back(static_cast<std::uint8_t>(random() % 65));
+        }
+        source.shapes[code] = s;
+    }
+    font.SetOutline(1024, 1);
+    font.effectOffsetX = -2;
+    font.effectOffsetY = 3;
+    font.colour[0] = 250;
+    font.colour[1] = 7;
+    font.effectColour[2] = 130;
+    for (bool gradient : {false, true}) {
+        font.SetGradient(gradient, 0xFF8000, 0x0010FF, true);
+        for (std::uint8_t effect : {0, 1, 2}) {
+            font.effect = effect;
+            for (int op = 0; op < 3; ++op) {
+                std::vector<std::uint32_t> results[2];
+                for (KernelForm form : {KernelForm::Plain, KernelForm::Mmx}) {
+                    ForceKernelForm(form);
+                    font.Cache().Flush();
+                    image.FillValue(0x7F102030, nullptr, nullptr);
+                    const char* text = "AB\x82\xa0\nBA";
+                    if (op == 0) font.BlendString(&image, 1, -4, text, nullptr, nullptr);
+                    if (op == 1) font.DrawString(&image, 1, -4, text, nullptr, nullptr);
+                    if (op == 2) font.DrawText(&image, 1, -4, text, nullptr, nullptr);
+                    results[form == KernelForm::Mmx] = Pixels();
+                }
+                ForceKernelForm(KernelForm::Detected);
+                EXPECT_EQ(results[0], results[1])
+                    << "gradient " << gradient << " effect " << int(effect) << " op " << op;
+            }
+        }
+    }
 }
 
 TEST(FontFaceName, CopiesAtMostThirtyOneBytesAndWholePairs) {
