@@ -129,13 +129,10 @@ std::int32_t AntialiasFont::SetFace(const char* face) {
     if (face == nullptr) {
         return 3;
     }
-    char copy[LF_FACESIZE];
-    CopyFaceName(copy, face);
-    if (std::strcmp(copy, logFont.lfFaceName) == 0) {
+    if (!AdoptFace(face)) {
         return 0;
     }
     m_cache.Flush();
-    std::memcpy(logFont.lfFaceName, copy, sizeof(copy));
     return CreateFont();
 }
 

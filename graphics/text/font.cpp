@@ -47,6 +47,16 @@ Font::Font() {
     logFont.lfQuality = NONANTIALIASED_QUALITY;
 }
 
+bool Font::AdoptFace(const char* face) {
+    char copy[LF_FACESIZE];
+    CopyFaceName(copy, face);
+    if (lstrcmpA(copy, logFont.lfFaceName) == 0) {
+        return false;
+    }
+    std::memcpy(logFont.lfFaceName, copy, sizeof(copy));
+    return true;
+}
+
 void Font::ReleaseMainFont() {
     if (dc != nullptr) {
         DeleteDC(dc);

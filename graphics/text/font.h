@@ -67,6 +67,8 @@ protected:
     static std::uint32_t RgbValue(const std::uint8_t rgb[3]) {
         return (static_cast<std::uint32_t>(rgb[0]) << 16) | (rgb[1] << 8) | rgb[2];
     }
+    // Copies a face name (as CopyFaceName does) unless it is the current one; false then.
+    bool AdoptFace(const char* face);
     // Deletes dc and font when present.
     void ReleaseMainFont();
     // A GDI font from description, selected into *slotDc (made when missing); the previous

@@ -108,13 +108,7 @@ std::int32_t GdiFont::SetFace(const char* face) {
     if (face == nullptr) {
         return 2;
     }
-    char copy[LF_FACESIZE];
-    CopyFaceName(copy, face);
-    if (lstrcmpA(copy, logFont.lfFaceName) == 0) {
-        return 0;
-    }
-    std::memcpy(logFont.lfFaceName, copy, sizeof(copy));
-    return CreateFont();
+    return AdoptFace(face) ? CreateFont() : 0;
 }
 
 std::int32_t GdiFont::SetSize(std::int32_t size) {

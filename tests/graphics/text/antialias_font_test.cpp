@@ -10,6 +10,7 @@
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/pixel_buffer.h"
 #include "graphics/text/antialias_font.h"
+#include "graphics/text/gdi_font.h"
 #include "graphics/text/glyph_maths.h"
 #include "graphics/text/picture_glyph_set.h"
 #include "tests/graphics/text/fake_glyph_source.h"
@@ -419,6 +420,19 @@ TEST_F(AntialiasFontFake, MmxAndPlainDrawTheSamePixels) {
             }
         }
     }
+}
+
+TEST_F(AntialiasFontFake, SetFaceAnswers) {
+    source.Solid('A', 2, 2);
+    font.BlendString(&image, 0, 0, "A", nullptr, nullptr);
+    EXPECT_EQ(font.SetFace(nullptr), 3);
+    EXPECT_EQ(font.SetFace("Arial"), 0);
+    EXPECT_EQ(font.Cache().Count(), 1u) << "the same face keeps the cache";
+    EXPECT_EQ(font.SetFace("ＭＳ ゴシック"), 0);
+    EXPECT_EQ(font.Cache().Count(), 0u);
+    EXPECT_STREQ(font.logFont.lfFaceName, "ＭＳ ゴシック");
+    GdiFont gdi;
+    EXPECT_EQ(gdi.SetFace(nullptr), 2);
 }
 
 TEST(FontFaceName, CopiesAtMostThirtyOneBytesAndWholePairs) {
