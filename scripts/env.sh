@@ -124,6 +124,13 @@ sorahane_start_wine() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Scripts name the Japanese system faces; Wine alone would give all of them one fixed-pitch
+  # face. Applied until the prefix's saved registry holds the last of the replacements.
+  if ! grep -q '"IPAPMincho"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$ROOT/scripts/font_replacements.reg"; } \
+      >"$WINEPREFIX/drive_c/font_replacements.reg"
+    wine regedit /S 'C:\font_replacements.reg' >/dev/null 2>&1 || true
+  fi
   wineserver -p >/dev/null 2>&1 || true
 }
 
