@@ -122,7 +122,10 @@ sorahane_start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== creating the Wine prefix"
     wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    # The desktop and device processes may stay up: end the session, then the server saves the
+    # new registry as it stops.
+    wineboot -e >/dev/null 2>&1 || true
+    timeout 300 wineserver -w || wineserver -k || true
   fi
   # Scripts name the Japanese system faces; Wine alone would give all of them one fixed-pitch
   # face. Applied until the prefix's saved registry holds the last of the replacements.

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include "tests/support/emulation.h"
 
 TEST(Platform, AnsiCodePageIsShiftJis) {
     EXPECT_EQ(932u, GetACP());
@@ -19,7 +18,6 @@ TEST(Platform, AnsiCodePageIsShiftJis) {
 }
 
 TEST(Platform, DirectSoundOpensAndPlays) {
-    SKIP_UNDER_I386_EMULATION();
     IDirectSound* sound = nullptr;
     ASSERT_EQ(DS_OK, DirectSoundCreate(nullptr, &sound, nullptr));
     EXPECT_EQ(DS_OK, sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY));

@@ -8,7 +8,6 @@
 #include "tests/framework/plugin_test_files.h"
 #include "tests/support/test_archive_writer.h"
 #include "tests/framework/vfs_test_fixture.h"
-#include "tests/support/emulation.h"
 
 namespace {
 
@@ -123,7 +122,6 @@ TEST_F(AdlHostTest, StreamsOfAPluginArchiveOutliveItsFormat) {
 // The preload thread and the game thread load at once while scripts mount and unmount: the
 // plug-in's archives read through one shared file handle and are not safe for that themselves.
 TEST_F(AdlHostTest, TwoThreadsLoadWhileAThirdMountsAndUnmounts) {
-    SKIP_UNDER_I386_EMULATION();
     ASSERT_EQ(0, m_vfs.LoadAdlPlugin(plugintest::BinaryFile(kPlugin).c_str()));
     std::vector<testsupport::TestArchiveEntry> entries;
     for (int i = 0; i < 8; ++i) {

@@ -12,7 +12,6 @@
 #include "framework/input/message_keyboard.h"
 #include "tests/support/fake_direct_input.h"
 #include "tests/support/fake_input_platform.h"
-#include "tests/support/emulation.h"
 
 using testsupport::FakeDirectInput;
 using testsupport::FakeDirectInputDevice;
@@ -310,7 +309,6 @@ TEST(KeyboardDevice, LockStatesFollowOnlyTheThreeLockKeys) {
 
 // The window thread feeds key messages while the game thread polls; every press must be seen.
 TEST(MessageKeyboard, NoPressIsLostWhileAnotherThreadPolls) {
-    SKIP_UNDER_I386_EMULATION();
     FakeInputPlatform platform;
     MessageKeyboard keyboard(platform);
     std::atomic<int> seen{0};

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "framework/runtime/com_init.h"
-#include "tests/support/emulation.h"
 
 namespace {
 
@@ -195,7 +194,6 @@ TEST(Thread, RestartingAnEndingThreadNeverDeadlocks) {
 }
 
 TEST(Thread, RestartsFromSeveralThreadsAtOnce) {
-    SKIP_UNDER_I386_EMULATION();
     auto* counter = new Counter;
     auto* thread = new Thread;
     ASSERT_TRUE(FinishesWithin(30000, [=] {

@@ -11,7 +11,6 @@
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "tests/pixelops/rects/test_surface.h"
-#include "tests/support/emulation.h"
 
 using namespace pixelops;
 
@@ -97,7 +96,6 @@ TEST_F(QmxglDll, HandsOutCompleteObjectsWithOwnDetectionAndWithARecord) {
 }
 
 TEST_F(QmxglDll, ObjectsWorkFromOtherThreads) {
-    SKIP_UNDER_I386_EMULATION();
     PixelOpLibrary* library = m_getLibrary(nullptr);
     ASSERT_NE(nullptr, library);
     Pixel results[4] = {};
