@@ -136,6 +136,11 @@ public:
         return 0;
     }
     void (*frameBody)(TestApp&) = nullptr;
+    // Keeps a stopping game thread from ending (and destroying the window) while set.
+    void WorkerEnd() override {
+        for (int waited = 0; holdAtEnd && waited < 60000; waited += 5) Sleep(5);
+    }
+    std::atomic<bool> holdAtEnd{false};
     // The menu strip's keyboard-menu command would start a modal menu loop: recorded instead.
     std::int32_t BeforeMenuWindow() override {
         MenuWindow().SetMessageHandler(WM_SYSCOMMAND, BindOperation<&TestApp::OnStripCommand>(this));

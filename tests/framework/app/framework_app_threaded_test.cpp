@@ -89,8 +89,10 @@ TEST(FrameworkAppThreaded, WaitWorkerHandsOverThePause) {
 
     // A game thread that stops instead of taking the pause.
     app->frameBody = nullptr;
+    app->holdAtEnd = true;
     app->GameThread().RequestStop();
     EXPECT_EQ(-2, app->WaitWorker(&window));
+    app->holdAtEnd = false;
     EXPECT_EQ(0, app->Exit(0));
     delete app;
 }
