@@ -2,6 +2,7 @@
 // machine with one 1024 x 768 monitor, and a watchdog that ends a hung start-up or shutdown.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -165,6 +166,29 @@ public:
     // Written by the game thread's frame bodies.
     std::atomic<int> sent{0};
     std::atomic<int> lastResult{-100};
+};
+
+// An application started in window mode, ended when the object goes.
+struct StartedApp {
+    AppParts parts;
+    Watchdog watchdog{120000};
+    TestApp app{parts};
+    explicit StartedApp(void (*arrange)(TestApp&) = nullptr) {
+        if (arrange) arrange(app);
+        EXPECT_EQ(0, app.Initialize());
+        parts.platform.boxes.clear();
+        parts.platform.moves.clear();
+    }
+    ~StartedApp() {
+        parts.screen.fullScreen = false;
+        app.Exit(0);
+    }
+    HWND Window() { return app.MainWindow().Handle(); }
+    POINT ClientOrigin() {
+        POINT origin = {0, 0};
+        ClientToScreen(Window(), &origin);
+        return origin;
+    }
 };
 
 }  // namespace apptest

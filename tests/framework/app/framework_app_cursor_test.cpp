@@ -8,30 +8,9 @@
 
 using apptest::AppParts;
 using apptest::TestApp;
-using apptest::Watchdog;
+using apptest::StartedApp;
 
 namespace {
-
-struct StartedApp {
-    AppParts parts;
-    Watchdog watchdog{120000};
-    TestApp app{parts};
-    StartedApp() {
-        EXPECT_EQ(0, app.Initialize());
-        parts.platform.boxes.clear();
-        parts.platform.moves.clear();
-    }
-    ~StartedApp() {
-        parts.screen.fullScreen = false;
-        app.Exit(0);
-    }
-    HWND Window() { return app.MainWindow().Handle(); }
-    POINT ClientOrigin() {
-        POINT origin = {0, 0};
-        ClientToScreen(Window(), &origin);
-        return origin;
-    }
-};
 
 TEST(FrameworkAppCursor, MappingInAScaledWindowAndInLetterbox) {
     StartedApp s;

@@ -7,22 +7,9 @@
 
 using apptest::AppParts;
 using apptest::TestApp;
-using apptest::Watchdog;
+using apptest::StartedApp;
 
 namespace {
-
-struct StartedApp {
-    AppParts parts;
-    Watchdog watchdog{120000};
-    TestApp app{parts};
-    explicit StartedApp(void (*arrange)(TestApp&) = nullptr) {
-        if (arrange) arrange(app);
-        EXPECT_EQ(0, app.Initialize());
-        parts.platform.boxes.clear();
-    }
-    ~StartedApp() { app.Exit(0); }
-    HWND Window() { return app.MainWindow().Handle(); }
-};
 
 TEST(FrameworkAppHandlers, PreTranslateFiltersSystemKeys) {
     struct KeyCase {
