@@ -97,6 +97,7 @@ FrameworkApp::~FrameworkApp() {
         ReleaseMutex(m_mutex);
         CloseHandle(m_mutex);
     }
+    if (g_displayInfo == &m_displayInfo) g_displayInfo = nullptr;
     if (s_instance == this) s_instance = nullptr;
 }
 
@@ -183,6 +184,7 @@ std::int32_t FrameworkApp::CheckDisplay() {
     m_mainWindow.ComputeWindowRect(outer, gameWidth, gameHeight, m_description.style,
                                    m_description.exStyle, m_description.menuId != 0, false, 0, 0);
     m_displayInfo.Refresh();
+    m_displayInfo.ReadAdapterNames();
     monitorFits = m_displayInfo.FindMonitorFor(outer.right - outer.left, outer.bottom - outer.top)
                       != nullptr;
     if (m_description.screenMode == 0) {

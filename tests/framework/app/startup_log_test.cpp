@@ -44,6 +44,7 @@ protected:
         app.Description().versionLetter = 10;
         app.Settings().block1[kMeasureClock] = 1;
         app.Display().Refresh();
+        app.Display().ReadAdapterNames();
         int* calls = &timeCalls;
         app.logSources.localTime = [calls] {
             SYSTEMTIME t = {};
@@ -124,8 +125,11 @@ TEST_F(LogFixture, GoldenLog) {
     settings.block1[kDirect3DDetail] = 1;
     settings.block1[kDepthBuffer] = 16;
 
-    const std::string text = log.MachineText() + StartupLog::DevicesText(input, 0, outputs) +
-                             StartupLog::ScreenText(screen, false, settings) + log.ClosingText();
+    // In the order start-up writes them: the two time stamps differ.
+    std::string text = log.MachineText();
+    text += StartupLog::DevicesText(input, 0, outputs);
+    text += StartupLog::ScreenText(screen, false, settings);
+    text += log.ClosingText();
     const std::string expected =
         "< Initialize Start...  2026/12/10  09:05:07 >\r\n\r\n"
         "「ソラハネ」Version 1.02a\r\nnotice line\r\nhttp://example.invalid/\r\n"
