@@ -127,7 +127,7 @@ TEST(FrameworkAppCursor, MenuRevealWithoutDelayOpensOnTheFirstFrame) {
 
 TEST(FrameworkAppCursor, GlideTask) {
     StartedApp s;
-    TaskScheduler scheduler;
+    TaskScheduler scheduler(s.parts.clock);
     s.app.active = 1;
     const POINT origin = s.ClientOrigin();
     struct GlideCase {

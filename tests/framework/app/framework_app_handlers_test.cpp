@@ -165,7 +165,7 @@ TEST(FrameworkAppHandlers, MessageBoxRequests) {
     EXPECT_TRUE(parts.platform.boxes.empty());
 
     StartedApp s;
-    s.parts.platform.answers = {IDNO, IDOK, IDCANCEL};
+    s.parts.platform.answers = {IDNO, IDNO, IDOK};
     EXPECT_TRUE(s.app.RequestMessageBox(0, "zero", 1, "caption"));
     EXPECT_FALSE(s.app.RequestMessageBox(1, "yes no", 3, nullptr));
     EXPECT_TRUE(s.app.RequestMessageBox(2, "ok cancel", 4, nullptr));
