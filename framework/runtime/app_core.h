@@ -46,6 +46,8 @@ public:
     HWND AcceleratorWindow() const { return m_acceleratorWindow; }
     void SetAcceleratorWindow(HWND window) { m_acceleratorWindow = window; }
     bool UseMessageLoop() const { return m_useMessageLoop; }
+    // Start-up chooses the run mode once the settings are read.
+    void SetUseMessageLoop(bool on) { m_useMessageLoop = on; }
     bool QuitReceived() const { return m_quit; }
 
 private:
