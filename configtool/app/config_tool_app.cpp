@@ -75,9 +75,9 @@ std::int32_t ConfigToolApp::StartConfigTool() {
         return 2;
     }
     m_mainDialog.SetMessageHandler(
-        WM_COMMAND, new MemberMessageHandler<ConfigMainDialog>(&m_mainDialog, &ConfigMainDialog::OnConfigDialogCommand));
+        WM_COMMAND, new MemberDialogHandler<ConfigMainDialog>(&m_mainDialog, &ConfigMainDialog::OnConfigDialogCommand));
     m_mainDialog.SetMessageHandler(
-        WM_NOTIFY, new MemberMessageHandler<ConfigMainDialog>(&m_mainDialog, &ConfigMainDialog::OnConfigTreeNotify));
+        WM_NOTIFY, new MemberDialogHandler<ConfigMainDialog>(&m_mainDialog, &ConfigMainDialog::OnConfigTreeNotify));
     if (!m_items.empty()) {
         m_tree = GetDlgItem(m_mainDialog.Window(), IDC_ITEM_TREE);
         ShowWindow(m_mainDialog.Window(), m_showCommand);

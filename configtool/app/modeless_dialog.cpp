@@ -41,7 +41,7 @@ void ModelessDialog::Dispatch(MessageRecord& record) {
     if (handled != 0) record.result = handled;
 }
 
-void ModelessDialog::SetMessageHandler(UINT message, MessageHandler* handler) {
+void ModelessDialog::SetMessageHandler(UINT message, DialogMessageHandler* handler) {
     m_handlers[message].reset(handler);
 }
 

@@ -23,18 +23,20 @@ struct MessageRecord {
     LRESULT result;
 };
 
-class MessageHandler {
+// A dialog's handler. Unlike a framework window's MessageHandler (0 = handled), a nonzero
+// answer means handled and becomes the dialog procedure's result, as dialog procedures report.
+class DialogMessageHandler {
 public:
-    virtual ~MessageHandler() = default;
+    virtual ~DialogMessageHandler() = default;
     virtual std::int32_t Call(MessageRecord& record) = 0;
 };
 
 // Calls a member function of an object.
 template <class Target>
-class MemberMessageHandler final : public MessageHandler {
+class MemberDialogHandler final : public DialogMessageHandler {
 public:
     using Function = std::int32_t (Target::*)(MessageRecord&);
-    MemberMessageHandler(Target* target, Function function) : m_target(target), m_function(function) {}
+    MemberDialogHandler(Target* target, Function function) : m_target(target), m_function(function) {}
     std::int32_t Call(MessageRecord& record) override { return (m_target->*m_function)(record); }
 
 private:
@@ -57,7 +59,7 @@ public:
                         bool quitOnDestroy);
     void Dispatch(MessageRecord& record);
     // Installs the handler for a message id, deleting the one it replaces.
-    void SetMessageHandler(UINT message, MessageHandler* handler);
+    void SetMessageHandler(UINT message, DialogMessageHandler* handler);
     // Leaves the registry, destroys the window and deletes every handler.
     void UnregisterDialogWindow();
 
@@ -67,7 +69,7 @@ private:
     friend INT_PTR CALLBACK ModelessDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_window = nullptr;
-    std::map<UINT, std::unique_ptr<MessageHandler>> m_handlers;
+    std::map<UINT, std::unique_ptr<DialogMessageHandler>> m_handlers;
     DialogRegistry* m_registry = nullptr;
     bool m_quitOnDestroy = false;
 };

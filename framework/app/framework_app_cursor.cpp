@@ -114,21 +114,13 @@ bool FrameworkApp::TrackFullScreen() {
         const bool inX = x - area.left >= 0 && x - area.left < areaW;
         const bool inY = y - area.top >= 0 && y - area.top < areaH;
         const bool inDisplay = x >= 0 && x < display.cx && y >= 0 && y < display.cy;
-        if (inX && inY) {
-            gameCursor = {gx, gy};
-            ZoneTests(gx, gy, gameWidth, gameHeight);
-        } else if (inDisplay) {
-            if (inX) {
-                gameCursor = {gx, -2};
-                ZoneTests(0, gy, gameWidth, gameHeight);
-            } else {
-                gameCursor = {-2, gy};
-                edgeZone = 8;
-            }
-        } else {
-            gameCursor = {-1, -1};
-            ZoneTests(gx, gy, gameWidth, gameHeight);
-        }
+        // The position keeps its codes (-2 for an axis in a bar, -1 off the display), but the
+        // zone always comes from the game point: a pointer in a side bar is at the left or right
+        // edge of the game, not at its top.
+        if (inX && inY) gameCursor = {gx, gy};
+        else if (inDisplay) gameCursor = inX ? POINT{gx, -2} : POINT{-2, gy};
+        else gameCursor = {-1, -1};
+        ZoneTests(gx, gy, gameWidth, gameHeight);
         return true;
     }
     gameCursor = {x, y};

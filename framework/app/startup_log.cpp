@@ -1,7 +1,6 @@
 #include "framework/app/startup_log.h"
 
 #include "framework/app/framework_app.h"
-#include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "framework/system/report_formatters.h"
 #include "framework/util/string_format.h"
@@ -112,8 +111,7 @@ std::string StartupLog::MachineText() {
     }
     out += "DirectX  : " + FormatDirectXVersion(system.DirectXVersionHigh(), system.DirectXVersionLow());
     AppendFormat(out, "\r\nPageFile : %dMB (Avail %dMB)", Mb(memory.dwTotalPageFile), Mb(memory.dwAvailPageFile));
-    std::string folder = sources.programFolder.empty() ? std::string(GetBaseDirectory() ? GetBaseDirectory() : "")
-                                                       : sources.programFolder;
+    const std::string folder = sources.programFolder.empty() ? m_app.ProgramFolder() : sources.programFolder;
     AppendFormat(out, "\r\nModule   : %s\r\nDirectory: %s\r\n\r\n\r\n", ReadProgramPath(m_app.SystemSourceRef()).c_str(), folder.c_str());
     const CpuInfoRecord& cpu = g_cpuInfo;
     out += "[ CPU ]\r\nName    : " + FormatProcessorName(cpu);

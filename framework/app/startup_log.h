@@ -24,7 +24,7 @@ struct StartupLogSources {
     // Titles of the visible top-level windows without owner.
     std::function<std::vector<std::string>()> windowTitles;
     std::function<double()> measureClockMhz;
-    // The program's folder; empty: the base directory.
+    // The program's folder; empty: the application's (the base directory when it was made).
     std::string programFolder;
 };
 

@@ -137,6 +137,25 @@ TEST_F(ConfigToolStartTest, ABrokenDescriptionIsExplainedTwice) {
     EXPECT_EQ(0, TreeView_GetCount(app->Tree()));
 }
 
+TEST_F(ConfigToolStartTest, EmptyGroupsShowAloneAndNoGroupsEndTheStart) {
+    WriteGame({DescriptionGroup{"空", {}}, OneChoice()[0]});
+    ASSERT_EQ(0, StartPlayer());
+    HWND tree = app->Tree();
+    HTREEITEM empty = TreeView_GetRoot(tree);
+    ASSERT_NE(nullptr, empty);
+    EXPECT_EQ("空", ConfigTree::Text(tree, empty));
+    EXPECT_EQ(nullptr, TreeView_GetChild(tree, empty));
+    EXPECT_EQ(3, TreeView_GetCount(tree));
+    app.reset();
+
+    ShownMessages().clear();
+    WriteGame({});
+    EXPECT_EQ(3, StartPlayer());
+    EXPECT_TRUE(app->Items().empty());
+    ASSERT_EQ(1u, ShownMessages().size());
+    EXPECT_EQ(ConfigMessages::kDescriptionLoadFailed, ShownMessages()[0].text);
+}
+
 // Patches mount as the game mounts them: the newest patch first, SCRIPT.QPK last.
 TEST_F(ConfigToolStartTest, ArchivesAreSearchedInTheGamesOrder) {
     auto description = [](const std::string& name) {

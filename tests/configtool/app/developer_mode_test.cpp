@@ -172,6 +172,40 @@ TEST_F(DeveloperModeTest, OverridesOfUnknownItemsAreReported) {
     EXPECT_EQ(ConfigMessages::kUnknownOverrideItem, ShownMessages()[0].text);
 }
 
+TEST_F(DeveloperModeTest, WronglyTaggedOrCutOverrideFilesAreRefused) {
+    WriteFullDescription();
+    ASSERT_EQ(0, StartDeveloper());
+    testsupport::OverrideRecord thread;
+    thread.record = 2;
+    thread.type = 0;
+    thread.value = 2;
+    std::vector<std::uint8_t> cut = testsupport::BuildConfigOverrides({thread, thread});
+    cut.resize(cut.size() - 3);
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        std::int32_t result;
+        const char* message;  // null: none
+    } cases[] = {
+        {"tagged as a description", testsupport::BuildConfigOverrides({thread}, "CCI2"), 3, nullptr},
+        {"cut inside its second record", cut, 4, ConfigMessages::kBadFile},
+        {"cut inside its count", {'C', 'C', 'I', '1', 1, 0}, 4, ConfigMessages::kBadFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ShownMessages().clear();
+        ASSERT_TRUE(testsupport::WriteFile(game.File("Tunewell.inf"), c.file));
+        EXPECT_EQ(c.result, app->LoadDeveloperOverrides());
+        if (c.message == nullptr) {
+            EXPECT_TRUE(ShownMessages().empty());
+            EXPECT_EQ(0, Item(0).value);
+        } else {
+            ASSERT_EQ(1u, ShownMessages().size());
+            EXPECT_EQ(c.message, ShownMessages()[0].text);
+        }
+    }
+}
+
 TEST_F(DeveloperModeTest, NoMarkedItemGivesAnEmptyPlayerDescription) {
     std::vector<DescriptionGroup> groups = FullDescription();
     for (auto& group : groups)

@@ -193,6 +193,28 @@ TEST_F(ConfigDialogTest, ALongTextSurvivesItsSelection) {
     EXPECT_EQ(kConfigTextMaxLength, static_cast<std::uint32_t>(SendMessageA(Control(IDC_TEXT_EDIT), EM_GETLIMITTEXT, 0, 0)));
 }
 
+TEST_F(ConfigDialogTest, ApplicationStringsTakeAtMost254Characters) {
+    DescriptionItem product = MakeDescriptionItem(3, 1, 4, 0, "製品名", {""});
+    DescriptionItem folder = MakeDescriptionItem(3, 5, 0, 0, "保存先", {""});
+    WriteGame({DescriptionGroup{"文字列", {product, folder}}}, AgreeingUserCfg());
+    ASSERT_EQ(0, StartPlayer());
+    Select(TreeItem(1));
+    EXPECT_EQ(kConfigTextMaxLength, static_cast<std::uint32_t>(SendMessageA(Control(IDC_TEXT_EDIT), EM_GETLIMITTEXT, 0, 0)));
+    const std::string full(SettingsFiles::kAppInfStringMaxLength, 'P');
+    Item(0).text = full;
+    Select(TreeItem(0));
+    EXPECT_EQ(SettingsFiles::kAppInfStringMaxLength,
+              static_cast<std::uint32_t>(SendMessageA(Control(IDC_TEXT_EDIT), EM_GETLIMITTEXT, 0, 0)));
+    // A typed character past the limit is refused by the edit and never reaches the item.
+    SendMessageA(Control(IDC_TEXT_EDIT), EM_SETSEL, full.size(), full.size());
+    SendMessageA(Control(IDC_TEXT_EDIT), WM_CHAR, 'x', 0);
+    EXPECT_EQ(full, Text(IDC_TEXT_EDIT));
+    EXPECT_EQ(full, Item(0).text);
+    // The other strings keep their own limit.
+    Select(TreeItem(1));
+    EXPECT_EQ(kConfigTextMaxLength, static_cast<std::uint32_t>(SendMessageA(Control(IDC_TEXT_EDIT), EM_GETLIMITTEXT, 0, 0)));
+}
+
 TEST_F(ConfigDialogTest, TheDigitEditTakesAnyNumberWhenItLosesTheFocus) {
     ASSERT_NO_FATAL_FAILURE(StartSample());
     Select(TreeItem(4));

@@ -155,6 +155,12 @@ public:
         return OnMenuWindowSysCommand(m);
     }
     int keyMenus = 0;
+    // The wParam of every 0x9000 (show or hide the system pointer) the window received.
+    std::int32_t OnShowCursorRequest(WindowMessage& m) override {
+        cursorRequests.push_back(m.wParam);
+        return FrameworkApp::OnShowCursorRequest(m);
+    }
+    std::vector<WPARAM> cursorRequests;
 
     std::string title;
     std::string saveFolder;

@@ -5,6 +5,7 @@
 #include "framework/app/cursor_glide_task.h"
 #include "framework/interfaces/task_scheduling.h"
 #include "tests/framework/app/app_test_fixture.h"
+#include "tests/support/fake_pointer_sprite.h"
 
 using apptest::AppParts;
 using apptest::TestApp;
@@ -66,6 +67,40 @@ TEST(FrameworkAppCursor, WindowTrackingSetsTheCornerZoneOnce) {
     EXPECT_EQ(6, s.app.edgeZone);
 }
 
+TEST(FrameworkAppCursor, WindowTrackingHidesAndShowsThePointerAndForgetsTheButtons) {
+    StartedApp s;
+    MouseDevice* mouse = s.app.Input().Mouse();
+    ASSERT_NE(nullptr, mouse);
+    // With a drawn pointer the system one is hidden over the game.
+    testsupport::FakePointerSprite sprite;
+    ASSERT_EQ(0, mouse->SetCursorSprite(&sprite, 1, 100, false, 0, 0));
+    const POINT origin = s.ClientOrigin();
+    const POINT inside = {origin.x + 50, origin.y + 60};
+    const POINT outside = {origin.x - 5, origin.y + 60};
+
+    s.parts.platform.cursor = outside;
+    EXPECT_FALSE(s.app.TrackCursor());
+    EXPECT_EQ(std::vector<WPARAM>{1}, s.app.cursorRequests);
+    s.parts.platform.cursor = inside;
+    EXPECT_TRUE(s.app.TrackCursor());
+    EXPECT_EQ((std::vector<WPARAM>{1, 0}), s.app.cursorRequests);
+    EXPECT_FALSE(mouse->SystemCursorShown());
+
+    SendMessageA(s.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 60));
+    ASSERT_TRUE(mouse->IsDown(0));
+    // Leaving the client area shows the system pointer and forgets the held button, whose
+    // release the window will not see.
+    s.parts.platform.cursor = outside;
+    EXPECT_FALSE(s.app.TrackCursor());
+    EXPECT_EQ(4, s.app.edgeZone);
+    EXPECT_EQ((std::vector<WPARAM>{1, 0, 1}), s.app.cursorRequests);
+    EXPECT_TRUE(mouse->SystemCursorShown());
+    s.parts.platform.cursor = inside;
+    EXPECT_TRUE(s.app.TrackCursor());
+    EXPECT_FALSE(mouse->IsDown(0));
+    mouse->SetCursorSprite(nullptr, 0, 0, false, 0, 0);
+}
+
 TEST(FrameworkAppCursor, LetterboxZonesAreJudgedOnTheGameArea) {
     struct ZoneCase {
         POINT cursor;
@@ -82,7 +117,10 @@ TEST(FrameworkAppCursor, LetterboxZonesAreJudgedOnTheGameArea) {
         {{716, 300}, {318, 120}, 0},
         {{400, 20}, {160, -2}, 8},
         {{400, 590}, {160, -2}, 2},
-        {{20, 300}, {-2, 120}, 8},
+        {{20, 300}, {-2, 120}, 4},
+        {{760, 300}, {-2, 120}, 6},
+        {{20, 60}, {-2, 0}, 8},
+        {{20, 560}, {-2, 250}, 2},
         {{900, 300}, {-1, -1}, 6},
     };
     StartedApp s;
@@ -238,6 +276,21 @@ TEST(FrameworkAppCursor, ScreenModeSwitches) {
     EXPECT_EQ(0, s.app.switchingMode);
     HMENU system = GetSystemMenu(window, FALSE);
     EXPECT_NE(static_cast<UINT>(-1), GetMenuState(system, SC_MOVE, MF_BYCOMMAND));
+
+    // With a menu bar the refusal puts it back too.
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_STRING, 40001, "File");
+    ASSERT_TRUE(SetMenu(window, menu));
+    s.app.mainMenu = menu;
+    s.app.Description().menuId = 100;
+    s.parts.screen.changeResults = {1};
+    EXPECT_EQ(2, s.app.SwitchScreenMode(1, 32, kSwitchAlways));
+    EXPECT_EQ(menu, GetMenu(window));
+    EXPECT_EQ(windowStyle, GetWindowLongA(window, GWL_STYLE));
+    SetMenu(window, nullptr);
+    s.app.mainMenu = nullptr;
+    s.app.Description().menuId = 0;
+    DestroyMenu(menu);
 
     // A switch puts the cursor back on the remembered game point.
     s.app.gameCursor = {10, 20};

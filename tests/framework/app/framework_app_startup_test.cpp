@@ -6,8 +6,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "tests/framework/app/app_test_fixture.h"
+#include "tests/framework/app/file_settings_app.h"
+#include "tests/support/settings_file_writer.h"
 #include "tests/support/win_test_env.h"
 
 using apptest::AppParts;
@@ -15,6 +18,12 @@ using apptest::TestApp;
 using apptest::Watchdog;
 
 namespace {
+
+// Puts the process's processor record back when a test that changed it ends.
+struct CpuRecordGuard {
+    CpuInfoRecord saved = g_cpuInfo;
+    ~CpuRecordGuard() { g_cpuInfo = saved; }
+};
 
 constexpr UINT kDesktopBox = MB_SYSTEMMODAL | MB_SETFOREGROUND;
 
@@ -170,7 +179,11 @@ TEST(FrameworkAppStartup, RealWindowStartupWritesTheLogAndExitsCleanly) {
     app.Description().saveFolderMode = 0;
     app.saveFolder = folder.Path();
     // The features the player turned off are still shown as the processor has them.
+    DetectProcessor();
+    CpuRecordGuard cpuGuard;
+    g_cpuInfo.mmx = g_cpuInfo.sse = 1;
     app.Settings().block1[kAllowMmx] = 0;
+    app.Settings().block1[kAllowSse] = 0;
     ASSERT_EQ(0, app.Initialize());
     HWND window = app.MainWindow().Handle();
     char text[128] = {};
@@ -187,6 +200,7 @@ TEST(FrameworkAppStartup, RealWindowStartupWritesTheLogAndExitsCleanly) {
     ASSERT_EQ(1u, parts.platform.executionStates.size());
     EXPECT_EQ(EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED), parts.platform.executionStates[0]);
     EXPECT_EQ(0, g_cpuInfo.mmx);
+    EXPECT_EQ(0, g_cpuInfo.sse);
 
     app.Exit(0);
     EXPECT_FALSE(IsWindow(window));
@@ -205,7 +219,60 @@ TEST(FrameworkAppStartup, RealWindowStartupWritesTheLogAndExitsCleanly) {
     EXPECT_NE(std::string::npos, log.find("[ Input Window Message ]\r\nJoyStick: None\r\n"));
     EXPECT_NE(std::string::npos, log.find("[ Window Mode ]\r\n< GDI >\r\n"));
     EXPECT_NE(std::string::npos, log.find("\r\n< Initialize Done...  "));
-    DetectProcessor();
+    EXPECT_NE(std::string::npos, log.find("          MMX ○ / SSE ○ / SSE2 "));
+}
+
+TEST(FrameworkAppStartup, DescriptionAndSettingsComeFromTheProgramFolder) {
+    testsupport::TempFolder folder;
+    std::vector<std::uint8_t> record = testsupport::DefaultAppSysRecord();
+    record[0] = 400 & 0xFF;
+    record[1] = 400 >> 8;
+    record[2] = 300 & 0xFF;
+    record[3] = 300 >> 8;
+    record[18] = 0;  // no single-instance mutex
+    record[21] = 0;  // the start-up log goes into the save folder
+    ASSERT_TRUE(testsupport::WriteFile(folder.File("SCRIPT\\QL_APP.SYS"), testsupport::BuildAppSysFile(record)));
+    testsupport::UserCfgBlocks cfg;
+    const PlayerSettings defaults;
+    cfg.blocks[0].assign(defaults.block1, defaults.block1 + sizeof(defaults.block1));
+    cfg.blocks[0].resize(72, 0);
+    cfg.blocks[0][kInputMethod] = 1;
+    cfg.blocks[0][kJoysticks] = 0;
+    cfg.blocks[0][kWriteStartupLog] = 1;
+    cfg.blocks[0][kDisplayCanvas] = 2;
+    // Window mode at (30, 40), a menu delay of 250 ms.
+    cfg.blocks[1] = {2, 3, 30, 0, 0, 0, 40, 0, 0, 0, 1, 250, 0, 0};
+    cfg.blocks[2].assign(17, 0);
+    ASSERT_TRUE(testsupport::WriteFile(folder.File("USER.CFG"), testsupport::BuildUserCfgFile(cfg)));
+
+    AppParts parts;
+    Watchdog watchdog(180000);
+    const std::string savedBase = GetBaseDirectory();
+    ASSERT_EQ(0, SetBaseDirectory(folder.Path().c_str()));
+    apptest::FileSettingsApp app(parts);
+    SetBaseDirectory(savedBase.c_str());
+    app.saveFolder = folder.Path();
+    ASSERT_EQ(0, app.Initialize());
+    EXPECT_EQ(folder.Path(), app.ProgramFolder());
+    HWND window = app.MainWindow().Handle();
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(400, client.right);
+    EXPECT_EQ(300, client.bottom);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(30, outer.left);
+    EXPECT_EQ(40, outer.top);
+    EXPECT_EQ(0, app.Description().singleInstance);
+    EXPECT_EQ(250, app.Settings().menuRevealDelay);
+    EXPECT_TRUE(parts.screen.Called("CreateCanvas 2"));
+    EXPECT_TRUE(parts.screen.Called("ChangeMode window"));
+    app.Exit(0);
+
+    const std::vector<std::uint8_t> bytes = testsupport::ReadFile(folder.File("SYS_LOG.TXT"));
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_NE(std::string::npos, log.find("[ Input Windows API ]\r\n"));
+    EXPECT_NE(std::string::npos, log.find("Directory: " + folder.Path() + "\r\n"));
 }
 
 TEST(FrameworkAppStartup, HandlersFollowTheRunMode) {

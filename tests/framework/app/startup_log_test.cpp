@@ -7,6 +7,7 @@
 
 #include "framework/system/cpu_info.h"
 #include "tests/framework/app/app_test_fixture.h"
+#include "tests/support/win_test_env.h"
 
 using apptest::AppParts;
 using apptest::TestApp;
@@ -173,6 +174,48 @@ TEST_F(LogFixture, GoldenLog) {
     EXPECT_NE(std::string::npos, text.find("SSE3 \x81\x7E"));
     EXPECT_NE(std::string::npos, text.find("12K\x83\xCAOPs"));
     EXPECT_EQ(0u, text.find("< Initialize Start...  2026/12/10  09:05:07 >\r\n\r\n\x81\x75"));
+    EXPECT_NE(std::string::npos, text.find("\x81\x76Version 1.02a"));
+}
+
+TEST_F(LogFixture, AnUnmeasuredClockIsWrittenWithQuestionMarks) {
+    TestApp app(parts);
+    Arrange(app);
+    app.logSources.measureClockMhz = [] { return 0.0; };
+    const std::string machine = StartupLog(app).MachineText();
+    EXPECT_NE(std::string::npos, machine.find("CpuClock: \x81\x48\x81\x48MHz (2 CPU)\r\n"));
+}
+
+TEST_F(LogFixture, TheFileGoesWhereTheSaveFolderModeSays) {
+    struct FolderCase {
+        const char* name;
+        std::uint8_t mode;
+        bool saveFolderGiven;
+        bool inSaveFolder;
+    };
+    const FolderCase cases[] = {
+        {"mode 1 ignores the save folder", 1, true, false},
+        {"mode 0 with a save folder", 0, true, true},
+        {"mode 0 without one", 0, false, false},
+        {"mode 3 with a save folder", 3, true, true},
+    };
+    char savedCurrent[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(MAX_PATH, savedCurrent);
+    for (const FolderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempFolder current;
+        testsupport::TempFolder save;
+        ASSERT_TRUE(SetCurrentDirectoryA(current.Path().c_str()));
+        {
+            TestApp app(parts);
+            app.Description().saveFolderMode = c.mode;
+            if (c.saveFolderGiven) app.saveFolder = save.Path();
+            StartupLog log(app);
+            EXPECT_TRUE(log.Open());
+        }
+        EXPECT_EQ(c.inSaveFolder, testsupport::FileExists(save.File("SYS_LOG.TXT")));
+        EXPECT_EQ(!c.inSaveFolder, testsupport::FileExists(current.File("SYS_LOG.TXT")));
+        SetCurrentDirectoryA(savedCurrent);
+    }
 }
 
 TEST_F(LogFixture, InputAndSoundVariants) {
