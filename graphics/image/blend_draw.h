@@ -95,10 +95,14 @@ inline const std::uint32_t* Src32(const KernelArgs& a) {
 }
 
 // What the library reads: the source, or a copy of dest when both are the same picture, as the
-// library reads as it writes. Null without memory for the copy.
+// library reads as it writes. A call with several sources passes the same copy for each, so
+// dest is copied once. Null without memory for the copy.
 inline Surface* LibrarySource(Image& dest, Surface* source, Image& copy) {
-    if (source->Bits() != dest.Bits()) return source;
-    return copy.CopyFrom(&dest, 0) == 0 ? &copy : nullptr;
+    if (!source || source->Bits() != dest.Bits()) return source;
+    if (copy.Bits()) return &copy;
+    if (copy.CopyFrom(&dest, 0) != 0) return nullptr;
+    copy.SetClipRect(dest.ClipRectPtr());
+    return &copy;
 }
 
 // Draws through the bound library with the given mode and opacity (hold-alpha 0), or answers -1

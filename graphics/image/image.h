@@ -224,10 +224,13 @@ public:
     std::int32_t FillColourWithAlpha(std::uint32_t colour, std::uint8_t opacity,
                                      std::uint32_t additiveAlpha, const RECT* rect);
     std::int32_t SetAlpha(std::uint8_t alpha, const RECT* rect);
-    // Clipped here to both clip rectangles first; 3 also when nothing is left.
+    // Clipped here to both clip rectangles first; 3 also when nothing is left. A null source
+    // rectangle is the source's clip rectangle; a source that is this image is read from a copy.
     std::int32_t BlendRect(Surface* source, std::int32_t mode, std::uint8_t opacity,
                            std::uint32_t holdAlpha, std::int32_t x, std::int32_t y,
                            const RECT* sourceRect);
+    // size null: this image's size. Equal sizes are BlendRect; an unmirrored stretch of a source
+    // beyond the source's clip rectangle gives 3.
     std::int32_t StretchBlendRect(Surface* source, std::int32_t mode, std::int32_t stretchType,
                                   std::uint8_t opacity, std::uint32_t holdAlpha, const SIZE* size,
                                   std::int32_t x, std::int32_t y, const RECT* sourceRect);

@@ -1,5 +1,6 @@
 // Operations only the pixel-operation library offers. Without it they refuse; with it each
-// passes its arguments on and records what the library reports as drawn.
+// passes its arguments on and records what the library reports as drawn. The library reads as
+// it writes, so a source that is this image itself is read from a copy.
 #include "graphics/image/blend_draw.h"
 
 namespace {
@@ -50,25 +51,36 @@ std::int32_t Image::SetAlpha(std::uint8_t alpha, const RECT* rect) {
     return Library(*this, [&] { return op(this, alpha, area) != 0; }) ? 0 : 3;
 }
 
+namespace {
+
+// The library's BlendRect clipped here to both clip rectangles first (the library clips to the
+// bitmaps' sizes only); it gets a copy of the clipped rectangle, which it would otherwise
+// change in place. 3 when nothing is left.
+std::int32_t ClippedBlendRect(Image& dest, BlendRectOp op, Surface* source, std::int32_t mode,
+                              std::uint8_t opacity, std::uint32_t holdAlpha, std::int32_t x,
+                              std::int32_t y, const RECT& wanted) {
+    if (dest.ClipBlit(source, x, y, &wanted, nullptr, nullptr, nullptr) != 0) return 3;
+    Image copy;
+    Surface* from = LibrarySource(dest, source, copy);
+    if (!from) return 2;
+    RECT rect = dest.BlitSourceRect();
+    const POINT at = {dest.BlitDestRect().left, dest.BlitDestRect().top};
+    return Library(dest,
+                   [&] { return op(&dest, from, at.x, at.y, &rect, mode, opacity, holdAlpha) == 0; })
+               ? 0
+               : 3;
+}
+
+}  // namespace
+
 std::int32_t Image::BlendRect(Surface* source, std::int32_t mode, std::uint8_t opacity,
                               std::uint32_t holdAlpha, std::int32_t x, std::int32_t y,
                               const RECT* sourceRect) {
     auto op = BoundLibraryOp<BlendRectOp>(kWordBlendRect);
     if (!m_bits || !source || !source->Bits()) return 1;
     if (m_depth != 32 || !Source32(source) || !op) return 2;
-    // The library clips to the bitmaps' sizes only: clip rectangles are honoured here, and it
-    // gets a copy of the clipped rectangle, which it would otherwise change in place.
-    const RECT wanted = WantedSourceRect(source, sourceRect);
-    if (ClipBlit(source, x, y, &wanted, nullptr, nullptr, nullptr) != 0) return 3;
-    Image copy;
-    Surface* from = LibrarySource(*this, source, copy);
-    if (!from) return 2;
-    RECT rect = m_blitSourceRect;
-    const POINT at = {m_blitDestRect.left, m_blitDestRect.top};
-    return Library(*this,
-                   [&] { return op(this, from, at.x, at.y, &rect, mode, opacity, holdAlpha) == 0; })
-               ? 0
-               : 3;
+    return ClippedBlendRect(*this, op, source, mode, opacity, holdAlpha, x, y,
+                            WantedSourceRect(source, sourceRect));
 }
 
 std::int32_t Image::StretchBlendRect(Surface* source, std::int32_t mode, std::int32_t stretchType,
@@ -76,14 +88,28 @@ std::int32_t Image::StretchBlendRect(Surface* source, std::int32_t mode, std::in
                                      const SIZE* size, std::int32_t x, std::int32_t y,
                                      const RECT* sourceRect) {
     auto op = BoundLibraryOp<StretchBlendRectOp>(kWordStretchBlendRect);
+    auto blend = BoundLibraryOp<BlendRectOp>(kWordBlendRect);
     if (!m_bits || !source || !source->Bits()) return 1;
-    if (m_depth != 32 || !Source32(source) || !op) return 2;
-    const std::int32_t destSize[2] = {size ? size->cx : 0, size ? size->cy : 0};
-    RECT rect;
-    if (sourceRect) rect = *sourceRect;
+    if (m_depth != 32 || !Source32(source) || !op || !blend) return 2;
+    RECT rect = WantedSourceRect(source, sourceRect);
+    const SIZE whole = WholeOr(*this, size);
+    const std::int64_t srcW = std::int64_t{rect.right} - rect.left;
+    const std::int64_t srcH = std::int64_t{rect.bottom} - rect.top;
+    // Unmirrored calls keep to both clip rectangles as the other blends do: equal sizes are an
+    // unstretched blend, and a stretch whose source reaches beyond the source's clip rectangle
+    // is refused, as the library's walk reads the whole source rectangle. Negative sizes and
+    // inverted rectangles mirror in the library and go to it as they are.
+    if (whole.cx > 0 && whole.cy > 0 && srcW > 0 && srcH > 0) {
+        if (whole.cx == srcW && whole.cy == srcH)
+            return ClippedBlendRect(*this, blend, source, mode, opacity, holdAlpha, x, y, rect);
+        if (!LibraryCanStretch(source, rect)) return 3;
+    }
+    Image copy;
+    Surface* from = LibrarySource(*this, source, copy);
+    if (!from) return 2;
+    const std::int32_t destSize[2] = {whole.cx, whole.cy};
     return Library(*this, [&] {
-               return op(StretchBlendParams{this, source, size ? destSize : nullptr, x, y,
-                                            sourceRect ? &rect : nullptr, mode, stretchType,
+               return op(StretchBlendParams{this, from, destSize, x, y, &rect, mode, stretchType,
                                             opacity, static_cast<std::int32_t>(holdAlpha)}) == 0;
            })
                ? 0
@@ -98,8 +124,11 @@ std::int32_t Image::AffineBlendRect(Surface* source, const AffineBlendPoints* po
     auto op = BoundLibraryOp<AffineBlendRectOp>(kWordAffineBlendRect);
     if (!m_bits || !source || !source->Bits()) return 1;
     if (m_depth != 32 || !Source32(source) || !op) return 2;
+    Image copy;
+    Surface* from = LibrarySource(*this, source, copy);
+    if (!from) return 2;
     return Library(*this, [&] {
-               return op(this, source, points, sourceRect, mode, stretchType, opacity, holdAlpha,
+               return op(this, from, points, sourceRect, mode, stretchType, opacity, holdAlpha,
                          fill, fillValue, clip) == 0;
            })
                ? 0
@@ -114,8 +143,11 @@ std::int32_t Image::AffineBlendRectMatrix(Surface* source, const double* matrix,
     auto op = BoundLibraryOp<AffineBlendRectMatrixOp>(kWordAffineBlendRectMatrix);
     if (!m_bits || !source || !source->Bits()) return 1;
     if (m_depth != 32 || !Source32(source) || !op) return 2;
+    Image copy;
+    Surface* from = LibrarySource(*this, source, copy);
+    if (!from) return 2;
     return Library(*this, [&] {
-               return op(this, source, matrix, sourceRect, mode, stretchType, opacity, holdAlpha,
+               return op(this, from, matrix, sourceRect, mode, stretchType, opacity, holdAlpha,
                          fill, fillValue, clip) == 0;
            })
                ? 0
@@ -171,8 +203,12 @@ std::int32_t Image::Crossfade(Surface* source1, Surface* source2, std::uint32_t 
     auto op = BoundLibraryOp<CrossfadeRectOp>(kWordCrossfadeRect);
     if (!m_bits || !source1 || !source1->Bits() || !source2 || !source2->Bits()) return 1;
     if (m_depth != 32 || !Source32(source1) || !Source32(source2) || !op) return 2;
+    Image copy;
+    Surface* from1 = LibrarySource(*this, source1, copy);
+    Surface* from2 = LibrarySource(*this, source2, copy);
+    if (!from1 || !from2) return 2;
     return Library(*this, [&] {
-               return op(this, source1, source2, ratio, method, x, y, width, height, s1x, s1y,
+               return op(this, from1, from2, ratio, method, x, y, width, height, s1x, s1y,
                          s2x, s2y) == 0;
            })
                ? 0
@@ -188,8 +224,13 @@ std::int32_t Image::RuleTransition(Surface* source1, Surface* source2, Surface* 
     auto op = BoundLibraryOp<RuleTransitionRectOp>(kWordRuleTransitionRect);
     if (!m_bits || !source1 || !source1->Bits() || !source2 || !source2->Bits()) return 1;
     if (m_depth != 32 || !Source32(source1) || !Source32(source2) || !op) return 2;
+    Image copy;
+    Surface* from1 = LibrarySource(*this, source1, copy);
+    Surface* from2 = LibrarySource(*this, source2, copy);
+    Surface* fromRule = LibrarySource(*this, rule, copy);
+    if (!from1 || !from2 || (rule && !fromRule)) return 2;
     return Library(*this, [&] {
-               return op(this, source1, source2, rule, ratio, vagueness, method, x, y, width,
+               return op(this, from1, from2, fromRule, ratio, vagueness, method, x, y, width,
                          height, s1x, s1y, s2x, s2y, rx, ry) == 0;
            })
                ? 0

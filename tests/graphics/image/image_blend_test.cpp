@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/image/image.h"
+#include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "tests/graphics/image_pixels.h"
 #include "tests/graphics/pixel_configs.h"
 
@@ -150,28 +151,66 @@ TEST_P(BlendInEveryConfig, FullCrossfadeIsABlitThatHonoursTheKey) {
 
 TEST_P(BlendInEveryConfig, AnImageBlendedIntoItselfReadsWhatWasThere) {
     using Blend = std::int32_t (*)(Image& dest, Surface* source);
-    const Blend blends[] = {
-        [](Image& d, Surface* s) { return d.AlphaBlend(s, 2, 1, nullptr, false); },
-        [](Image& d, Surface* s) {
-            const SIZE size = {7, 5};
-            return d.StretchAlphaBlend(s, &size, 1, 2, nullptr, false);
-        },
-        [](Image& d, Surface* s) { return d.BlendWeighted(s, 90, 1, 1, nullptr); },
-        [](Image& d, Surface* s) { return d.BlendTable(0, s, 200, 2, 2, nullptr); },
-        [](Image& d, Surface* s) { return d.BlitOpacityC(s, 2, 255, 1, 0, nullptr); },
-        [](Image& d, Surface* s) {
-            const POINT quad[4] = {{3, 0}, {8, 2}, {1, 6}, {7, 7}};
-            return d.BlitRectToQuad(s, quad, nullptr, nullptr);
-        },
+    struct Case {
+        const char* name;
+        bool libraryOnly;  // answers 2 without the library
+        Blend blend;
     };
-    for (const Blend blend : blends) {
+    static const Case cases[] = {
+        {"AlphaBlend", false, [](Image& d, Surface* s) { return d.AlphaBlend(s, 2, 1, nullptr, false); }},
+        {"StretchAlphaBlend", false,
+         [](Image& d, Surface* s) {
+             const SIZE size = {7, 5};
+             return d.StretchAlphaBlend(s, &size, 1, 2, nullptr, false);
+         }},
+        {"BlendWeighted", false, [](Image& d, Surface* s) { return d.BlendWeighted(s, 90, 1, 1, nullptr); }},
+        {"BlendTable", false, [](Image& d, Surface* s) { return d.BlendTable(0, s, 200, 2, 2, nullptr); }},
+        {"BlitOpacityC", false, [](Image& d, Surface* s) { return d.BlitOpacityC(s, 2, 255, 1, 0, nullptr); }},
+        {"BlitRectToQuad", false,
+         [](Image& d, Surface* s) {
+             const POINT quad[4] = {{3, 0}, {8, 2}, {1, 6}, {7, 7}};
+             return d.BlitRectToQuad(s, quad, nullptr, nullptr);
+         }},
+        {"BlendRect", true,
+         [](Image& d, Surface* s) { return d.BlendRect(s, 2, 200, 0, 2, 1, nullptr); }},
+        {"StretchBlendRect", true,
+         [](Image& d, Surface* s) {
+             const SIZE size = {7, 5};
+             return d.StretchBlendRect(s, 2, 0, 200, 0, &size, 1, 2, nullptr);
+         }},
+        {"AffineBlendRect", true,
+         [](Image& d, Surface* s) {
+             const pixelops::AffineBlendPoints points = {1.5, 0.5, 8.0, 2.5, 0.5, 7.0};
+             return d.AffineBlendRect(s, &points, nullptr, 2, 0, 255, 0, 0, 0, nullptr);
+         }},
+        {"AffineBlendRectMatrix", true,
+         [](Image& d, Surface* s) {
+             const double matrix[6] = {0.9, 0.2, -0.25, 0.8, 2.0, 1.0};
+             return d.AffineBlendRectMatrix(s, matrix, nullptr, 2, 0, 255, 0, 0, 0, nullptr);
+         }},
+        {"Crossfade", true,
+         [](Image& d, Surface* s) { return d.Crossfade(s, s, 100, 0, 1, 1, 7, 6, 0, 0, 2, 1); }},
+        {"RuleTransition", true,
+         [](Image& d, Surface* s) {
+             Image rule;
+             Make(rule, 9, 8, 7, 8);
+             return d.RuleTransition(s, s, &rule, 120, 64, 0, 1, 1, 7, 6, 0, 0, 2, 1, 0, 0);
+         }},
+    };
+    for (const Case& c : cases) {
         Image self, other, copy;
         Make(self, 9, 8, 4);
         Make(other, 9, 8, 4);
         Make(copy, 9, 8, 4);
-        ASSERT_EQ(0, blend(self, &self));
-        ASSERT_EQ(0, blend(other, &copy));
-        EXPECT_EQ(PixelsOf(other), PixelsOf(self)) << "blend " << (&blend - blends);
+        const std::int32_t want = c.libraryOnly && !Library() ? 2 : 0;
+        ASSERT_EQ(want, c.blend(other, &copy)) << c.name;
+        ASSERT_EQ(want, c.blend(self, &self)) << c.name;
+        if (want == 0) {
+            Image untouched;
+            Make(untouched, 9, 8, 4);
+            EXPECT_NE(PixelsOf(untouched), PixelsOf(other)) << c.name << " drew nothing";
+        }
+        EXPECT_EQ(PixelsOf(other), PixelsOf(self)) << c.name;
     }
 }
 
@@ -280,21 +319,86 @@ TEST_P(BlendInEveryConfig, RadiusZeroFallsBackToThePlainBlends) {
     EXPECT_EQ(PixelsOf(b), PixelsOf(a));
 }
 
-TEST_P(BlendInEveryConfig, LibraryOnlyOperationsRefuseWithoutTheLibrary) {
+// Every operation of the library alone, each with arguments it draws with when the library is
+// there: without it the answer, and nothing drawn or recorded.
+TEST(LibraryOnlyOperations, RefuseWithoutTheLibrary) {
+    PixelConfigScope scope(PixelConfig::PlainKernels);
+    using Run = std::int32_t (*)(Image& dest, Image& source, Image& plane);
+    constexpr std::int32_t kFalse = -1;  // the boolean operations' false
+    struct Case {
+        const char* name;
+        std::int32_t want;
+        bool onPlane;  // draws on the 8-bit picture
+        Run run;
+    };
+    static const Case cases[] = {
+        {"FillColourWithAlpha", 2, false,
+         [](Image& d, Image&, Image&) { return d.FillColourWithAlpha(0x123456, 9, 0, nullptr); }},
+        {"SetAlpha", 2, false, [](Image& d, Image&, Image&) { return d.SetAlpha(7, nullptr); }},
+        {"BlendRect", 2, false,
+         [](Image& d, Image& s, Image&) { return d.BlendRect(&s, 2, 255, 0, 0, 0, nullptr); }},
+        {"StretchBlendRect", 2, false,
+         [](Image& d, Image& s, Image&) {
+             const SIZE size = {9, 5};
+             return d.StretchBlendRect(&s, 2, 0, 255, 0, &size, 0, 0, nullptr);
+         }},
+        {"AffineBlendRect", 2, false,
+         [](Image& d, Image& s, Image&) {
+             const pixelops::AffineBlendPoints points = {0.5, 0.5, 5.5, 1.0, 1.0, 3.5};
+             return d.AffineBlendRect(&s, &points, nullptr, 2, 0, 255, 0, 0, 0, nullptr);
+         }},
+        {"AffineBlendRectMatrix", 2, false,
+         [](Image& d, Image& s, Image&) {
+             const double matrix[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+             return d.AffineBlendRectMatrix(&s, matrix, nullptr, 2, 0, 255, 0, 0, 0, nullptr);
+         }},
+        {"BoxBlur", 2, false, [](Image& d, Image&, Image&) { return d.BoxBlur(1, 1, nullptr, 0); }},
+        {"FlipVertical", 1, false, [](Image& d, Image&, Image&) { return d.FlipVertical(nullptr); }},
+        {"FlipHorizontal", 1, false,
+         [](Image& d, Image&, Image&) { return d.FlipHorizontal(nullptr); }},
+        {"FlipVertical 8-bit", 1, true,
+         [](Image&, Image&, Image& p) { return p.FlipVertical(nullptr); }},
+        {"FlipHorizontal 8-bit", 1, true,
+         [](Image&, Image&, Image& p) { return p.FlipHorizontal(nullptr); }},
+        {"ConvertAdditiveAlpha to additive", kFalse, false,
+         [](Image& d, Image&, Image&) { return d.ConvertAdditiveAlpha(true) ? 0 : kFalse; }},
+        {"ConvertAdditiveAlpha from additive", kFalse, false,
+         [](Image& d, Image&, Image&) { return d.ConvertAdditiveAlpha(false) ? 0 : kFalse; }},
+        {"BlendColourUnder", kFalse, false,
+         [](Image& d, Image&, Image&) { return d.BlendColourUnder(0x336699) ? 0 : kFalse; }},
+        {"KeyColourToAlpha", kFalse, false,
+         [](Image& d, Image& s, Image&) {
+             return d.KeyColourToAlpha(s.GetPixel(0, 0)) ? 0 : kFalse;
+         }},
+        {"Crossfade", 2, false,
+         [](Image& d, Image& s, Image&) {
+             return d.Crossfade(&s, &d, 100, 0, 0, 0, 6, 4, 0, 0, 0, 0);
+         }},
+        {"RuleTransition", 2, false,
+         [](Image& d, Image& s, Image& p) {
+             return d.RuleTransition(&s, &d, &p, 100, 64, 0, 0, 0, 6, 4, 0, 0, 0, 0, 0, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        Image dest, source, plane;
+        Make(dest, 6, 4, 1);
+        Make(source, 6, 4, 2);
+        Make(plane, 6, 4, 3, 8);
+        const auto destBefore = PixelsOf(dest);
+        const auto planeBefore = PixelsOf(plane);
+        EXPECT_EQ(c.want, c.run(dest, source, plane)) << c.name;
+        EXPECT_EQ(destBefore, PixelsOf(dest)) << c.name;
+        EXPECT_EQ(planeBefore, PixelsOf(plane)) << c.name;
+        EXPECT_TRUE(Untouched(c.onPlane ? plane : dest)) << c.name;
+    }
+}
+
+TEST_P(BlendInEveryConfig, LibraryOnlyOperationsDrawWithTheLibrary) {
+    if (!Library()) return;  // LibraryOnlyOperations.RefuseWithoutTheLibrary
     Image dest, source, plane;
     Make(dest, 6, 4, 1);
     Make(source, 6, 4, 2);
     Make(plane, 6, 4, 3, 8);
-    if (!Library()) {
-        EXPECT_EQ(2, dest.SetAlpha(7, nullptr));
-        EXPECT_EQ(2, dest.BlendRect(&source, 2, 255, 0, 0, 0, nullptr));
-        EXPECT_EQ(2, dest.BoxBlur(1, 1, nullptr, 0));
-        EXPECT_EQ(2, dest.FillColourWithAlpha(0x123456, 9, 0, nullptr));
-        EXPECT_EQ(1, plane.FlipVertical(nullptr));
-        EXPECT_FALSE(dest.KeyColourToAlpha(0));
-        EXPECT_TRUE(Untouched(dest));
-        return;
-    }
     EXPECT_EQ(0, dest.SetAlpha(7, nullptr));
     EXPECT_EQ(7u, dest.GetPixel(5, 3) >> 24);
     const std::uint32_t top = plane.GetPixel(2, 0);

@@ -248,6 +248,56 @@ TEST_P(FillTable, EveryOperationFollowsItsFormula) {
 
 INSTANTIATE_TEST_SUITE_P(Configurations, FillTable, ::testing::ValuesIn(testsupport::kPixelConfigs));
 
+// A fill that draws nothing (outside the picture, or an empty rectangle) answers false and
+// records nothing, although the library was left with the rectangle of an earlier fill of
+// another image.
+class FillOfNothing : public ::testing::TestWithParam<PixelConfig> {};
+
+TEST_P(FillOfNothing, AnswersFalseAndRecordsNoStaleRectangle) {
+    PixelConfigScope scope(GetParam());
+    ASSERT_TRUE(scope.Ready());
+    const RECT nowhere[] = {{20, 20, 30, 30}, {2, 1, 2, 3}, {-9, 0, -1, 4}};
+    using Fill = bool (*)(Image& image, const RECT* rect);
+    const Fill fills[] = {
+        [](Image& i, const RECT* r) { return i.FillValue(0x12345678u, r); },
+        [](Image& i, const RECT* r) { return i.FillRect(10, 20, 30, r); },
+        [](Image& i, const RECT* r) { return i.FillColourKeepAlpha(10, 20, 30, r); },
+        [](Image& i, const RECT* r) {
+            return i.FillRectXywh(r->left, r->top, r->right - r->left, r->bottom - r->top, 1, 2, 3);
+        },
+    };
+    for (std::uint8_t depth : {32, 8}) {
+        for (std::size_t f = 0; f < sizeof fills / sizeof fills[0]; ++f) {
+            // FillValue and FillColourKeepAlpha are 32-bit only.
+            if (depth == 8 && (f == 0 || f == 2)) continue;
+            for (const RECT& rect : nowhere) {
+                Image other, image;
+                ASSERT_EQ(0, other.Create(kW, kH, depth, kImageDirtyRegion));
+                ASSERT_EQ(0, image.Create(kW, kH, depth, kImageDirtyRegion));
+                ASSERT_TRUE(other.FillRect(1, 2, 3, nullptr));
+                ASSERT_TRUE(image.FillRect(4, 5, 6, nullptr));
+                image.GetDirtyRegion()->Clear();
+                image.SetModified(false);
+                ASSERT_TRUE(other.FillRect(7, 8, 9, nullptr));
+                const std::uint32_t before = image.GetPixel(0, 0);
+                const std::string where = "depth " + std::to_string(depth) + ", fill " +
+                                          std::to_string(f) + ", rectangle " +
+                                          std::to_string(&rect - nowhere);
+                EXPECT_FALSE(fills[f](image, &rect)) << where;
+                EXPECT_EQ(0, image.GetDirtyRegion()->Count()) << where;
+                EXPECT_FALSE(image.Modified()) << where;
+                for (std::int32_t y = 0; y < kH; ++y)
+                    for (std::int32_t x = 0; x < kW; ++x)
+                        ASSERT_EQ(before, image.GetPixel(x, y)) << where;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, FillOfNothing,
+                         ::testing::ValuesIn(testsupport::kPixelConfigs),
+                         testsupport::PixelConfigTestName);
+
 TEST(ImageFill, GradientsFillRowsOrColumnsFromTheTable) {
     for (std::uint8_t depth : {32, 8}) {
         for (std::uint8_t direction : {0, 1}) {

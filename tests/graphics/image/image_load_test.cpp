@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "framework/images/image_loader_host.h"
 #include "graphics/image/image.h"
 #include "tests/framework/vfs_test_fixture.h"
+#include "tests/graphics/pixel_configs.h"
+#include "tests/support/dib_writer.h"
 #include "tests/support/elg_writer.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/qpk_writer.h"
@@ -84,9 +87,46 @@ bool OnlyDirtyRect(const Image& image, RECT expected) {
            n->bottom == expected.bottom;
 }
 
-class ImageLoadTest : public VfsTestBase {
+// An 8-bit BMP file whose header leaves the colour count 0: a full table of 256 entries.
+Units FilePalette() {
+    Units palette(256);
+    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = (i << 16) | (((i * 7) & 0xFF) << 8) | (255 - i);
+    return palette;
+}
+Bytes BmpWithoutColourCount(std::int32_t w, std::int32_t h) {
+    testsupport::DibLayout layout;
+    layout.width = w;
+    layout.palette = FilePalette();
+    for (std::int32_t y = 0; y < h; ++y) {
+        layout.rows.emplace_back();
+        for (std::int32_t x = 0; x < w; ++x)
+            layout.rows.back().push_back(static_cast<std::uint32_t>((y * w + x) * 37 + 5) & 0xFF);
+    }
+    testsupport::Dib dib(layout);
+    dib.MutableInfo()->bmiHeader.biClrUsed = 0;
+    const std::uint32_t infoSize = sizeof(BITMAPINFOHEADER) + 256 * 4;
+    const std::uint32_t bitsSize = static_cast<std::uint32_t>(dib.Pitch() * h);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + infoSize;
+    file.bfSize = file.bfOffBits + bitsSize;
+    Bytes out(reinterpret_cast<const std::uint8_t*>(&file),
+              reinterpret_cast<const std::uint8_t*>(&file) + sizeof(file));
+    const auto* info = reinterpret_cast<const std::uint8_t*>(dib.Info());
+    out.insert(out.end(), info, info + infoSize);
+    out.insert(out.end(), dib.Bits(), dib.Bits() + bitsSize);
+    return out;
+}
+
+// Every loading case runs in the four kernel and library configurations.
+class ImageLoadTest : public VfsTestBase,
+                      public ::testing::WithParamInterface<testsupport::PixelConfig> {
 protected:
     void SetUp() override {
+        // First: the configuration finds the library beside the program, then the game folder
+        // becomes the base directory.
+        m_scope = std::make_unique<testsupport::PixelConfigScope>(GetParam());
+        ASSERT_TRUE(m_scope->Ready());
         VfsTestBase::SetUp();
         ASSERT_EQ(0, m_host.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions,
                                             ElgImageLoader::kTypeString, 1, nullptr, nullptr,
@@ -101,13 +141,15 @@ protected:
         g_imageLoaderHost = nullptr;
         m_host.UnloadAll();
         VfsTestBase::TearDown();
+        m_scope.reset();
     }
     void Cache(bool on) { m_host.SetCacheLimit(on ? 16 : 0); }
 
     ImageLoaderHost m_host;
+    std::unique_ptr<testsupport::PixelConfigScope> m_scope;
 };
 
-TEST_F(ImageLoadTest, ElgPicturesOfEveryDepthFromFoldersAndArchives) {
+TEST_P(ImageLoadTest, ElgPicturesOfEveryDepthFromFoldersAndArchives) {
     const std::vector<testsupport::ElgExtraBlock> blocks = {{0x41, {1, 2, 3}}};
     const Bytes withOrigin = testsupport::ElgFile(24, 2, 1)
                                  .Origin(5, -3)
@@ -155,7 +197,7 @@ TEST_F(ImageLoadTest, ElgPicturesOfEveryDepthFromFoldersAndArchives) {
     }
 }
 
-TEST_F(ImageLoadTest, ACacheHitShowsTheCachedPicture) {
+TEST_P(ImageLoadTest, ACacheHitShowsTheCachedPicture) {
     Cache(true);
     ASSERT_TRUE(testsupport::WriteFile(Game("hit.elg"), ElgOf(24, 4, 2)));
     Image first, second;
@@ -166,7 +208,7 @@ TEST_F(ImageLoadTest, ACacheHitShowsTheCachedPicture) {
     EXPECT_FALSE(second.HasAlpha());
 }
 
-TEST_F(ImageLoadTest, IndexedLoadsKeepThePalette) {
+TEST_P(ImageLoadTest, IndexedLoadsKeepThePalette) {
     ASSERT_TRUE(testsupport::WriteFile(Game("i.elg"), ElgOf(8, 6, 2)));
     for (bool cache : {false, true}) {
         Cache(cache);
@@ -183,7 +225,7 @@ TEST_F(ImageLoadTest, IndexedLoadsKeepThePalette) {
     }
 }
 
-TEST_F(ImageLoadTest, LoadsFromMemoryAndThroughPlugins) {
+TEST_P(ImageLoadTest, LoadsFromMemoryAndThroughPlugins) {
     const Bytes file = ElgOf(32, 3, 3);
     Image image;
     ASSERT_EQ(0, image.Load(nullptr, file.data(), static_cast<std::int32_t>(file.size()), 0));
@@ -205,7 +247,7 @@ TEST_F(ImageLoadTest, LoadsFromMemoryAndThroughPlugins) {
     }
 }
 
-TEST_F(ImageLoadTest, FailuresLeaveTheImageAsItWas) {
+TEST_P(ImageLoadTest, FailuresLeaveTheImageAsItWas) {
     Image image;
     ASSERT_EQ(0, image.Create(4, 4, 32, 0));
     image.FillValue(0x01020304u, nullptr);
@@ -227,7 +269,7 @@ TEST_F(ImageLoadTest, FailuresLeaveTheImageAsItWas) {
     EXPECT_EQ(1, empty.Decode("x.elg", nullptr, 0, 0, 0, false));
 }
 
-TEST_F(ImageLoadTest, DecodeDrawsIntoThePictureItHas) {
+TEST_P(ImageLoadTest, DecodeDrawsIntoThePictureItHas) {
     const Bytes wide = ElgOf(32, 100, 100);
     ASSERT_TRUE(testsupport::WriteFile(Game("big.elg"), wide));
     const Units picture = Loaded32(32, 100, 100);
@@ -255,7 +297,7 @@ TEST_F(ImageLoadTest, DecodeDrawsIntoThePictureItHas) {
     }
 }
 
-TEST_F(ImageLoadTest, TheDirectElgPathWritesOnlyThePicturesRows) {
+TEST_P(ImageLoadTest, TheDirectElgPathWritesOnlyThePicturesRows) {
     const Bytes shorter = ElgOf(24, 6, 2);
     for (std::uint8_t depth : {32, 8}) {
         Image image;
@@ -288,7 +330,7 @@ TEST_F(ImageLoadTest, TheDirectElgPathWritesOnlyThePicturesRows) {
     }
 }
 
-TEST_F(ImageLoadTest, BrokenElgStreamsAnswerFiveAndStayInTheImage) {
+TEST_P(ImageLoadTest, BrokenElgStreamsAnswerFiveAndStayInTheImage) {
     const Bytes file = ElgOf(32, 8, 8);
     const auto copies = testsupport::MutatedCopies(file, 29, 300);
     int broken = 0;
@@ -314,7 +356,7 @@ TEST_F(ImageLoadTest, BrokenElgStreamsAnswerFiveAndStayInTheImage) {
     EXPECT_TRUE(OnlyDirtyRect(image, RECT{0, 0, 8, 8}));
 }
 
-TEST_F(ImageLoadTest, SavedBitmapsLoadBackUnchanged) {
+TEST_P(ImageLoadTest, SavedBitmapsLoadBackUnchanged) {
     Image image;
     ASSERT_EQ(0, image.Create(5, 3, 32, 0));
     for (std::int32_t i = 0; i < 15; ++i)
@@ -341,5 +383,32 @@ TEST_F(ImageLoadTest, SavedBitmapsLoadBackUnchanged) {
         EXPECT_EQ(palette[44], again.Palette()[44] & 0x00FFFFFFu);
     }
 }
+
+TEST_P(ImageLoadTest, AColourCountOfZeroBringsTheWholeColourTable) {
+    const Bytes file = BmpWithoutColourCount(6, 2);
+    const Units palette = FilePalette();
+    Image decoded;
+    ASSERT_EQ(0, decoded.Create(6, 2, 8, kImageDibSection | kImageDirtyRegion));
+    decoded.SetPalette(nullptr, 0, 0);
+    ASSERT_EQ(0, decoded.Decode(nullptr, file.data(), static_cast<std::int32_t>(file.size()), 0, 0,
+                                true));
+    ASSERT_TRUE(testsupport::WriteFile(Game("full.bmp"), file));
+    Image loaded;
+    ASSERT_EQ(0, loaded.LoadIndexed("full.bmp", nullptr, 0, 0));
+    for (Image* image : {&decoded, &loaded}) {
+        const char* what = image == &decoded ? "Decode" : "LoadIndexed";
+        ASSERT_NE(nullptr, image->Palette()) << what;
+        for (std::uint32_t i : {0u, 1u, 100u, 200u, 255u})
+            EXPECT_EQ(palette[i], image->Palette()[i] & 0x00FFFFFFu) << what << ", entry " << i;
+        for (std::int32_t k = 0; k < 12; ++k)
+            EXPECT_EQ(static_cast<std::uint32_t>(k * 37 + 5) & 0xFF, image->GetPixel(k % 6, k / 6))
+                << what;
+    }
+    EXPECT_TRUE(OnlyDirtyRect(decoded, RECT{0, 0, 6, 2}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, ImageLoadTest,
+                         ::testing::ValuesIn(testsupport::kPixelConfigs),
+                         testsupport::PixelConfigTestName);
 
 }  // namespace

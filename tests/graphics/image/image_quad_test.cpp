@@ -104,6 +104,30 @@ TEST_P(IntegerPath, ARectangleOntoItsOwnLastPixelsShowsTheNextRow) {
     }
 }
 
+// Edge mode 1: the rectangle's corners bound spans that end before its last column, so five
+// pixels step over the five texel widths 0 to 5 one texel each, where edge mode 0 stretches them.
+TEST_P(IntegerPath, AQuadOntoARectangleEndsItsSpansBeforeTheLastColumn) {
+    Image source, dest;
+    MakeCoded(source, 6, 5);
+    MakeBackground(dest, 8, 7);
+    const POINT quad[4] = {{0, 0}, {5, 0}, {0, 4}, {5, 4}};
+    const RECT rect = {0, 0, 6, 5};
+    ASSERT_EQ(0, dest.BlitQuadToRect(&source, quad, &rect, nullptr));
+    for (std::int32_t y = 0; y < 7; ++y) {
+        for (std::int32_t x = 0; x < 8; ++x) {
+            const std::uint32_t want =
+                x < 5 && y < 4 ? Coded(x, y + 1) : blitref::Background32(x, y);
+            EXPECT_EQ(want, dest.GetPixel(x, y)) << x << ", " << y;
+        }
+    }
+    const RectNode* marked = dest.GetDirtyRegion()->Head();
+    ASSERT_NE(nullptr, marked);
+    EXPECT_EQ(0, marked->left);
+    EXPECT_EQ(0, marked->top);
+    EXPECT_EQ(5, marked->right);
+    EXPECT_EQ(4, marked->bottom);
+}
+
 TEST_P(IntegerPath, AQuarterTurnPutsAPointRightOfThePivotAboveIt) {
     Image source, dest;
     ASSERT_EQ(0, source.Create(21, 21, 32, 0));
@@ -232,6 +256,45 @@ TEST_P(IntegerPath, AQuadMapReadsTheSourceAsItIsNow) {
     source.FillValue(0xFF00FF00u, nullptr);
     ASSERT_EQ(0, dest.BlitRectToQuad(&source, quad, nullptr, nullptr));
     EXPECT_EQ(0xFF00FF00u, dest.GetPixel(4, 4));
+}
+
+// The blend kernel's two forms round alike: the same quads at several opacities give the same
+// pixels, and the ends of the alpha range copy or keep.
+TEST(QuadMapBlendKernels, PlainAndMmxGiveTheSamePixels) {
+    Image source;
+    ASSERT_EQ(0, source.Create(12, 10, 32, 0));
+    for (std::int32_t y = 0; y < 10; ++y) {
+        for (std::int32_t x = 0; x < 12; ++x) {
+            const std::uint32_t alphas[4] = {0, 255, 128, static_cast<std::uint32_t>(x * 21 + y)};
+            source.SetPixel(x, y, (alphas[(x + y) % 4] << 24) | (Coded(x, y) & 0x00FFFFFFu) |
+                                      (static_cast<std::uint32_t>(y * 25) << 16));
+        }
+    }
+    std::mt19937 random(17);
+    auto coordinate = [&](std::int32_t lo, std::int32_t hi) {
+        return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
+    };
+    int changed = 0;
+    for (int i = 0; i < 40; ++i) {
+        POINT dq[4], sq[4];
+        for (POINT& p : dq) p = POINT{coordinate(-4, 22), coordinate(-4, 18)};
+        for (POINT& p : sq) p = POINT{coordinate(0, 11), coordinate(0, 9)};
+        const std::uint8_t opacity = static_cast<std::uint8_t>((i * 97) % 256);
+        std::vector<std::uint32_t> pixels[2];
+        for (int form = 0; form < 2; ++form) {
+            PixelConfigScope scope(form ? PixelConfig::MmxKernels : PixelConfig::PlainKernels);
+            Image dest;
+            MakeBackground(dest, 20, 16);
+            ASSERT_EQ(0, dest.QuadMapBlend(&source, dq, sq, opacity, nullptr, i % 2));
+            for (std::int32_t y = 0; y < 16; ++y)
+                for (std::int32_t x = 0; x < 20; ++x) pixels[form].push_back(dest.GetPixel(x, y));
+        }
+        ASSERT_EQ(pixels[0], pixels[1]) << "quad " << i << ", opacity " << int(opacity);
+        for (std::size_t k = 0; k < pixels[0].size(); ++k)
+            changed += pixels[0][k] != blitref::Background32(static_cast<std::int32_t>(k % 20),
+                                                             static_cast<std::int32_t>(k / 20));
+    }
+    EXPECT_GT(changed, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, IntegerPath,
