@@ -7,10 +7,12 @@
 // (so the one read so far is cleared and the pending one becomes readable) and flips the
 // selector.
 //
-// In the threaded mode the window thread records events while the game thread polls the same
-// bytes, so every change is an atomic read-modify-write and a feed reads the selector once: an
-// event recorded with a selector that a poll has just flipped lands in the nibble that is
-// readable now and is still seen for one poll period; no event is lost.
+// In the threaded mode the window thread records events while the game thread polls and queries
+// the same bytes. Every change is an atomic read-modify-write, and a device holds its feed lock
+// around each feed (selector read and record) and each poll step: were a poll to flip the
+// selector between a feed's read and its record, the event would land in the nibble being
+// read, where the game's queries of this period may already have looked, and the next poll
+// would clear it unseen. Queries take no lock.
 #pragma once
 
 #include <cstddef>

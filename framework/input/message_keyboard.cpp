@@ -45,12 +45,19 @@ std::int32_t MessageKeyboard::FirstTriggered() {
 }
 
 std::int32_t MessageKeyboard::Poll() {
+    ScopedLock guard(m_feedLock);
     eventnibbles::Advance(Events(), 256, m_eventSelector);
     return 0;
 }
 
+void MessageKeyboard::ClearState() {
+    ScopedLock guard(m_feedLock);
+    KeyboardDevice::ClearState();
+}
+
 void MessageKeyboard::OnKeyDown(WPARAM virtualKey, LPARAM lParam) {
     const std::uint8_t code = CodeOf(virtualKey);
+    ScopedLock guard(m_feedLock);
     const std::uint8_t selector = eventnibbles::LoadSelector(m_eventSelector);
     eventnibbles::StoreHeld(Held()[code], true);
     const bool autoRepeat = (lParam & kPreviousKeyState) != 0;
@@ -64,5 +71,6 @@ void MessageKeyboard::OnKeyDown(WPARAM virtualKey, LPARAM lParam) {
 }
 
 void MessageKeyboard::OnKeyUp(WPARAM virtualKey) {
+    ScopedLock guard(m_feedLock);
     eventnibbles::StoreHeld(Held()[CodeOf(virtualKey)], false);
 }

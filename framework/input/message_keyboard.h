@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "framework/input/keyboard_device.h"
+#include "framework/runtime/recursive_lock.h"
 
 class MessageKeyboard : public KeyboardDevice {
 public:
@@ -23,6 +24,7 @@ public:
     bool IsRepeated(std::uint8_t code) override;
     ::DeviceKind DeviceKind() const override { return ::DeviceKind::WindowMessages; }
     std::int32_t Poll() override;
+    void ClearState() override;
 
     // WM_KEYDOWN (and WM_SYSKEYDOWN): lParam bit 30 marks an auto-repeat.
     void OnKeyDown(WPARAM virtualKey, LPARAM lParam);
@@ -37,4 +39,6 @@ private:
 
     std::uint8_t m_codeOfVirtualKey[256];
     std::uint8_t m_eventSelector;
+    // Taken by the feeds, Poll and ClearState (event_nibbles.h says why).
+    RecursiveLock m_feedLock;
 };

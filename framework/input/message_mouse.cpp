@@ -6,13 +6,20 @@ MessageMouse::MessageMouse(InputPlatform& platform, Clock& clock)
     : WheelMessageMouse(platform, clock) {}
 
 std::int32_t MessageMouse::Poll() {
+    ScopedLock guard(m_feedLock);
     m_state[eventnibbles::LoadSelector(m_currentHalf)].lZ = TakeWheel();
     eventnibbles::Advance(m_state[0].rgbButtons, 3, m_currentHalf);
     return 0;
 }
 
+void MessageMouse::ClearState() {
+    ScopedLock guard(m_feedLock);
+    WheelMessageMouse::ClearState();
+}
+
 void MessageMouse::OnButtonDown(std::uint8_t button) {
     if (button >= 3) return;
+    ScopedLock guard(m_feedLock);
     const std::uint8_t selector = eventnibbles::LoadSelector(m_currentHalf);
     eventnibbles::StoreHeld(m_state[1].rgbButtons[button], true);
     eventnibbles::Record(m_state[0].rgbButtons[button], selector, eventnibbles::kPress);
@@ -20,6 +27,7 @@ void MessageMouse::OnButtonDown(std::uint8_t button) {
 
 void MessageMouse::OnButtonUp(std::uint8_t button) {
     if (button >= 3) return;
+    ScopedLock guard(m_feedLock);
     eventnibbles::StoreHeld(m_state[1].rgbButtons[button], false);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/input/async_key_mouse.h"
+#include "framework/runtime/recursive_lock.h"
 
 class MessageMouse : public WheelMessageMouse {
 public:
@@ -13,6 +14,7 @@ public:
 
     ::DeviceKind DeviceKind() const override { return ::DeviceKind::WindowMessages; }
     std::int32_t Poll() override;
+    void ClearState() override;
 
     // Buttons 0 left, 1 right, 2 middle; others are ignored.
     void OnButtonDown(std::uint8_t button);
@@ -21,4 +23,8 @@ public:
 protected:
     bool ButtonDown(std::uint8_t button) override;
     bool ButtonTriggered(std::uint8_t button) override;
+
+private:
+    // Taken by the button feeds, Poll and ClearState (event_nibbles.h says why).
+    RecursiveLock m_feedLock;
 };

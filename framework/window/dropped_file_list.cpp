@@ -20,8 +20,11 @@ std::int32_t DroppedFileList::OnDropFiles(HDROP drop) {
             if (m_singleFile && count > 1) count = 1;
             for (UINT i = 0; i < count; ++i) {
                 const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+                // An empty name names no file: a drop of an empty list reads as one (the
+                // system counts the list's terminator as a name).
+                if (length == 0) continue;
                 std::string name(length + 1, '\0');
-                if (length == 0 || DragQueryFileA(drop, i, &name[0], length + 1) != length) {
+                if (DragQueryFileA(drop, i, &name[0], length + 1) != length) {
                     result = 2;
                     break;
                 }

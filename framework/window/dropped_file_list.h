@@ -20,8 +20,8 @@ public:
     // Stores the flag and hands it to DragAcceptFiles.
     void Accept(HWND window, std::int32_t accept);
     // 0 names stored; -1 the names of an earlier drop are still here (nothing is taken);
-    // 1 out of memory; 2 any other failure (1 and 2 leave the list empty). The drop is always
-    // finished.
+    // 1 out of memory; 2 any other failure (1 and 2 leave the list empty). Empty names are
+    // skipped, so an empty drop stores nothing and answers 0. The drop is always finished.
     std::int32_t OnDropFiles(HDROP drop);
     // The name, or null when the index is not below the count. Valid until Clear.
     const char* Get(std::uint32_t index);

@@ -81,7 +81,9 @@ private:
     std::vector<std::unique_ptr<MessageHandler>> m_retired;
 };
 
-// The IME messages that AppWindow adds to the default handling come with the application.
+// The windows the application owns. The full-screen menu window is a plain AppWindow; the main
+// window is an ImeAppWindow (framework/app/framework_app.h), which adds the IME messages to the
+// default handling.
 class AppWindow : public FrameworkWindow {};
 
 // True when `name` equals, by lstrcmpA (so with case), one of the system classes whose

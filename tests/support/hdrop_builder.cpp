@@ -7,7 +7,9 @@
 namespace testsupport {
 
 HDROP BuildDropHandle(const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 1;
+    // The names, each with its terminator, then the list's terminator; an empty list gets
+    // two, so that a reader looking past an empty first name stays inside the block.
+    size_t size = sizeof(DROPFILES) + (names.empty() ? 2 : 1);
     for (const std::string& name : names) size += name.size() + 1;
     HGLOBAL block = GlobalAlloc(GHND, size);
     if (block == nullptr) return nullptr;

@@ -259,6 +259,108 @@ TEST_F(ActionMapTest, PlayerKeyAssignmentsReplayed) {
     EXPECT_EQ(4, map->FirstTriggered(0, 0));
 }
 
+// The joystick part of the assignments: joystick polling on or off, then one binding on
+// joystick 0 for each of actions 4-19 (a direction 0-3 or button code 4 and up; 0 for none):
+// added when the action has no joystick binding yet, else its first one changed or removed.
+void ApplyJoystickAssignments(InputManager& manager, ActionMap& map, bool polling,
+                              const std::uint8_t (&codes)[16]) {
+    manager.SetJoystickPolling(polling);
+    for (int i = 0; i < 16; ++i) {
+        const int action = 4 + i;
+        const std::uint8_t code = codes[i];
+        std::uint8_t current = 0;
+        if (map.BindingCount(action, kJoystick0) == 0) {
+            if (code != 0) map.AddBinding(action, kJoystick0, code);
+        } else if (map.GetBinding(action, kJoystick0, 0, &current, nullptr) == 0) {
+            if (code == 0) {
+                map.RemoveBinding(action, kJoystick0, current);
+            } else if (code != current) {
+                map.ChangeBinding(action, kJoystick0, code, current);
+            }
+        }
+    }
+}
+
+TEST_F(ActionMapTest, JoystickAssignmentsReplayed) {
+    Start(true);
+    std::uint8_t codes[16] = {};
+    codes[0] = 4;    // action 4: button 1
+    codes[1] = 5;    // action 5: button 2
+    codes[2] = 1;    // action 6: the down direction, which action 1 has too
+    codes[15] = 11;  // action 19: button 8, the joystick's last
+    ApplyJoystickAssignments(manager, *map, true, codes);
+    std::vector<int> bound;
+    for (int action = 4; action < 20; ++action) bound.push_back(map->BindingCount(action, kJoystick0));
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}), bound);
+    std::uint8_t code = 0;
+    ASSERT_EQ(0, map->GetBinding(19, kJoystick0, 0, &code, nullptr));
+    EXPECT_EQ(11, code);
+    // The keyboard defaults of actions 4 and 5 and the direction defaults stay.
+    EXPECT_EQ(2, map->BindingCount(4, kKeyboard));
+    EXPECT_EQ(1, map->BindingCount(5, kKeyboard));
+    EXPECT_EQ(1, map->BindingCount(1, kJoystick0));
+
+    TheFakeWinmm().devices[0].buttonMask = 1u << 7;
+    PollWith({});
+    EXPECT_EQ(19, map->FirstTriggered(4, 0));
+    TheFakeWinmm().devices[0].buttonMask = 1u << 0;
+    PollWith({});
+    EXPECT_TRUE(map->IsTriggered(4));
+    EXPECT_FALSE(map->IsHeld(19));
+
+    // Changed in the settings: action 4 moves to button 3, action 5 loses its button, action 7
+    // gains button 1, action 6 keeps its direction.
+    codes[0] = 6;
+    codes[1] = 0;
+    codes[3] = 4;
+    ApplyJoystickAssignments(manager, *map, true, codes);
+    ASSERT_EQ(0, map->GetBinding(4, kJoystick0, 0, &code, nullptr));
+    EXPECT_EQ(6, code);
+    EXPECT_EQ(1, map->BindingCount(4, kJoystick0));
+    EXPECT_EQ(0, map->BindingCount(5, kJoystick0));
+    ASSERT_EQ(0, map->GetBinding(6, kJoystick0, 0, &code, nullptr));
+    EXPECT_EQ(1, code);
+    ASSERT_EQ(0, map->GetBinding(7, kJoystick0, 0, &code, nullptr));
+    EXPECT_EQ(4, code);
+
+    TheFakeWinmm().devices[0].buttonMask = 0;
+    PollWith({});
+    TheFakeWinmm().devices[0].buttonMask = (1u << 0) | (1u << 2);
+    TheFakeWinmm().devices[0].y = 65535;
+    PollWith({});
+    EXPECT_TRUE(map->IsTriggered(4));
+    EXPECT_TRUE(map->IsTriggered(7));
+    EXPECT_TRUE(map->IsHeld(6));
+    EXPECT_TRUE(map->IsHeld(1));
+    EXPECT_FALSE(map->IsHeld(5));
+
+    // Polling turned off: the bindings stay, but the held buttons and stick read as released
+    // and later polls do not read the joystick.
+    ApplyJoystickAssignments(manager, *map, false, codes);
+    EXPECT_EQ(1, map->BindingCount(4, kJoystick0));
+    EXPECT_FALSE(map->IsHeld(4));
+    EXPECT_FALSE(map->IsHeld(6));
+    PollWith({});
+    EXPECT_FALSE(map->IsHeld(7));
+    EXPECT_EQ(-1, map->FirstHeld(4, 0));
+    // And on again: the held button is a new press.
+    ApplyJoystickAssignments(manager, *map, true, codes);
+    PollWith({});
+    EXPECT_TRUE(map->IsTriggered(7));
+}
+
+TEST_F(ActionMapTest, JoystickAssignmentsWithoutAJoystickBindNothing) {
+    Start(false);
+    std::uint8_t codes[16];
+    for (int i = 0; i < 16; ++i) codes[i] = static_cast<std::uint8_t>(4 + i);
+    ApplyJoystickAssignments(manager, *map, true, codes);
+    // Every binding left is a keyboard default.
+    for (int action = 4; action < 20; ++action) {
+        EXPECT_EQ(map->BindingCount(action, kKeyboard), map->BindingCount(action, -1)) << action;
+    }
+    EXPECT_EQ(2, map->BindingCount(4, -1));
+}
+
 // The mouse part of the assignments: the right and middle buttons each to none or one of
 // actions 12, 11, 6, 15, 7, 8; the wheel forward to 14 or 18; the wheel backward to 19 or
 // nothing. Each change removes the previous binding of that mouse code first.

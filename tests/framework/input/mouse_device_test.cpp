@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/input/async_key_mouse.h"
@@ -191,6 +194,60 @@ TEST(MessageMouse, AClickBetweenPollsIsTriggeredForOnePollAndNeverDown) {
     EXPECT_EQ(2, mouse.FirstTriggered());
     mouse.Poll();
     EXPECT_FALSE(mouse.IsTriggered(2));
+}
+
+// The window thread feeds clicks and wheel notches while the game thread polls and queries
+// after each poll; every one must be seen, and seen once. The poll count is read after each
+// feed: the poll then under way may have taken its events before the feed, but the one after
+// it begins later, so a feed not seen once the count has moved on by two is lost, whatever the
+// threads' speeds.
+TEST(MessageMouse, NoClickIsLostWhileAnotherThreadPolls) {
+    FakeInputPlatform platform;
+    FakeClock clock;
+    MessageMouse mouse(platform, clock);
+    // Mouse codes 0-2 (buttons, counted while triggered) and 3-4 (wheel, counted while down).
+    std::atomic<int> seen[5] = {};
+    std::atomic<int> polls{0};
+    std::atomic<bool> stop{false};
+    std::thread poller([&] {
+        while (!stop.load()) {
+            mouse.Poll();
+            for (std::uint8_t button = 0; button < 3; ++button) {
+                if (mouse.IsTriggered(button)) seen[button].fetch_add(1);
+            }
+            if (mouse.IsDown(3)) seen[3].fetch_add(1);
+            if (mouse.IsDown(4)) seen[4].fetch_add(1);
+            polls.fetch_add(1);
+        }
+    });
+    const int kRounds = 400;
+    int fed[5] = {};
+    std::string lost;
+    for (int round = 0; round < kRounds && lost.empty(); ++round) {
+        for (int code = 0; code < 5 && lost.empty(); ++code) {
+            if (code < 3) {
+                mouse.OnButtonDown(static_cast<std::uint8_t>(code));
+                mouse.OnButtonUp(static_cast<std::uint8_t>(code));
+            } else {
+                mouse.OnWheelMessage(WheelParam(code == 3 ? 120 : -120));
+            }
+            ++fed[code];
+            const int after = polls.load();
+            for (;;) {
+                const int polled = polls.load();
+                if (seen[code].load() >= fed[code]) break;
+                if (polled >= after + 2) {
+                    lost = "code " + std::to_string(code) + " in round " + std::to_string(round);
+                    break;
+                }
+                std::this_thread::yield();
+            }
+        }
+    }
+    stop.store(true);
+    poller.join();
+    EXPECT_EQ("", lost) << "a feed was never seen";
+    for (int code = 0; code < 5; ++code) EXPECT_EQ(fed[code], seen[code].load()) << "code " << code;
 }
 
 TEST(DirectInputMouse, TakesNoWheelMessages) {

@@ -58,6 +58,40 @@ TEST(DisplayInfo, RefreshOfOneOrLessAndMissingDcStoreZero) {
     EXPECT_EQ(3, source.dcsDeleted);
 }
 
+// GetMonitorInfoA fails for the second monitor: its record keeps only what the enumeration
+// gave, inherits nothing of the monitor read before it, and no DC is made for it.
+TEST(DisplayInfo, AMonitorWithoutInfoKeepsOnlyItsRectangle) {
+    FakeDisplaySource source;
+    source.AddMonitor(RECT{0, 0, 1024, 768}, "Readable");
+    source.AddMonitor(RECT{1024, 0, 2048, 768}, "Unreadable");
+    source.AddMonitor(RECT{2048, 0, 2848, 600}, "Also readable");
+    source.monitors[0].work = RECT{0, 0, 1024, 740};
+    source.monitors[1].noInfo = true;
+    DisplayInfo display(source);
+    ASSERT_EQ(3u, display.Monitors().size());
+    const MonitorRecord& unread = display.Monitors()[1];
+    EXPECT_EQ(FakeDisplaySource::Handle(1), unread.monitor);
+    EXPECT_EQ(1024, unread.rect.left);
+    EXPECT_EQ(2048, unread.rect.right);
+    EXPECT_EQ(0, unread.work.right);
+    EXPECT_EQ(0, unread.work.bottom);
+    EXPECT_STREQ("", unread.deviceName);
+    EXPECT_STREQ("", unread.adapter);
+    EXPECT_EQ(0, unread.depth);
+    EXPECT_EQ(0, unread.refresh);
+    EXPECT_STREQ("Also readable", display.Monitors()[2].adapter);
+    EXPECT_EQ(600, display.Monitors()[2].work.bottom);
+    EXPECT_EQ(2, source.dcsCreated);
+    EXPECT_EQ(2, source.dcsDeleted);
+
+    // A window nearest to it is not put into its empty work area but on the first monitor
+    // that holds it.
+    std::int32_t x = 1100, y = 100;
+    EXPECT_EQ(1, display.PlaceRect(x, y, 200, 100, 1, true));
+    EXPECT_EQ(512 - 100, x);
+    EXPECT_EQ(370 - 50, y);
+}
+
 TEST(DisplayInfo, AdapterNamesComeOnlyFromDevicesOnTheDesktop) {
     FakeDisplaySource source;
     source.AddMonitor(RECT{0, 0, 800, 600}, "Attached");

@@ -56,6 +56,19 @@ TEST(DroppedFileList, SecondDropBeforeClearIsRefusedAndFinished) {
     EXPECT_EQ(std::vector<std::string>{"F:\\LATER.TXT"}, Names(list));
 }
 
+TEST(DroppedFileList, AnEmptyDropStoresNothing) {
+    DroppedFileList list;
+    list.SetSingleFile(true);
+    HDROP empty = BuildDropHandle({});
+    EXPECT_EQ(0, list.OnDropFiles(empty));
+    EXPECT_TRUE(Finished(empty));
+    EXPECT_EQ(0u, list.Count());
+    EXPECT_EQ(nullptr, list.Get(0));
+    // Nothing was stored, so the next drop is not refused as a second one.
+    EXPECT_EQ(0, list.OnDropFiles(BuildDropHandle(kThree)));
+    EXPECT_EQ(std::vector<std::string>{kThree[0]}, Names(list));
+}
+
 TEST(DroppedFileList, AcceptStoresTheFlagAndTellsTheWindow) {
     testsupport::MessageWindow window;
     DroppedFileList list;

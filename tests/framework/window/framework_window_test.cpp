@@ -363,6 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"Mode1CentresPastTheRight", 1, 200, 100, 601, 20, 300, 250},
                       PlacementCase{"Mode1CentresPastTheBottom", 1, 200, 100, 10, 501, 300, 250},
                       PlacementCase{"Mode1CentresANegativePoint", 1, 200, 100, -1, 20, 300, 250},
+                      PlacementCase{"Mode1TooWideCentresBelowZeroGoesToZero", 1, 1000, 100, 10, 20, 0, 0},
                       PlacementCase{"Mode2Centres", 2, 200, 100, 10, 20, 300, 250},
                       PlacementCase{"Mode2TooWideGoesToZero", 2, 1000, 100, 10, 20, 0, 0},
                       PlacementCase{"Mode2TooHighGoesToZero", 2, 200, 700, 10, 20, 0, 0},
