@@ -32,11 +32,13 @@ TEST(ScriptEngineSound, TheManagerEndsItsFadesOnTheSchedulerTheEngineWasGiven) {
         // Stopping the music ends the music fades queued there.
         engine.Sound().StopBgm();
         EXPECT_EQ(1, finishes);
+        scheduler.RunDue(clock.Milliseconds());
         EXPECT_EQ(0, scheduler.TaskCount());
         ASSERT_EQ(TaskScheduler::kAdded, scheduler.Add(new MusicFadeProbe(finishes), 0, 0, 0));
     }
     // So does the engine going, with its manager.
     EXPECT_EQ(2, finishes);
+    scheduler.RunDue(clock.Milliseconds());
     EXPECT_EQ(0, scheduler.TaskCount());
 
     ScriptEngine without;
