@@ -11,6 +11,7 @@
  */
 #include <windows.h>
 
+#include <float.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
@@ -57,6 +58,19 @@ static void LockOpens(void) {
 }
 
 static void UnlockOpens(void) { InterlockedExchange(&g_openBusy, 0); }
+
+/* stb_vorbis works in floats and rounds its samples through doubles. On the x87 the results
+ * follow the precision control, which differs between a caller's threads (a program's main
+ * thread usually runs at 64 bits, the threads Windows starts at 53), so one stream would decode
+ * to samples a step apart on different threads. Every entry that decodes runs at 53 bits,
+ * rounding to nearest, and gives the caller's setting back. */
+static unsigned int EnterFixedPrecision(void) {
+    unsigned int saved = _controlfp(0, 0);
+    _controlfp(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
+    return saved;
+}
+
+static void LeaveFixedPrecision(unsigned int saved) { _controlfp(saved, _MCW_PC | _MCW_RC); }
 
 static KqDecoder* DecoderOf(OggVorbis_File* vf) { return vf ? vf->decoder : NULL; }
 
@@ -135,8 +149,8 @@ static void FreeDecoder(KqDecoder* decoder) {
     free(decoder);
 }
 
-int KQ_CDECL kq_ov_open_callbacks(void* source, OggVorbis_File* vf, const char* initial,
-                                  long initialBytes, ov_callbacks callbacks) {
+static int OpenCallbacks(void* source, OggVorbis_File* vf, const char* initial,
+                         long initialBytes, ov_callbacks callbacks) {
     KqDecoder* decoder;
     stb_vorbis_info info;
     int error = 0;
@@ -204,7 +218,7 @@ double KQ_CDECL kq_ov_time_total(OggVorbis_File* vf, int link) {
     return (double)decoder->pcmTotal / (double)decoder->info.rate;
 }
 
-int KQ_CDECL kq_ov_raw_seek(OggVorbis_File* vf, ogg_int64_t position) {
+static int RawSeek(OggVorbis_File* vf, ogg_int64_t position) {
     KqDecoder* decoder = DecoderOf(vf);
     if (!decoder) return OV_EINVAL;
     if (!decoder->seekable) return OV_ENOSEEK;
@@ -217,7 +231,7 @@ int KQ_CDECL kq_ov_raw_seek(OggVorbis_File* vf, ogg_int64_t position) {
     return 0;
 }
 
-int KQ_CDECL kq_ov_time_seek(OggVorbis_File* vf, double seconds) {
+static int TimeSeek(OggVorbis_File* vf, double seconds) {
     KqDecoder* decoder = DecoderOf(vf);
     ogg_int64_t sample;
     if (!decoder) return OV_EINVAL;
@@ -281,8 +295,8 @@ static void ConvertSamples(char* buffer, int count, int wordSize, int bigEndian,
     }
 }
 
-long KQ_CDECL kq_ov_read(OggVorbis_File* vf, char* buffer, int length, int bigEndian,
-                         int wordSize, int isSigned, int* currentSection) {
+static long Read(OggVorbis_File* vf, char* buffer, int length, int bigEndian, int wordSize,
+                 int isSigned, int* currentSection) {
     KqDecoder* decoder = DecoderOf(vf);
     short staging[4096];
     int channels;
@@ -320,4 +334,34 @@ long KQ_CDECL kq_ov_read(OggVorbis_File* vf, char* buffer, int length, int bigEn
     decoder->pcmPosition += done;
     if (done == 0 && frames > 0) decoder->atEnd = 1;
     return (long)done * channels * wordSize;
+}
+
+int KQ_CDECL kq_ov_open_callbacks(void* source, OggVorbis_File* vf, const char* initial,
+                                  long initialBytes, ov_callbacks callbacks) {
+    const unsigned int saved = EnterFixedPrecision();
+    const int result = OpenCallbacks(source, vf, initial, initialBytes, callbacks);
+    LeaveFixedPrecision(saved);
+    return result;
+}
+
+int KQ_CDECL kq_ov_raw_seek(OggVorbis_File* vf, ogg_int64_t position) {
+    const unsigned int saved = EnterFixedPrecision();
+    const int result = RawSeek(vf, position);
+    LeaveFixedPrecision(saved);
+    return result;
+}
+
+int KQ_CDECL kq_ov_time_seek(OggVorbis_File* vf, double seconds) {
+    const unsigned int saved = EnterFixedPrecision();
+    const int result = TimeSeek(vf, seconds);
+    LeaveFixedPrecision(saved);
+    return result;
+}
+
+long KQ_CDECL kq_ov_read(OggVorbis_File* vf, char* buffer, int length, int bigEndian,
+                         int wordSize, int isSigned, int* currentSection) {
+    const unsigned int saved = EnterFixedPrecision();
+    const long result = Read(vf, buffer, length, bigEndian, wordSize, isSigned, currentSection);
+    LeaveFixedPrecision(saved);
+    return result;
 }

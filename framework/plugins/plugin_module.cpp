@@ -6,7 +6,9 @@ std::vector<std::string> ReadExtensionList(const char* list) {
     std::vector<std::string> out;
     if (!list) return out;
     constexpr std::size_t kMaxEntries = 256;
-    constexpr std::size_t kMaxLength = 64;
+    // Names up to 255 characters: the longest extension the hosts compare (they take a file's
+    // extension into 256 bytes), so no name that could match is cut off.
+    constexpr std::size_t kMaxLength = 256;
     while (*list && out.size() < kMaxEntries) {
         const std::size_t length = strnlen(list, kMaxLength);
         if (length == kMaxLength) break;

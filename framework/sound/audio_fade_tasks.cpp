@@ -211,7 +211,13 @@ bool BgmChangeTask::Advance(std::uint32_t, std::uint32_t t) {
                                       m_fade));
         m_manager->SwapBgmPlayer();
     }
-    if (!m_started && t >= m_delay) StartNewPlayer();
+    if (!m_started) {
+        // An old track that ended before the delay leaves nothing to cross-fade: the new one
+        // starts now, and the finish gives it its volume.
+        const bool oldEnded = !Plays(m_watched);
+        if (oldEnded || t >= m_delay) StartNewPlayer();
+        if (oldEnded) return true;
+    }
     if (!Plays(m_watched) || t >= m_total) return true;
     if (m_oldFading) {
         if (t < m_fade) {
@@ -231,8 +237,9 @@ void BgmChangeTask::OnFinish() {
     ScopedLock hold(m_manager->Lock());
     m_manager->ReleaseCurrentPlayer();
     SetTrackVolume(m_manager, m_oldTarget);
-    // A change cut short before its delay ran out still leaves the new track playing.
-    if (!m_started && m_manager->IsBgmAudible()) StartNewPlayer();
+    // Not started here means cancelled before the delay ran out (StopBgm, a fade, another
+    // change, the manager going): the new track stays prepared as the current one and silent;
+    // starting it would play music that whoever cancelled meant to end or replace.
     m_manager->SwapBgmPlayer();
     SetTrackVolume(m_manager, m_newTarget);
     m_manager->SetBgmFadeState(kBgmNoFade);

@@ -95,7 +95,8 @@ private:
 };
 
 // The new track is prepared on the other player, starts after `fade - min(fade, overlap)` ms
-// and rises over `fade` ms while the old one falls over `fade` ms.
+// (at once when the old one ends sooner) and rises over `fade` ms while the old one falls over
+// `fade` ms. A change cancelled before the new track started leaves it current but silent.
 class BgmChangeTask final : public WithDeletingDestructor<BgmChangeTask, AudioFadeTask> {
 public:
     BgmChangeTask(std::uint32_t fade, std::uint32_t overlap);

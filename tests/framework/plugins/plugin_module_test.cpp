@@ -17,11 +17,20 @@ TEST(ReadExtensionList, NamesUpToTheEmptyOne) {
     EXPECT_EQ(Names{}, ReadExtensionList(nullptr));
 }
 
+TEST(ReadExtensionList, NamesOfUpTo255CharactersAreKept) {
+    std::string list = std::string(255, 'L');
+    list.push_back('\0');
+    list += "BMP";
+    list.push_back('\0');
+    list.push_back('\0');
+    EXPECT_EQ((Names{std::string(255, 'L'), "BMP"}), ReadExtensionList(list.c_str()));
+}
+
 TEST(ReadExtensionList, ANameWithoutEndStopsTheList) {
-    // 64 characters and no terminator within them: nothing further is read.
+    // 256 characters and no terminator within them: nothing further is read.
     std::string list = "ELG";
     list.push_back('\0');
-    list += std::string(64, 'X');
+    list += std::string(256, 'X');
     list.push_back('\0');
     list += "BMP";
     list.push_back('\0');

@@ -7,6 +7,8 @@
 
 namespace {
 
+using testsupport::FakeSoundBuffer;
+
 class AudioFadeTest : public SoundManagerTest {
 protected:
     // Music playing and a one-shot voice in channel 0.
@@ -95,6 +97,134 @@ TEST_F(AudioFadeTest, TrackChangeCrossFadesToTheOtherPlayer) {
     EXPECT_EQ(80, old.trackVolume);
     EXPECT_EQ(kBgmNoFade, M().BgmFadeState());
     EXPECT_EQ(0, m_scheduler.TaskCount());
+}
+
+TEST_F(AudioFadeTest, AnOverlapShorterThanTheFadeStartsTheNewTrackLateAndReleasesTheOldInside) {
+    ASSERT_EQ(0, M().PlayBgm("track.tsn", nullptr, true));
+    M().SetBgmVolume(80, -1, true);
+    BgmPlayer& old = M().CurrentPlayer();
+    BgmPlayer& fresh = M().OtherPlayer();
+    // The new track starts after 600 ms and rises until 1600 ms; the old one falls until 1000.
+    BgmChangeTask* change = new BgmChangeTask(1000, 400);
+    ASSERT_EQ(0, change->Start(&m_scheduler, &M(), "other.tsn", nullptr, true, 50));
+    RunAt(0);
+    RunAt(300);
+    EXPECT_EQ(56, old.trackVolume);
+    EXPECT_FALSE(fresh.buffer.IsPlaying());
+    RunAt(600);
+    EXPECT_TRUE(fresh.buffer.IsPlaying());
+    EXPECT_EQ(0, fresh.trackVolume);
+    EXPECT_EQ(32, old.trackVolume);
+    RunAt(800);
+    EXPECT_EQ(10, fresh.trackVolume);
+    EXPECT_EQ(16, old.trackVolume);
+    RunAt(1000);
+    // The old track is released from inside the change, which runs on.
+    EXPECT_FALSE(old.buffer.IsPlaying());
+    EXPECT_FALSE(old.HasTrack());
+    EXPECT_EQ(80, old.trackVolume);
+    EXPECT_EQ(20, fresh.trackVolume);
+    EXPECT_EQ(&old, &M().CurrentPlayer());
+    EXPECT_EQ(kBgmChanging, M().BgmFadeState());
+    EXPECT_EQ(1, m_scheduler.TaskCount());
+    RunAt(1300);
+    EXPECT_EQ(35, fresh.trackVolume);
+    EXPECT_TRUE(fresh.buffer.IsPlaying());
+    RunAt(1600);
+    EXPECT_EQ(&fresh, &M().CurrentPlayer());
+    EXPECT_EQ(50, fresh.trackVolume);
+    EXPECT_TRUE(fresh.buffer.IsPlaying());
+    EXPECT_EQ(kBgmNoFade, M().BgmFadeState());
+    EXPECT_EQ(0, m_scheduler.TaskCount());
+}
+
+TEST_F(AudioFadeTest, AnOldTrackEndingBeforeTheDelayStartsTheNewOneAtOnce) {
+    ASSERT_EQ(0, M().PlayBgm("track.tsn", nullptr, false));
+    BgmPlayer& old = M().CurrentPlayer();
+    BgmPlayer& fresh = M().OtherPlayer();
+    BgmChangeTask* change = new BgmChangeTask(1000, 400);
+    ASSERT_EQ(0, change->Start(&m_scheduler, &M(), "other.tsn", nullptr, true, 50));
+    RunAt(0);
+    EndSound(old.buffer);
+    RunAt(100);
+    EXPECT_EQ(&fresh, &M().CurrentPlayer());
+    EXPECT_TRUE(fresh.buffer.IsPlaying());
+    EXPECT_EQ(50, fresh.trackVolume);
+    EXPECT_EQ(0, m_scheduler.TaskCount());
+}
+
+TEST_F(AudioFadeTest, AChangeCancelledBeforeItsDelayNeverStartsTheNewTrack) {
+    enum Canceller { kByKind, kByStopBgm, kByFadeOut, kByAnotherChange, kByTheManagerGoing };
+    const struct {
+        const char* what;
+        Canceller how;
+    } cases[] = {
+        {"cancelled by kind", kByKind},
+        {"StopBgm", kByStopBgm},
+        {"a fade-out", kByFadeOut},
+        {"another change", kByAnotherChange},
+        {"the manager going", kByTheManagerGoing},
+    };
+    std::uint32_t at = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_manager.reset(new SoundManager);
+        M().SetFadeScheduler(&m_scheduler);
+        ASSERT_EQ(0, M().PlayBgm("track.tsn", nullptr, true));
+        M().SetBgmVolume(80, -1, true);
+        BgmPlayer& old = M().CurrentPlayer();
+        BgmPlayer& fresh = M().OtherPlayer();
+        BgmChangeTask* change = new BgmChangeTask(1000, 400);
+        ASSERT_EQ(0, change->Start(&m_scheduler, &M(), "other.tsn", nullptr, true, 50));
+        FakeSoundBuffer* freshRing = Fake(fresh.buffer);
+        ASSERT_NE(nullptr, freshRing);
+        RunAt(at);
+        RunAt(at + 300);
+        switch (c.how) {
+        case kByKind:
+            m_scheduler.CancelKind(kBgmChangeKind);
+            // Prepared as the current track, silent, at its volume; the old one is back at its.
+            EXPECT_EQ(&fresh, &M().CurrentPlayer());
+            EXPECT_EQ("other.tsn", fresh.track);
+            EXPECT_EQ(50, fresh.trackVolume);
+            EXPECT_EQ(80, old.trackVolume);
+            EXPECT_FALSE(M().IsBgmPlaying());
+            break;
+        case kByStopBgm:
+            M().StopBgm();
+            EXPECT_FALSE(M().IsBgmPlaying());
+            break;
+        case kByFadeOut: {
+            BgmFadeOutTask* fadeOut = new BgmFadeOutTask(400);
+            EXPECT_EQ(-1, fadeOut->Start(&m_scheduler, &M(), &M().CurrentPlayer()));
+            fadeOut->DeletingDestructor(xm::kDeleteMemory);
+            EXPECT_FALSE(M().IsBgmPlaying());
+            break;
+        }
+        case kByAnotherChange: {
+            BgmChangeTask* next = new BgmChangeTask(1000, 400);
+            ASSERT_EQ(0, next->Start(&m_scheduler, &M(), "loop.tsn", nullptr, true, 70));
+            // Nothing plays to fade: the third track starts at its first step.
+            RunAt(at + 400);
+            EXPECT_EQ("loop.tsn", M().CurrentPlayer().track);
+            EXPECT_TRUE(M().CurrentPlayer().buffer.IsPlaying());
+            EXPECT_EQ(70, M().CurrentPlayer().trackVolume);
+            EXPECT_FALSE(fresh.buffer.IsPlaying());
+            break;
+        }
+        case kByTheManagerGoing:
+            m_manager.reset();
+            break;
+        }
+        // The next pass removes the ended tasks; nothing starts the new track there either.
+        RunAt(at + 500);
+        EXPECT_EQ(0, freshRing->Plays());
+        EXPECT_EQ(0, m_scheduler.TaskCount());
+        if (m_manager) {
+            EXPECT_EQ(kBgmNoFade, M().BgmFadeState());
+        }
+        at += 10000;
+    }
 }
 
 TEST_F(AudioFadeTest, TrackChangeWithMusicOffOnlyPreparesTheNewTrack) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <float.h>
 #include <memory>
 #include <vector>
 
@@ -94,6 +95,23 @@ TEST_F(OggVorbisTest, StereoChannelsKeepTheirOrderAndPitch) {
     EXPECT_EQ(44100u * 4, pcm.size());
     EXPECT_NEAR(880, ZeroCrossings(pcm, 2, 0), 880 * 0.02);
     EXPECT_NEAR(2000, ZeroCrossings(pcm, 2, 1), 2000 * 0.02);
+}
+
+TEST_F(OggVorbisTest, TheSamplesDoNotDependOnTheCallersFloatingPointPrecision) {
+    // A refill thread decodes at the precision its thread started with, the main thread at its
+    // own: the same file must give the same samples on both.
+    const unsigned int saved = _controlfp(0, 0);
+    std::vector<std::vector<std::uint8_t>> outputs;
+    for (unsigned int precision : {_PC_64, _PC_53, _PC_24}) {
+        _controlfp(precision, _MCW_PC);
+        SoundDecoderPtr decoder(m_dll.Open(Open("stereo44100.ogg"), nullptr));
+        outputs.push_back(decoder ? ReadAll(*decoder, 5000) : std::vector<std::uint8_t>());
+        EXPECT_EQ(precision, _controlfp(0, 0) & _MCW_PC);
+    }
+    _controlfp(saved, _MCW_PC);
+    ASSERT_EQ(176400u, outputs[0].size());
+    EXPECT_TRUE(outputs[0] == outputs[1]);
+    EXPECT_TRUE(outputs[0] == outputs[2]);
 }
 
 TEST_F(OggVorbisTest, TheEndIsShortThenEmptyUntilASeek) {

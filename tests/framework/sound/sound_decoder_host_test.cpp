@@ -105,6 +105,12 @@ TEST_F(SoundDecoderHostTest, ScanFolderCountsTheFilesThatFail) {
 TEST_F(SoundDecoderHostTest, FindByExtensionComparesUpperCaseAndBoundsTheExtension) {
     LoadTsndPlugin();
     SoundDecodeObject* tsnd = m_host.Records()[0].decodeObject;
+    // The longest extension that fits the 256 bytes it is compared in; a longer one that starts
+    // with it matches nothing, where a cut copy would match.
+    const std::string longest(255, 'L');
+    const std::string list = longest + std::string(2, '\0');
+    ProbeDecodeObject* probe = new ProbeDecodeObject;
+    ASSERT_EQ(0, m_host.RegisterBuiltin(probe, list.c_str(), "probe", 9, nullptr, nullptr, nullptr));
     const struct {
         std::string name;
         SoundDecodeObject* found;
@@ -115,8 +121,12 @@ TEST_F(SoundDecoderHostTest, FindByExtensionComparesUpperCaseAndBoundsTheExtensi
         {"noextension", nullptr},
         {"music.ogg", nullptr},
         {"dir.tsn\\file", nullptr},
-        {"long." + std::string(255, 'T'), nullptr},
-        {"longer." + std::string(257, 'T'), nullptr},
+        {"a." + longest, probe},
+        {"a." + std::string(255, 'l'), probe},
+        {"a." + longest + "L", nullptr},
+        {"a." + longest + "X", nullptr},
+        {"a." + longest + std::string(2, 'L'), nullptr},
+        {"a." + std::string(255, 'T'), nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.substr(0, 40));

@@ -1,6 +1,6 @@
 // A game folder with a file system (VfsTestBase) and a sound-decoder host published as the
 // program's, with the TSND test plug-in loaded; helpers that write TSND sounds into the folder
-// and find the Ogg Vorbis samples made at build time.
+// and find the Ogg Vorbis samples made at build time, and the registration of kqvorbis.dll.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/runtime/com_init.h"
+#include "framework/sound/ogg_vorbis_dll.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "tests/framework/plugin_test_files.h"
 #include "tests/framework/vfs_test_fixture.h"
@@ -35,6 +36,21 @@ protected:
 
     void LoadTsndPlugin() {
         ASSERT_EQ(0, m_host.LoadPlugin(plugintest::BinaryFile("test_sound.SLL").c_str()));
+    }
+
+    // Registers our kqvorbis.dll as the built-in Ogg Vorbis decoder, as start-up does.
+    void RegisterOgg() {
+        ASSERT_EQ(0, m_host.RegisterBuiltin(new OggVorbisDll(KqVorbisPath().c_str()),
+                                            OggVorbisDll::kExtensions, OggVorbisDll::kTypeString,
+                                            OggVorbisDll::kType, nullptr, nullptr, nullptr));
+    }
+
+    // Every byte that the registered decoders make of `name`, read through the host.
+    std::vector<std::uint8_t> DecodeAll(const std::string& name) {
+        std::int32_t code = -1;
+        SoundDecoderPtr decoder(m_host.OpenDecoder(name.c_str(), nullptr, true, &code));
+        EXPECT_TRUE(decoder) << name << " code " << code;
+        return decoder ? ReadAll(*decoder) : std::vector<std::uint8_t>();
     }
 
     // Writes the sound into the game folder as `name`; returns the name.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "framework/sound/static_sound_buffer.h"
 #include "tests/framework/sound/fake_sound_fixture.h"
@@ -38,6 +39,26 @@ TEST_F(StaticSoundBufferTest, LoadDecodesTheWholeFileIntoOneBuffer) {
     EXPECT_EQ(1, channels);
     EXPECT_EQ(22050, rate);
     EXPECT_EQ(16, bits);
+}
+
+TEST_F(StaticSoundBufferTest, OggFilesLoadAsTheirDecoderReadsThem) {
+    RegisterOgg();
+    const struct {
+        const char* sample;
+        DWORD channels;
+        DWORD rate;
+    } cases[] = {{"mono22050.ogg", 1, 22050}, {"stereo44100.ogg", 2, 44100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sample);
+        const std::vector<std::uint8_t> decoded = DecodeAll(Sample(c.sample));
+        ASSERT_FALSE(decoded.empty());
+        ASSERT_EQ(0, m_buffer.Load(Sample(c.sample).c_str(), 0));
+        FakeSoundBuffer* fake = m_fake.LastBuffer();
+        EXPECT_EQ(c.channels, fake->Format().nChannels);
+        EXPECT_EQ(c.rate, fake->Format().nSamplesPerSec);
+        EXPECT_EQ(decoded.size(), m_buffer.Length());
+        EXPECT_EQ(decoded, fake->Memory());
+    }
 }
 
 TEST_F(StaticSoundBufferTest, TheSameFileInTheSameModeIsKeptAnotherModeReloads) {

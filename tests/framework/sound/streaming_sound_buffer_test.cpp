@@ -157,6 +157,27 @@ TEST_P(StreamingSoundBufferTest, ASingleFileLoopsWithoutAGapAndStopsAtItsEndOthe
                             [](std::uint8_t b) { return b == 0; }));
 }
 
+TEST_P(StreamingSoundBufferTest, AStereoOggLoopsOverSeveralRingTurnsAsItsDecoderReadsIt) {
+    RegisterOgg();
+    const std::string music = Sample("stereo44100.ogg");
+    const std::vector<std::uint8_t> pcm = DecodeAll(music);
+    ASSERT_EQ(176400u, pcm.size());
+    FakeSoundBuffer* ring = Open(music.c_str(), nullptr);
+    ASSERT_EQ(705600u, ring->Size());
+    ring->SetWriteLead(7056);
+    ASSERT_EQ(0, m_buffer.PlayLoop());
+    // Fourteen seconds of a one-second sound: three and a half turns of the ring.
+    for (int i = 0; i < 28; ++i) ASSERT_TRUE(Step(ring, 88200)) << i;
+    EXPECT_TRUE(ring->IsPlaying());
+    const std::vector<std::uint8_t> played = ring->Played();
+    ASSERT_EQ(28u * 88200, played.size());
+    const std::vector<std::uint8_t> expected = HeadThenRepeat(pcm, pcm, played.size());
+    const auto differ = std::mismatch(expected.begin(), expected.end(), played.begin());
+    EXPECT_TRUE(differ.first == expected.end())
+        << "first lost or doubled byte at " << (differ.first - expected.begin());
+    EXPECT_EQ(0, m_buffer.StopAndRewind());
+}
+
 TEST_P(StreamingSoundBufferTest, SetPositionMsReachesIntoBothFiles) {
     FakeSoundBuffer* ring = Open("intro.tsn", "loop.tsn");
     ASSERT_EQ(0, m_buffer.PlayLoop());

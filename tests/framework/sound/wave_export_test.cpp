@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,46 @@ public:
 private:
     std::uint32_t m_room;
     std::uint32_t m_position = 0;
+};
+
+// A decoder that gives one piece of a second of sound and runs out of memory on the next read,
+// and the built-in decode object that makes it for any data.
+class FailingDecoder final : public WithDeletingDestructor<FailingDecoder, SoundDecoder> {
+public:
+    explicit FailingDecoder(FileStreamBase* stream) : m_stream(stream) {
+        m_format.wFormatTag = WAVE_FORMAT_PCM;
+        m_format.nChannels = 1;
+        m_format.nSamplesPerSec = 22050;
+        m_format.nAvgBytesPerSec = 44100;
+        m_format.nBlockAlign = 2;
+        m_format.wBitsPerSample = 16;
+    }
+    ~FailingDecoder() { ReleaseObject(m_stream); }
+    std::uint32_t XM_METHOD Length() override { return 1000; }
+    std::uint32_t XM_METHOD DataSize() override { return 44100; }
+    std::int32_t XM_METHOD Seek(std::uint32_t) override { return kSoundSeekFailed; }
+    std::int64_t XM_METHOD Tell() override { return 0; }
+    std::uint8_t XM_METHOD IsAtEnd() override { return 0; }
+    std::uint32_t XM_METHOD Read(void* buffer, std::uint32_t count) override {
+        if (m_reads++ > 0) throw std::bad_alloc();
+        std::memset(buffer, 0x11, count);
+        return count;
+    }
+    const WAVEFORMATEX* XM_METHOD Format() override { return &m_format; }
+
+private:
+    FileStreamBase* m_stream;
+    WAVEFORMATEX m_format = {};
+    int m_reads = 0;
+};
+
+class FailingDecodeObject final
+    : public WithDeletingDestructor<FailingDecodeObject, SoundDecodeObject> {
+public:
+    SoundDecoder* XM_METHOD Open(FileStreamBase* stream, std::int32_t* outCode) override {
+        if (outCode) *outCode = 0;
+        return new FailingDecoder(stream);
+    }
 };
 
 class WaveExportTest : public SoundTestBase {
@@ -132,6 +173,20 @@ TEST_F(WaveExportTest, AWriteThatFailsIsReportedNotPassedForSuccess) {
     SoundDecoderPtr decoder(m_host.OpenDecoder("one.tsn", nullptr, true, nullptr));
     FullDiskStream roomy(44146);
     EXPECT_EQ(kWaveExportOk, WriteSoundAsWave(*decoder, roomy));
+}
+
+TEST_F(WaveExportTest, AnExportThatFailsPartWayLeavesNoDestination) {
+    ASSERT_EQ(0, m_host.RegisterBuiltin(new FailingDecodeObject, "BAD\0", "failing", 9, nullptr,
+                                        nullptr, nullptr));
+    ASSERT_TRUE(testsupport::WriteFile(Game("part.bad"), std::string("any data")));
+    // An older export in its place goes too: what is left must never pass for the sound.
+    ASSERT_TRUE(testsupport::WriteFile(Game("part.wav"), std::string("an older export")));
+    EXPECT_EQ(kWaveExportFailed, ExportSoundAsWave("part.bad", Game("part.wav").c_str(), nullptr));
+    EXPECT_FALSE(testsupport::FileExists(Game("part.wav")));
+    // The same export with room and a whole sound stays.
+    WriteTsnd("whole.tsn", TsndSound{});
+    EXPECT_EQ(kWaveExportOk, ExportSoundAsWave("whole.tsn", Game("part.wav").c_str(), nullptr));
+    EXPECT_EQ(44146u, testsupport::ReadFile(Game("part.wav")).size());
 }
 
 // Writes the WAV files that sox reads back (check_wave_readback.sh): into the folder
