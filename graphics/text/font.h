@@ -92,7 +92,10 @@ bool TableCos(std::int32_t k, std::int32_t* cosine);
 // Shift-JIS pair.
 void CopyFaceName(char (&target)[LF_FACESIZE], const char* face);
 
-// Whether the system is of the NT family, as SystemInfo says; start-up publishes it, and
-// without it bold glyphs are widened by the program (GDI does not embolden them there).
+// Whether the system is of the NT family, as SystemInfo says; where it is 0 bold glyphs are
+// widened by the program (GDI does not embolden them there). It starts at 1. The game
+// application's start-up must call PublishFontSystemInfo once with the framework application's
+// SystemInfo, before any font is drawn: the framework itself cannot, as it does not reach the
+// graphics code.
 extern std::uint8_t g_fontSystemIsNt;
 void PublishFontSystemInfo(const SystemInfo& info);

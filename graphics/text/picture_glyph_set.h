@@ -17,7 +17,8 @@ public:
     PictureGlyphSet& operator=(const PictureGlyphSet&) = delete;
 
     // Cuts count cells of cellWidth x cellHeight from an 8-bit plane (flags bit 0 grey, bit 1
-    // mono, the mono cells following the grey ones). 0; 2 the plane is too small.
+    // mono, the mono cells following the grey ones). 0; 2 the plane is too small; 3 no memory;
+    // -1 a count or cell size <= 0. Every failure leaves no cells.
     std::int32_t Load(const std::uint8_t* plane, std::int32_t pitch, std::int32_t width,
                       std::int32_t height, std::int32_t count, std::int32_t cellWidth,
                       std::int32_t cellHeight, std::uint8_t flags);

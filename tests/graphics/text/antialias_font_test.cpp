@@ -3,9 +3,11 @@
 #include <array>
 #include <cstring>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "graphics/compose/gradient_table.h"
 #include "graphics/compose/math_tables.h"
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/pixel_buffer.h"
@@ -18,6 +20,14 @@
 namespace {
 
 using texttest::FakeGlyphSource;
+
+// The math tables published for one test, withdrawn at its end even when an assertion ends
+// it early.
+struct PublishedMathTables {
+    PublishedMathTables() { g_mathTables = &tables; }
+    ~PublishedMathTables() { g_mathTables = nullptr; }
+    MathTables tables;
+};
 
 class AntialiasFontFake : public ::testing::Test {
 protected:
@@ -253,22 +263,157 @@ TEST_F(AntialiasFontFake, DrawStringWritesCoverageIntoAlphaOnly) {
     EXPECT_EQ(font.DrawString(nullptr, 0, 0, "A", nullptr, nullptr), 1);
 }
 
-TEST_F(AntialiasFontFake, GradientByRowsAlsoOnClippedGlyphs) {
-    source.Solid('A', 2, 16, 64, 10);
-    source.shapes['A'].originY = font.baselineY;  // glyph top on the top of the cell
-    ASSERT_EQ(font.SetGradient(true, 0xFF0000, 0x0000FF, true), 0);
-    std::vector<std::uint32_t> column;
-    ASSERT_EQ(font.BlendString(&image, 0, 0, "A", nullptr, nullptr), 0);
-    for (int r = 0; r < 16; ++r) column.push_back(Pixel(0, r) & 0xFFFFFF);
-    EXPECT_EQ(column[0], 0xFF0000u);
-    for (int r = 1; r < 16; ++r) {
-        EXPECT_LT(column[r] >> 16, column[r - 1] >> 16) << "row " << r;
+// The gradient runs down the rows at escapement 0 and across the columns at 2700 (from the
+// left edge of the turned cell), one entry per pixel from the glyph's depth into the cell; a
+// glyph clipped at the picture's edge keeps the entries of its visible rows or columns. Every
+// drawing form takes the same entries.
+TEST_F(AntialiasFontFake, GradientByRowsAndColumnsAlsoOnClippedGlyphs) {
+    PublishedMathTables published;
+    GradientTable expected;
+    ASSERT_EQ(expected.Build(16, 0xFF0000, 0x0000FF, 32), 0);
+    const auto* entries = static_cast<const std::uint32_t*>(expected.Entries());
+    struct Case {
+        const char* name;
+        std::int32_t angle;
+        std::int32_t depth;   // first row (column) of the glyph inside the cell
+        std::int32_t length;  // rows (columns) of the glyph
+        std::int32_t cut;     // of them beyond the picture's top (left) edge
+    } const cases[] = {
+        {"rows, whole cell", 0, 0, 16, 0},
+        {"rows, clipped", 0, 0, 16, 5},
+        {"rows, glyph inside the cell", 0, 3, 10, 0},
+        {"rows, inside and clipped", 0, 3, 10, 4},
+        {"columns, whole cell", 2700, 0, 16, 0},
+        {"columns, clipped", 2700, 0, 16, 5},
+        {"columns, glyph inside the cell", 2700, 3, 10, 0},
+        {"columns, inside and clipped", 2700, 3, 10, 4},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(font.SetEscapement(c.angle), 0);
+        ASSERT_EQ(font.SetGradient(true, 0xFF0000, 0x0000FF, true), 0);
+        const bool columns = c.angle == 2700;
+        std::int32_t penX = 4;
+        std::int32_t penY = 4;
+        if (columns) {
+            // The turned cell lies left of the pen: its left edge is the gradient's first entry.
+            source.Solid('A', c.length, 2);
+            source.shapes['A'].originX = -16 + c.depth - font.baselineX;
+            source.shapes['A'].originY = font.baselineY;
+            penX = 16 - c.depth - c.cut;
+        } else {
+            source.Solid('A', 2, c.length);
+            source.shapes['A'].originY = font.baselineY - c.depth;
+            penY = -c.depth - c.cut;
+        }
+        for (int op = 0; op < 4; ++op) {
+            font.SetLevel(op == 1 ? 0 : 2);
+            Clear(0xFF102030);
+            if (op <= 1) font.BlendString(&image, penX, penY, "A", nullptr, nullptr);
+            if (op == 2) font.DrawText(&image, penX, penY, "A", nullptr, nullptr);
+            if (op == 3) font.DrawString(&image, penX, penY, "A", nullptr, nullptr);
+            for (std::int32_t i = c.cut; i < c.length; ++i) {
+                const std::uint32_t pixel =
+                    columns ? Pixel(i - c.cut, penY) : Pixel(penX, i - c.cut);
+                EXPECT_EQ(pixel & 0xFFFFFF, entries[c.depth + i] & 0xFFFFFF)
+                    << c.name << " op " << op << " at " << i;
+            }
+        }
     }
-    // Drawn 5 rows above the picture: the visible rows keep their own entries.
-    Clear(0xFF102030);
-    ASSERT_EQ(font.BlendString(&image, 0, -5, "A", nullptr, nullptr), 0);
-    for (int r = 0; r < 11; ++r) {
-        EXPECT_EQ(Pixel(0, r) & 0xFFFFFF, column[r + 5]) << "row " << r;
+}
+
+// The shadow offset turns with the text, except at escapement 2700 (and without the math
+// tables), in every drawing form.
+TEST_F(AntialiasFontFake, ShadowOffsetTurnsWithTheText) {
+    PublishedMathTables published;
+    MathTables& tables = published.tables;
+    source.Solid('A', 1, 1);
+    font.effect = 1;
+    font.effectOffsetX = 3;
+    font.effectOffsetY = 2;
+    struct Case {
+        std::int32_t angle;
+        bool withTables;
+        std::int32_t dx, dy;
+    } const cases[] = {
+        {0, true, 3, 2},
+        {450, true, 3, -1},  // (3 + 2, 2 - 3) x 0.7071, rounded down
+        {900, true, 2, -3},
+        {1800, true, -3, -2},
+        {2700, true, 3, 2},
+        {900, false, 3, 2},
+    };
+    for (const auto& c : cases) {
+        g_mathTables = &tables;
+        ASSERT_EQ(font.SetEscapement(c.angle), 0);
+        g_mathTables = c.withTables ? &tables : nullptr;
+        POINT glyph{-1, -1};
+        for (int op = 0; op < 3; ++op) {
+            Clear(0xFF102030);
+            if (op == 0) font.BlendString(&image, 30, 20, "A", nullptr, nullptr);
+            if (op == 1) font.DrawText(&image, 30, 20, "A", nullptr, nullptr);
+            if (op == 2) font.DrawString(&image, 30, 20, "A", nullptr, nullptr);
+            POINT shadow{-1, -1};
+            int shadows = 0;
+            for (int y = 0; y < image.Height(); ++y) {
+                for (int x = 0; x < image.Width(); ++x) {
+                    const std::uint32_t p = Pixel(x, y) & 0xFFFFFF;
+                    if (p == 0) {
+                        shadow = {x, y};
+                        ++shadows;
+                    } else if (p == 0xFFFFFF && op == 0) {
+                        glyph = {x, y};
+                    }
+                }
+            }
+            ASSERT_EQ(shadows, 1) << c.angle << " op " << op;
+            EXPECT_EQ(shadow.x - glyph.x, c.dx) << c.angle << " tables " << c.withTables << " op " << op;
+            EXPECT_EQ(shadow.y - glyph.y, c.dy) << c.angle << " tables " << c.withTables << " op " << op;
+        }
+    }
+}
+
+// A lead byte right before the terminator ends the text: nothing after the terminator is
+// asked for, drawn or measured.
+TEST_F(AntialiasFontFake, LoneLeadByteBeforeTheTerminatorEndsTheText) {
+    source.Solid('A', 3, 4, 64, 7);
+    source.Solid('B', 6, 9, 64, 11);
+    source.Solid(0x8200, 5, 5, 64, 13);
+    const char lone[] = "A\x82\0BB";
+    for (std::uint8_t effect : {0, 1, 2}) {
+        font.effect = effect;
+        font.effectOffsetX = 2;
+        font.effectOffsetY = 2;
+        for (int op = 0; op < 3; ++op) {
+            std::vector<std::uint32_t> pictures[2];
+            std::int32_t pens[2][2];
+            RECT rects[2];
+            for (int i = 0; i < 2; ++i) {
+                const char* text = i == 0 ? "A" : lone;
+                font.Cache().Flush();
+                source.asked.clear();
+                Clear(0xFF102030);
+                if (op == 0) font.BlendString(&image, 5, 5, text, &rects[i], pens[i]);
+                if (op == 1) font.DrawString(&image, 5, 5, text, &rects[i], pens[i]);
+                if (op == 2) font.DrawText(&image, 5, 5, text, &rects[i], pens[i]);
+                pictures[i] = Pixels();
+                EXPECT_EQ(source.asked, std::set<std::uint32_t>{'A'})
+                    << "effect " << int(effect) << " op " << op;
+            }
+            EXPECT_EQ(pictures[1], pictures[0]) << "effect " << int(effect) << " op " << op;
+            EXPECT_EQ(pens[1][0], pens[0][0]);
+            EXPECT_EQ(pens[1][1], pens[0][1]);
+            EXPECT_TRUE(EqualRect(&rects[1], &rects[0])) << "effect " << int(effect) << " op " << op;
+        }
+        std::int32_t size[2];
+        std::int32_t count = 0;
+        source.asked.clear();
+        EXPECT_EQ(font.TextExtent(lone, size, nullptr, nullptr, true, &count), 1);
+        std::int32_t alone[2];
+        font.TextExtent("A", alone, nullptr, nullptr, true, nullptr);
+        EXPECT_EQ(size[0], alone[0]);
+        EXPECT_EQ(size[1], alone[1]);
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(source.asked, std::set<std::uint32_t>{'A'});
     }
 }
 
@@ -398,25 +543,32 @@ TEST_F(AntialiasFontFake, MmxAndPlainDrawTheSamePixels) {
     font.colour[0] = 250;
     font.colour[1] = 7;
     font.effectColour[2] = 130;
-    for (bool gradient : {false, true}) {
-        font.SetGradient(gradient, 0xFF8000, 0x0010FF, true);
-        for (std::uint8_t effect : {0, 1, 2}) {
-            font.effect = effect;
-            for (int op = 0; op < 3; ++op) {
-                std::vector<std::uint32_t> results[2];
-                for (KernelForm form : {KernelForm::Plain, KernelForm::Mmx}) {
-                    ForceKernelForm(form);
-                    font.Cache().Flush();
-                    image.FillValue(0x7F102030, nullptr, nullptr);
-                    const char* text = "AB\x82\xa0\nBA";
-                    if (op == 0) font.BlendString(&image, 1, -4, text, nullptr, nullptr);
-                    if (op == 1) font.DrawString(&image, 1, -4, text, nullptr, nullptr);
-                    if (op == 2) font.DrawText(&image, 1, -4, text, nullptr, nullptr);
-                    results[form == KernelForm::Mmx] = Pixels();
+    PublishedMathTables published;
+    // At 2700 the gradient runs by columns; the second line lies across the left edge.
+    for (std::int32_t angle : {0, 2700}) {
+        ASSERT_EQ(font.SetEscapement(angle), 0);
+        const std::int32_t x = angle == 0 ? 1 : 30;
+        for (bool gradient : {false, true}) {
+            font.SetGradient(gradient, 0xFF8000, 0x0010FF, true);
+            for (std::uint8_t effect : {0, 1, 2}) {
+                font.effect = effect;
+                for (int op = 0; op < 3; ++op) {
+                    std::vector<std::uint32_t> results[2];
+                    for (KernelForm form : {KernelForm::Plain, KernelForm::Mmx}) {
+                        ForceKernelForm(form);
+                        font.Cache().Flush();
+                        image.FillValue(0x7F102030, nullptr, nullptr);
+                        const char* text = "AB\x82\xa0\nBA";
+                        if (op == 0) font.BlendString(&image, x, -4, text, nullptr, nullptr);
+                        if (op == 1) font.DrawString(&image, x, -4, text, nullptr, nullptr);
+                        if (op == 2) font.DrawText(&image, x, -4, text, nullptr, nullptr);
+                        results[form == KernelForm::Mmx] = Pixels();
+                    }
+                    ForceKernelForm(KernelForm::Detected);
+                    EXPECT_EQ(results[0], results[1]) << "angle " << angle << " gradient "
+                                                      << gradient << " effect " << int(effect)
+                                                      << " op " << op;
                 }
-                ForceKernelForm(KernelForm::Detected);
-                EXPECT_EQ(results[0], results[1])
-                    << "gradient " << gradient << " effect " << int(effect) << " op " << op;
             }
         }
     }
@@ -444,6 +596,34 @@ TEST(FontFaceName, CopiesAtMostThirtyOneBytesAndWholePairs) {
     std::string pair = std::string(30, 'y') + "\x82\xa0";
     CopyFaceName(face, pair.c_str());
     EXPECT_EQ(std::string(face), std::string(30, 'y'));
+}
+
+// Loading answers 3 when the cells cannot be had, and leaves no cells. The plane is one row
+// read again and again (pitch 0), so its claimed size costs nothing.
+TEST(PictureGlyphSet, LoadAnswersThreeWhenMemoryRunsOut) {
+    const std::uint8_t row[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    struct Case {
+        const char* name;
+        std::int32_t width, height, count, cellWidth, cellHeight;
+    } const cases[] = {
+        {"a cell beyond any address range", 0x40000000, 8, 1, 0x40000000, 8},
+        {"a 2 GB cell", 4, 0x1FFFFFF0, 1, 4, 0x1FFFFFF0},
+        {"more cells than the address space holds", 1, 0x10000000, 0x10000000, 1, 1},
+    };
+    PictureGlyphSet set;
+    for (const auto& c : cases) {
+        ASSERT_EQ(set.Load(row, 8, 8, 1, 1, 8, 1, 1), 0);
+        EXPECT_EQ(set.Load(row, 0, c.width, c.height, c.count, c.cellWidth, c.cellHeight, 1), 3)
+            << c.name;
+        EXPECT_EQ(set.Count(), 0) << c.name;
+        EXPECT_EQ(set.Get(0, 2, false), nullptr) << c.name;
+        EXPECT_EQ(set.Get(0, 0, false), nullptr) << c.name;
+    }
+    ASSERT_EQ(set.Load(row, 8, 8, 1, 2, 4, 1, 1), 0);
+    Glyph* second = set.Get(1, 2, false);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->bits[0], 5);
+    ASSERT_NE(set.Get(1, 2, true), nullptr) << "outline glyphs are made again";
 }
 
 }  // namespace

@@ -28,8 +28,9 @@ public:
     std::map<std::uint32_t, Shape> shapes;
     std::set<std::uint32_t> failGrey;
     std::set<std::uint32_t> failMono;
-    // Every query: (format, magnification).
+    // Every query: (format, magnification); and every character asked for.
     std::vector<std::pair<UINT, int>> queries;
+    std::set<std::uint32_t> asked;
 
     void Solid(std::uint32_t code, std::int32_t w, std::int32_t h, std::uint8_t value = 64,
                std::int32_t advance = 10) {
@@ -46,6 +47,7 @@ public:
                        const MAT2* matrix) override {
         const int scale = matrix->eM11.value;
         queries.push_back({format, scale});
+        asked.insert(code);
         const bool mono = format == GGO_BITMAP;
         if ((mono ? failMono : failGrey).count(code)) {
             return GDI_ERROR;
@@ -88,6 +90,7 @@ public:
         if (length == 2) {
             code = (code << 8) | static_cast<std::uint8_t>(text[1]);
         }
+        asked.insert(code);
         size->cx = shapes.count(code) ? shapes[code].advance : 10;
         size->cy = 16;
         return TRUE;

@@ -54,8 +54,12 @@ TEST(FontList, EnumeratesWineFaces) {
     const std::int32_t count = list.Enumerate(dc, 8, SHIFTJIS_CHARSET);
     EXPECT_EQ(count, list.Count());
     const auto japanese = Names(list);
-    for (const char* name : {"ＭＳ ゴシック", "@ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝"}) {
+    for (const char* name : {"ＭＳ ゴシック", "@ＭＳ ゴシック", "ＭＳ Ｐゴシック", "@ＭＳ Ｐゴシック",
+                             "ＭＳ 明朝", "@ＭＳ 明朝", "ＭＳ Ｐ明朝", "@ＭＳ Ｐ明朝"}) {
         EXPECT_EQ(japanese.count(name), 1u) << name;
+    }
+    for (const auto& name : japanese) {
+        EXPECT_EQ(japanese.count(name), 1u) << name << " listed more than once";
     }
     for (std::int32_t i = 0; i < list.Count(); ++i) {
         EXPECT_EQ(list.At(i).lfCharSet, SHIFTJIS_CHARSET);

@@ -13,6 +13,14 @@
 
 namespace {
 
+// The math tables published for one test, withdrawn at its end even when an assertion ends
+// it early.
+struct PublishedMathTables {
+    PublishedMathTables() { g_mathTables = &tables; }
+    ~PublishedMathTables() { g_mathTables = nullptr; }
+    MathTables tables;
+};
+
 const char kGothic[] = "ＭＳ ゴシック";
 const char kPGothic[] = "ＭＳ Ｐゴシック";
 const char kMincho[] = "ＭＳ 明朝";
@@ -143,18 +151,12 @@ TEST(RealFonts, DrawnInkStaysInsideTheRectAndPensFollowGdiWidths) {
     AntialiasFont font;
     ASSERT_EQ(font.SetFont(20, false, 0, kPGothic), 0);
     font.lineSpacing = 3;
+    font.effectOffsetX = 2;
+    font.effectOffsetY = -2;
     PixelBuffer image;
     ASSERT_EQ(image.Create(200, 80, 32, false), 0);
-    image.FillValue(0xFF000000, nullptr, nullptr);
     const std::string line = "Aあ亜ｱ表x";
     const std::string text = line + "\n" + "A";
-    RECT rect;
-    std::int32_t pen[2];
-    ASSERT_EQ(font.BlendString(&image, 5, 4, text.c_str(), &rect, pen), 0);
-    EXPECT_EQ(pen[0], 5 + reference.Width("A", 1));
-    EXPECT_EQ(pen[1], 4 + 20 + 3) << "the next line |h| + lineSpacing lower";
-    std::int32_t penOnly[2];
-    font.BlendString(&image, 5, 4, line.c_str(), nullptr, penOnly);
     std::int32_t sum = 0;
     for (const char* p = line.c_str(); *p;) {
         const int n = (static_cast<unsigned char>(*p) >= 0x81 &&
@@ -165,13 +167,33 @@ TEST(RealFonts, DrawnInkStaysInsideTheRectAndPensFollowGdiWidths) {
         sum += reference.Width(p, n);
         p += n;
     }
-    EXPECT_EQ(penOnly[0], 5 + sum);
-    for (int y = 0; y < 80; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            const bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
-            if (!inside) {
-                ASSERT_EQ(image.GetPixel(x, y), 0xFF000000u) << x << "," << y;
+    for (std::uint8_t level : {0, 1, 2}) {
+        for (std::uint8_t effect : {0, 1, 2}) {
+            font.SetLevel(level);
+            font.effect = effect;
+            image.FillValue(0xFF000080, nullptr, nullptr);
+            RECT rect;
+            std::int32_t pen[2];
+            ASSERT_EQ(font.BlendString(&image, 5, 6, text.c_str(), &rect, pen), 0);
+            EXPECT_EQ(pen[0], 5 + reference.Width("A", 1));
+            EXPECT_EQ(pen[1], 6 + 20 + 3) << "the next line |h| + lineSpacing lower";
+            std::int32_t penOnly[2];
+            font.BlendString(&image, 5, 6, line.c_str(), nullptr, penOnly);
+            EXPECT_EQ(penOnly[0], 5 + sum);
+            int inked = 0;
+            for (int y = 0; y < 80; ++y) {
+                for (int x = 0; x < 200; ++x) {
+                    const bool inside =
+                        x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+                    const bool ink = image.GetPixel(x, y) != 0xFF000080u;
+                    inked += ink;
+                    if (!inside) {
+                        ASSERT_FALSE(ink) << x << "," << y << " level " << int(level)
+                                          << " effect " << int(effect);
+                    }
+                }
             }
+            EXPECT_GT(inked, 0);
         }
     }
 }
@@ -236,19 +258,135 @@ TEST(RealFonts, GdiMaskPeaksAt246AndEmptyLinesKeepTheirHeight) {
     EXPECT_GT(inked, 0);
 }
 
-TEST(RealFonts, GdiLongLinesAndLoneLeadBytes) {
+// Whether any pixel of columns [left, right) differs from the background.
+bool InkBetween(PixelBuffer& image, std::int32_t left, std::int32_t right,
+                std::uint32_t background) {
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = left; x < right; ++x) {
+            if ((image.GetPixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<std::uint32_t> AllPixels(PixelBuffer& image) {
+    std::vector<std::uint32_t> all;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            all.push_back(image.GetPixel(x, y));
+        }
+    }
+    return all;
+}
+
+// A line far longer than any fixed buffer is measured, drawn into the text sprite and drawn on
+// a device context whole: its last character has ink.
+TEST(RealFonts, GdiDrawsALongLineWhole) {
+    GdiFont font;
+    ASSERT_EQ(font.SetFont(12, false, 0, kGothic), 0);
+    font.SetLevel(0);
+    ReferenceFont reference(kGothic, 12);
+    const std::string longLine(1000, 'i');
+    const std::int32_t width = reference.Width(longLine.c_str(), 1000);
+    const std::int32_t lastCell = reference.Width(longLine.c_str(), 999);
+    std::int32_t size[2];
+    ASSERT_EQ(font.TextExtent(longLine.c_str(), size, nullptr, nullptr, false, nullptr), 1);
+    EXPECT_EQ(size[0], width);
+
+    PixelBuffer sprite;
+    ASSERT_EQ(sprite.Create(width + 8, size[1], 32, false), 0);
+    sprite.FillValue(0, nullptr, nullptr);
+    RECT rect;
+    ASSERT_EQ(font.DrawString(&sprite, 0, 0, longLine.c_str(), &rect, nullptr), 0);
+    EXPECT_EQ(rect.right, width);
+    bool lastInked = false;
+    for (int y = 0; y < sprite.Height(); ++y) {
+        for (int x = lastCell; x < width; ++x) {
+            lastInked = lastInked || (sprite.GetPixel(x, y) >> 24) != 0;
+        }
+    }
+    EXPECT_TRUE(lastInked) << "the text sprite holds the last character";
+
+    PixelBuffer target;
+    ASSERT_EQ(target.Create(width + 8, size[1], 32, true), 0);
+    target.FillValue(0, nullptr, nullptr);
+    ASSERT_EQ(font.DrawLines(target.MemoryDc(), 0, 0, longLine.c_str()), 0);
+    GdiFlush();
+    EXPECT_TRUE(InkBetween(target, lastCell, width, 0)) << "TextOutA drew the last character";
+}
+
+// A lead byte right before the terminator ends the text: the bytes after the terminator are
+// never measured or drawn.
+TEST(RealFonts, GdiLoneLeadByteBeforeTheTerminatorEndsTheText) {
     GdiFont font;
     ASSERT_EQ(font.SetFont(12, false, 0, kGothic), 0);
     ReferenceFont reference(kGothic, 12);
-    const std::string longLine(1000, 'i');
-    std::int32_t size[2];
-    ASSERT_EQ(font.TextExtent(longLine.c_str(), size, nullptr, nullptr, false, nullptr), 1);
-    EXPECT_EQ(size[0], reference.Width(longLine.c_str(), 1000));
     const char lone[] = "A\x82\0WWWW";
+    std::int32_t size[2];
     std::int32_t count = 0;
-    font.TextExtent(lone, size, nullptr, nullptr, false, &count);
+    EXPECT_EQ(font.TextExtent(lone, size, nullptr, nullptr, false, &count), 1);
     EXPECT_EQ(size[0], reference.Width("A", 1));
     EXPECT_EQ(count, 1);
+    for (std::uint8_t level : {0, 1}) {
+        font.SetLevel(level);
+        for (int op = 0; op < 3; ++op) {
+            std::vector<std::uint32_t> pictures[2];
+            for (int i = 0; i < 2; ++i) {
+                const char* text = i == 0 ? "A" : lone;
+                PixelBuffer image;
+                ASSERT_EQ(image.Create(80, 20, 32, op == 2), 0);
+                image.FillValue(0, nullptr, nullptr);
+                if (op == 0) {
+                    ASSERT_EQ(font.DrawString(&image, 2, 2, text, nullptr, nullptr), 0);
+                }
+                if (op == 1) {
+                    ASSERT_EQ(font.BlendString(&image, 2, 2, text, nullptr, nullptr), 0);
+                }
+                if (op == 2) {
+                    ASSERT_EQ(font.DrawLines(image.MemoryDc(), 2, 2, text), 0);
+                    GdiFlush();
+                }
+                pictures[i] = AllPixels(image);
+            }
+            EXPECT_EQ(pictures[1], pictures[0]) << "level " << int(level) << " op " << op;
+            EXPECT_NE(pictures[0], std::vector<std::uint32_t>(80 * 20, 0u)) << "A has ink";
+        }
+    }
+}
+
+// The shadow offset turns with the text at 2700 too: the shadowed line is the line drawn at
+// (x, y) and again three pixels further along the text, that is lower.
+TEST(RealFonts, GdiShadowTurnsAt2700) {
+    PublishedMathTables published;
+    GdiFont font;
+    ASSERT_EQ(font.SetFont(16, false, 0, (std::string("@") + kGothic).c_str()), 0);
+    ASSERT_EQ(font.SetEscapement(2700), 0);
+    font.effectOffsetX = 3;
+    font.effectOffsetY = 0;
+    font.effectColour[0] = font.effectColour[1] = font.effectColour[2] = 255;
+    font.colour[0] = font.colour[1] = font.colour[2] = 255;
+    auto draw = [&](std::uint8_t effect, std::int32_t x, std::int32_t y, PixelBuffer* image) {
+        font.effect = effect;
+        ASSERT_EQ(font.DrawLines(image->MemoryDc(), x, y, "\x82\xa0" "A\nI"), 0);
+        GdiFlush();
+    };
+    PixelBuffer shadowed;
+    PixelBuffer twice;
+    ASSERT_EQ(shadowed.Create(64, 64, 32, true), 0);
+    ASSERT_EQ(twice.Create(64, 64, 32, true), 0);
+    shadowed.FillValue(0, nullptr, nullptr);
+    twice.FillValue(0, nullptr, nullptr);
+    draw(1, 40, 8, &shadowed);
+    draw(0, 40, 8, &twice);
+    draw(0, 40, 11, &twice);
+    EXPECT_EQ(AllPixels(shadowed), AllPixels(twice));
+    PixelBuffer alone;
+    ASSERT_EQ(alone.Create(64, 64, 32, true), 0);
+    alone.FillValue(0, nullptr, nullptr);
+    draw(0, 40, 8, &alone);
+    EXPECT_NE(AllPixels(alone), AllPixels(twice)) << "the shadow shows";
 }
 
 TEST(RealFonts, GdiLineBackgrounds) {
