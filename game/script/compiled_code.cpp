@@ -34,7 +34,7 @@ CodeKind Classify(std::uint16_t code) {
     default:
         break;
     }
-    if (code >= kCodePc && code <= kCodeInvokeCommand) {
+    if (code >= kCodePc && code <= kCodeResolveTarget) {
         return CodeKind::kField;
     }
     return code == kCodeEnd ? CodeKind::kEnd : CodeKind::kInvalid;
@@ -151,6 +151,15 @@ extern "C" std::uint64_t XM_CDECL SobInvokeCommand(CommandHandler handler, std::
     }
 }
 
+extern "C" std::uint32_t XM_CDECL SobResolveTarget(std::uint32_t target, std::uint32_t pcField) noexcept {
+    const CompiledCode* owner = nullptr;
+    const CompiledCode::Instruction* found = CompiledCode::Find(target, &owner);
+    if (!found || !owner->IsBoundTo(pcField)) {
+        return 0;
+    }
+    return AddressOf(owner->NativeCode() + found->nativeOffset);
+}
+
 void RethrowHandlerException() {
     std::exception_ptr exception = t_handlerException;
     t_handlerException = nullptr;
@@ -214,7 +223,11 @@ void CompiledCode::Emit(std::uint32_t entry, std::uint32_t current, std::uint32_
             case kCodeAccumulator: hole = m_fields.accumulator; break;
             case kCodeStackBase: hole = m_fields.stackBase; break;
             case kCodeStackEnd: hole = m_fields.stackEnd; break;
-            default: hole = AddressOf(reinterpret_cast<void*>(&SobInvokeCommand)); break;
+            case kCodeInvokeCommand: hole = AddressOf(reinterpret_cast<void*>(&SobInvokeCommand)); break;
+            case kCodeRangeStart: hole = m_start; break;
+            case kCodeRangeLength: hole = m_length; break;
+            case kCodeStarts: hole = StartsAddress(); break;
+            default: hole = AddressOf(reinterpret_cast<void*>(&SobResolveTarget)); break;
             }
             break;
         default:  // the end; the table was checked, so nothing else is here
@@ -251,22 +264,30 @@ int CompiledCode::Compile(std::uint32_t start, std::uint32_t length) {
     std::vector<Instruction> instructions;
     try {
         instructions.reserve(count);
+        // Released code leaves the table's memory behind, so a range compiled again gets the same.
+        m_starts.assign(length / 4, 0);
         LiveCodes().reserve(LiveCodes().size() + 1);
     } catch (const std::bad_alloc&) {
+        m_starts.clear();
         return 1;
     }
     // A block is never empty, so that every native address lies inside memory of its own.
     const std::size_t size = std::max<std::size_t>(static_cast<std::size_t>(total), 1);
     std::uint8_t* const native = static_cast<std::uint8_t*>(m_memory.Allocate(size));
     if (!native) {
+        m_starts.clear();
         return 1;
     }
-    // Everything is emitted before the range changes: a failure up to here leaves it untouched.
+    // Nothing fails from here on; everything is emitted before the range changes, so a failure
+    // up to here has left it untouched.
+    m_start = start;
+    m_length = length;
     std::uint8_t* out = native;
     Emit(kTrampolineEntry, start, start, out);
     for (std::uint32_t at = start; at != end;) {
         const std::uint32_t next = NextInstruction(at, end);
         instructions.push_back({at - start, static_cast<std::uint32_t>(out - native), ReadWord(at)});
+        m_starts[(at - start) / 4] = AddressOf(out);
         Emit(instructions.back().opcode, at, next, out);
         at = next;
     }
@@ -276,8 +297,6 @@ int CompiledCode::Compile(std::uint32_t start, std::uint32_t length) {
     FlushInstructionCache(GetCurrentProcess(), native, size);
     m_native = native;
     m_nativeSize = size;
-    m_start = start;
-    m_length = length;
     m_instructions = std::move(instructions);
     LiveCodes().push_back(this);
     return 0;
@@ -296,11 +315,16 @@ void CompiledCode::Release() {
         }
     }
     m_instructions.clear();
+    m_starts.clear();
     m_memory.Free(m_native);
     m_native = nullptr;
     m_nativeSize = 0;
     m_start = 0;
     m_length = 0;
+}
+
+std::uint32_t CompiledCode::StartsAddress() const {
+    return m_starts.empty() ? 0 : AddressOf(m_starts.data());
 }
 
 CompiledCode::Entry CompiledCode::EntryPoint() const {

@@ -33,6 +33,10 @@ enum TemplateCode : std::uint16_t {
     kCodeStackBase = 0xFF03,      // the field that holds the stack's first word
     kCodeStackEnd = 0xFF04,       // the field that holds the address after the stack's last word
     kCodeInvokeCommand = 0xFF05,  // SobInvokeCommand
+    kCodeRangeStart = 0xFF06,     // the compiled range's first byte
+    kCodeRangeLength = 0xFF07,    // its length in bytes (a number, not an address)
+    kCodeStarts = 0xFF08,         // the range's table of instruction starts (InstructionStarts)
+    kCodeResolveTarget = 0xFF09,  // SobResolveTarget
     kCodeEnd = 0xFFFF,
 };
 
@@ -104,6 +108,11 @@ struct BoundContextFields {
 extern "C" std::uint64_t XM_CDECL SobInvokeCommand(CommandHandler handler, std::uint32_t* arguments);
 // Throws the exception that SobInvokeCommand caught last on this thread.
 [[noreturn]] void RethrowHandlerException();
+// Where compiled code bound to the context whose pc field is `pcField` goes on for a transfer to
+// `target`: the native address of the compiled instruction that starts there, or 0 when there is
+// none (not an instruction start, not compiled, its opcode word rewritten, or bound to another
+// context); native code then hands over to the interpreter.
+extern "C" std::uint32_t XM_CDECL SobResolveTarget(std::uint32_t target, std::uint32_t pcField) noexcept;
 
 class CompiledCode {
 public:
@@ -133,6 +142,11 @@ public:
     Entry EntryPoint() const;
     const std::uint8_t* NativeCode() const { return m_native; }
     std::size_t NativeSize() const { return m_nativeSize; }
+    // One word per word of the range: the native address of the instruction that starts there,
+    // else 0. A transfer checks its target here before it jumps, so that a target inside an
+    // instruction (an operand word that happens to be 48 or more) is never taken for native code.
+    // Null for an empty range.
+    const std::uint32_t* InstructionStarts() const { return m_starts.empty() ? nullptr : m_starts.data(); }
     bool IsBoundTo(std::uint32_t pcAddress) const { return m_fields.pc == pcAddress; }
 
     // The instruction that starts at `address` in a live compiled range and whose opcode word
@@ -145,6 +159,7 @@ private:
     // range or does not compile.
     std::uint32_t NextInstruction(std::uint32_t at, std::uint32_t end) const;
     void Emit(std::uint32_t entry, std::uint32_t current, std::uint32_t next, std::uint8_t*& out) const;
+    std::uint32_t StartsAddress() const;
 
     BoundContextFields m_fields;
     const TemplateTable& m_table;
@@ -154,4 +169,5 @@ private:
     std::uint32_t m_start = 0;
     std::uint32_t m_length = 0;
     std::vector<Instruction> m_instructions;
+    std::vector<std::uint32_t> m_starts;
 };

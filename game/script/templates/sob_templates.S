@@ -11,6 +11,11 @@
      sob_stack_base, sob_stack_end      the context's fields holding the stack's first word and
                                         the address after its last word
      sob_invoke             the routine that calls a command handler (see SobInvokeCommand)
+     sob_range_start, sob_range_length  the compiled range's first byte and its length in bytes
+     sob_starts             the range's table of instruction starts: the word for byte offset n
+                            is the native address of the instruction at n, else 0
+     sob_resolve            the routine that finds a transfer's target in the other compiled
+                            ranges (see SobResolveTarget)
 
    The native code keeps no machine state between instructions: operands are read from the image
    when the instruction runs (scripts pass values by rewriting later operands) and the VM stack
@@ -20,7 +25,10 @@
    Every check the interpreter makes comes before any effect; a failed one stores this
    instruction's address in pc and hands over to the interpreter, which then faults exactly as
    it would have. A transfer whose target is 0 or not compiled stores the target in pc and hands
-   over the same way. Jumps stay inside their template: a jump to another section would leave a
+   over the same way. A target whose opcode word is 48 or more is taken only when it is the start
+   of an instruction compiled for this context with that word as its native address: an operand
+   word or a word that a script rewrote would otherwise be jumped to as if it were native code.
+   Jumps stay inside their template: a jump to another section would leave a
    relocation that the build refuses. */
 
 #include "game/script/templates/native_exit.h"
@@ -59,14 +67,33 @@ sob\number\()_end:
 2:
 .endm
 
-/* Jumps to the native code of the instruction at the bytecode address in eax. */
+/* Jumps to the native code of the instruction at the bytecode address in eax: directly when it
+   is an instruction of this range, through sob_resolve when it lies elsewhere. */
 .macro TRANSFER
     test eax, eax
     jz 8f
     mov edx, dword ptr [eax]
     cmp edx, SOB_FIRST_NATIVE_WORD
     jb 8f
+    test al, 3
+    jnz 5f
+    mov ecx, eax
+    sub ecx, offset sob_range_start
+    cmp ecx, offset sob_range_length
+    jae 5f
+    cmp edx, dword ptr [ecx + sob_starts]
+    jne 5f
     jmp edx
+5:  mov ebx, eax
+    push offset sob_pc
+    push eax
+    mov eax, offset sob_resolve
+    call eax
+    add esp, 8
+    test eax, eax
+    jz 4f
+    jmp eax
+4:  mov eax, ebx
 8:  mov dword ptr [sob_pc], eax
     EXIT SOB_NATIVE_HAND_OVER
 .endm

@@ -54,7 +54,8 @@ public:
             std::vector<std::uint16_t>& codes = m_codes[entry];
             if (entry == kTrampolineEntry) {
                 codes = {0xCC, kCodeCurrentWord, kCodeNextWord, kCodePc, kCodeStackPointer, kCodeAccumulator,
-                         kCodeStackBase, kCodeStackEnd, kCodeInvokeCommand};
+                         kCodeStackBase, kCodeStackEnd, kCodeInvokeCommand, kCodeRangeStart, kCodeRangeLength,
+                         kCodeStarts, kCodeResolveTarget};
                 m_entries[entry].operands = 0;
             } else {
                 m_entries[entry].operands = OperandsOf(entry);
@@ -80,12 +81,14 @@ public:
     CodeTemplate& Entry(std::uint32_t entry) { return m_entries[entry]; }
     TemplateTable Table(std::size_t count = kTemplateCount) const { return TemplateTable(m_entries, count); }
 
-    // The bytes the table makes of the trampoline for a range starting at `start`.
-    static std::vector<std::uint8_t> Trampoline(std::uint32_t start) {
+    // The bytes the table makes of the trampoline for the range that `code` compiled.
+    static std::vector<std::uint8_t> Trampoline(std::uint32_t start, std::uint32_t length, const CompiledCode& code) {
         std::vector<std::uint8_t> bytes = {0xCC};
         for (std::uint32_t word : {start, start, kFields.pc, kFields.stackPointer, kFields.accumulator,
                                    kFields.stackBase, kFields.stackEnd,
-                                   AddressOf(reinterpret_cast<void*>(&SobInvokeCommand))}) {
+                                   AddressOf(reinterpret_cast<void*>(&SobInvokeCommand)), start, length,
+                                   AddressOf(code.InstructionStarts()),
+                                   AddressOf(reinterpret_cast<void*>(&SobResolveTarget))}) {
             testsupport::AppendWord(bytes, word);
         }
         return bytes;
@@ -167,7 +170,8 @@ TEST(CompiledCode, EachInstructionIsItsTemplateWithTheHolesFilled) {
     CompiledCode code(kFields, table, memory);
     ASSERT_EQ(0, code.Compile(range.Start(), module.instructionSize));
 
-    std::vector<std::uint8_t> expected = LiteralTable::Trampoline(range.Start());
+    ASSERT_NE(nullptr, code.InstructionStarts());
+    std::vector<std::uint8_t> expected = LiteralTable::Trampoline(range.Start(), module.instructionSize, code);
     std::vector<std::uint32_t> nativeOffsets;
     const std::vector<std::uint32_t> offsets = InstructionOffsets(stream);
     for (std::size_t i = 0; i < offsets.size(); ++i) {
@@ -191,6 +195,12 @@ TEST(CompiledCode, EachInstructionIsItsTemplateWithTheHolesFilled) {
         testsupport::PutWord(patched, offsets[i], AddressOf(code.NativeCode() + nativeOffsets[i]));
     }
     EXPECT_EQ(patched, range.Bytes());
+    // The table of instruction starts holds the same addresses, and 0 for every other word.
+    std::vector<std::uint32_t> starts(module.instructionSize / 4);
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        starts[offsets[i] / 4] = AddressOf(code.NativeCode() + nativeOffsets[i]);
+    }
+    EXPECT_EQ(starts, std::vector<std::uint32_t>(code.InstructionStarts(), code.InstructionStarts() + starts.size()));
     const CompiledCode* owner = nullptr;
     const CompiledCode::Instruction* found = CompiledCode::Find(range.Start() + offsets[2], &owner);
     ASSERT_NE(nullptr, found);
@@ -220,7 +230,8 @@ TEST(CompiledCode, AnEmptyRangeGivesOnlyTheTrampoline) {
     CountingMemory memory;
     CompiledCode code(kFields, table, memory);
     ASSERT_EQ(0, code.Compile(0, 0));
-    EXPECT_EQ(LiteralTable::Trampoline(0), std::vector<std::uint8_t>(code.NativeCode(), code.NativeCode() + code.NativeSize()));
+    EXPECT_EQ(nullptr, code.InstructionStarts());
+    EXPECT_EQ(LiteralTable::Trampoline(0, 0, code), std::vector<std::uint8_t>(code.NativeCode(), code.NativeCode() + code.NativeSize()));
     EXPECT_EQ(1, memory.Live());
 }
 
@@ -234,7 +245,7 @@ TEST(CompiledCode, MalformedTablesAreRefusedBeforeAnyAllocation) {
         {"no end code at all", [](LiteralTable& t) { t.SetCodes(31, {0x90, 0x90}); }, 48},
         {"a code above the bytes", [](LiteralTable& t) { t.SetCodes(13, {0x0100, kCodeEnd}); }, 48},
         {"the highest code below the holes", [](LiteralTable& t) { t.SetCodes(13, {0xFCFF, kCodeEnd}); }, 48},
-        {"an unknown field", [](LiteralTable& t) { t.SetCodes(13, {0xFF06, kCodeEnd}); }, 48},
+        {"an unknown field", [](LiteralTable& t) { t.SetCodes(13, {0xFF0A, kCodeEnd}); }, 48},
         {"the code below the end", [](LiteralTable& t) { t.SetCodes(13, {0xFFFE, kCodeEnd}); }, 48},
         {"a word past the instruction's operands", [](LiteralTable& t) {
              t.SetCodes(31, {static_cast<std::uint16_t>(kCodeCurrentWord + 3), kCodeEnd}); }, 48},

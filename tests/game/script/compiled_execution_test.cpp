@@ -26,13 +26,16 @@ using testsupport::SobModule;
 using testsupport::SobUserVar;
 using Mode = Snippet::Mode;
 
-// Runs a snippet interpreted, compiled and compiled-but-interpreted and expects one outcome.
+// Runs a snippet interpreted, compiled and compiled-but-interpreted and expects one outcome; the
+// compiled forms compile only the instructions before `endLabel` when it is given.
 // Returns the interpreted run; nullopt when the snippet does not compile.
 std::optional<Snippet::RunState> RunEveryWay(Snippet& snippet, const std::vector<std::string>& stack,
-                                             std::uint32_t accumulator, std::uint32_t nativeEntries) {
+                                             std::uint32_t accumulator, std::uint32_t nativeEntries,
+                                             const char* endLabel = nullptr) {
     const std::optional<Snippet::RunState> interpreted = snippet.Run(stack, accumulator, Mode::kInterpreted);
-    const std::optional<Snippet::RunState> compiled = snippet.Run(stack, accumulator, Mode::kCompiled);
-    const std::optional<Snippet::RunState> byInterpreter = snippet.Run(stack, accumulator, Mode::kCompiledByInterpreter);
+    const std::optional<Snippet::RunState> compiled = snippet.Run(stack, accumulator, Mode::kCompiled, endLabel);
+    const std::optional<Snippet::RunState> byInterpreter =
+        snippet.Run(stack, accumulator, Mode::kCompiledByInterpreter, endLabel);
     if (!compiled) {
         EXPECT_FALSE(byInterpreter.has_value());
         return std::nullopt;
@@ -68,6 +71,83 @@ TEST(CompiledExecution, EveryFaultAsTheInterpreter) {
             EXPECT_EQ(kSobInvalidScript, state->result);
         }
     }
+}
+
+// Every transfer whose target is not compiled (its opcode word is an instruction below 48) hands
+// over; the interpreter runs the tail and goes back into native code where it meets compiled code
+// again. Only the instructions before `tail` are compiled.
+TEST(CompiledExecution, ATransferToCodeThatIsNotCompiledHandsOverAndComesBack) {
+    const struct {
+        const char* name;
+        const char* source;
+        std::vector<std::string> stack;
+    } cases[] = {
+        {"jump", "jmp tail\nback: mov 2, out2\nret\ntail: mov 1, out\njmp back", {"0"}},
+        {"jump when zero", "jz 0, tail\nback: mov 2, out2\nret\ntail: mov 1, out\njmp back", {"0"}},
+        {"table jump", "jtab 2, back, tail\nback: mov 2, out2\nret\ntail: mov 1, out\njmp back", {"0"}},
+        {"call", "call tail\nmov 2, out2\nret\ntail: mov 1, out\nret", {"0"}},
+        {"return", "ret\nback: mov 2, out2\nret\ntail: mov 1, out\njmp back", {"0", "tail"}},
+        {"return with value", "retv 7\nback: mov 2, out2\nret\ntail: mov 1, out\njmp back", {"0", "tail"}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        Snippet snippet(row.source + kOut);
+        ASSERT_TRUE(snippet.Linked());
+        const auto state = RunEveryWay(snippet, row.stack, 0, 2, "tail");
+        ASSERT_TRUE(state.has_value());
+        EXPECT_EQ(kSobReturned, state->result);
+        EXPECT_EQ(1u, snippet.WordAtLabel("out"));
+        EXPECT_EQ(2u, snippet.WordAtLabel("out2"));
+    }
+}
+
+// A script that copies a compiled opcode word (a native address) somewhere else and jumps there
+// must not reach native code: only an instruction start whose word is its own native address is
+// compiled code. The interpreter then finds no compiled instruction there either.
+TEST(CompiledExecution, ANativeAddressOutsideItsInstructionIsNeverJumpedTo) {
+    const struct {
+        const char* name;
+        const char* source;
+        const char* target;
+        std::uint32_t targetOffset;
+    } cases[] = {
+        {"in an operand", "copy last, mid+4\njmp mid+4\nmid: mov 1, out\nlast: ret", "mid", 4},
+        {"in another instruction's opcode word", "copy last, mid\njmp mid\nmid: mov 1, out\nlast: ret", "mid", 0},
+        {"in an operand, reached by a table jump", "copy last, t+8\njtab 1, t+8\nt: jtab 1, 0\nlast: ret", "t", 8},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        Snippet snippet(row.source + kOut);
+        ASSERT_TRUE(snippet.Linked());
+        const auto code = snippet.StartCompiled({"0"}, 0);
+        ASSERT_NE(nullptr, code);
+        EXPECT_EQ(kSobInvalidScript, snippet.Context().Interpret());
+        EXPECT_EQ(snippet.Resolve(row.target) + row.targetOffset, snippet.Context().Pc());
+        EXPECT_EQ(0u, snippet.WordAtLabel("out"));
+        EXPECT_EQ(1u, snippet.Context().StackDepth());
+        EXPECT_EQ(1u, snippet.Context().NativeEntries());
+    }
+}
+
+// Code compiled for one context reads and writes that context's fields: a transfer into it from
+// native code of another context hands over, and the other context interprets it for itself.
+TEST(CompiledExecution, ATransferIntoCodeCompiledForAnotherContextIsInterpreted) {
+    Snippet owner("entry: mov 1, out\nret" + kOut);
+    Snippet caller("jmp 0\nret" + kOut);
+    ASSERT_TRUE(owner.Linked());
+    ASSERT_TRUE(caller.Linked());
+    const auto ownerCode = owner.StartCompiled({"0"}, 0);
+    ASSERT_NE(nullptr, ownerCode);
+    const std::uint32_t target = owner.Resolve("entry");
+    std::memcpy(caller.Image() + 4, &target, sizeof(target));
+    const auto callerCode = caller.StartCompiled({"0"}, 0);
+    ASSERT_NE(nullptr, callerCode);
+    EXPECT_EQ(kSobReturned, caller.Context().Interpret());
+    EXPECT_EQ(1u, owner.WordAtLabel("out"));
+    EXPECT_EQ(0u, caller.Context().StackDepth());
+    EXPECT_EQ(1u, caller.Context().NativeEntries());
+    EXPECT_EQ(1u, owner.Context().StackDepth());
+    EXPECT_EQ(0u, owner.Context().NativeEntries());
 }
 
 TEST(CompiledExecution, AThrowingHandlerLeavesPcAtItsCommand) {

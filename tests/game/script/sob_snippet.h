@@ -106,10 +106,12 @@ public:
         }
     };
 
-    // The instructions compiled bound to the context, or null when they do not compile.
-    std::unique_ptr<CompiledCode> Compile() {
+    // The instructions compiled bound to the context, or null when they do not compile. With a
+    // label, only the instructions before it are compiled.
+    std::unique_ptr<CompiledCode> Compile(const char* endLabel = nullptr) {
         auto code = std::make_unique<CompiledCode>(m_context->BoundFields());
-        return code->Compile(AddressOf(Image()), m_module.instructionSize) == 0 ? std::move(code) : nullptr;
+        const std::uint32_t length = endLabel ? m_module.Label(endLabel) : m_module.instructionSize;
+        return code->Compile(AddressOf(Image()), length) == 0 ? std::move(code) : nullptr;
     }
     // Start, with the context running native code and the instructions compiled for it.
     std::unique_ptr<CompiledCode> StartCompiled(const std::vector<std::string>& stack, std::uint32_t accumulator) {
@@ -118,12 +120,14 @@ public:
     }
 
     // Runs the image as linked from its start; nullopt when the compiled modes cannot compile it.
-    std::optional<RunState> Run(const std::vector<std::string>& stack, std::uint32_t accumulator, Mode mode) {
+    // The compiled modes compile only the instructions before `endLabel` when it is given.
+    std::optional<RunState> Run(const std::vector<std::string>& stack, std::uint32_t accumulator, Mode mode,
+                                const char* endLabel = nullptr) {
         std::memcpy(Image(), m_pristine.data(), m_pristine.size());
         m_context->SetUseCompiled(mode == Mode::kCompiled ? 1 : 0);
         Start(stack, accumulator);
         std::unique_ptr<CompiledCode> code;
-        if (mode != Mode::kInterpreted && !(code = Compile())) {
+        if (mode != Mode::kInterpreted && !(code = Compile(endLabel))) {
             return std::nullopt;
         }
         RunState state;
@@ -291,6 +295,8 @@ inline const FaultCase kFaultCases[] = {
     {"a pop on an empty stack", "pop out\nret", {}},
     {"table index 0", "jtab 0, t\nt: ret", {"0"}},
     {"table index past the table", "jtab 3, t, t\nt: ret", {"0"}},
+    {"an empty table", "jtab 1\nret", {"0"}},
+    {"an empty table with index -1, closing the instructions", "jtab -1", {"0"}},
     {"a stack word below the stack", "gets 12, out\nret", {"0", "1"}},
     {"a stack word that is not whole words", "incs 2\nret", {"0", "1"}},
     {"a store to address 0", "mov 1, 0\nret", {"0"}},
@@ -299,6 +305,10 @@ inline const FaultCase kFaultCases[] = {
     {"a command that rewrites its result operand to 0", "first: cmd cmd:1, args, out\nret\n.data\nargs: .word first+12, 0",
      {"0"}},
     {"a jump to address 0", "jmp 0", {"0"}},
+    // A target inside an instruction whose word is 48 or more: an operand, never native code.
+    {"a jump to an operand that holds a number", "jmp mid+4\nmid: mov 0x12345678, out2\nret", {"0"}},
+    {"a jump to an operand that holds a data address", "jmp mid+4\nmid: mov out2, out3\nret", {"0"}},
+    {"a jump to a table entry", "jmp t+8\nt: jtab 1, done\ndone: ret", {"0"}},
 };
 
 }  // namespace sobtest
