@@ -54,11 +54,11 @@ public:
     void GetBounds(RECT* out) override {
         ++getBounds;
         *out = m_bounds;
-        if (onGetBounds) onGetBounds();
+        RunHook(onGetBounds);
     }
     void SetDirty(std::uint8_t dirty) override {
         Drawable::SetDirty(dirty);
-        if (onSetDirty) onSetDirty();
+        RunHook(onSetDirty);
     }
     std::int32_t Render(Image* target, RECT* outRect) override {
         ++renders;
@@ -72,7 +72,7 @@ public:
         RECT area = {std::max(clip.left, m_bounds.left), std::max(clip.top, m_bounds.top),
                      std::min(clip.right, m_bounds.right), std::min(clip.bottom, m_bounds.bottom)};
         if (area.left < area.right && area.top < area.bottom) target->FillValue(m_colour, &area);
-        if (onRenderClipped) onRenderClipped();
+        RunHook(onRenderClipped);
     }
     void Reset() override {}
 
@@ -92,6 +92,13 @@ protected:
     bool ShowsSomething() const override { return true; }
 
 private:
+    // Runs a copy: the hook may delete this drawable, and with it the member it was read from.
+    static void RunHook(const std::function<void()>& hook) {
+        if (!hook) return;
+        const std::function<void()> copy = hook;
+        copy();
+    }
+
     std::uint32_t m_colour;
 };
 
