@@ -14,6 +14,7 @@
 #include "tests/support/fake_dd_surface.h"
 #include "tests/support/test_pictures.h"
 #include "tests/support/win_test_env.h"
+#include "tests/support/wine_direct_draw.h"
 
 namespace {
 
@@ -246,6 +247,37 @@ TEST_F(CanvasTest, PresentToSurfaceStaysInsideTheSurface) {
     EXPECT_EQ(0x336699u, surface.Pixel32(39, 29));
     EXPECT_EQ(1, surface.unlocks);
     EXPECT_EQ(-1, m_canvas.PresentToSurface(surface.Interface(), kPixelFormatXrgb32, 6, 4));
+}
+
+// Into a real Wine DirectDraw surface, smaller than the target, in its own 5-6-5 format.
+TEST_F(CanvasTest, PresentToAWineDirectDrawSurface) {
+    testsupport::OffscreenDirectDraw direct(40, 30, 16, 0xF800, 0x07E0, 0x001F);
+    ASSERT_TRUE(direct.Ready());
+    ASSERT_TRUE(direct.ForEachPixel(
+        [](DWORD, DWORD, std::uint8_t* p) { *reinterpret_cast<std::uint16_t*>(p) = 0xABCD; }));
+    Image background;
+    ASSERT_TRUE(MakePicture(background, 64, 48, 32, 10));
+    m_canvas.SetSource(&background, 0, 0, true);
+    const std::int32_t format = ClassifyPixelFormat(direct.Surface(), nullptr, nullptr);
+    ASSERT_EQ(kPixelFormatRgb565, format);
+    ASSERT_EQ(0, m_canvas.PresentToSurface(direct.Surface(), format, 6, 4));
+    int wrong = 0;
+    ASSERT_TRUE(direct.ForEachPixel([&](DWORD x, DWORD y, std::uint8_t* p) {
+        const std::uint16_t got = *reinterpret_cast<std::uint16_t*>(p);
+        std::uint16_t want = 0xABCD;
+        if (x >= 6 && y >= 4) {
+            const std::uint32_t c = background.GetPixel(x - 6, y - 4);
+            want = static_cast<std::uint16_t>(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) |
+                                              ((c >> 3) & 0x001F));
+        }
+        wrong += got != want;
+    }));
+    EXPECT_EQ(0, wrong);
+
+    // The surface's own device context.
+    ASSERT_EQ(0, m_canvas.InvalidateAll());
+    EXPECT_EQ(0, m_canvas.PresentToDc(nullptr, nullptr, direct.Surface(), 0, 0));
+    EXPECT_EQ(0, m_canvas.Dirty().Count());
 }
 
 }  // namespace
