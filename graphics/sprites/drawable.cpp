@@ -21,6 +21,22 @@ void Drawable::SetVisible(std::uint8_t visible) {
     SetDirty(1);
 }
 
+std::int32_t Drawable::StoreBlendMode(std::uint8_t mode, std::uint8_t highest) {
+    if (mode > highest) return 1;
+    if (mode != m_blendMode) {
+        m_blendMode = mode;
+        SetDirty(1);
+    }
+    return 0;
+}
+
+void Drawable::InvalidateOnCanvas(const RECT& rect, std::int32_t dx, std::int32_t dy) {
+    if (!m_list) return;
+    const RECT shown = {SaturatingAdd(rect.left, dx), SaturatingAdd(rect.top, dy),
+                        SaturatingAdd(rect.right, dx), SaturatingAdd(rect.bottom, dy)};
+    m_list->InvalidateRect(&shown);
+}
+
 std::int32_t Drawable::SetAlpha(std::uint8_t alpha) {
     if (alpha != m_alpha) {
         m_alpha = alpha;

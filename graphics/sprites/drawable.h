@@ -75,6 +75,10 @@ protected:
     virtual void UpdateBounds() = 0;
     // Whether there is anything to overlap (an image, a nonzero width).
     virtual bool ShowsSomething() const = 0;
+    // 1 above highest; else stores the mode, dirty when it changed, 0.
+    std::int32_t StoreBlendMode(std::uint8_t mode, std::uint8_t highest);
+    // Passes rect, moved by (dx, dy) into canvas coordinates, to the list's canvas.
+    void InvalidateOnCanvas(const RECT& rect, std::int32_t dx, std::int32_t dy);
     // Writes the bounds clipped by the target's clip rectangle into outRect (when given).
     void ReportDrawn(Image* target, RECT* outRect) const;
 

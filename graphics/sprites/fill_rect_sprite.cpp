@@ -20,14 +20,7 @@ void FillRectSprite::UpdateBounds() {
     SetDirty(1);
 }
 
-std::int32_t FillRectSprite::SetBlendMode(std::uint8_t mode) {
-    if (mode > 3) return 1;
-    if (mode != m_blendMode) {
-        m_blendMode = mode;
-        SetDirty(1);
-    }
-    return 0;
-}
+std::int32_t FillRectSprite::SetBlendMode(std::uint8_t mode) { return StoreBlendMode(mode, 3); }
 
 bool FillRectSprite::SetSize(std::int32_t width, std::int32_t height) {
     if (width == m_displayWidth && height == m_displayHeight) return false;
@@ -89,9 +82,7 @@ bool FillRectSprite::InvalidateArea(const RECT& rect) {
     RECT part = rect;
     const RECT covered = {0, 0, CoveredWidth(), CoveredHeight()};
     if (!IntersectRects(&part, rect, covered)) return false;
-    const RECT shown = {SaturatingAdd(part.left, m_x), SaturatingAdd(part.top, m_y),
-                        SaturatingAdd(part.right, m_x), SaturatingAdd(part.bottom, m_y)};
-    List()->InvalidateRect(&shown);
+    InvalidateOnCanvas(part, m_x, m_y);
     return true;
 }
 

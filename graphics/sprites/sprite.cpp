@@ -70,14 +70,7 @@ std::uint8_t Sprite::ImageDepth() const { return m_image ? DepthOf(m_image) : 0;
 
 POINT Sprite::Centre() const { return POINT{FloorHalf(Width()), FloorHalf(Height())}; }
 
-std::int32_t Sprite::SetBlendMode(std::uint8_t mode) {
-    if (mode > 31) return 1;
-    if (mode != m_blendMode) {
-        m_blendMode = mode;
-        SetDirty(1);
-    }
-    return 0;
-}
+std::int32_t Sprite::SetBlendMode(std::uint8_t mode) { return StoreBlendMode(mode, 31); }
 
 void Sprite::UpdateBounds() {
     if (Rotated()) {
@@ -244,35 +237,36 @@ bool Sprite::SetFilter(std::uint8_t filter) {
     return true;
 }
 
+void Sprite::ClearShape() {
+    m_stretch = SIZE{0, 0};
+    m_rotatedSize = SIZE{0, 0};
+    m_angle = 0;
+    m_zoom = 1.0;
+}
+
 std::int32_t Sprite::CreateCache(std::int32_t width, std::int32_t height) {
     if (!m_image || m_cacheBorrowed) return 1;
     std::shared_ptr<Image> cache = FreshCache(width > 0 ? width : Width(),
                                               height > 0 ? height : Height(), ImageDepth());
     if (!cache) return 2;
     m_cache = cache;
-    m_stretch = SIZE{0, 0};
-    m_rotatedSize = SIZE{0, 0};
-    m_angle = 0;
-    m_zoom = 1.0;
+    ClearShape();
     return 0;
 }
 
 bool Sprite::SetStretch(std::int32_t width, std::int32_t height) {
     if (!m_image || m_cacheBorrowed) return false;
     if (width == m_stretch.cx && height == m_stretch.cy) return false;
-    if (width == 0 && height == 0) {
-        m_stretch = SIZE{0, 0};
-    } else {
-        const SIZE size = {width > 0 ? width : Width(), height > 0 ? height : Height()};
+    SIZE size = {0, 0};
+    if (width != 0 || height != 0) {
+        size = SIZE{width > 0 ? width : Width(), height > 0 ? height : Height()};
         std::shared_ptr<Image> cache = FreshCache(size.cx, size.cy, ImageDepth());
         if (!cache || RenderStretched(cache.get(), size.cx, size.cy) != 0) return false;
         cache->SetColourKeyValue(m_image->ColourKey());
         m_cache = cache;
-        m_stretch = size;
     }
-    m_rotatedSize = SIZE{0, 0};
-    m_angle = 0;
-    m_zoom = 1.0;
+    ClearShape();
+    m_stretch = size;
     UpdateBounds();
     return true;
 }
@@ -288,10 +282,7 @@ std::int32_t Sprite::ReserveRotationCache(double zoom) {
     std::shared_ptr<Image> cache = FreshCache(w, h, ImageDepth());
     if (!cache) return 3;
     m_cache = cache;
-    m_stretch = SIZE{0, 0};
-    m_rotatedSize = SIZE{0, 0};
-    m_angle = 0;
-    m_zoom = 1.0;
+    ClearShape();
     return 0;
 }
 
@@ -347,12 +338,8 @@ bool Sprite::RefreshCache(bool clearImageDirty) {
             RECT part;
             const RECT changed = {node->left, node->top, node->right, node->bottom};
             if (IntersectRects(&part, changed, m_source)) {
-                const std::int32_t dx = m_bounds.left - m_source.left;
-                const std::int32_t dy = m_bounds.top - m_source.top;
-                const RECT shown = {SaturatingAdd(part.left, dx), SaturatingAdd(part.top, dy),
-                                    SaturatingAdd(part.right, dx),
-                                    SaturatingAdd(part.bottom, dy)};
-                List()->InvalidateRect(&shown);
+                InvalidateOnCanvas(part, m_bounds.left - m_source.left,
+                                   m_bounds.top - m_source.top);
             }
             node = node->next;
         } while (node != region->Head());
@@ -364,29 +351,33 @@ bool Sprite::RefreshCache(bool clearImageDirty) {
     return true;
 }
 
+void Sprite::TakeLook(const Sprite& other) {
+    m_visible = other.m_visible;
+    m_x = other.m_x;
+    m_y = other.m_y;
+    m_blendMode = other.m_blendMode;
+    m_alpha = other.m_alpha;
+    m_bounds = other.m_bounds;
+    m_image = other.m_image;
+    m_source = other.m_source;
+    m_scroll = other.m_scroll;
+    m_stretch = other.m_stretch;
+    m_angle = other.m_angle;
+    m_zoom = other.m_zoom;
+    m_pivot = other.m_pivot;
+    m_rotatedOffset = other.m_rotatedOffset;
+    m_rotatedSize = other.m_rotatedSize;
+    m_filter = other.m_filter;
+    for (int i = 0; i < 4; ++i) m_quad[i] = other.m_quad[i];
+}
+
 std::int32_t Sprite::CopyFrom(const Sprite* other) {
     if (other == this) return 0;
     if (!other || !other->m_image) return 1;
     Detach();
     DropCache();
     m_ownerKey = other->m_ownerKey;
-    m_visible = other->m_visible;
-    m_x = other->m_x;
-    m_y = other->m_y;
-    m_blendMode = other->m_blendMode;
-    m_alpha = other->m_alpha;
-    m_bounds = other->m_bounds;
-    m_image = other->m_image;
-    m_source = other->m_source;
-    m_scroll = other->m_scroll;
-    m_stretch = other->m_stretch;
-    m_angle = other->m_angle;
-    m_zoom = other->m_zoom;
-    m_pivot = other->m_pivot;
-    m_rotatedOffset = other->m_rotatedOffset;
-    m_rotatedSize = other->m_rotatedSize;
-    m_filter = other->m_filter;
-    for (int i = 0; i < 4; ++i) m_quad[i] = other->m_quad[i];
+    TakeLook(*other);
     if (m_stretch.cx == Width() && m_stretch.cy == Height()) m_stretch = SIZE{0, 0};
     if ((Rotated() || Stretched()) && other->m_cache) {
         auto cache = std::make_shared<Image>();
@@ -400,23 +391,7 @@ std::int32_t Sprite::ShareFrom(const Sprite* other) {
     if (other == this) return 0;
     if (!other) return 1;
     DropCache();
-    m_visible = other->m_visible;
-    m_x = other->m_x;
-    m_y = other->m_y;
-    m_blendMode = other->m_blendMode;
-    m_alpha = other->m_alpha;
-    m_bounds = other->m_bounds;
-    m_image = other->m_image;
-    m_source = other->m_source;
-    m_scroll = other->m_scroll;
-    m_stretch = other->m_stretch;
-    m_angle = other->m_angle;
-    m_zoom = other->m_zoom;
-    m_pivot = other->m_pivot;
-    m_rotatedOffset = other->m_rotatedOffset;
-    m_rotatedSize = other->m_rotatedSize;
-    m_filter = other->m_filter;
-    for (int i = 0; i < 4; ++i) m_quad[i] = other->m_quad[i];
+    TakeLook(*other);
     m_cache = other->m_cache;
     m_cacheBorrowed = m_cache ? 1 : 0;
     SetDirty(1);
@@ -436,11 +411,7 @@ bool Sprite::InvalidateArea(const RECT& rect) {
     RECT part = rect;
     const RECT limit = {0, 0, m_source.right, m_source.bottom};
     if (!ClipRectTo(&part, &limit)) return false;
-    const std::int32_t dx = m_bounds.left - m_source.left;
-    const std::int32_t dy = m_bounds.top - m_source.top;
-    const RECT shown = {SaturatingAdd(part.left, dx), SaturatingAdd(part.top, dy),
-                        SaturatingAdd(part.right, dx), SaturatingAdd(part.bottom, dy)};
-    List()->InvalidateRect(&shown);
+    InvalidateOnCanvas(part, m_bounds.left - m_source.left, m_bounds.top - m_source.top);
     return true;
 }
 

@@ -92,7 +92,11 @@ protected:
     bool ShowsSomething() const override { return m_image != nullptr; }
 
 private:
+    // Every field that shapes what the sprite shows and where, from other.
+    void TakeLook(const Sprite& other);
     std::uint8_t ImageDepth() const;
+    // Neither stretched nor rotated (angle 0, zoom 1).
+    void ClearShape();
     POINT Centre() const;
     // A cache of that size and depth that no other sprite shows: the present one when it fits,
     // else a new one; null without memory.

@@ -9,6 +9,19 @@
 
 namespace testsupport {
 
+// An RGB pixel format, with the alpha flag when an alpha mask is given.
+inline DDPIXELFORMAT RgbFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
+    DDPIXELFORMAT f = {};
+    f.dwSize = sizeof(DDPIXELFORMAT);
+    f.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
+    f.dwRGBBitCount = bitCount;
+    f.dwRBitMask = red;
+    f.dwGBitMask = green;
+    f.dwBBitMask = blue;
+    f.dwRGBAlphaBitMask = alpha;
+    return f;
+}
+
 // A DirectDraw surface in memory: the operations that the fills and the transfers into surface
 // memory use, in their slots of the IDirectDrawSurface7 table, with guard bytes around the
 // pixels (a write outside the surface shows), a Lock that can be made to fail, and counts of

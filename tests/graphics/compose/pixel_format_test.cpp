@@ -10,15 +10,7 @@
 namespace {
 
 DDPIXELFORMAT Format(DWORD bitCount, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
-    DDPIXELFORMAT f = {};
-    f.dwSize = sizeof(DDPIXELFORMAT);
-    f.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
-    f.dwRGBBitCount = bitCount;
-    f.dwRBitMask = red;
-    f.dwGBitMask = green;
-    f.dwBBitMask = blue;
-    f.dwRGBAlphaBitMask = alpha;
-    return f;
+    return testsupport::RgbFormat(bitCount, red, green, blue, alpha);
 }
 
 TEST(ClassifyPixelFormat, CodesByBitCountAndMasks) {

@@ -15,15 +15,7 @@ namespace {
 using testsupport::FakeDdSurface;
 
 DDPIXELFORMAT Format(DWORD bitCount, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
-    DDPIXELFORMAT f = {};
-    f.dwSize = sizeof(DDPIXELFORMAT);
-    f.dwFlags = DDPF_RGB;
-    f.dwRGBBitCount = bitCount;
-    f.dwRBitMask = red;
-    f.dwGBitMask = green;
-    f.dwBBitMask = blue;
-    f.dwRGBAlphaBitMask = alpha;
-    return f;
+    return testsupport::RgbFormat(bitCount, red, green, blue, alpha);
 }
 
 DDPIXELFORMAT Xrgb32() { return Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0); }

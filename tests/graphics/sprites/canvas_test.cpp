@@ -220,14 +220,7 @@ TEST_F(CanvasTest, PresentToDcWithoutAMemoryDcIsRefusedAndKeepsTheRegion) {
 }
 
 TEST_F(CanvasTest, PresentToSurfaceStaysInsideTheSurface) {
-    DDPIXELFORMAT format = {};
-    format.dwSize = sizeof(format);
-    format.dwFlags = DDPF_RGB;
-    format.dwRGBBitCount = 32;
-    format.dwRBitMask = 0xFF0000;
-    format.dwGBitMask = 0x00FF00;
-    format.dwBBitMask = 0x0000FF;
-    FakeDdSurface surface(40, 30, format);
+    FakeDdSurface surface(40, 30, testsupport::RgbFormat(32, 0xFF0000, 0x00FF00, 0x0000FF, 0));
     ASSERT_EQ(0, m_canvas.InvalidateAll());
 
     EXPECT_EQ(3, m_canvas.PresentToSurface(surface.Interface(), kPixelFormatPalette8, 0, 0));

@@ -69,6 +69,13 @@ TEST(SpriteList, MatchingRemovalAndVisibility) {
         std::int32_t owner;
     };
     const Entry entries[] = {{1, 10, 100}, {2, 10, 200}, {3, 20, 100}, {4, 20, 200}};
+    auto Fill = [&](SpriteList& list, std::vector<std::unique_ptr<ProbeDrawable>>& pool) {
+        for (const Entry& e : entries) {
+            ProbeDrawable* p = Probe(pool);
+            p->SetOwnerKey(e.owner);
+            ASSERT_EQ(0, list.Add(p, e.priority, e.tag));
+        }
+    };
     struct Case {
         const char* name;
         std::function<void(SpriteList&)> act;
@@ -93,22 +100,14 @@ TEST(SpriteList, MatchingRemovalAndVisibility) {
     for (const Case& c : cases) {
         std::vector<std::unique_ptr<ProbeDrawable>> pool;
         SpriteList list;
-        for (const Entry& e : entries) {
-            ProbeDrawable* p = Probe(pool);
-            p->SetOwnerKey(e.owner);
-            ASSERT_EQ(0, list.Add(p, e.priority, e.tag));
-        }
+        Fill(list, pool);
         c.act(list);
         for (std::size_t i = 0; i < pool.size(); ++i)
             EXPECT_EQ(c.remaining[i], pool[i]->List() == &list) << c.name << ", entry " << i;
     }
     std::vector<std::unique_ptr<ProbeDrawable>> pool;
     SpriteList list;
-    for (const Entry& e : entries) {
-        ProbeDrawable* p = Probe(pool);
-        p->SetOwnerKey(e.owner);
-        ASSERT_EQ(0, list.Add(p, e.priority, e.tag));
-    }
+    Fill(list, pool);
     list.SetVisibleMatching(0, -1, 20, -1, false);
     EXPECT_EQ((std::vector<bool>{true, true, false, false}),
               (std::vector<bool>{pool[0]->IsVisible(), pool[1]->IsVisible(), pool[2]->IsVisible(),
