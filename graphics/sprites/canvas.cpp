@@ -30,6 +30,9 @@ std::int32_t Canvas::SetTarget(Image* image, bool redraw) {
 
 void Canvas::AttachOverlay(SpriteList* overlay) {
     if (m_overlay == overlay) return;
+    // A list is the overlay of one canvas at a time.
+    if (overlay && overlay->m_canvas && overlay->m_canvas->m_overlay == overlay)
+        overlay->m_canvas->AttachOverlay(nullptr);
     if (m_overlay) m_overlay->m_canvas = nullptr;
     m_overlay = overlay;
     if (overlay) overlay->m_canvas = this;

@@ -1,5 +1,6 @@
 // The canvas's main property: after every Redraw the target equals a fresh Render of the same
-// state, and the rectangles Redraw reports cover exactly what the script changed. A seeded
+// state (on the library's portable kernels: the processor forms may round a pixel differently
+// by its place in a row), and the rectangles Redraw reports cover exactly what the script changed. A seeded
 // random script moves, fades, hides, reorders, reshapes, turns, adds and removes drawables in
 // both lists, changes pictures and backgrounds, with strips and coalescing each on and off.
 #include <gtest/gtest.h>

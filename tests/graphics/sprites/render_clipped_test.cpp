@@ -1,5 +1,7 @@
 // RenderClipped draws exactly what Render draws inside the clip rectangle and nothing outside
 // it: random clips over every drawing state and blend mode of sprites and colour rectangles.
+// On the library's detected kernels, whose processor forms may round a pixel by its place in a
+// row, only the outside is checked.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -20,7 +22,8 @@ using spritetest::LibraryTest;
 using testsupport::MakePicture;
 using testsupport::PictureRandom;
 
-class RenderClippedTest : public LibraryTest {
+class RenderClippedTest : public LibraryTest,
+                          public ::testing::WithParamInterface<testsupport::PixelConfig> {
 protected:
     // Checks one drawable against random clips on a copy of the base picture.
     void CheckClips(Drawable& d, const std::string& name, PictureRandom& random) {
@@ -40,6 +43,7 @@ protected:
                 for (int x = 0; x < m_base.Width(); ++x) {
                     const bool inside =
                         x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                    if (inside && !m_exactInside) continue;
                     const std::uint32_t want = inside ? whole.GetPixel(x, y) : m_base.GetPixel(x, y);
                     if (clipped.GetPixel(x, y) != want) {
                         ADD_FAILURE() << name << ", clip " << RectText(clip) << ": pixel (" << x
@@ -52,6 +56,8 @@ protected:
     }
 
     void SetUp() override {
+        m_config = GetParam();
+        m_exactInside = GetParam() == testsupport::PixelConfig::LibraryPortable;
         LibraryTest::SetUp();
         ASSERT_TRUE(MakePicture(m_base, 48, 40, 32, 100));
         ASSERT_TRUE(MakePicture(m_picture, 24, 20, 32, 101));
@@ -59,9 +65,10 @@ protected:
     }
 
     Image m_base, m_picture, m_indexed;
+    bool m_exactInside = true;
 };
 
-TEST_F(RenderClippedTest, SpritesInEveryStateAndMode) {
+TEST_P(RenderClippedTest, SpritesInEveryStateAndMode) {
     PictureRandom random(7);
     struct State {
         const char* name;
@@ -107,7 +114,7 @@ TEST_F(RenderClippedTest, SpritesInEveryStateAndMode) {
     CheckClips(s8, "8-bit", random);
 }
 
-TEST_F(RenderClippedTest, ColourRectanglesInEveryMode) {
+TEST_P(RenderClippedTest, ColourRectanglesInEveryMode) {
     PictureRandom random(8);
     for (std::uint8_t mode : {0, 1, 2, 3}) {
         for (std::uint32_t argb : {0xFFC08040u, 0x80C08040u, 0x01FFFFFFu}) {
@@ -119,5 +126,10 @@ TEST_F(RenderClippedTest, ColourRectanglesInEveryMode) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Library, RenderClippedTest,
+                         ::testing::Values(testsupport::PixelConfig::LibraryPortable,
+                                           testsupport::PixelConfig::LibraryDetected),
+                         testsupport::PixelConfigTestName);
 
 }  // namespace

@@ -249,6 +249,11 @@ TEST_F(SpriteListOnCanvas, AnOverlayDestroyedFirstDetachesItself) {
     {
         Canvas shortLived;
         shortLived.AttachOverlay(&survivor);
+        m_canvas.AttachOverlay(&survivor);
+        EXPECT_EQ(nullptr, shortLived.Overlay()) << "one canvas at a time";
+        EXPECT_EQ(&m_canvas, survivor.GetCanvas());
+        shortLived.AttachOverlay(&survivor);
+        EXPECT_EQ(nullptr, m_canvas.Overlay());
     }
     EXPECT_EQ(nullptr, survivor.GetCanvas());
     EXPECT_FALSE(survivor.InvalidateRect(nullptr));
