@@ -242,6 +242,20 @@ TEST_F(CanvasTest, PresentToSurfaceStaysInsideTheSurface) {
     EXPECT_EQ(-1, m_canvas.PresentToSurface(surface.Interface(), kPixelFormatXrgb32, 6, 4));
 }
 
+TEST_F(CanvasTest, AnIndexedTargetIsPresentedThroughTheGreyPalette) {
+    Image indexed;
+    ASSERT_EQ(0, indexed.Create(16, 8, 8, 0));
+    Canvas canvas;
+    ASSERT_EQ(0, canvas.SetTarget(&indexed, true));
+    canvas.SetBackgroundColour(0x00401020, true);  // an 8-bit target is filled with the red byte
+    FakeDdSurface surface(16, 8, testsupport::RgbFormat(32, 0xFF0000, 0x00FF00, 0x0000FF, 0));
+    ASSERT_EQ(0, canvas.PresentToSurface(surface.Interface(), kPixelFormatXrgb32, 0, 0));
+    ASSERT_NE(nullptr, indexed.Palette());
+    EXPECT_EQ(0x40u, indexed.GetPixel(3, 3));
+    EXPECT_EQ(0x404040u, surface.Pixel32(3, 3));
+    EXPECT_TRUE(surface.OnlyAreaWritten(RECT{0, 0, 16, 8}));
+}
+
 // Into a real Wine DirectDraw surface, smaller than the target, in its own 5-6-5 format.
 TEST_F(CanvasTest, PresentToAWineDirectDrawSurface) {
     testsupport::OffscreenDirectDraw direct(40, 30, 16, 0xF800, 0x07E0, 0x001F);

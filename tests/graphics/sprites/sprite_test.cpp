@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/sprites/canvas.h"
 #include "graphics/sprites/sprite.h"
 #include "tests/graphics/image_pixels.h"
 #include "tests/graphics/rect_helpers.h"
@@ -408,6 +409,72 @@ TEST_F(SpriteTest, PositionsSaturateInsteadOfWrapping) {
     EXPECT_EQ(0, s.Render(&target, &out));
     EXPECT_EQ(-1, out.left);
     EXPECT_EQ(before, PixelsOf(target));
+}
+
+}  // namespace
+
+namespace {
+
+using graphicstest::PixelsOf;
+using graphicstest::RegionRects;
+using graphicstest::SameRect;
+using testsupport::MakePicture;
+
+class SpriteSourceTest : public spritetest::LibraryTest {};
+
+TEST_F(SpriteSourceTest, SourceRectanglesAndScrolls) {
+    Image picture;
+    ASSERT_TRUE(MakePicture(picture, 32, 24, 32, 30));
+    Sprite s;
+    ASSERT_EQ(0, s.SetImage(&picture, nullptr, 10, 10));
+    ASSERT_EQ(1, s.SetRotationZoom(0, 2.0));
+    const RECT part = {4, 4, 20, 12};
+    EXPECT_EQ(0, s.SetSourceRect(&part));
+    EXPECT_TRUE(SameRect(part, s.SourceRect()));
+    EXPECT_EQ(8, s.Pivot().x) << "the centre of the new source";
+    EXPECT_EQ(32, s.RotatedSize().cx) << "the rotated picture follows the new source";
+    EXPECT_EQ(16, s.RotatedSize().cy);
+    EXPECT_EQ(0, s.SetSourceRect(&part)) << "unchanged";
+    const RECT outside = {40, 0, 50, 10};
+    EXPECT_EQ(2, s.SetSourceRect(&outside));
+    EXPECT_TRUE(SameRect(part, s.SourceRect()));
+
+    Sprite plain;
+    ASSERT_EQ(0, plain.SetImage(&picture, &part, 0, 0));
+    plain.SetDirty(0);
+    EXPECT_EQ(0, plain.ScrollSource(3, 2));
+    EXPECT_TRUE(SameRect(RECT{7, 6, 23, 14}, plain.SourceRect()));
+    EXPECT_TRUE(SameRect(RECT{0, 0, 16, 8}, plain.BoundsRef())) << "the bounds stay";
+    EXPECT_TRUE(plain.IsDirty());
+    EXPECT_EQ(0, plain.ScrollSource(1, 0));
+    EXPECT_TRUE(SameRect(RECT{5, 4, 21, 12}, plain.SourceRect())) << "by the change of scroll";
+
+    Sprite borrower;
+    ASSERT_EQ(0, borrower.ShareFrom(&s));
+    EXPECT_EQ(1, borrower.SetSourceRect(nullptr));
+    EXPECT_EQ(1, borrower.ScrollSource(1, 1));
+    EXPECT_FALSE(borrower.SetPivot(0, 0, 0));
+}
+
+TEST_F(SpriteSourceTest, InvalidatedAreasReachTheCanvas) {
+    Image picture, target;
+    ASSERT_TRUE(MakePicture(picture, 32, 24, 32, 31));
+    ASSERT_TRUE(MakePicture(target, 64, 48, 32, 32));
+    Canvas canvas;
+    ASSERT_EQ(0, canvas.SetTarget(&target, false));
+    Sprite s;
+    const RECT part = {4, 4, 20, 12};
+    ASSERT_EQ(0, s.SetImage(&picture, &part, 30, 30));
+    EXPECT_FALSE(s.InvalidateArea(RECT{0, 0, 8, 8})) << "not in a list";
+    ASSERT_EQ(0, canvas.Sprites().Add(&s, 0, 0));
+    ASSERT_EQ(0, canvas.Redraw(nullptr, nullptr, 0, 0));
+    // Image (6, 5)-(10, 8) shows at the sprite's corner plus its offset into the source.
+    EXPECT_TRUE(s.InvalidateArea(RECT{6, 5, 10, 8}));
+    auto rects = RegionRects(&canvas.Dirty());
+    ASSERT_EQ(1u, rects.size());
+    EXPECT_TRUE(SameRect(RECT{32, 31, 36, 34}, rects[0]));
+    EXPECT_FALSE(s.InvalidateArea(RECT{20, 0, 30, 10})) << "right of the source";
+    EXPECT_FALSE(s.InvalidateArea(RECT{-5, -5, 0, 0}));
 }
 
 }  // namespace
