@@ -69,11 +69,19 @@ bool MathTables::BuildFloatCosTable() {
     return true;
 }
 
+namespace {
+
+bool FitsInt32(double v) {
+    return std::isfinite(v) && v > -2147483648.0 && v < 2147483647.0;
+}
+
+}  // namespace
+
 bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std::int32_t angle,
                 double zoom, std::int32_t width, std::int32_t height, std::int32_t pivotX,
                 std::int32_t pivotY, std::int32_t* outWidth, std::int32_t* outHeight,
                 std::int32_t* outOffsetX, std::int32_t* outOffsetY) {
-    if (!quad || !g_mathTables || zoom == 0.0) return false;
+    if (!quad || !g_mathTables || zoom == 0.0 || !std::isfinite(zoom)) return false;
     if (zoom == 1.0 && (angle & 511) == 0 && offsetX == 0 && offsetY == 0) return false;
     if (!g_mathTables->BuildFloatCosTable()) return false;
 
@@ -100,10 +108,17 @@ bool RotateQuad(QuadPoint* quad, std::int32_t offsetX, std::int32_t offsetY, std
         minY = std::min(minY, turned[i].y);
         maxY = std::max(maxY, turned[i].y);
     }
+    // Every figure handed out must fit an int32 (a huge zoom would otherwise wrap the size and
+    // the corner); such a call is refused and writes nothing.
+    const double ox64 = std::trunc(pivotX - px + minX + 0.5) + offsetX;
+    const double oy64 = std::trunc(pivotY - py + minY + 0.5) + offsetY;
+    if (!FitsInt32(maxX - minX) || !FitsInt32(maxY - minY) || !FitsInt32(ox64) ||
+        !FitsInt32(oy64))
+        return false;
     if (outWidth) *outWidth = static_cast<std::int32_t>(maxX - minX);
     if (outHeight) *outHeight = static_cast<std::int32_t>(maxY - minY);
-    const std::int32_t ox = static_cast<std::int32_t>(pivotX - px + minX + 0.5) + offsetX;
-    const std::int32_t oy = static_cast<std::int32_t>(pivotY - py + minY + 0.5) + offsetY;
+    const std::int32_t ox = static_cast<std::int32_t>(ox64);
+    const std::int32_t oy = static_cast<std::int32_t>(oy64);
     if (outOffsetX) *outOffsetX = ox;
     if (outOffsetY) *outOffsetY = oy;
     for (int i = 0; i < 4; ++i) {

@@ -29,6 +29,8 @@ public:
     std::int32_t XM_METHOD SetColourKeyRgb(std::int32_t r, std::int32_t g, std::int32_t b) override;
     std::int32_t XM_METHOD SetColourKeyFromPixel(std::int32_t x, std::int32_t y) override;
     std::int32_t XM_METHOD ClearColourKey() override;
+    // Another surface's key, taken as it is (-1: none).
+    void SetColourKeyValue(std::int32_t key) { m_colourKey = key; }
     std::int32_t XM_METHOD Restore(bool onlyIfLost) override;
 
     // The one operation the memory surfaces add after the Surface table. 0 ok; 1 no storage, a

@@ -1,6 +1,8 @@
 // The trigonometric tables and the rotation of a picture's corners.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "graphics/compose/math_tables.h"
 
 namespace {
@@ -60,8 +62,14 @@ TEST_F(RotateQuadTest, RefusesWithoutWritingAnything) {
         double zoom;
         std::int32_t offsetX;
     };
-    for (const Case& c : {Case{"zoom 0", 64, 0.0, 0}, Case{"identity", 512, 1.0, 0},
-                          Case{"identity at 0", 0, 1.0, 0}}) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Case& c :
+         {Case{"zoom 0", 64, 0.0, 0}, Case{"identity", 512, 1.0, 0},
+          Case{"identity at 0", 0, 1.0, 0}, Case{"infinite zoom", 64, inf, 0},
+          Case{"negative infinite zoom", 64, -inf, 0},
+          Case{"zoom not a number", 64, std::numeric_limits<double>::quiet_NaN(), 0},
+          Case{"size beyond int32", 64, 1e8, 0}, Case{"size just beyond int32", 0, 2.2e7, 0},
+          Case{"corner beyond int32", 256, 1.5, -2147483600}}) {
         SCOPED_TRACE(c.name);
         QuadPoint quad[4] = {{7, 7}, {7, 7}, {7, 7}, {7, 7}};
         std::int32_t width = -1, height = -1;

@@ -5,19 +5,12 @@
 #include <vector>
 
 #include "graphics/compose/pixel_format.h"
+#include "tests/support/fake_dd_surface.h"
 
 namespace {
 
 DDPIXELFORMAT Format(DWORD bitCount, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
-    DDPIXELFORMAT f = {};
-    f.dwSize = sizeof(DDPIXELFORMAT);
-    f.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
-    f.dwRGBBitCount = bitCount;
-    f.dwRBitMask = red;
-    f.dwGBitMask = green;
-    f.dwBBitMask = blue;
-    f.dwRGBAlphaBitMask = alpha;
-    return f;
+    return testsupport::RgbFormat(bitCount, red, green, blue, alpha);
 }
 
 TEST(ClassifyPixelFormat, CodesByBitCountAndMasks) {
@@ -62,93 +55,7 @@ TEST(ClassifyPixelFormat, InfoCountsBitsAndShifts) {
     EXPECT_EQ(0xF800u, info.masks[0]);
 }
 
-// A DirectDraw surface in memory: the operations FillSurfaceRect uses, in their slots of the
-// IDirectDrawSurface7 table, and guard bytes around the pixels.
-class FakeDdSurface {
-    // First, where a COM object keeps its table.
-    void* const* m_table;
-
-public:
-    static constexpr std::uint8_t kGuard = 0xCD;
-
-    FakeDdSurface(int width, int height, const DDPIXELFORMAT& format)
-        : m_width(width), m_height(height), m_format(format) {
-        m_bytesPerPixel = (format.dwRGBBitCount + 7) / 8;
-        m_pitch = width * m_bytesPerPixel + 8;
-        m_memory.assign((height + 2) * m_pitch, kGuard);
-        static void* table[33] = {};
-        table[5] = reinterpret_cast<void*>(&Blt);
-        table[21] = reinterpret_cast<void*>(&GetPixelFormat);
-        table[25] = reinterpret_cast<void*>(&Lock);
-        table[32] = reinterpret_cast<void*>(&Unlock);
-        m_table = table;
-    }
-
-    IDirectDrawSurface7* Interface() { return reinterpret_cast<IDirectDrawSurface7*>(this); }
-
-    // Byte i of the pixel at (x, y).
-    std::uint8_t Byte(int x, int y, int i) const {
-        return m_memory[(y + 1) * m_pitch + x * m_bytesPerPixel + i];
-    }
-    // Every byte outside the pixels of area still holds the guard.
-    bool OnlyAreaWritten(const RECT& area) const {
-        std::vector<bool> inArea(m_memory.size(), false);
-        for (LONG y = area.top; y < area.bottom; ++y) {
-            for (LONG x = area.left; x < area.right; ++x) {
-                for (int i = 0; i < m_bytesPerPixel; ++i)
-                    inArea[(y + 1) * m_pitch + x * m_bytesPerPixel + i] = true;
-            }
-        }
-        for (std::size_t i = 0; i < m_memory.size(); ++i) {
-            if (!inArea[i] && m_memory[i] != kGuard) return false;
-        }
-        return true;
-    }
-
-    bool acceptBlt = false;
-    bool failFormat = false;
-    bool failLock = false;
-    int blts = 0;
-    int locks = 0;
-    int unlocks = 0;
-    DWORD fillColour = 0;
-
-private:
-    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT*, IDirectDrawSurface7*, RECT*,
-                                 DWORD flags, DDBLTFX* fx) {
-        ++self->blts;
-        if (!self->acceptBlt || flags != (DDBLT_COLORFILL | DDBLT_WAIT) || fx->dwSize != 100)
-            return DDERR_INVALIDRECT;
-        self->fillColour = fx->dwFillColor;
-        return DD_OK;
-    }
-    static HRESULT __stdcall GetPixelFormat(FakeDdSurface* self, DDPIXELFORMAT* format) {
-        if (self->failFormat || format->dwSize != 32) return DDERR_INVALIDPARAMS;
-        *format = self->m_format;
-        return DD_OK;
-    }
-    static HRESULT __stdcall Lock(FakeDdSurface* self, RECT*, DDSURFACEDESC2* desc, DWORD, HANDLE) {
-        if (self->failLock) return DDERR_SURFACEBUSY;
-        ++self->locks;
-        desc->dwWidth = self->m_width;
-        desc->dwHeight = self->m_height;
-        desc->lPitch = self->m_pitch;
-        desc->lpSurface = self->m_memory.data() + self->m_pitch;
-        desc->ddpfPixelFormat = self->m_format;
-        return DD_OK;
-    }
-    static HRESULT __stdcall Unlock(FakeDdSurface* self, RECT*) {
-        ++self->unlocks;
-        return DD_OK;
-    }
-
-    int m_width;
-    int m_height;
-    DDPIXELFORMAT m_format;
-    int m_bytesPerPixel;
-    int m_pitch;
-    std::vector<std::uint8_t> m_memory;
-};
+using testsupport::FakeDdSurface;
 
 TEST(FillSurfaceRect, AColourFillBlitInTheSurfaceFormat) {
     struct Case {

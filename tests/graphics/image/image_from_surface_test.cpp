@@ -8,11 +8,9 @@
 #include "graphics/image/direct_draw_backed.h"
 #include "graphics/image/image.h"
 #include "tests/graphics/blit_reference.h"
+#include "tests/support/wine_direct_draw.h"
 
 namespace {
-
-const GUID kIidDirectDraw7 = {0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
-typedef HRESULT(WINAPI* DirectDrawCreateExProc)(GUID*, void**, REFIID, IUnknown*);
 
 constexpr std::uint32_t kColour = 0x00336699u;
 
@@ -43,43 +41,14 @@ private:
 class ImageFromSurface : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_ddraw = LoadLibraryA("ddraw.dll");
-        ASSERT_NE(nullptr, m_ddraw);
-        auto create = reinterpret_cast<DirectDrawCreateExProc>(
-            reinterpret_cast<void*>(GetProcAddress(m_ddraw, "DirectDrawCreateEx")));
-        ASSERT_NE(nullptr, create);
-        ASSERT_EQ(DD_OK, create(nullptr, reinterpret_cast<void**>(&m_dd), kIidDirectDraw7, nullptr));
-        ASSERT_EQ(DD_OK, m_dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL));
-        DDSURFACEDESC2 desc = {};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-        desc.dwWidth = 20;
-        desc.dwHeight = 10;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-        desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-        desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
-        desc.ddpfPixelFormat.dwRGBBitCount = 32;
-        desc.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
-        desc.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
-        desc.ddpfPixelFormat.dwBBitMask = 0x000000FF;
-        ASSERT_EQ(DD_OK, m_dd->CreateSurface(&desc, &m_surface, nullptr));
-        DDSURFACEDESC2 locked = {};
-        locked.dwSize = sizeof(locked);
-        ASSERT_EQ(DD_OK, m_surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr));
-        for (DWORD y = 0; y < 10; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch);
-            for (DWORD x = 0; x < 20; ++x) row[x] = kColour;
-        }
-        m_surface->Unlock(nullptr);
-    }
-    void TearDown() override {
-        if (m_surface) m_surface->Release();
-        if (m_dd) m_dd->Release();
-        if (m_ddraw) FreeLibrary(m_ddraw);
+        ASSERT_TRUE(m_direct.Ready());
+        m_surface = m_direct.Surface();
+        ASSERT_TRUE(m_direct.ForEachPixel([](DWORD, DWORD, std::uint8_t* pixel) {
+            *reinterpret_cast<std::uint32_t*>(pixel) = kColour;
+        }));
     }
 
-    HMODULE m_ddraw = nullptr;
-    IDirectDraw7* m_dd = nullptr;
+    testsupport::OffscreenDirectDraw m_direct{20, 10, 32, 0x00FF0000, 0x0000FF00, 0x000000FF};
     IDirectDrawSurface7* m_surface = nullptr;
 };
 

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace testsupport {
+
+// An RGB pixel format, with the alpha flag when an alpha mask is given.
+inline DDPIXELFORMAT RgbFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
+    DDPIXELFORMAT f = {};
+    f.dwSize = sizeof(DDPIXELFORMAT);
+    f.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
+    f.dwRGBBitCount = bitCount;
+    f.dwRBitMask = red;
+    f.dwGBitMask = green;
+    f.dwBBitMask = blue;
+    f.dwRGBAlphaBitMask = alpha;
+    return f;
+}
+
+// A DirectDraw surface in memory: the operations that the fills and the transfers into surface
+// memory use, in their slots of the IDirectDrawSurface7 table, with guard bytes around the
+// pixels (a write outside the surface shows), a Lock that can be made to fail, and counts of
+// the calls. It may be smaller than the picture copied into it.
+class FakeDdSurface {
+    // First, where a COM object keeps its table.
+    void* const* m_table;
+
+public:
+    static constexpr std::uint8_t kGuard = 0xCD;
+
+    FakeDdSurface(int width, int height, const DDPIXELFORMAT& format)
+        : m_width(width), m_height(height), m_format(format) {
+        m_bytesPerPixel = (format.dwRGBBitCount + 7) / 8;
+        m_pitch = width * m_bytesPerPixel + 8;
+        m_memory.assign((height + 2) * m_pitch, kGuard);
+        static void* table[33] = {};
+        table[5] = reinterpret_cast<void*>(&Blt);
+        table[21] = reinterpret_cast<void*>(&GetPixelFormat);
+        table[25] = reinterpret_cast<void*>(&Lock);
+        table[32] = reinterpret_cast<void*>(&Unlock);
+        m_table = table;
+    }
+
+    IDirectDrawSurface7* Interface() { return reinterpret_cast<IDirectDrawSurface7*>(this); }
+
+    // Byte i of the pixel at (x, y).
+    std::uint8_t Byte(int x, int y, int i) const {
+        return m_memory[(y + 1) * m_pitch + x * m_bytesPerPixel + i];
+    }
+    std::uint32_t Pixel32(int x, int y) const {
+        std::uint32_t v = 0;
+        for (int i = 0; i < m_bytesPerPixel && i < 4; ++i) v |= std::uint32_t{Byte(x, y, i)} << (8 * i);
+        return v;
+    }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // Every byte outside the pixels of area still holds the guard.
+    bool OnlyAreaWritten(const RECT& area) const {
+        std::vector<bool> inArea(m_memory.size(), false);
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            for (LONG x = area.left; x < area.right; ++x) {
+                for (int i = 0; i < m_bytesPerPixel; ++i)
+                    inArea[(y + 1) * m_pitch + x * m_bytesPerPixel + i] = true;
+            }
+        }
+        for (std::size_t i = 0; i < m_memory.size(); ++i) {
+            if (!inArea[i] && m_memory[i] != kGuard) return false;
+        }
+        return true;
+    }
+
+    bool acceptBlt = false;
+    bool failFormat = false;
+    bool failLock = false;
+    int blts = 0;
+    int lockCalls = 0;
+    int locks = 0;
+    int unlocks = 0;
+    DWORD fillColour = 0;
+
+private:
+    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT*, IDirectDrawSurface7*, RECT*,
+                                 DWORD flags, DDBLTFX* fx) {
+        ++self->blts;
+        if (!self->acceptBlt || flags != (DDBLT_COLORFILL | DDBLT_WAIT) || fx->dwSize != 100)
+            return DDERR_INVALIDRECT;
+        self->fillColour = fx->dwFillColor;
+        return DD_OK;
+    }
+    static HRESULT __stdcall GetPixelFormat(FakeDdSurface* self, DDPIXELFORMAT* format) {
+        if (self->failFormat || format->dwSize != 32) return DDERR_INVALIDPARAMS;
+        *format = self->m_format;
+        return DD_OK;
+    }
+    static HRESULT __stdcall Lock(FakeDdSurface* self, RECT*, DDSURFACEDESC2* desc, DWORD, HANDLE) {
+        ++self->lockCalls;
+        if (self->failLock) return DDERR_SURFACEBUSY;
+        ++self->locks;
+        if (desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+        desc->dwWidth = self->m_width;
+        desc->dwHeight = self->m_height;
+        desc->lPitch = self->m_pitch;
+        desc->lpSurface = self->m_memory.data() + self->m_pitch;
+        desc->ddpfPixelFormat = self->m_format;
+        return DD_OK;
+    }
+    static HRESULT __stdcall Unlock(FakeDdSurface* self, RECT*) {
+        ++self->unlocks;
+        return DD_OK;
+    }
+
+    int m_width;
+    int m_height;
+    DDPIXELFORMAT m_format;
+    int m_bytesPerPixel;
+    int m_pitch;
+    std::vector<std::uint8_t> m_memory;
+};
+
+}  // namespace testsupport
