@@ -295,7 +295,7 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     case kCmdReturnToTitle: {
         if (modalState != kModalNone || m_features[kFeatureReturnToTitle] == 0) return 0;
         modalState = kModalReturnToTitle;
-        const bool yes = AskOkCancel(kReturnQuestion, 3, nullptr, nullptr);
+        const bool yes = AskYesNo(kReturnQuestion, 3, nullptr, nullptr);
         if (m_features[kFeatureReturnToTitle] == 0) ShowMessageBox(kReturnRefused, 2, nullptr, nullptr);
         else if (yes) restartRequest = 1;
         modalState = kModalNone;

@@ -241,5 +241,4 @@ private:
     RecursiveLock m_soundLock;
     ScreenFrame* m_screenFrame = nullptr;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
-    std::uint8_t m_screenModeAtLoad = 0;
 };

@@ -352,7 +352,6 @@ std::int32_t Application::Startup() {
     if (chosenNow) SaveSettings(0);
     for (std::uint32_t at : {F::AppCfg::kDirectDrawResolution, F::AppCfg::kEnlargedMethod})
         if (m_appCfg.bytes[at] == 0) m_appCfg.bytes[at] = WindowsMajor6() ? 1 : 2;
-    m_screenModeAtLoad = Settings().screenMode;
     return 0;
 }
 

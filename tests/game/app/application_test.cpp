@@ -76,12 +76,8 @@ TEST(GameFrames, CatchUpCounts) {
 }
 
 TEST(GameFrames, LayerPauseStates) {
-    GameFolder game("LayerPause");
-    game.WriteFiles();
-    game.WriteModule("MAIN", "stop\nstop\nstop\nret\n");
-    GameApp app(game);
-    Application& a = *app.app;
-    ASSERT_EQ(0, a.Startup());
+    StartedGame started("LayerPause", "stop\nstop\nstop\nret\n");
+    Application& a = started.App();
     ASSERT_EQ(0, a.StartScripts());
     a.Settings().block1[kThreadedMode] = 1;
     // The worker's turn walks the pause states: requested -> paused, paused stays, resume -> running.
@@ -112,11 +108,8 @@ TEST(GameRunLoop, StepFaultsEndTheRunWithTheirMessages) {
     int serial = 0;
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
-        GameFolder game("StepFault" + std::to_string(serial++));
-        game.WriteFiles();
-        game.WriteModule("MAIN", row.main);
-        GameApp app(game);
-        ASSERT_EQ(0, app.app->Startup());
+        StartedGame started("StepFault" + std::to_string(serial++), row.main);
+        GameApp& app = started.app;
         app.app->RunOnce();
         if (row.message == nullptr) {
             EXPECT_TRUE(app.Boxes().empty());
@@ -129,14 +122,11 @@ TEST(GameRunLoop, StepFaultsEndTheRunWithTheirMessages) {
 }
 
 TEST(GameRunLoop, ReturnToTitleRestartsMainInsteadOfQuitting) {
-    GameFolder game("ReturnToTitle");
-    game.WriteFiles();
-    game.WriteModule("MAIN", "stop\nstop\nret\n");
-    GameApp app(game);
-    Application& a = *app.app;
-    ASSERT_EQ(0, a.Startup());
+    StartedGame started("ReturnToTitle", "stop\nstop\nret\n");
+    GameApp& app = started.app;
+    Application& a = started.App();
     a.EnableMenuItem(kFeatureReturnToTitle, true);
-    app.Answers() = {IDOK};
+    app.Answers() = {IDYES};
     WindowMessage command = {&a.MainWindow(), WM_COMMAND, kCmdReturnToTitle, 0, 0};
     EXPECT_EQ(0, a.OnCommand(command));
     EXPECT_EQ(1, a.restartRequest);

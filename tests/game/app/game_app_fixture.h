@@ -56,6 +56,11 @@ public:
         user.blocks[0][16] = 2;
         user.blocks[0][17] = 0;
     }
+    // With `main`: the settings files and MAIN are written at once.
+    GameFolder(const std::string& title, const std::string& main) : GameFolder(title) {
+        WriteFiles();
+        WriteModule("MAIN", main);
+    }
     ~GameFolder() { SetBaseDirectory(m_savedBase.c_str()); }
 
     std::string Game() const { return folder.File("game\\"); }
@@ -107,6 +112,16 @@ struct GameApp {
     }
     std::vector<apptest::ShownBox>& Boxes() { return parts.platform.boxes; }
     std::vector<int>& Answers() { return parts.platform.answers; }
+};
+
+// A game whose MAIN is `main`, written with the default settings files and started up.
+struct StartedGame {
+    GameFolder game;
+    GameApp app;
+    StartedGame(const std::string& title, const std::string& main) : game(title, main), app(game) {
+        EXPECT_EQ(0, app.app->Startup());
+    }
+    Application& App() { return *app.app; }
 };
 
 }  // namespace gameapptest
