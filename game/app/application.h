@@ -185,7 +185,8 @@ private:
     void MountArchives();
     std::int32_t LoadDescription();
     std::int32_t SettleSaveFolder(bool& chosenNow);
-    std::int32_t ReadUserCfgAt(const std::string& path, bool relative);
+    // A relative path goes through the archives too.
+    std::int32_t ReadUserCfgAt(const std::string& path);
     std::int32_t ChooseFolder();
     void LoadAppCfg();
     void LoadInstallValues();

@@ -56,24 +56,9 @@ bool FolderExists(const std::string& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool FileExists(const std::string& path) {
+bool PlainFileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Reads a plain file; false when it cannot be read whole.
-bool ReadPlainFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const DWORD size = GetFileSize(file, nullptr);
-    bool ok = size != INVALID_FILE_SIZE;
-    if (ok) {
-        bytes.resize(size);
-        DWORD read = 0;
-        ok = size == 0 || (ReadFile(file, bytes.data(), size, &read, nullptr) && read == size);
-    }
-    CloseHandle(file);
-    return ok;
 }
 
 bool WindowsMajor6() {
@@ -137,10 +122,9 @@ std::int32_t Application::LoadDescription() {
     return 0;
 }
 
-std::int32_t Application::ReadUserCfgAt(const std::string& path, bool relative) {
+std::int32_t Application::ReadUserCfgAt(const std::string& path) {
     std::vector<std::uint8_t> file;
-    const bool read = relative ? ReadWholeFile(path, file) : ReadPlainFile(path, file);
-    if (!read || ReadUserCfgFile(file, m_userCfg) != kSettingsRead) {
+    if (!ReadWholeFile(path, file) || ReadUserCfgFile(file, m_userCfg) != kSettingsRead) {
         ShowDesktopBox(kUserCfgFailed, 4);
         return 3;
     }
@@ -201,7 +185,7 @@ std::int32_t Application::SettleSaveFolder(bool& chosenNow) {
             m_saveFolder = base;
             m_userCfgPath.clear();
         }
-        return ReadUserCfgAt(F::kUserCfgName, true);
+        return ReadUserCfgAt(F::kUserCfgName);
     }
 
     std::string settingsFolder;
@@ -217,7 +201,7 @@ std::int32_t Application::SettleSaveFolder(bool& chosenNow) {
     m_userCfgPath = WithBackslash(settingsFolder) + F::kUserCfgName;
     if (mode != 2) m_saveFolder = WithBackslash(settingsFolder);
 
-    if (!FileExists(m_userCfgPath)) {
+    if (!PlainFileExists(m_userCfgPath)) {
         if (FolderExists(settingsFolder)) {
             const char* question = mode == 2 ? kSettingsQuestion : kSaveDataQuestion;
             if (!AskYesNo(Format(question, settingsFolder, title).c_str(), 3, GetDesktopWindow(), nullptr)) {
@@ -230,7 +214,7 @@ std::int32_t Application::SettleSaveFolder(bool& chosenNow) {
         CopyFileA((base + F::kUserCfgName).c_str(), m_userCfgPath.c_str(), FALSE);
         SetFileAttributesA(m_userCfgPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    if (std::int32_t r = ReadUserCfgAt(m_userCfgPath, false)) return r;
+    if (std::int32_t r = ReadUserCfgAt(m_userCfgPath)) return r;
     if (mode != 2) return 0;
 
     m_chosenFolder = m_userCfg.folder;
@@ -258,7 +242,7 @@ std::int32_t Application::SettleSaveFolder(bool& chosenNow) {
 void Application::LoadAppCfg() {
     std::vector<std::uint8_t> file;
     // A damaged file counts as a missing one: the defaults stay.
-    if (ReadPlainFile(m_saveFolder + F::kAppCfgName, file)) ReadAppCfgFile(file, m_appCfg);
+    if (ReadWholeFile(m_saveFolder + F::kAppCfgName, file)) ReadAppCfgFile(file, m_appCfg);
     if (m_appCfg.bytes[F::AppCfg::kStartInWindow] != 0 && m_userCfg.block2[0] == 1) m_userCfg.block2[0] = 2;
 }
 

@@ -75,6 +75,39 @@ TEST(GameFrames, CatchUpCounts) {
     }
 }
 
+TEST(GameFrames, ApplyFrameTiming) {
+    const struct {
+        const char* name;
+        bool hardwareVSync;
+        std::uint8_t vsync;     // USER.CFG block 3 byte 1
+        std::uint8_t precise;   // byte 2
+        std::uint8_t variant;   // byte 3
+        std::uint8_t mode;      // the screen device's VSync mode after
+        bool preciseWait;
+    } cases[] = {
+        {"no hardware VSync: asked for, not used", false, 2, 1, 1, 0, true},
+        {"VSync on: the variant + 1", true, 2, 1, 1, 2, false},
+        {"VSync off", true, 1, 1, 0, 0, true},
+        {"VSync off, precise wait off", true, 1, 0, 0, 0, false},
+        {"automatic on a 60 Hz display", true, 0, 1, 0, 1, false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        GameFolder game("Timing");
+        GameApp app(game);
+        app.frame.hardwareVSync = row.hardwareVSync;
+        app.frame.vsyncMode = 9;
+        Application& a = *app.app;
+        a.UserCfg().block3[1] = row.vsync;
+        a.UserCfg().block3[2] = row.precise;
+        a.UserCfg().block3[3] = row.variant;
+        a.ApplyFrameTiming(30);
+        EXPECT_EQ(row.mode, app.frame.vsyncMode);
+        EXPECT_EQ(30, a.FrameRate().Rate());
+        EXPECT_EQ(row.preciseWait, a.FrameRate().UsesCounter());
+    }
+}
+
 TEST(GameFrames, LayerPauseStates) {
     StartedGame started("LayerPause", "stop\nstop\nstop\nret\n");
     Application& a = started.App();
@@ -127,6 +160,10 @@ TEST(GameRunLoop, ReturnToTitleRestartsMainInsteadOfQuitting) {
     Application& a = started.App();
     a.EnableMenuItem(kFeatureReturnToTitle, true);
     app.Answers() = {IDYES};
+    // A forced VSync pending at the restart ends with it.
+    a.Settings().block1[kDisplayCanvas] = 0;
+    EXPECT_EQ(1, a.ForceVSyncBegin());
+    EXPECT_EQ(2, a.UserCfg().block3[SettingsFiles::Block3::kVSync]);
     WindowMessage command = {&a.MainWindow(), WM_COMMAND, kCmdReturnToTitle, 0, 0};
     EXPECT_EQ(0, a.OnCommand(command));
     EXPECT_EQ(1, a.restartRequest);
@@ -137,6 +174,7 @@ TEST(GameRunLoop, ReturnToTitleRestartsMainInsteadOfQuitting) {
     EXPECT_EQ(0, a.restartRequest);
     ASSERT_NE(nullptr, a.Engine());
     EXPECT_LT(a.Engine()->ScriptBootFlg(), 0);
+    EXPECT_EQ(1, a.UserCfg().block3[SettingsFiles::Block3::kVSync]);
     ASSERT_EQ(1u, app.Boxes().size());
     EXPECT_EQ("タイトルに戻ります。\nよろしいですか？", app.Boxes()[0].text);
 }
