@@ -88,7 +88,6 @@ Application::~Application() {
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
-    if (m_icon != nullptr) DestroyIcon(m_icon);
     if (s_application == this) s_application = nullptr;
 }
 

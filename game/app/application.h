@@ -174,7 +174,6 @@ public:
     std::uint8_t closePending = 0;
     std::uint8_t pixelFormatRefresh = 0;
     std::uint8_t shortVSyncSleep = 0;
-    std::uint8_t settingsChanged = 0;
 
 private:
     // ScriptStartHost.
@@ -234,7 +233,6 @@ private:
     TaskScheduler m_scheduler1;
     TaskScheduler m_scheduler2;
     std::unique_ptr<ScriptEngine> m_engine;
-    HICON m_icon = nullptr;
     std::uint8_t m_savedVSync = 1;
     std::uint8_t m_savedPreciseWait = 1;
     std::int32_t m_forceVSyncCount = 0;

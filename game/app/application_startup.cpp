@@ -340,7 +340,7 @@ std::int32_t Application::Startup() {
 }
 
 std::int32_t Application::BeforeWindow() {
-    m_icon = LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(103));
+    // The window takes icon 103 through the description's icon id.
     if (GetKeyState(VK_CONTROL) & 0x8000) Settings().screenMode = 2;
     AppWindow& w = MainWindow();
     w.SetMessageHandler(WM_CREATE, BindOperation<&Application::OnCreate>(this));
