@@ -11,7 +11,7 @@
 #include "game/script/compiled_code.h"
 #include "game/script/script_address.h"
 #include "game/script/script_core.h"
-#include "tests/support/sob_assembler.h"
+#include "tools/content/sob_assembler.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-// Layouts of the files that the game program and the configuration tool both read and write:
-// the application description (SCRIPT\QL_APP.SYS, SCRIPT\QL_APP.INF) and the player's settings
-// file USER.CFG. Each program writes a whole file, so the last writer wins; a reader copies at
+// Layouts of the files that configure a game: the application description (SCRIPT\QL_APP.SYS,
+// SCRIPT\QL_APP.INF) and the player's settings file USER.CFG, which the game program and the
+// configuration tool both read and write, and the game's own APP_CFG.DAT and SET_UP.IFG. Each program writes a whole file, so the last writer wins; a reader copies at
 // most a record's size from a file and never reads past the data it was given.
 //
 // All integers are little-endian. Only layouts and constants live here: no code of either
@@ -15,6 +15,8 @@ namespace SettingsFiles {
 constexpr const char kAppSysName[] = "SCRIPT\\QL_APP.SYS";
 constexpr const char kAppInfName[] = "SCRIPT\\QL_APP.INF";
 constexpr const char kUserCfgName[] = "USER.CFG";
+constexpr const char kAppCfgName[] = "APP_CFG.DAT";
+constexpr const char kSetUpName[] = "SET_UP.IFG";
 // Appended to the application title when QL_APP.INF names no save folder of its own.
 constexpr const char kSaveDataSuffix[] = " SaveData";
 
@@ -85,5 +87,44 @@ namespace ScreenMode {
 constexpr std::uint32_t kMode = 0;   // 0 as the description allows, 1 full screen, 2 window
 constexpr std::uint32_t kDepth = 1;  // 3, or a full-screen depth of 16, 24 or 32 bits
 }  // namespace ScreenMode
+
+// The third block (the game program's own technical settings).
+namespace Block3 {
+constexpr std::uint32_t kCompiledScripts = 0;
+constexpr std::uint32_t kVSync = 1;            // 0 automatic, 1 off, 2 on
+constexpr std::uint32_t kPreciseWait = 2;
+constexpr std::uint32_t kVSyncVariant = 3;
+constexpr std::uint32_t kSystemCursor = 4;
+constexpr std::uint32_t kFrameSkip = 5;
+constexpr std::uint32_t kWarnNoSound = 6;
+constexpr std::uint32_t kDirectShow = 7;
+constexpr std::uint32_t kMovieOption = 8;
+constexpr std::uint32_t kScriptByte = 9;
+constexpr std::uint32_t kImageCache = 10;
+constexpr std::uint32_t kGlyphCache = 11;      // u16
+constexpr std::uint32_t kAllowForcedVSync = 13;
+constexpr std::uint32_t kScriptOption = 14;
+constexpr std::uint32_t kNoBusyRedraw = 15;
+constexpr std::uint32_t kCanvasOption = 16;
+}  // namespace Block3
+
+// APP_CFG.DAT, the game settings in the save folder: a u32 block length, then the block.
+constexpr std::uint32_t kAppCfgBlockSize = 196;
+namespace AppCfg {
+constexpr std::uint32_t kFontFace = 36;         // 32 bytes, Shift-JIS, NUL-terminated
+constexpr std::uint32_t kFontFaceSize = 32;
+constexpr std::uint32_t kFullScreenResolution = 154;
+constexpr std::uint32_t kDirectDrawResolution = 156;
+constexpr std::uint32_t kMonitor = 157;
+constexpr std::uint32_t kStartInWindow = 158;
+constexpr std::uint32_t kRememberPosition = 159;
+constexpr std::uint32_t kEnlargedMethod = 160;
+constexpr std::uint32_t kEnlargedFlags = 161;   // 161-164
+}  // namespace AppCfg
+
+// SET_UP.IFG, where the installer recorded the installation: "IFG1", a length byte n (0 ends
+// the file), the uninstall key's name in n bytes with its NUL, and the scope byte (0 the
+// machine, else the installing user).
+constexpr const char kSetUpMagic[] = "IFG1";
 
 }  // namespace SettingsFiles

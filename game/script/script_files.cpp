@@ -5,7 +5,10 @@
 #include <memory>
 #include <new>
 
+#include <windows.h>
+
 #include "framework/files/file_stream.h"
+#include "framework/files/path_utilities.h"
 #include "framework/archive/lzss_codec.h"
 
 bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
@@ -19,12 +22,30 @@ bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    FileStream file;
-    if (file.Create(path.c_str(), true) != 0) {
+    // The bytes go to a temporary file beside the target, which then replaces the target in one
+    // step: a failed or interrupted write leaves the old file whole.
+    char target[MAX_PATH + 1];
+    if (MakeFullPath(target, path.c_str(), nullptr) == 0) {
         return false;
     }
-    const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
-    return size == 0 || file.Write(bytes.data(), size) == size;
+    const std::string temporary = std::string(target) + ".new";
+    {
+        FileStream file;
+        if (file.Create(temporary.c_str(), true) != 0) {
+            return false;
+        }
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+        if (size != 0 && file.Write(bytes.data(), size) != size) {
+            file.Close();
+            DeleteFileA(temporary.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExA(temporary.c_str(), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool HasMagic(const std::vector<std::uint8_t>& file, const char* magic) {

@@ -9,7 +9,8 @@
 // Reads a whole file through the virtual file system (a plain file, or an entry of a mounted
 // archive); false when it cannot be read.
 bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes);
-// Creates or replaces a plain file with `bytes`; false when it cannot be written whole.
+// Creates or replaces a plain file with `bytes` through a temporary file beside it, so that the
+// old file stays whole unless the new one was written whole; false when it cannot be written.
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 // True when the file starts with the four bytes of `magic`.
 bool HasMagic(const std::vector<std::uint8_t>& file, const char* magic);

@@ -20,7 +20,7 @@
 #include "configtool/resources/tunewell_resources.h"
 #include "framework/files/path_utilities.h"
 #include "tests/support/config_description_writer.h"
-#include "tests/support/settings_file_writer.h"
+#include "tools/content/settings_file_writer.h"
 #include "tests/support/win_test_env.h"
 
 namespace configtest {

@@ -10,7 +10,7 @@
 #include "framework/files/path_utilities.h"
 #include "framework/archive/qpk_archive_format.h"
 #include "framework/files/virtual_file_system.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 #include "tests/support/win_test_env.h"
 
 class VfsTestBase : public ::testing::Test {

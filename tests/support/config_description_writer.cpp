@@ -1,6 +1,6 @@
 #include "tests/support/config_description_writer.h"
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace testsupport {
 

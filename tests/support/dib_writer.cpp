@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace testsupport {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace testsupport {
 

@@ -1,6 +1,6 @@
 #include "tests/support/test_archive_writer.h"
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace testsupport {
 

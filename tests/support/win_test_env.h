@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/content/content_files.h"
+
 namespace testsupport {
 
 // A hidden message-only window (parent HWND_MESSAGE) with a window procedure that records the
@@ -55,11 +57,6 @@ private:
     std::string m_path;
 };
 
-// Writes `data` to `path`, creating the folders on the way. Returns false on failure.
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& data);
-bool WriteFile(const std::string& path, const std::string& text);
-// Reads a whole file; an empty vector when it cannot be opened.
-std::vector<std::uint8_t> ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 // Opens an existing file for reading, others reading too; INVALID_HANDLE_VALUE when it cannot.
 HANDLE OpenForReading(const std::string& path);

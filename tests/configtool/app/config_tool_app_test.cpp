@@ -3,7 +3,7 @@
 #include "configtool/settings/config_messages.h"
 #include "framework/files/virtual_file_system.h"
 #include "tests/configtool/config_tool_fixture.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "configtool/settings/config_messages.h"
 #include "framework/util/little_endian.h"
 #include "tests/configtool/config_tool_fixture.h"
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace {
 

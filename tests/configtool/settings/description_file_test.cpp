@@ -5,7 +5,7 @@
 #include <random>
 
 #include "configtool/settings/config_messages.h"
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 #include "tests/support/config_description_writer.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "configtool/settings/config_messages.h"
-#include "tests/support/settings_file_writer.h"
+#include "tools/content/settings_file_writer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "framework/system/cpu_info.h"
 #include "tests/framework/app/app_test_fixture.h"
 #include "tests/framework/app/file_settings_app.h"
-#include "tests/support/settings_file_writer.h"
+#include "tools/content/settings_file_writer.h"
 #include "tests/support/win_test_env.h"
 
 using apptest::AppParts;

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/byte_words.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/byte_words.h"
+#include "tools/content/qpk_writer.h"
 #include "tests/support/table_slots.h"
 #include "tests/support/win_test_env.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/framework/vfs_test_fixture.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 
 namespace {
 

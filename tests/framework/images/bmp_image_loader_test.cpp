@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 #include "tests/support/encoder_output.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/win_test_env.h"

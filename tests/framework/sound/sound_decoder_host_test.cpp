@@ -8,7 +8,7 @@
 #include "framework/files/file_stream.h"
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/framework/sound/sound_test_fixture.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 
 namespace {
 

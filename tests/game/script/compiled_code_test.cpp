@@ -1,7 +1,7 @@
 #include "game/script/compiled_code.h"
 #include "game/script/script_address.h"
-#include "tests/support/byte_words.h"
-#include "tests/support/sob_assembler.h"
+#include "tools/content/byte_words.h"
+#include "tools/content/sob_assembler.h"
 
 #include <windows.h>
 

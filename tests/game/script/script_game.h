@@ -14,8 +14,8 @@
 #include "framework/archive/qpk_archive_format.h"
 #include "framework/files/virtual_file_system.h"
 #include "game/script/script_engine.h"
-#include "tests/support/qpk_writer.h"
-#include "tests/support/sob_assembler.h"
+#include "tools/content/qpk_writer.h"
+#include "tools/content/sob_assembler.h"
 #include "tests/support/win_test_env.h"
 
 namespace gametest {

@@ -15,7 +15,7 @@
 #include "game/script/script_address.h"
 #include "game/script/script_core.h"
 #include "game/script/sob_exec_context.h"
-#include "tests/support/sob_assembler.h"
+#include "tools/content/sob_assembler.h"
 
 namespace sobtest {
 

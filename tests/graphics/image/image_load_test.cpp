@@ -17,7 +17,7 @@
 #include "tests/support/dib_writer.h"
 #include "tests/support/elg_writer.h"
 #include "tests/support/image_buffer.h"
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 
 namespace {
 

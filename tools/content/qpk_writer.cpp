@@ -1,4 +1,4 @@
-#include "tests/support/qpk_writer.h"
+#include "tools/content/qpk_writer.h"
 
 #include <windows.h>
 
@@ -11,8 +11,8 @@
 #include "framework/archive/lzss_codec.h"
 #include "framework/archive/qpk_archive.h"
 #include "framework/archive/qpk_scrambler.h"
-#include "tests/support/byte_words.h"
-#include "tests/support/win_test_env.h"
+#include "tools/content/byte_words.h"
+#include "tools/content/content_files.h"
 
 namespace testsupport {
 

@@ -1,4 +1,4 @@
-#include "tests/support/sob_assembler.h"
+#include "tools/content/sob_assembler.h"
 
 #include <cctype>
 #include <cstdlib>

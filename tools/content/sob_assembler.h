@@ -36,7 +36,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/byte_words.h"
+#include "tools/content/byte_words.h"
 
 namespace testsupport {
 

@@ -1,0 +1,340 @@
+// The game application object: construction and destruction, the menu features, the busy
+// counter, the forced-VSync and precise-wait requests, frame timing and the added window
+// handlers.
+#include "game/app/application.h"
+
+#include <cstdio>
+#include <cstring>
+
+Application* Application::s_application = nullptr;
+
+namespace {
+
+namespace B3 = SettingsFiles::Block3;
+
+const char kCloseQuestion[] = "『%s』\nを終了しますか？";
+const char kReturnQuestion[] = "タイトルに戻ります。\nよろしいですか？";
+const char kReturnRefused[] =
+    "現在の状態でタイトルに戻ることは出来ません。\r\n行える状態になってから再度、実行して下さい。";
+const char kSwitchFailed[] = "画面モード変更に失敗";
+
+volatile LONG g_busyCounter = 0;
+
+// The thread whose priority the busy counter lowers: the game thread in the threaded mode (null
+// when it is not running), else the calling thread.
+HANDLE BusyThread() {
+    Application* app = Application::Current();
+    if (app == nullptr) return GetCurrentThread();
+    if (!app->ThreadedMode()) return GetCurrentThread();
+    return app->GameThread().IsRunning() ? app->GameThread().Handle() : nullptr;
+}
+
+bool BusyRedrawOff() {
+    Application* app = Application::Current();
+    return app != nullptr && app->UserCfg().block3[B3::kNoBusyRedraw] != 0;
+}
+
+// Menu items of each feature.
+const UINT kFeatureItems[kFeatureCount][2] = {
+    {kCmdSettings, kCmdSettings2}, {kCmdSave, 0}, {kCmdLoad, 0}, {kCmdReturnToTitle, 0}, {kCmdScreenMode, 0}};
+
+void SetMaximizeBox(HWND window, bool on) {
+    if (window == nullptr) return;
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    style = on ? (style | WS_MAXIMIZEBOX) : (style & ~WS_MAXIMIZEBOX);
+    SetWindowLongA(window, GWL_STYLE, style);
+}
+
+}  // namespace
+
+std::int32_t BusyCounterEnter() {
+    if (BusyRedrawOff()) return -1;
+    if (g_busyCounter > 0) {
+        InterlockedIncrement(&g_busyCounter);
+        return 1;
+    }
+    HANDLE thread = BusyThread();
+    if (thread == nullptr) return 2;
+    InterlockedIncrement(&g_busyCounter);
+    SetThreadPriority(thread, THREAD_PRIORITY_LOWEST);
+    return 0;
+}
+
+std::int32_t BusyCounterLeave() {
+    const LONG before = g_busyCounter;
+    if (BusyRedrawOff() || before == 0) return before;
+    if (InterlockedDecrement(&g_busyCounter) == 0) {
+        HANDLE thread = BusyThread();
+        if (thread != nullptr) SetThreadPriority(thread, THREAD_PRIORITY_NORMAL);
+    }
+    return before;
+}
+
+std::int32_t BusyCount() { return g_busyCounter; }
+
+Application::Application(const ApplicationSources& sources)
+    : FrameworkApp(sources.framework),
+      m_sources(sources),
+      m_frameRate(60, true, *sources.frameClock),
+      m_scheduler1(*sources.frameClock),
+      m_scheduler2(*sources.frameClock) {
+    s_application = this;
+    g_soundDecoderHost = &m_decoderHost;
+}
+
+Application::~Application() {
+    // The engine writes into the save folder and uses the sound device: it goes first.
+    m_engine.reset();
+    if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
+    if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
+    if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
+    if (s_application == this) s_application = nullptr;
+}
+
+void Application::SetScreenDevice(ScreenPort* port, ScreenFrame* frame) {
+    SetScreen(port);
+    m_screenFrame = frame;
+}
+
+const char* Application::ErrorTitle() { return m_appInf.texts[SettingsFiles::AppInf::kTitle].c_str(); }
+
+const char* Application::SaveFolder() { return m_saveFolder.c_str(); }
+
+void Application::ShowStopMessage(const char* text) { ShowMessageBox(text, 4, nullptr, nullptr); }
+
+bool Application::UseCompiledScripts() { return m_userCfg.block3[B3::kCompiledScripts] != 0; }
+
+std::int32_t Application::EnableMenuItem(std::uint32_t feature, bool enable) {
+    if (feature >= kFeatureCount) return -1;
+    const std::uint8_t policy = m_appSys.bytes[SettingsFiles::AppSys::kScreenModePolicy];
+    if (feature == kFeatureScreenMode && policy == 0) return 0;
+    const std::uint8_t value = enable ? 1 : 0;
+    if (m_features[feature] == value) return 0;
+    HMENU menu = MainWindow().Exists() ? GetMenu(MainWindow().Handle()) : nullptr;
+    if (menu != nullptr) {
+        for (UINT item : kFeatureItems[feature])
+            if (item != 0) ::EnableMenuItem(menu, item, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+        DrawMenuBar(MainWindow().Handle());
+    }
+    if (feature == kFeatureScreenMode) {
+        SetMaximizeBox(MainWindow().Handle(), enable);
+        if (policy == 2 && m_appSys.bytes[SettingsFiles::AppSys::kMenuBarMode] != 2)
+            SetMaximizeBox(MenuWindow().Handle(), enable);
+    }
+    m_features[feature] = value;
+    return 0;
+}
+
+std::int32_t Application::ForceVSyncBegin() {
+    ++m_forceVSyncCount;
+    const bool vsyncOn = m_screenFrame != nullptr && m_screenFrame->VSyncMode() != 0;
+    if (vsyncOn || m_userCfg.block3[B3::kAllowForcedVSync] == 0) return 0;
+    if (Settings().block1[kDisplayCanvas] != 0 && m_screenFrame != nullptr) {
+        m_screenFrame->SetVSyncMode(1);
+    } else {
+        m_userCfg.block3[B3::kVSync] = 2;
+        ApplyFrameTiming(-1);
+    }
+    return 1;
+}
+
+std::int32_t Application::ForceVSyncEnd() {
+    if (m_forceVSyncCount > 0) --m_forceVSyncCount;
+    if (m_forceVSyncCount != 0 || m_userCfg.block3[B3::kAllowForcedVSync] == 0) return 0;
+    if (Settings().block1[kDisplayCanvas] != 0 && m_screenFrame != nullptr) {
+        m_screenFrame->SetVSyncMode(0);
+    } else {
+        m_userCfg.block3[B3::kVSync] = m_savedVSync;
+        ApplyFrameTiming(-1);
+    }
+    return 1;
+}
+
+std::int32_t Application::SuspendPreciseWaitBegin() {
+    ++m_preciseWaitCount;
+    if (!m_frameRate.UsesCounter() || m_userCfg.block3[B3::kPreciseWait] == 0) return 0;
+    m_userCfg.block3[B3::kPreciseWait] = 0;
+    ApplyFrameTiming(-1);
+    return 1;
+}
+
+std::int32_t Application::SuspendPreciseWaitEnd() {
+    if (m_preciseWaitCount <= 0) return 0;
+    if (--m_preciseWaitCount != 0) return 0;
+    m_userCfg.block3[B3::kPreciseWait] = m_savedPreciseWait;
+    ApplyFrameTiming(-1);
+    return 1;
+}
+
+void Application::ApplyFrameTiming(std::int32_t rate) {
+    if (rate < 0) rate = m_frameRate.Rate();
+    bool vsync = false;
+    if (m_screenFrame != nullptr && m_screenFrame->HasHardwareVSync()) {
+        const std::uint8_t choice = m_userCfg.block3[B3::kVSync];
+        const bool sixty = System().RefreshRate() == 60 || m_screenFrame->FullScreenRefreshRate() == 60;
+        vsync = choice == 2 || (choice == 0 && sixty);
+    }
+    if (m_screenFrame != nullptr)
+        m_screenFrame->SetVSyncMode(vsync ? static_cast<std::uint8_t>(m_userCfg.block3[B3::kVSyncVariant] + 1) : 0);
+    m_frameRate.SetRate(rate, !vsync && m_userCfg.block3[B3::kPreciseWait] != 0);
+}
+
+std::int32_t Application::ProbeScreenMode(HWND window, std::uint8_t) {
+    const std::uint8_t choice = m_appCfg.bytes[SettingsFiles::AppCfg::kMonitor];
+    if (choice != 0) return GetSystemMetrics(SM_CMONITORS) >= choice ? 0 : 1;
+    RECT area = {};
+    if (window != nullptr) {
+        GetWindowRect(window, &area);
+    } else {
+        area.left = Settings().windowX;
+        area.top = Settings().windowY;
+        area.right = area.left + m_appSys.Half(SettingsFiles::AppSys::kGameWidth);
+        area.bottom = area.top + m_appSys.Half(SettingsFiles::AppSys::kGameHeight);
+    }
+    return MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST) != nullptr ? 0 : 1;
+}
+
+void Application::OnWindowModeEntered() {
+    if (m_features[kFeatureScreenMode] != 0) return;
+    SetMaximizeBox(MainWindow().Handle(), false);
+    if (MainWindow().Exists()) DrawMenuBar(MainWindow().Handle());
+}
+
+void Application::OnFullScreenActivated() {
+    if (closePending == 0) return;
+    closePending = 0;
+    MainWindow().Post(WM_CLOSE, 0, 0);
+}
+
+std::int32_t Application::OnCreate(WindowMessage& m) {
+    mainMenu = GetMenu(m.window->Handle());
+    if (mainMenu != nullptr && m_appSys.bytes[SettingsFiles::AppSys::kScreenModePolicy] == 0)
+        ::EnableMenuItem(mainMenu, kCmdScreenMode, MF_BYCOMMAND | MF_GRAYED);
+    return 1;
+}
+
+std::int32_t Application::OnSysCommand(WindowMessage& m) {
+    const WPARAM command = m.wParam & 0xFFF0;
+    HWND window = MainWindow().Handle();
+    const bool switchNow = command == SC_MAXIMIZE || (command == SC_RESTORE && !IsIconic(window) && active);
+    if (!switchNow) return 1;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SendMessageA(window, WM_COMMAND, kCmdScreenMode, 0);
+    return 0;
+}
+
+std::int32_t Application::OnClose(WindowMessage&) {
+    HWND window = MainWindow().Handle();
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (Screen() != nullptr && Screen()->IsFullScreen() && !active) {
+        closePending = 1;
+        return 0;
+    }
+    // A close under an open modal window would nest a second one and end the first's state.
+    if (modalState != kModalNone) return 0;
+    modalState = kModalCloseQuestion;
+    char text[600];
+    std::snprintf(text, sizeof(text), kCloseQuestion, Title().c_str());
+    const bool yes = AskYesNo(text, 3, nullptr, nullptr);
+    modalState = kModalNone;
+    if (yes) {
+        WindowMessage close = {&MainWindow(), WM_CLOSE, 0, 0, 0};
+        return FrameworkApp::OnClose(close);
+    }
+    return 0;
+}
+
+void Application::ApplyScreenModeSwitch() {
+    const std::uint8_t policy = m_appSys.bytes[SettingsFiles::AppSys::kScreenModePolicy];
+    if (policy == 0 || m_features[kFeatureScreenMode] == 0) return;
+    ScopedLock lock(ScreenLock());
+    const std::uint8_t oldMode = Settings().screenMode;
+    const std::uint8_t oldDepth = Settings().colourDepth;
+    const std::uint8_t mode = oldMode == 1 ? 2 : 1;
+    std::uint8_t depth = oldDepth;
+    if (mode == 1) {
+        if (ProbeScreenMode(MainWindow().Handle(), 0) != 0) {
+            ShowMessageBox(kSwitchFailed, 4, nullptr, nullptr);
+            return;
+        }
+        depth = static_cast<std::uint8_t>(System().BitsPerPixel());
+    }
+    Settings().screenMode = mode;
+    Settings().colourDepth = depth;
+    if (SwitchScreenMode(mode, depth, kSwitchIfChanged) != 0) {
+        Settings().screenMode = oldMode;
+        Settings().colourDepth = oldDepth;
+        fatalError = 2;
+        return;
+    }
+    if (mode == 2) {
+        RECT work = {};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        const SIZE scaled = Screen()->ScaledClientSize();
+        const LONG clientWidth = Screen()->ScalesWindow() ? scaled.cx : gameWidth;
+        if (work.right - work.left == clientWidth) {
+            RECT outer = {};
+            GetWindowRect(MainWindow().Handle(), &outer);
+            const LONG width = outer.right - outer.left;
+            const LONG height = outer.bottom - outer.top;
+            const LONG workHeight = work.bottom - work.top;
+            const LONG x = work.left + (work.right - work.left - width) / 2;
+            const LONG y = height < workHeight ? work.top + (workHeight - height) / 2 : work.top;
+            SetWindowPos(MainWindow().Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+    }
+    ApplyFrameTiming(-1);
+}
+
+std::int32_t Application::OnCommand(WindowMessage& m) {
+    switch (LOWORD(m.wParam)) {
+    case kCmdScreenMode:
+        ApplyScreenModeSwitch();
+        return 0;
+    case kCmdReturnToTitle: {
+        if (modalState != kModalNone || m_features[kFeatureReturnToTitle] == 0) return 0;
+        modalState = kModalReturnToTitle;
+        const bool yes = AskYesNo(kReturnQuestion, 3, nullptr, nullptr);
+        if (m_features[kFeatureReturnToTitle] == 0) ShowMessageBox(kReturnRefused, 2, nullptr, nullptr);
+        else if (yes) restartRequest = 1;
+        modalState = kModalNone;
+        return 0;
+    }
+    case kCmdExit:
+        MainWindow().Send(WM_CLOSE, 0, 0);
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+std::int32_t Application::OnDestroy(WindowMessage& m) {
+    HWND window = m.window->Handle();
+    ShowWindow(window, SW_HIDE);
+    if (Settings().screenMode == 2) {
+        RECT outer = {};
+        GetWindowRect(window, &outer);
+        Settings().windowX = outer.left;
+        Settings().windowY = outer.top;
+        m_userCfg.SetWindowPosition(outer.left, outer.top);
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
+std::int32_t Application::OnQueryEndSession(WindowMessage& m) {
+    if (m_engine) m_engine->WritePersistentData();
+    SaveSettings(0);
+    m.result = 1;
+    return 0;
+}
+
+std::int32_t Application::OnDropFiles(WindowMessage&) {
+    SetForegroundWindow(MainWindow().Handle());
+    return 1;
+}
+
+std::int32_t Application::BeforeMenuWindow() {
+    MainWindow().SetMessageHandler(WM_COMMAND, BindOperation<&Application::OnCommand>(this));
+    return 0;
+}

@@ -1,0 +1,243 @@
+// Application: the game program's application object. It derives from FrameworkApp, reads the
+// game's description and the player's settings at start-up (application_startup.cpp), runs the
+// frames and the scripts (application_frame.cpp), and adds the game's menu, close confirmation
+// and settings writing (application.cpp). One object lives on WinMain's stack; Current() reaches
+// it from everywhere.
+//
+// The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
+// the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders and movie
+// objects, fonts, surface effects, the transition and effect registration, the settings sheet,
+// the version dialog and the game's own message dialogs (yes/no questions use the framework's
+// box), the qmxgl binding and the action map's default bindings.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/app/framework_app.h"
+#include "framework/files/virtual_file_system.h"
+#include "framework/interfaces/task_scheduling.h"
+#include "framework/runtime/frame_rate_controller.h"
+#include "framework/runtime/recursive_lock.h"
+#include "framework/sound/sound_decoder_host.h"
+#include "framework/sound/sound_device.h"
+#include "game/app/settings_records.h"
+#include "game/script/script_engine.h"
+#include "game/script/script_start.h"
+#include "graphics/screen/screen_frame.h"
+
+// The game's menu and window-thread request ids.
+enum : WPARAM {
+    kCmdScreenMode = 40001,
+    kCmdReturnToTitle = 40002,
+    kCmdExit = 40003,
+    kCmdVersion = 40004,
+    kCmdSettings = 40005,
+    kCmdSettings2 = 40006,
+    kCmdSave = 40007,
+    kCmdLoad = 40008,
+};
+
+// Modal windows of the game (Application::modalState).
+enum : std::uint8_t {
+    kModalNone = 0,
+    kModalSettings = 1,
+    kModalCloseQuestion = 4,
+    kModalVersion = 6,
+    kModalReturnToTitle = 7,
+    kModalScriptDialog = 8,
+};
+
+// Menu features of Application::EnableMenuItem.
+enum : std::uint32_t {
+    kFeatureSettings = 0,
+    kFeatureSave = 1,
+    kFeatureLoad = 2,
+    kFeatureReturnToTitle = 3,
+    kFeatureScreenMode = 4,
+    kFeatureCount = 5,
+};
+
+// Where the application reads the machine beyond the framework's sources.
+struct ApplicationSources {
+    FrameworkAppSources framework;
+    // The folder browser of save-folder mode 2: the chosen folder, empty when none was chosen.
+    std::function<std::string(const char* caption, const char* startFolder)> browseForFolder;
+    // A special folder (CSIDL); empty when the shell has none.
+    std::function<std::string(int csidl)> specialFolder;
+    // Frames: the clock of the frame-rate controller and the schedulers.
+    Clock* frameClock = &SystemClock();
+};
+
+// The busy counter of running visual effects. Enter: -1 when continuous redrawing is off
+// (nothing counted); 0 first entry (the frame thread's priority lowered); 1 already busy; 2 the
+// game thread is not running: nothing is counted then, so the matching Leave finds the counter
+// at 0 and answers 0. Leave: the count before it (0 at 0, nothing changes), the priority back to
+// normal when it falls to 0.
+std::int32_t BusyCounterEnter();
+std::int32_t BusyCounterLeave();
+std::int32_t BusyCount();
+
+// The single-threaded frame result of a due frame with `catchUp` frames to catch up: that many
+// script steps for 1 to 4, else -1 (one step).
+std::int32_t SingleFrameResult(std::int32_t catchUp);
+// The game thread's script steps in a turn with `catchUp` frames to catch up.
+std::int32_t WorkerScriptSteps(std::int32_t catchUp);
+
+class Application : public FrameworkApp, private ScriptStartHost {
+public:
+    explicit Application(const ApplicationSources& sources = ApplicationSources());
+    ~Application() override;
+
+    static Application* Current() { return s_application; }
+
+    // The screen device, before Initialize.
+    void SetScreenDevice(ScreenPort* port, ScreenFrame* frame);
+
+    // FrameworkApp.
+    std::int32_t RunOnce() override;
+    const char* ErrorTitle() override;
+    std::int32_t Startup() override;
+    // Also the script start's save folder.
+    const char* SaveFolder() override;
+    std::int32_t BeforeWindow() override;
+    std::int32_t StartDevices() override;
+    void BeforeExit(std::int32_t code) override;
+    void AfterExit(std::int32_t code) override;
+    std::int32_t BeforeMenuWindow() override;
+    std::int32_t WorkerStart() override;
+    std::int32_t FrameStep() override;
+    void WorkerEnd() override;
+    void OnWindowModeEntered() override;
+    void OnFullScreenActivated() override;
+    std::int32_t OnClose(WindowMessage& m) override;
+
+    // Added window handlers.
+    std::int32_t OnCreate(WindowMessage& m);
+    std::int32_t OnSysCommand(WindowMessage& m);
+    std::int32_t OnCommand(WindowMessage& m);
+    std::int32_t OnDestroy(WindowMessage& m);
+    std::int32_t OnQueryEndSession(WindowMessage& m);
+    std::int32_t OnDropFiles(WindowMessage& m);
+
+    // Writes USER.CFG and APP_CFG.DAT (not after a failed start, nor in save-folder mode 5).
+    void SaveSettings(std::int32_t code);
+    // 0 done; -1 unknown feature.
+    std::int32_t EnableMenuItem(std::uint32_t feature, bool enable);
+    std::uint8_t Feature(std::uint32_t feature) const { return m_features[feature]; }
+    std::int32_t ForceVSyncBegin();
+    std::int32_t ForceVSyncEnd();
+    std::int32_t SuspendPreciseWaitBegin();
+    std::int32_t SuspendPreciseWaitEnd();
+    // rate < 0: the controller's current rate.
+    void ApplyFrameTiming(std::int32_t rate);
+    // 0 when the current screen mode is usable.
+    std::int32_t ProbeScreenMode(HWND window, std::uint8_t flag);
+
+    // Scripts and frames.
+    std::int32_t StartScripts();
+    // Restarts MAIN and ends the pending forced-VSync and precise-wait requests.
+    std::int32_t RestartMain(std::uint32_t argument);
+    // The current frame function.
+    std::int32_t RunFrame() { return (this->*m_frame)(); }
+    std::int32_t FrameSingle();
+    std::int32_t FrameSingleDirect3D();
+    std::int32_t FrameWorker();
+    std::int32_t FrameWorkerDirect3D();
+
+    AppSysRecord& AppSys() { return m_appSys; }
+    AppInfTexts& AppInf() { return m_appInf; }
+    UserCfgRecords& UserCfg() { return m_userCfg; }
+    AppCfgBlock& AppCfg() { return m_appCfg; }
+    const std::string& ChosenFolder() const { return m_chosenFolder; }
+    const std::string& UserCfgPath() const { return m_userCfgPath; }
+    std::uint8_t InstallInfo() const { return m_installInfo; }
+    const std::string& InstallSourcePath() const { return m_installSourcePath; }
+    // The effective save-folder mode (a set switch byte turns 1 into 0).
+    std::uint8_t SaveFolderMode() const { return m_saveFolderMode; }
+    ScriptEngine* Engine() { return m_engine.get(); }
+    FrameRateController& FrameRate() { return m_frameRate; }
+    TaskScheduler& SoundScheduler() { return m_scheduler1; }
+    TaskScheduler& LayerScheduler() { return m_scheduler2; }
+    SoundDevice& Sound() { return m_soundDevice; }
+    VirtualFileSystem& FileSystem() { return m_fileSystem; }
+
+    // 0 none, 1 or 2 restart MAIN with argument 0 or 1 before the next script step.
+    std::uint8_t restartRequest = 0;
+    std::uint8_t modalState = kModalNone;
+    // 0 running, 1 pause requested, 2 paused, 3 resume requested.
+    std::uint8_t layerPause = 0;
+    std::uint8_t closePending = 0;
+    std::uint8_t pixelFormatRefresh = 0;
+    std::uint8_t shortVSyncSleep = 0;
+
+private:
+    // ScriptStartHost.
+    void ShowStopMessage(const char* text) override;
+    bool UseCompiledScripts() override;
+
+    // Start-up steps (application_startup.cpp).
+    void MountArchives();
+    std::int32_t LoadDescription();
+    std::int32_t SettleSaveFolder(bool& chosenNow);
+    // A relative path goes through the archives too.
+    std::int32_t ReadUserCfgAt(const std::string& path);
+    std::int32_t ChooseFolder();
+    void LoadAppCfg();
+    void LoadInstallValues();
+    void PublishRecords();
+    void TakeBackRecords();
+    std::string Special(int csidl);
+
+    // Frames (application_frame.cpp).
+    bool Inactive();
+    void IdleSleep(bool threaded);
+    bool MovieCovers();
+    // 0 when lost surfaces could not be restored (the fatal-error byte is then 1).
+    std::int32_t PresentSingle();
+    // The frames to catch up.
+    std::int32_t DueFrame(bool threaded, bool direct3D);
+    bool BusyRedraw(bool threaded, bool direct3D);
+    bool RunLayerPause();
+    std::int32_t FrameLoopSingle(bool direct3D);
+    std::int32_t FrameLoopWorker(bool direct3D);
+    // Restarts MAIN when asked (and clears the request): false when the restart failed.
+    bool ServeRestart();
+    std::uint32_t SchedulerNow();
+    void ApplyScreenModeSwitch();
+
+    static Application* s_application;
+
+    ApplicationSources m_sources;
+    // Built first, so that it goes last: archives stay mounted while anything reads.
+    VirtualFileSystem m_fileSystem;
+    AppSysRecord m_appSys;
+    AppInfTexts m_appInf;
+    UserCfgRecords m_userCfg;
+    std::string m_chosenFolder;
+    AppCfgBlock m_appCfg;
+    std::uint8_t m_features[kFeatureCount] = {1, 0, 0, 0, 1};
+    std::string m_saveFolder;
+    std::string m_userCfgPath;
+    bool m_userCfgRelative = false;
+    std::uint8_t m_saveFolderMode = 1;
+    std::uint8_t m_installInfo = 0;
+    std::string m_installSourcePath;
+    SoundDecoderHost m_decoderHost;
+    SoundDevice m_soundDevice;
+    FrameRateController m_frameRate;
+    TaskScheduler m_scheduler1;
+    TaskScheduler m_scheduler2;
+    std::unique_ptr<ScriptEngine> m_engine;
+    std::uint8_t m_savedVSync = 1;
+    std::uint8_t m_savedPreciseWait = 1;
+    std::int32_t m_forceVSyncCount = 0;
+    std::int32_t m_preciseWaitCount = 0;
+    RecursiveLock m_soundLock;
+    ScreenFrame* m_screenFrame = nullptr;
+    std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
+};

@@ -1,0 +1,18 @@
+// The entry of SORAHANE.exe: the application object lives on this stack for the whole run.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "framework/files/path_utilities.h"
+#include "game/app/application.h"
+#include "graphics/screen/window_screen_device.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
+    InitCommonControls();
+    SetBaseDirectoryFromModule(nullptr);
+    // Made before the application, so that it outlives the application's exit.
+    WindowScreenDevice screen;
+    Application app;
+    app.SetScreenDevice(&screen, &screen);
+    // A failed start-up ends the process with its code.
+    return app.Run(instance, previousInstance, commandLine, showCommand);
+}

@@ -1,0 +1,236 @@
+// The application object's own rules: menu features, the busy counter, frame counts, the run
+// loop over real assembled modules, the return to the title and the close question.
+#include <gtest/gtest.h>
+
+#include "tests/game/app/game_app_fixture.h"
+
+namespace gameapptest {
+namespace {
+
+TEST(GameApplication, EnableMenuItemFeatures) {
+    const struct {
+        const char* name;
+        std::uint32_t feature;
+        bool enable;
+        std::uint8_t policy;
+        std::int32_t result;
+        std::uint8_t flag;  // the feature flag after the call
+    } cases[] = {
+        {"settings off", 0, false, 2, 0, 0},
+        {"save on", 1, true, 2, 0, 1},
+        {"load on", 2, true, 2, 0, 1},
+        {"return to title on", 3, true, 2, 0, 1},
+        {"screen mode off", 4, false, 2, 0, 0},
+        {"screen mode off, window-only policy: nothing", 4, false, 0, 0, 1},
+        {"screen mode off, full-screen-only policy", 4, false, 1, 0, 0},
+        {"feature 5 is unknown", 5, true, 2, -1, 0},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        GameFolder game("Menu");
+        GameApp app(game);
+        app.app->AppSys().bytes[SettingsFiles::AppSys::kScreenModePolicy] = row.policy;
+        EXPECT_EQ(row.result, app.app->EnableMenuItem(row.feature, row.enable));
+        if (row.feature < kFeatureCount) EXPECT_EQ(row.flag, app.app->Feature(row.feature));
+    }
+}
+
+TEST(GameApplication, BusyCounter) {
+    GameFolder game("Busy");
+    GameApp app(game);
+    Application& a = *app.app;
+    a.UserCfg().block3[SettingsFiles::Block3::kNoBusyRedraw] = 1;
+    EXPECT_EQ(-1, BusyCounterEnter());
+    EXPECT_EQ(0, BusyCount());
+    EXPECT_EQ(0, BusyCounterLeave());
+
+    a.UserCfg().block3[SettingsFiles::Block3::kNoBusyRedraw] = 0;
+    EXPECT_EQ(0, BusyCounterEnter());
+    EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+    EXPECT_EQ(1, BusyCounterEnter());
+    EXPECT_EQ(2, BusyCount());
+    EXPECT_EQ(2, BusyCounterLeave());
+    EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+    EXPECT_EQ(1, BusyCounterLeave());
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread()));
+    EXPECT_EQ(0, BusyCounterLeave());
+
+    // Threaded mode with no game thread: answered 2, nothing counted, so Leave finds 0.
+    a.Settings().block1[kThreadedMode] = 1;
+    EXPECT_EQ(2, BusyCounterEnter());
+    EXPECT_EQ(0, BusyCount());
+    EXPECT_EQ(0, BusyCounterLeave());
+}
+
+TEST(GameFrames, CatchUpCounts) {
+    const struct {
+        std::int32_t catchUp;
+        std::int32_t single;
+        std::int32_t workerSteps;
+    } cases[] = {{0, -1, 1}, {1, 1, 2}, {3, 3, 4}, {4, 4, 5}, {5, -1, 1}, {7, -1, 1}};
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.catchUp);
+        EXPECT_EQ(row.single, SingleFrameResult(row.catchUp));
+        EXPECT_EQ(row.workerSteps, WorkerScriptSteps(row.catchUp));
+    }
+}
+
+TEST(GameFrames, ApplyFrameTiming) {
+    const struct {
+        const char* name;
+        bool hardwareVSync;
+        std::uint8_t vsync;     // USER.CFG block 3 byte 1
+        std::uint8_t precise;   // byte 2
+        std::uint8_t variant;   // byte 3
+        std::uint8_t mode;      // the screen device's VSync mode after
+        bool preciseWait;
+    } cases[] = {
+        {"no hardware VSync: asked for, not used", false, 2, 1, 1, 0, true},
+        {"VSync on: the variant + 1", true, 2, 1, 1, 2, false},
+        {"VSync off", true, 1, 1, 0, 0, true},
+        {"VSync off, precise wait off", true, 1, 0, 0, 0, false},
+        {"automatic on a 60 Hz display", true, 0, 1, 0, 1, false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        GameFolder game("Timing");
+        GameApp app(game);
+        app.frame.hardwareVSync = row.hardwareVSync;
+        app.frame.vsyncMode = 9;
+        Application& a = *app.app;
+        a.UserCfg().block3[1] = row.vsync;
+        a.UserCfg().block3[2] = row.precise;
+        a.UserCfg().block3[3] = row.variant;
+        a.ApplyFrameTiming(30);
+        EXPECT_EQ(row.mode, app.frame.vsyncMode);
+        EXPECT_EQ(30, a.FrameRate().Rate());
+        EXPECT_EQ(row.preciseWait, a.FrameRate().UsesCounter());
+    }
+}
+
+TEST(GameFrames, LayerPauseStates) {
+    StartedGame started("LayerPause", "stop\nstop\nstop\nret\n");
+    Application& a = started.App();
+    ASSERT_EQ(0, a.StartScripts());
+    a.Settings().block1[kThreadedMode] = 1;
+    // The worker's turn walks the pause states: requested -> paused, paused stays, resume -> running.
+    a.layerPause = 1;
+    EXPECT_EQ(0, a.FrameStep());
+    EXPECT_EQ(2, a.layerPause);
+    EXPECT_EQ(0, a.FrameStep());
+    EXPECT_EQ(2, a.layerPause);
+    a.layerPause = 3;
+    a.FrameStep();
+    EXPECT_EQ(0, a.layerPause);
+}
+
+// The message a run loop ends with, for a MAIN that runs into each step fault.
+TEST(GameRunLoop, StepFaultsEndTheRunWithTheirMessages) {
+    const struct {
+        const char* name;
+        std::string main;
+        const char* message;
+    } cases[] = {
+        {"a bad instruction", "stop\nop 99\n", "不正なスクリプトを実行しました"},
+        {"a jump to a missing module", "cmd cmd:1, a, r\nret\n.data\na: .word n\nr: .word 0\nn: .text \"NOWHERE\"\n",
+         "Jump命令でスクリプトのロードに失敗"},
+        {"a call of a missing module", "cmd cmd:0, a, r\nstop\nstop\n.data\na: .word n\nr: .word 0\nn: .text \"NOWHERE\"\n",
+         "Call命令でスクリプトのロードに失敗"},
+        {"the end of the script", "stop\nstop\nret\n", nullptr},
+    };
+    int serial = 0;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        StartedGame started("StepFault" + std::to_string(serial++), row.main);
+        GameApp& app = started.app;
+        app.app->RunOnce();
+        if (row.message == nullptr) {
+            EXPECT_TRUE(app.Boxes().empty());
+        } else {
+            ASSERT_EQ(1u, app.Boxes().size());
+            EXPECT_EQ(row.message, app.Boxes()[0].text);
+        }
+        EXPECT_GE(app.frame.presents, 1);
+    }
+}
+
+TEST(GameRunLoop, ReturnToTitleRestartsMainInsteadOfQuitting) {
+    StartedGame started("ReturnToTitle", "stop\nstop\nret\n");
+    GameApp& app = started.app;
+    Application& a = started.App();
+    a.EnableMenuItem(kFeatureReturnToTitle, true);
+    app.Answers() = {IDYES};
+    // A forced VSync pending at the restart ends with it.
+    a.Settings().block1[kDisplayCanvas] = 0;
+    EXPECT_EQ(1, a.ForceVSyncBegin());
+    EXPECT_EQ(2, a.UserCfg().block3[SettingsFiles::Block3::kVSync]);
+    WindowMessage command = {&a.MainWindow(), WM_COMMAND, kCmdReturnToTitle, 0, 0};
+    EXPECT_EQ(0, a.OnCommand(command));
+    EXPECT_EQ(1, a.restartRequest);
+    EXPECT_EQ(kModalNone, a.modalState);
+    // The first frame sees the request and ends with 0; the run restarts MAIN and goes on to
+    // the script's own end.
+    a.RunOnce();
+    EXPECT_EQ(0, a.restartRequest);
+    ASSERT_NE(nullptr, a.Engine());
+    EXPECT_LT(a.Engine()->ScriptBootFlg(), 0);
+    EXPECT_EQ(1, a.UserCfg().block3[SettingsFiles::Block3::kVSync]);
+    ASSERT_EQ(1u, app.Boxes().size());
+    EXPECT_EQ("タイトルに戻ります。\nよろしいですか？", app.Boxes()[0].text);
+}
+
+TEST(GameRunLoop, ReturnToTitleWhileTheFeatureIsOffDoesNothing) {
+    GameFolder game("TitleOff");
+    GameApp app(game);
+    WindowMessage command = {&app.app->MainWindow(), WM_COMMAND, kCmdReturnToTitle, 0, 0};
+    EXPECT_EQ(0, app.app->OnCommand(command));
+    EXPECT_EQ(0, app.app->restartRequest);
+    EXPECT_TRUE(app.Boxes().empty());
+}
+
+TEST(GameRunLoop, CloseUnderAModalWindowAsksNothing) {
+    GameFolder game("CloseModal");
+    GameApp app(game);
+    Application& a = *app.app;
+    a.modalState = kModalReturnToTitle;
+    WindowMessage close = {&a.MainWindow(), WM_CLOSE, 0, 0, 0};
+    EXPECT_EQ(0, a.OnClose(close));
+    EXPECT_TRUE(app.Boxes().empty());
+    EXPECT_EQ(kModalReturnToTitle, a.modalState);
+    a.modalState = kModalNone;
+    app.Answers() = {IDNO};
+    EXPECT_EQ(0, a.OnClose(close));
+    ASSERT_EQ(1u, app.Boxes().size());
+    EXPECT_NE(std::string::npos, app.Boxes()[0].text.find("を終了しますか？"));
+    EXPECT_EQ(kModalNone, a.modalState);
+}
+
+TEST(GameRunLoop, UnrestorableLostSurfacesEndTheFrameWithFatalByteOne) {
+    GameFolder game("LostSurfaces");
+    GameApp app(game);
+    app.frame.presentResult = 2;
+    app.parts.screen.restoreResult = 2;
+    EXPECT_EQ(0, app.app->FrameSingle());
+    EXPECT_EQ(1, app.app->fatalError);
+    app.app->fatalError = 0;
+    app.parts.screen.restoreResult = 0;
+    app.app->restartRequest = 1;  // ends the frame at its first turn
+    EXPECT_EQ(0, app.app->FrameSingle());
+    EXPECT_EQ(0, app.app->fatalError);
+}
+
+TEST(GameRunLoop, QueryEndSessionWritesTheSettings) {
+    GameFolder game("EndSession");
+    game.WriteFiles();
+    GameApp app(game);
+    ASSERT_EQ(0, app.app->Startup());
+    DeleteFileA((game.Game() + "USER.CFG").c_str());
+    WindowMessage query = {&app.app->MainWindow(), WM_QUERYENDSESSION, 0, 0, 0};
+    EXPECT_EQ(0, app.app->OnQueryEndSession(query));
+    EXPECT_EQ(1, query.result);
+    EXPECT_EQ(111u, testsupport::ReadFile(game.Game() + "USER.CFG").size());
+    EXPECT_EQ(200u, testsupport::ReadFile(game.Game() + "SAVEDATA\\APP_CFG.DAT").size());
+}
+
+}  // namespace
+}  // namespace gameapptest
