@@ -1,6 +1,7 @@
 #include "graphics/surfaces/gdi_screen.h"
 
 #include <memory>
+#include <vector>
 
 #include "framework/runtime/timer_resolution.h"
 #include "graphics/compose/gdi_blit.h"
@@ -46,6 +47,19 @@ private:
     bool m_locked = false;
 };
 
+// The region's rectangles (its nodes form a ring starting at Head).
+std::vector<RECT> RegionRects(const DirtyRegion& region) {
+    std::vector<RECT> rects;
+    const RectNode* head = region.Head();
+    if (region.Count() == 0 || !head) return rects;
+    const RectNode* n = head;
+    do {
+        rects.push_back(RECT{n->left, n->top, n->right, n->bottom});
+        n = n->next;
+    } while (n && n != head);
+    return rects;
+}
+
 }  // namespace
 
 std::int32_t GdiScreen::Present(HWND window, HDC dc, IDirectDrawSurface7* surface,
@@ -70,8 +84,7 @@ std::int32_t GdiScreen::PresentDirty(HWND window, HDC dc, IDirectDrawSurface7* s
         if (SurfaceBytesPerPixel(formatCode) == 0) return 3;
         LockedSurface locked(surface);
         if (!locked.Locked()) return 2;
-        for (const RectNode* n = region->Head(); n; n = n->next) {
-            const RECT r = {n->left, n->top, n->right, n->bottom};
+        for (const RECT& r : RegionRects(*region)) {
             if (CopyImageToSurface(surface, formatCode, &clip, &m_image, r.left, r.top, &r,
                                    &locked.Desc()) == 2)
                 return 2;
@@ -79,9 +92,9 @@ std::int32_t GdiScreen::PresentDirty(HWND window, HDC dc, IDirectDrawSurface7* s
     } else {
         PresentDc target(window, dc);
         if (!target.Get()) return 1;
-        for (const RectNode* n = region->Head(); n; n = n->next)
-            g_gdiBitBlt(target.Get(), n->left, n->top, n->right - n->left, n->bottom - n->top,
-                        m_image.MemoryDc(), n->left, n->top, SRCCOPY);
+        for (const RECT& r : RegionRects(*region))
+            g_gdiBitBlt(target.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        m_image.MemoryDc(), r.left, r.top, SRCCOPY);
     }
     region->Clear();
     m_image.SetModified(false);

@@ -58,7 +58,7 @@ std::int32_t ScreenCore::Create(std::int32_t width, std::int32_t height, std::in
         m_useCanvas = true;
         if (m_dibScreen) m_image.SetRecordingDirty(false);
     }
-    if (!m_image.FillValue(0, nullptr)) {
+    if (!m_image.FillRect(0, 0, 0, nullptr)) {
         Release();
         return 4;
     }
