@@ -1,6 +1,6 @@
 #include "graphics/data/qad_animation.h"
 
-#include "graphics/data/byte_reader.h"
+#include "graphics/data/animation_file.h"
 
 namespace {
 
@@ -45,27 +45,27 @@ std::int32_t QadAnimation::LoadFromMemory(const std::uint8_t* data, std::uint32_
 }
 
 std::int32_t QadAnimation::Parse(const std::uint8_t* data, std::uint32_t size) {
-    ByteReader in(data, size);
+    ByteCursor in(static_cast<const void*>(data), size);
     char magic[4];
-    if (!in.Read(magic, 4) || magic[0] != 'Q' || magic[1] != 'A' || magic[2] != 'D' || magic[3])
+    if (!in.ReadBytes(magic, 4) || magic[0] != 'Q' || magic[1] != 'A' || magic[2] != 'D' || magic[3])
         return 2;
-    if (!in.Read(m_header, sizeof(m_header)) || m_header[3] == 0) return 3;
+    if (!in.ReadBytes(m_header, sizeof(m_header)) || m_header[3] == 0) return 3;
     const std::uint16_t rangeCount = m_header[3];
 
     std::uint32_t textSize = 0;
-    if (!in.ReadValue(&textSize)) return 4;
-    const std::uint8_t* text = in.Take(textSize);
-    if (!text) return 4;
+    if (!in.ReadU32(textSize)) return 4;
+    const std::uint8_t* text = in.Position();
+    if (!in.Skip(textSize)) return 4;
     // Kept with a closing zero, so that every offset inside it names a terminated string.
     m_text.assign(text, text + textSize);
     m_text.push_back('\0');
 
     std::int32_t frameCount = 0;
-    if (!in.ReadValue(&frameCount) || !in.Holds(frameCount, sizeof(QadFileFrame))) return 5;
+    if (!in.ReadI32(frameCount) || !RecordsFit(in, frameCount, sizeof(QadFileFrame))) return 5;
     m_frames.reserve(static_cast<std::uint32_t>(frameCount) + 1);
     for (std::int32_t i = 0; i < frameCount; ++i) {
         QadFileFrame f = {};
-        in.ReadValue(&f);  // fits: the count was bounded above
+        in.ReadBytes(&f, sizeof(f));  // fits: the count was bounded above
         const bool inside = f.textOffset < textSize;
         if (f.picture >= 0 && !inside) return 5;
         m_frames.push_back(
@@ -74,16 +74,17 @@ std::int32_t QadAnimation::Parse(const std::uint8_t* data, std::uint32_t size) {
     m_frames.push_back(QadFrame{-1, -1, 0, 0, nullptr});
 
     std::int32_t pictureCount = 0;
-    if (!in.ReadValue(&pictureCount) || !in.Holds(pictureCount, kSmallestPictureRecord)) return 6;
+    if (!in.ReadI32(pictureCount) || !RecordsFit(in, pictureCount, kSmallestPictureRecord))
+        return 6;
     m_pictures.reserve(static_cast<std::uint32_t>(pictureCount));
     for (std::int32_t i = 0; i < pictureCount; ++i) {
         std::uint16_t length = 0;
-        if (!in.ReadValue(&length)) return 6;
-        const std::uint8_t* bytes = in.Take(length);
-        if (!bytes) return 7;
+        if (!in.ReadBytes(&length, 2)) return 6;
+        const std::uint8_t* bytes = in.Position();
+        if (!in.Skip(length)) return 7;
         QadPicture picture{std::vector<std::uint8_t>(bytes, bytes + length), 0, 0};
-        if (!in.ReadValue(&picture.p0)) return 8;
-        if (!in.ReadValue(&picture.p1)) return 9;
+        if (!in.ReadBytes(&picture.p0, 2)) return 8;
+        if (!in.ReadBytes(&picture.p1, 2)) return 9;
         m_pictures.push_back(std::move(picture));
     }
 

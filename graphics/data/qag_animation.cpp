@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "graphics/data/byte_reader.h"
+#include "graphics/data/animation_file.h"
 
 namespace {
 
@@ -52,31 +52,32 @@ std::int32_t QagAnimation::LoadFromMemory(const std::uint8_t* data, std::uint32_
 }
 
 std::int32_t QagAnimation::Parse(const std::uint8_t* data, std::uint32_t size, bool indexed) {
-    ByteReader in(data, size);
+    ByteCursor in(static_cast<const void*>(data), size);
     char magic[4];
-    if (!in.Read(magic, 4) || magic[0] != 'Q' || magic[1] != 'A' || magic[2] != 'G' || magic[3])
+    if (!in.ReadBytes(magic, 4) || magic[0] != 'Q' || magic[1] != 'A' || magic[2] != 'G' || magic[3])
         return 2;
     QagHeader header;
-    if (!in.ReadValue(&header)) return 3;
+    if (!in.ReadBytes(&header, sizeof(header))) return 3;
     if (header.sequenceCount == 0) return 2;
     if (!in.Skip(header.skip)) return 4;
 
     std::int32_t itemCount = 0;
-    if (!in.ReadValue(&itemCount) || !in.Holds(itemCount, sizeof(QagItem))) return 3;
+    if (!in.ReadI32(itemCount) || !RecordsFit(in, itemCount, sizeof(QagItem))) return 3;
     m_items.resize(static_cast<std::uint32_t>(itemCount) + 1);
-    in.Read(m_items.data(), static_cast<std::uint32_t>(itemCount) * sizeof(QagItem));
+    in.ReadBytes(m_items.data(), static_cast<std::uint32_t>(itemCount) * sizeof(QagItem));
     m_items.back() = QagItem{-1, 0, 0, 0, 0};
 
     std::int32_t imageCount = 0;
-    if (!in.ReadValue(&imageCount) || !in.Holds(imageCount, kImageRecordSize)) return 3;
+    if (!in.ReadI32(imageCount) || !RecordsFit(in, imageCount, kImageRecordSize)) return 3;
     m_images.reserve(static_cast<std::uint32_t>(imageCount));
     for (std::int32_t i = 0; i < imageCount; ++i) {
         QagImageRecord record;
-        if (!in.ReadValue(&record)) return 3;
-        const std::uint32_t back = in.Position();
-        if (!in.SeekSet(record.offset)) return 4;
-        const std::uint8_t* bytes = in.Take(record.size);
-        if (!bytes) return 3;
+        if (!in.ReadBytes(&record, sizeof(record))) return 3;
+        // The picture's bytes, reached from the start of the file.
+        ByteCursor at(static_cast<const void*>(data), size);
+        if (!at.Skip(record.offset)) return 4;
+        const std::uint8_t* bytes = at.Position();
+        if (!at.Skip(record.size)) return 3;
         std::unique_ptr<Image> image(new (std::nothrow) Image());
         if (!image) return -1;
         const std::int32_t decoded =
@@ -88,7 +89,6 @@ std::int32_t QagAnimation::Parse(const std::uint8_t* data, std::uint32_t size, b
         else
             image->SetHasAlpha(record.keyX == -2);
         m_images.push_back(std::move(image));
-        in.SeekSet(back);
     }
 
     m_g0 = header.g0;
