@@ -1,6 +1,7 @@
 // A transition callback for the screen tests: a settable kind, Update and Status results
 // scripted frame by frame (the last value repeats), every TransitionBlit it is handed kept, and
-// an optional drawing that fills the blit's rows of the target from its first source.
+// an optional drawing that fills the blit's rows of the target with one value (an index on
+// 8-bit targets).
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,10 @@ public:
         if (fill && blit->target) {
             const RECT rows = {blit->areaX, blit->areaY, blit->areaX + blit->width,
                                blit->areaY + blit->height};
-            blit->target->FillValue(fillValue, &rows);
+            if (blit->target->Depth() == 8)
+                blit->target->FillRect(static_cast<std::int32_t>(fillValue & 0xFF), 0, 0, &rows);
+            else
+                blit->target->FillValue(fillValue, &rows);
         }
         return 0;
     }

@@ -273,6 +273,21 @@ TEST_F(TransitionTest, FramesIntoASurfaceSmallerThanTheScreenStayInside) {
     EXPECT_EQ(0x8410u, surface.Pixel32(39, 19));
 }
 
+TEST_F(TransitionTest, EightBitFramesReachTheSurfaceThroughTheBackBuffersPalette) {
+    MakeScreens(64, 32, 8);
+    std::uint32_t palette[256];
+    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = 0x00FFFFFF - i * 0x010101;
+    ASSERT_EQ(0, m_screen.GetImage()->SetPalette(palette, 256, 0));
+    FakeDdSurface surface(64, 32, testsupport::RgbFormat(16, 0xF800, 0x07E0, 0x001F, 0));
+    auto* t = new RecordingTransition(0);
+    t->fill = true;
+    t->fillValue = 0x7F;  // entry 0x7F: 0x808080
+    ASSERT_EQ(0, m_screen.BeginTransition(t, kTransitionPictures, false, false));
+    ASSERT_EQ(0, m_screen.Present(nullptr, nullptr, surface.Interface(), kPixelFormatRgb565, true));
+    EXPECT_EQ(0x8410u, surface.Pixel32(0, 0));
+    EXPECT_EQ(0x8410u, surface.Pixel32(63, 31));
+}
+
 TEST_F(TransitionTest, OverlaySpritesStayOnTopDrawnTailToHead) {
     MakeScreens(64, 48);
     ProbeDrawable back(RECT{0, 0, 30, 30}, 0xFF0000FF);
