@@ -363,6 +363,8 @@ public:
     const std::uint32_t* SavedPalette() const { return m_savedPalette; }
 
     DirtyRegion* GetDirtyRegion() const { return m_dirtyRegion; }
+    // Points the active region at the owned one (recording) or at nothing.
+    void SetRecordingDirty(bool on) { m_dirtyRegion = on ? m_ownedDirtyRegion : nullptr; }
     bool HasAlpha() const { return m_hasAlpha != 0; }
     void SetHasAlpha(bool hasAlpha) { m_hasAlpha = hasAlpha ? 1 : 0; }
     bool Modified() const { return m_modified != 0; }

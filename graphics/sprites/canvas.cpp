@@ -149,9 +149,13 @@ void Canvas::PaintBackground(Image* into, const RECT& strip) {
     into->Blit(source, strip.left, strip.top, &from, false);
 }
 
+void Canvas::DrawOnTop(Image* into, const RECT& clip, bool withOwn) {
+    DrawLists(into, &clip, 0, 0, true, withOwn);
+}
+
 void Canvas::DrawLists(Image* into, const RECT* clip, std::int32_t filterType, std::int32_t key,
-                       bool withOverlay) {
-    SpriteList* lists[2] = {m_hideSprites ? nullptr : &m_sprites,
+                       bool withOverlay, bool withOwn) {
+    SpriteList* lists[2] = {m_hideSprites || !withOwn ? nullptr : &m_sprites,
                             withOverlay && !m_hideOverlay ? m_overlay : nullptr};
     for (SpriteList* list : lists) {
         if (!list) continue;

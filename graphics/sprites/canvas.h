@@ -95,6 +95,10 @@ public:
     std::int32_t PresentToSurface(IDirectDrawSurface7* surface, std::int32_t formatCode,
                                   std::int32_t x, std::int32_t y);
 
+    // The drawables that stay above a screen transition, into clip of another image, tail to
+    // head: the own list when withOwn (unless hidden), then the overlay (unless hidden).
+    void DrawOnTop(Image* into, const RECT& clip, bool withOwn);
+
     const DirtyRegion& Dirty() const { return m_dirty; }
     void SetFrozen(bool on) { m_frozen = on; }
     void SetNoBackground(bool on) { m_noBackground = on; }
@@ -118,7 +122,7 @@ private:
     void FillBackground(Image* into, const RECT* rect);
     // The drawables that Redraw and Render draw (filter as Render's), tail to head.
     void DrawLists(Image* into, const RECT* clip, std::int32_t filterType, std::int32_t key,
-                   bool withOverlay);
+                   bool withOverlay, bool withOwn = true);
     void ClearScaledState();
     std::uint8_t BackgroundDepth() const;
 

@@ -1,5 +1,6 @@
 // Presenting a canvas: its dirty rectangles repainted and copied to a device context or into
 // locked DirectDraw surface memory in one pass.
+#include "graphics/compose/gdi_blit.h"
 #include "graphics/compose/surface_transfer.h"
 #include "graphics/sprites/canvas.h"
 #include "graphics/sprites/drawable.h"
@@ -22,7 +23,7 @@ std::int32_t Canvas::PresentToDc(HWND window, HDC dc, IDirectDrawSurface7* surfa
     HDC memory = m_target->MemoryDc();
     for (const RECT& r : TakeRegion()) {
         PaintRect(m_target, r, anyDrawables, [&](const RECT& s) {
-            BitBlt(target, SaturatingAdd(x, s.left), SaturatingAdd(y, s.top), s.right - s.left,
+            g_gdiBitBlt(target, SaturatingAdd(x, s.left), SaturatingAdd(y, s.top), s.right - s.left,
                    s.bottom - s.top, memory, s.left, s.top, SRCCOPY);
         });
     }

@@ -1,0 +1,3 @@
+#include "graphics/compose/gdi_blit.h"
+
+GdiBitBltFunc g_gdiBitBlt = &BitBlt;
