@@ -99,8 +99,10 @@ struct GameApp {
     std::string browserAnswer;
     std::unique_ptr<Application> app;
 
-    explicit GameApp(const GameFolder& game) {
+    // `clock`: the frames' clock (the system's when null).
+    explicit GameApp(const GameFolder& game, Clock* clock = nullptr) {
         ApplicationSources sources;
+        if (clock != nullptr) sources.frameClock = clock;
         sources.framework = parts.Sources(nullptr);
         sources.specialFolder = [&game](int csidl) { return game.Special(csidl); };
         sources.browseForFolder = [this](const char* caption, const char*) {
@@ -118,7 +120,8 @@ struct GameApp {
 struct StartedGame {
     GameFolder game;
     GameApp app;
-    StartedGame(const std::string& title, const std::string& main) : game(title, main), app(game) {
+    StartedGame(const std::string& title, const std::string& main, Clock* clock = nullptr)
+        : game(title, main), app(game, clock) {
         EXPECT_EQ(0, app.app->Startup());
     }
     Application& App() { return *app.app; }
