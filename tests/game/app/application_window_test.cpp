@@ -24,9 +24,14 @@ struct WindowGame {
         SetMenu(Window(), menu);
     }
     ~WindowGame() {
+        End();
+        testsupport::FakeDirectSound::Uninstall();
+    }
+    // What AppCore::Run and WinMain do at the end: Exit, then the object goes.
+    void End() {
+        if (!app) return;
         App().Exit(0);
         app.reset();
-        testsupport::FakeDirectSound::Uninstall();
     }
     Application& App() { return *app->app; }
     HWND Window() { return App().MainWindow().Handle(); }
@@ -76,6 +81,29 @@ TEST(GameWindow, CloseInFullScreenWaitsForActivation) {
     EXPECT_NE(std::string::npos, w.app->Boxes()[0].text.find("を終了しますか？"));
     EXPECT_TRUE(IsWindow(w.Window()));
     w.app->parts.screen.fullScreen = false;
+}
+
+TEST(GameWindow, QueryEndSessionWritesThePersistentFileAndTheSettings) {
+    WindowGame w("EndSession");
+    w.game.WriteModule("MAIN", "stop\nret\n");
+    Application& a = w.App();
+    ASSERT_EQ(0, a.StartScripts());
+    a.Engine()->SetPersistentFileName("PERSIST.DAT");
+    const std::string save = a.SaveFolder();
+    const std::string persistent = save + "PERSIST.DAT";
+    DeleteFileA(a.UserCfgPath().c_str());
+    DeleteFileA((save + "APP_CFG.DAT").c_str());
+    EXPECT_EQ(1, SendMessageA(w.Window(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_TRUE(testsupport::FileExists(persistent));
+    EXPECT_EQ(111u, testsupport::ReadFile(a.UserCfgPath()).size());
+    EXPECT_EQ(200u, testsupport::ReadFile(save + "APP_CFG.DAT").size());
+    const std::vector<std::uint8_t> written = testsupport::ReadFile(persistent);
+
+    // At the end the engine goes before everything it writes with: the persistent file lands in
+    // the save folder again, whole.
+    DeleteFileA(persistent.c_str());
+    w.End();
+    EXPECT_EQ(written, testsupport::ReadFile(persistent));
 }
 
 }  // namespace
