@@ -97,11 +97,11 @@ struct GameApp {
     FakeScreenFrame frame;
     std::vector<std::string> browserCaptions;
     std::string browserAnswer;
+    ApplicationSources sources;
     std::unique_ptr<Application> app;
 
     // `clock`: the frames' clock (the system's when null).
     explicit GameApp(const GameFolder& game, Clock* clock = nullptr) {
-        ApplicationSources sources;
         if (clock != nullptr) sources.frameClock = clock;
         sources.framework = parts.Sources(nullptr);
         sources.specialFolder = [&game](int csidl) { return game.Special(csidl); };
@@ -109,6 +109,11 @@ struct GameApp {
             browserCaptions.push_back(caption);
             return browserAnswer;
         };
+        Remake();
+    }
+    // A new application over the parts as they stand (the machine is read at construction).
+    void Remake() {
+        app.reset();
         app = std::make_unique<Application>(sources);
         app->SetScreenDevice(&parts.screen, &frame);
     }
