@@ -1,6 +1,9 @@
 // The game's start-up over its settings files: the save-folder modes, the first run, the
 // player's folder choice, damaged files, and the settings written at the end.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <sddl.h>
 
 #include "game/app/settings_records.h"
 #include "tests/game/app/game_app_fixture.h"
@@ -219,6 +222,8 @@ TEST(GameSettings, ModeFiveNeverWrites) {
     EXPECT_FALSE(testsupport::FileExists(game.Game() + "APP_CFG.DAT"));
 }
 
+const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
 TEST(GameSettings, InstallValuesComeFromTheMachineKey) {
     GameFolder game("InstallValues");
     game.WriteFiles();
@@ -238,6 +243,75 @@ TEST(GameSettings, InstallValuesComeFromTheMachineKey) {
     EXPECT_EQ(4, app.app->InstallInfo());
     EXPECT_EQ(path, app.app->InstallSourcePath());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SorahaneTestInstall");
+}
+
+// The current user's SID as text, found here on its own.
+std::string CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::string();
+    std::uint8_t buffer[256] = {};
+    DWORD size = sizeof(buffer);
+    char* text = nullptr;
+    std::string sid;
+    if (GetTokenInformation(token, TokenUser, buffer, size, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+// Writes the two install values under `root`\`prefix`...\Uninstall\`name`.
+void WriteInstallKey(HKEY root, const std::string& prefix, const std::string& name, BYTE info,
+                     const std::string& path) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, (prefix + kUninstallKey + name).c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    const BYTE value[2] = {9, info};
+    RegSetValueExA(key, "OrvInstallInfo", 0, REG_BINARY, value, sizeof(value));
+    RegSetValueExA(key, "OrvInstallSrcPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>(path.size() + 1));
+    RegCloseKey(key);
+}
+
+TEST(GameSettings, InstallValuesFollowTheScope) {
+    const std::string sid = CurrentUserSid();
+    ASSERT_FALSE(sid.empty());
+    const std::string user = sid + "\\";
+    const struct {
+        const char* name;
+        std::uint8_t scope;
+        bool ntFamily;
+        bool userKey;  // the installer also wrote the user's key
+        std::uint8_t info;
+        const char* path;
+    } cases[] = {
+        {"machine scope", 0, true, true, 4, "C:\\MACHINE"},
+        {"user scope: the user's key", 1, true, true, 7, "D:\\USER"},
+        {"user scope, no user's key: nothing, the machine's key is not asked", 1, true, false, 0, ""},
+        {"user scope outside the NT family: the machine's key", 1, false, true, 4, "C:\\MACHINE"},
+    };
+    int serial = 0;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        const std::string name = "SorahaneScope" + std::to_string(serial);
+        GameFolder game("InstallScope" + std::to_string(serial++));
+        game.WriteFiles();
+        testsupport::WriteFile(game.Game() + "SET_UP.IFG", testsupport::BuildSetUpFile(name, row.scope));
+        WriteInstallKey(HKEY_LOCAL_MACHINE, "", name, 4, "C:\\MACHINE");
+        if (row.userKey) WriteInstallKey(HKEY_USERS, user, name, 7, "D:\\USER");
+        GameApp app(game);
+        if (!row.ntFamily) {
+            app.parts.system.SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A");
+            app.Remake();
+        }
+        EXPECT_EQ(0, app.app->Startup());
+        EXPECT_EQ(row.info, app.app->InstallInfo());
+        EXPECT_EQ(row.path, app.app->InstallSourcePath());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallKey + name).c_str());
+        RegDeleteKeyA(HKEY_USERS, (user + kUninstallKey + name).c_str());
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/game/app/game_app_fixture.h"
+#include "tests/support/fake_clock.h"
 
 namespace gameapptest {
 namespace {
@@ -31,7 +32,9 @@ TEST(GameApplication, EnableMenuItemFeatures) {
         GameApp app(game);
         app.app->AppSys().bytes[SettingsFiles::AppSys::kScreenModePolicy] = row.policy;
         EXPECT_EQ(row.result, app.app->EnableMenuItem(row.feature, row.enable));
-        if (row.feature < kFeatureCount) EXPECT_EQ(row.flag, app.app->Feature(row.feature));
+        if (row.feature < kFeatureCount) {
+            EXPECT_EQ(row.flag, app.app->Feature(row.feature));
+        }
     }
 }
 
@@ -62,6 +65,36 @@ TEST(GameApplication, BusyCounter) {
     EXPECT_EQ(0, BusyCounterLeave());
 }
 
+namespace B3 = SettingsFiles::Block3;
+
+// A millisecond clock that moves `step` ms at every reading (0: stands still), so that a frame
+// loop which waits for the next frame gets there after a few turns.
+class SteppingClock : public Clock {
+public:
+    std::uint32_t Milliseconds() override { return m_ms += step; }
+    std::int64_t CounterFrequency() override { return 0; }
+    std::int64_t Counter() override { return 0; }
+    std::uint32_t step = 1;
+
+private:
+    std::uint32_t m_ms = 1000;
+};
+
+// `count` stops, then the end of MAIN.
+std::string Stops(int count) {
+    std::string main;
+    for (int i = 0; i < count; ++i) main += "stop\n";
+    return main + "ret\n";
+}
+
+// 100 frames a second on the millisecond clock, frame skipping on, scripts started.
+void StartPaced(Application& a) {
+    a.UserCfg().block3[B3::kFrameSkip] = 1;
+    a.UserCfg().block3[B3::kPreciseWait] = 0;
+    a.ApplyFrameTiming(100);
+    ASSERT_EQ(0, a.StartScripts());
+}
+
 TEST(GameFrames, CatchUpCounts) {
     const struct {
         std::int32_t catchUp;
@@ -72,7 +105,57 @@ TEST(GameFrames, CatchUpCounts) {
         SCOPED_TRACE(row.catchUp);
         EXPECT_EQ(row.single, SingleFrameResult(row.catchUp));
         EXPECT_EQ(row.workerSteps, WorkerScriptSteps(row.catchUp));
+        const std::uint32_t late = 10 * static_cast<std::uint32_t>(row.catchUp + 1);
+        // The game thread's turn runs exactly its steps: a MAIN one stop shorter ends inside
+        // the turn, a MAIN of that many stops is still running after it.
+        {
+            testsupport::FakeClock clock;
+            StartedGame started("CatchUpEnds" + std::to_string(row.catchUp), Stops(row.workerSteps - 1), &clock);
+            StartPaced(started.App());
+            clock.AdvanceMs(late);
+            EXPECT_EQ(-1, started.App().FrameStep());
+        }
+        testsupport::FakeClock clock;
+        StartedGame started("CatchUpRuns" + std::to_string(row.catchUp), Stops(row.workerSteps), &clock);
+        Application& a = started.App();
+        StartPaced(a);
+        clock.AdvanceMs(late);
+        EXPECT_EQ(0, a.FrameStep());
+        EXPECT_EQ(1, started.app.frame.presents);
+        // The single-threaded frame, equally late, answers its own count.
+        clock.AdvanceMs(late);
+        EXPECT_EQ(row.single, a.FrameSingle());
     }
+}
+
+TEST(GameFrames, BusyRedrawPresentsBetweenFrames) {
+    SteppingClock clock;
+    StartedGame started("BusyRedraw", Stops(4), &clock);
+    Application& a = started.App();
+    FakeScreenFrame& frame = started.app.frame;
+    StartPaced(a);
+    // Idle: the single frame presents the last frame once, then sleeps until the next is due.
+    EXPECT_EQ(-1, a.FrameSingle());
+    EXPECT_EQ(1, frame.presents);
+    EXPECT_EQ(1, frame.draws);
+
+    ASSERT_EQ(0, BusyCounterEnter());
+    frame.presents = frame.draws = 0;
+    EXPECT_EQ(-1, a.FrameSingle());
+    EXPECT_GE(frame.presents, 2);
+    EXPECT_GE(frame.draws, 2);
+
+    // The game thread's turn with no frame due: a busy turn draws and presents, an idle one not.
+    clock.step = 0;
+    frame.presents = frame.draws = 0;
+    EXPECT_EQ(0, a.FrameStep());
+    EXPECT_EQ(1, frame.presents);
+    EXPECT_EQ(1, frame.draws);
+    EXPECT_EQ(1, BusyCounterLeave());
+    frame.presents = frame.draws = 0;
+    EXPECT_EQ(0, a.FrameStep());
+    EXPECT_EQ(0, frame.presents);
+    EXPECT_EQ(0, frame.draws);
 }
 
 TEST(GameFrames, ApplyFrameTiming) {

@@ -2,6 +2,9 @@
 // in-memory DirectSound and the fake screen, then driven by messages.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "tests/game/app/game_app_fixture.h"
 #include "tests/support/fake_direct_sound.h"
 
@@ -13,20 +16,34 @@ struct WindowGame {
     GameFolder game;
     testsupport::FakeDirectSound sound;
     std::unique_ptr<GameApp> app;
-    explicit WindowGame(const std::string& title) : game(title) {
+    std::int32_t start = 0;
+    // `prepare` changes the game's files and the fake parts before the start; the start is
+    // expected to answer `expectedStart`.
+    explicit WindowGame(const std::string& title,
+                        const std::function<void(GameFolder&, GameApp&)>& prepare = nullptr,
+                        std::int32_t expectedStart = 0)
+        : game(title) {
         game.appSys[18] = 0;  // one instance is not needed
-        game.WriteFiles();
         sound.Install();
         app = std::make_unique<GameApp>(game);
-        EXPECT_EQ(0, App().Initialize());
+        if (prepare) prepare(game, *app);
+        game.WriteFiles();
+        start = App().Initialize();
+        EXPECT_EQ(expectedStart, start);
+        if (start != 0) return;
         HMENU menu = CreateMenu();
         for (UINT id = kCmdScreenMode; id <= kCmdLoad; ++id) AppendMenuA(menu, MF_STRING, id, "item");
         SetMenu(Window(), menu);
     }
     ~WindowGame() {
-        App().Exit(0);
-        app.reset();
+        End();
         testsupport::FakeDirectSound::Uninstall();
+    }
+    // What AppCore::Run and WinMain do at the end: Exit, then the object goes.
+    void End() {
+        if (!app) return;
+        App().Exit(start);
+        app.reset();
     }
     Application& App() { return *app->app; }
     HWND Window() { return App().MainWindow().Handle(); }
@@ -76,6 +93,85 @@ TEST(GameWindow, CloseInFullScreenWaitsForActivation) {
     EXPECT_NE(std::string::npos, w.app->Boxes()[0].text.find("を終了しますか？"));
     EXPECT_TRUE(IsWindow(w.Window()));
     w.app->parts.screen.fullScreen = false;
+}
+
+TEST(GameWindow, QueryEndSessionWritesThePersistentFileAndTheSettings) {
+    WindowGame w("EndSession");
+    w.game.WriteModule("MAIN", "stop\nret\n");
+    Application& a = w.App();
+    ASSERT_EQ(0, a.StartScripts());
+    a.Engine()->SetPersistentFileName("PERSIST.DAT");
+    const std::string save = a.SaveFolder();
+    const std::string persistent = save + "PERSIST.DAT";
+    DeleteFileA(a.UserCfgPath().c_str());
+    DeleteFileA((save + "APP_CFG.DAT").c_str());
+    EXPECT_EQ(1, SendMessageA(w.Window(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_TRUE(testsupport::FileExists(persistent));
+    EXPECT_EQ(111u, testsupport::ReadFile(a.UserCfgPath()).size());
+    EXPECT_EQ(200u, testsupport::ReadFile(save + "APP_CFG.DAT").size());
+    const std::vector<std::uint8_t> written = testsupport::ReadFile(persistent);
+
+    // At the end the engine goes before everything it writes with: the persistent file lands in
+    // the save folder again, whole.
+    DeleteFileA(persistent.c_str());
+    w.End();
+    EXPECT_EQ(written, testsupport::ReadFile(persistent));
+}
+
+// Holds the Ctrl key down in this thread's key state while it lives.
+class CtrlHeld {
+public:
+    CtrlHeld() {
+        GetKeyboardState(m_saved);
+        BYTE keys[256];
+        std::memcpy(keys, m_saved, sizeof(keys));
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+    }
+    ~CtrlHeld() { SetKeyboardState(m_saved); }
+
+private:
+    BYTE m_saved[256] = {};
+};
+
+TEST(GameWindow, CtrlHeldAtTheStartGivesAWindow) {
+    for (const bool ctrl : {false, true}) {
+        SCOPED_TRACE(ctrl ? "Ctrl held" : "no key");
+        std::unique_ptr<CtrlHeld> held;
+        if (ctrl) held = std::make_unique<CtrlHeld>();
+        WindowGame w(ctrl ? "CtrlWindow" : "NoCtrl", [](GameFolder& game, GameApp&) {
+            game.appSys[SettingsFiles::AppSys::kScreenModePolicy] = 2;  // both modes
+            game.user.blocks[1][0] = 1;                                 // the player chose full screen
+        });
+        EXPECT_EQ(ctrl ? 2 : 1, w.App().Settings().screenMode);
+        EXPECT_EQ(!ctrl, w.app->parts.screen.Called("ChangeMode full"));
+        w.app->parts.screen.fullScreen = false;
+    }
+}
+
+TEST(GameWindow, StartDevicesPublishesTheDevicesAndAppliesTheFrameTiming) {
+    WindowGame w("Devices", [](GameFolder& game, GameApp& app) {
+        game.user.blocks[2][SettingsFiles::Block3::kVSync] = 2;
+        game.user.blocks[2][SettingsFiles::Block3::kVSyncVariant] = 1;
+        app.frame.hardwareVSync = true;
+    });
+    Application& a = w.App();
+    EXPECT_EQ(&a.FileSystem(), g_virtualFileSystem);
+    EXPECT_EQ(&a.Sound(), g_currentSoundDevice);
+    ASSERT_NE(nullptr, g_soundDecoderHost);
+    // The player's VSync choice reached the screen device, and the frames wait for it.
+    EXPECT_EQ(2, w.app->frame.vsyncMode);
+    EXPECT_FALSE(a.FrameRate().UsesCounter());
+    // The handlers of the game's window messages are in the window's map.
+    w.app->Answers() = {IDNO};
+    SendMessageA(w.Window(), WM_COMMAND, kCmdExit, 0);
+    EXPECT_EQ(1u, w.app->Boxes().size());
+}
+
+TEST(GameWindow, MissingInputDevicesEndTheStart) {
+    WindowGame w("NoInput", [](GameFolder& game, GameApp&) { game.user.blocks[0][16] = 9; }, 13);
+    ASSERT_EQ(1u, w.app->Boxes().size());
+    EXPECT_EQ("入力デバイスの初期化に失敗", w.app->Boxes()[0].text);
 }
 
 }  // namespace

@@ -97,16 +97,23 @@ struct GameApp {
     FakeScreenFrame frame;
     std::vector<std::string> browserCaptions;
     std::string browserAnswer;
+    ApplicationSources sources;
     std::unique_ptr<Application> app;
 
-    explicit GameApp(const GameFolder& game) {
-        ApplicationSources sources;
+    // `clock`: the frames' clock (the system's when null).
+    explicit GameApp(const GameFolder& game, Clock* clock = nullptr) {
+        if (clock != nullptr) sources.frameClock = clock;
         sources.framework = parts.Sources(nullptr);
         sources.specialFolder = [&game](int csidl) { return game.Special(csidl); };
         sources.browseForFolder = [this](const char* caption, const char*) {
             browserCaptions.push_back(caption);
             return browserAnswer;
         };
+        Remake();
+    }
+    // A new application over the parts as they stand (the machine is read at construction).
+    void Remake() {
+        app.reset();
         app = std::make_unique<Application>(sources);
         app->SetScreenDevice(&parts.screen, &frame);
     }
@@ -118,7 +125,8 @@ struct GameApp {
 struct StartedGame {
     GameFolder game;
     GameApp app;
-    StartedGame(const std::string& title, const std::string& main) : game(title, main), app(game) {
+    StartedGame(const std::string& title, const std::string& main, Clock* clock = nullptr)
+        : game(title, main), app(game, clock) {
         EXPECT_EQ(0, app.app->Startup());
     }
     Application& App() { return *app.app; }
