@@ -6,12 +6,6 @@ namespace {
 
 std::vector<DisplayAdapterRecord> g_adapters;
 
-const GUID kClsidDirectDraw = {0xd7b70ee0, 0x4340, 0x11cf, {0xb0, 0x63, 0x00, 0x20, 0xaf, 0xc2, 0xcd, 0x35}};
-const GUID kIidDirectDraw7 = {0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
-const GUID kIidDirect3D7 = {0xf5049e77, 0x4861, 0x11d2, {0xa4, 0x07, 0x00, 0xa0, 0xc9, 0x06, 0x29, 0xa8}};
-const GUID kTnLHalDevice = {0xf5049e78, 0x4861, 0x11d2, {0xa4, 0x07, 0x00, 0xa0, 0xc9, 0x06, 0x29, 0xa8}};
-const GUID kRefDevice = {0x50936643, 0x13e9, 0x11d1, {0x89, 0xaa, 0x00, 0xa0, 0xc9, 0x05, 0x41, 0x29}};
-
 constexpr std::uintptr_t kEmulationOnly = 1;
 constexpr std::uintptr_t kWithModes = 2;
 
@@ -38,13 +32,13 @@ HRESULT WINAPI KeepDevice(char*, char* name, D3DDEVICEDESC7* desc, void* context
 BOOL WINAPI KeepDriver(GUID* guid, char* description, char* name, void* context, HMONITOR monitor) {
     const auto flags = reinterpret_cast<std::uintptr_t>(context);
     IDirectDraw7* directDraw = nullptr;
-    if (FAILED(CoCreateInstance(kClsidDirectDraw, nullptr, CLSCTX_INPROC_SERVER, kIidDirectDraw7,
+    if (FAILED(CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw7,
                                 reinterpret_cast<void**>(&directDraw))))
         return TRUE;
     GUID* open = (flags & kEmulationOnly) ? reinterpret_cast<GUID*>(DDCREATE_EMULATIONONLY) : guid;
     IDirect3D7* direct3D = nullptr;
     if (FAILED(directDraw->Initialize(open)) ||
-        FAILED(directDraw->QueryInterface(kIidDirect3D7, reinterpret_cast<void**>(&direct3D)))) {
+        FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)))) {
         directDraw->Release();
         return TRUE;
     }
@@ -118,12 +112,12 @@ bool ChooseDisplayDevice(const std::vector<DisplayAdapterRecord>& adapters, bool
     for (const DisplayAdapterRecord& adapter : adapters) {
         if (!adapter.flag) continue;
         for (const DisplayDeviceRecord& device : adapter.devices) {
-            if (device.hardware && IsEqualGUID(device.id, kTnLHalDevice)) {
+            if (device.hardware && IsEqualGUID(device.id, IID_IDirect3DTnLHalDevice)) {
                 tnl = {&adapter, &device};
             } else if (device.hardware) {
                 hal = {&adapter, &device};
                 halOnDefault = 1;
-            } else if (IsEqualGUID(device.id, kRefDevice)) {
+            } else if (IsEqualGUID(device.id, IID_IDirect3DRefDevice)) {
                 reference = {&adapter, &device};
             } else {
                 software = {&adapter, &device};

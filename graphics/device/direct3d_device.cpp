@@ -7,8 +7,6 @@ Direct3DDevice* CurrentDirect3DDevice = nullptr;
 
 namespace {
 
-const GUID kIidDirect3D7 = {0xf5049e77, 0x4861, 0x11d2, {0xa4, 0x07, 0x00, 0xa0, 0xc9, 0x06, 0x29, 0xa8}};
-
 struct StateTarget {
     bool stage;  // a stage-0 texture-stage state rather than a render state
     DWORD type;
@@ -194,7 +192,7 @@ std::int32_t Direct3DDevice::AdoptDevice(IDirect3DDevice7* device) {
 std::int32_t Direct3DDevice::CreateDevice(IDirectDrawSurface7* target, const RECT* viewport, bool fullSetup) {
     if (!m_directDraw || !target) return 1;
     ReleaseDevice();
-    if (FAILED(m_directDraw->QueryInterface(kIidDirect3D7, reinterpret_cast<void**>(&m_direct3D)))) {
+    if (FAILED(m_directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&m_direct3D)))) {
         m_direct3D = nullptr;
         return 2;
     }

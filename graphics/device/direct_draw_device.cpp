@@ -8,11 +8,6 @@ DirectDrawDevice* CurrentDirectDrawDevice = nullptr;
 
 namespace {
 
-const GUID kClsidDirectDraw = {0xd7b70ee0, 0x4340, 0x11cf, {0xb0, 0x63, 0x00, 0x20, 0xaf, 0xc2, 0xcd, 0x35}};
-const GUID kIidDirectDraw7 = {0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
-const GUID kTnLHalDevice = {0xf5049e78, 0x4861, 0x11d2, {0xa4, 0x07, 0x00, 0xa0, 0xc9, 0x06, 0x29, 0xa8}};
-const GUID kHalDevice = {0x84e63de0, 0x46aa, 0x11cf, {0x81, 0x6f, 0x00, 0x00, 0xc0, 0x20, 0x15, 0x6e}};
-
 struct ModeScan {
     std::uint8_t mask = 0;
     std::uint8_t has60Hz = 0;
@@ -77,7 +72,7 @@ std::int32_t DirectDrawDevice::CreateDirectDraw(bool emulationOnly, bool useDire
         m_deviceGuidPtr = &m_deviceGuid;
         m_deviceRenderDepths = renderDepths;
         m_hardwareOnDefaultDriver = hardwareOnDefault ? 1 : 0;
-        m_deviceKind = IsEqualGUID(*deviceGuid, kTnLHalDevice) ? 2 : IsEqualGUID(*deviceGuid, kHalDevice) ? 1 : 0;
+        m_deviceKind = IsEqualGUID(*deviceGuid, IID_IDirect3DTnLHalDevice) ? 2 : IsEqualGUID(*deviceGuid, IID_IDirect3DHALDevice) ? 1 : 0;
         chosen = true;
     } else if (useDirect3D) {
         if (!choose()) return 2;
@@ -86,7 +81,7 @@ std::int32_t DirectDrawDevice::CreateDirectDraw(bool emulationOnly, bool useDire
         m_driverGuidPtr = driverGuid ? &m_driverGuid : nullptr;
         m_deviceGuidPtr = nullptr;
     }
-    if (FAILED(CoCreateInstance(kClsidDirectDraw, nullptr, CLSCTX_INPROC_SERVER, kIidDirectDraw7,
+    if (FAILED(CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw7,
                                 reinterpret_cast<void**>(&m_directDraw)))) {
         m_directDraw = nullptr;
         return 3;

@@ -54,6 +54,12 @@ protected:
         m_drawables.emplace_back(new NamedDrawable(name, &m_log));
         return m_drawables.back().get();
     }
+    // a, b, c inserted at the priorities given, in that order.
+    void MakeThree(std::uint32_t pa, std::uint32_t pb, std::uint32_t pc) {
+        m_list.InsertAfterEquals(Make("a"), pa, 0);
+        m_list.InsertAfterEquals(Make("b"), pb, 0);
+        m_list.InsertAfterEquals(Make("c"), pc, 0);
+    }
     std::vector<std::string> m_log;
     std::vector<std::unique_ptr<NamedDrawable>> m_drawables;
     DeviceDrawableList m_list;  // declared last: cleared before the drawables go
@@ -91,12 +97,9 @@ TEST_F(DrawableListTest, TheHighestUnsignedPriorityComesFirstAndInsertsAreChecke
 }
 
 TEST_F(DrawableListTest, ReprioritiseMovesBehindOrBeforeItsNewEquals) {
-    NamedDrawable* a = Make("a");
-    NamedDrawable* b = Make("b");
-    NamedDrawable* c = Make("c");
-    m_list.InsertAfterEquals(a, 7, 0);
-    m_list.InsertAfterEquals(b, 7, 0);
-    m_list.InsertAfterEquals(c, 2, 0);
+    MakeThree(7, 7, 2);
+    NamedDrawable* a = m_drawables[0].get();
+    NamedDrawable* c = m_drawables[2].get();
     EXPECT_FALSE(m_list.ReprioritiseAfter(a, 7, true));
     EXPECT_EQ(Order(m_list), "a b c");
     EXPECT_TRUE(m_list.ReprioritiseAfter(a, 7, false));
@@ -129,14 +132,17 @@ TEST_F(DrawableListTest, EnablingAndRemovingByPriorityAndGroup) {
                        {"the low byte of the group counts", false, -1, 0x101, "p7g1 p3g1"},
                        {"all off", false, -1, -1, "p7g1 p7g2 p5g2 p3g1"},
                        {"nothing matches", false, 6, -1, ""}};
-    for (const EnableCase& c : enableCases) {
-        SCOPED_TRACE(c.name);
-        DeviceDrawableList list;
-        std::vector<std::unique_ptr<NamedDrawable>> ds;
+    auto fill = [&](DeviceDrawableList& list, std::vector<std::unique_ptr<NamedDrawable>>& ds) {
         for (const Placed& p : placed) {
             ds.emplace_back(new NamedDrawable(p.name, &m_log));
             list.InsertAfterEquals(ds.back().get(), p.priority, p.group);
         }
+    };
+    for (const EnableCase& c : enableCases) {
+        SCOPED_TRACE(c.name);
+        DeviceDrawableList list;
+        std::vector<std::unique_ptr<NamedDrawable>> ds;
+        fill(list, ds);
         list.SetEnabled(c.enabled, c.priority, c.group);
         std::string disabled;
         for (auto& d : ds) {
@@ -159,10 +165,7 @@ TEST_F(DrawableListTest, EnablingAndRemovingByPriorityAndGroup) {
         SCOPED_TRACE(c.name);
         DeviceDrawableList list;
         std::vector<std::unique_ptr<NamedDrawable>> ds;
-        for (const Placed& p : placed) {
-            ds.emplace_back(new NamedDrawable(p.name, &m_log));
-            list.InsertAfterEquals(ds.back().get(), p.priority, p.group);
-        }
+        fill(list, ds);
         if (c.how == 0) list.RemovePriority(c.value);
         if (c.how == 1) list.RemoveGroup(static_cast<std::uint8_t>(c.value));
         if (c.how == 2) list.Remove(ds[1].get());
@@ -195,12 +198,8 @@ TEST_F(DrawableListTest, DrawStopsAtTheFirstNonzeroAndBracketsTheScene) {
     RECT area = {0, 0, 64, 64};
     EXPECT_EQ(m_list.Draw(nullptr, &area, &device), 0);
     EXPECT_EQ(log.calls.size(), 2u);  // an empty list still begins and ends the scene
-    NamedDrawable* a = Make("a");
-    NamedDrawable* b = Make("b");
-    NamedDrawable* c = Make("c");
-    m_list.InsertAfterEquals(a, 3, 0);
-    m_list.InsertAfterEquals(b, 2, 0);
-    m_list.InsertAfterEquals(c, 1, 0);
+    MakeThree(3, 2, 1);
+    NamedDrawable* b = m_drawables[1].get();
     b->drawResult = 3;
     log.calls.clear();
     EXPECT_EQ(m_list.Draw(nullptr, &area, &device), 3);
@@ -221,12 +220,9 @@ TEST_F(DrawableListTest, DrawStopsAtTheFirstNonzeroAndBracketsTheScene) {
 
 // Each drawable rebuilds even after an earlier one failed; the first failure is answered.
 TEST_F(DrawableListTest, RestoreAllGoesOnPastAFailingDrawable) {
-    NamedDrawable* a = Make("a");
-    NamedDrawable* b = Make("b");
-    NamedDrawable* c = Make("c");
-    m_list.InsertAfterEquals(a, 3, 0);
-    m_list.InsertAfterEquals(b, 2, 0);
-    m_list.InsertAfterEquals(c, 1, 0);
+    MakeThree(3, 2, 1);
+    NamedDrawable* b = m_drawables[1].get();
+    NamedDrawable* c = m_drawables[2].get();
     b->restoreResult = 1;
     c->restoreResult = 4;
     EXPECT_EQ(m_list.RestoreAll(), 1);

@@ -1,6 +1,6 @@
 // The DirectDraw and Direct3D devices on Wine's DirectDraw 7 and Direct3D 7 (the test display),
 // at the normal cooperative level and without a window (Wine is set up for them in
-// tests/graphics/wine_direct3d_setup.cpp).
+// tests/support/wine_direct3d_setup.h).
 #include "graphics/device/direct3d_device.h"
 
 #include <gtest/gtest.h>
