@@ -55,6 +55,7 @@ public:
         table[4] = reinterpret_cast<void*>(&EnumTextureFormats);
         table[5] = reinterpret_cast<void*>(&BeginScene);
         table[6] = reinterpret_cast<void*>(&EndScene);
+        table[13] = reinterpret_cast<void*>(&SetViewport);
         table[20] = reinterpret_cast<void*>(&SetRenderState);
         table[35] = reinterpret_cast<void*>(&SetTexture);
         table[37] = reinterpret_cast<void*>(&SetTextureStageState);
@@ -69,6 +70,7 @@ public:
     bool refuseStates = false;
     bool refuseBeginScene = false;
     bool refuseCaps = false;
+    bool refuseViewport = false;
     long references = 1;
 
 private:
@@ -86,6 +88,9 @@ private:
             if (callback(&format, context) != D3DENUMRET_OK) break;
         }
         return D3D_OK;
+    }
+    static HRESULT __stdcall SetViewport(LoggingDirect3DDevice* self, D3DVIEWPORT7*) {
+        return self->refuseViewport ? DDERR_INVALIDPARAMS : D3D_OK;
     }
     static HRESULT __stdcall BeginScene(LoggingDirect3DDevice* self) {
         self->calls.push_back({DeviceCall::kBeginScene, 0, 0});
@@ -110,6 +115,93 @@ private:
         self->calls.push_back({DeviceCall::kTexture, stage, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(surface))});
         return D3D_OK;
     }
+};
+
+// The DirectDraw side around a logging device: an IDirectDraw7 whose QueryInterface gives an
+// IDirect3D7 (or is refused) that makes the logging device and offers chosen z-buffer formats,
+// and a target surface that describes itself. Only the slots the device layer reaches are filled.
+class LoggingDirect3D {
+    void* const* m_table;
+
+public:
+    explicit LoggingDirect3D(LoggingDirect3DDevice* device) : m_device(device) {
+        static void* table[8] = {};
+        table[1] = reinterpret_cast<void*>(&AddRef);
+        table[2] = reinterpret_cast<void*>(&Release);
+        table[4] = reinterpret_cast<void*>(&CreateDevice);
+        table[6] = reinterpret_cast<void*>(&EnumZBufferFormats);
+        m_table = table;
+    }
+    std::vector<DDPIXELFORMAT> zFormats;
+    bool refuseDevice = false;
+
+private:
+    static ULONG __stdcall AddRef(LoggingDirect3D*) { return 2; }
+    static ULONG __stdcall Release(LoggingDirect3D*) { return 1; }
+    static HRESULT __stdcall CreateDevice(LoggingDirect3D* self, REFCLSID, IDirectDrawSurface7*, IDirect3DDevice7** out) {
+        if (self->refuseDevice) return DDERR_INVALIDCAPS;
+        ++self->m_device->references;
+        *out = self->m_device->Interface();
+        return D3D_OK;
+    }
+    static HRESULT __stdcall EnumZBufferFormats(LoggingDirect3D* self, REFCLSID, LPD3DENUMPIXELFORMATSCALLBACK callback,
+                                                void* context) {
+        for (DDPIXELFORMAT format : self->zFormats) callback(&format, context);
+        return D3D_OK;
+    }
+    LoggingDirect3DDevice* m_device;
+};
+
+class DirectDrawAroundDevice {
+    void* const* m_table;
+
+public:
+    explicit DirectDrawAroundDevice(LoggingDirect3D* direct3D) : m_direct3D(direct3D) {
+        static void* table[21] = {};
+        table[0] = reinterpret_cast<void*>(&QueryInterface);
+        table[1] = reinterpret_cast<void*>(&AddRef);
+        table[2] = reinterpret_cast<void*>(&Release);
+        table[11] = reinterpret_cast<void*>(&GetCaps);
+        table[20] = reinterpret_cast<void*>(&SetCooperativeLevel);
+        m_table = table;
+    }
+    IDirectDraw7* Interface() { return reinterpret_cast<IDirectDraw7*>(this); }
+    bool refuseDirect3D = false;
+
+private:
+    static HRESULT __stdcall QueryInterface(DirectDrawAroundDevice* self, REFIID, void** out) {
+        if (self->refuseDirect3D) return E_NOINTERFACE;
+        *out = self->m_direct3D;
+        return S_OK;
+    }
+    static ULONG __stdcall AddRef(DirectDrawAroundDevice*) { return 2; }
+    static ULONG __stdcall Release(DirectDrawAroundDevice*) { return 1; }
+    static HRESULT __stdcall GetCaps(DirectDrawAroundDevice*, DDCAPS*, DDCAPS*) { return DDERR_GENERIC; }
+    static HRESULT __stdcall SetCooperativeLevel(DirectDrawAroundDevice*, HWND, DWORD) { return DD_OK; }
+    LoggingDirect3D* m_direct3D;
+};
+
+// A render target that only describes itself (32-bit xRGB of the given size).
+class DescribedTarget {
+    void* const* m_table;
+
+public:
+    DescribedTarget(DWORD width, DWORD height) : m_width(width), m_height(height) {
+        static void* table[23] = {};
+        table[22] = reinterpret_cast<void*>(&GetSurfaceDesc);
+        m_table = table;
+    }
+    IDirectDrawSurface7* Interface() { return reinterpret_cast<IDirectDrawSurface7*>(this); }
+
+private:
+    static HRESULT __stdcall GetSurfaceDesc(DescribedTarget* self, DDSURFACEDESC2* desc) {
+        desc->dwWidth = self->m_width;
+        desc->dwHeight = self->m_height;
+        desc->ddpfPixelFormat.dwRGBBitCount = 32;
+        return DD_OK;
+    }
+    DWORD m_width;
+    DWORD m_height;
 };
 
 }  // namespace testsupport

@@ -201,3 +201,42 @@ TEST_F(Direct3DCache, ANewDeviceGetsTheCachedStatesButNoTexture) {
 }
 
 }  // namespace
+
+namespace {
+
+// CreateDevice's failures on the doubles; a missing z-buffer keeps the device and answers -1.
+TEST(Direct3DCreateDevice, EachFailingStepAnswersItsCode) {
+    struct Case {
+        const char* name;
+        bool refuseDirect3D, refuseDevice, refuseCaps, refuseViewport;
+        std::int32_t result;
+        bool deviceKept;
+    } cases[] = {{"no IDirect3D7", true, false, false, false, 2, false},
+                 {"the device refused, also after the retry with the chosen device", false, true, false, false, 3, false},
+                 {"caps refused", false, false, true, false, 4, false},
+                 {"viewport refused", false, false, false, true, 5, false},
+                 {"no z-buffer format", false, false, false, false, -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoggingDirect3DDevice log;
+        testsupport::LoggingDirect3D direct3D(&log);
+        testsupport::DirectDrawAroundDevice directDraw(&direct3D);
+        testsupport::DescribedTarget target(64, 64);
+        log.refuseCaps = c.refuseCaps;
+        log.refuseViewport = c.refuseViewport;
+        direct3D.refuseDevice = c.refuseDevice;
+        directDraw.refuseDirect3D = c.refuseDirect3D;
+        Direct3DDevice device;
+        device.AdoptDirectDraw(directDraw.Interface(), true);
+        device.m_deviceGuid = IID_IDirect3DHALDevice;
+        device.m_deviceGuidPtr = &device.m_deviceGuid;
+        const RECT viewport = {0, 0, 64, 64};
+        EXPECT_EQ(device.CreateDevice(target.Interface(), &viewport, true), c.result);
+        EXPECT_EQ(device.Device() != nullptr, c.deviceKept);
+        device.ReleaseDevice();
+        EXPECT_EQ(log.references, 1);
+        device.ReleaseDirectDraw();
+    }
+}
+
+}  // namespace
