@@ -18,12 +18,22 @@ else()
   set(SORAHANE_TEST_TIMEOUT 300)
 endif()
 
-# sorahane_add_test(name SOURCES ... LIBS ...)
-# One test program per subsystem; CTest runs each program under Wine as one test.
+# sorahane_add_test(name SOURCES ... LIBS ... [SERIAL_SUITES suite ...])
+# One test program per subsystem; CTest runs each program under Wine as one test. The suites
+# named in SERIAL_SUITES (tests that change the display's cooperative level or mode) run as a
+# CTest test of their own, alone, and are left out of the program's main run.
 function(sorahane_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;SERIAL_SUITES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} test_support gtest_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(T_SERIAL_SUITES)
+    list(TRANSFORM T_SERIAL_SUITES APPEND ".*")
+    string(REPLACE ";" ":" serial "${T_SERIAL_SUITES}")
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no --gtest_filter=-${serial})
+    add_test(NAME ${name}_serial COMMAND ${name} --gtest_color=no --gtest_filter=${serial})
+    set_tests_properties(${name}_serial PROPERTIES TIMEOUT ${SORAHANE_TEST_TIMEOUT} RUN_SERIAL TRUE)
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${SORAHANE_TEST_TIMEOUT})
 endfunction()

@@ -29,7 +29,7 @@ std::string ExecutableFolder() {
 ConfigToolApp::ConfigToolApp(const ConfigToolEnvironment& environment)
     : m_mainDialog(*this),
       m_specialFolders(environment.specialFolders ? environment.specialFolders : &m_shellFolders),
-      m_displayDevices(environment.displayDevices ? environment.displayDevices : &m_noDevices) {
+      m_displayDevices(environment.displayDevices ? environment.displayDevices : &m_frameworkDevices) {
     m_toolFolder = environment.toolFolder.empty() ? ExecutableFolder() : environment.toolFolder;
     m_fileSystem = std::make_unique<VirtualFileSystem>();
     m_previousFileSystem = g_virtualFileSystem;

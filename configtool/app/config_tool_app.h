@@ -33,7 +33,7 @@ struct ConfigToolEnvironment {
     std::string toolFolder;
     // Null: the shell's special folders.
     SpecialFolderProvider* specialFolders = nullptr;
-    // Null: no display device is found.
+    // Null: the framework's list of the display drivers.
     DisplayDeviceProvider* displayDevices = nullptr;
 };
 
@@ -133,7 +133,7 @@ private:
     std::unique_ptr<VirtualFileSystem> m_fileSystem;
     VirtualFileSystem* m_previousFileSystem = nullptr;
     ShellSpecialFolders m_shellFolders;
-    NoDisplayDevices m_noDevices;
+    FrameworkDisplayDevices m_frameworkDevices;
     SpecialFolderProvider* m_specialFolders;
     DisplayDeviceProvider* m_displayDevices;
     bool m_comTaken = false;

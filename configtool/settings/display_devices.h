@@ -1,38 +1,12 @@
 // The display adapters and their 3D devices, from which the adapter and device items take their
-// choices. The enumeration itself belongs to the graphics core's device code, which the tool does
-// not carry yet: the application holds a provider, whose built-in form finds none, so both items
-// leave the tree; tests hand it adapter and device lists of their own.
+// choices. The application holds a provider; its built-in form is the framework's display-device
+// list, and tests hand it adapter and device lists of their own.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
-#include <string>
 #include <vector>
 
-struct DisplayDeviceRecord {
-    GUID id;
-    std::string name;
-    std::uint32_t renderBitDepths;  // the DDBD flags of the device description
-    bool hardware;
-};
-
-struct DisplayAdapterRecord {
-    GUID id;  // all zero for the primary display driver
-    std::string description;
-    std::string driverName;
-    std::uint8_t flag;  // 1 for the primary driver that can render in a window
-    std::vector<DisplayDeviceRecord> devices;
-};
-
-// The adapter and device chosen by default.
-struct DisplayDeviceChoice {
-    GUID adapter;
-    GUID device;
-    std::uint32_t renderBitDepths;
-    std::int32_t deviceClass;  // 2 T&L HAL, 1 other hardware, 0 software
-    std::uint8_t flag;
-};
+#include "framework/display/display_device_list.h"
 
 class DisplayDeviceProvider {
 public:
@@ -46,14 +20,15 @@ public:
     virtual void FreeDisplayDeviceList() = 0;
 };
 
-// Finds no display device.
-class NoDisplayDevices final : public DisplayDeviceProvider {
+// The framework's list of the drivers on this machine.
+class FrameworkDisplayDevices final : public DisplayDeviceProvider {
 public:
-    std::int32_t EnumerateDisplayDevices(bool, bool) override { return -1; }
-    const std::vector<DisplayAdapterRecord>& Adapters() const override { return m_none; }
-    bool ChooseDisplayDevice(DisplayDeviceChoice&, bool) override { return false; }
-    void FreeDisplayDeviceList() override {}
-
-private:
-    std::vector<DisplayAdapterRecord> m_none;
+    std::int32_t EnumerateDisplayDevices(bool emulationOnly, bool listModes) override {
+        return ::EnumerateDisplayDevices(emulationOnly, listModes);
+    }
+    const std::vector<DisplayAdapterRecord>& Adapters() const override { return DisplayDeviceList(); }
+    bool ChooseDisplayDevice(DisplayDeviceChoice& out, bool alsoUnflagged) override {
+        return ::ChooseDisplayDevice(out, alsoUnflagged);
+    }
+    void FreeDisplayDeviceList() override { ::FreeDisplayDeviceList(); }
 };
