@@ -39,12 +39,27 @@ if [ "${SORAHANE_EMULATED_I386:-}" != 1 ]; then
   exit $?
 fi
 
-# Tests that cannot run under the emulator stay out, unless the caller chose its own subset.
+# Tests that cannot run under the emulator stay out, also of a subset the caller chose.
 chosen=""
-for arg in "$@"; do
-  case "$arg" in --gtest_filter=*) chosen=1 ;; esac
-done
 excluded="$(sed -e '/^#/d' -e '/^$/d' "$(dirname "$0")/../tests/emulation_excluded_tests.txt" | paste -sd:)"
+args=()
+for arg in "$@"; do
+  case "$arg" in
+    --gtest_filter=*)
+      chosen=1
+      filter="${arg#--gtest_filter=}"
+      if [ -n "$excluded" ]; then
+        case "$filter" in
+          *-*) filter="$filter:$excluded" ;;
+          *) filter="$filter-$excluded" ;;
+        esac
+      fi
+      arg="--gtest_filter=$filter"
+      ;;
+  esac
+  args+=("$arg")
+done
+set -- "${args[@]}"
 if [ -z "$chosen" ] && [ -n "$excluded" ]; then
   set -- "$@" "--gtest_filter=-$excluded"
 fi
