@@ -91,6 +91,9 @@ std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo
         // A component without a mask has no place in the pixel.
         if (info->shifts[i] < 32) value |= components[i] << info->shifts[i];
     }
+    // A palettised surface has no masks: red is the palette index, for the blit as for the
+    // pixels written below.
+    if (info->bitCount == 8) value = static_cast<std::uint8_t>(red);
 
     DDBLTFX fx = {};
     fx.dwSize = sizeof(DDBLTFX);
@@ -102,7 +105,8 @@ std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo
 
     DDSURFACEDESC2 desc = {};
     desc.dwSize = sizeof(DDSURFACEDESC2);
-    if (FAILED(surface->Lock(nullptr, &desc, 0, nullptr))) return 2;
+    // A blit of the surface may still be in progress (the sprites do not wait for theirs).
+    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return 2;
     // The blit may have been refused for a rectangle that leaves the surface: only the part on
     // the surface is written.
     RECT area{0, 0, static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight)};

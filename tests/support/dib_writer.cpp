@@ -58,4 +58,20 @@ Dib::Dib(const DibLayout& layout) {
     }
 }
 
+std::vector<std::uint8_t> BmpFile(const DibLayout& layout) {
+    const Dib dib(layout);
+    const std::size_t infoSize = sizeof(BITMAPINFOHEADER) + 4 * layout.palette.size();
+    const std::size_t bitsSize = static_cast<std::size_t>(dib.Pitch()) * layout.rows.size();
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + infoSize);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + bitsSize);
+    std::vector<std::uint8_t> out(reinterpret_cast<const std::uint8_t*>(&file),
+                                  reinterpret_cast<const std::uint8_t*>(&file) + sizeof(file));
+    const auto* info = reinterpret_cast<const std::uint8_t*>(dib.Info());
+    out.insert(out.end(), info, info + infoSize);
+    out.insert(out.end(), dib.Bits(), dib.Bits() + bitsSize);
+    return out;
+}
+
 }  // namespace testsupport

@@ -34,4 +34,7 @@ private:
     std::int32_t m_pitch = 0;
 };
 
+// The same bitmap as a BMP file: file header, info header, colour table, bits.
+std::vector<std::uint8_t> BmpFile(const DibLayout& layout);
+
 }  // namespace testsupport

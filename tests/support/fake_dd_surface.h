@@ -22,10 +22,13 @@ inline DDPIXELFORMAT RgbFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blu
     return f;
 }
 
-// A DirectDraw surface in memory: the operations that the fills and the transfers into surface
-// memory use, in their slots of the IDirectDrawSurface7 table, with guard bytes around the
-// pixels (a write outside the surface shows), a Lock that can be made to fail, and counts of
-// the calls. It may be smaller than the picture copied into it.
+// A DirectDraw surface in memory: the operations that the fills, the transfers into surface
+// memory and the DirectDraw images use, in their slots of the IDirectDrawSurface7 table, with
+// guard bytes around the pixels (a write outside the surface shows), a Lock that can be made to
+// fail, to report a blit still in progress unless the caller waits (DDLOCK_WAIT), or to report
+// the surface lost, and counts of the calls. It may be smaller than the picture copied into it.
+// It has no device context (GetDC fails). Its references are counted, never freeing it: the
+// test owns the object.
 class FakeDdSurface {
     // First, where a COM object keeps its table.
     void* const* m_table;
@@ -33,15 +36,24 @@ class FakeDdSurface {
 public:
     static constexpr std::uint8_t kGuard = 0xCD;
 
-    FakeDdSurface(int width, int height, const DDPIXELFORMAT& format)
+    // Rows are rowPadding bytes longer than their pixels; a guard row lies above and below.
+    FakeDdSurface(int width, int height, const DDPIXELFORMAT& format, int rowPadding = 8)
         : m_width(width), m_height(height), m_format(format) {
         m_bytesPerPixel = (format.dwRGBBitCount + 7) / 8;
-        m_pitch = width * m_bytesPerPixel + 8;
+        m_pitch = width * m_bytesPerPixel + rowPadding;
         m_memory.assign((height + 2) * m_pitch, kGuard);
         static void* table[33] = {};
+        table[0] = reinterpret_cast<void*>(&QueryInterface);
+        table[1] = reinterpret_cast<void*>(&AddRef);
+        table[2] = reinterpret_cast<void*>(&Release);
         table[5] = reinterpret_cast<void*>(&Blt);
+        table[17] = reinterpret_cast<void*>(&GetDC);
         table[21] = reinterpret_cast<void*>(&GetPixelFormat);
+        table[22] = reinterpret_cast<void*>(&GetSurfaceDesc);
+        table[24] = reinterpret_cast<void*>(&IsLost);
         table[25] = reinterpret_cast<void*>(&Lock);
+        table[26] = reinterpret_cast<void*>(&ReleaseDC);
+        table[29] = reinterpret_cast<void*>(&SetColorKey);
         table[32] = reinterpret_cast<void*>(&Unlock);
         m_table = table;
     }
@@ -57,8 +69,15 @@ public:
         for (int i = 0; i < m_bytesPerPixel && i < 4; ++i) v |= std::uint32_t{Byte(x, y, i)} << (8 * i);
         return v;
     }
+    void SetPixel32(int x, int y, std::uint32_t value) {
+        for (int i = 0; i < m_bytesPerPixel && i < 4; ++i)
+            m_memory[(y + 1) * m_pitch + x * m_bytesPerPixel + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    int Pitch() const { return m_pitch; }
+    // Every byte outside the pixels still holds the guard.
+    bool OnlyPixelsWritten() const { return OnlyAreaWritten(RECT{0, 0, m_width, m_height}); }
     // Every byte outside the pixels of area still holds the guard.
     bool OnlyAreaWritten(const RECT& area) const {
         std::vector<bool> inArea(m_memory.size(), false);
@@ -77,6 +96,16 @@ public:
     bool acceptBlt = false;
     bool failFormat = false;
     bool failLock = false;
+    // Lock without DDLOCK_WAIT answers DDERR_WASSTILLDRAWING.
+    bool stillDrawing = false;
+    // IsLost and Lock answer DDERR_SURFACELOST.
+    bool lost = false;
+    bool failDesc = false;
+    bool refuseKey = false;
+    long references = 1;
+    // The source key last set (keySet false after SetColorKey with no key).
+    bool keySet = false;
+    DWORD key = 0;
     int blts = 0;
     int lockCalls = 0;
     int locks = 0;
@@ -97,9 +126,34 @@ private:
         *format = self->m_format;
         return DD_OK;
     }
-    static HRESULT __stdcall Lock(FakeDdSurface* self, RECT*, DDSURFACEDESC2* desc, DWORD, HANDLE) {
+    static HRESULT __stdcall QueryInterface(FakeDdSurface*, REFIID, void**) { return E_NOINTERFACE; }
+    static ULONG __stdcall AddRef(FakeDdSurface* self) { return ++self->references; }
+    static ULONG __stdcall Release(FakeDdSurface* self) { return --self->references; }
+    static HRESULT __stdcall GetDC(FakeDdSurface*, HDC*) { return DDERR_CANTCREATEDC; }
+    static HRESULT __stdcall ReleaseDC(FakeDdSurface*, HDC) { return DDERR_NODC; }
+    static HRESULT __stdcall GetSurfaceDesc(FakeDdSurface* self, DDSURFACEDESC2* desc) {
+        if (self->failDesc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+        desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+        desc->dwWidth = self->m_width;
+        desc->dwHeight = self->m_height;
+        desc->lPitch = self->m_pitch;
+        desc->ddpfPixelFormat = self->m_format;
+        desc->ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        return DD_OK;
+    }
+    static HRESULT __stdcall IsLost(FakeDdSurface* self) { return self->lost ? DDERR_SURFACELOST : DD_OK; }
+    static HRESULT __stdcall SetColorKey(FakeDdSurface* self, DWORD flags, DDCOLORKEY* colourKey) {
+        if (self->refuseKey || flags != DDCKEY_SRCBLT) return DDERR_INVALIDPARAMS;
+        self->keySet = colourKey != nullptr;
+        self->key = colourKey ? colourKey->dwColorSpaceLowValue : 0;
+        if (colourKey && colourKey->dwColorSpaceHighValue != self->key) return DDERR_INVALIDPARAMS;
+        return DD_OK;
+    }
+    static HRESULT __stdcall Lock(FakeDdSurface* self, RECT*, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
         ++self->lockCalls;
         if (self->failLock) return DDERR_SURFACEBUSY;
+        if (self->lost) return DDERR_SURFACELOST;
+        if (self->stillDrawing && !(flags & DDLOCK_WAIT)) return DDERR_WASSTILLDRAWING;
         ++self->locks;
         if (desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
         desc->dwWidth = self->m_width;

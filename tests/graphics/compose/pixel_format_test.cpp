@@ -71,6 +71,8 @@ TEST(FillSurfaceRect, AColourFillBlitInTheSurfaceFormat) {
         {"8-8-8-8", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000), 1, 2, 3, 4, 0x04010203},
         {"x-8-8-8 has no place for alpha", Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0), 1, 2, 3, 4,
          0x00010203},
+        {"palettised: red is the index, as for written pixels", Format(8, 0, 0, 0, 0), 0x11, 0x22,
+         0x33, 0, 0x11},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,6 +102,8 @@ TEST(FillSurfaceRect, RefusedBlitWritesOnlyThePartOnTheSurface) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeDdSurface surface(6, 4, Format(32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000));
+        // The fill waits for a blit of the surface still in progress.
+        surface.stillDrawing = true;
         EXPECT_EQ(0, FillSurfaceRect(surface.Interface(), nullptr, 0x11, 0x22, 0x33,
                                      c.hasRect ? &c.rect : nullptr, 0x44));
         EXPECT_EQ(1, surface.blts);
