@@ -115,6 +115,10 @@ TEST_F(DirectDrawImageOnWine, EachDisplayFormatPacksKeysAndFillsInItsPixels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ShimmedDisplay display(m_device.DirectDraw(), c.format, c.depth);
+        DDSURFACEDESC2 mode = {};
+        mode.dwSize = sizeof(mode);
+        ASSERT_EQ(DD_OK, display.shim.GetDisplayMode(&mode));
+        EXPECT_EQ(c.format.dwRGBBitCount, mode.ddpfPixelFormat.dwRGBBitCount) << "the display reported";
         DirectDrawImage image;
         ASSERT_EQ(0, image.Create(101, 3, false, false, nullptr));
         EXPECT_EQ(c.formatCode, image.FormatCode());
