@@ -441,3 +441,11 @@ std::int32_t ElgReadHeader(const std::uint8_t* data, std::uint32_t size, ElgHead
     *header = h;
     return 0;
 }
+
+bool ElgStreamsCanFill(const ElgHeader& header, std::uint32_t size) {
+    // No code yields more units per stream byte than the byte code's long fill (8226 units from
+    // three bytes).
+    constexpr std::uint64_t kMostUnitsPerByte = 8226 / 3;
+    const std::uint64_t units = static_cast<std::uint64_t>(header.width) * header.height;
+    return units <= static_cast<std::uint64_t>(size - header.streamOffset) * kMostUnitsPerByte;
+}

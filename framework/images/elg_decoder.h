@@ -72,3 +72,7 @@ struct ElgHeader {
 // Reads the header: 0; 1 not an ELG file; 3 the header or its extra-block list does not fit
 // in the data, a block is shorter than its own length word, or the depth is not 8, 24 or 32.
 std::int32_t ElgReadHeader(const std::uint8_t* data, std::uint32_t size, ElgHeader* header);
+// False when the streams after a header read from `size` bytes of data are too short to fill
+// the picture even as the longest fills: such a file is refused before a buffer or surface of
+// the size its header claims is made.
+bool ElgStreamsCanFill(const ElgHeader& header, std::uint32_t size);

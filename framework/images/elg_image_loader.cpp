@@ -6,15 +6,6 @@ namespace {
 
 constexpr std::uint32_t kPaletteBytes = 256 * 4;
 
-// No code yields more units per stream byte than the byte code's long fill (8226 units from
-// three bytes), so streams shorter than this cannot fill the picture: such a file is refused
-// before a buffer of the size its header claims is made.
-bool StreamsCanFill(const ElgHeader& header, std::uint32_t size) {
-    constexpr std::uint64_t kMostUnitsPerByte = 8226 / 3;
-    const std::uint64_t units = static_cast<std::uint64_t>(header.width) * header.height;
-    return units <= static_cast<std::uint64_t>(size - header.streamOffset) * kMostUnitsPerByte;
-}
-
 std::uint32_t RowStride(std::uint32_t width, std::uint32_t depth) {
     return ((width * (depth / 8)) + 3) & ~3u;
 }
@@ -85,7 +76,7 @@ std::int32_t ElgImageLoader::DecodeBlocks(const std::uint8_t* data, std::uint32_
     const std::uint32_t stride = RowStride(header.width, header.depth);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(stride) * header.height;
     if (imageBytes > kGllMaxImageBytes) return kGllOutOfMemory;
-    if (!StreamsCanFill(header, size)) return kGllBadData;
+    if (!ElgStreamsCanFill(header, size)) return kGllBadData;
     const std::uint32_t infoSize = header.depth == 8 ? 40 + kPaletteBytes : 44;
     m_info = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, infoSize);
     if (!m_info) return kGllOutOfMemory;
@@ -145,7 +136,7 @@ std::int32_t XM_METHOD ElgImageLoader::DecodeWithCallbacks(const void* data, std
         code = kGllCancelled;
     } else if (pixelBytes > kGllMaxImageBytes) {
         code = kGllOutOfMemory;
-    } else if (!StreamsCanFill(header, size)) {
+    } else if (!ElgStreamsCanFill(header, size)) {
         code = kGllBadData;
     } else {
         std::int32_t stride = static_cast<std::int32_t>(want8Bit ? width : width * 4);

@@ -25,15 +25,6 @@ bool IsElg(const std::uint8_t* data, std::uint32_t size) {
     return size >= 3 && data[0] == 'E' && data[1] == 'L' && data[2] == 'G';
 }
 
-// No code yields more units per stream byte than the byte code's long fill (8226 units from
-// three bytes): a header claiming more pixels than that is refused before a surface of its size
-// is asked for.
-bool StreamsCanFill(const ElgHeader& header, std::uint32_t size) {
-    constexpr std::uint64_t kMostUnitsPerByte = 8226 / 3;
-    const std::uint64_t units = static_cast<std::uint64_t>(header.width) * header.height;
-    return units <= static_cast<std::uint64_t>(size - header.streamOffset) * kMostUnitsPerByte;
-}
-
 std::int32_t PackRgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
     return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF);
 }
@@ -195,8 +186,9 @@ std::int32_t DirectDrawImage::LoadUnguarded(const LoadSource& source) {
         width = decoded.image->Width();
         height = decoded.image->Height();
     } else if (elg) {
-        // The header is checked against the data, and the streams must be able to fill it.
-        if (ElgReadHeader(data, size, &header) != 0 || !StreamsCanFill(header, size)) return 2;
+        // The header is checked against the data, and the streams must be able to fill it
+        // before a surface of its size is asked for.
+        if (ElgReadHeader(data, size, &header) != 0 || !ElgStreamsCanFill(header, size)) return 2;
         width = static_cast<std::int32_t>(header.width);
         height = static_cast<std::int32_t>(header.height);
     } else {

@@ -120,6 +120,19 @@ TEST_F(DirectDrawImageOnFakes, LoadAnswersItsCodesAndLeavesNothingBehind) {
         ExpectEmpty(image);
     }
     {
+        // A header claiming more pixels than its streams could give is refused before a
+        // surface of that size is asked for.
+        ShimmedDisplay display(m_device.DirectDraw(), Xrgb32(), 32);
+        const testsupport::ElgStream fill =
+            testsupport::ElgStream(testsupport::ElgStream::kPixelCode).Fill(0x123456, 8225, true).End();
+        DirectDrawImage image;
+        EXPECT_EQ(2, image.Load(FromData(testsupport::ElgFile(24, 20000, 20000).Streams({fill}).Bytes())));
+        EXPECT_EQ(0, display.shim.creates);
+        ExpectEmpty(image);
+        ASSERT_EQ(0, image.Load(FromData(testsupport::ElgFile(24, 8225, 1).Streams({fill}).Bytes())));
+        EXPECT_EQ(0x123456, image.GetPixel(8224, 0));
+    }
+    {
         // 5-6-5 has no converter yet.
         ShimmedDisplay display(m_device.DirectDraw(), Rgb565(), 16);
         DirectDrawImage image;
