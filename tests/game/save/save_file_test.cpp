@@ -46,10 +46,17 @@ TEST_F(SaveFiles, WrittenFileHasTheLayout) {
         const char* name;
         bool random;  // variables that do not pack
         bool frame;
-    } cases[] = {{"packed", false, false}, {"stored as it is", true, false}, {"with a TGS frame", false, true}};
+        bool bottomUp;  // the screen's rows run upwards in memory
+    } cases[] = {{"packed", false, false, false},
+                 {"stored as it is", true, false, false},
+                 {"with a TGS frame", false, true, false},
+                 {"rows in the screen's own order", false, true, true}};
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         TestPicture frameScreen(360, 204, 0x33);
+        if (row.bottomUp) {
+            frameScreen.SeeBottomUp();
+        }
         m_services.hasFrame = row.frame;
         m_services.frameScreen = frameScreen.picture;
         m_services.frameTitle = "Frame title";
@@ -82,7 +89,9 @@ TEST_F(SaveFiles, WrittenFileHasTheLayout) {
         bool thumbnailMatches = true;
         for (std::int32_t y = 0; y < 68; ++y) {
             for (std::int32_t x = 0; x < 120; ++x) {
-                const std::uint32_t pixel = TestPicture::Pixel(x * step, y * step, row.frame ? 0x33 : 0x5A);
+                const std::int32_t seenRow = y * step;
+                const std::uint32_t pixel = TestPicture::Pixel(
+                    x * step, row.bottomUp ? shown.picture.height - 1 - seenRow : seenRow, row.frame ? 0x33 : 0x5A);
                 const std::uint8_t* stored = file.data() + S::kThumbnail + (y * 120 + x) * 3;
                 thumbnailMatches = thumbnailMatches && stored[0] == (pixel & 0xFF) &&
                                    stored[1] == ((pixel >> 8) & 0xFF) && stored[2] == ((pixel >> 16) & 0xFF);

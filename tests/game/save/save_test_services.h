@@ -30,6 +30,11 @@ struct TestPicture {
         picture.pitch = width * 4;
         picture.bitsPerPixel = bitsPerPixel;
     }
+    // Rows seen from the last in memory to the first, as a bottom-up DIB keeps them.
+    void SeeBottomUp() {
+        picture.bits = reinterpret_cast<std::uint8_t*>(pixels.data() + (picture.height - 1) * picture.width);
+        picture.pitch = -picture.width * 4;
+    }
     static std::uint32_t Pixel(std::int32_t x, std::int32_t y, std::uint8_t seed) {
         return 0xFF000000u | (static_cast<std::uint32_t>(y & 0xFF) << 16) | (static_cast<std::uint32_t>(x & 0xFF) << 8) |
                seed;
