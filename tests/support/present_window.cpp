@@ -27,8 +27,11 @@ void RegisterWindowClass() {
 PresentWindow::PresentWindow(std::int32_t width, std::int32_t height)
     : m_width(width), m_height(height) {
     RegisterWindowClass();
-    m_window = CreateWindowExA(0, kWindowClass, "present", WS_POPUP, 0, 0, width, height, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    const int x = GetSystemMetrics(SM_CXSCREEN) - width;
+    const int y = GetSystemMetrics(SM_CYSCREEN) - height;
+    m_window = CreateWindowExA(WS_EX_TOPMOST, kWindowClass, "present", WS_POPUP, x > 0 ? x : 0,
+                               y > 0 ? y : 0, width, height, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
     if (!m_window) return;
     SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     ShowWindow(m_window, SW_SHOWNOACTIVATE);

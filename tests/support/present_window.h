@@ -1,7 +1,9 @@
 // A visible top-level window for presents: a borderless popup whose client area is exactly the
 // size asked for, which never paints itself (no background erase, WM_PAINT only validates), so
 // whatever a present copies into it stays until the next copy. Its pixels read back through
-// its device context. Destroyed with the object.
+// its device context. It sits in the display's bottom-right corner, above other windows, out of
+// the way of the windows that test programs running beside it show on the same display (mostly
+// at the top left). Destroyed with the object.
 #pragma once
 
 #include <windows.h>
