@@ -14,6 +14,7 @@
 
 #include "framework/sound/sound_manager.h"
 #include "game/script/script_engine_base.h"
+#include "game/script/script_settings_targets.h"
 
 class TaskScheduler;
 
@@ -26,10 +27,23 @@ public:
     int RestartMain(std::uint32_t argument);
     void RegisterScriptEffects();
 
+    // The player's message settings from APP_CFG.DAT, applied to a message window part (types 5
+    // and 111), a list part (type 6), the given font (or, with none given, the global text font;
+    // anti-aliased fonts only) with applyFont and the message history with applyHistory. With a
+    // scenario frame the frame does all of it and its result is returned. Otherwise the result is
+    // the settings-changed mark as it was on entry; with onlyIfChanged and the mark clear nothing
+    // happens. clearMark clears the mark at the end.
+    std::uint32_t ApplyMessageSettings(bool onlyIfChanged, bool clearMark, SettingsTextPart* window,
+                                       SettingsTextPart* list, SettingsFont* font, bool applyFont, bool applyHistory);
+    // The pop-up hints of the UI part group: shown or not, and their delay.
+    void ApplyHintSettings();
+    ScriptSettingsServices& SettingsServices() { return m_settings; }
+
     std::uint16_t BootNumber() const { return m_bootNumber; }
     SoundManager& Sound() { return m_soundManager; }
 
 private:
     SoundManager m_soundManager;
+    ScriptSettingsServices m_settings;
     std::uint16_t m_bootNumber = 1;
 };
