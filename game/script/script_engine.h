@@ -2,7 +2,8 @@
 // The application creates it when the scripts start and deletes it at the end of the run.
 //
 // The engine owns the game's sound manager; whoever makes the engine hands in the scheduler that
-// runs the sound fades (the application's first scheduler).
+// runs the sound fades (the application's first scheduler). The settings operations reach the
+// message settings and their targets through SettingsServices, which the engine's owner fills.
 //
 // Not in the program yet: the SOB message text, the effect and
 // transition registration, the handlers of commands 3-808 other than the do-nothing one (they
@@ -14,7 +15,7 @@
 
 #include "framework/sound/sound_manager.h"
 #include "game/script/script_engine_base.h"
-#include "game/script/script_settings_targets.h"
+#include "game/interfaces/script_settings_targets.h"
 
 class TaskScheduler;
 

@@ -2,8 +2,10 @@
 // ScriptEngine::ApplyHintSettings) set: the scenario frame, message-window and list parts, the
 // anti-aliased fonts, the SOB message text's history and the UI part group. Those belong to the
 // scenario presentation and the graphics core, which are not in the program yet; the operations
-// reach them through the few calls named here, which each of them implements when it comes.
-// All are used on the game thread.
+// reach them through the few calls named here. The scenario code implements its own (it may
+// include this folder); the fonts, which the graphics core keeps apart from the game, come in
+// through an adapter of the game's. The engine does not own what the pointers name. All are
+// used on the game thread.
 #pragma once
 
 #include <cstdint>
