@@ -58,6 +58,18 @@ void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t 
 
 void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
                                    std::int32_t step) {
+    // A step of exactly one pixel reads consecutive pixels: a straight copy, while the whole
+    // part of the position stays below the 16-bit wrap.
+    if (count > 0 && step == 0x10000 &&
+        Whole(x) + static_cast<std::uint32_t>(count) - 1 <= 0xFFFF) {
+        const auto d = reinterpret_cast<std::uintptr_t>(dst);
+        const auto s = reinterpret_cast<std::uintptr_t>(src + Whole(x));
+        const std::uintptr_t bytes = static_cast<std::uintptr_t>(count) * sizeof(Pixel);
+        if (d >= s + bytes || s >= d + bytes) {
+            __builtin_memcpy(dst, src + Whole(x), bytes);
+            return;
+        }
+    }
     std::int32_t i = 0;
     for (; count - i >= 4; i += 4) {
         const Pixel a = src[Whole(x)], b = src[Whole(x + step)];

@@ -256,6 +256,8 @@ private:
         start = static_cast<std::int32_t>(from);
         step = static_cast<std::int32_t>((to - from) / n);
         if (random.Below(4) == 0) step = static_cast<std::int32_t>(random.Next() % 0x20000);
+        // Exactly one pixel, where the copies become block copies.
+        if (random.Below(8) == 0) step = 0x10000;
         const std::int64_t last = from + static_cast<std::int64_t>(step) * (n - 1);
         if (last < 0 || last >= limit) step = 0;
     }
