@@ -918,6 +918,20 @@ std::vector<NamedCase> NamedCases() {
              v.front() = v.back() = 0;
              return v;
          }()},
+        {"large fill of a row wide enough to stream, from 4 bytes past a 64-byte boundary", 151,
+         kFormSse,
+         [=](PixelOperation k) {
+             std::vector<Pixel> row(1200 + 16, 0);
+             Pixel* start = reinterpret_cast<Pixel*>(
+                 (reinterpret_cast<std::uintptr_t>(row.data()) + 63) & ~std::uintptr_t{63});
+             As<ValueKernel>(k)(start + 1, 1100, 0x12345678);
+             return std::vector<Pixel>(start, start + 1102);
+         },
+         [] {
+             std::vector<Pixel> v(1102, 0x12345678);
+             v.front() = v.back() = 0;
+             return v;
+         }()},
         // Box blur.
         {"16-bit average of area 3",
          158,
