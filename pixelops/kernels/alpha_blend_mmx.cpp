@@ -1,14 +1,18 @@
 // MMX and MMX-ext forms of the unstretched alpha, constant-alpha and additive-alpha blends
 // (words 27, 28, 29, 31, 36, 37, 38, 40, 77).
 //
-// All four bytes of a pixel travel as 16-bit lanes, so the alpha byte is blended like a colour
-// except in the hold-alpha forms. Pixels are paired on 8-byte boundaries of the destination,
-// and each pair is tested on its alpha bytes: an opaque pair is copied and a transparent pair
-// costs no store. The main loops take two pairs per step behind one test of all four pixels,
-// so the opaque and transparent runs of a sprite cost a few integer operations per pixel; the
-// pairing, and with it every result, is that of one pair per step. Source pixels are read once
-// into integer registers, which serve the tests and feed the lanes. The MMX-ext forms spread
-// the alpha lane with one pshufw where the MMX forms need two unpacks, and prefetch the source.
+// All four bytes of a pixel are blended as 16-bit lanes, so the alpha byte is blended like a
+// colour except in the hold-alpha forms. Pixels are paired on 8-byte boundaries of the
+// destination, and each pair is tested on its alpha bytes: an opaque pair is copied and a
+// transparent pair costs no store. The main loops take two pairs per step behind one test of
+// all four pixels' words, so the opaque and transparent runs of a sprite cost a few integer
+// operations per pixel; the pairing, and with it every result, is that of one pair per step.
+//
+// A pair is blended without unpacking: its even bytes (blue, red) and odd bytes (green, alpha)
+// each fill four 16-bit lanes of one register, so every multiply serves two pixels, and the
+// lanes go back into place with a shift and an OR instead of a pack. The weights of a pair,
+// (w0, w0, w1, w1), serve both halves. The MMX-ext forms spread the alpha bytes into them with
+// one pshufw where the MMX forms shift and OR, and prefetch the source.
 #include "pixelops/library/blend_tables.h"
 #include "pixelops/kernels/mmx_lanes.h"
 #include "pixelops/kernels/simd_kernels.h"
@@ -32,11 +36,163 @@ bool Aligned8(const void* p) {
 __m64 Widen(Pixel p) {
     return Lo(_mm_cvtsi32_si64(static_cast<int>(p)));
 }
-// Two pixels packed in one register, the first in the low half.
-__m64 Packed(Pixel p0, Pixel p1) {
-    return _mm_unpacklo_pi32(_mm_cvtsi32_si64(static_cast<int>(p0)),
-                             _mm_cvtsi32_si64(static_cast<int>(p1)));
+
+// A packed pair's even bytes (blue, red of each pixel) and odd bytes (green, alpha), each in
+// a 16-bit lane.
+__m64 EvenBytes(__m64 pair) {
+    return _mm_and_si64(pair, Splat(0xFF));
 }
+__m64 OddBytes(__m64 pair) {
+    return _mm_srli_pi16(pair, 8);
+}
+// The weights (w0, w0, w1, w1) of a pair from its odd lanes (g0, a0, g1, a1): the alpha bytes.
+template <bool Ext>
+__m64 PairAlpha(__m64 odd) {
+    if (Ext) {
+        __m64 spread;
+        __asm__("pshufw $0xF5, %1, %0" : "=y"(spread) : "y"(odd));
+        return spread;
+    }
+    const __m64 alpha = _mm_srli_pi32(odd, 16);
+    return _mm_or_si64(alpha, _mm_slli_pi32(alpha, 16));
+}
+
+// ---- The pair steps, scheduled by hand: within a step each operand is loaded once and stays
+// in a register (left to the compiler, the eight MMX registers run out and operands are loaded
+// again). The integer words the shortcuts test are read apart from these loads.
+// Register use: mm0 d even, mm1 s even, mm2 d odd, mm3 s odd, mm4 the weights, mm5 scratch.
+
+// Loads the pair d at dst and s at src and splits both into even and odd lanes.
+#define QMXGL_SPLIT_PAIR                 \
+    "movq (%[d]), %%mm0\n\t"             \
+    "movq (%[s]), %%mm1\n\t"             \
+    "movq %%mm0, %%mm2\n\t"              \
+    "movq %%mm1, %%mm3\n\t"              \
+    "psrlw $8, %%mm2\n\t"                \
+    "psrlw $8, %%mm3\n\t"                \
+    "pand %[mask], %%mm0\n\t"            \
+    "pand %[mask], %%mm1\n\t"
+// The weights (a0, a0, a1, a1) from the odd lanes (g0, a0, g1, a1) of s.
+#define QMXGL_ALPHA_WEIGHTS_EXT "pshufw $0xF5, %%mm3, %%mm4\n\t"
+#define QMXGL_ALPHA_WEIGHTS_MMX \
+    "movq %%mm3, %%mm4\n\t"     \
+    "psrld $16, %%mm4\n\t"      \
+    "movq %%mm4, %%mm5\n\t"     \
+    "pslld $16, %%mm5\n\t"      \
+    "por %%mm5, %%mm4\n\t"
+// Both halves interpolated by the weights, joined and stored at dst.
+#define QMXGL_INTERPOLATE_STORE \
+    "psubw %%mm0, %%mm1\n\t"    \
+    "psubw %%mm2, %%mm3\n\t"    \
+    "pmullw %%mm4, %%mm1\n\t"   \
+    "pmullw %%mm4, %%mm3\n\t"   \
+    "psrlw $8, %%mm1\n\t"       \
+    "psrlw $8, %%mm3\n\t"       \
+    "paddw %%mm0, %%mm1\n\t"    \
+    "paddw %%mm2, %%mm3\n\t"    \
+    "pand %[mask], %%mm1\n\t"   \
+    "psllw $8, %%mm3\n\t"       \
+    "por %%mm3, %%mm1\n\t"      \
+    "movq %%mm1, (%[d])\n\t"
+#define QMXGL_PAIR_CLOBBERS "memory", "mm0", "mm1", "mm2", "mm3", "mm4", "mm5"
+
+__m64 ByteMask() {
+    return Splat(0xFF);
+}
+
+// The pair at dst interpolated toward the pair at src by their own source alpha.
+template <bool Ext>
+inline __attribute__((always_inline)) void BlendPairBySourceAlpha(Pixel* dst, const Pixel* src,
+                                                                  __m64 mask) {
+    if (Ext)
+        __asm__ volatile(QMXGL_SPLIT_PAIR QMXGL_ALPHA_WEIGHTS_EXT QMXGL_INTERPOLATE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask)
+                         : QMXGL_PAIR_CLOBBERS);
+    else
+        __asm__ volatile(QMXGL_SPLIT_PAIR QMXGL_ALPHA_WEIGHTS_MMX QMXGL_INTERPOLATE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask)
+                         : QMXGL_PAIR_CLOBBERS);
+}
+
+// The same with the weights floor(sa * opacity / 256), opacity in every lane.
+template <bool Ext>
+inline __attribute__((always_inline)) void BlendPairBySourceAlphaOpacity(Pixel* dst,
+                                                                         const Pixel* src,
+                                                                         __m64 mask,
+                                                                         __m64 opacity) {
+#define QMXGL_SCALE_WEIGHTS "pmullw %[o], %%mm4\n\tpsrlw $8, %%mm4\n\t"
+    if (Ext)
+        __asm__ volatile(QMXGL_SPLIT_PAIR QMXGL_ALPHA_WEIGHTS_EXT QMXGL_SCALE_WEIGHTS
+                             QMXGL_INTERPOLATE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask), [o] "y"(opacity)
+                         : QMXGL_PAIR_CLOBBERS);
+    else
+        __asm__ volatile(QMXGL_SPLIT_PAIR QMXGL_ALPHA_WEIGHTS_MMX QMXGL_SCALE_WEIGHTS
+                             QMXGL_INTERPOLATE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask), [o] "y"(opacity)
+                         : QMXGL_PAIR_CLOBBERS);
+#undef QMXGL_SCALE_WEIGHTS
+}
+
+// The pair at dst interpolated toward the pair at src by the weights in every lane.
+inline __attribute__((always_inline)) void BlendPairByWeight(Pixel* dst, const Pixel* src,
+                                                             __m64 mask, __m64 weights) {
+    __asm__ volatile(QMXGL_SPLIT_PAIR "movq %[w], %%mm4\n\t" QMXGL_INTERPOLATE_STORE
+                     :
+                     : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask), [w] "y"(weights)
+                     : QMXGL_PAIR_CLOBBERS);
+}
+
+// The additive rule on the pair at dst with the pair at src: each half of d scaled down by
+// the source alphas, joined (the scaled lanes stay within 0..255), then s added with
+// saturation. mm1 keeps s whole.
+#define QMXGL_ADDITIVE_LOAD       \
+    "movq (%[d]), %%mm0\n\t"      \
+    "movq (%[s]), %%mm1\n\t"      \
+    "movq %%mm0, %%mm2\n\t"       \
+    "movq %%mm1, %%mm3\n\t"       \
+    "psrlw $8, %%mm2\n\t"         \
+    "psrlw $8, %%mm3\n\t"         \
+    "pand %[mask], %%mm0\n\t"
+#define QMXGL_ADDITIVE_STORE      \
+    "movq %%mm0, %%mm3\n\t"       \
+    "movq %%mm2, %%mm5\n\t"       \
+    "pmullw %%mm4, %%mm3\n\t"     \
+    "pmullw %%mm4, %%mm5\n\t"     \
+    "psrlw $8, %%mm3\n\t"         \
+    "psrlw $8, %%mm5\n\t"         \
+    "psubw %%mm3, %%mm0\n\t"      \
+    "psubw %%mm5, %%mm2\n\t"      \
+    "psllw $8, %%mm2\n\t"         \
+    "por %%mm2, %%mm0\n\t"        \
+    "paddusb %%mm1, %%mm0\n\t"    \
+    "movq %%mm0, (%[d])\n\t"
+template <bool Ext>
+inline __attribute__((always_inline)) void AdditivePairBySourceAlpha(Pixel* dst,
+                                                                     const Pixel* src,
+                                                                     __m64 mask) {
+    if (Ext)
+        __asm__ volatile(QMXGL_ADDITIVE_LOAD QMXGL_ALPHA_WEIGHTS_EXT QMXGL_ADDITIVE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask)
+                         : QMXGL_PAIR_CLOBBERS);
+    else
+        __asm__ volatile(QMXGL_ADDITIVE_LOAD QMXGL_ALPHA_WEIGHTS_MMX QMXGL_ADDITIVE_STORE
+                         :
+                         : [d] "r"(dst), [s] "r"(src), [mask] "y"(mask)
+                         : QMXGL_PAIR_CLOBBERS);
+}
+#undef QMXGL_SPLIT_PAIR
+#undef QMXGL_ALPHA_WEIGHTS_EXT
+#undef QMXGL_ALPHA_WEIGHTS_MMX
+#undef QMXGL_INTERPOLATE_STORE
+#undef QMXGL_PAIR_CLOBBERS
+#undef QMXGL_ADDITIVE_LOAD
+#undef QMXGL_ADDITIVE_STORE
 
 // The alpha lane of a widened pixel in all four lanes.
 template <bool Ext>
@@ -56,23 +212,16 @@ Pixel Blend1(Pixel d, Pixel s, int w) {
     return static_cast<Pixel>(_mm_cvtsi64_si32(Pack(r, r)));
 }
 
-// The pair at dst interpolated toward s0, s1 by their own source alpha.
+// One pair of the alpha blend (source words s0, s1 at src): copied when both are opaque, kept
+// when both are transparent, otherwise interpolated by their own source alpha.
 template <bool Ext>
-void BlendPairBySourceAlpha(Pixel* dst, Pixel s0, Pixel s1) {
-    const __m64 d = Load2(dst);
-    const __m64 w0 = Widen(s0), w1 = Widen(s1);
-    Store2(dst, Pack(Interpolate(Lo(d), w0, AlphaLanes<Ext>(w0)),
-                     Interpolate(Hi(d), w1, AlphaLanes<Ext>(w1))));
-}
-
-// One pair of the alpha blend: copied when both are opaque, kept when both are transparent.
-template <bool Ext>
-void AlphaPair(Pixel* dst, Pixel s0, Pixel s1) {
+inline __attribute__((always_inline)) void AlphaPair(Pixel* dst, const Pixel* src, Pixel s0,
+                                                     Pixel s1, __m64 mask) {
     if ((s0 & s1) >= kOpaque) {
         dst[0] = s0;
         dst[1] = s1;
     } else if ((s0 | s1) >= kSomeAlpha) {
-        BlendPairBySourceAlpha<Ext>(dst, s0, s1);
+        BlendPairBySourceAlpha<Ext>(dst, src, mask);
     }
 }
 
@@ -86,6 +235,7 @@ void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
     };
     if (count > 4) {
         if (!Aligned8(dst)) single(i++);
+        const __m64 mask = ByteMask();
         // Pairs while more than four pixels remain: two per step while both qualify.
         for (; count - i > 6; i += 4) {
             if (Ext) Prefetch(src + i, 16);
@@ -96,12 +246,12 @@ void AlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
                 dst[i + 2] = s2;
                 dst[i + 3] = s3;
             } else if ((s0 | s1 | s2 | s3) >= kSomeAlpha) {
-                AlphaPair<Ext>(dst + i, s0, s1);
-                AlphaPair<Ext>(dst + i + 2, s2, s3);
+                AlphaPair<Ext>(dst + i, src + i, s0, s1, mask);
+                AlphaPair<Ext>(dst + i + 2, src + i + 2, s2, s3, mask);
             }
         }
         if (count - i > 4) {
-            AlphaPair<Ext>(dst + i, src[i], src[i + 1]);
+            AlphaPair<Ext>(dst + i, src + i, src[i], src[i + 1], mask);
             i += 2;
         }
     }
@@ -129,8 +279,9 @@ void AlphaBlendHoldAlpha(Pixel* dst, const Pixel* src, std::int32_t count) {
 // bytes, pairs while more than two remain, then single pixels. `quad` takes two pairs at once
 // and serves while both pairs qualify.
 template <bool Ahead, class Quad, class Pair, class Single>
-void PairWalk(Pixel* dst, const Pixel* src, std::int32_t count, Quad quad, Pair pair,
-              Single single) {
+inline __attribute__((always_inline)) void PairWalk(Pixel* dst, const Pixel* src,
+                                                    std::int32_t count, Quad quad, Pair pair,
+                                                    Single single) {
     if (count <= 0) return;
     std::int32_t i = 0;
     if (count > 2) {
@@ -150,12 +301,9 @@ void PairWalk(Pixel* dst, const Pixel* src, std::int32_t count, Quad quad, Pair 
 
 // A pair weighted by floor(sa * opacity / 256); a transparent pair is left alone.
 template <bool Ext>
-void OpacityPair(Pixel* dst, Pixel s0, Pixel s1, __m64 opacity) {
-    if ((s0 | s1) < kSomeAlpha) return;
-    const __m64 d = Load2(dst);
-    const __m64 w0 = Widen(s0), w1 = Widen(s1);
-    Store2(dst, Pack(Interpolate(Lo(d), w0, ScaleDown(AlphaLanes<Ext>(w0), opacity)),
-                     Interpolate(Hi(d), w1, ScaleDown(AlphaLanes<Ext>(w1), opacity))));
+inline __attribute__((always_inline)) void OpacityPair(Pixel* dst, const Pixel* src, Pixel s0,
+                                                       Pixel s1, __m64 mask, __m64 opacity) {
+    if ((s0 | s1) >= kSomeAlpha) BlendPairBySourceAlphaOpacity<Ext>(dst, src, mask, opacity);
 }
 
 template <bool Ext>
@@ -163,16 +311,16 @@ void AlphaBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std::ui
     opacity &= 0xFF;
     // Every weight is 0, and interpolating by 0 keeps the destination.
     if (opacity == 0) return;
-    const __m64 o = Splat(static_cast<int>(opacity));
+    const __m64 o = Splat(static_cast<int>(opacity)), mask = ByteMask();
     PairWalk<Ext>(
         dst, src, count,
         [=](std::int32_t i) {
             const Pixel s0 = src[i], s1 = src[i + 1], s2 = src[i + 2], s3 = src[i + 3];
             if ((s0 | s1 | s2 | s3) < kSomeAlpha) return;
-            OpacityPair<Ext>(dst + i, s0, s1, o);
-            OpacityPair<Ext>(dst + i + 2, s2, s3, o);
+            OpacityPair<Ext>(dst + i, src + i, s0, s1, mask, o);
+            OpacityPair<Ext>(dst + i + 2, src + i + 2, s2, s3, mask, o);
         },
-        [=](std::int32_t i) { OpacityPair<Ext>(dst + i, src[i], src[i + 1], o); },
+        [=](std::int32_t i) { OpacityPair<Ext>(dst + i, src + i, src[i], src[i + 1], mask, o); },
         [=](std::int32_t i) {
             // A single pixel takes its weight from the whole source word times the opacity.
             const auto w = static_cast<int>((static_cast<std::uint64_t>(src[i]) * opacity) >> 32);
@@ -185,12 +333,8 @@ void ConstAlphaBlend(Pixel* dst, const Pixel* src, std::int32_t count, std::uint
     const int w = static_cast<int>(opacity & 0xFF);
     // Interpolating by 0 keeps the destination.
     if (w == 0) return;
-    const __m64 weight = Splat(w);
-    auto pair = [=](std::int32_t i) {
-        const __m64 d = Load2(dst + i), s = Load2(src + i);
-        Store2(dst + i,
-               Pack(Interpolate(Lo(d), Lo(s), weight), Interpolate(Hi(d), Hi(s), weight)));
-    };
+    const __m64 weight = Splat(w), mask = ByteMask();
+    auto pair = [=](std::int32_t i) { BlendPairByWeight(dst + i, src + i, mask, weight); };
     PairWalk<Ext>(
         dst, src, count,
         [=](std::int32_t i) {
@@ -247,24 +391,31 @@ Pixel Additive1(Pixel d, Pixel s) {
         _mm_adds_pu8(Pack(scaled, scaled), _mm_cvtsi32_si64(static_cast<int>(s)))));
 }
 
+// The pair d scaled down by its weights lane by lane, then s added with saturation. The scaled
+// lanes stay within 0..255, so they join without a mask.
+__m64 AdditivePairLanes(__m64 d, __m64 s, __m64 weights) {
+    const __m64 even = AdditiveLanes(EvenBytes(d), weights);
+    const __m64 odd = AdditiveLanes(OddBytes(d), weights);
+    return _mm_adds_pu8(_mm_or_si64(even, _mm_slli_pi16(odd, 8)), s);
+}
+
 // One pair of the additive blend: left alone when both source words are 0, copied when both
 // are opaque.
 template <bool Ext>
-void AdditivePair(Pixel* dst, Pixel s0, Pixel s1) {
+inline __attribute__((always_inline)) void AdditivePair(Pixel* dst, const Pixel* src, Pixel s0,
+                                                        Pixel s1, __m64 mask) {
     if ((s0 | s1) == 0) return;
     if ((s0 & s1) >= kOpaque) {
         dst[0] = s0;
         dst[1] = s1;
         return;
     }
-    const __m64 d = Load2(dst), s = Packed(s0, s1);
-    const __m64 scaled = Pack(AdditiveLanes(Lo(d), AlphaLanes<Ext>(Lo(s))),
-                              AdditiveLanes(Hi(d), AlphaLanes<Ext>(Hi(s))));
-    Store2(dst, _mm_adds_pu8(scaled, s));
+    AdditivePairBySourceAlpha<Ext>(dst, src, mask);
 }
 
 template <bool Ext>
 void AdditiveBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
+    const __m64 mask = ByteMask();
     PairWalk<Ext>(
         dst, src, count,
         [=](std::int32_t i) {
@@ -277,10 +428,10 @@ void AdditiveBlend(Pixel* dst, const Pixel* src, std::int32_t count) {
                 dst[i + 3] = s3;
                 return;
             }
-            AdditivePair<Ext>(dst + i, s0, s1);
-            AdditivePair<Ext>(dst + i + 2, s2, s3);
+            AdditivePair<Ext>(dst + i, src + i, s0, s1, mask);
+            AdditivePair<Ext>(dst + i + 2, src + i + 2, s2, s3, mask);
         },
-        [=](std::int32_t i) { AdditivePair<Ext>(dst + i, src[i], src[i + 1]); },
+        [=](std::int32_t i) { AdditivePair<Ext>(dst + i, src + i, src[i], src[i + 1], mask); },
         [=](std::int32_t i) { dst[i] = Additive1(dst[i], src[i]); });
 }
 
@@ -315,11 +466,10 @@ void AdditiveBlendOpacity(Pixel* dst, const Pixel* src, std::int32_t count, std:
     if (opacity == 0) return;
     const __m64 o = Splat(static_cast<int>(opacity + (opacity >> 7)));
     auto pair = [=](std::int32_t i) {
-        const __m64 s = Load2(src + i), d = Load2(dst + i);
-        const __m64 s0 = ScaleDown(Lo(s), o), s1 = ScaleDown(Hi(s), o);
-        Store2(dst + i, _mm_adds_pu8(Pack(AdditiveLanes(Lo(d), AlphaLanes<Ext>(s0)),
-                                          AdditiveLanes(Hi(d), AlphaLanes<Ext>(s1))),
-                                     Pack(s0, s1)));
+        const __m64 s = Load2(src + i);
+        const __m64 even = ScaleDown(EvenBytes(s), o), odd = ScaleDown(OddBytes(s), o);
+        const __m64 faded = _mm_or_si64(even, _mm_slli_pi16(odd, 8));
+        Store2(dst + i, AdditivePairLanes(Load2(dst + i), faded, PairAlpha<Ext>(odd)));
     };
     PairWalk<Ext>(
         dst, src, count,
