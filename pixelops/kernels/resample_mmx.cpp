@@ -46,6 +46,27 @@ Pixel AdditiveRule(Pixel d, __m64 sample) {
 
 // ---- Nearest stretched lines.
 
+// Eight pixels per step in 8-byte MMX loads and stores (written out: left to itself the
+// compiler moves the bytes through integer registers), then single pixels.
+void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
+    std::int32_t i = 0;
+    for (; count - i >= 8; i += 8)
+        __asm__ volatile(
+            "movq (%[s]), %%mm0\n\t"
+            "movq 8(%[s]), %%mm1\n\t"
+            "movq 16(%[s]), %%mm2\n\t"
+            "movq 24(%[s]), %%mm3\n\t"
+            "movq %%mm0, (%[d])\n\t"
+            "movq %%mm1, 8(%[d])\n\t"
+            "movq %%mm2, 16(%[d])\n\t"
+            "movq %%mm3, 24(%[d])\n\t"
+            :
+            : [d] "r"(dst + i), [s] "r"(src + i)
+            : "memory", "mm0", "mm1", "mm2", "mm3");
+    for (; i < count; ++i) dst[i] = src[i];
+    _mm_empty();
+}
+
 template <class Op>
 void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
                  std::int32_t step, Op op) {
@@ -58,15 +79,17 @@ void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t 
 
 void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
                                    std::int32_t step) {
-    // A step of exactly one pixel reads consecutive pixels: a straight copy, while the whole
-    // part of the position stays below the 16-bit wrap.
-    if (count > 0 && step == 0x10000 &&
+    // A step of exactly one pixel reads consecutive pixels: a straight 8-byte copy, while the
+    // whole part of the position stays below the 16-bit wrap and the rows do not overlap
+    // (over an overlap the walk below repeats pixels).
+    if (step == 0x10000 && count > 0 &&
         Whole(x) + static_cast<std::uint32_t>(count) - 1 <= 0xFFFF) {
+        const Pixel* from = src + Whole(x);
         const auto d = reinterpret_cast<std::uintptr_t>(dst);
-        const auto s = reinterpret_cast<std::uintptr_t>(src + Whole(x));
+        const auto s = reinterpret_cast<std::uintptr_t>(from);
         const std::uintptr_t bytes = static_cast<std::uintptr_t>(count) * sizeof(Pixel);
         if (d >= s + bytes || s >= d + bytes) {
-            __builtin_memcpy(dst, src + Whole(x), bytes);
+            CopyPixels(dst, from, count);
             return;
         }
     }
