@@ -6,6 +6,7 @@
 // rule of the additive-alpha blends (the destination scaled down by the source alpha in every
 // lane); the affine bilinear forms take the horizontal fraction unwidened.
 #include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/mmx_pair_blend.h"
 #include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
@@ -67,13 +68,21 @@ void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
     _mm_empty();
 }
 
-template <class Op>
-void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
-                 std::int32_t step, Op op) {
+// Two samples per step gathered into a pair for `pairOp` (dst, the samples), then one pixel by
+// `single`; the blends of these walks have no shortcuts, so the grouping leaves every pixel as
+// the one-pixel rule makes it.
+template <class PairOp, class Single>
+void StretchPairWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
+                     std::int32_t step, PairOp pairOp, Single single) {
     std::int32_t i = 0;
-    for (; count - i >= 4; i += 4)
-        for (int k = 0; k < 4; ++k, x += step) dst[i + k] = op(dst[i + k], src[Whole(x)]);
-    for (; i < count; ++i, x += step) dst[i] = op(dst[i], src[Whole(x)]);
+    Pixel samples[2];
+    for (; count - i >= 2; i += 2) {
+        samples[0] = src[Whole(x)];
+        samples[1] = src[Whole(x + step)];
+        x += 2 * step;
+        pairOp(dst + i, samples);
+    }
+    if (i < count) dst[i] = single(dst[i], src[Whole(x)]);
     _mm_empty();
 }
 
@@ -109,20 +118,29 @@ void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* 
 void QMXGL_CALL StretchConstAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                               std::int32_t x, std::int32_t step,
                                               std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
-    StretchWalk(dst, count, src, x, step,
-                [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF)), mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [w, mask](Pixel* d, const Pixel* s) { BlendPairByWeight(d, s, mask, w); },
+        [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
 }
 void QMXGL_CALL StretchAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                          std::int32_t x, std::int32_t step) {
-    StretchWalk(dst, count, src, x, step, [](Pixel d, Pixel s) {
-        return PackOne(Interpolate(Unpack(d), Unpack(s), Splat(static_cast<int>(s >> 24))));
-    });
+    const __m64 mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [mask](Pixel* d, const Pixel* s) { BlendPairBySourceAlpha<false>(d, s, mask); },
+        [](Pixel d, Pixel s) {
+            return PackOne(Interpolate(Unpack(d), Unpack(s), Splat(static_cast<int>(s >> 24))));
+        });
 }
 void QMXGL_CALL StretchAdditiveAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                                  std::int32_t x, std::int32_t step) {
-    StretchWalk(dst, count, src, x, step,
-                [](Pixel d, Pixel s) { return AdditiveRule(d, Unpack(s)); });
+    const __m64 mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [mask](Pixel* d, const Pixel* s) { AdditivePairBySourceAlpha<false>(d, s, mask); },
+        [](Pixel d, Pixel s) { return AdditiveRule(d, Unpack(s)); });
 }
 
 // ---- Bilinear stretched lines: the raw horizontal fraction, blendY widened.
@@ -207,9 +225,17 @@ void QMXGL_CALL AffineConstAlphaBlendLineMmx(Pixel* dst, std::int32_t count, con
                                              std::int32_t u, std::int32_t v, std::int32_t du,
                                              std::int32_t dv, std::int32_t pitch,
                                              std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
-    AffineWalk(dst, count, src, u, v, du, dv, pitch,
-               [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF)), mask = ByteMask();
+    std::int32_t i = 0;
+    Pixel samples[2];
+    for (; count - i >= 2; i += 2, u += 2 * du, v += 2 * dv) {
+        samples[0] = *SourceAt(src, u, v, pitch);
+        samples[1] = *SourceAt(src, u + du, v + dv, pitch);
+        BlendPairByWeight(dst + i, samples, mask, w);
+    }
+    if (i < count)
+        dst[i] = PackOne(Interpolate(Unpack(dst[i]), Unpack(*SourceAt(src, u, v, pitch)), w));
+    _mm_empty();
 }
 void QMXGL_CALL BilinearAffineCopyLineMmx(Pixel* dst, std::int32_t count, const void* src,
                                           std::int32_t u, std::int32_t v, std::int32_t du,
