@@ -202,10 +202,8 @@ std::int32_t Application::StartDevices() {
 
 void Application::BeforeExit(std::int32_t code) {
     if (code == kStartScreenModeFailed) {
-        for (std::uint8_t* block1 : {m_userCfg.block1, Settings().block1}) {
-            std::memset(block1 + 43, 0, 4);
-            std::memset(block1 + 63, 0, 4);
-        }
+        std::memset(m_userCfg.block1 + 43, 0, 4);
+        std::memset(m_userCfg.block1 + 63, 0, 4);
     }
     if (fatalError == 1) ShowDesktopBox(kRestoreFailed, 4);
     else if (fatalError == 2) ShowDesktopBox(kModeSwitchFailed, 4);
