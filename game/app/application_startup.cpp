@@ -96,16 +96,6 @@ std::string UserSidPrefix() {
     return prefix;
 }
 
-}  // namespace
-
-std::string Application::Special(int csidl) {
-    if (m_sources.specialFolder) return m_sources.specialFolder(csidl);
-    char path[MAX_PATH + 1] = {};
-    return GetSpecialFolderPath(path, csidl) ? std::string(path) : std::string();
-}
-
-namespace {
-
 std::string BaseFolderArgument(const char* line) {
     if (line == nullptr || line[0] != '/' || (line[1] != 'L' && line[1] != 'l')) return std::string();
     const char* p = line + 2;
@@ -123,6 +113,12 @@ std::string BaseFolderArgument(const char* line) {
 }
 
 }  // namespace
+
+std::string Application::Special(int csidl) {
+    if (m_sources.specialFolder) return m_sources.specialFolder(csidl);
+    char path[MAX_PATH + 1] = {};
+    return GetSpecialFolderPath(path, csidl) ? std::string(path) : std::string();
+}
 
 void Application::RegisterFormats() {
     m_imageLoaders.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions, ElgImageLoader::kTypeString, 2,
@@ -149,8 +145,9 @@ void Application::RegisterFormats() {
 }
 
 void Application::TakeBaseFolderArgument() {
-    // "/L folder" or "/L \"folder\"": a folder that is missing or cannot be made the base folder
-    // leaves the program folder.
+    // The rest of the line after "/L", blanks skipped and one pair of quotes taken off, so that
+    // /L "C:\My Game" names C:\My Game. A folder that is missing or cannot be made the base
+    // folder leaves the program folder.
     const std::string folder = BaseFolderArgument(CommandLine());
     if (!folder.empty() && FolderExists(folder)) SetBaseDirectory(folder.c_str());
 }
