@@ -41,6 +41,8 @@ public:
     HINSTANCE Instance() const { return m_instance; }
     HINSTANCE PreviousInstance() const { return m_previousInstance; }
     char* CommandLine() const { return m_commandLine; }
+    // Run sets it; a host that calls Initialize itself sets it here first.
+    void SetCommandLine(char* line) { m_commandLine = line; }
     std::int32_t ShowCommand() const { return m_showCommand; }
     HACCEL Accelerators() const { return m_accelerators; }
     HWND AcceleratorWindow() const { return m_acceleratorWindow; }

@@ -62,6 +62,7 @@ SystemInfo::SystemInfo(SystemSource& source) : m_source(source) {
     if (!m_source.GetVersion(version)) version = {};
     m_platformId = version.dwPlatformId;
     m_buildNumber = version.dwBuildNumber;
+    m_majorVersion = version.dwMajorVersion;
     ReadOsName(version);
     char text[32];
     std::snprintf(text, sizeof(text), "%d.%02d.%04d", static_cast<int>(version.dwMajorVersion),

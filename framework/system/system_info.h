@@ -26,6 +26,7 @@ public:
 
     std::uint32_t PlatformId() const { return m_platformId; }
     std::uint32_t BuildNumber() const { return m_buildNumber; }
+    std::uint32_t MajorVersion() const { return m_majorVersion; }
     // "Windows XP Professional" and the like; at most 63 bytes.
     const std::string& OsName() const { return m_osName; }
     // "%d.%02d.%04d", then a blank and the service pack when there is one.
@@ -59,6 +60,7 @@ private:
     SystemSource& m_source;
     std::uint32_t m_platformId = 0;
     std::uint32_t m_buildNumber = 0;
+    std::uint32_t m_majorVersion = 0;
     std::string m_osName;
     std::string m_versionText;
     MEMORYSTATUS m_memory = {};

@@ -87,6 +87,7 @@ Application::~Application() {
     m_engine.reset();
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
+    if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
     if (s_application == this) s_application = nullptr;
 }

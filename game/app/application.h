@@ -1,14 +1,17 @@
-// Application: the game program's application object. It derives from FrameworkApp, reads the
-// game's description and the player's settings at start-up (application_startup.cpp), runs the
-// frames and the scripts (application_frame.cpp), and adds the game's menu, close confirmation
-// and settings writing (application.cpp). One object lives on WinMain's stack; Current() reaches
-// it from everywhere.
+// Application: the game program's application object. It derives from FrameworkApp, registers
+// the formats and plug-ins, mounts the archives and reads the game's description and the
+// player's settings at start-up (application_startup.cpp), sets up the devices
+// (application_devices.cpp), runs the frames and the scripts (application_frame.cpp), and adds
+// the game's menu, close confirmation and settings writing (application.cpp). One object lives
+// on WinMain's stack; Current() reaches it from everywhere.
 //
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
-// the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders and movie
-// objects, fonts, surface effects, the transition and effect registration, the settings sheet,
-// the version dialog and the game's own message dialogs (yes/no questions use the framework's
-// box), the qmxgl binding and the action map's default bindings.
+// the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
+// records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
+// transitions and effects are registered but make no object), the settings sheet (its binding
+// of APP_CFG's key and pad assignments comes through a seam), the version dialog and the game's
+// own message dialogs (yes/no questions use the framework's box; the DirectSound warning with
+// its check box comes through a seam).
 #pragma once
 
 #include <windows.h>
@@ -17,10 +20,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/app/framework_app.h"
 #include "framework/files/virtual_file_system.h"
+#include "framework/images/image_loader_host.h"
+#include "framework/input/action_map.h"
 #include "framework/interfaces/task_scheduling.h"
+#include "framework/plugins/effect_registry.h"
+#include "framework/plugins/transition_registry.h"
 #include "framework/runtime/frame_rate_controller.h"
 #include "framework/runtime/recursive_lock.h"
 #include "framework/sound/sound_decoder_host.h"
@@ -28,6 +36,7 @@
 #include "game/app/settings_records.h"
 #include "game/script/script_engine.h"
 #include "game/script/script_start.h"
+#include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
 
 // The game's menu and window-thread request ids.
@@ -62,6 +71,33 @@ enum : std::uint32_t {
     kFeatureCount = 5,
 };
 
+// The start-up's reach into parts that are not built yet, and its injected failures.
+struct StartupSeams {
+    // Where qmxgl.dll and the DS_*.DLLs are looked for; empty: the program folder.
+    std::string programFolder;
+    // Message dialog kind 1 with a do-not-show-again box (checked as given): the box's state
+    // when the dialog closes. Null: the framework's box, the check box left as it was.
+    std::function<bool(const char* text, bool checked)> messageWithCheckBox;
+    // The settings sheet's application of APP_CFG's key assignments, and of its pad and mouse
+    // assignments, to the action map. Null: none.
+    std::function<void(ActionMap&)> applyKeyboardBindings;
+    std::function<void(ActionMap&)> applyPadAndMouseBindings;
+    // Replaces ProbeScreenMode(no window, 0) in BeforeWindow when set.
+    std::function<std::int32_t()> probeScreenMode;
+    // The action map cannot be made.
+    bool failActionMap = false;
+};
+
+// What the start-up hands the screen device for its drawing when enlarged, and the framework's
+// display-enumeration option. The device reads them from here.
+struct DisplayChoices {
+    // APP_CFG byte 156 is 2: resolutions are changed through DirectDraw.
+    bool enumerateThroughDirectDraw = false;
+    // 1 automatic, 2 DirectDraw, 3 Direct3D; the device writes the method it settled on.
+    std::uint8_t enlargedMethod = 1;
+    bool enlargedFlags[4] = {};
+};
+
 // Where the application reads the machine beyond the framework's sources.
 struct ApplicationSources {
     FrameworkAppSources framework;
@@ -71,6 +107,7 @@ struct ApplicationSources {
     std::function<std::string(int csidl)> specialFolder;
     // Frames: the clock of the frame-rate controller and the schedulers.
     Clock* frameClock = &SystemClock();
+    StartupSeams startup;
 };
 
 // The busy counter of running visual effects. Enter: -1 when continuous redrawing is off
@@ -106,6 +143,7 @@ public:
     const char* SaveFolder() override;
     std::int32_t BeforeWindow() override;
     std::int32_t StartDevices() override;
+    // OnExit.
     void BeforeExit(std::int32_t code) override;
     void AfterExit(std::int32_t code) override;
     std::int32_t BeforeMenuWindow() override;
@@ -165,6 +203,20 @@ public:
     TaskScheduler& LayerScheduler() { return m_scheduler2; }
     SoundDevice& Sound() { return m_soundDevice; }
     VirtualFileSystem& FileSystem() { return m_fileSystem; }
+    ImageLoaderHost& ImageLoaders() { return m_imageLoaders; }
+    SoundDecoderHost& SoundDecoders() { return m_decoderHost; }
+    TransitionRegistry& Transitions() { return m_transitions; }
+    EffectRegistry& Effects() { return m_effects; }
+    DisplayChoices& Choices() { return m_display; }
+    // Null until StartDevices made it.
+    ActionMap* Actions() const { return m_actionMap; }
+    // Null when qmxgl.dll was absent or refused.
+    PixelOpLibraryLoader* PixelOps() const { return m_pixelOps.get(); }
+    // The DS_*.DLLs the start-up would load, in order, as full paths.
+    const std::vector<std::string>& MovieDllsWanted() const { return m_movieDlls; }
+    // The screen mode and the drawing method when enlarged as the settings were loaded.
+    std::uint8_t ScreenModeAtLoad() const { return m_screenModeAtLoad; }
+    std::uint8_t MethodAtLoad() const { return m_methodAtLoad; }
 
     // 0 none, 1 or 2 restart MAIN with argument 0 or 1 before the next script step.
     std::uint8_t restartRequest = 0;
@@ -181,7 +233,20 @@ private:
     bool UseCompiledScripts() override;
 
     // Start-up steps (application_startup.cpp).
+    void RegisterFormats();
+    void TakeBaseFolderArgument();
     void MountArchives();
+    void FillDisplayBytes();
+    void HandOverDisplaySettings();
+    // Devices (application_devices.cpp).
+    void PlaceWindow();
+    void SettleDrawingMethod();
+    void BindPixelOps();
+    void RecordMovieDlls();
+    std::int32_t CreateActionMapWithDefaults();
+    void CreateSound();
+    void ApplyDeviceOptions();
+    std::string JoinProgramFolder(const char* name);
     std::int32_t LoadDescription();
     std::int32_t SettleSaveFolder(bool& chosenNow);
     // A relative path goes through the archives too.
@@ -228,6 +293,15 @@ private:
     std::uint8_t m_installInfo = 0;
     std::string m_installSourcePath;
     SoundDecoderHost m_decoderHost;
+    ImageLoaderHost m_imageLoaders;
+    TransitionRegistry m_transitions;
+    EffectRegistry m_effects;
+    DisplayChoices m_display;
+    std::uint8_t m_screenModeAtLoad = 0;
+    std::uint8_t m_methodAtLoad = 0;
+    ActionMap* m_actionMap = nullptr;
+    std::unique_ptr<PixelOpLibraryLoader> m_pixelOps;
+    std::vector<std::string> m_movieDlls;
     SoundDevice m_soundDevice;
     FrameRateController m_frameRate;
     TaskScheduler m_scheduler1;

@@ -173,6 +173,8 @@ std::int32_t Application::FrameWorkerDirect3D() { return FrameLoopWorker(true); 
 std::int32_t Application::StartScripts() {
     m_frameRate.SetSkipEnabled(m_userCfg.block3[B3::kFrameSkip] != 0);
     if (StartScriptEngine(*this, m_engine) != 0) return 1;
+    m_engine->SetAppCfg(m_appCfg.bytes);
+    m_engine->SettingsServices().appCfg = m_appCfg.bytes;
     const bool direct3D = Screen() != nullptr && Screen()->HasDirect3DDevice();
     if (ThreadedMode()) m_frame = direct3D ? &Application::FrameWorkerDirect3D : &Application::FrameWorker;
     else m_frame = direct3D ? &Application::FrameSingleDirect3D : &Application::FrameSingle;

@@ -1,5 +1,7 @@
-// The game's start-up hooks: archives, the application description, the save folder and the
-// player's settings, the install values; the devices; and the settings written at exit.
+// The game's start-up hook: the built-in formats and the plug-ins of the program's plugin
+// folder, the built-in transitions and effects, the base folder of the command line, the
+// archives, the application description, the save folder and the player's settings, the install
+// values and the display settings; and the settings written at exit.
 #include <windows.h>
 #include <sddl.h>
 #include <shlobj.h>
@@ -11,8 +13,15 @@
 #include "framework/dialogs/browse_for_folder.h"
 #include "framework/files/file_services.h"
 #include "framework/files/path_utilities.h"
+#include "framework/images/bmp_image_loader.h"
+#include "framework/images/elg_image_loader.h"
+#include "framework/plugins/spi_plugin_loader.h"
 #include "framework/sound/ogg_vorbis_dll.h"
 #include "game/app/application.h"
+#include "game/app/builtin_effects.h"
+#include "graphics/sprites/canvas.h"
+#include "graphics/sprites/sprite_list.h"
+#include "graphics/surfaces/screen_core.h"
 #include "game/script/script_files.h"
 
 namespace {
@@ -36,7 +45,6 @@ const char kBrowseCaption[] = "「%s」\nセーブデータ作成フォルダの
 const char kNoSaveFolder[] = "セーブデータ作成フォルダがないため、起動できません。";
 const char kUserCfgSaveFailed[] = "環境設定ファイルの保存に失敗";
 const char kAppCfgSaveFailed[] = "アプリケーション設定ファイルの保存に失敗";
-const char kInputFailed[] = "入力デバイスの初期化に失敗";
 const char kDefaultTitle[] = "ORV DX Application";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -61,11 +69,10 @@ bool PlainFileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool WindowsMajor6() {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    return GetVersionExA(&info) && info.dwMajorVersion == 6;
-}
+const char kPluginFolder[] = "plugin";
+
+void BusyEnterHook() { BusyCounterEnter(); }
+void BusyLeaveHook() { BusyCounterLeave(); }
 
 // "<SID>\" of the user running the program, empty when it cannot be found or opened.
 std::string UserSidPrefix() {
@@ -89,12 +96,60 @@ std::string UserSidPrefix() {
     return prefix;
 }
 
+std::string BaseFolderArgument(const char* line) {
+    if (line == nullptr || line[0] != '/' || (line[1] != 'L' && line[1] != 'l')) return std::string();
+    const char* p = line + 2;
+    while (*p == ' ' || *p == '\t') ++p;
+    std::string folder;
+    if (*p == '"') {
+        const char* end = std::strchr(p + 1, '"');
+        // An unclosed quote names the rest of the line.
+        folder = end != nullptr ? std::string(p + 1, end) : std::string(p + 1);
+    } else {
+        folder = p;
+        while (!folder.empty() && (folder.back() == ' ' || folder.back() == '\t')) folder.pop_back();
+    }
+    return folder;
+}
+
 }  // namespace
 
 std::string Application::Special(int csidl) {
     if (m_sources.specialFolder) return m_sources.specialFolder(csidl);
     char path[MAX_PATH + 1] = {};
     return GetSpecialFolderPath(path, csidl) ? std::string(path) : std::string();
+}
+
+void Application::RegisterFormats() {
+    m_imageLoaders.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions, ElgImageLoader::kTypeString, 2,
+                                   nullptr, nullptr, nullptr);
+    m_imageLoaders.RegisterBuiltin(new BmpImageLoader, BmpImageLoader::kExtensions, BmpImageLoader::kTypeString, 1,
+                                   nullptr, nullptr, nullptr);
+    m_imageLoaders.ScanFolder(kPluginFolder);
+    m_fileSystem.RegisterBuiltinDecoder(new QpkArchiveFormat, QpkArchiveFormat::kExtensions,
+                                        QpkArchiveFormat::kTypeString, 1, QpkAssistFunc, QpkSetOption, nullptr);
+    m_fileSystem.ScanAdlFolder(kPluginFolder);
+    OggVorbisDll* ogg = new OggVorbisDll("kqvorbis.dll");
+    if (ogg->IsLoaded()) {
+        m_decoderHost.RegisterBuiltin(ogg, OggVorbisDll::kExtensions, OggVorbisDll::kTypeString, 2, nullptr,
+                                      nullptr, nullptr);
+    } else {
+        delete ogg;
+    }
+    m_decoderHost.ScanFolder(kPluginFolder);
+    SpiScanFolder(kPluginFolder, 1, 1);
+    g_effectBeginHook = BusyEnterHook;
+    g_effectEndHook = BusyLeaveHook;
+    // The game loads no DCP or TCP plug-ins at start-up; scripts load them when they want them.
+    RegisterBuiltinEffects(m_transitions, m_effects);
+}
+
+void Application::TakeBaseFolderArgument() {
+    // The rest of the line after "/L", blanks skipped and one pair of quotes taken off, so that
+    // /L "C:\My Game" names C:\My Game. A folder that is missing or cannot be made the base
+    // folder leaves the program folder.
+    const std::string folder = BaseFolderArgument(CommandLine());
+    if (!folder.empty() && FolderExists(folder)) SetBaseDirectory(folder.c_str());
 }
 
 void Application::MountArchives() {
@@ -311,21 +366,26 @@ void Application::TakeBackRecords() {
     m_userCfg.SetWindowPosition(s.windowX, s.windowY);
 }
 
+void Application::FillDisplayBytes() {
+    const std::uint8_t filled = System().MajorVersion() == 6 ? 1 : 2;
+    for (std::uint32_t at : {F::AppCfg::kDirectDrawResolution, F::AppCfg::kEnlargedMethod})
+        if (m_appCfg.bytes[at] == 0) m_appCfg.bytes[at] = filled;
+}
+
+void Application::HandOverDisplaySettings() {
+    m_display.enumerateThroughDirectDraw = m_appCfg.bytes[F::AppCfg::kDirectDrawResolution] == 2;
+    m_display.enlargedMethod = m_appCfg.bytes[F::AppCfg::kEnlargedMethod];
+    for (int i = 0; i < 4; ++i) m_display.enlargedFlags[i] = m_appCfg.bytes[F::AppCfg::kEnlargedFlags + i] != 0;
+    m_screenModeAtLoad = Settings().screenMode;
+    m_methodAtLoad = m_display.enlargedMethod;
+}
+
 std::int32_t Application::Startup() {
     g_virtualFileSystem = &m_fileSystem;
-    m_fileSystem.RegisterBuiltinDecoder(new QpkArchiveFormat, QpkArchiveFormat::kExtensions,
-                                        QpkArchiveFormat::kTypeString, 1, QpkAssistFunc, QpkSetOption, nullptr);
-    m_fileSystem.ScanAdlFolder("plugin");
-    OggVorbisDll* ogg = new OggVorbisDll("kqvorbis.dll");
-    if (ogg->IsLoaded()) {
-        m_decoderHost.RegisterBuiltin(ogg, OggVorbisDll::kExtensions, OggVorbisDll::kTypeString, 2, nullptr,
-                                      nullptr, nullptr);
-    } else {
-        delete ogg;
-    }
-    m_decoderHost.ScanFolder("plugin");
-    const char* line = CommandLine();
-    if (line != nullptr && line[0] == '/' && (line[1] == 'L' || line[1] == 'l')) SetBaseDirectory(line + 2);
+    g_imageLoaderHost = &m_imageLoaders;
+    g_soundDecoderHost = &m_decoderHost;
+    RegisterFormats();
+    TakeBaseFolderArgument();
     MountArchives();
     if (std::int32_t r = LoadDescription()) return r;
     bool chosenNow = false;
@@ -334,42 +394,9 @@ std::int32_t Application::Startup() {
     LoadInstallValues();
     PublishRecords();
     if (chosenNow) SaveSettings(0);
-    for (std::uint32_t at : {F::AppCfg::kDirectDrawResolution, F::AppCfg::kEnlargedMethod})
-        if (m_appCfg.bytes[at] == 0) m_appCfg.bytes[at] = WindowsMajor6() ? 1 : 2;
+    FillDisplayBytes();
+    HandOverDisplaySettings();
     return 0;
-}
-
-std::int32_t Application::BeforeWindow() {
-    // The window takes icon 103 through the description's icon id.
-    if (GetKeyState(VK_CONTROL) & 0x8000) Settings().screenMode = 2;
-    AppWindow& w = MainWindow();
-    w.SetMessageHandler(WM_CREATE, BindOperation<&Application::OnCreate>(this));
-    w.SetMessageHandler(WM_SYSCOMMAND, BindOperation<&Application::OnSysCommand>(this));
-    w.SetMessageHandler(WM_COMMAND, BindOperation<&Application::OnCommand>(this));
-    w.SetMessageHandler(WM_DESTROY, BindOperation<&Application::OnDestroy>(this));
-    w.SetMessageHandler(WM_QUERYENDSESSION, BindOperation<&Application::OnQueryEndSession>(this));
-    w.SetMessageHandler(WM_DROPFILES, BindOperation<&Application::OnDropFiles>(this));
-    return 0;
-}
-
-std::int32_t Application::StartDevices() {
-    g_virtualFileSystem = &m_fileSystem;
-    g_soundDecoderHost = &m_decoderHost;
-    g_currentSoundDevice = &m_soundDevice;
-    if (Input().Keyboard() == nullptr || Input().Mouse() == nullptr) {
-        ShowDesktopBox(kInputFailed, 4);
-        return 1;
-    }
-    m_soundDevice.Create(MainWindow().Handle(), Settings().block1[20] != 0, Settings().block1[18] != 0, nullptr);
-    ApplyFrameTiming(-1);
-    return 0;
-}
-
-void Application::BeforeExit(std::int32_t code) {
-    if (code == kStartScreenModeFailed) {
-        std::memset(m_userCfg.block1 + 43, 0, 4);
-        std::memset(m_userCfg.block1 + 63, 0, 4);
-    }
 }
 
 void Application::AfterExit(std::int32_t code) { SaveSettings(code); }

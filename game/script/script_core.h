@@ -130,6 +130,9 @@ public:
     // Reads a block written by SerializeVariables from [*cursor, end): 0, or 1 when the block is
     // cut short or a kind differs from the variable's. Nothing changes unless all of it fits.
     int DeserializeVariables(const std::uint8_t** cursor, const std::uint8_t* end);
+    // Whether DeserializeVariables would read the block at [*cursor, end); moves the cursor past
+    // it when it would. Changes nothing.
+    bool CheckSerializedVariables(const std::uint8_t** cursor, const std::uint8_t* end) const;
 
     // Flags of the current module (global false) or the global arrays of the last record. Without
     // records, or without a current record, tests answer false and setters do nothing.
@@ -154,6 +157,9 @@ protected:
     // restored from [cursor, end) (0, or 1 with nothing changed when the block does not match).
     void AppendSelectedVariables(std::uint8_t selector, bool fromAutoSave, std::vector<std::uint8_t>& out) const;
     int RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end);
+    // The end of a block of the selector's variables at `cursor`, or null when it does not match.
+    const std::uint8_t* MatchSelectedVariables(std::uint8_t selector, const std::uint8_t* cursor,
+                                               const std::uint8_t* end) const;
 
     // Frees module records from the top down to `keep` records and makes the new top current.
     void PopModulesTo(std::size_t keep);

@@ -146,28 +146,52 @@ int ScriptCore::DeserializeVariables(const std::uint8_t** cursor, const std::uin
     return 0;
 }
 
-int ScriptCore::RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end) {
-    const std::vector<VariableEntry>& entries = m_live.Entries();
-    // The whole block is checked before any variable changes, so a damaged block changes nothing.
-    for (int pass = 0; pass < 2; ++pass) {
-        const std::uint8_t* in = cursor;
-        for (std::uint32_t i = 0; i < entries.size(); ++i) {
-            if (!IsSerialized(entries[i], selector)) {
-                continue;
-            }
-            if (pass == 0) {
-                if (end - in < 1 || *in != entries[i].kind || static_cast<std::uint32_t>(end - in - 1) < entries[i].size) {
-                    return 1;
-                }
-            } else if (std::uint8_t* data = m_live.Data(i)) {
-                std::memcpy(data, in + 1, entries[i].size);
-            }
-            in += 1 + entries[i].size;
-        }
-        if (pass == 1) {
-            cursor = in;
-        }
+bool ScriptCore::CheckSerializedVariables(const std::uint8_t** cursor, const std::uint8_t* end) const {
+    if (!cursor || !*cursor || *cursor >= end) {
+        return false;
     }
+    const std::uint8_t* after = MatchSelectedVariables(**cursor, *cursor + 1, end);
+    if (!after) {
+        return false;
+    }
+    *cursor = after;
+    return true;
+}
+
+const std::uint8_t* ScriptCore::MatchSelectedVariables(std::uint8_t selector, const std::uint8_t* cursor,
+                                                       const std::uint8_t* end) const {
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (!IsSerialized(entries[i], selector)) {
+            continue;
+        }
+        if (end - cursor < 1 || *cursor != entries[i].kind ||
+            static_cast<std::uint32_t>(end - cursor - 1) < entries[i].size) {
+            return nullptr;
+        }
+        cursor += 1 + entries[i].size;
+    }
+    return cursor;
+}
+
+int ScriptCore::RestoreSelectedVariables(std::uint8_t selector, const std::uint8_t*& cursor, const std::uint8_t* end) {
+    // The whole block is checked before any variable changes, so a damaged block changes nothing.
+    const std::uint8_t* const after = MatchSelectedVariables(selector, cursor, end);
+    if (!after) {
+        return 1;
+    }
+    const std::vector<VariableEntry>& entries = m_live.Entries();
+    const std::uint8_t* in = cursor;
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        if (!IsSerialized(entries[i], selector)) {
+            continue;
+        }
+        if (std::uint8_t* data = m_live.Data(i)) {
+            std::memcpy(data, in + 1, entries[i].size);
+        }
+        in += 1 + entries[i].size;
+    }
+    cursor = after;
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "game/script/subtractive_random.h"
 
 ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
+    SetSaveServices(nullptr);
     m_soundManager.SetFadeScheduler(soundFadeScheduler);
     ScriptRandom().Seed(CurrentTimeMs());
     for (std::size_t opcode = kModuleControlCommandCount; opcode < kCommandCount; ++opcode) {

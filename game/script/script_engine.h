@@ -2,18 +2,24 @@
 // The application creates it when the scripts start and deletes it at the end of the run.
 //
 // The engine owns the game's sound manager; whoever makes the engine hands in the scheduler that
-// runs the sound fades (the application's first scheduler).
+// runs the sound fades (the application's first scheduler). The settings operations reach the
+// message settings and their targets through SettingsServices, which the engine's owner fills.
 //
-// Not in the program yet: the SOB message text, the effect and
+// Not in the program yet: the SOB message text (the save files go through SaveServices), the effect and
 // transition registration, the handlers of commands 3-808 other than the do-nothing one (they
 // answer kCommandNotBuilt), and ending the application's pending v-sync and precise-wait
 // requests at a restart.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "framework/sound/sound_manager.h"
+#include "game/save/save_services.h"
+#include "game/save/save_slots.h"
 #include "game/script/script_engine_base.h"
+#include "game/interfaces/script_settings_targets.h"
 
 class TaskScheduler;
 
@@ -26,10 +32,72 @@ public:
     int RestartMain(std::uint32_t argument);
     void RegisterScriptEffects();
 
+    // The player's message settings from APP_CFG.DAT, applied to a message window part (types 5
+    // and 111), a list part (type 6), the given font (or, with none given, the global text font;
+    // anti-aliased fonts only) with applyFont and the message history with applyHistory. With a
+    // scenario frame the frame does all of it and its result is returned. Otherwise the result is
+    // the settings-changed mark as it was on entry; with onlyIfChanged and the mark clear nothing
+    // happens. clearMark clears the mark at the end.
+    std::uint32_t ApplyMessageSettings(bool onlyIfChanged, bool clearMark, SettingsTextPart* window,
+                                       SettingsTextPart* list, SettingsFont* font, bool applyFont, bool applyHistory);
+    // The pop-up hints of the UI part group: shown or not, and their delay.
+    void ApplyHintSettings();
+    ScriptSettingsServices& SettingsServices() { return m_settings; }
+
     std::uint16_t BootNumber() const { return m_bootNumber; }
     SoundManager& Sound() { return m_soundManager; }
 
+    // Save files. The services (null: the program's own) are borrowed; the APP_CFG block is the
+    // application's (null: defaults of the engine's own).
+    void SetSaveServices(SaveServices* services);
+    void SetAppCfg(std::uint8_t* bytes) { m_saveSlots.SetAppCfg(bytes); }
+    // The save folder's slots, in the engine's save folder.
+    SaveSlots& Saves();
+    // What a save shows when there is no TGS frame: the screen, the frame-image name whose
+    // "SYS_" image is the thumbnail, and the title. Set by commands.
+    void SetSaveSource(const SavePicture& screen, const std::string& frameImage, const std::string& title);
+    // The file a load from a negative bank reads.
+    void SetLoadFileName(const std::string& path) { m_loadFileName = path; }
+
+    // Writes DATAbbss.SAV, slot -1 the next slot of a rotating bank: 0; 1 no screen; 2 or 3 no
+    // thumbnail; 5 the file cannot be written; 6 the snapshot failed; -1 another failure. The file
+    // is built whole first and replaces the old one only once written whole; the rotation and
+    // the marks of APP_CFG change only then.
+    int WriteSaveFile(std::int32_t bank, std::int32_t slot);
+    // -1 when no name can be formed, else ReadSaveFile.
+    int LoadSaveSlot(std::int32_t bank, std::int32_t slot);
+    // See SaveReadResult. Nothing of the game changes unless the whole snapshot restores.
+    int ReadSaveFile(const std::string& path, std::uint32_t offset);
+    int ReadSaveFileBytes(const std::uint8_t* file, std::size_t size, std::uint32_t offset);
+
+    // The state snapshot: the class-1 variables; byte H; with H = 1 the history, u32 m and the
+    // choice snapshot's m bytes; with a TGS frame its state. H is 1 when `withHistory` is asked
+    // and APP_CFG byte 30 is set. False when a part cannot be saved.
+    bool BuildStateSnapshot(bool withHistory, std::vector<std::uint8_t>& snapshot);
+    // 0; 1 no data; 2 the variables do not match; 3 the history, the choice snapshot or the TGS
+    // state do not read. Every part is read before anything changes.
+    int RestoreStateSnapshot(const std::uint8_t* data, std::size_t size);
+
+    void TakeChoiceSnapshot();
+    // -1 without a choice snapshot, else RestoreStateSnapshot's result.
+    int ReturnToChoice();
+    void DropChoiceSnapshot();
+    bool HasChoiceSnapshot() const { return m_hasChoiceSnapshot; }
+
 private:
+    // The 120 x 68 thumbnail: the "SYS_" image of the frame-image name when it loads and is big
+    // enough, else the rendered screen. 0, 2 or 3.
+    int MakeThumbnail(const SavePicture& screen, const std::string& frameImage, SaveThumbnailPixels& thumbnail);
+
     SoundManager m_soundManager;
+    ScriptSettingsServices m_settings;
     std::uint16_t m_bootNumber = 1;
+    SaveServices* m_saveServices;
+    SaveSlots m_saveSlots;
+    SavePicture m_saveScreen;
+    std::string m_saveFrameImage;
+    std::string m_saveTitle;
+    std::string m_loadFileName;
+    bool m_hasChoiceSnapshot = false;
+    std::vector<std::uint8_t> m_choiceSnapshot;
 };

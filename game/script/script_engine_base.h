@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "game/script/script_core.h"
+#include "game/script/voice_table.h"
 
 enum ModuleAction : std::uint32_t {
     kModuleActionNone = 0,
@@ -56,11 +57,18 @@ public:
 
     std::int32_t ScriptBootFlg() const { return static_cast<std::int32_t>(m_scriptBootFlg); }
 
+    // Reads the voice table (SCRIPT\VOICEINF.DAT at the start) through the virtual file system,
+    // freeing the previous one first. A missing or damaged file leaves the table empty and the
+    // scripts go on without voices; the result tells which (see VoiceTableResult).
+    int LoadVoiceTable(const char* path);
+    VoiceTable& Voices() { return m_voices; }
+
     // The persistent variable file in the save folder: the voice states and the class-2 variables.
     void SetPersistentFileName(const char* name) { m_persistentFileName = name ? name : ""; }
     // 0; 1 no name; 2 no memory; 3 the file cannot be created.
     int WritePersistentFile(const char* name);
-    // 0; 1 no name or no file; 2 damaged (nothing changes).
+    // 0; 1 no name or no file; 2 damaged (nothing changes). The voice fields are restored only
+    // when the file holds as many voices as the table.
     int ReadPersistentFile(const char* name);
     // Writes the persistent file and the variable-group file, whichever has a name: the first
     // failure, else 0; 2 when neither has a name.
@@ -90,4 +98,5 @@ private:
     std::uint32_t m_scriptBootFlg = 0;
     std::uint32_t m_retAppProc = 0;
     std::string m_persistentFileName;
+    VoiceTable m_voices;
 };

@@ -75,8 +75,12 @@ int ScriptEngineBase::WritePersistentFile(const char* name) {
         return 1;
     }
     std::vector<std::uint8_t> block;
-    // The voice table is not in the program yet: the file stores no voices.
-    LittleEndian::Append32(block, 0);
+    LittleEndian::Append32(block, static_cast<std::uint32_t>(m_voices.voices.size()));
+    for (const VoiceEntry& voice : m_voices.voices) {
+        LittleEndian::Append32(block, static_cast<std::uint32_t>(voice.volume));
+        block.push_back(voice.enabled);
+        block.push_back(voice.marker);
+    }
     block.push_back(kPersistentSelector);
     AppendSelectedVariables(kPersistentSelector, false, block);
     PackedBlock packed;
@@ -108,12 +112,33 @@ int ScriptEngineBase::ReadPersistentFile(const char* name) {
     const std::uint8_t* cursor = block.data();
     const std::uint8_t* const end = block.data() + block.size();
     std::uint32_t voiceCount = 0;
-    // Voices of a table of another size are skipped; with no voice table every count is that.
     if (!LittleEndian::Read32(cursor, end, voiceCount) || static_cast<std::uint32_t>(end - cursor) / kStoredVoiceSize < voiceCount) {
         return 2;
     }
+    const std::uint8_t* const storedVoices = cursor;
     cursor += voiceCount * kStoredVoiceSize;
-    return DeserializeVariables(&cursor, end) == 0 ? 0 : 2;
+    if (DeserializeVariables(&cursor, end) != 0) {
+        return 2;
+    }
+    // Voices of a table of another size are skipped.
+    if (voiceCount == m_voices.voices.size()) {
+        for (VoiceEntry& voice : m_voices.voices) {
+            const std::uint8_t* stored = storedVoices + (&voice - m_voices.voices.data()) * kStoredVoiceSize;
+            voice.volume = static_cast<std::int32_t>(LittleEndian::Load32(stored));
+            voice.enabled = stored[4];
+            voice.marker = stored[5];
+        }
+    }
+    return 0;
+}
+
+int ScriptEngineBase::LoadVoiceTable(const char* path) {
+    m_voices.Clear();
+    std::vector<std::uint8_t> file;
+    if (!path || !ReadWholeFile(path, file)) {
+        return kVoiceTableMissing;
+    }
+    return ParseVoiceTable(file.data(), file.size(), m_voices);
 }
 
 int ScriptEngineBase::WritePersistentData() {

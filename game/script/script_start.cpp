@@ -19,6 +19,8 @@ int StartScriptEngine(ScriptStartHost& host, std::unique_ptr<ScriptEngine>& engi
         host.ShowStopMessage("スクリプト初期化ファイルのロードに失敗");
         return 2;
     }
+    // Without a usable voice table the game runs without voices.
+    engine->LoadVoiceTable("SCRIPT\\VOICEINF.DAT");
     const int result = engine->LoadModule("MAIN", nullptr);
     switch (result) {
     case kModuleLoaded:

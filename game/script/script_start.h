@@ -1,6 +1,6 @@
 // Starting the scripts of a run: creates the script engine, loads the init files and MAIN.
 // Application::StartScripts hands over what the engine needs of it through ScriptStartHost.
-// Not in the program yet: the voice table, the command globals with the sound settings, and the
+// Not in the program yet: the command globals with the sound settings, and the
 // frame function that the application sets once this succeeds.
 #pragma once
 

@@ -67,6 +67,8 @@ std::int32_t ScreenCore::Create(std::int32_t width, std::int32_t height, std::in
 
 std::int32_t ScreenCore::RecreateAtDepth(std::int32_t depth) {
     if (!m_image.Bits()) return 1;
+    // A running transition draws through the transition image dropped below: it ends first.
+    if (m_transition) EndTransition(m_swapAtEnd);
     const std::int32_t width = m_image.Width();
     const std::int32_t height = m_image.Height();
     if ((depth != 8 && depth != 32) ||
@@ -197,6 +199,7 @@ std::int32_t ScreenCore::BeginTransition(TransCallback* transition, TransitionMo
 void ScreenCore::EndTransition(bool swap) {
     if (!m_transition) return;
     TransCallback* ending = m_transition;
+    const bool twoPictures = ending->Kind() <= 1;
     m_transition = nullptr;
     ReleaseObject(ending);
     if (m_notifyHooks) CallHook(g_effectEndHook);
@@ -205,6 +208,10 @@ void ScreenCore::EndTransition(bool swap) {
         if (m_mode == kTransitionBackgrounds) ExchangeBackgrounds(m_alternate);
     }
     if (m_mode == kTransitionPictures) return;
+    // The scenes' frames redrew the alternate's canvas without its overlay and used up its
+    // changes: it is drawn whole at its next present.
+    if (m_mode == kTransitionScenes && twoPictures && m_alternate)
+        if (Canvas* other = m_alternate->GetCanvas()) other->InvalidateRect(nullptr);
     if (m_canvas) {
         m_canvas->InvalidateRect(nullptr);
         if (m_useCanvas) return;

@@ -43,6 +43,12 @@ void ReverseElements(T* row, std::int32_t count) {
 
 void QMXGL_CALL StretchCopyLine(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
                                 std::int32_t step) {
+    // A step of exactly one pixel reads consecutive pixels: a straight copy, while the
+    // positions stay within the signed 16-bit whole part the loop would walk.
+    if (count > 0 && step == 0x10000 &&
+        (x >> 16) + static_cast<std::int64_t>(count) - 1 <= 0x7FFF &&
+        StraightCopy(dst, src + (x >> 16), count))
+        return;
     StretchLoop(dst, count, src, x, step, Sample);
 }
 

@@ -113,8 +113,8 @@ inline __m64 PerPixel(__m64 d, __m64 s, LaneOp op) {
 }  // namespace
 }  // namespace pixelops
 
-// A kernel template Impl<bool Ahead> as its two forms: Name##Mmx, and Name##MmxExt, which
-// fetches ahead with the extended-MMX prefetch.
+// A kernel template Impl<bool> as its two forms: Name##Mmx, and Name##MmxExt, which may use
+// the extended-MMX instructions (the prefetch hints; pshufw in the alpha blends).
 #define QMXGL_MMX_FORMS(Name, Impl, Params, Args) \
     void QMXGL_CALL Name##Mmx Params {            \
         Impl<false> Args;                         \

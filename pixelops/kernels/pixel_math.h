@@ -148,6 +148,16 @@ inline void StretchLoop(Pixel* dst, std::int32_t count, const Pixel* src, std::i
     for (std::int32_t i = 0; i < count; ++i, x += step) dst[i] = op(dst[i], src[x >> 16]);
 }
 
+// count pixels from src to dst with memcpy when the two do not overlap (a forward pixel loop
+// over an overlap would repeat pixels, which a block copy does not); false otherwise.
+inline bool StraightCopy(Pixel* dst, const Pixel* src, std::int32_t count) {
+    const auto d = reinterpret_cast<std::uintptr_t>(dst), s = reinterpret_cast<std::uintptr_t>(src);
+    const std::uintptr_t bytes = static_cast<std::uintptr_t>(count) * sizeof(Pixel);
+    if (d < s + bytes && s < d + bytes) return false;
+    __builtin_memcpy(dst, src, bytes);
+    return true;
+}
+
 template <class Op>
 inline void BilinearStretchLoop(Pixel* dst, std::int32_t count, const Pixel* row0,
                                 const Pixel* row1, std::uint32_t fy, std::int32_t x,

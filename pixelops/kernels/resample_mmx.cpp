@@ -6,6 +6,7 @@
 // rule of the additive-alpha blends (the destination scaled down by the source alpha in every
 // lane); the affine bilinear forms take the horizontal fraction unwidened.
 #include "pixelops/kernels/mmx_lanes.h"
+#include "pixelops/kernels/mmx_pair_blend.h"
 #include "pixelops/kernels/simd_kernels.h"
 
 namespace pixelops {
@@ -46,18 +47,61 @@ Pixel AdditiveRule(Pixel d, __m64 sample) {
 
 // ---- Nearest stretched lines.
 
-template <class Op>
-void StretchWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
-                 std::int32_t step, Op op) {
+// Eight pixels per step in 8-byte MMX loads and stores (written out: left to itself the
+// compiler moves the bytes through integer registers), then single pixels.
+void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
     std::int32_t i = 0;
-    for (; count - i >= 4; i += 4)
-        for (int k = 0; k < 4; ++k, x += step) dst[i + k] = op(dst[i + k], src[Whole(x)]);
-    for (; i < count; ++i, x += step) dst[i] = op(dst[i], src[Whole(x)]);
+    for (; count - i >= 8; i += 8)
+        __asm__ volatile(
+            "movq (%[s]), %%mm0\n\t"
+            "movq 8(%[s]), %%mm1\n\t"
+            "movq 16(%[s]), %%mm2\n\t"
+            "movq 24(%[s]), %%mm3\n\t"
+            "movq %%mm0, (%[d])\n\t"
+            "movq %%mm1, 8(%[d])\n\t"
+            "movq %%mm2, 16(%[d])\n\t"
+            "movq %%mm3, 24(%[d])\n\t"
+            :
+            : [d] "r"(dst + i), [s] "r"(src + i)
+            : "memory", "mm0", "mm1", "mm2", "mm3");
+    for (; i < count; ++i) dst[i] = src[i];
+    _mm_empty();
+}
+
+// Two samples per step gathered into a pair for `pairOp` (dst, the samples), then one pixel by
+// `single`; the blends of these walks have no shortcuts, so the grouping leaves every pixel as
+// the one-pixel rule makes it.
+template <class PairOp, class Single>
+void StretchPairWalk(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
+                     std::int32_t step, PairOp pairOp, Single single) {
+    std::int32_t i = 0;
+    Pixel samples[2];
+    for (; count - i >= 2; i += 2) {
+        samples[0] = src[Whole(x)];
+        samples[1] = src[Whole(x + step)];
+        x += 2 * step;
+        pairOp(dst + i, samples);
+    }
+    if (i < count) dst[i] = single(dst[i], src[Whole(x)]);
     _mm_empty();
 }
 
 void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* src, std::int32_t x,
                                    std::int32_t step) {
+    // A step of exactly one pixel reads consecutive pixels: a straight 8-byte copy, while the
+    // whole part of the position stays below the 16-bit wrap and the rows do not overlap
+    // (over an overlap the walk below repeats pixels).
+    if (step == 0x10000 && count > 0 &&
+        Whole(x) + static_cast<std::uint32_t>(count) - 1 <= 0xFFFF) {
+        const Pixel* from = src + Whole(x);
+        const auto d = reinterpret_cast<std::uintptr_t>(dst);
+        const auto s = reinterpret_cast<std::uintptr_t>(from);
+        const std::uintptr_t bytes = static_cast<std::uintptr_t>(count) * sizeof(Pixel);
+        if (d >= s + bytes || s >= d + bytes) {
+            CopyPixels(dst, from, count);
+            return;
+        }
+    }
     std::int32_t i = 0;
     for (; count - i >= 4; i += 4) {
         const Pixel a = src[Whole(x)], b = src[Whole(x + step)];
@@ -74,20 +118,29 @@ void QMXGL_CALL StretchCopyLineMmx(Pixel* dst, std::int32_t count, const Pixel* 
 void QMXGL_CALL StretchConstAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                               std::int32_t x, std::int32_t step,
                                               std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
-    StretchWalk(dst, count, src, x, step,
-                [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF)), mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [w, mask](Pixel* d, const Pixel* s) { BlendPairByWeight(d, s, mask, w); },
+        [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
 }
 void QMXGL_CALL StretchAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                          std::int32_t x, std::int32_t step) {
-    StretchWalk(dst, count, src, x, step, [](Pixel d, Pixel s) {
-        return PackOne(Interpolate(Unpack(d), Unpack(s), Splat(static_cast<int>(s >> 24))));
-    });
+    const __m64 mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [mask](Pixel* d, const Pixel* s) { BlendPairBySourceAlpha<false>(d, s, mask); },
+        [](Pixel d, Pixel s) {
+            return PackOne(Interpolate(Unpack(d), Unpack(s), Splat(static_cast<int>(s >> 24))));
+        });
 }
 void QMXGL_CALL StretchAdditiveAlphaBlendLineMmx(Pixel* dst, std::int32_t count, const Pixel* src,
                                                  std::int32_t x, std::int32_t step) {
-    StretchWalk(dst, count, src, x, step,
-                [](Pixel d, Pixel s) { return AdditiveRule(d, Unpack(s)); });
+    const __m64 mask = ByteMask();
+    StretchPairWalk(
+        dst, count, src, x, step,
+        [mask](Pixel* d, const Pixel* s) { AdditivePairBySourceAlpha<false>(d, s, mask); },
+        [](Pixel d, Pixel s) { return AdditiveRule(d, Unpack(s)); });
 }
 
 // ---- Bilinear stretched lines: the raw horizontal fraction, blendY widened.
@@ -172,9 +225,17 @@ void QMXGL_CALL AffineConstAlphaBlendLineMmx(Pixel* dst, std::int32_t count, con
                                              std::int32_t u, std::int32_t v, std::int32_t du,
                                              std::int32_t dv, std::int32_t pitch,
                                              std::uint32_t opacity) {
-    const __m64 w = Splat(static_cast<int>(opacity & 0xFF));
-    AffineWalk(dst, count, src, u, v, du, dv, pitch,
-               [w](Pixel d, Pixel s) { return PackOne(Interpolate(Unpack(d), Unpack(s), w)); });
+    const __m64 w = Splat(static_cast<int>(opacity & 0xFF)), mask = ByteMask();
+    std::int32_t i = 0;
+    Pixel samples[2];
+    for (; count - i >= 2; i += 2, u += 2 * du, v += 2 * dv) {
+        samples[0] = *SourceAt(src, u, v, pitch);
+        samples[1] = *SourceAt(src, u + du, v + dv, pitch);
+        BlendPairByWeight(dst + i, samples, mask, w);
+    }
+    if (i < count)
+        dst[i] = PackOne(Interpolate(Unpack(dst[i]), Unpack(*SourceAt(src, u, v, pitch)), w));
+    _mm_empty();
 }
 void QMXGL_CALL BilinearAffineCopyLineMmx(Pixel* dst, std::int32_t count, const void* src,
                                           std::int32_t u, std::int32_t v, std::int32_t du,

@@ -15,7 +15,7 @@ namespace pixelops {
 namespace {
 
 // Single pixels up to a 64-byte boundary, 64-byte blocks of four aligned 16-byte stores, then
-// single pixels. The large fill stores around the cache and leaves ordering to the caller.
+// single pixels. Streaming stores go around the cache and leave ordering to the caller.
 template <bool Streaming>
 void Fill(Pixel* row, std::int32_t count, std::uint32_t value) {
     std::int32_t i = 0;
@@ -44,9 +44,18 @@ void Fill(Pixel* row, std::int32_t count, std::uint32_t value) {
 SSE_ENTRY void QMXGL_CALL FillArgbLineSse(Pixel* row, std::int32_t count, std::uint32_t value) {
     Fill<false>(row, count, value);
 }
+// The large fill sees one row, and the row's width is the only sign of the picture's size it
+// has. Rows below 1024 pixels belong to sprites, layers and screens of up to a few megabytes,
+// which are drawn on right after the fill and are better left in the cache, where plain
+// stores also beat streaming ones; wider rows belong to pictures that pass through the cache.
+constexpr std::int32_t kStreamingRowPixels = 1024;
+
 SSE_ENTRY void QMXGL_CALL FillArgbLineLargeSse(Pixel* row, std::int32_t count,
                                                std::uint32_t value) {
-    Fill<true>(row, count, value);
+    if (count >= kStreamingRowPixels)
+        Fill<true>(row, count, value);
+    else
+        Fill<false>(row, count, value);
 }
 
 // The unsigned high multiply serves every area from 2 to 255 in one loop.

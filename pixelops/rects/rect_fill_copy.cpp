@@ -41,8 +41,9 @@ bool ClipCopyAxis(std::int64_t srcSize, std::int64_t destSize, std::int32_t& pos
     return visible;
 }
 
+// Never called on overlapping rows (those go through CopyRowOverlapping's buffer).
 void CopyPixels(Pixel* dst, const Pixel* src, std::int32_t count) {
-    for (std::int32_t i = 0; i < count; ++i) dst[i] = src[i];
+    if (count > 0) std::memcpy(dst, src, static_cast<std::size_t>(count) * sizeof(Pixel));
 }
 
 // One row of a copy of the given type.

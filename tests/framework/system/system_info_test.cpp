@@ -96,6 +96,7 @@ TEST(SystemInfo, VersionTextCarriesATrimmedServicePack) {
     SystemInfo ninetyEight(source);
     EXPECT_EQ("4.10.1998 A", ninetyEight.VersionText());
     EXPECT_EQ(0x040A07CEu, ninetyEight.BuildNumber());
+    EXPECT_EQ(4u, ninetyEight.MajorVersion());
     EXPECT_EQ(static_cast<std::uint32_t>(k9x), ninetyEight.PlatformId());
 }
 
@@ -105,6 +106,7 @@ TEST(SystemInfo, FailingVersionQueryGivesAnUnknownSystem) {
     SystemInfo info(source);
     EXPECT_EQ("Win32s", info.OsName());
     EXPECT_EQ("0.00.0000", info.VersionText());
+    EXPECT_EQ(0u, info.MajorVersion());
     EXPECT_FALSE(info.IsNtFamily());
 }
 

@@ -5,6 +5,11 @@
 #include "tests/game/app/game_app_fixture.h"
 #include "tests/support/fake_clock.h"
 
+#include <cstring>
+
+#include "game/interfaces/script_settings_targets.h"
+#include "game/script/script_engine.h"
+
 namespace gameapptest {
 namespace {
 
@@ -316,4 +321,28 @@ TEST(GameRunLoop, QueryEndSessionWritesTheSettings) {
 }
 
 }  // namespace
+// The script services read the settings the application loaded, and see later changes.
+TEST(GameFrames, ScriptSettingsReadTheApplicationsAppCfg) {
+    struct Tooltips : SettingsTooltips {
+        void SetTooltipTiming(bool enabled, std::uint32_t delayMs, std::uint32_t) override {
+            shown = enabled;
+            delay = delayMs;
+        }
+        bool shown = false;
+        std::uint32_t delay = 0;
+    } tooltips;
+    StartedGame started("SettingsAppCfg", "stop\nret\n");
+    Application& a = started.App();
+    ASSERT_EQ(0, a.StartScripts());
+    a.Engine()->SettingsServices().tooltips = &tooltips;
+    // Bytes 16 (hints shown) and 20 (their delay).
+    a.AppCfg().bytes[16] = 1;
+    const std::uint32_t delay = 1234;
+    std::memcpy(a.AppCfg().bytes + 20, &delay, 4);
+    a.Engine()->ApplyHintSettings();
+    EXPECT_TRUE(tooltips.shown);
+    EXPECT_EQ(1234u, tooltips.delay);
+    a.Engine()->SettingsServices().tooltips = nullptr;
+}
+
 }  // namespace gameapptest

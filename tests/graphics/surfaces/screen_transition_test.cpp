@@ -342,4 +342,46 @@ TEST_F(TransitionTest, WhatTheEndMarksChanged) {
     EXPECT_EQ(1, m_screen.GetCanvas()->Dirty().Count());
 }
 
+TEST_F(TransitionTest, AfterScenesWithoutSwapTheAlternateShowsItsOverlayAgain) {
+    MakeScreens(32, 16);
+    ProbeDrawable sprite(RECT{4, 4, 12, 12}, 0xFF00FF00);
+    ASSERT_EQ(0, m_other.GetOverlayList()->Add(&sprite, 1, 0));
+    Image otherWindow;
+    ASSERT_TRUE(screentest::SentinelPicture(otherWindow, 32, 16));
+    m_other.Present(nullptr, otherWindow.MemoryDc(), nullptr, 0, true);
+    ASSERT_EQ(0x00FF00u, otherWindow.GetPixel(6, 6) & 0xFFFFFF);
+    auto* t = new RecordingTransition(0);
+    t->statuses = {0, 1};
+    ASSERT_EQ(0, m_screen.BeginTransition(t, kTransitionScenes, false, false));
+    ASSERT_EQ(0, Frame());
+    ASSERT_EQ(0, Frame());
+    ASSERT_FALSE(m_screen.InTransition());
+    // A fresh window: only what the alternate's next present copies shows.
+    ASSERT_TRUE(screentest::SentinelPicture(otherWindow, 32, 16));
+    m_other.Present(nullptr, otherWindow.MemoryDc(), nullptr, 0, true);
+    EXPECT_EQ(0x00FF00u, otherWindow.GetPixel(6, 6) & 0xFFFFFF);
+    EXPECT_EQ(otherWindow.GetPixel(20, 2), m_other.GetImage()->GetPixel(20, 2));
+    m_other.GetOverlayList()->Remove(&sprite);
+}
+
+TEST_F(TransitionTest, ADepthChangeEndsARunningTransitionFirst) {
+    MakeScreens(32, 16);
+    int ends = 0;
+    static int* s_ends;
+    s_ends = &ends;
+    g_effectEndHook = [] { ++*s_ends; };
+    ASSERT_EQ(0, m_screen.BeginTransition(new RecordingTransition(0), kTransitionPictures, false,
+                                          true));
+    ASSERT_EQ(0, Frame());
+    ASSERT_EQ(0, m_screen.ChangeDepth(32));
+    EXPECT_FALSE(m_screen.InTransition());
+    EXPECT_EQ(1, ends);
+    // The next present draws no frame through the dropped transition image.
+    Frame();
+    ASSERT_EQ(0, m_screen.BeginTransition(new RecordingTransition(0), kTransitionPictures, false,
+                                          false));
+    EXPECT_EQ(0, Frame());
+    m_screen.EndTransition(false);
+}
+
 }  // namespace

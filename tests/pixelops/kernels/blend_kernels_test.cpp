@@ -367,14 +367,15 @@ TEST_F(BlendKernels, CornerValues) {
 TEST_F(BlendKernels, RandomRows) {
     Random random(20240607);
     for (const KernelCase& c : Cases()) {
-        for (int round = 0; round < 4; ++round) {
+        // The last round walks by exactly one pixel, where the copies become block copies.
+        for (int round = 0; round < 5; ++round) {
             Picture pic;
             for (Pixel& p : pic.pixels) p = random.NextPixel();
             std::vector<Pixel> dst(1 + random.Below(300));
             for (Pixel& p : dst) p = random.NextPixel();
             Walk walk;
             walk.x = random.Below(0x10000);
-            walk.step = 0x4000 + random.Below(0x3C000);
+            walk.step = round == 4 ? 0x10000 : 0x4000 + random.Below(0x3C000);
             walk.fy = random.Below(256);
             walk.u = random.Below(0x40000);
             walk.v = random.Below(0x10000);
@@ -472,4 +473,12 @@ TEST_F(BlendKernels, StretchedOntoAlphaLetsTheSourceAlphaTakePart) {
         const int a = 255 * (op > 128 ? op + 1 : op) >> 8;
         EXPECT_EQ(RefOntoAlpha(0x40000000, opaque, a), d) << op;
     }
+}
+
+// A step of one pixel over a destination one pixel past its source: the copy walks like the
+// pixel loop (each pixel copied onto the next), not like a block copy.
+TEST_F(BlendKernels, StepOneCopyOverItsOwnSourceWalksPixelByPixel) {
+    Pixel row[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    reinterpret_cast<StretchKernel>(KernelSlot(kWordStretchCopyLine))(row + 1, 6, row, 0, 0x10000);
+    EXPECT_EQ((std::vector<Pixel>{1, 1, 1, 1, 1, 1, 1, 8}), std::vector<Pixel>(row, row + 8));
 }

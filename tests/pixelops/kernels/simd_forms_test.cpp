@@ -1,6 +1,7 @@
 // Every processor form, forced through a crafted processor record, against its portable kernel
 // or, where its documented rule differs, against a scalar model of that rule: random rows of
-// lengths 1 to 37 and 1000 from corner and random bytes, at unaligned starts.
+// lengths 1 to 37 and 1000 from corner and random bytes, at unaligned starts, and for the row
+// kernels also sprite-shaped rows of opaque and transparent runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "tests/pixelops/kernels/form_library.h"
 #include "tests/pixelops/kernels/kernel_reference.h"
 #include "tests/pixelops/kernels/simd_models.h"
+#include "tests/support/sprite_rows.h"
 
 using namespace pixelops;
 using namespace pixelopstest;
@@ -109,14 +111,18 @@ struct Trial {
     int length;
     int dstOffset, srcOffset;
     std::uint32_t seed;
+    // Row kernels only: the source is shaped like a sprite row, so whole groups of pixels are
+    // opaque or transparent and the shortcuts meet every grouping and alignment.
+    bool sprite;
 };
 
 std::vector<Trial> Trials() {
     std::vector<Trial> trials;
     std::uint32_t seed = 1;
-    for (int n : Lengths())
-        for (int offsets = 0; offsets < 4; ++offsets)
-            trials.push_back(Trial{n, offsets, (offsets * 3 + n) % 4, seed++});
+    for (bool sprite : {false, true})
+        for (int n : Lengths())
+            for (int offsets = 0; offsets < 4; ++offsets)
+                trials.push_back(Trial{n, offsets, (offsets * 3 + n) % 4, seed++, sprite});
     return trials;
 }
 
@@ -175,6 +181,7 @@ private:
 
     std::string Compare(const Trial& t) {
         Random random(t.seed * 7919u + static_cast<std::uint32_t>(m_case.word));
+        if (t.sprite && m_case.shape != Shape::Row && m_case.shape != Shape::RowOpacity) return "";
         switch (m_case.shape) {
             case Shape::Row:
             case Shape::RowOpacity:
@@ -226,6 +233,11 @@ private:
             dstA.data[i] = dstB.data[i] = MixedPixel(random);
             src.data[i] = MixedPixel(random);
         }
+        if (t.sprite) {
+            testsupport::SpriteRowWriter writer(t.seed, {40, 40, 9});
+            const std::vector<Pixel> sprite = writer.Row(n);
+            std::copy(sprite.begin(), sprite.end(), src.data);
+        }
         if (m_case.shape == Shape::Row) {
             As<RowKernel>(m_reference)(dstA.data, src.data, n);
             As<RowKernel>(m_kernel)(dstB.data, src.data, n);
@@ -244,6 +256,8 @@ private:
         start = static_cast<std::int32_t>(from);
         step = static_cast<std::int32_t>((to - from) / n);
         if (random.Below(4) == 0) step = static_cast<std::int32_t>(random.Next() % 0x20000);
+        // Exactly one pixel, where the copies become block copies.
+        if (random.Below(8) == 0) step = 0x10000;
         const std::int64_t last = from + static_cast<std::int64_t>(step) * (n - 1);
         if (last < 0 || last >= limit) step = 0;
     }
@@ -609,8 +623,9 @@ TEST(SimdForms, EveryFormMatchesItsPortableKernelOrDocumentedRule) {
             for (const Trial& t : trials) {
                 const std::string difference = checker.Run(t);
                 if (!difference.empty()) {
-                    ADD_FAILURE() << "length " << t.length << ", offsets " << t.dstOffset << "/"
-                                  << t.srcOffset << ": " << difference;
+                    ADD_FAILURE() << (t.sprite ? "sprite row, " : "") << "length " << t.length
+                                  << ", offsets " << t.dstOffset << "/" << t.srcOffset << ": "
+                                  << difference;
                     break;
                 }
             }
@@ -903,6 +918,20 @@ std::vector<NamedCase> NamedCases() {
              v.front() = v.back() = 0;
              return v;
          }()},
+        {"large fill of a row wide enough to stream, from 4 bytes past a 64-byte boundary", 151,
+         kFormSse,
+         [=](PixelOperation k) {
+             std::vector<Pixel> row(1200 + 16, 0);
+             Pixel* start = reinterpret_cast<Pixel*>(
+                 (reinterpret_cast<std::uintptr_t>(row.data()) + 63) & ~std::uintptr_t{63});
+             As<ValueKernel>(k)(start + 1, 1100, 0x12345678);
+             return std::vector<Pixel>(start, start + 1102);
+         },
+         [] {
+             std::vector<Pixel> v(1102, 0x12345678);
+             v.front() = v.back() = 0;
+             return v;
+         }()},
         // Box blur.
         {"16-bit average of area 3",
          158,
@@ -955,5 +984,62 @@ TEST(SimdForms, DocumentedCases) {
         LibraryPtr library = LibraryFor(c.form);
         ASSERT_NE(nullptr, library);
         EXPECT_EQ(c.expected, c.run(library->Word(c.word))) << c.name;
+    }
+}
+
+namespace {
+
+// Rows of 4-byte-offset-known pixels through both blend forms: the blends take two pairs per
+// step, and the pairing must stay that of one pair per step (an opaque pixel beside a
+// non-opaque one is blended by 255, not copied).
+struct PairRuleCase {
+    const char* name;
+    int word;
+    bool odd;  // dst 4 bytes past an 8-byte boundary
+    std::vector<Pixel> dst, src, expected;
+};
+
+std::vector<PairRuleCase> PairRuleCases() {
+    const Pixel W = 0xFFFFFFFF, H = 0x64FFFFFF, B = 0xFF000000;
+    // Over 0: white by 255 gives FE; alpha-100 white gives colour 99, alpha 39.
+    const Pixel W255 = 0xFEFEFEFE, H100 = 0x27636363;
+    // Opaque black added over white: 255 - 254 + 0 in each colour byte.
+    const Pixel BOverW = 0xFF010101;
+    const std::vector<Pixel> zero12(12, 0);
+    return {
+        {"alpha blend: an opaque pair copied beside a mixed one in the same step", 27, false,
+         zero12, {W, W, W, H, H, H, W, W, W, W, W, W},
+         {W, W, W255, H100, H100, H100, W, W, W, W, W, W}},
+        {"alpha blend: after the aligning single pixel, a whole opaque step and a mixed one",
+         27, true, zero12, {H, W, W, W, W, W, H, W, W, W, W, W},
+         {H100, W, W, W, W, W255, H100, W, W, W, W, W}},
+        {"alpha blend: the pair after the last four-pixel step", 27, false,
+         std::vector<Pixel>(9, 0), {W, W, W, W, H, W, W, H, W},
+         {W, W, W, W, H100, W255, W, H100, W}},
+        {"additive: an opaque pair copied, a zero word beside an opaque one added", 36, false,
+         std::vector<Pixel>(8, W), {B, B, 0, B, B, B, B, 0},
+         {B, B, W, BOverW, B, B, BOverW, W}},
+        {"additive onto additive alpha: the same pairing", 40, false,
+         std::vector<Pixel>(8, W), {B, 0, B, B, 0, 0, B, B},
+         {BOverW, W, B, B, W, W, BOverW, BOverW}},
+    };
+}
+
+}  // namespace
+
+TEST(SimdForms, TwoPairStepsKeepThePairRule) {
+    for (KernelForm form : {kFormMmx, kFormMmxExt}) {
+        if (!HardwareHas(form)) continue;
+        LibraryPtr library = LibraryFor(form);
+        ASSERT_NE(nullptr, library);
+        for (const PairRuleCase& c : PairRuleCases()) {
+            alignas(8) Pixel dst[16] = {};
+            Pixel* row = dst + (c.odd ? 1 : 0);
+            std::copy(c.dst.begin(), c.dst.end(), row);
+            const auto n = static_cast<std::int32_t>(c.src.size());
+            As<RowKernel>(library->Word(c.word))(row, c.src.data(), n);
+            EXPECT_EQ(c.expected, std::vector<Pixel>(row, row + n))
+                << c.name << " (" << FormName(form) << ")";
+        }
     }
 }

@@ -1,0 +1,57 @@
+// The built-in transition and layer-effect table.
+#include "game/app/builtin_effects.h"
+
+#include "framework/plugins/effect_registry.h"
+#include "framework/plugins/transition_registry.h"
+
+namespace {
+
+TransCallback* XM_CDECL TransitionNotBuilt(std::int32_t) { return nullptr; }
+EffectObject* XM_CDECL EffectNotBuilt(std::int32_t) { return nullptr; }
+
+void XM_CDECL ZoomLayerByName(const std::int32_t*) {}
+void XM_CDECL BlurAssist(const std::int32_t*) {}
+void XM_CDECL PanimeAssist(const std::int32_t*) {}
+void XM_CDECL SpritePanimeAssist(const std::int32_t*) {}
+void XM_CDECL SetAnimeCatchUp(const std::int32_t*) {}
+
+// The adapters: a caller passes its arguments on the stack, cdecl; the first one's address is
+// the start of the list.
+void XM_CDECL ZoomAdapter(std::int32_t first, ...) { ZoomLayerByName(&first); }
+void XM_CDECL BlurAdapter(std::int32_t first, ...) { BlurAssist(&first); }
+void XM_CDECL PanimeAdapter(std::int32_t first, ...) { PanimeAssist(&first); }
+void XM_CDECL SpritePanimeAdapter(std::int32_t first, ...) { SpritePanimeAssist(&first); }
+void XM_CDECL AnimeAdapter(std::int32_t first, ...) { SetAnimeCatchUp(&first); }
+
+EffectAssistFunc AsAssist(void(XM_CDECL* adapter)(std::int32_t, ...)) {
+    return reinterpret_cast<EffectAssistFunc>(adapter);
+}
+
+}  // namespace
+
+const BuiltinTransition kBuiltinTransitions[kBuiltinTransitionCount] = {
+    {"cross", 0, TransitionNotBuilt},  {"rule", 0, TransitionNotBuilt},    {"scroll", 0, TransitionNotBuilt},
+    {"wave", 0, TransitionNotBuilt},   {"mosaic", 1, TransitionNotBuilt},  {"rotaxis", 1, TransitionNotBuilt},
+    {"trans", 1, TransitionNotBuilt},  {"tone", 2, TransitionNotBuilt},
+};
+
+const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
+    {"bg_zoom", 0, EffectNotBuilt, AsAssist(ZoomAdapter), ZoomLayerByName},
+    {"bg_rot", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_blur", 0, EffectNotBuilt, AsAssist(BlurAdapter), BlurAssist},
+    {"bg_rast", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_haze", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_loop", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_cross", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_panime", 0, EffectNotBuilt, AsAssist(PanimeAdapter), PanimeAssist},
+    {"sp_panime", 1, EffectNotBuilt, AsAssist(SpritePanimeAdapter), SpritePanimeAssist},
+    {"bg_anime", 0, EffectNotBuilt, AsAssist(AnimeAdapter), SetAnimeCatchUp},
+};
+
+void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects) {
+    for (const BuiltinTransition& t : kBuiltinTransitions)
+        transitions.RegisterBuiltin(t.create, t.name, t.category, 0, nullptr, nullptr);
+    for (const BuiltinEffect& e : kBuiltinEffects)
+        effects.RegisterBuiltin(e.create, e.name, e.category, e.adapter,
+                                reinterpret_cast<EffectAssistFunc>(e.listAssist), 0);
+}
