@@ -349,6 +349,7 @@ std::int32_t Application::BeforeWindow() {
     w.SetMessageHandler(WM_DESTROY, BindOperation<&Application::OnDestroy>(this));
     w.SetMessageHandler(WM_QUERYENDSESSION, BindOperation<&Application::OnQueryEndSession>(this));
     w.SetMessageHandler(WM_DROPFILES, BindOperation<&Application::OnDropFiles>(this));
+    w.SetMessageHandler(kMsgDialogRequest, BindOperation<&Application::OnDialogRequest>(this));
     return 0;
 }
 
