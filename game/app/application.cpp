@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/dialogs/browse_for_folder.h"
+#include "framework/files/path_utilities.h"
+
 Application* Application::s_application = nullptr;
 
 namespace {
@@ -37,6 +40,43 @@ bool BusyRedrawOff() {
 // Menu items of each feature.
 const UINT kFeatureItems[kFeatureCount][2] = {
     {kCmdSettings, kCmdSettings2}, {kCmdSave, 0}, {kCmdLoad, 0}, {kCmdReturnToTitle, 0}, {kCmdScreenMode, 0}};
+
+// Pauses the game around a modal window of the window thread, unless a modal window (or a
+// box) already holds the pause: the inner window's end must not resume the game under the
+// outer one.
+class ModalPause {
+public:
+    explicit ModalPause(FrameworkApp& app) : m_app(app), m_own(app.modalOpen == 0) {
+        if (m_own) m_app.PauseForModal();
+    }
+    ~ModalPause() {
+        if (m_own) m_app.ResumeAfterModal();
+    }
+    ModalPause(const ModalPause&) = delete;
+    ModalPause& operator=(const ModalPause&) = delete;
+
+private:
+    FrameworkApp& m_app;
+    bool m_own;
+};
+
+// One of the game's modal windows for the life of the object.
+class ModalWindow {
+public:
+    ModalWindow(Application& app, std::uint8_t state) : m_app(app), m_pause(app) { app.modalState = state; }
+    ~ModalWindow() { m_app.modalState = kModalNone; }
+    ModalWindow(const ModalWindow&) = delete;
+    ModalWindow& operator=(const ModalWindow&) = delete;
+
+private:
+    Application& m_app;
+    ModalPause m_pause;
+};
+
+template <class T>
+T* RequestOf(LPARAM lParam) {
+    return reinterpret_cast<T*>(static_cast<std::uintptr_t>(lParam));
+}
 
 void SetMaximizeBox(HWND window, bool on) {
     if (window == nullptr) return;
@@ -304,9 +344,112 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     case kCmdExit:
         MainWindow().Send(WM_CLOSE, 0, 0);
         return 0;
+    case kCmdVersion:
+        ShowVersion();
+        return 0;
+    case kCmdSettings:
+    case kCmdSettings2:
+        ShowSettings();
+        return 0;
+    case kCmdTextInput:
+        RunTextInput(RequestOf<const char>(m.lParam));
+        return 0;
+    case kCmdOpenFile:
+    case kCmdSaveFile:
+        RunFileDialog(RequestOf<FileDialogRequest>(m.lParam), LOWORD(m.wParam) == kCmdSaveFile);
+        return 0;
+    case kCmdBrowseFolder:
+        RunFolderBrowser(RequestOf<FolderRequest>(m.lParam));
+        return 0;
     default:
         return 1;
     }
+}
+
+// The version dialog asks no question, but opened under another modal window it would nest a
+// second one and end the first one's modal state with its own: it waits for none to be open,
+// as the settings do.
+void Application::ShowVersion() {
+    if (modalState != kModalNone) return;
+    ModalWindow window(*this, kModalVersion);
+    if (Dialogs().version) Dialogs().version(MainWindow().Handle());
+}
+
+void Application::ShowSettings() {
+    if (modalState != kModalNone || m_features[kFeatureSettings] == 0) return;
+    ModalWindow window(*this, kModalSettings);
+    if (Dialogs().settingsSheet) Dialogs().settingsSheet(MainWindow().Handle());
+}
+
+void Application::RunTextInput(const char* initialText) {
+    m_textInput.result.clear();
+    ModalPause pause(*this);
+    if (Dialogs().textInput) Dialogs().textInput(MainWindow().Handle(), m_textInput, initialText ? initialText : "");
+}
+
+void Application::RunFileDialog(FileDialogRequest* request, bool save) {
+    if (request == nullptr) return;
+    request->result = 0;
+    if (request->file == nullptr || request->fileTitle == nullptr) return;
+    const char* folder = request->initialFolder ? request->initialFolder : GetBaseDirectory();
+    ModalPause pause(*this);
+    HWND owner = MainWindow().Handle();
+    if (save) {
+        if (m_fileDialog.ShowSave(owner, request->title, request->file, request->fileTitle, folder, request->filter,
+                                  request->defaultExtension))
+            request->result = 1 + m_fileDialog.GetFilterIndex();
+    } else {
+        request->result = m_fileDialog.ShowOpen(owner, request->title, request->file, request->fileTitle, folder,
+                                                request->filter, request->clearFile != 0)
+                              ? 1
+                              : 0;
+    }
+}
+
+std::string Application::BrowseFolder(const char* title, const char* startFolder) {
+    if (m_sources.browseForFolder) return m_sources.browseForFolder(title, startFolder);
+    char path[kPathCapacity] = {};
+    return BrowseForFolder(MainWindow().Handle(), title, startFolder, path) ? std::string(path) : std::string();
+}
+
+void Application::RunFolderBrowser(FolderRequest* request) {
+    if (request == nullptr) return;
+    request->result = 0;
+    if (request->folder == nullptr || request->capacity == 0) return;
+    request->folder[0] = '\0';
+    std::string answer;
+    {
+        ModalPause pause(*this);
+        answer = BrowseFolder(request->title, request->startFolder ? request->startFolder : GetBaseDirectory());
+    }
+    if (answer.empty()) return;
+    if (answer.back() != '\\') answer += '\\';
+    // A folder whose path (with its backslash and terminator) would not fit the caller's buffer
+    // counts as none chosen rather than a cut path naming another folder.
+    if (answer.size() + 1 > request->capacity) return;
+    std::memcpy(request->folder, answer.c_str(), answer.size() + 1);
+    request->result = 1;
+}
+
+std::int32_t Application::OnDialogRequest(WindowMessage& m) {
+    auto* request = reinterpret_cast<MessageDialogRequest*>(static_cast<std::uintptr_t>(m.wParam));
+    m.result = 0;
+    if (request == nullptr) return 0;
+    const std::uint8_t kind = request->kind;
+    // Not shown: a question answers "no" rather than the "yes" the request started with.
+    request->result = 0;
+    if (request->text == nullptr || modalState != kModalNone) return 0;
+    bool shown = false;
+    {
+        ModalWindow window(*this, kModalScriptDialog);
+        if (Dialogs().messageDialog) {
+            request->result = 1;
+            shown = Dialogs().messageDialog(MainWindow().Handle(), *request);
+        }
+    }
+    if (!shown) request->result = 0;
+    else if (kind < 2) request->result = 1;
+    return 0;
 }
 
 std::int32_t Application::OnDestroy(WindowMessage& m) {

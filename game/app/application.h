@@ -8,10 +8,11 @@
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
 // records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
-// transitions and effects are registered but make no object), the settings sheet (its binding
-// of APP_CFG's key and pad assignments comes through a seam), the version dialog and the game's
-// own message dialogs (yes/no questions use the framework's box; the DirectSound warning with
-// its check box comes through a seam).
+// transitions and effects are registered but make no object). The settings sheet (whose binding
+// of APP_CFG's key and pad assignments comes through a start-up seam), the version dialog, the
+// text-input dialog and the game's own message dialogs are reached through GameDialogs, whose
+// empty members answer "not available" (yes/no questions of the menu use the framework's box;
+// the DirectSound warning with its check box comes through a start-up seam).
 #pragma once
 
 #include <windows.h>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "framework/app/framework_app.h"
+#include "framework/dialogs/file_dialog.h"
 #include "framework/files/virtual_file_system.h"
 #include "framework/images/image_loader_host.h"
 #include "framework/input/action_map.h"
@@ -49,7 +51,15 @@ enum : WPARAM {
     kCmdSettings2 = 40006,
     kCmdSave = 40007,
     kCmdLoad = 40008,
+    // Sent by the game thread with a request record in lParam.
+    kCmdTextInput = 40026,
+    kCmdOpenFile = 40027,
+    kCmdSaveFile = 40028,
+    kCmdBrowseFolder = 40029,
 };
+
+// Sent by the game thread with a MessageDialogRequest in wParam.
+enum : UINT { kMsgDialogRequest = 0x9009 };
 
 // Modal windows of the game (Application::modalState).
 enum : std::uint8_t {
@@ -98,16 +108,92 @@ struct DisplayChoices {
     bool enlargedFlags[4] = {};
 };
 
+// What 0x9009 carries.
+struct MessageDialogRequest {
+    // 0 OK, 1 OK with "do not show again", 2 yes/no, 3 yes/no with "do not show again".
+    std::uint8_t kind = 0;
+    const char* text = nullptr;
+    // Null: the application title.
+    const char* caption = nullptr;
+    // Receives the "do not show again" box; may be null.
+    std::uint8_t* flag = nullptr;
+    // Grow the dialog to the text.
+    std::uint8_t fit = 0;
+    // 1 OK or yes. A request that is not shown (a modal window is open, or no dialog is
+    // available) answers 0, so that a question nobody saw never reads as a yes.
+    std::uint8_t result = 1;
+};
+
+// The state of the text-input dialog (one for the whole run).
+struct TextInputRequest {
+    std::string title;
+    std::string prompt;
+    // The last answer; empty when the dialog did not run.
+    std::string result;
+    std::uint8_t doubleByteOnly = 0;
+    // Bytes kept of the input; 0 = the field's own limit.
+    std::uint8_t maxLength = 0;
+    std::uint8_t openIme = 0;
+    // 0 = the template's width; -1 = centred.
+    std::int32_t width = 0;
+    std::int32_t x = -1;
+    std::int32_t y = -1;
+};
+
+// What 40027 and 40028 carry. A null initial folder is the base directory.
+struct FileDialogRequest {
+    const char* filter = nullptr;
+    const char* title = nullptr;
+    // FileDialog::kFileCapacity and kFileTitleCapacity characters.
+    char* file = nullptr;
+    char* fileTitle = nullptr;
+    const char* initialFolder = nullptr;
+    // Open: start with an empty file buffer instead of proposing its text.
+    std::uint8_t clearFile = 0;
+    // Save: added to a name typed without one.
+    const char* defaultExtension = nullptr;
+    // Open: 1 chosen, 0 not. Save: 0 not chosen, else 1 + the filter index (counted from 1).
+    std::int32_t result = 0;
+};
+
+// What 40029 carries. A null start folder is the base directory.
+struct FolderRequest {
+    const char* title = nullptr;
+    const char* startFolder = nullptr;
+    // The chosen folder ending in '\'; empty when none was chosen or it would not fit.
+    char* folder = nullptr;
+    std::uint32_t capacity = 0;
+    // 1 chosen, 0 not.
+    std::int32_t result = 0;
+};
+
+// The game's own dialogs and sheets, filled in where they are built. An empty member is "not
+// available": the command that would open it still pauses and keeps its modal state around
+// the call, and answers as a cancelled dialog.
+struct GameDialogs {
+    // The version and system-information dialog (40004).
+    std::function<void(HWND owner)> version;
+    // The settings sheet (40005, 40006).
+    std::function<void(HWND owner)> settingsSheet;
+    // The text-input dialog (40026) with the caller's text as its initial text; the answer
+    // goes into request.result.
+    std::function<void(HWND owner, TextInputRequest& request, const char* initialText)> textInput;
+    // The message dialogs of 0x9009: false when the dialog could not be shown.
+    std::function<bool(HWND owner, MessageDialogRequest& request)> messageDialog;
+};
+
 // Where the application reads the machine beyond the framework's sources.
 struct ApplicationSources {
     FrameworkAppSources framework;
-    // The folder browser of save-folder mode 2: the chosen folder, empty when none was chosen.
+    // The folder browser (save-folder mode 2 and 40029): the chosen folder, empty when none was
+    // chosen.
     std::function<std::string(const char* caption, const char* startFolder)> browseForFolder;
     // A special folder (CSIDL); empty when the shell has none.
     std::function<std::string(int csidl)> specialFolder;
     // Frames: the clock of the frame-rate controller and the schedulers.
     Clock* frameClock = &SystemClock();
     StartupSeams startup;
+    GameDialogs dialogs;
 };
 
 // The busy counter of running visual effects. Enter: -1 when continuous redrawing is off
@@ -161,6 +247,10 @@ public:
     std::int32_t OnDestroy(WindowMessage& m);
     std::int32_t OnQueryEndSession(WindowMessage& m);
     std::int32_t OnDropFiles(WindowMessage& m);
+    std::int32_t OnDialogRequest(WindowMessage& m);
+
+    GameDialogs& Dialogs() { return m_sources.dialogs; }
+    TextInputRequest& TextInput() { return m_textInput; }
 
     // Writes USER.CFG and APP_CFG.DAT (not after a failed start, nor in save-folder mode 5).
     void SaveSettings(std::int32_t code);
@@ -231,6 +321,7 @@ private:
     // ScriptStartHost.
     void ShowStopMessage(const char* text) override;
     bool UseCompiledScripts() override;
+    TaskScheduler* SoundFadeScheduler() override { return &m_scheduler1; }
 
     // Start-up steps (application_startup.cpp).
     void RegisterFormats();
@@ -274,6 +365,13 @@ private:
     bool ServeRestart();
     std::uint32_t SchedulerNow();
     void ApplyScreenModeSwitch();
+    // Window-thread requests of the menu and the game thread (application.cpp).
+    void ShowVersion();
+    void ShowSettings();
+    void RunTextInput(const char* initialText);
+    void RunFileDialog(FileDialogRequest* request, bool save);
+    void RunFolderBrowser(FolderRequest* request);
+    std::string BrowseFolder(const char* title, const char* startFolder);
 
     static Application* s_application;
 
@@ -313,5 +411,7 @@ private:
     std::int32_t m_preciseWaitCount = 0;
     RecursiveLock m_soundLock;
     ScreenFrame* m_screenFrame = nullptr;
+    TextInputRequest m_textInput;
+    FileDialog m_fileDialog;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
 };

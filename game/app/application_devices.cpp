@@ -48,6 +48,7 @@ std::int32_t Application::BeforeWindow() {
     w.SetMessageHandler(WM_DESTROY, BindOperation<&Application::OnDestroy>(this));
     w.SetMessageHandler(WM_QUERYENDSESSION, BindOperation<&Application::OnQueryEndSession>(this));
     w.SetMessageHandler(WM_DROPFILES, BindOperation<&Application::OnDropFiles>(this));
+    w.SetMessageHandler(kMsgDialogRequest, BindOperation<&Application::OnDialogRequest>(this));
     if ((windowFlags & 4) == 0) return 0;
     std::uint8_t& mode = Settings().screenMode;
     if (monitorFits == 0 && m_screenModeAtLoad == 2 && mode != 2) {

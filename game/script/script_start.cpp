@@ -4,7 +4,7 @@
 
 int StartScriptEngine(ScriptStartHost& host, std::unique_ptr<ScriptEngine>& engine) {
     engine.reset();
-    engine.reset(new (std::nothrow) ScriptEngine);
+    engine.reset(new (std::nothrow) ScriptEngine(host.SoundFadeScheduler()));
     if (!engine) {
         host.ShowStopMessage("スクリプトを実行するためのメモリを確保出来ません");
         return 1;

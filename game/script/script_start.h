@@ -16,6 +16,8 @@ public:
     virtual void ShowStopMessage(const char* text) = 0;
     // Whether the player's settings ask for compiled script code (USER.CFG block 3 byte 0).
     virtual bool UseCompiledScripts() = 0;
+    // The scheduler the engine's music and channel fades run on; it must outlive the engine.
+    virtual TaskScheduler* SoundFadeScheduler() { return nullptr; }
 
 protected:
     ~ScriptStartHost() = default;

@@ -267,6 +267,43 @@ TEST(GameRunLoop, ReturnToTitleRestartsMainInsteadOfQuitting) {
     EXPECT_EQ("タイトルに戻ります。\nよろしいですか？", app.Boxes()[0].text);
 }
 
+// A restart request restarts MAIN before the next script step, with argument 0 (request 1, a
+// return to the title: the boot flag negative) or 1 (request 2: positive), in both run modes.
+TEST(GameRunLoop, RestartRequestsRestartMainBeforeTheNextStep) {
+    const struct {
+        const char* name;
+        std::uint8_t request;
+        bool threaded;
+        std::int32_t bootFlag;
+    } cases[] = {
+        {"single, request 1", 1, false, -1},
+        {"single, request 2", 2, false, 1},
+        {"threaded, request 1", 1, true, -1},
+        {"threaded, request 2", 2, true, 1},
+    };
+    int serial = 0;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        // The single run loop waits for its frames on the system clock; the game thread's turn is
+        // given a due frame on a clock of its own.
+        testsupport::FakeClock clock;
+        StartedGame started("Restart" + std::to_string(serial++), Stops(3), row.threaded ? &clock : nullptr);
+        Application& a = started.App();
+        StartPaced(a);
+        ASSERT_EQ(0, a.Engine()->ScriptBootFlg());
+        a.restartRequest = row.request;
+        if (row.threaded) {
+            clock.AdvanceMs(10);
+            EXPECT_EQ(0, a.FrameStep());
+        } else {
+            a.RunOnce();
+        }
+        EXPECT_EQ(0, a.restartRequest);
+        EXPECT_EQ(row.bootFlag, a.Engine()->ScriptBootFlg());
+        EXPECT_TRUE(started.app.Boxes().empty());
+    }
+}
+
 TEST(GameRunLoop, ReturnToTitleWhileTheFeatureIsOffDoesNothing) {
     GameFolder game("TitleOff");
     GameApp app(game);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "tests/game/app/game_app_fixture.h"
+#include "framework/sound/sound_manager.h"
 #include "tests/support/fake_direct_sound.h"
 
 namespace gameapptest {
@@ -109,13 +110,83 @@ TEST(GameWindow, QueryEndSessionWritesThePersistentFileAndTheSettings) {
     EXPECT_TRUE(testsupport::FileExists(persistent));
     EXPECT_EQ(111u, testsupport::ReadFile(a.UserCfgPath()).size());
     EXPECT_EQ(200u, testsupport::ReadFile(save + "APP_CFG.DAT").size());
-    const std::vector<std::uint8_t> written = testsupport::ReadFile(persistent);
+}
 
-    // At the end the engine goes before everything it writes with: the persistent file lands in
-    // the save folder again, whole.
+// A task of the music-fade kind on the sound scheduler: the engine's end cancels it (its sound
+// manager ends the fades it left), the scheduler's own end would delete it unfinished. It notes
+// what of the application was still there when it was ended.
+class EndWitness final : public ScheduledTask {
+public:
+    struct Notes {
+        bool finished = false;
+        bool deleted = false;
+        bool applicationCurrent = false;
+        bool soundDeviceCurrent = false;
+        bool decoderHostCurrent = false;
+    };
+    EndWitness(Application& app, Notes& notes) : m_app(app), m_notes(notes) {}
+    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override {
+        m_notes.deleted = true;
+        if (flags & 1) delete this;
+        return this;
+    }
+    std::int32_t XM_METHOD Kind() override { return kBgmFadeKind; }
+    std::int32_t XM_METHOD Step(std::uint32_t) override { return 0; }
+    void XM_METHOD Finish() override {
+        m_notes.finished = true;
+        m_notes.applicationCurrent = Application::Current() == &m_app;
+        m_notes.soundDeviceCurrent = g_currentSoundDevice == &m_app.Sound();
+        m_notes.decoderHostCurrent = g_soundDecoderHost != nullptr;
+    }
+
+private:
+    Application& m_app;
+    Notes& m_notes;
+};
+
+TEST(GameWindow, TheEngineEndsBeforeWhatItsEndUses) {
+    WindowGame w("EngineFirst");
+    w.game.WriteModule("MAIN", "stop\nret\n");
+    Application& a = w.App();
+    ASSERT_EQ(0, a.StartScripts());
+    a.Engine()->SetPersistentFileName("PERSIST.DAT");
+    ASSERT_EQ(&a.Sound(), g_currentSoundDevice);
+    EndWitness::Notes notes;
+    ASSERT_EQ(TaskScheduler::kAdded, a.SoundScheduler().Add(new EndWitness(a, notes), 1000000, 0, 0));
+    const std::string persistent = std::string(a.SaveFolder()) + "PERSIST.DAT";
     DeleteFileA(persistent.c_str());
     w.End();
-    EXPECT_EQ(written, testsupport::ReadFile(persistent));
+    // Ended by the engine, while the scheduler, the sound device and the application were all
+    // still in place; deleted later by the scheduler.
+    EXPECT_TRUE(notes.finished);
+    EXPECT_TRUE(notes.applicationCurrent);
+    EXPECT_TRUE(notes.soundDeviceCurrent);
+    EXPECT_TRUE(notes.decoderHostCurrent);
+    EXPECT_TRUE(notes.deleted);
+    // The persistent file lands in the save folder, whole.
+    const std::vector<std::uint8_t> written = testsupport::ReadFile(persistent);
+    ASSERT_GE(written.size(), 8u);
+    EXPECT_EQ(written.size() - 8, written[0] | written[1] << 8 | written[2] << 16 | written[3] << 24);
+}
+
+TEST(GameWindow, ScriptMessageDialogsComeThroughTheWindow) {
+    WindowGame w("DialogMessage");
+    Application& a = w.App();
+    std::uint8_t state = 0;
+    a.Dialogs().messageDialog = [&](HWND owner, MessageDialogRequest& request) {
+        state = a.modalState;
+        EXPECT_EQ(w.Window(), owner);
+        request.result = 1;
+        return true;
+    };
+    MessageDialogRequest request;
+    request.kind = 2;
+    request.text = "Go on?";
+    request.result = 0;
+    SendMessageA(w.Window(), kMsgDialogRequest, reinterpret_cast<WPARAM>(&request), 0);
+    EXPECT_EQ(kModalScriptDialog, state);
+    EXPECT_EQ(1, request.result);
+    EXPECT_EQ(kModalNone, a.modalState);
 }
 
 // Holds the Ctrl key down in this thread's key state while it lives.
