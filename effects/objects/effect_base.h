@@ -36,12 +36,19 @@ protected:
 };
 
 // The variadic words of a cdecl call lie one after another on the stack, 32 bits each, right
-// after the last named argument: the address of `first` is the start of the parameter words.
-// An effect that overrides ChangeParams (or Control) installs its variadic form as
+// after the last named argument, where the caller put them (the callee may keep a named
+// argument elsewhere, so its address is not used). From the va_list started after the named
+// word `first`, the words start one slot back:
 //     std::int32_t XM_CDECL ChangeParamsV(std::int32_t first, ...) override {
-//         return ChangeParams(EffectWords(&first));
+//         va_list rest;
+//         va_start(rest, first);
+//         const std::int32_t result = ChangeParams(WordsFrom(rest));
+//         va_end(rest);
+//         return result;
 //     }
-inline const std::int32_t* EffectWords(const std::int32_t* first) { return first; }
+inline const std::int32_t* WordsFrom(va_list rest) {
+    return reinterpret_cast<const std::int32_t*>(rest) - 1;
+}
 
 // The generator that the screen effects draw from (null until one is set: they refuse Setup).
 SubtractiveRandom* EffectRandom();

@@ -11,6 +11,7 @@
 // it takes them out of their lists.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 
 #include "effects/objects/effect_base.h"
@@ -31,7 +32,11 @@ public:
                                  const std::int32_t* params) override;
     std::int32_t XM_METHOD ChangeParams(const std::int32_t* params) override;
     std::int32_t XM_CDECL ChangeParamsV(std::int32_t first, ...) override {
-        return ChangeParams(EffectWords(&first));
+        va_list rest;
+        va_start(rest, first);
+        const std::int32_t result = ChangeParams(WordsFrom(rest));
+        va_end(rest);
+        return result;
     }
 
     const Image& Working() const { return m_working; }

@@ -13,6 +13,7 @@
 // duration to stop: at the end of its current wave, or at the next step for random jitter.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 
 #include "effects/objects/effect_base.h"
@@ -32,7 +33,11 @@ public:
                                  const std::int32_t* params) override;
     std::int32_t XM_METHOD ChangeParams(const std::int32_t* params) override;
     std::int32_t XM_CDECL ChangeParamsV(std::int32_t first, ...) override {
-        return ChangeParams(EffectWords(&first));
+        va_list rest;
+        va_start(rest, first);
+        const std::int32_t result = ChangeParams(WordsFrom(rest));
+        va_end(rest);
+        return result;
     }
 
 private:

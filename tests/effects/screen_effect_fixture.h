@@ -48,11 +48,13 @@ inline std::int32_t TextWord(const char* text) {
 class ScreenEffectTest : public VfsTestBase {
 protected:
     void SetUp() override {
-        VfsTestBase::SetUp();
-        g_mathTables = &m_tables;
+        // The library is found beside the program first; then the game folder becomes the
+        // base directory.
         m_scope = std::make_unique<testsupport::PixelConfigScope>(
             testsupport::PixelConfig::LibraryPortable);
         ASSERT_TRUE(m_scope->Ready()) << "qmxgl.dll did not load";
+        VfsTestBase::SetUp();
+        g_mathTables = &m_tables;
         ASSERT_EQ(0, m_host.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions,
                                             ElgImageLoader::kTypeString, 1, nullptr, nullptr,
                                             nullptr));
