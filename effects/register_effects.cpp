@@ -4,6 +4,7 @@
 
 #include "effects/objects/noise_effect.h"
 #include "effects/objects/quake_effect.h"
+#include "effects/objects/weather_effect.h"
 #include "framework/plugins/effect_registry.h"
 
 namespace {
@@ -23,6 +24,10 @@ struct Entry {
 const Entry kEntries[] = {
     {QuakeEffect::kName, &Create<QuakeEffect>, 3},
     {NoiseEffect::kName, &Create<NoiseEffect>, 3},
+    {"paper", &Create<PaperEffect>, 3},
+    {"light", &Create<LightEffect>, 3},
+    {"snow", &Create<SnowEffect>, 3},
+    {"rain", &Create<RainEffect>, 3},
 };
 
 }  // namespace

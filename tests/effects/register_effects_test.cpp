@@ -17,7 +17,8 @@ TEST(RegisterNamedEffects, NamesKindsAndCategoriesInOrder) {
         std::uint8_t category;
     };
     const std::vector<Expected> expected = {
-        {"quake", 14003, 3}, {"noise", 14003, 3},
+        {"quake", 14003, 3}, {"noise", 14003, 3}, {"paper", 14003, 3},
+        {"light", 14003, 3}, {"snow", 14003, 3},  {"rain", 14003, 3},
     };
     EffectRegistry registry;
     ASSERT_EQ(0, RegisterNamedEffects(registry));
