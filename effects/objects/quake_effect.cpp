@@ -64,6 +64,10 @@ std::int32_t XM_METHOD QuakeEffect::Setup(TaskScheduler* scheduler, ScreenBuffer
     m_ampX = params[1];
     m_ampY = params[2];
     m_endScale = ReadEffectReal(params[4], 0.0);
+    // A new cache holds nothing yet: it shows the unmoved picture until the first step.
+    if (m_fill)
+        for (int n = 0; n < 2; ++n)
+            if (m_shake[n]) Move(n, 0, 0);
     m_firstStep = true;
     m_stop = 0;
     if (scheduler->Add(this, 0, 0, 0) != TaskScheduler::kAdded) {

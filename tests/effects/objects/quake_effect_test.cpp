@@ -99,6 +99,21 @@ TEST_F(QuakeTest, OnlyTheChosenCanvasShakes) {
     EXPECT_EQ(0, m_hooks.started);
 }
 
+TEST_F(QuakeTest, HalfWavesTimes256DoNotWrapIntoRandomJitter) {
+    // 0x01000000 half waves: times 256 is 2^32, which is 0 in 32 bits, random jitter that
+    // would draw from the generator. The wave draws nothing.
+    ASSERT_EQ(0, Start(0x01000000, 40, 20, 1000, "1", false, true, false, false));
+    const std::uint16_t index = m_random.Index();
+    for (std::uint32_t t : {0u, 1u, 3u, 7u}) {
+        SCOPED_TRACE(t);
+        StepAt(t);
+        ExpectShows(0, 50 - WaveOffset(0x01000000, 40, 1.0, 1000, t),
+                    30 - WaveOffset(0x01000000, 20, 1.0, 1000, t));
+    }
+    EXPECT_EQ(index, m_random.Index());
+    EXPECT_NE(50, SourcePosition(0).x);
+}
+
 TEST_F(QuakeTest, RandomJitterPutsTheLargerAxisOnAlternateSides) {
     struct Case {
         std::int32_t ax;
@@ -207,7 +222,11 @@ TEST_F(QuakeTest, FillModeDrawsTheShiftedSourceWithFilledStrips) {
         // The background at source position 0.
         for (int n = 0; n < 2; ++n) ASSERT_TRUE(CanvasOf(n)->SetSource(&m_background[n], 0, 0, true));
         ASSERT_EQ(0, Start(1, c.ax, c.ay, 1000, "1", true, true, true, false));
-        for (int n = 0; n < 2; ++n) ASSERT_NE(nullptr, CanvasOf(n)->Scaled());
+        for (int n = 0; n < 2; ++n) {
+            ASSERT_NE(nullptr, CanvasOf(n)->Scaled());
+            // The new cache shows the picture unmoved until the first step.
+            EXPECT_EQ(Shifted(n, 0, 0), Rendered(n));
+        }
         StepAt(0);
         StepAt(500);
         const std::int32_t w = m_background[0].Width();
