@@ -44,6 +44,11 @@ public:
     virtual std::int32_t XM_CDECL ControlV(std::int32_t first, ...) = 0;
     virtual void XM_METHOD OnCreated() = 0;
 
+    // Busy state: 0 never counted, 1 created, 2 counted in the busy counter. A creator that
+    // keeps the game thread's priority sets 0 before Setup, so the effect is never counted.
+    std::uint8_t BusyState() const { return m_busyState; }
+    void SetBusyState(std::uint8_t state) { m_busyState = state; }
+
 protected:
     EffectObject() = default;
     ~EffectObject() = default;

@@ -105,6 +105,9 @@ public:
     void SetHideSprites(bool on) { m_hideSprites = on; }
     void SetHideOverlay(bool on) { m_hideOverlay = on; }
     const Image* Scaled() const { return m_scaled.get(); }
+    // The cached background for effects that draw into it themselves (a shake that fills what
+    // the moved picture uncovers); null when there is none. Any background change drops it.
+    Image* MutableScaled() { return m_scaled.get(); }
     std::uint32_t Colour() const { return m_colour; }
 
 private:

@@ -1,0 +1,42 @@
+#include "effects/register_effects.h"
+
+#include <new>
+
+#include "effects/objects/noise_effect.h"
+#include "effects/objects/quake_effect.h"
+#include "effects/objects/weather_effect.h"
+#include "framework/plugins/effect_registry.h"
+
+namespace {
+
+// Built-in create functions ignore the entry's argument; null when memory runs out.
+template <class Effect>
+EffectObject* XM_CDECL Create(std::int32_t) {
+    return new (std::nothrow) Effect;
+}
+
+struct Entry {
+    const char* name;
+    EffectCreateFunc create;
+    std::uint8_t category;
+};
+
+const Entry kEntries[] = {
+    {QuakeEffect::kName, &Create<QuakeEffect>, 3},
+    {NoiseEffect::kName, &Create<NoiseEffect>, 3},
+    {"paper", &Create<PaperEffect>, 3},
+    {"light", &Create<LightEffect>, 3},
+    {"snow", &Create<SnowEffect>, 3},
+    {"rain", &Create<RainEffect>, 3},
+};
+
+}  // namespace
+
+std::int32_t RegisterNamedEffects(EffectRegistry& registry) {
+    for (const Entry& entry : kEntries) {
+        const std::int32_t code =
+            registry.RegisterBuiltin(entry.create, entry.name, entry.category, nullptr, nullptr, 0);
+        if (code != 0) return code;
+    }
+    return 0;
+}
