@@ -2,7 +2,7 @@
 
 #include "framework/runtime/timer_resolution.h"
 #include "game/script/command_table.h"
-#include "game/script/subtractive_random.h"
+#include "effects/objects/subtractive_random.h"
 
 ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
     SetSaveServices(nullptr);

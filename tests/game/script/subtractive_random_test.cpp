@@ -1,5 +1,5 @@
 #include "game/script/script_engine.h"
-#include "game/script/subtractive_random.h"
+#include "effects/objects/subtractive_random.h"
 
 #include <gtest/gtest.h>
 

@@ -30,5 +30,6 @@ private:
     std::uint32_t m_table[kTableSize] = {};
 };
 
-// The script machine's shared generator, seeded when a script engine is created.
+// The application's shared generator: the script machine seeds it when a script engine is
+// created, and the screen effects are handed its address when they are registered.
 SubtractiveRandom& ScriptRandom();

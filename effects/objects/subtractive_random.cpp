@@ -1,4 +1,4 @@
-#include "game/script/subtractive_random.h"
+#include "effects/objects/subtractive_random.h"
 
 namespace {
 
