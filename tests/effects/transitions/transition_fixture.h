@@ -45,6 +45,7 @@ protected:
     void Make(std::int32_t width, std::int32_t height) {
         m_width = width;
         m_height = height;
+        m_config.reset();  // one library at a time
         m_config = std::make_unique<testsupport::PixelConfigScope>(
             testsupport::PixelConfig::LibraryPortable);
         ASSERT_TRUE(m_config->Ready());
