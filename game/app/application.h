@@ -8,7 +8,7 @@
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
 // records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
-// transitions and effects are registered but make no object), the settings sheet (its binding
+// layer effects are registered but make no object), the settings sheet (its binding
 // of APP_CFG's key and pad assignments comes through a seam), the version dialog and the game's
 // own message dialogs (yes/no questions use the framework's box; the DirectSound warning with
 // its check box comes through a seam).
