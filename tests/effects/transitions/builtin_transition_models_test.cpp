@@ -10,7 +10,10 @@
 
 #include "effects/transitions/builtin_transitions.h"
 #include "effects/transitions/transition_routines.h"
+#include "framework/images/elg_image_loader.h"
+#include "framework/images/image_loader_host.h"
 #include "tests/effects/transitions/transition_fixture.h"
+#include "tests/support/elg_writer.h"
 
 namespace {
 
@@ -372,15 +375,36 @@ TEST_F(ModelTest, ToneWashesTheColourPlainAndReversed) {
     }
 }
 
+// Rule pictures as the game ships them, 8-bit ELG files (RULE000.ELG a ramp along the rows,
+// RULE001.ELG a two-level checker, RULE002.ELG one level), loaded by LoadIndexed.
+std::int32_t LoadRule(Image& rule, int pattern, std::int32_t width, std::int32_t height) {
+    std::vector<std::uint8_t> levels;
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            levels.push_back(pattern == 0   ? static_cast<std::uint8_t>(x * 255 / (width - 1))
+                             : pattern == 1 ? (((x + y) & 1) ? 200 : 40)
+                                            : 128);
+    std::vector<std::uint32_t> grey(256);
+    for (std::uint32_t i = 0; i < 256; ++i) grey[i] = i * 0x010101u;
+    const std::vector<std::uint8_t> file = testsupport::EncodeElgPicture(
+        8, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), {}, grey,
+        levels);
+    return rule.LoadIndexed(nullptr, file.data(), static_cast<std::int32_t>(file.size()), 0);
+}
+
 TEST_F(ModelTest, RuleEndsAreThePicturesForEachRuleAndVagueness) {
+    ImageLoaderHost host;
+    ASSERT_EQ(host.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions,
+                                   ElgImageLoader::kTypeString, 1, nullptr, nullptr, nullptr),
+              0);
+    g_imageLoaderHost = &host;
     for (int pattern : {0, 1, 2})
         for (std::int32_t vagueness : {0, 64}) {
+            const std::string name = "RULE00" + std::to_string(pattern) + ".ELG vagueness " +
+                                     std::to_string(vagueness);
             Image rule;
-            ASSERT_EQ(rule.Create(m_width, m_height, 8, 0), 0);
-            for (std::int32_t y = 0; y < m_height; ++y)
-                for (std::int32_t x = 0; x < m_width; ++x)
-                    rule.Row(y)[x] = pattern == 0 ? static_cast<std::uint8_t>(x * 17)
-                                                  : pattern == 1 ? (((x + y) & 1) ? 200 : 40) : 128;
+            ASSERT_EQ(LoadRule(rule, pattern, m_width, m_height), 0) << name;
+            ASSERT_EQ(rule.Depth(), 8);
             const std::int32_t word =
                 static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(&rule));
             auto t = Made<RuleTransCallback>({kDuration, word, vagueness});
@@ -388,18 +412,19 @@ TEST_F(ModelTest, RuleEndsAreThePicturesForEachRuleAndVagueness) {
             t->Update(kStart);
             ResetTarget();
             ASSERT_EQ(DrawWhole(*t), 0);
-            EXPECT_EQ(PixelsOf(m_target), PixelsOf(m_from)) << pattern << " " << vagueness;
+            EXPECT_EQ(PixelsOf(m_target), PixelsOf(m_from)) << name;
             t->Update(kStart + 200);
             ResetTarget();
             ASSERT_EQ(DrawWhole(*t), 0);
             for (std::int32_t y = 0; y < m_height; ++y)
                 for (std::int32_t x = 0; x < m_width; ++x)
-                    EXPECT_NE(PixelAt(m_target, x, y), transtest::kSentinel);
+                    EXPECT_NE(PixelAt(m_target, x, y), transtest::kSentinel) << name;
             t->Update(kStart + kDuration);
             ResetTarget();
             ASSERT_EQ(DrawWhole(*t), 0);
-            EXPECT_EQ(PixelsOf(m_target), PixelsOf(m_to)) << pattern << " " << vagueness;
+            EXPECT_EQ(PixelsOf(m_target), PixelsOf(m_to)) << name;
         }
+    g_imageLoaderHost = nullptr;
 }
 
 TEST_F(ModelTest, RotAxisClearsTheBandsAndDrawsThePictureInsideTheProjectedQuad) {
