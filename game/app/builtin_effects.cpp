@@ -1,12 +1,12 @@
 // The built-in transition and layer-effect table.
 #include "game/app/builtin_effects.h"
 
+#include "effects/transitions/builtin_transitions.h"
 #include "framework/plugins/effect_registry.h"
 #include "framework/plugins/transition_registry.h"
 
 namespace {
 
-TransCallback* XM_CDECL TransitionNotBuilt(std::int32_t) { return nullptr; }
 EffectObject* XM_CDECL EffectNotBuilt(std::int32_t) { return nullptr; }
 
 void XM_CDECL ZoomLayerByName(const std::int32_t*) {}
@@ -29,12 +29,6 @@ EffectAssistFunc AsAssist(void(XM_CDECL* adapter)(std::int32_t, ...)) {
 
 }  // namespace
 
-const BuiltinTransition kBuiltinTransitions[kBuiltinTransitionCount] = {
-    {"cross", 0, TransitionNotBuilt},  {"rule", 0, TransitionNotBuilt},    {"scroll", 0, TransitionNotBuilt},
-    {"wave", 0, TransitionNotBuilt},   {"mosaic", 1, TransitionNotBuilt},  {"rotaxis", 1, TransitionNotBuilt},
-    {"trans", 1, TransitionNotBuilt},  {"tone", 2, TransitionNotBuilt},
-};
-
 const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
     {"bg_zoom", 0, EffectNotBuilt, AsAssist(ZoomAdapter), ZoomLayerByName},
     {"bg_rot", 0, EffectNotBuilt, nullptr, nullptr},
@@ -49,8 +43,7 @@ const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
 };
 
 void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects) {
-    for (const BuiltinTransition& t : kBuiltinTransitions)
-        transitions.RegisterBuiltin(t.create, t.name, t.category, 0, nullptr, nullptr);
+    RegisterBuiltinTransitions(transitions);
     for (const BuiltinEffect& e : kBuiltinEffects)
         effects.RegisterBuiltin(e.create, e.name, e.category, e.adapter,
                                 reinterpret_cast<EffectAssistFunc>(e.listAssist), 0);

@@ -1,7 +1,7 @@
-// The game's built-in screen transitions and layer effects: one table of names, categories and
-// functions that the start-up registers with the transition and effect registries. The effects
-// themselves are not built yet: every create function answers null (the registry then reports
-// no object) and the list-taking assist functions do nothing. An effect with assist entries is
+// The game's built-in screen transitions and layer effects, registered by the start-up: the
+// eight transitions of effects/transitions/, then one table of effect names, categories and
+// functions. The layer effects themselves are not built yet: every create function answers null
+// (the registry then reports no object) and the list-taking assist functions do nothing. An effect with assist entries is
 // registered with a small adapter, which hands the address of its own argument list to the
 // effect's list-taking assist function, and with that function as its second assist function.
 #pragma once
@@ -17,12 +17,6 @@ class EffectRegistry;
 // An effect's list-taking assist function: the arguments as the adapter received them.
 typedef void (XM_CDECL* EffectListAssistFunc)(const std::int32_t* arguments);
 
-struct BuiltinTransition {
-    const char* name;
-    std::uint8_t category;
-    TransCreateFunc create;
-};
-
 struct BuiltinEffect {
     const char* name;
     std::uint8_t category;
@@ -32,10 +26,9 @@ struct BuiltinEffect {
     EffectListAssistFunc listAssist;
 };
 
-constexpr int kBuiltinTransitionCount = 8;
 constexpr int kBuiltinEffectCount = 10;
-extern const BuiltinTransition kBuiltinTransitions[kBuiltinTransitionCount];
 extern const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount];
 
-// Registers the table in its order, transitions first. A refused entry is skipped.
+// Registers the eight built-in transitions (effects/transitions/), then the effect table in its
+// order. A refused entry is skipped.
 void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects);

@@ -118,7 +118,7 @@ TEST(GameStartupSequence, RegistersFormatsPluginsAndEffectsInOrder) {
     }
 }
 
-TEST(GameStartupSequence, BuiltinTransitionsAndEffectsMakeNoObjectYet) {
+TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
     GameFolder game("Builtins");
     game.WriteFiles();
     GameApp app(game);
@@ -140,7 +140,11 @@ TEST(GameStartupSequence, BuiltinTransitionsAndEffectsMakeNoObjectYet) {
     for (std::size_t i = 0; i < t.size(); ++i) {
         EXPECT_EQ(transitions[i].first, t[i].name);
         EXPECT_EQ(transitions[i].second, t[i].category) << t[i].name;
-        EXPECT_EQ(nullptr, a.Transitions().CreateByName(t[i].name)) << t[i].name;
+        TransCallback* made = a.Transitions().CreateByName(t[i].name);
+        ASSERT_NE(nullptr, made) << t[i].name;
+        EXPECT_STREQ(t[i].name, made->Name());
+        EXPECT_EQ(transitions[i].second, made->Kind()) << t[i].name;
+        ReleaseObject(made);
     }
     const auto& e = a.Effects().Entries();
     ASSERT_EQ(std::size(effects), e.size());
