@@ -8,7 +8,7 @@
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
 // records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
-// transitions and effects are registered but make no object). The settings sheet (whose binding
+// layer effects are registered but make no object). The settings sheet (whose binding
 // of APP_CFG's key and pad assignments comes through a start-up seam), the version dialog, the
 // text-input dialog and the game's own message dialogs are reached through GameDialogs, whose
 // empty members answer "not available" (yes/no questions of the menu use the framework's box;
