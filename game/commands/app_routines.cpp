@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "game/commands/command_args.h"
 #include "game/commands/command_services.h"
 
 namespace {
@@ -75,6 +76,22 @@ std::int32_t CopyTextToClipboard(const char* text, std::uint32_t bytes) {
         return 3;
     }
     return 0;
+}
+
+std::int32_t StartCursorGlide(std::int32_t x, std::int32_t y, std::uint32_t duration, bool force,
+                              std::uint8_t mode, std::uint32_t outTask) {
+    CursorGlidePort* const glide = Services().glide;
+    if (!glide) return 1;
+    if (!force) {
+        const POINT cursor = glide->CursorGamePoint();
+        const SIZE game = glide->GameSize();
+        if (cursor.x == game.cx - 1 && cursor.y == game.cy - 1) return 0;
+    }
+    if (!glide->GlideSettingOn()) return 0;
+    ScheduledTask* task = nullptr;
+    const std::int32_t result = glide->StartGlide(x, y, duration, mode, &task);
+    command_args::WriteOut<std::uint32_t>(outTask, result == 0 ? command_args::HandleWord(task) : 0);
+    return result;
 }
 
 void SetPendingLoadFile(const char* path) { g_pendingLoadFile = path ? path : ""; }

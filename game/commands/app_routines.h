@@ -30,6 +30,13 @@ std::int32_t PostMenuCommand(std::uint32_t request, bool sendNow, std::uint32_t 
 // or refused the block.
 std::int32_t CopyTextToClipboard(const char* text, std::uint32_t bytes);
 
+// Glides the pointer to the game point (x, y) over duration ms. Unless force is set, nothing
+// happens (0) while the pointer stands at the lower right corner of the game area; nothing (0)
+// while the player's glide setting is off. Otherwise the start's result: 0 with the task in the
+// out word, else 1, 2 or -1 (inactive) with 0 in the out word. outTask may be 0.
+std::int32_t StartCursorGlide(std::int32_t x, std::int32_t y, std::uint32_t duration, bool force,
+                              std::uint8_t mode, std::uint32_t outTask);
+
 // The file the next load with a negative bank reads; null clears it.
 void SetPendingLoadFile(const char* path);
 const std::string& PendingLoadFile();

@@ -24,7 +24,7 @@ public:
 }  // namespace
 
 CommandServices& Services() {
-    static CommandServices services{nullptr, nullptr, &CoreSpriteOperations(), nullptr};
+    static CommandServices services{nullptr, nullptr, &CoreSpriteOperations(), nullptr, nullptr};
     return services;
 }
 

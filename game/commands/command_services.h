@@ -42,11 +42,28 @@ public:
     virtual HWND MainWindow() = 0;
 };
 
+class ScheduledTask;
+
+// The pointer glide: the player's setting, the pointer in game coordinates (the conversion the
+// cursor commands use), and the start of a glide task on the first task scheduler.
+class CursorGlidePort {
+public:
+    virtual ~CursorGlidePort() = default;
+    virtual bool GlideSettingOn() = 0;
+    virtual POINT CursorGamePoint() = 0;
+    virtual SIZE GameSize() = 0;
+    // CursorGlideTask::Start: 0 started (the task in started), 1 no scheduler or application,
+    // 2 refused (the task already deleted), -1 inactive; started null unless 0.
+    virtual std::int32_t StartGlide(std::int32_t x, std::int32_t y, std::uint32_t duration,
+                                    std::uint8_t mode, ScheduledTask** started) = 0;
+};
+
 struct CommandServices {
     GraphicsObjectLookup* graphics = nullptr;
     UiPartLookup* parts = nullptr;
     SpriteOperations* sprites = nullptr;
     AppWindowPort* window = nullptr;
+    CursorGlidePort* glide = nullptr;
 };
 
 // The process's services; the application fills them as their owners come and go.

@@ -99,3 +99,70 @@ TEST(SetPendingLoadFile, StoresACopyAndNullClears) {
 }
 
 }  // namespace
+
+namespace {
+
+class FakeGlide : public CursorGlidePort {
+public:
+    bool GlideSettingOn() override { return settingOn; }
+    POINT CursorGamePoint() override { return cursor; }
+    SIZE GameSize() override { return SIZE{640, 480}; }
+    std::int32_t StartGlide(std::int32_t x, std::int32_t y, std::uint32_t duration, std::uint8_t mode,
+                            ScheduledTask** started) override {
+        starts.push_back({x, y, static_cast<std::int32_t>(duration), mode});
+        *started = startResult == 0 ? task : nullptr;
+        return startResult;
+    }
+
+    bool settingOn = true;
+    POINT cursor{10, 10};
+    std::int32_t startResult = 0;
+    ScheduledTask* task = reinterpret_cast<ScheduledTask*>(0x5000);
+    std::vector<std::vector<std::int32_t>> starts;
+};
+
+TEST(StartCursorGlide, CornerSettingAndStartResults) {
+    struct Case {
+        const char* name;
+        bool force, settingOn;
+        POINT cursor;
+        std::int32_t startResult;
+        std::int32_t result;
+        bool started;
+        std::uint32_t outWord;
+    };
+    const Case cases[] = {
+        {"started: the task in the out word", false, true, {10, 10}, 0, 0, true, 0x5000},
+        // As the routine has always done: a pointer resting in the corner is left alone.
+        {"pointer at the corner", false, true, {639, 479}, 0, 0, false, 0xAAAA},
+        {"corner with force", true, true, {639, 479}, 0, 0, true, 0x5000},
+        {"one off the corner", false, true, {639, 478}, 0, 0, true, 0x5000},
+        {"setting off", true, false, {10, 10}, 0, 0, false, 0xAAAA},
+        {"refused", false, true, {10, 10}, 2, 2, true, 0},
+        {"inactive window", false, true, {10, 10}, -1, -1, true, 0},
+        {"no scheduler", false, true, {10, 10}, 1, 1, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeGlide glide;
+        glide.settingOn = c.settingOn;
+        glide.cursor = c.cursor;
+        glide.startResult = c.startResult;
+        ServicesScope scope(nullptr, nullptr, nullptr, nullptr);
+        Services().glide = &glide;
+        std::uint32_t out = 0xAAAA;
+        EXPECT_EQ(c.result, StartCursorGlide(30, 40, 500, c.force, 2, WordOf(&out)));
+        EXPECT_EQ(c.outWord, out);
+        ASSERT_EQ(c.started ? 1u : 0u, glide.starts.size());
+        if (c.started) {
+            EXPECT_EQ((std::vector<std::int32_t>{30, 40, 500, 2}), glide.starts[0]);
+        }
+    }
+    // No out word wanted.
+    FakeGlide glide;
+    ServicesScope scope(nullptr, nullptr, nullptr, nullptr);
+    Services().glide = &glide;
+    EXPECT_EQ(0, StartCursorGlide(1, 2, 3, false, 0, 0));
+}
+
+}  // namespace
