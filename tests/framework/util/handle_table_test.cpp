@@ -6,6 +6,7 @@ namespace {
 
 struct Left {
     int a = 1;
+    int more[3] = {};
 };
 struct Right {
     int b = 2;
@@ -15,6 +16,7 @@ struct Both : Left, Right {};
 TEST(HandleTable, FindsOnlyWhatIsEnteredUntilItIsTakenOut) {
     HandleTable<Left> table;
     Left one, two;
+    ASSERT_NE(HandleTable<Left>::WordOf(&one) + 4, HandleTable<Left>::WordOf(&two));
     table.Add(&one, 7);
     table.Add(&two, 8);
     EXPECT_EQ(&one, table.Find(HandleTable<Left>::WordOf(&one)));
