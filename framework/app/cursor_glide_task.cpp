@@ -6,7 +6,8 @@
 
 std::int32_t CursorGlideTask::Start(TaskScheduler* scheduler, FrameworkApp* app, std::int32_t gameX,
                                     std::int32_t gameY, std::uint32_t duration, double exponent,
-                                    std::uint8_t mode) {
+                                    std::uint8_t mode, CursorGlideTask** started) {
+    if (started) *started = nullptr;
     if (scheduler == nullptr || app == nullptr) return 1;
     POINT target = {gameX, gameY};
     app->MapGamePointToScreen(target);
@@ -30,6 +31,7 @@ std::int32_t CursorGlideTask::Start(TaskScheduler* scheduler, FrameworkApp* app,
         task->DeletingDestructor(xm::kDeleteMemory);
         return 2;
     }
+    if (started) *started = task;
     return 0;
 }
 

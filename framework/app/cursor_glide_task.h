@@ -17,9 +17,10 @@ public:
     // 0 started, 1 no scheduler or application, 2 refused by the scheduler, -1 the application
     // is inactive (mode 2 then puts the pointer on the target at once). Mode 0 leaves a
     // cancelled glide where it is, 1 lands it on the target while active, 2 always lands it.
+    // started (when not null) receives the running task, or null when none runs.
     static std::int32_t Start(TaskScheduler* scheduler, FrameworkApp* app, std::int32_t gameX,
                               std::int32_t gameY, std::uint32_t duration, double exponent,
-                              std::uint8_t mode);
+                              std::uint8_t mode, CursorGlideTask** started = nullptr);
 
     std::int32_t XM_METHOD Kind() override { return kKind; }
     std::int32_t XM_METHOD Step(std::uint32_t now) override;

@@ -8,6 +8,7 @@
 
 #include "framework/dialogs/browse_for_folder.h"
 #include "framework/files/path_utilities.h"
+#include "game/commands/script_object_lists.h"
 
 Application* Application::s_application = nullptr;
 
@@ -125,6 +126,8 @@ Application::Application(const ApplicationSources& sources)
 Application::~Application() {
     // The engine writes into the save folder and uses the sound device: it goes first.
     m_engine.reset();
+    // What scripts loaded uses the screen device and the file system: it goes while they exist.
+    ClearScriptObjectLists();
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;

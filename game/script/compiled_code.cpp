@@ -8,6 +8,7 @@
 #include <new>
 
 #include "game/script/script_address.h"
+#include "game/script/script_fault.h"
 #include "game/script/templates/native_exit.h"
 
 static_assert(SOB_FIRST_NATIVE_WORD == kTemplateCount, "a compiled opcode word is above every entry number");
@@ -79,6 +80,7 @@ std::vector<const CompiledCode*>& LiveCodes() {
 }
 
 thread_local std::exception_ptr t_handlerException;
+thread_local bool t_handlerFault = false;
 
 }  // namespace
 
@@ -144,7 +146,14 @@ ExecutableMemory* ReplaceDefaultExecutableMemory(ExecutableMemory* memory) {
 
 extern "C" std::uint64_t XM_CDECL SobInvokeCommand(CommandHandler handler, std::uint32_t* arguments) {
     try {
-        return handler(arguments);
+        TakeScriptFault();
+        const std::uint32_t result = handler(arguments);
+        if (TakeScriptFault()) {
+            // Leaves the native code the way a throwing handler does, pc at the command.
+            t_handlerFault = true;
+            return std::uint64_t{1} << 32;
+        }
+        return result;
     } catch (...) {
         t_handlerException = std::current_exception();
         return std::uint64_t{1} << 32;
@@ -158,6 +167,12 @@ extern "C" std::uint32_t XM_CDECL SobResolveTarget(std::uint32_t target, std::ui
         return 0;
     }
     return AddressOf(owner->NativeCode() + found->nativeOffset);
+}
+
+bool TakeHandlerFault() {
+    const bool faulted = t_handlerFault;
+    t_handlerFault = false;
+    return faulted;
 }
 
 void RethrowHandlerException() {

@@ -106,6 +106,9 @@ struct BoundContextFields {
 // Calls a command handler for compiled code. A C++ exception must not unwind through native
 // code: it is caught here, returned as a non-zero high word, and kept for TakeHandlerException.
 extern "C" std::uint64_t XM_CDECL SobInvokeCommand(CommandHandler handler, std::uint32_t* arguments);
+// True (once) when the handler SobInvokeCommand called last on this thread raised the script
+// fault: the native code left as for a throw, and the run ends as an invalid script.
+bool TakeHandlerFault();
 // Throws the exception that SobInvokeCommand caught last on this thread.
 [[noreturn]] void RethrowHandlerException();
 // Where compiled code bound to the context whose pc field is `pcField` goes on for a transfer to

@@ -1,5 +1,7 @@
 #include "game/script/sob_exec_context.h"
 
+#include "game/script/script_fault.h"
+
 #include <cstdint>
 #include <new>
 
@@ -155,6 +157,9 @@ std::uint32_t SobExecContext::Interpret() {
                     continue;
                 }
                 if (result == SOB_NATIVE_HANDLER_THREW) {
+                    if (TakeHandlerFault()) {
+                        return kSobInvalidScript;
+                    }
                     RethrowHandlerException();
                 }
                 return result;
@@ -234,7 +239,11 @@ std::uint32_t SobExecContext::Interpret() {
             if (!handler || !WordAt(c())) {
                 return kSobInvalidScript;
             }
+            TakeScriptFault();
             const std::uint32_t result = handler(WordAt(b()));
+            if (TakeScriptFault()) {
+                return kSobInvalidScript;
+            }
             // The handler may have rewritten this instruction's result operand: read it again.
             if (!store(c(), result)) {
                 return kSobInvalidScript;

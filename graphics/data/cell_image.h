@@ -54,6 +54,10 @@ public:
     Image* Scratch() const { return m_scratch.get(); }
     const std::deque<Sprite*>& Targets() const { return m_targets; }
 
+    // Raised by other holders (the tasks that draw the cells); the script's list lowers it
+    // instead of deleting the object while it is above 0.
+    std::int32_t refCount = 0;
+
 private:
     Image m_image;
     Surface* m_borrowed = nullptr;

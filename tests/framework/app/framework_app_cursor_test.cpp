@@ -218,6 +218,16 @@ TEST(FrameworkAppCursor, GlideTask) {
     EXPECT_EQ(-1, CursorGlideTask::Start(&scheduler, &s.app, 10, 10, 100, 0.0, 2));
     EXPECT_EQ(origin.x + 10, s.parts.platform.cursor.x);
     EXPECT_EQ(1, CursorGlideTask::Start(nullptr, &s.app, 10, 10, 100, 0.0, 2));
+
+    // The running task is handed out; none when nothing runs.
+    CursorGlideTask* started = reinterpret_cast<CursorGlideTask*>(1);
+    EXPECT_EQ(-1, CursorGlideTask::Start(&scheduler, &s.app, 10, 10, 100, 0.0, 2, &started));
+    EXPECT_EQ(nullptr, started);
+    s.app.active = 1;
+    ASSERT_EQ(0, CursorGlideTask::Start(&scheduler, &s.app, 10, 10, 100, 0.0, 0, &started));
+    ASSERT_NE(nullptr, started);
+    EXPECT_EQ(CursorGlideTask::kKind, started->Kind());
+    scheduler.Clear();
 }
 
 TEST(FrameworkAppCursor, KeyboardHookDecision) {

@@ -160,6 +160,21 @@ TEST(CompiledExecution, AThrowingHandlerLeavesPcAtItsCommand) {
     EXPECT_EQ(1u, snippet.WordAtLabel("out"));
 }
 
+TEST(CompiledExecution, AFaultingHandlerEndsTheRunAsAnInvalidScriptAtItsCommand) {
+    Snippet snippet("mov 1, out\nat: cmd cmd:3, out, out2\nmov 2, out\nret" + kOut);
+    ASSERT_TRUE(snippet.Linked());
+    const auto state = RunEveryWay(snippet, {"0"}, 0, 1);
+    ASSERT_TRUE(state.has_value());
+    EXPECT_FALSE(state->threw);
+    EXPECT_EQ(kSobInvalidScript, state->result);
+    EXPECT_EQ(snippet.Resolve("at"), state->pc);
+    // The handler's result is not stored and nothing after the command ran.
+    EXPECT_EQ(1u, snippet.WordAtLabel("out"));
+    EXPECT_NE(9u, snippet.WordAtLabel("out2"));
+    // The mark was taken with the run: the next command call starts clean.
+    EXPECT_FALSE(TakeScriptFault());
+}
+
 TEST(CompiledExecution, StopThenInterpretResumesNatively) {
     Snippet snippet("mov 1, out\nstop\nmov 2, out\nstop\nmov 3, out\nret" + kOut);
     ASSERT_TRUE(snippet.Linked());

@@ -14,6 +14,7 @@
 #include "game/script/compiled_code.h"
 #include "game/script/script_address.h"
 #include "game/script/script_core.h"
+#include "game/script/script_fault.h"
 #include "game/script/sob_exec_context.h"
 #include "tools/content/sob_assembler.h"
 
@@ -36,6 +37,13 @@ inline std::uint32_t XM_CDECL ThrowFromCommand(std::uint32_t* /*arguments*/) {
     throw std::runtime_error("thrown by a command");
 }
 
+// Command 3 of the test core: raises the script fault, as a handler given a word that names no
+// live object does.
+inline std::uint32_t XM_CDECL FaultFromCommand(std::uint32_t* /*arguments*/) {
+    RaiseScriptFault();
+    return 9;
+}
+
 // A snippet linked into a bare core, so that labels become addresses and commands resolve.
 class Snippet {
 public:
@@ -43,6 +51,7 @@ public:
         m_core.AddCommand(AddArguments);
         m_core.AddCommand(RedirectResult);
         m_core.AddCommand(ThrowFromCommand);
+        m_core.AddCommand(FaultFromCommand);
         const std::vector<std::uint8_t> body = m_module.Body();
         m_linked = m_core.LinkModule(body.data(), body.size(), -1, false) == 0;
         m_context = &m_core.Context();
