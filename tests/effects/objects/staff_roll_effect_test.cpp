@@ -318,6 +318,13 @@ TEST_F(StaffRollTest, SetupCodesLeaveNoSprite) {
         EXPECT_EQ(0, Sprites());
         EXPECT_EQ(0, m_hooks.started);
     }
+    // A scheduler that already holds the roll refuses it again: 5, idle, its new lines gone.
+    SetStaffRollMusic(&m_music);
+    ASSERT_EQ(0, Start(StaffLayout({"init 1000", "text 0, 0, \"A\""})));
+    EXPECT_EQ(1, Sprites());
+    EXPECT_EQ(5, m_roll->Setup(&m_scheduler, &m_screen[0], words));
+    EXPECT_EQ(0, Sprites());
+    EXPECT_EQ(0, m_roll->ControlV(0));
 }
 
 TEST_F(StaffRollTest, TwoGroupsWithoutEgrpAndTheirFades) {
