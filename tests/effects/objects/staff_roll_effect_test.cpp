@@ -425,7 +425,8 @@ TEST_F(StaffRollTest, ChangeParamsSpeedsTheClockFromTheNextStep) {
 }
 
 TEST_F(StaffRollTest, AHugeFactorNeverWrapsTheClockBack) {
-    ASSERT_EQ(0, Start(StaffLayout({"init 100000", "text 0, 0, \"A\"", "end 0, 3000, 1000, 0"})));
+    // A column of some 5000 pixels, so that any step back shows.
+    ASSERT_EQ(0, Start(StaffLayout({"init 10000", "text 0, 5000, \"A\"", "end 0, 3000, 1000, 0"})));
     RunAt(0);
     RunAt(1000);
     ASSERT_EQ(0, m_roll->ChangeParamsV(0, 0x7FFFFFFF));
