@@ -436,7 +436,7 @@ TEST_F(StaffRollTest, AHugeFactorNeverWrapsTheClockBack) {
         EXPECT_LE(Line(0).sprite.Y(), last) << now;
         last = Line(0).sprite.Y();
     }
-    EXPECT_EQ(-m_roll->Height(), Line(0).sprite.Y());
+    EXPECT_EQ(Line(0).layoutY - m_roll->Height(), Line(0).sprite.Y());
     EXPECT_EQ(0, Line(0).sprite.Alpha());
     EXPECT_EQ(2, m_roll->ControlV(0));
 }
