@@ -169,6 +169,18 @@ TEST_F(StaffRollTest, MusicThatIsNotPlayingIsNotFadedButStillStopped) {
     EXPECT_EQ((std::vector<std::string>{"start M.OGG", "stop"}), m_music.calls);
 }
 
+TEST_F(StaffRollTest, AnUnquotedMusicNameIsIgnoredAndEmptyFieldsKeepTheirValues) {
+    SetStaffRollMusic(nullptr);
+    ASSERT_EQ(0, Start(StaffLayout({"init 700, M.OGG", "init , ", "text 0, 0, \"A\"",
+                                    "end 4, , 9", "end , 6"})));
+    EXPECT_TRUE(m_roll->MusicName().empty());
+    EXPECT_EQ(700u, m_roll->Duration());
+    EXPECT_EQ(6u, m_roll->Hold());
+    EXPECT_EQ(9u, m_roll->Fade());
+    EXPECT_TRUE(m_roll->FinishWhenDone());
+    EXPECT_EQ(Line(0).image.Height() + 4, m_roll->Height());
+}
+
 TEST_F(StaffRollTest, MusicOfLengthZeroScrollsAtOnce) {
     m_music.length = 0;
     ASSERT_EQ(0, Start(StaffLayout({"init 0, \"M.OGG\"", "text 0, 0, \"A\"", "end 0, 0, 0, 0"})));
@@ -239,7 +251,7 @@ TEST_F(StaffRollTest, FontLayoutAndEmptyFields) {
     EXPECT_EQ(3, lines[4]->layoutY);
     EXPECT_EQ(100 + ((700 - w) >> 1), lines[5]->x);
     EXPECT_EQ(1500u, roll.Hold());
-    EXPECT_EQ(3 + w * 0 + lines[5]->image.Height(), roll.Height());
+    EXPECT_EQ(3 + lines[5]->image.Height(), roll.Height());  // advances 3, no end gap
 }
 
 TEST_F(StaffRollTest, ScriptErrorsLeaveNoSprite) {
