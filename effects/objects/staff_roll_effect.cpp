@@ -1,6 +1,8 @@
 #include "effects/objects/staff_roll_effect.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <exception>
 #include <new>
 
@@ -406,8 +408,10 @@ std::int32_t XM_METHOD StaffRollEffect::Step(std::uint32_t now) {
         }
         // Music of length 0 scrolls the whole column at once (speed 0: groups do not grow).
         m_speed = m_duration != 0 ? static_cast<double>(m_height) / m_duration : 0.0;
+        // Kept within 32 bits, however long the fade and fast the roll.
         for (const auto& group : m_groups)
-            group->span += static_cast<std::int32_t>(group->fadeOut * m_speed);
+            group->span = static_cast<std::int32_t>(std::min<double>(
+                group->span + std::floor(group->fadeOut * m_speed), INT32_MAX));
         m_phase = 0;
         m_startTime = m_lastTime = now;
         m_gained = 0;
@@ -444,7 +448,9 @@ std::int32_t XM_METHOD StaffRollEffect::Step(std::uint32_t now) {
     }
 
     const std::uint64_t t = elapsed - m_duration;
-    UpdateGroups(static_cast<std::int64_t>(t * m_speed) + m_height, elapsed);
+    // Capped far beyond any group's end, so that the conversion stays defined.
+    UpdateGroups(static_cast<std::int64_t>(std::min(std::floor(t * m_speed), 1e15)) + m_height,
+                 elapsed);
     if (t < m_hold) return 0;
     if (!m_fadeStarted) {
         if (m_bgmStarted && g_staffMusic && g_staffMusic->Playing()) g_staffMusic->FadeOut(m_fade);
