@@ -4,6 +4,7 @@
 
 #include "effects/objects/noise_effect.h"
 #include "effects/objects/quake_effect.h"
+#include "effects/objects/staff_roll_effect.h"
 #include "effects/objects/weather_effect.h"
 #include "framework/plugins/effect_registry.h"
 
@@ -28,6 +29,7 @@ const Entry kEntries[] = {
     {"light", &Create<LightEffect>, 3},
     {"snow", &Create<SnowEffect>, 3},
     {"rain", &Create<RainEffect>, 3},
+    {StaffRollEffect::kName, &Create<StaffRollEffect>, 2},
 };
 
 }  // namespace

@@ -18,7 +18,7 @@ TEST(RegisterNamedEffects, NamesKindsAndCategoriesInOrder) {
     };
     const std::vector<Expected> expected = {
         {"quake", 14003, 3}, {"noise", 14003, 3}, {"paper", 14003, 3},
-        {"light", 14003, 3}, {"snow", 14003, 3},  {"rain", 14003, 3},
+        {"light", 14003, 3}, {"snow", 14003, 3},  {"rain", 14003, 3},  {"staff", 14002, 2},
     };
     EffectRegistry registry;
     ASSERT_EQ(0, RegisterNamedEffects(registry));
