@@ -12,7 +12,9 @@ namespace {
 using testsupport::FakeSoundBuffer;
 using testsupport::TsndSound;
 
-constexpr DWORD kWaitMs = 3000;
+// Only a guard against a hang: a step returns as soon as the refill thread has answered, which
+// takes long on a loaded machine under an emulator.
+constexpr DWORD kWaitMs = 30000;
 
 std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
     std::vector<std::uint8_t> all;
