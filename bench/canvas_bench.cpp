@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/library_bench_setup.h"
 #include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "graphics/compose/blend_tables.h"
@@ -108,18 +109,10 @@ void CanvasFigures(int runs, std::int32_t width, std::int32_t height, std::int32
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 3;
-    SetBaseDirectoryFromModule(nullptr);
-    InitBlendTables();
-    DetectProcessor();
-    PixelOpLibraryLoader loader("qmxgl.dll", &g_cpuInfo);
-    if (!loader.Module()) {
-        std::printf("qmxgl.dll did not load; sprites cannot be drawn without it\n");
-        return 1;
-    }
-    SetCurrentPixelOpLibrary(&loader);
+    const int runs = bench::RunsFromCommandLine(argc, argv, 3);
+    bench::LibraryBench library("sprites cannot be drawn without it");
+    if (!library.Loaded()) return 1;
     for (const auto& size : {std::pair<int, int>{800, 600}, std::pair<int, int>{1920, 1080}})
         for (std::int32_t count : {100, 1000}) CanvasFigures(runs, size.first, size.second, count);
-    SetCurrentPixelOpLibrary(nullptr);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/library_bench_setup.h"
 #include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "graphics/compose/blend_tables.h"
@@ -125,16 +126,9 @@ void ScreenFigures(int runs, const Target& target, std::int32_t count, Image& ba
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 3;
-    SetBaseDirectoryFromModule(nullptr);
-    InitBlendTables();
-    DetectProcessor();
-    PixelOpLibraryLoader loader("qmxgl.dll", &g_cpuInfo);
-    if (!loader.Module()) {
-        std::printf("qmxgl.dll did not load; sprites cannot be drawn without it\n");
-        return 1;
-    }
-    SetCurrentPixelOpLibrary(&loader);
+    const int runs = bench::RunsFromCommandLine(argc, argv, 3);
+    bench::LibraryBench library("sprites cannot be drawn without it");
+    if (!library.Loaded()) return 1;
 
     Image background, picture, memory;
     background.Create(kWidth, kHeight, 32, 0);
@@ -160,6 +154,5 @@ int main(int argc, char** argv) {
     for (const Target& target : targets)
         for (std::int32_t count : {1, 4, 16}) ScreenFigures(runs, target, count, background, picture);
     g_gdiBitBlt = &BitBlt;
-    SetCurrentPixelOpLibrary(nullptr);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/library_bench_setup.h"
 #include "effects/transitions/builtin_transitions.h"
 #include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
@@ -51,16 +52,9 @@ void FillRandom(Image& image, std::uint32_t seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 3;
-    SetBaseDirectoryFromModule(nullptr);
-    InitBlendTables();
-    DetectProcessor();
-    PixelOpLibraryLoader loader("qmxgl.dll", &g_cpuInfo);
-    if (!loader.Module()) {
-        std::printf("qmxgl.dll did not load; most transitions need it\n");
-        return 1;
-    }
-    SetCurrentPixelOpLibrary(&loader);
+    const int runs = bench::RunsFromCommandLine(argc, argv, 3);
+    bench::LibraryBench library("most transitions need it");
+    if (!library.Loaded()) return 1;
     MathTables tables;
     g_mathTables = &tables;
 
@@ -132,6 +126,5 @@ int main(int argc, char** argv) {
         ReleaseObject(t);
     }
     g_mathTables = nullptr;
-    SetCurrentPixelOpLibrary(nullptr);
     return 0;
 }

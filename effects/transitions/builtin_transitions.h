@@ -21,8 +21,6 @@ class CrossTransCallback final : public TransCallbackClass<CrossTransCallback> {
 public:
     static constexpr const char* kName = "cross";
     static constexpr std::uint8_t kKind = 0;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == 255 ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -38,8 +36,6 @@ class RuleTransCallback final : public TransCallbackClass<RuleTransCallback> {
 public:
     static constexpr const char* kName = "rule";
     static constexpr std::uint8_t kKind = 0;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == 255 ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -57,8 +53,6 @@ class ScrollTransCallback final : public TransCallbackClass<ScrollTransCallback>
 public:
     static constexpr const char* kName = "scroll";
     static constexpr std::uint8_t kKind = 0;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == m_range ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -83,8 +77,6 @@ class WaveTransCallback final : public TransCallbackClass<WaveTransCallback> {
 public:
     static constexpr const char* kName = "wave";
     static constexpr std::uint8_t kKind = 0;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_ratio == 255 ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -119,8 +111,6 @@ public:
     static constexpr std::uint8_t kKind = 1;
     // 2 x the largest block must fit in 32 bits.
     static constexpr std::int32_t kLargestBlock = 0x3FFFFFFF;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == m_range ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -141,8 +131,6 @@ class RotAxisTransCallback final : public TransCallbackClass<RotAxisTransCallbac
 public:
     static constexpr const char* kName = "rotaxis";
     static constexpr std::uint8_t kKind = 1;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == 256 ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -163,8 +151,6 @@ class TransTransCallback final : public TransCallbackClass<TransTransCallback> {
 public:
     static constexpr const char* kName = "trans";
     static constexpr std::uint8_t kKind = 1;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == (m_reverse ? 0 : 256) ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;
@@ -183,8 +169,6 @@ class ToneTransCallback final : public TransCallbackClass<ToneTransCallback> {
 public:
     static constexpr const char* kName = "tone";
     static constexpr std::uint8_t kKind = 2;
-    std::uint8_t XM_METHOD Kind() override { return kKind; }
-    const char* XM_METHOD Name() override { return kName; }
     std::int32_t XM_METHOD Update(std::uint32_t now) override;
     std::int32_t XM_METHOD Status() override { return m_progress == (m_reverse ? 0 : 255) ? -1 : 0; }
     std::int32_t XM_METHOD Draw(const TransitionBlit* blit) override;

@@ -60,6 +60,18 @@ protected:
     bool m_firstFrame = false;
 };
 
-// Slot 0 for a built-in class.
+// Kind and Name of a built-in class, from its kKind and kName.
 template <class Derived>
-using TransCallbackClass = WithDeletingDestructor<Derived, TransCallbackBase>;
+class NamedTransCallback : public TransCallbackBase {
+public:
+    std::uint8_t XM_METHOD Kind() override { return Derived::kKind; }
+    const char* XM_METHOD Name() override { return Derived::kName; }
+
+protected:
+    NamedTransCallback() = default;
+    ~NamedTransCallback() = default;
+};
+
+// Slot 0, Kind and Name for a built-in class.
+template <class Derived>
+using TransCallbackClass = WithDeletingDestructor<Derived, NamedTransCallback<Derived>>;

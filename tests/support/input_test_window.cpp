@@ -8,22 +8,10 @@ namespace {
 
 const char kWindowClass[] = "SorahaneInputTestWindow";
 
-void RegisterWindowClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-    registered = true;
-}
-
 }  // namespace
 
 InputTestWindow::InputTestWindow(bool visible) {
-    RegisterWindowClass();
+    RegisterTestWindowClass(kWindowClass);
     m_window = CreateWindowExA(0, kWindowClass, "input test", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

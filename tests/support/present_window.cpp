@@ -10,23 +10,11 @@ namespace {
 
 const char kWindowClass[] = "SorahanePresentWindow";
 
-void RegisterWindowClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-    registered = true;
-}
-
 }  // namespace
 
 PresentWindow::PresentWindow(std::int32_t width, std::int32_t height)
     : m_width(width), m_height(height) {
-    RegisterWindowClass();
+    RegisterTestWindowClass(kWindowClass);
     const int x = GetSystemMetrics(SM_CXSCREEN) - width;
     const int y = GetSystemMetrics(SM_CYSCREEN) - height;
     m_window = CreateWindowExA(WS_EX_TOPMOST, kWindowClass, "present", WS_POPUP, x > 0 ? x : 0,

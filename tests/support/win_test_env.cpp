@@ -8,19 +8,6 @@ namespace {
 
 const char kWindowClass[] = "SorahaneTestMessageWindow";
 
-void RegisterWindowClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-    registered = true;
-}
-
-
-
 void DeleteTree(const std::string& folder) {
     WIN32_FIND_DATAA fd;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
@@ -43,8 +30,18 @@ void DeleteTree(const std::string& folder) {
 
 }  // namespace
 
+void RegisterTestWindowClass(const char* name) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    // A second registration of the same name fails harmlessly.
+    RegisterClassA(&wc);
+}
+
 MessageWindow::MessageWindow() {
-    RegisterWindowClass();
+    RegisterTestWindowClass(kWindowClass);
     m_window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -106,9 +103,6 @@ TempFolder::~TempFolder() { DeleteTree(m_path); }
 std::string TempFolder::File(const std::string& relative) const {
     return m_path + NormaliseSeparators(relative);
 }
-
-
-
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(NormaliseSeparators(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -12,6 +12,10 @@
 
 namespace testsupport {
 
+// Registers a window class of that name whose procedure is DefWindowProcA (the test windows
+// put their own in place once made).
+void RegisterTestWindowClass(const char* name);
+
 // A hidden message-only window (parent HWND_MESSAGE) with a window procedure that records the
 // messages it receives. Destroyed with the object.
 class MessageWindow {

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> SaveSnapshot::Bytes() const {
     return out;
 }
 
-std::vector<std::uint8_t> SaveFileSpec::Bytes() const {
+std::vector<std::uint8_t> SaveFileContent::Bytes() const {
     std::vector<std::uint8_t> out(magic.begin(), magic.end());
     out.resize(4, 0);
     AppendWord(out, headerWord);

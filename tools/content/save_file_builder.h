@@ -40,7 +40,7 @@ struct SaveSnapshot {
     std::vector<std::uint8_t> Bytes() const;
 };
 
-struct SaveFileSpec {
+struct SaveFileContent {
     std::string magic = "HNQ0";
     std::uint32_t headerWord = 0;
     std::vector<std::uint8_t> thumbnail;  // blue, green, red per pixel; padded with zeros

@@ -19,8 +19,8 @@ using testsupport::PixelAt;
 // The smallest built-in: keeps the words it is set up with and runs the clock over range 256.
 class ProbeTransition : public TransCallbackClass<ProbeTransition> {
 public:
-    std::uint8_t XM_METHOD Kind() override { return 0; }
-    const char* XM_METHOD Name() override { return "probe"; }
+    static constexpr std::uint8_t kKind = 0;
+    static constexpr const char* kName = "probe";
     std::int32_t XM_METHOD Update(std::uint32_t now) override {
         progress = Advance(now, 256);
         return 0;

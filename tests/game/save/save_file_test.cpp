@@ -14,7 +14,7 @@ namespace {
 using gametest::SaveGame;
 using gametest::TestPicture;
 using testsupport::ReadFile;
-using testsupport::SaveFileSpec;
+using testsupport::SaveFileContent;
 using testsupport::SaveSnapshot;
 using testsupport::WordAt;
 namespace S = testsupport::SaveLayout;
@@ -146,10 +146,10 @@ TEST_F(SaveFiles, ReadingRestoresVariablesHistoryChoiceAndTgsState) {
         snapshot.history = {'H', 5, 'p', 'a', 'g', 'e', '2'};
         snapshot.choice = choice.Bytes();
         snapshot.tgsState = {'T', 'G', 'S', 42};
-        SaveFileSpec spec;
-        spec.snapshot = snapshot.Bytes();
-        spec.pack = pack;
-        const std::vector<std::uint8_t> file = spec.Bytes();
+        SaveFileContent save;
+        save.snapshot = snapshot.Bytes();
+        save.pack = pack;
+        const std::vector<std::uint8_t> file = save.Bytes();
         ASSERT_EQ(pack, WordAt(file, S::kUnpackedLength) != 0);
         testsupport::WriteFile(SavePath(3, 4), file);
         Fill(2, 0x77);
@@ -392,17 +392,17 @@ TEST_F(SaveFiles, CommentsThroughTheWriterAndTheRewrite) {
 }
 
 TEST_F(SaveFiles, SlotInfoAndCaption) {
-    SaveFileSpec spec;
-    spec.title = "Chapter \x88\x9F";
-    spec.comment = std::string(40, 'w');
-    spec.flag = 9;
+    SaveFileContent save;
+    save.title = "Chapter \x88\x9F";
+    save.comment = std::string(40, 'w');
+    save.flag = 9;
     for (int i = 0; i < 120 * 68; ++i) {
-        spec.thumbnail.insert(spec.thumbnail.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 0x42});
+        save.thumbnail.insert(save.thumbnail.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 0x42});
     }
     SaveSnapshot snapshot;
     snapshot.variables = SnapshotVariables();
-    spec.snapshot = snapshot.Bytes();
-    testsupport::WriteFile(SavePath(5, 6), spec.Bytes());
+    save.snapshot = snapshot.Bytes();
+    testsupport::WriteFile(SavePath(5, 6), save.Bytes());
     // Thursday 29 February 2024, 13:05 (UTC, as the tests run).
     SYSTEMTIME when = {2024, 2, 4, 29, 13, 5, 30, 0};
     FILETIME time;
@@ -439,9 +439,9 @@ TEST_F(SaveFiles, SlotInfoAndCaption) {
     EXPECT_EQ(9, flag);
     EXPECT_EQ("2024/02/29(木) 13:05", date);
     ASSERT_EQ(0, m_engine->Saves().ReadSaveSlotInfo(5, 6, nullptr, nullptr, comment, false, nullptr, nullptr));
-    EXPECT_EQ(spec.comment, std::string(comment));
+    EXPECT_EQ(save.comment, std::string(comment));
 
-    SaveFileSpec empty = spec;
+    SaveFileContent empty = save;
     empty.comment = "";
     testsupport::WriteFile(SavePath(5, 7), empty.Bytes());
     std::memset(comment, 'z', sizeof(comment));
@@ -452,7 +452,7 @@ TEST_F(SaveFiles, SlotInfoAndCaption) {
     const TestPicture noPixels(0, 0);
     EXPECT_EQ(1, m_engine->Saves().ReadSaveSlotInfo(5, 6, &noPixels.picture, nullptr, nullptr, false, nullptr, nullptr));
     EXPECT_EQ(2, m_engine->Saves().ReadSaveSlotInfo(5, 8, nullptr, title, nullptr, false, nullptr, nullptr));
-    SaveFileSpec wrong = spec;
+    SaveFileContent wrong = save;
     wrong.magic = "HNQ1";
     testsupport::WriteFile(SavePath(5, 8), wrong.Bytes());
     EXPECT_EQ(3, m_engine->Saves().ReadSaveSlotInfo(5, 8, nullptr, title, nullptr, false, nullptr, nullptr));
@@ -507,19 +507,19 @@ protected:
 };
 
 TEST_F(SaveRefusal, DamagedFilesChangeNothing) {
-    SaveFileSpec good;
+    SaveFileContent good;
     good.snapshot = GoodSnapshot().Bytes();
     auto with = [&](auto change) {
-        SaveFileSpec spec = good;
-        change(spec);
-        return spec.Bytes();
+        SaveFileContent save = good;
+        change(save);
+        return save.Bytes();
     };
     auto snapshotWith = [&](auto change) {
         SaveSnapshot snapshot = GoodSnapshot();
         change(snapshot);
-        SaveFileSpec spec = good;
-        spec.snapshot = snapshot.Bytes();
-        return spec.Bytes();
+        SaveFileContent save = good;
+        save.snapshot = snapshot.Bytes();
+        return save.Bytes();
     };
     std::vector<std::uint8_t> damagedPacking = good.Bytes();
     damagedPacking.resize(damagedPacking.size() - 3);
@@ -530,12 +530,12 @@ TEST_F(SaveRefusal, DamagedFilesChangeNothing) {
         int expected;
         int refuse;  // 1 the history stub refuses, 2 the TGS stub
     } cases[] = {
-        {"wrong magic", with([](SaveFileSpec& s) { s.magic = "HNQ1"; }), 3, 0},
-        {"word at 4 not 0", with([](SaveFileSpec& s) { s.headerWord = 1; }), 5, 0},
-        {"wrong checksum", with([](SaveFileSpec& s) { s.checksumField = 0x5A; }), 3, 0},
+        {"wrong magic", with([](SaveFileContent& s) { s.magic = "HNQ1"; }), 3, 0},
+        {"word at 4 not 0", with([](SaveFileContent& s) { s.headerWord = 1; }), 5, 0},
+        {"wrong checksum", with([](SaveFileContent& s) { s.checksumField = 0x5A; }), 3, 0},
         {"damaged packing", damagedPacking, 3, 0},
-        {"stored length past the file", with([](SaveFileSpec& s) { s.storedLengthField = 100000; }), 3, 0},
-        {"unpacked length beyond any packing", with([](SaveFileSpec& s) { s.unpackedLengthField = 0x7FFFFFFF; }), 3, 0},
+        {"stored length past the file", with([](SaveFileContent& s) { s.storedLengthField = 100000; }), 3, 0},
+        {"unpacked length beyond any packing", with([](SaveFileContent& s) { s.unpackedLengthField = 0x7FFFFFFF; }), 3, 0},
         {"history refused", good.Bytes(), 4, 1},
         {"TGS state refused", good.Bytes(), 4, 2},
         {"kind mismatch", snapshotWith([](SaveSnapshot& s) { s.variables[1].kind = 0; }), 4, 0},
@@ -578,9 +578,9 @@ TEST_F(SaveRefusal, AChoiceSnapshotPastTheEndIsRefused) {
 }
 
 TEST_F(SaveRefusal, AFileCutAtEveryLengthIsRefused) {
-    SaveFileSpec spec;
-    spec.snapshot = GoodSnapshot().Bytes();
-    const std::vector<std::uint8_t> file = spec.Bytes();
+    SaveFileContent save;
+    save.snapshot = GoodSnapshot().Bytes();
+    const std::vector<std::uint8_t> file = save.Bytes();
     const GameState before = State();
     bool allRefused = true;
     for (std::size_t length = 0; length < file.size(); ++length) {
@@ -592,9 +592,9 @@ TEST_F(SaveRefusal, AFileCutAtEveryLengthIsRefused) {
 }
 
 TEST_F(SaveRefusal, OffsetFieldsAreCheckedToo) {
-    SaveFileSpec spec;
-    spec.snapshot = GoodSnapshot().Bytes();
-    const std::vector<std::uint8_t> file = spec.Bytes();
+    SaveFileContent save;
+    save.snapshot = GoodSnapshot().Bytes();
+    const std::vector<std::uint8_t> file = save.Bytes();
     // The length fields read at an offset: the save's own fields, or beyond the file.
     const GameState before = State();
     EXPECT_EQ(3, m_engine->ReadSaveFileBytes(file.data(), file.size(), static_cast<std::uint32_t>(file.size()) - 8));
@@ -611,11 +611,11 @@ TEST_F(SaveRefusal, OffsetFieldsAreCheckedToo) {
 }
 
 TEST_F(SaveRefusal, MutatedFilesGiveACodeOrACleanLoad) {
-    SaveFileSpec spec;
-    spec.snapshot = GoodSnapshot().Bytes();
+    SaveFileContent save;
+    save.snapshot = GoodSnapshot().Bytes();
     for (bool pack : {true, false}) {
-        spec.pack = pack;
-        const std::vector<std::uint8_t> file = spec.Bytes();
+        save.pack = pack;
+        const std::vector<std::uint8_t> file = save.Bytes();
         // The mutations aim at the fields from the flag byte on and at the snapshot.
         const std::vector<std::uint8_t> head(file.begin(), file.begin() + S::kFlag);
         const std::vector<std::uint8_t> tail(file.begin() + S::kFlag, file.end());
