@@ -121,8 +121,9 @@ template <bool Largest>
 std::uint32_t IndexOfExtreme(std::uint32_t* a) {
     const std::int32_t count = Int(a[0]);
     if (count <= 1) return 0;
-    const std::uint64_t bytes = std::uint64_t{static_cast<std::uint32_t>(count)} * 4;
-    if (script_memory::ReadableExtent(AddressOf(a + 1), static_cast<std::size_t>(bytes)) < bytes) throw BadWord{};
+    if (script_memory::ArgumentWords(a, 1, static_cast<std::uint32_t>(count)) < static_cast<std::uint32_t>(count)) {
+        throw BadWord{};
+    }
     std::int32_t best = 0;
     for (std::int32_t i = 1; i < count; ++i) {
         const std::int32_t value = Int(a[1 + i]);

@@ -110,7 +110,7 @@ std::uint32_t FormatString(std::uint32_t* a) {
     std::string format;
     std::string text;
     const std::uint32_t* words = a + 2;
-    const std::size_t wordCount = script_memory::ReadableExtent(AddressOf(words), kMostFormatWords * 4) / 4;
+    const std::size_t wordCount = script_memory::ArgumentWords(a, 2, kMostFormatWords);
     if (!ReadScriptText(a[1], &format) || !FormatScriptText(format.c_str(), words, wordCount, room - 1, text)) {
         WriteOrFault(a[0], std::string());
         return Result(-1);

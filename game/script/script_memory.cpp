@@ -119,6 +119,23 @@ bool IsReadable(std::uint32_t address, std::size_t size) {
 
 std::size_t ReadableExtent(std::uint32_t address, std::size_t limit) { return Extent(address, limit); }
 
+std::size_t ArgumentWords(const std::uint32_t* block, std::size_t first, std::size_t limit) {
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t from = reinterpret_cast<std::uintptr_t>(block + first);
+    const std::size_t cap = limit > SIZE_MAX / 4 ? SIZE_MAX : limit * 4;
+    std::size_t bytes;
+    ScriptMemoryRegion region;
+    if (Find(start, &region)) {
+        bytes = region.end > from ? region.end - from : 0;
+        if (bytes > cap) bytes = cap;
+    } else {
+        const std::size_t skipped = first * 4;
+        const std::size_t extent = CommittedReadable(start, cap > SIZE_MAX - skipped ? SIZE_MAX : cap + skipped);
+        bytes = extent > skipped ? extent - skipped : 0;
+    }
+    return bytes / 4;
+}
+
 bool TextLength(std::uint32_t address, std::size_t* length, std::size_t limit) {
     const std::size_t extent = Extent(address, limit == SIZE_MAX ? limit : limit + 1);
     const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));

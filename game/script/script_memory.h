@@ -39,6 +39,10 @@ bool IsReadable(std::uint32_t address, std::size_t size);
 // committed readable pages from it, at most `limit`.
 std::size_t ReadableExtent(std::uint32_t address, std::size_t limit);
 
+// The words of an argument block from word `first` on that lie in the memory the block starts
+// in (its region, or the committed readable pages when it lies in none), at most `limit`.
+std::size_t ArgumentWords(const std::uint32_t* block, std::size_t first, std::size_t limit);
+
 // The length of the text at `address`: read to its terminator inside its region, or for a text
 // in no region (strings the program hands out) over committed readable pages only. False for 0,
 // for a text without a terminator there, or one longer than `limit` bytes.
