@@ -1,5 +1,7 @@
 #include "game/commands/variable_commands.h"
 
+#include <windows.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -47,10 +49,13 @@ std::uint32_t RestoreOne(std::uint32_t* a) {
     return Result(engine->RestoreOneFromAutoSaveCopy(a[0]));
 }
 
-// A file name word: null stays null (the command's default), a bad word is no name.
+// A file name word: null stays null (the command's default), a bad word is no name, and so is
+// a name that with the save folder would not fit a path (260 characters with the terminator).
 bool NameOf(std::uint32_t word, std::string& name, bool& isNull) {
     isNull = word == 0;
-    return isNull || ReadScriptText(word, &name);
+    if (isNull) return true;
+    ScriptEngine* const engine = ScriptEngine::Current();
+    return ReadScriptText(word, &name) && engine && engine->SaveFolder().size() + name.size() < MAX_PATH;
 }
 
 std::uint32_t WriteFile(std::uint32_t* a) {

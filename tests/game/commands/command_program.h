@@ -79,12 +79,13 @@ private:
 // A program run: the game folder, the engine, and what its step ended with.
 class ProgramRun {
 public:
-    explicit ProgramRun(const CommandProgram& program) {
+    // `copies`: the engine keeps the save copy and the choice copy of the variables.
+    explicit ProgramRun(const CommandProgram& program, bool copies = true) {
         m_game.Write("USER_VAR.SOB", program.Variables().Bytes());
         m_game.WriteModule("MAIN", program.Source());
         m_engine = std::make_unique<ScriptEngine>();
-        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true,
-                                           true) == 0 &&
+        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", copies,
+                                           copies) == 0 &&
                    m_engine->LoadModule("MAIN", nullptr) == 0;
     }
 
