@@ -46,8 +46,11 @@ std::uint32_t SetWindowFeature(std::uint32_t* a) {
         const std::uint8_t policy = Policy(*app);
         if (policy == 0) return 0;
         const bool on = a[1] != 0;
-        if (app->mainMenu != nullptr) {
-            ::EnableMenuItem(app->mainMenu, kCmdScreenMode, MF_BYCOMMAND | (on ? MF_ENABLED : MF_DISABLED | MF_GRAYED));
+        HWND window = app->MainWindow().Handle();
+        HMENU menu = window != nullptr ? GetMenu(window) : nullptr;
+        if (menu != nullptr) {
+            ::EnableMenuItem(menu, kCmdScreenMode, MF_BYCOMMAND | (on ? MF_ENABLED : MF_DISABLED | MF_GRAYED));
+            DrawMenuBar(window);
         }
         if (policy == 2) {
             SetMaximiseBox(app->MainWindow().Handle(), on);
