@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "framework/system/cpu_info.h"
 #include "game/commands/app_option_commands.h"
+#include "game/commands/window_commands.h"
 #include "game/interfaces/settings_files.h"
 #include "game/script/script_address.h"
 #include "game/script/script_files.h"
@@ -335,6 +337,75 @@ TEST_F(AppCommands, ScreenModeSwitchRefusedWhereNotAllowed) {
         EXPECT_EQ(App().Settings().screenMode, mode);
         EXPECT_EQ(App().fatalError, 0);
     }
+}
+
+TEST_F(AppCommands, SystemInfoFromTheDeviceAndTheRecords) {
+    std::vector<std::uint32_t> asked;
+    WindowCommandSourcesRef().deviceValue = [&asked](std::uint32_t index) {
+        asked.push_back(index);
+        return 1000 + index;
+    };
+    App().Settings().block1[kInputMethod] = 2;
+    App().Settings().screenMode = 2;
+    App().Settings().colourDepth = 32;
+    const SystemInfo& system = App().System();
+    struct Row {
+        std::uint32_t index;
+        std::uint32_t value;
+    } rows[] = {
+        {0, 1000}, {1, 1001}, {2, 1002}, {3, 1003}, {4, 2}, {5, 0}, {6, 0}, {7, g_cpuInfo.mmx}, {8, g_cpuInfo.mmxExt},
+        {9, 1}, {10, 32}, {11, system.IsNtFamily() ? 0u : 1u}, {12, system.IsNtFamily() ? 1u : 0u},
+        {13, system.IsXpOrLater() ? 1u : 0u}, {14, 1014}, {15, 1015}, {16, 1016}, {17, 1017}, {18, 1018},
+        {19, 1019}, {20, 1020}, {21, 0}, {22, 1022}, {23, 0}, {0xFFFFFFFF, 0},
+    };
+    CommandProgram program;
+    std::vector<std::uint32_t> entries;
+    for (const Row& row : rows) {
+        entries.push_back(program.Number(-7));
+        program.Call(6, {Num(row.index)}, entries.back());
+    }
+    ProgramRun run(program);
+    ASSERT_EQ(kStepEnded, run.Run());
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(static_cast<std::uint32_t>(run.Number(entries[i])), rows[i].value) << rows[i].index;
+    }
+    EXPECT_EQ(asked, (std::vector<std::uint32_t>{0, 1, 2, 3, 14, 15, 16, 17, 18, 19, 20, 22}));
+    WindowCommandSourcesRef().deviceValue = nullptr;
+}
+
+// 8 copies the face from a script text: a word that is no readable text is the script fault and
+// the field keeps its bytes.
+TEST_F(AppCommands, AFaceWordThatIsNoTextIsTheScriptFault) {
+    std::memcpy(App().AppCfg().bytes + 36, "Old Face", 9);
+    CommandProgram program;
+    program.Call(8, {"2", "0", "16"});
+    ProgramRun run(program);
+    EXPECT_EQ(kStepInvalidScript, run.Run());
+    EXPECT_STREQ(reinterpret_cast<const char*>(App().AppCfg().bytes + 36), "Old Face");
+}
+
+// 12 hands the engine the parts and font its words name; a window word of -1 names none and is
+// not looked up.
+TEST_F(AppCommands, TextSettingsLookUpTheirTargets) {
+    std::vector<std::uint32_t> parts;
+    std::vector<std::uint32_t> fonts;
+    WindowCommandSourcesRef().textPart = [&parts](std::uint32_t word) -> SettingsTextPart* {
+        parts.push_back(word);
+        return nullptr;
+    };
+    WindowCommandSourcesRef().font = [&fonts](std::uint32_t word) -> SettingsFont* {
+        fonts.push_back(word);
+        return nullptr;
+    };
+    CommandProgram program;
+    program.Call(12, {"1", "0", "-1", "77", "88", "1", "0"});
+    ProgramRun run(program);
+    ASSERT_EQ(kStepEnded, run.Run());
+    EXPECT_EQ(run.Number(0), 0) << "only after the sheet, and the sheet's mark is clear";
+    EXPECT_EQ(parts, std::vector<std::uint32_t>{77});
+    EXPECT_EQ(fonts, std::vector<std::uint32_t>{88});
+    WindowCommandSourcesRef().textPart = nullptr;
+    WindowCommandSourcesRef().font = nullptr;
 }
 
 }  // namespace
