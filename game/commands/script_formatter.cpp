@@ -64,7 +64,8 @@ void Number(Output& output, const Conversion& conversion, std::uint32_t word) {
     std::uint32_t magnitude = word;
     if (conversion.size == 'h') magnitude &= 0xFFFF;
     if (conversion.type == 'd' || conversion.type == 'i') {
-        const std::int32_t value = conversion.size == 'h' ? static_cast<std::int16_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+        const std::int32_t value = conversion.size == 'h' ? static_cast<std::int16_t>(magnitude)
+                                                          : static_cast<std::int32_t>(magnitude);
         negative = value < 0;
         magnitude = negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     }
@@ -80,7 +81,8 @@ void Number(Output& output, const Conversion& conversion, std::uint32_t word) {
     if (hex && conversion.alternate) prefix += conversion.type == 'X' ? "0X" : "0x";
     // Precision and zero padding both fill with leading zeros; the field never exceeds what the
     // output can take, so huge counts stop at the limit.
-    std::size_t zeros = conversion.hasPrecision && conversion.precision > digits.size() ? conversion.precision - digits.size() : 0;
+    std::size_t zeros = 0;
+    if (conversion.hasPrecision && conversion.precision > digits.size()) zeros = conversion.precision - digits.size();
     if (conversion.zero && !conversion.left && conversion.width > prefix.size() + digits.size() + zeros) {
         zeros = conversion.width - prefix.size() - digits.size();
     }
@@ -202,7 +204,9 @@ bool FormatScriptText(const char* format, const std::uint32_t* words, std::size_
                 out.clear();
                 return false;
             }
-            if (conversion.hasPrecision) text.resize(WholeCharacterPrefix(text.data(), text.size(), conversion.precision));
+            if (conversion.hasPrecision) {
+                text.resize(WholeCharacterPrefix(text.data(), text.size(), conversion.precision));
+            }
             Pad(output, conversion, text);
             break;
         default:

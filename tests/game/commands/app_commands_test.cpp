@@ -160,7 +160,10 @@ TEST_F(AppCommands, SettingsFieldsByGroupAndItem) {
                 expectedSet = 0;
                 if (field->kind == 'b') expected[field->offset] = static_cast<std::uint8_t>(value);
                 if (field->kind == 'i') std::memcpy(expected + field->offset, &value, 4);
-                if (field->kind == 's') std::memcpy(expected + field->offset, longFace.c_str(), 31), expected[field->offset + 31] = 0;
+                if (field->kind == 's') {
+                    std::memcpy(expected + field->offset, longFace.c_str(), 31);
+                    expected[field->offset + 31] = 0;
+                }
             }
             EXPECT_EQ(run.Number(set), expectedSet);
             EXPECT_EQ(std::memcmp(expected, App().AppCfg().bytes, sizeof(expected)), 0);
@@ -182,8 +185,8 @@ TEST_F(AppCommands, TheFaceFieldIsWritableScriptMemory) {
     const std::uint32_t address = program.Number();
     const std::string text = program.Text(std::string(40, 'x'));
     program.Call(9, {"2", "0"}, address);
-    program.Code("copy " + Var(address) + ", copyargs\ncmd cmd:59, copyargs, " + Var(0) + "\n.tail\ncopyargs: .word 0, " +
-                 text + "\n.endtail\n");
+    program.Code("copy " + Var(address) + ", copyargs\ncmd cmd:59, copyargs, " + Var(0) +
+                 "\n.tail\ncopyargs: .word 0, " + text + "\n.endtail\n");
     const std::uint8_t after = App().AppCfg().bytes[68];
     ProgramRun run(program);
     ASSERT_EQ(kStepEnded, run.Run());

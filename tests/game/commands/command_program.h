@@ -89,8 +89,8 @@ public:
         m_game.Write("USER_VAR.SOB", program.Variables().Bytes());
         m_game.WriteModule("MAIN", program.Source());
         m_engine = std::make_unique<ScriptEngine>();
-        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", copies,
-                                           copies) == 0 &&
+        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB",
+                                           copies, copies) == 0 &&
                    m_engine->LoadModule("MAIN", nullptr) == 0;
     }
 
