@@ -1,0 +1,152 @@
+// What the text window tests share: the real qmxgl.dll on its portable kernels, published math
+// tables, a game folder whose BMP pictures load through the image host, a sprite list, a group
+// that records what the window asks of it, and the Japanese faces as Wine resolves them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/images/bmp_image_loader.h"
+#include "framework/images/image_loader_host.h"
+#include "graphics/compose/math_tables.h"
+#include "graphics/image/image.h"
+#include "graphics/sprites/sprite_list.h"
+#include "graphics/text/antialias_font.h"
+#include "scenario/text/text_window_group.h"
+#include "scenario/text/text_window_part.h"
+#include "tests/framework/vfs_test_fixture.h"
+#include "tests/graphics/pixel_configs.h"
+#include "tests/support/dib_writer.h"
+#include "tools/content/content_files.h"
+
+namespace texttest {
+
+inline const char kGothic[] = "ＭＳ ゴシック";
+inline const char kMincho[] = "ＭＳ 明朝";
+
+// Records every request of the window.
+class RecordingGroup : public TextWindowGroup {
+public:
+    void GetPointer(std::int32_t* x, std::int32_t* y) override {
+        *x = pointerX;
+        *y = pointerY;
+    }
+    void MoveCursor(std::int32_t x, std::int32_t y) override {
+        log.push_back("cursor " + std::to_string(x) + "," + std::to_string(y));
+    }
+    std::int32_t CursorKind() override { return cursorKind; }
+    void SetCursorKind(std::int32_t kind) override { cursorKind = kind; }
+    void PlaySound(const char* name, std::int32_t number) override {
+        log.push_back(name != nullptr ? std::string("sound ") + name
+                                      : "sound " + std::to_string(number));
+    }
+    void SetResult(std::int32_t value) override { result = value; }
+    bool Hovers(const void*) override { return hovers; }
+    void CloseTooltip() override { log.push_back("close tooltip"); }
+    std::int32_t InputMode() override { return inputMode; }
+    void EndPendingHover() override { log.push_back("end hover"); }
+    void SelectionChanged(const void*) override { log.push_back("selection"); }
+    bool MoveFocus(const void*, bool forward) override {
+        log.push_back(forward ? "focus next" : "focus previous");
+        return focusMoves;
+    }
+    void ItemActivated(const char* text, const char* name, std::int32_t value) override {
+        log.push_back(std::string("activated ") + (text ? text : "-") + " " + (name ? name : "-") +
+                      " " + std::to_string(value));
+    }
+
+    std::int32_t pointerX = 0;
+    std::int32_t pointerY = 0;
+    std::int32_t cursorKind = 0;
+    std::int32_t result = -100;
+    std::int32_t inputMode = 2;
+    bool hovers = false;
+    bool focusMoves = false;
+    std::vector<std::string> log;
+};
+
+class TextWindowTest : public VfsTestBase {
+protected:
+    void SetUp() override {
+        m_scope = std::make_unique<testsupport::PixelConfigScope>(
+            testsupport::PixelConfig::LibraryPortable);
+        ASSERT_TRUE(m_scope->Ready()) << "qmxgl.dll did not load";
+        VfsTestBase::SetUp();
+        g_mathTables = &m_tables;
+        ASSERT_EQ(0, m_host.RegisterBuiltin(new BmpImageLoader, BmpImageLoader::kExtensions,
+                                            BmpImageLoader::kTypeString, 1, nullptr, nullptr,
+                                            nullptr));
+        g_imageLoaderHost = &m_host;
+        ASSERT_EQ(0, font.SetFont(16, false, 0, kGothic));
+        window.group = &group;
+    }
+    void TearDown() override {
+        window.Release();
+        window.ReleaseSkinImages(false);
+        g_imageLoaderHost = nullptr;
+        m_host.UnloadAll();
+        g_mathTables = nullptr;
+        VfsTestBase::TearDown();
+        m_scope.reset();
+    }
+
+    // A window of width x height at (0, 0), margins 8, two-byte characters in 16-pixel cells.
+    void MakeWindow(std::int32_t width, std::int32_t height, Font* rubyFont = nullptr) {
+        window.centreDoubleByte = 1;
+        ASSERT_EQ(0, window.Create(&list, 10, width, height, 0, 0, &font, rubyFont, 0));
+    }
+    // Puts every character of text; the last PutChar result.
+    std::int32_t Put(const char* text) {
+        std::int32_t result = 0;
+        while (*text != 0 && result != 1) {
+            result = window.PutChar(&text);
+        }
+        return result;
+    }
+    // Width of text as GDI measures it in the face at size 16.
+    static std::int32_t Measure(const char* face, std::int32_t size, const char* text) {
+        LOGFONTA lf{};
+        lf.lfHeight = -size;
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        lstrcpyA(lf.lfFaceName, face);
+        HFONT f = CreateFontIndirectA(&lf);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, f);
+        SIZE s{0, 0};
+        GetTextExtentPoint32A(dc, text, lstrlenA(text), &s);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(f);
+        return s.cx;
+    }
+    // A picture file in the game folder.
+    void WriteBmp(const std::string& name, const testsupport::DibLayout& layout) {
+        ASSERT_TRUE(testsupport::WriteFile(Game(name), testsupport::BmpFile(layout)));
+    }
+    // A blank picture of the window's size and background, for drawing the expected glyphs.
+    void Blank(Image* image, std::uint32_t pixel = 0x80000000u) {
+        ASSERT_EQ(0, image->Create(window.Width(), window.Height(), 32, 0));
+        image->FillValue(pixel, nullptr);
+    }
+    static std::int32_t Differences(Image& a, Image& b) {
+        std::int32_t n = 0;
+        for (std::int32_t y = 0; y < a.Height(); ++y)
+            for (std::int32_t x = 0; x < a.Width(); ++x)
+                n += a.GetPixel(x, y) != b.GetPixel(x, y);
+        return n;
+    }
+
+    std::unique_ptr<testsupport::PixelConfigScope> m_scope;
+    MathTables m_tables;
+    ImageLoaderHost m_host;
+    SpriteList list;
+    AntialiasFont font;
+    RecordingGroup group;
+    TextWindowPart window;
+};
+
+}  // namespace texttest
