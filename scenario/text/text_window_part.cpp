@@ -8,11 +8,13 @@
 #include "graphics/sprites/sprite_list.h"
 #include "graphics/text/antialias_font.h"
 #include "graphics/text/text_syntax.h"
-#include "scenario/text/text_window_group.h"
+#include "scenario/ui/ui_part_group.h"
 
 TextWindowPart::TextWindowPart() = default;
 
 TextWindowPart::~TextWindowPart() {
+    // Leaves while whole, so the group's last calls reach this type's own handlers.
+    LeaveGroup();
     Release();
     ReleaseSkinImages(false);
     DeleteHighlights();
@@ -35,8 +37,11 @@ std::int32_t TextWindowPart::SetPosition(std::int32_t x, std::int32_t y) {
 }
 
 void TextWindowPart::SetVisible(bool on) {
-    if (!on && group != nullptr) {
-        group->EndPendingHover();
+    if (!on && Group() != nullptr && Group()->IsFocused(this)) {
+        Group()->FocusPart(nullptr);
+    }
+    if (!on && Group() != nullptr && Group()->IsHovered(this)) {
+        Group()->EndHover();
     }
     m_sprite.SetVisible(on ? 1 : 0);
     if (m_locked) {
@@ -71,18 +76,18 @@ std::int32_t TextWindowPart::SetPriority(std::int32_t priority, std::int32_t tag
     return 0;
 }
 
-std::int32_t TextWindowPart::SetAlpha(std::uint8_t alpha) {
+void TextWindowPart::SetAlpha(std::uint8_t alpha) {
     if (!HasImage()) {
-        return 1;
+        return;
     }
     m_sprite.SetAlpha(alpha);
     for (FillRectSprite* highlight : m_highlights) {
         highlight->SetAlpha(alpha);
     }
-    return 0;
 }
 
-void TextWindowPart::DropObject(const void* object) {
+void TextWindowPart::DropReferencesTo(const void* object) {
+    UiPart::DropReferencesTo(object);
     if (object == nullptr) {
         return;
     }
@@ -198,7 +203,7 @@ std::int32_t TextWindowPart::Rebuild() {
     if (m_spriteList == nullptr || m_font == nullptr) {
         return 1;
     }
-    return Create(m_spriteList, m_priority, m_width, m_height, X(), Y(), m_font, m_rubyFont,
+    return Create(m_spriteList, m_priority, m_width, m_height, GetX(), GetY(), m_font, m_rubyFont,
                   m_tag);
 }
 
@@ -208,7 +213,7 @@ std::int32_t TextWindowPart::Recreate(std::int32_t width, std::int32_t height) {
     }
     ReleaseSkinImages(false);
     const std::uint8_t alpha = m_sprite.Alpha();
-    if (Create(m_spriteList, m_priority, width, height, X(), Y(), m_font, m_rubyFont, m_tag) !=
+    if (Create(m_spriteList, m_priority, width, height, GetX(), GetY(), m_font, m_rubyFont, m_tag) !=
         0) {
         return 3;
     }
@@ -632,8 +637,8 @@ void TextWindowPart::ShowItemHighlight(std::int32_t index, bool on) {
     }
     std::int32_t i = 0;
     for (const TextWindowItemArea& area : item->areas) {
-        m_highlights[i]->Setup(area.width, area.height, item->highlightColour, X() + area.x,
-                               Y() + area.y);
+        m_highlights[i]->Setup(area.width, area.height, item->highlightColour, GetX() + area.x,
+                               GetY() + area.y);
         m_highlights[i]->SetVisible(1);
         ++i;
     }

@@ -26,21 +26,24 @@ public:
     TextWindowPart();
     ~TextWindowPart() override;
 
-    std::int32_t TypeCode() const { return kTypeCode; }
-    std::int32_t X() override { return m_sprite.X(); }
-    std::int32_t Y() override { return m_sprite.Y(); }
-    // 1 without an image.
+    std::int32_t TypeCode() override { return kTypeCode; }
+    std::int32_t GetX() override { return m_sprite.X(); }
+    std::int32_t GetY() override { return m_sprite.Y(); }
+    std::int32_t GetWidth() override { return m_width; }
+    std::int32_t GetHeight() override { return m_height; }
+    // Moves the highlights along; 1 without an image.
     std::int32_t SetPosition(std::int32_t x, std::int32_t y) override;
-    void SetVisible(bool on);
-    bool IsVisible() const { return m_sprite.IsVisible(); }
-    // 1 without a sprite list (or after it was dropped).
-    std::int32_t SetPriority(std::int32_t priority, std::int32_t tag, bool add);
-    std::int32_t Priority() const { return m_priority; }
-    std::int32_t SetAlpha(std::uint8_t alpha);
-    std::uint8_t Alpha() const { return m_sprite.Alpha(); }
-    // Forgets every reference to object (a font, a skin image given as an image, the sprite
-    // list) before its owner deletes it.
-    void DropObject(const void* object);
+    void SetVisible(bool visible) override;
+    bool IsVisible() override { return m_sprite.IsVisible(); }
+    // The highlights follow; 1 without a sprite list (or after it was dropped).
+    std::int32_t SetPriority(std::int32_t priority, std::int32_t tag, bool add) override;
+    std::int32_t GetPriority() override { return m_priority; }
+    // Sprite and highlights; nothing without an image.
+    void SetAlpha(std::uint8_t alpha) override;
+    std::uint8_t GetAlpha() override { return m_sprite.Alpha(); }
+    // A dropped font leaves drawing a no-op; skin images given as images are forgotten as
+    // ReleaseSkinImages forgets them; a dropped sprite list takes the window's sprites out.
+    void DropReferencesTo(const void* object) override;
 
     virtual void Release();
     virtual std::int32_t SetFonts(Font* font, Font* rubyFont, bool redraw);

@@ -8,11 +8,14 @@
 #include "graphics/text/font.h"
 #include "graphics/text/text_syntax.h"
 #include "scenario/text/line_break_tables.h"
-#include "scenario/text/text_window_group.h"
+#include "framework/input/action_map.h"
+#include "framework/input/mouse_device.h"
+#include "scenario/ui/ui_part_group.h"
 
 TextWindowPartBase::TextWindowPartBase() = default;
 
 TextWindowPartBase::~TextWindowPartBase() {
+    LeaveGroup();
     for (TextWindowItem* item : m_items) {
         delete item;
     }
@@ -145,8 +148,8 @@ bool TextWindowPartBase::IsNoBreakTwoByte(std::uint16_t c) {
 // --- Items ---
 
 void TextWindowPartBase::ClearItems() {
-    if (group != nullptr && group->Hovers(this)) {
-        group->CloseTooltip();
+    if (Group() != nullptr && Group()->IsHovered(this)) {
+        Group()->CloseTooltip();
     }
     m_tooltip = nullptr;
     for (TextWindowItem* item : m_items) {
@@ -228,8 +231,8 @@ void TextWindowPartBase::CloseItem() {
     m_itemOpen = 0;
     EndItemArea();
     m_items.back()->enabled = 1;
-    if (group != nullptr) {
-        group->GetPointer(&m_pointerX, &m_pointerY);
+    if (Group() != nullptr) {
+        Group()->GetCursorPos(&m_pointerX, &m_pointerY);
     }
     m_hoverSuppressed = 1;
     m_locked = 0;
@@ -242,13 +245,13 @@ bool TextWindowPartBase::ItemSelectable(std::int32_t index) const {
 
 void TextWindowPartBase::PlayItemSound(const std::string& name, std::int32_t number,
                                        std::int32_t fallback) {
-    if (group == nullptr) {
+    if (Group() == nullptr) {
         return;
     }
     if (!name.empty()) {
-        group->PlaySound(name.c_str(), number);
+        Group()->PlaySound(name.c_str(), number, 0, 0);
     } else {
-        group->PlaySound(nullptr, number >= 0 ? number : fallback);
+        Group()->PlaySound(nullptr, number >= 0 ? number : fallback, 0, 0);
     }
 }
 
@@ -257,12 +260,8 @@ bool TextWindowPartBase::HighlightItem(std::int32_t index) {
         return false;
     }
     TextWindowItem* item = m_items[index];
-    if (item->hoverOnFlag != nullptr) {
-        *item->hoverOnFlag = 1;
-    }
-    if (item->hoverOffFlag != nullptr) {
-        *item->hoverOffFlag = 0;
-    }
+    item->hoverOnFlag.Write(1);
+    item->hoverOffFlag.Write(0);
     PlayItemSound(item->hoverSoundName, item->hoverSound, -3);
     if (!item->tooltip.empty()) {
         m_tooltip = item->tooltip.c_str();
@@ -276,12 +275,8 @@ void TextWindowPartBase::UnhighlightItem(std::int32_t index) {
         return;
     }
     TextWindowItem* item = m_items[index];
-    if (item->hoverOnFlag != nullptr) {
-        *item->hoverOnFlag = 0;
-    }
-    if (item->hoverOffFlag != nullptr) {
-        *item->hoverOffFlag = 1;
-    }
+    item->hoverOnFlag.Write(0);
+    item->hoverOffFlag.Write(1);
     PlayItemSound(item->leaveSoundName, item->leaveSound, -2);
     m_tooltip = nullptr;
     ShowItemHighlight(m_hoveredItem, false);
@@ -291,17 +286,18 @@ void TextWindowPartBase::DropHover() {
     if (m_hoveredItem < 0) {
         return;
     }
-    if (group != nullptr && group->Hovers(this)) {
-        group->CloseTooltip();
+    if (Group() != nullptr && Group()->IsHovered(this)) {
+        Group()->CloseTooltip();
     }
     UnhighlightItem(m_hoveredItem);
     m_hoveredItem = -1;
 }
 
 bool TextWindowPartBase::ActivateItem(std::int32_t index) {
+    const std::int32_t id = GetId();
     if (index == -1) {
-        if (group != nullptr && id >= 0) {
-            group->SetResult(id);
+        if (Group() != nullptr && id >= 0) {
+            Group()->NotifyActivated(id);
         }
         return false;
     }
@@ -309,16 +305,14 @@ bool TextWindowPartBase::ActivateItem(std::int32_t index) {
         return false;
     }
     TextWindowItem* item = m_items[index];
-    if (group != nullptr && id >= 0) {
-        group->SetResult(id + index);
+    if (Group() != nullptr && id >= 0) {
+        Group()->NotifyActivated(id + index);
     }
     SetLocked(true);
     PlayItemSound(item->activateSoundName, item->activateSound, -4);
-    if (item->chosenFlag != nullptr) {
-        *item->chosenFlag = 1;
-    }
-    if (group != nullptr && (!item->text.empty() || !item->name.empty() || item->value != 0)) {
-        group->ItemActivated(item->text.empty() ? nullptr : item->text.c_str(),
+    item->chosenFlag.Write(1);
+    if (Group() != nullptr && (!item->text.empty() || !item->name.empty() || item->value != 0)) {
+        Group()->RunAction(item->text.empty() ? nullptr : item->text.c_str(),
                              item->name.empty() ? nullptr : item->name.c_str(), item->value);
     }
     return true;
@@ -328,25 +322,24 @@ bool TextWindowPartBase::SelectItem(std::int32_t index) {
     if (!ItemSelectable(index)) {
         return false;
     }
-    const std::int32_t mode = group != nullptr ? group->InputMode() : 2;
+    UiPartGroup* const group = Group();
+    const std::int32_t mode = group != nullptr ? group->GetFocusPointerMode() : 0;
     if (mode == 1) {
         const TextWindowItemArea* first =
             m_items[index]->areas.empty() ? nullptr : &m_items[index]->areas.front();
-        if (group != nullptr && first != nullptr) {
-            group->MoveCursor(X() + first->x + first->width / 2, Y() + first->y + first->height / 2);
+        if (first != nullptr) {
+            group->SetCursorPos(GetX() + first->x + first->width / 2,
+                                GetY() + first->y + first->height / 2);
         }
         return true;
     }
     if (group != nullptr) {
-        group->EndPendingHover();
+        group->EndHover();
     }
-    if (mode == 2) {
-        DropHover();
-    }
-    HighlightItem(index);
-    m_hoveredItem = index;
-    if (mode == 2 && group != nullptr) {
-        group->SelectionChanged(this);
+    DropHover();
+    m_hoveredItem = HighlightItem(index) ? index : -1;
+    if (mode == 2 && Group() != nullptr) {
+        Group()->ParkCursor();
     }
     return true;
 }
@@ -435,15 +428,19 @@ std::int32_t TextWindowPartBase::DrawSpreadString(const char* text,
 
 // --- Pointer, keys and focus ---
 
-bool TextWindowPartBase::OnPointerOver(std::int32_t x, std::int32_t y, bool firstButtonHeld) {
+bool TextWindowPartBase::HitTest(std::int32_t x, std::int32_t y) {
+    UiPartGroup* const group = Group();
     if (m_dragging) {
-        if (firstButtonHeld) {
+        MouseDevice* const mouse = group != nullptr ? group->GetMouse() : nullptr;
+        if (mouse != nullptr && mouse->IsDown(0)) {
             SetPosition(x - m_dragOffsetX, y - m_dragOffsetY);
             return true;
         }
         m_dragging = 0;
     }
-    if (dragAlphaThreshold != 0 && HitTestFrame(x - X(), y - Y())) {
+    const std::int32_t localX = x - GetX();
+    const std::int32_t localY = y - GetY();
+    if (dragAlphaThreshold != 0 && HitTestFrame(localX, localY)) {
         if (!m_locked) {
             DropHover();
         }
@@ -459,7 +456,7 @@ bool TextWindowPartBase::OnPointerOver(std::int32_t x, std::int32_t y, bool firs
         (std::abs(x - m_pointerX) > 3 || std::abs(y - m_pointerY) > 3)) {
         m_hoverSuppressed = 0;
     }
-    if (ItemSelectable(ItemAtPoint(x - X(), y - Y()))) {
+    if (ItemSelectable(ItemAtPoint(localX, localY))) {
         if (group != nullptr) {
             group->SetCursorKind(1);
         }
@@ -470,15 +467,15 @@ bool TextWindowPartBase::OnPointerOver(std::int32_t x, std::int32_t y, bool firs
 
 void TextWindowPartBase::OnPointerMove(std::int32_t x, std::int32_t y) {
     if (m_locked) {
-        if (group != nullptr && group->CursorKind() == 1) {
-            group->SetCursorKind(0);
+        if (Group() != nullptr && Group()->GetCursorKind() == 1) {
+            Group()->SetCursorKind(0);
         }
         return;
     }
-    if (dragAlphaThreshold != 0 && HitTestFrame(x - X(), y - Y())) {
+    if (dragAlphaThreshold != 0 && HitTestFrame(x, y)) {
         return;
     }
-    const std::int32_t item = ItemAtPoint(x - X(), y - Y());
+    const std::int32_t item = ItemAtPoint(x, y);
     if (item == m_hoveredItem) {
         return;
     }
@@ -491,57 +488,77 @@ void TextWindowPartBase::OnPointerLeave() {
     if (!m_locked) {
         DropHover();
     }
-    if (group != nullptr) {
-        group->SetCursorKind(0);
+    if (Group() != nullptr) {
+        Group()->SetCursorKind(0);
     }
 }
 
-bool TextWindowPartBase::OnPress(std::int32_t x, std::int32_t y, std::int32_t button) {
-    if (button != 0) {
+bool TextWindowPartBase::OnPointer(std::int32_t x, std::int32_t y, MouseDevice* mouse) {
+    if (mouse == nullptr || !mouse->IsTriggered(0)) {
         return false;
     }
     if (!m_locked && !m_hoverSuppressed && m_hoveredItem >= 0) {
         return ActivateItem(m_hoveredItem);
     }
-    if (dragAlphaThreshold != 0 && HitTestFrame(x - X(), y - Y())) {
+    if (dragAlphaThreshold != 0 && HitTestFrame(x, y)) {
         m_dragging = 1;
-        m_dragOffsetX = x - X();
-        m_dragOffsetY = y - Y();
-        return true;
+        m_dragOffsetX = x;
+        m_dragOffsetY = y;
     }
     return false;
 }
 
-std::int32_t TextWindowPartBase::OnFocus(bool forward) {
-    if (m_itemOpen || m_locked || m_items.empty()) {
-        return 0;
+void TextWindowPartBase::PassFocus(bool forward) {
+    UiPartGroup* const group = Group();
+    if (group == nullptr) {
+        return;
     }
-    return SelectItem(forward ? 0 : static_cast<std::int32_t>(m_items.size()) - 1) ? 1 : 0;
+    // The group answers -1 once every member of this chain was offered the focus: nobody
+    // takes it, so it goes.
+    if ((forward ? group->FocusNext() : group->FocusPrevious()) == -1 && Group() == group &&
+        group->IsFocused(this)) {
+        group->FocusPart(nullptr);
+    }
 }
 
-void TextWindowPartBase::OnBlur() {
+void TextWindowPartBase::OnFocus(UiPart* previous, bool forward) {
+    if (m_itemOpen || m_locked || m_items.empty() ||
+        !SelectItem(forward ? 0 : static_cast<std::int32_t>(m_items.size()) - 1)) {
+        PassFocus(forward);
+    }
+}
+
+void TextWindowPartBase::OnBlur(UiPart* next) {
     m_dragging = 0;
     if (!m_locked) {
         DropHover();
     }
-    if (group != nullptr && group->CursorKind() != 0) {
-        group->SetCursorKind(0);
+    if (Group() != nullptr && Group()->GetCursorKind() != 0) {
+        Group()->SetCursorKind(0);
     }
 }
 
-bool TextWindowPartBase::OnKey(std::int32_t action) {
-    if (m_itemOpen || m_locked || m_items.empty()) {
+bool TextWindowPartBase::OnKeys(ActionMap* actions) {
+    if (actions == nullptr || m_itemOpen || m_locked || m_items.empty()) {
+        return false;
+    }
+    if (actions->IsTriggered(4)) {
+        return m_hoveredItem >= 0 && ActivateItem(m_hoveredItem);
+    }
+    bool forward;
+    if (actions->IsTriggered(0) || actions->IsTriggered(2)) {
+        forward = false;
+    } else if (actions->IsTriggered(1) || actions->IsTriggered(3)) {
+        forward = true;
+    } else {
         return false;
     }
     const auto count = static_cast<std::int32_t>(m_items.size());
-    if (action == 2) {
-        return m_hoveredItem >= 0 && ActivateItem(m_hoveredItem);
-    }
-    const bool forward = action == 1;
     std::int32_t next = m_hoveredItem < 0 ? (forward ? 0 : count - 1)
                                           : m_hoveredItem + (forward ? 1 : -1);
     if (next < 0 || next >= count) {
-        if (group != nullptr && group->MoveFocus(this, forward)) {
+        UiPartGroup* const group = Group();
+        if (group != nullptr && (forward ? group->FocusNext() : group->FocusPrevious()) == 0) {
             return true;
         }
         next = forward ? 0 : count - 1;

@@ -5,15 +5,17 @@
 // operations that put pixels somewhere are supplied by TextWindowPart.
 //
 // Fonts are borrowed: the caller keeps them alive or drops them from the window first
-// (DropObject). Item flags are words of the caller, written directly.
+// (DropReferencesTo). Item flags are words of the caller (CallerWord).
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <string>
 
+#include "scenario/ui/caller_word.h"
+#include "scenario/ui/ui_part.h"
+
 class Font;
-class TextWindowGroup;
 
 struct TextWindowItemArea {
     std::int32_t x = 0;
@@ -30,9 +32,9 @@ public:
     std::string name;
     std::int32_t value = 0;
     std::string text;
-    std::int32_t* chosenFlag = nullptr;
-    std::int32_t* hoverOnFlag = nullptr;
-    std::int32_t* hoverOffFlag = nullptr;
+    CallerWord chosenFlag;
+    CallerWord hoverOnFlag;
+    CallerWord hoverOffFlag;
     std::string activateSoundName;
     std::string hoverSoundName;
     std::string leaveSoundName;
@@ -51,9 +53,9 @@ struct TextWindowItemSpec {
     std::int32_t value = 0;
     const char* text = nullptr;
     const char* tooltip = nullptr;
-    std::int32_t* chosenFlag = nullptr;
-    std::int32_t* hoverOnFlag = nullptr;
-    std::int32_t* hoverOffFlag = nullptr;
+    CallerWord chosenFlag;
+    CallerWord hoverOnFlag;
+    CallerWord hoverOffFlag;
     std::uint32_t highlightColour = 0;
     const char* activateSoundName = nullptr;
     const char* hoverSoundName = nullptr;
@@ -63,10 +65,10 @@ struct TextWindowItemSpec {
     std::int32_t leaveSound = -1;
 };
 
-class TextWindowPartBase {
+class TextWindowPartBase : public UiPart {
 public:
     TextWindowPartBase();
-    virtual ~TextWindowPartBase();
+    ~TextWindowPartBase() override;
 
     TextWindowPartBase(const TextWindowPartBase&) = delete;
     TextWindowPartBase& operator=(const TextWindowPartBase&) = delete;
@@ -75,9 +77,6 @@ public:
     static constexpr std::int32_t kMaxItems = 255;
 
     // --- Operations of the drawing window ---
-    virtual std::int32_t X() = 0;
-    virtual std::int32_t Y() = 0;
-    virtual std::int32_t SetPosition(std::int32_t x, std::int32_t y) = 0;
     virtual bool NewLine();
     virtual std::int32_t PutChar(const char** text) = 0;
     virtual std::int32_t MoveTo(std::int32_t x, std::int32_t y) = 0;
@@ -118,21 +117,22 @@ public:
     virtual bool IsNoBreakOneByte(std::uint8_t c);
     virtual bool IsNoBreakTwoByte(std::uint16_t c);
 
-    // --- Pointer, keys and focus, as the group calls them ---
-    bool OnPointerOver(std::int32_t x, std::int32_t y, bool firstButtonHeld);
-    void OnPointerMove(std::int32_t x, std::int32_t y);
-    void OnPointerLeave();
-    bool OnPress(std::int32_t x, std::int32_t y, std::int32_t button);
-    // 1 an item took the focus; 0 the focus is to be passed on in the same direction.
-    std::int32_t OnFocus(bool forward);
-    void OnBlur();
-    // action 0 previous, 1 next, 2 decide; true when used.
-    bool OnKey(std::int32_t action);
-    const char* Tooltip() const { return m_tooltip; }
+    // --- The part protocol ---
+    // Screen coordinates: follows a frame drag, finds the frame or an item under the pointer.
+    bool HitTest(std::int32_t x, std::int32_t y) override;
+    void OnPointerMove(std::int32_t x, std::int32_t y) override;
+    void OnPointerLeave() override;
+    bool OnPointer(std::int32_t x, std::int32_t y, MouseDevice* mouse) override;
+    // Selects the first or last item; a window that cannot take the focus passes it on, and
+    // clears it when every member of the chain was offered it already.
+    void OnFocus(UiPart* previous, bool forward) override;
+    void OnBlur(UiPart* next) override;
+    // Actions 0 and 2 select the previous item, 1 and 3 the next, 4 activates.
+    bool OnKeys(ActionMap* actions) override;
+    // The highlighted item's tooltip.
+    const char* GetTooltip() override { return m_tooltip; }
 
     // --- Fields scripts and the message windows set directly ---
-    std::int32_t id = -1;
-    TextWindowGroup* group = nullptr;
     std::int32_t letterSpacing = 0;
     std::int32_t lineGap = 0;
     std::int32_t rubyGap = 0;
@@ -168,6 +168,8 @@ protected:
     std::int32_t CharSize() const;
     std::int32_t RubySize() const;
     bool FontItalic() const;
+    // Steps the focus on from a window that cannot take it.
+    void PassFocus(bool forward);
     // Plays a sound of an item through the group: the name, else the number, else the default.
     void PlayItemSound(const std::string& name, std::int32_t number, std::int32_t fallback);
     bool ItemSelectable(std::int32_t index) const;

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "graphics/sprites/fill_rect_sprite.h"
-#include "scenario/text/text_window_group.h"
+#include "scenario/ui/ui_part_group.h"
 #include "scenario/text/text_window_part.h"
 
 namespace {
@@ -271,8 +271,8 @@ std::int32_t TextWindowPart::Clear() {
     if (!HasImage()) {
         return 1;
     }
-    if (group != nullptr) {
-        group->GetPointer(&m_pointerX, &m_pointerY);
+    if (Group() != nullptr) {
+        Group()->GetCursorPos(&m_pointerX, &m_pointerY);
     }
     m_previousChar[0] = m_previousChar[1] = 0;
     m_untouched = 1;
@@ -370,8 +370,8 @@ std::int32_t TextWindowPart::Resize(std::int32_t width, std::int32_t height, boo
     };
     width = fit(width, m_sliceTileWidth, m_frameImage->Width());
     height = fit(height, m_sliceTileHeight, m_frameImage->Height());
-    const std::int32_t x = X();
-    const std::int32_t y = Y();
+    const std::int32_t x = GetX();
+    const std::int32_t y = GetY();
     const std::uint8_t alpha = m_sprite.Alpha();
     if (inPlace) {
         if (m_image.Resize(width, height) != 0) {

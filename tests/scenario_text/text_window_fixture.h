@@ -16,11 +16,15 @@
 #include "graphics/image/image.h"
 #include "graphics/sprites/sprite_list.h"
 #include "graphics/text/antialias_font.h"
-#include "scenario/text/text_window_group.h"
+#include "framework/input/input_manager.h"
+#include "scenario/ui/ui_part_group.h"
 #include "scenario/text/text_window_part.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/dib_writer.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/fake_input_platform.h"
+#include "tests/support/fake_winmm_joystick.h"
 #include "tools/content/content_files.h"
 
 namespace texttest {
@@ -28,45 +32,50 @@ namespace texttest {
 inline const char kGothic[] = "ＭＳ ゴシック";
 inline const char kMincho[] = "ＭＳ 明朝";
 
-// Records every request of the window.
-class RecordingGroup : public TextWindowGroup {
+// A group over the real message devices, recording what the window asks of it.
+class RecordingGroup : public UiPartGroup {
 public:
-    void GetPointer(std::int32_t* x, std::int32_t* y) override {
+    explicit RecordingGroup(InputManager& manager, ActionMap*& actions)
+        : m_manager(manager), m_actions(actions) {}
+    ~RecordingGroup() override { Close(); }
+
+    void GetCursorPos(std::int32_t* x, std::int32_t* y) override {
         *x = pointerX;
         *y = pointerY;
     }
-    void MoveCursor(std::int32_t x, std::int32_t y) override {
+    void SetCursorPos(std::int32_t x, std::int32_t y) override {
         log.push_back("cursor " + std::to_string(x) + "," + std::to_string(y));
     }
-    std::int32_t CursorKind() override { return cursorKind; }
-    void SetCursorKind(std::int32_t kind) override { cursorKind = kind; }
-    void PlaySound(const char* name, std::int32_t number) override {
+    bool SetCursorKind(std::int32_t kind) override {
+        cursorKind = kind;
+        return true;
+    }
+    std::int32_t GetCursorKind() override { return cursorKind; }
+    std::int32_t GetFocusPointerMode() override { return pointerMode; }
+    std::int32_t PlaySound(const char* name, std::int32_t id, std::int32_t, std::int32_t) override {
         log.push_back(name != nullptr ? std::string("sound ") + name
-                                      : "sound " + std::to_string(number));
+                                      : "sound " + std::to_string(id));
+        return 0;
     }
-    void SetResult(std::int32_t value) override { result = value; }
-    bool Hovers(const void*) override { return hovers; }
-    void CloseTooltip() override { log.push_back("close tooltip"); }
-    std::int32_t InputMode() override { return inputMode; }
-    void EndPendingHover() override { log.push_back("end hover"); }
-    void SelectionChanged(const void*) override { log.push_back("selection"); }
-    bool MoveFocus(const void*, bool forward) override {
-        log.push_back(forward ? "focus next" : "focus previous");
-        return focusMoves;
-    }
-    void ItemActivated(const char* text, const char* name, std::int32_t value) override {
-        log.push_back(std::string("activated ") + (text ? text : "-") + " " + (name ? name : "-") +
+    void RunAction(const char* text, const char* name, std::int32_t value) override {
+        log.push_back(std::string("action ") + (text ? text : "-") + " " + (name ? name : "-") +
                       " " + std::to_string(value));
     }
+    void NotifyActivated(std::int32_t id) override { result = id; }
+    ActionMap* GetActionMap() override { return m_actions; }
+    KeyboardDevice* GetKeyboard() override { return m_manager.Keyboard(); }
+    MouseDevice* GetMouse() override { return m_manager.Mouse(); }
 
     std::int32_t pointerX = 0;
     std::int32_t pointerY = 0;
     std::int32_t cursorKind = 0;
     std::int32_t result = -100;
-    std::int32_t inputMode = 2;
-    bool hovers = false;
-    bool focusMoves = false;
+    std::int32_t pointerMode = 0;
     std::vector<std::string> log;
+
+private:
+    InputManager& m_manager;
+    ActionMap*& m_actions;
 };
 
 class TextWindowTest : public VfsTestBase {
@@ -82,7 +91,24 @@ protected:
                                             nullptr));
         g_imageLoaderHost = &m_host;
         ASSERT_EQ(0, font.SetFont(16, false, 0, kGothic));
-        window.group = &group;
+        // The game's devices: window-message keyboard and mouse, actions 0-5 bound as the game
+        // binds them.
+        ASSERT_EQ(0, manager.CreateDevices(nullptr, 2, 2));
+        ASSERT_EQ(0, manager.CreateActionMap(6, &actions));
+        const int bindings[][2] = {{0, DIK_UP},    {1, DIK_DOWN},   {2, DIK_LEFT},
+                                   {3, DIK_RIGHT}, {4, DIK_RETURN}, {5, DIK_ESCAPE}};
+        for (const auto& b : bindings) {
+            ASSERT_EQ(0, actions->AddBinding(b[0], 0, static_cast<std::uint8_t>(b[1])));
+        }
+        manager.AcquireAll();
+    }
+    // One turn of the devices with a key (virtual-key code, 0 none) and the first button.
+    void Turn(int virtualKey, bool button) {
+        if (virtualKey != 0) manager.OnKeyDown(virtualKey, 0);
+        if (button) manager.OnLeftButtonDown();
+        manager.Poll();
+        if (virtualKey != 0) manager.OnKeyUp(virtualKey, 0);
+        if (button) manager.OnLeftButtonUp();
     }
     void TearDown() override {
         window.Release();
@@ -145,7 +171,11 @@ protected:
     ImageLoaderHost m_host;
     SpriteList list;
     AntialiasFont font;
-    RecordingGroup group;
+    testsupport::FakeInputPlatform platform;
+    testsupport::FakeClock clock;
+    InputManager manager{platform, clock, testsupport::FakeWinmmApi()};
+    ActionMap* actions = nullptr;
+    RecordingGroup group{manager, actions};
     TextWindowPart window;
 };
 
