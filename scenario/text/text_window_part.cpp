@@ -153,7 +153,7 @@ bool TextWindowPart::MakeItemMap() {
 
 void TextWindowPart::ClearItemMap() {
     if (m_itemMap != nullptr) {
-        m_itemMap->FillValue(0, nullptr);
+        m_itemMap->FillRect(0, 0, 0, nullptr);
     }
 }
 
@@ -597,7 +597,7 @@ void TextWindowPart::MarkItemArea(std::int32_t x, std::int32_t y, std::int32_t w
         return;
     }
     RECT rect{x, y, x + w, y + h};
-    m_itemMap->FillValue(static_cast<std::uint32_t>(m_itemCount), &rect);
+    m_itemMap->FillRect(m_itemCount, 0, 0, &rect);
 }
 
 std::int32_t TextWindowPart::ItemAtPoint(std::int32_t x, std::int32_t y) {

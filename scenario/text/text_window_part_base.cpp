@@ -210,14 +210,16 @@ void TextWindowPartBase::EndItemArea() {
         return;
     }
     TextWindowItemArea& area = m_items.back()->areas.back();
+    // The drawn stretch is measured from where the pen stood, so an area with nothing drawn
+    // stays empty whatever the spacing.
     const std::int32_t slant = FontItalic() ? CharSize() / 4 : 0;
     if (m_vertical) {
+        const std::int32_t drawn = m_penY - (area.y + m_itemSpaceBeforeY) + slant;
         area.width = m_linePitch;
-        area.height = m_penY - area.y + slant;
-        area.height = area.height < 1 ? 0 : area.height + m_itemSpaceAfterY;
+        area.height = drawn < 1 ? 0 : drawn + m_itemSpaceBeforeY + m_itemSpaceAfterY;
     } else {
-        area.width = m_penX - area.x + slant;
-        area.width = area.width < 1 ? 0 : area.width + m_itemSpaceAfterX;
+        const std::int32_t drawn = m_penX - (area.x + m_itemSpaceBeforeX) + slant;
+        area.width = drawn < 1 ? 0 : drawn + m_itemSpaceBeforeX + m_itemSpaceAfterX;
         area.height = m_linePitch;
     }
     MarkItemArea(area.x, area.y, area.width, area.height);
