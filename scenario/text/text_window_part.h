@@ -89,8 +89,8 @@ public:
 
     Image& WindowImage() { return m_image; }
     Sprite& WindowSprite() { return m_sprite; }
-    const Image* Composite() const { return m_frameImage; }
-    const Image* ItemMap() const { return m_itemMap; }
+    Image* Composite() const { return m_frameImage; }
+    Image* ItemMap() const { return m_itemMap; }
     std::int32_t LastCharPos() const { return m_lastCharPos; }
     std::int32_t ShownHighlights() const { return m_shownHighlights; }
     const std::deque<FillRectSprite*>& Highlights() const { return m_highlights; }

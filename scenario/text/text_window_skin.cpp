@@ -193,7 +193,8 @@ void TextWindowPart::ComposeFrame(bool modeChanged, bool colourChanged, bool alp
         if (HasPixels(m_maskA)) {
             if (onlyColour) {
                 composite.FillColourKeepAlpha(r, g, b, nullptr);
-            } else if (m_decorationImage != nullptr || colourChanged) {
+            } else if (m_decorationImage != nullptr || colourChanged || alphaChanged) {
+                // A new opacity alone rescales the mask too; left out, it would not show.
                 fillWithMask(m_maskA);
             }
             if (HasPixels(m_decorationImage)) {
@@ -209,7 +210,7 @@ void TextWindowPart::ComposeFrame(bool modeChanged, bool colourChanged, bool alp
     } else if (HasPixels(m_maskB)) {
         if (onlyColour) {
             composite.FillColourKeepAlpha(r, g, b, nullptr);
-        } else if (modeChanged || colourChanged) {
+        } else if (modeChanged || colourChanged || alphaChanged) {
             fillWithMask(m_maskB);
         }
     }
@@ -243,17 +244,21 @@ void TextWindowPart::DrawNineSlice() {
         RECT source{sx, sy, sx + w, sy + h};
         m_image.Blit(&c, x, y, &source, false);
     };
+    // Repeated tiles stop at the far edge pieces: a size that is no whole number of tiles
+    // cuts the last tile instead of painting over the right and bottom edges.
+    auto across = [&](std::int32_t x) { return std::min(tw, right - x); };
+    auto down = [&](std::int32_t y) { return std::min(th, bottom - y); };
     piece(0, 0, m_sliceLeft, m_sliceTop, 0, 0);
     for (std::int32_t x = m_sliceLeft; x < right; x += tw) {
-        piece(m_sliceLeft, 0, tw, m_sliceTop, x, 0);
-        piece(m_sliceLeft, ch - m_sliceBottom, tw, m_sliceBottom, x, bottom);
+        piece(m_sliceLeft, 0, across(x), m_sliceTop, x, 0);
+        piece(m_sliceLeft, ch - m_sliceBottom, across(x), m_sliceBottom, x, bottom);
     }
     piece(cw - m_sliceRight, 0, m_sliceRight, m_sliceTop, right, 0);
     piece(0, ch - m_sliceBottom, m_sliceLeft, m_sliceBottom, 0, bottom);
     piece(cw - m_sliceRight, ch - m_sliceBottom, m_sliceRight, m_sliceBottom, right, bottom);
     for (std::int32_t y = m_sliceTop; y < bottom; y += th) {
-        piece(0, m_sliceTop, m_sliceLeft, th, 0, y);
-        piece(cw - m_sliceRight, m_sliceTop, m_sliceRight, th, right, y);
+        piece(0, m_sliceTop, m_sliceLeft, down(y), 0, y);
+        piece(cw - m_sliceRight, m_sliceTop, m_sliceRight, down(y), right, y);
     }
     if (m_sliceTileWidth == 1 && m_sliceTileHeight == 1) {
         RECT centre{m_sliceLeft, m_sliceTop, right, bottom};
@@ -261,7 +266,7 @@ void TextWindowPart::DrawNineSlice() {
     } else {
         for (std::int32_t y = m_sliceTop; y < bottom; y += th) {
             for (std::int32_t x = m_sliceLeft; x < right; x += tw) {
-                piece(m_sliceLeft, m_sliceTop, tw, th, x, y);
+                piece(m_sliceLeft, m_sliceTop, across(x), down(y), x, y);
             }
         }
     }

@@ -12,6 +12,7 @@
 
 #include "framework/images/bmp_image_loader.h"
 #include "framework/images/image_loader_host.h"
+#include "graphics/compose/blend_tables.h"
 #include "graphics/compose/math_tables.h"
 #include "graphics/image/image.h"
 #include "graphics/sprites/sprite_list.h"
@@ -86,6 +87,7 @@ protected:
         ASSERT_TRUE(m_scope->Ready()) << "qmxgl.dll did not load";
         VfsTestBase::SetUp();
         g_mathTables = &m_tables;
+        InitBlendTables();
         ASSERT_EQ(0, m_host.RegisterBuiltin(new BmpImageLoader, BmpImageLoader::kExtensions,
                                             BmpImageLoader::kTypeString, 1, nullptr, nullptr,
                                             nullptr));
