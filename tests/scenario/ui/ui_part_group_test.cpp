@@ -505,6 +505,23 @@ TEST(UiPartGroupMembers, ClearAndRemoveTellTheFocusedAndHoveredParts) {
     EXPECT_EQ(Journal({"a.enter", "a.move 10,10", "a.pointer 10,10"}), scene.Take());
 }
 
+TEST(UiPartGroupMembers, AGroupGoneReleasesTheMembersOfEverySavedList) {
+    Journal journal;
+    TestPart saved(journal, "saved", 10, 10, 100, 40);
+    TestPart current(journal, "current", 10, 10, 100, 40);
+    {
+        testsupport::UiTestGroup group(journal);
+        group.InsertPart(&saved, -1);
+        ASSERT_EQ(0, group.PushState());
+        group.InsertPart(&current, -1);
+        group.FocusPart(&current);
+        journal.clear();
+    }
+    EXPECT_EQ(Journal({"current.blur null"}), journal);
+    EXPECT_EQ(nullptr, saved.Group());
+    EXPECT_EQ(nullptr, current.Group());
+}
+
 TEST(UiPartGroupMembers, ParkCursorGoesPastTheScreen) {
     UiScene scene;
     scene.group.ParkCursor();
