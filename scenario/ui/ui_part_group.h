@@ -17,8 +17,15 @@
 // Used on the game thread only.
 #pragma once
 
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <cstdint>
 #include <vector>
+
+// The group's PlaySound shares its name with the Win32 function's A/W macro; the macro goes
+// here, so the name means the group's operation wherever the group is seen.
+#undef PlaySound
 
 class ActionMap;
 class KeyboardDevice;
