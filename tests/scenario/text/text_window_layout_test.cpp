@@ -2,7 +2,7 @@
 // directions, the full page, the "@" escapes and the pen operations.
 #include <string>
 
-#include "tests/scenario_text/text_window_fixture.h"
+#include "tests/scenario/text/text_window_fixture.h"
 
 namespace texttest {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graphics/sprites/fill_rect_sprite.h"
-#include "tests/scenario_text/text_window_fixture.h"
+#include "tests/scenario/text/text_window_fixture.h"
 
 namespace texttest {
 namespace {

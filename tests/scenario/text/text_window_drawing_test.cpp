@@ -5,7 +5,7 @@
 
 #include "graphics/sprites/fill_rect_sprite.h"
 #include "graphics/text/gdi_font.h"
-#include "tests/scenario_text/text_window_fixture.h"
+#include "tests/scenario/text/text_window_fixture.h"
 
 namespace texttest {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/scenario_text/text_window_fixture.h"
+#include "tests/scenario/text/text_window_fixture.h"
 
 namespace texttest {
 namespace {
