@@ -127,6 +127,25 @@ TEST_F(TextWindowTest, ImagesSitOnTheLineKeyedOrNot) {
     EXPECT_EQ(2, window.DrawImage("NONE.BMP", 0, 0));
 }
 
+TEST_F(TextWindowTest, ImagesWithAlphaAreBlended) {
+    testsupport::DibLayout layout;
+    layout.bitCount = 32;
+    layout.width = 4;
+    layout.rows.assign(4, std::vector<std::uint32_t>(4, 0xFF112233u));
+    layout.rows[0][0] = 0x00FFFFFFu;  // transparent
+    WriteBmp("ALPHA.BMP", layout);
+    MakeWindow(200, 100);
+    EXPECT_EQ(0, window.DrawImage("ALPHA.BMP", 1, 1)) << "the key plays no part";
+    Image& image = window.WindowImage();
+    const std::int32_t top = 8 + 16 - 4;
+    EXPECT_EQ(image.GetPixel(8, top), 0x80000000u) << "transparent pixel";
+    for (int shift : {0, 8, 16}) {
+        EXPECT_NEAR(static_cast<int>((image.GetPixel(9, top + 1) >> shift) & 0xFF),
+                    static_cast<int>((0x112233u >> shift) & 0xFF), 1);
+    }
+    EXPECT_EQ(window.PenX(), 12);
+}
+
 TEST_F(TextWindowTest, StringsPlacedWholeAndAligned) {
     MakeWindow(200, 100);
     const std::int32_t w = Measure(kGothic, 16, "あい");
@@ -165,6 +184,14 @@ TEST_F(TextWindowTest, StringsPlacedWholeAndAligned) {
         EXPECT_EQ(window.LastCharPos(), a.y) << a.alignment;
         EXPECT_EQ(window.PenX(), 193) << a.alignment;
     }
+    // Centred both ways: the column is placed by the turned text's bounds.
+    RECT bounds;
+    font.GetRotatedTextBounds(&bounds, 0, 0, 32, 16);
+    ASSERT_EQ(bounds.right - bounds.left, 16);
+    window.Home(true);
+    EXPECT_EQ(0, window.DrawAlignedString("あい", 0));
+    EXPECT_EQ(window.LastCharPos(), 8 + freeY / 2);
+    EXPECT_EQ(window.PenX(), 8 + (200 - 16 + 4 - 16) / 2 - 2 - bounds.left + 1);
 }
 
 TEST_F(TextWindowTest, SpreadStringsBothWays) {
