@@ -146,6 +146,41 @@ TEST_F(TextWindowTest, ImagesWithAlphaAreBlended) {
     EXPECT_EQ(window.PenX(), 12);
 }
 
+TEST_F(TextWindowTest, ImagesBreakLinesAndStopAtAFullPage) {
+    WriteBmp("KEYED.BMP", KeyedPicture());
+    MakeWindow(200, 68);
+    const std::string line(20, 'a');  // 20 half-width characters reach the pen 168
+    EXPECT_EQ(0, Put(line.c_str()));
+    ASSERT_GT(window.PenX(), window.WrapLimit());
+    EXPECT_EQ(-1, window.DrawImage("KEYED.BMP", 0, -1));
+    EXPECT_EQ(window.PenX(), 8 + 6);
+    EXPECT_EQ(window.PenY(), 28);
+    EXPECT_EQ(0, Put(line.c_str() + 1));
+    const std::int32_t penX = window.PenX();
+    ASSERT_GT(penX, window.WrapLimit());
+    EXPECT_EQ(1, window.DrawImage("KEYED.BMP", 0, -1)) << "the page is full";
+    EXPECT_EQ(window.PenX(), penX);
+}
+
+TEST_F(TextWindowTest, CharactersIntoAnotherTarget) {
+    MakeWindow(200, 60);
+    Image target;
+    Blank(&target, 0xFF000000u);
+    Image blank;
+    Blank(&blank);
+    window.WindowSprite().SetDirty(0);
+    const char* text = "あ";
+    EXPECT_EQ(0, window.DrawCharAt(&text, &target));
+    EXPECT_EQ(Differences(window.WindowImage(), blank), 0);
+    EXPECT_FALSE(window.WindowSprite().IsDirty());
+    Image expected;
+    Blank(&expected, 0xFF000000u);
+    font.DrawText(&expected, 8 + (16 - Measure(kGothic, 16, "あ")) / 2, 8, "あ", nullptr, nullptr);
+    EXPECT_EQ(Differences(target, expected), 0);
+    EXPECT_NE(Differences(target, blank), 0);
+    EXPECT_EQ(window.PenX(), 24);
+}
+
 TEST_F(TextWindowTest, StringsPlacedWholeAndAligned) {
     MakeWindow(200, 100);
     const std::int32_t w = Measure(kGothic, 16, "あい");
