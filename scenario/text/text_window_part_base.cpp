@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "graphics/text/font.h"
 #include "graphics/text/text_syntax.h"
@@ -168,7 +169,10 @@ std::int32_t TextWindowPartBase::AddItem(const TextWindowItemSpec& spec) {
         return 1;
     }
     auto copy = [](const char* text) { return text != nullptr ? std::string(text) : std::string(); };
-    auto* item = new TextWindowItem;
+    auto* item = new (std::nothrow) TextWindowItem;
+    if (item == nullptr) {
+        return 1;
+    }
     item->name = copy(spec.name);
     item->value = spec.value;
     item->text = copy(spec.text);

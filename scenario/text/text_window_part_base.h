@@ -90,7 +90,7 @@ public:
 
     // --- Layout and items ---
     virtual void ClearItems();
-    // 0; 1 when items are not enabled, an item is open or the item map is full.
+    // 0; 1 when items are not enabled, an item is open, the item map is full or memory ran out.
     virtual std::int32_t AddItem(const TextWindowItemSpec& spec);
     virtual void BeginItemArea();
     virtual void EndItemArea();

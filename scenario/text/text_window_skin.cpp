@@ -49,7 +49,10 @@ std::int32_t TextWindowPart::SetSkinImages(const char* decorationName, const cha
     if (decorationName == nullptr && maskAName == nullptr && maskBName == nullptr) {
         return 1;
     }
-    m_frameImage = new Image;
+    m_frameImage = new (std::nothrow) Image;
+    if (m_frameImage == nullptr) {
+        return -1;
+    }
     m_ownsFrame = true;
     m_ownsDecoration = true;
     m_ownsMasks = true;
@@ -67,7 +70,10 @@ std::int32_t TextWindowPart::SetSkinImages(const char* decorationName, const cha
             continue;
         }
         *names[n] = maskNames[n];
-        *masks[n] = new Image;
+        *masks[n] = new (std::nothrow) Image;
+        if (*masks[n] == nullptr) {
+            return fail(-1);
+        }
         if ((*masks[n])->LoadIndexed(maskNames[n], nullptr, 0, 0) != 0) {
             return fail(2 + 2 * n);
         }
@@ -81,7 +87,10 @@ std::int32_t TextWindowPart::SetSkinImages(const char* decorationName, const cha
     if (decorationName != nullptr) {
         m_decorationName = decorationName;
         if (anyMask) {
-            m_decorationImage = new Image;
+            m_decorationImage = new (std::nothrow) Image;
+            if (m_decorationImage == nullptr) {
+                return fail(-1);
+            }
             if (m_decorationImage->Load(decorationName, nullptr, 0, 0) != 0) {
                 return fail(6);
             }
