@@ -4,8 +4,9 @@
 // images and upright runs where TextWindowPartBase says. With items enabled it keeps an 8-bit
 // item map (item + 1 under each item's rectangles) and shows highlights as colour rectangles.
 //
-// The sprite list, fonts and skin images given as images are borrowed; DropObject forgets one
-// before its owner deletes it. Skins loaded by name and the composite the window makes are owned.
+// The sprite list, fonts and skin images given as images are borrowed; DropReferencesTo
+// forgets one before its owner deletes it. Skins loaded by name and the composite the window
+// makes are owned.
 #pragma once
 
 #include <cstdint>
