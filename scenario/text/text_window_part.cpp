@@ -213,8 +213,8 @@ std::int32_t TextWindowPart::Recreate(std::int32_t width, std::int32_t height) {
     }
     ReleaseSkinImages(false);
     const std::uint8_t alpha = m_sprite.Alpha();
-    if (Create(m_spriteList, m_priority, width, height, GetX(), GetY(), m_font, m_rubyFont, m_tag) !=
-        0) {
+    if (Create(m_spriteList, m_priority, width, height, GetX(), GetY(), m_font, m_rubyFont,
+               m_tag) != 0) {
         return 3;
     }
     m_sprite.SetAlpha(alpha);

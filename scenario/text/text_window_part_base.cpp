@@ -168,7 +168,9 @@ std::int32_t TextWindowPartBase::AddItem(const TextWindowItemSpec& spec) {
     if (!m_itemsEnabled || m_itemOpen || m_itemCount >= kMaxItems) {
         return 1;
     }
-    auto copy = [](const char* text) { return text != nullptr ? std::string(text) : std::string(); };
+    auto copy = [](const char* text) {
+        return text != nullptr ? std::string(text) : std::string();
+    };
     auto* item = new (std::nothrow) TextWindowItem;
     if (item == nullptr) {
         return 1;

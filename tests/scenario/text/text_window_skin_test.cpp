@@ -225,7 +225,8 @@ TEST_F(TextWindowSkinTest, ResizeKeepsWholeTiles) {
     ASSERT_EQ(0, window.Create(&list, 10, 30, 30, 3, 4, &font, nullptr, 0));
     window.SetAlpha(99);
     // Asked width, its width; the height asked is 10 more.
-    const std::int32_t sizes[][3] = {{45, 50, 60}, {35, 40, 50}, {25, 30, 40}, {5, 20, 30}, {40, 40, 50}};
+    const std::int32_t sizes[][3] = {
+        {45, 50, 60}, {35, 40, 50}, {25, 30, 40}, {5, 20, 30}, {40, 40, 50}};
     for (bool inPlace : {true, false}) {
         for (const auto& s : sizes) {
             ASSERT_EQ(0, window.Resize(s[0], s[0] + 10, inPlace)) << s[0];
