@@ -296,6 +296,26 @@ TEST_F(TextWindowItemTest, KeysSelectWithWrapAndDecide) {
     EXPECT_EQ(group.log, std::vector<std::string>{"cursor 48,16"});
 }
 
+TEST_F(TextWindowItemTest, HidingDropsFocusAndHoverAndTakesALockedHighlightAlong) {
+    MakeWindow(200, 100);
+    Item("あ");
+    ASSERT_EQ(0, group.InsertPart(&window, -1));
+    group.pointerX = 12;
+    group.pointerY = 12;
+    group.ProcessPointer(1);
+    ASSERT_EQ(group.HoveredPart(), &window);
+    ASSERT_EQ(0, group.FocusPart(&window));
+    ASSERT_TRUE(window.ActivateItem(0));
+    ASSERT_EQ(window.ShownHighlights(), 1);
+    window.SetVisible(false);
+    EXPECT_EQ(group.FocusedPart(), nullptr);
+    EXPECT_EQ(group.HoveredPart(), nullptr);
+    EXPECT_FALSE(window.IsVisible());
+    EXPECT_FALSE(window.Highlights()[0]->IsVisible()) << "locked: the highlight follows";
+    window.SetVisible(true);
+    EXPECT_TRUE(window.Highlights()[0]->IsVisible());
+}
+
 TEST_F(TextWindowItemTest, PastTheLastItemTheFocusGoesToTheNextPart) {
     MakeWindow(200, 100);
     Item("あ");
