@@ -149,6 +149,19 @@ TEST(ScriptMemory, ReadableExtentStopsAtTheRegionOrThePageEdge) {
     EXPECT_EQ(script_memory::ReadableExtent(0, 1000), 0u);
 }
 
+TEST(ScriptMemory, TheScenarioCheckAnswersFromTheRegions) {
+    std::uint32_t address;
+    {
+        GuardedBuffer buffer(16);
+        address = buffer.Address();
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(address + 12, 4), buffer.Data() + 12);
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(address + 13, 4), nullptr);
+        GuardedBuffer readOnly(16, false);
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(readOnly.Address(), 4), nullptr);
+    }
+    EXPECT_EQ(ProgramScriptMemory().WritableBytes(address, 4), nullptr) << "a dropped region";
+}
+
 TEST(ScriptMemory, ArgumentWordsStayInTheBlocksOwnRegion) {
     GuardedBuffer block(16);
     const std::uint32_t* words = PointerAt<const std::uint32_t>(block.Address());
