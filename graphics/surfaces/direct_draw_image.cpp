@@ -14,6 +14,7 @@
 #include "graphics/compose/surface_transfer.h"
 #include "graphics/device/direct_draw_device.h"
 #include "graphics/image/image.h"
+#include "graphics/surfaces/dib_surface_conversion.h"
 
 namespace {
 
@@ -280,15 +281,33 @@ std::int32_t DirectDrawImage::ConvertDecoded(const DecodedImage* picture) {
     // The picture is as large as the image, which the surface holds.
     const RECT area = {0, 0, picture->Width(), picture->Height()};
     if (area.right > m_width || area.bottom > m_height) return 2;
+    const BITMAPINFO* info = picture->Info();
+    const std::uint8_t* source = picture->Bits();
+    const std::int32_t stride = picture->Stride();
+    auto* bytes = static_cast<std::uint8_t*>(locked.lpSurface);
+    const POINT origin = {0, 0};
     std::int32_t converted;
     switch (m_formatCode) {
+    case kPixelFormatRgb555:
+        converted = ConvertDibTo555(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatRgb565:
+        converted = ConvertDibTo565(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatRgb24:
+        converted = ConvertDibTo24(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatArgb1555:
+        converted = ConvertDibTo1555(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatArgb4444:
+        converted = ConvertDibTo4444(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
     case kPixelFormatXrgb32:
-        converted = ConvertDibTo32(bits, area, locked.lPitch, picture->Info(), picture->Bits(),
-                                   picture->Stride(), POINT{0, 0});
+        converted = ConvertDibTo32(bits, area, locked.lPitch, info, source, stride, origin);
         break;
     case kPixelFormatArgb32:
-        converted = ConvertDibToArgb(bits, area, locked.lPitch, picture->Info(), picture->Bits(),
-                                     picture->Stride(), POINT{0, 0});
+        converted = ConvertDibToArgb(bits, area, locked.lPitch, info, source, stride, origin);
         break;
     default:
         return 2;

@@ -90,8 +90,7 @@ public:
     std::int32_t CopyFromImage(Image* image, std::int32_t x, std::int32_t y,
                                const RECT* sourceRect, const DDSURFACEDESC2* lockedDescription);
     // Writes a decoded picture of the image's size into the surface: 0; 1 the lock failed; 2 the
-    // format has no converter (only xRGB and ARGB 32-bit have one so far) or the conversion
-    // failed.
+    // format has no converter (8-bit and unrecognised formats) or the conversion failed.
     std::int32_t ConvertDecoded(const DecodedImage* picture);
     // Clears the bits of 16- and 32-bit pixels outside the colour masks: 0; 1 no surface; 2 the
     // lock failed; 3 another bit count carries such bits.
