@@ -19,6 +19,9 @@ ScreenCore* AsCore(ScreenBuffer* screen) { return dynamic_cast<ScreenCore*>(scre
 
 }  // namespace
 
+ScreenCore::ScreenCore(std::uint8_t imageFlags, bool dibScreen)
+    : m_imageFlags(imageFlags), m_dibScreen(dibScreen) {}
+
 ScreenCore::~ScreenCore() { Release(); }
 
 void ScreenCore::Release() {
