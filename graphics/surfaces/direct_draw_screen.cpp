@@ -13,22 +13,6 @@ std::uint8_t BackBufferFlags() {
     return DibBackBufferSwitch ? kImageDibSection | kImageDirtyRegion : kImageDirtyRegion;
 }
 
-// The colour of a back-buffer pixel: its palette entry at 8 bits (the grey ramp without a
-// palette); -1 outside.
-std::int32_t PixelColour(Image& image, std::int32_t x, std::int32_t y) {
-    const std::uint32_t pixel = image.GetPixel(x, y);
-    if (pixel == 0xFFFFFFFFu && image.Depth() != 32) return -1;
-    if (static_cast<std::uint32_t>(x) >= static_cast<std::uint32_t>(image.Width()) ||
-        static_cast<std::uint32_t>(y) >= static_cast<std::uint32_t>(image.Height()))
-        return -1;
-    if (image.Depth() == 8) {
-        const std::uint32_t* palette = image.Palette();
-        return static_cast<std::int32_t>((palette ? palette[pixel & 0xFF] : (pixel & 0xFF) * 0x010101u) &
-                                         0x00FFFFFFu);
-    }
-    return static_cast<std::int32_t>(pixel & 0x00FFFFFFu);
-}
-
 }  // namespace
 
 DirectDrawScreen::DirectDrawScreen()
@@ -108,7 +92,7 @@ std::int32_t DirectDrawScreen::SetColourKeyRgb(std::int32_t r, std::int32_t g, s
 
 std::int32_t DirectDrawScreen::SetColourKeyFromPixel(std::int32_t x, std::int32_t y) {
     if (!m_surface) return 1;
-    const std::int32_t colour = PixelColour(m_image, x, y);
+    const std::int32_t colour = BackBufferColour(x, y);
     if (colour == -1) return 1;
     return SetColourKeyRgb((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
 }

@@ -70,6 +70,9 @@ protected:
     ScreenCore(std::uint8_t imageFlags, bool dibScreen);
     ~ScreenCore();
 
+    // The colour 0x00RRGGBB of a back-buffer pixel, its palette entry at 8 bits (the grey ramp
+    // without a palette); -1 outside the back buffer.
+    std::int32_t BackBufferColour(std::int32_t x, std::int32_t y);
     // How later Creates make the back buffer (kImageDibSection, kImageDirtyRegion).
     void SetImageFlags(std::uint8_t flags) { m_imageFlags = flags; }
     std::uint8_t ImageFlags() const { return m_imageFlags; }
