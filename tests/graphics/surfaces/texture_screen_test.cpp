@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/compose/pixel_format.h"
+#include "graphics/image/image.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/surfaces/direct_draw_screen.h"
 #include "graphics/surfaces/gdi_screen.h"
@@ -173,6 +174,57 @@ TEST_F(TextureScreenOnWine, TheLibraryFillsThroughTheSurfaceFaceWithinTheBackBuf
             const POINT p = {x, y};
             ASSERT_EQ(PtInRect(&corner, p) ? 0x0000FFu : 0x00FF00u, image->GetPixel(x, y) & 0x00FFFFFF) << x << "," << y;
         }
+}
+
+// Images read the DirectDraw and texture screens from their back buffers (kinds 7 and 8: drawn
+// but not yet brought into the surface) and texture pictures from the texture (kind 2).
+TEST_F(TextureScreenOnWine, ImagesReadScreensFromTheirBackBuffersAndTexturesFromTheTexture) {
+    Caps(kPow2);
+    DirectDrawScreen ddScreen;
+    ASSERT_EQ(0, ddScreen.Create(20, 10, 32, 0));
+    TextureScreen texScreen;
+    ASSERT_EQ(0, texScreen.Create(kPixelFormatXrgb32, 20, 10, 32, 0, false));
+    const RECT area = {2, 1, 6, 4};
+    ASSERT_TRUE(ddScreen.GetImage()->FillRect(0x12, 0x34, 0x56, &area));
+    ASSERT_TRUE(texScreen.GetImage()->FillRect(0x12, 0x34, 0x56, &area));
+    const Bytes data = ElgOf(24, 6, 4);
+    TextureImage picture;
+    ASSERT_EQ(0, picture.Load(kPixelFormatXrgb32, nullptr, data.data(), static_cast<std::uint32_t>(data.size()), false));
+
+    struct Case {
+        const char* name;
+        Surface* source;
+        std::uint32_t (*want)(TextureImage&, int, int);
+    };
+    auto screenColour = [](TextureImage&, int x, int y) -> std::uint32_t {
+        return x >= 2 && x < 6 && y >= 1 && y < 4 ? 0x123456u : 0u;
+    };
+    auto textureColour = [](TextureImage& t, int x, int y) -> std::uint32_t {
+        return static_cast<std::uint32_t>(t.GetPixel(x, y));
+    };
+    const Case cases[] = {
+        {"DirectDraw screen", static_cast<DeviceSurface*>(&ddScreen), screenColour},
+        {"texture screen", static_cast<DirectDrawImage*>(&texScreen), screenColour},
+        {"texture picture", static_cast<DirectDrawImage*>(&picture), textureColour},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image image;
+        ASSERT_EQ(0, image.Create(6, 4, 32, kImageDibSection));
+        ASSERT_TRUE(image.FillValue(0x00C0FFEE, nullptr));
+        const RECT from = {0, 0, 6, 4};
+        ASSERT_EQ(0, image.BltFromSurface(c.source, 0, 0, &from));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) EXPECT_EQ(c.want(picture, x, y), image.GetPixel(x, y) & 0x00FFFFFF) << x << "," << y;
+        const SIZE twice = {12, 8};
+        Image stretched;
+        ASSERT_EQ(0, stretched.Create(12, 8, 32, kImageDibSection));
+        ASSERT_EQ(0, stretched.StretchFromSurface(c.source, &twice, 0, 0, &from));
+        if (c.source != static_cast<DirectDrawImage*>(&picture)) {
+            EXPECT_EQ(0x123456u, stretched.GetPixel(5, 3) & 0x00FFFFFF);
+            EXPECT_EQ(0u, stretched.GetPixel(1, 1) & 0x00FFFFFF);
+        }
+    }
 }
 
 }  // namespace
