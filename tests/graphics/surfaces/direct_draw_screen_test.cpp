@@ -290,4 +290,33 @@ TEST_F(DirectDrawScreenOnWine, ChangeDepthKeepsTheSurface) {
     EXPECT_EQ(nullptr, screen.GetImage()->Bits());
 }
 
+// The fault this guards: a transition frame that could not reach the surface answered 0.
+TEST_F(DirectDrawScreenOnWine, AFailedTransitionFrameIsReportedAndDrawnAgainNextTime) {
+    for (bool dib : {true, false}) {
+        SCOPED_TRACE(dib ? "DIB: the fake has no device context" : "plain: the lock fails");
+        BackBufferSwitch useDib(dib);
+        ShimmedDisplay display(m_device.DirectDraw(), Xrgb32(), 32);
+        display.ServeFakes();
+        DirectDrawScreen screen;
+        ASSERT_EQ(0, screen.Create(16, 8, 32, 1));
+        testsupport::FakeDdSurface* fake = display.LastFake();
+        MemoryScreen other;
+        ASSERT_EQ(0, other.CreateSimple(16, 8, 32, false));
+        ASSERT_EQ(0, screen.SetAlternate(&other));
+        auto* transition = new RecordingTransition(2);
+        transition->fill = true;
+        transition->fillValue = 0x00FF8040;
+        ASSERT_EQ(0, screen.BeginTransition(transition, kTransitionPictures, false, false));
+        fake->failLock = true;
+        EXPECT_EQ(2, screen.UpdateSurface(true));
+        EXPECT_TRUE(screen.InTransition());
+        if (!dib) {
+            fake->failLock = false;
+            EXPECT_EQ(0, screen.UpdateSurface(true));
+            EXPECT_EQ(0xFF8040u, fake->Pixel32(15, 7) & 0x00FFFFFF);
+        }
+        screen.EndTransition(false);
+    }
+}
+
 }  // namespace
