@@ -102,14 +102,16 @@ TEST_F(TextureImageOnWine, ElgGoesStraightInWhenThePitchAllowsElseThroughTheHost
 }
 
 TEST_F(TextureImageOnWine, ArgbTexturesGetOpaqueAlphaOrTheAlphaStream) {
-    Caps(kPow2 | D3DPTEXTURECAPS_NONPOW2CONDITIONAL);
     struct Case {
         std::uint8_t depth;
         std::uint32_t alpha;
     };
     for (const Case& c : {Case{8, 0xFF}, Case{24, 0xFF}, Case{32, 0x9A}}) {
         SCOPED_TRACE(int(c.depth));
-        for (std::int32_t width : {6, 5}) {
+        for (bool rounded : {false, true}) {
+            // 6 x 3 straight into the texture; rounded to 8 x 4, through the host's decoder.
+            Caps(rounded ? kPow2 : kPow2 | D3DPTEXTURECAPS_NONPOW2CONDITIONAL);
+            const std::int32_t width = 6;
             const Bytes data = ElgOf(c.depth, width, 3);
             TextureImage texture;
             ASSERT_EQ(0, texture.Load(kPixelFormatArgb32, nullptr, data.data(), static_cast<std::uint32_t>(data.size()), false));
