@@ -75,13 +75,12 @@ protected:
     std::int32_t BackBufferColour(std::int32_t x, std::int32_t y);
     // How later Creates make the back buffer (kImageDibSection, kImageDirtyRegion).
     void SetImageFlags(std::uint8_t flags) { m_imageFlags = flags; }
-    std::uint8_t ImageFlags() const { return m_imageFlags; }
     // Brings the back buffer into a DirectDraw surface for the screens shown through one: the
     // next transition frame while a transition runs; in canvas mode the canvas's present (its
     // -1, nothing to present, becomes 0, another result r becomes r + 1); else the changed
     // rectangles (dirtyOnly) or the whole frame, by BitBlt into the surface's device context
     // when the back buffer is a DIB section, or converted into the locked surface (one lock a
-    // frame) in formatCode. 0; -1 nothing changed (dirtyOnly); 2 the surface's device context
+    // frame) in formatCode (defined beside the GDI screen's presents). 0; -1 nothing changed (dirtyOnly); 2 the surface's device context
     // or lock cannot be had, or no palette for an 8-bit back buffer (the changes are kept);
     // 3 the device context cannot be released, or a format without converter.
     std::int32_t UpdateDeviceSurface(IDirectDrawSurface7* surface, std::int32_t formatCode,
