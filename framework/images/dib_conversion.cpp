@@ -1,76 +1,11 @@
 #include "framework/images/dib_conversion.h"
 
+#include "framework/images/dib_source.h"
 #include "framework/images/grey_level.h"
 
 namespace {
 
 enum class Target { Argb, Rgb, Index };
-
-// What the converters know of the source once it has been checked.
-struct DibSource {
-    std::int32_t bitCount;
-    const std::uint8_t* topRow;  // the picture's top row
-    std::int32_t rowStep;        // bytes from one picture row to the one below
-    std::uint32_t table[256];    // the colour table, padded with zeros
-
-    const std::uint8_t* Row(std::int32_t y) const { return topRow + rowStep * y; }
-};
-
-bool OpenSource(const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
-                POINT srcPoint, std::int32_t width, std::int32_t height, DibSource& source) {
-    if (!info || !bits || width <= 0 || height <= 0) return false;
-    const BITMAPINFOHEADER& header = info->bmiHeader;
-    source.bitCount = header.biBitCount;
-    switch (source.bitCount) {
-        case 1:
-        case 4:
-        case 8:
-            // Run-length and other packed palette formats are not rows of indices.
-            if (header.biCompression != BI_RGB && source.bitCount != 1) return false;
-            break;
-        case 16:
-        case 24:
-        case 32:
-            break;
-        default:
-            return false;
-    }
-    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
-
-    // The requested rectangle must lie inside the picture, or rows would be read from before
-    // or after the buffer.
-    const std::int64_t pictureHeight =
-        header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
-    if (srcPoint.x < 0 || srcPoint.y < 0 ||
-        static_cast<std::int64_t>(srcPoint.x) + width > header.biWidth ||
-        static_cast<std::int64_t>(srcPoint.y) + height > pictureHeight ||
-        static_cast<std::int64_t>(header.biWidth) * source.bitCount >
-            static_cast<std::int64_t>(srcPitch) * 8) {
-        return false;
-    }
-    if (header.biHeight < 0) {
-        source.topRow = bits;
-        source.rowStep = srcPitch;
-    } else {
-        source.topRow = bits + static_cast<std::int64_t>(srcPitch) * (header.biHeight - 1);
-        source.rowStep = -srcPitch;
-    }
-
-    for (std::uint32_t& entry : source.table) entry = 0;
-    if (source.bitCount <= 8) {
-        const std::uint32_t capacity = 1u << source.bitCount;
-        std::uint32_t count = header.biClrUsed;
-        if (count == 0 || count > capacity) count = capacity;
-        const std::uint8_t* table = reinterpret_cast<const std::uint8_t*>(info) + 40;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            source.table[i] = static_cast<std::uint32_t>(table[4 * i]) |
-                              static_cast<std::uint32_t>(table[4 * i + 1]) << 8 |
-                              static_cast<std::uint32_t>(table[4 * i + 2]) << 16 |
-                              static_cast<std::uint32_t>(table[4 * i + 3]) << 24;
-        }
-    }
-    return true;
-}
 
 // One source pixel as the target wants it; bit count and target are fixed per row loop.
 template <int BitCount, Target target>
@@ -141,7 +76,7 @@ std::int32_t Convert(D* dst, const RECT& dstRect, std::int32_t dstPitch, const B
     const std::int32_t width = dstRect.right - dstRect.left;
     const std::int32_t height = dstRect.bottom - dstRect.top;
     DibSource source;
-    if (!dst || !OpenSource(info, bits, srcPitch, srcPoint, width, height, source)) return 0;
+    if (!dst || !OpenDibSource(info, bits, srcPitch, srcPoint, width, height, source)) return 0;
     switch (source.bitCount) {
         case 1:
             ConvertRows<1, target>(dst, dstRect, dstPitch, source, srcPoint);
@@ -183,4 +118,62 @@ std::int32_t ConvertDibTo8(std::uint8_t* dst, const RECT& dstRect, std::int32_t 
                            const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
                            POINT srcPoint) {
     return Convert<Target::Index>(dst, dstRect, dstPitch, info, bits, srcPitch, srcPoint);
+}
+
+bool OpenDibSource(const BITMAPINFO* info, const std::uint8_t* bits, std::int32_t srcPitch,
+                   POINT srcPoint, std::int32_t width, std::int32_t height, DibSource& source) {
+    if (!info || !bits || width <= 0 || height <= 0) return false;
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    source.bitCount = header.biBitCount;
+    switch (source.bitCount) {
+        case 1:
+        case 4:
+        case 8:
+            // Run-length and other packed palette formats are not rows of indices.
+            if (header.biCompression != BI_RGB && source.bitCount != 1) return false;
+            break;
+        case 16:
+        case 24:
+        case 32:
+            break;
+        default:
+            return false;
+    }
+    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
+
+    // The requested rectangle must lie inside the picture, or rows would be read from before
+    // or after the buffer.
+    const std::int64_t pictureHeight =
+        header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
+    if (srcPoint.x < 0 || srcPoint.y < 0 ||
+        static_cast<std::int64_t>(srcPoint.x) + width > header.biWidth ||
+        static_cast<std::int64_t>(srcPoint.y) + height > pictureHeight ||
+        static_cast<std::int64_t>(header.biWidth) * source.bitCount >
+            static_cast<std::int64_t>(srcPitch) * 8) {
+        return false;
+    }
+    if (header.biHeight < 0) {
+        source.topRow = bits;
+        source.rowStep = srcPitch;
+    } else {
+        source.topRow = bits + static_cast<std::int64_t>(srcPitch) * (header.biHeight - 1);
+        source.rowStep = -srcPitch;
+    }
+
+    for (std::uint32_t& entry : source.table) entry = 0;
+    source.tableSize = 0;
+    if (source.bitCount <= 8) {
+        const std::uint32_t capacity = 1u << source.bitCount;
+        std::uint32_t count = header.biClrUsed;
+        if (count == 0 || count > capacity) count = capacity;
+        const std::uint8_t* table = reinterpret_cast<const std::uint8_t*>(info) + 40;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            source.table[i] = static_cast<std::uint32_t>(table[4 * i]) |
+                              static_cast<std::uint32_t>(table[4 * i + 1]) << 8 |
+                              static_cast<std::uint32_t>(table[4 * i + 2]) << 16 |
+                              static_cast<std::uint32_t>(table[4 * i + 3]) << 24;
+        }
+        source.tableSize = count;
+    }
+    return true;
 }

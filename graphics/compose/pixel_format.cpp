@@ -138,3 +138,19 @@ std::int32_t FillSurfaceRect(IDirectDrawSurface7* surface, const PixelFormatInfo
     surface->Unlock(nullptr);
     return 0;
 }
+
+std::int32_t PackColourKey(const PixelFormatInfo& info, std::int32_t r, std::int32_t g,
+                           std::int32_t b) {
+    if (info.bitCount <= 8) return r & 0xFF;
+    const std::uint32_t channels[3] = {static_cast<std::uint32_t>(r & 0xFF),
+                                       static_cast<std::uint32_t>(g & 0xFF),
+                                       static_cast<std::uint32_t>(b & 0xFF)};
+    std::uint32_t key = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (info.shifts[i] >= 32) continue;
+        const std::uint32_t value = info.bits[i] <= 8 ? channels[i] >> (8 - info.bits[i])
+                                                      : channels[i] << (info.bits[i] - 8);
+        key |= value << info.shifts[i];
+    }
+    return static_cast<std::int32_t>(key);
+}

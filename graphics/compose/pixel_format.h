@@ -34,6 +34,11 @@ struct PixelFormatInfo {
 std::int32_t ClassifyPixelFormat(IDirectDrawSurface7* surface, PixelFormatInfo* info,
                                  const DDPIXELFORMAT* pixelFormat);
 
+// A colour as a colour-key value of the format: above 8 bits each of red, green and blue cut to
+// its channel's width and moved to its place; at 8 bits or fewer red, as a palette index.
+std::int32_t PackColourKey(const PixelFormatInfo& info, std::int32_t r, std::int32_t g,
+                           std::int32_t b);
+
 // Fills rect (null: the whole surface) with the colour in the surface's format: by a colour-fill
 // blit, or, when the surface refuses it, by writing the pixels of the part of rect that lies on
 // the surface. 0 done; 1 no surface, or no info and the format cannot be read; 2 the surface

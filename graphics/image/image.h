@@ -352,8 +352,10 @@ public:
     std::int32_t Blur(std::uint8_t mode, const RECT* rect);
     // 0 done or nothing to do; 1 no pixels.
     std::int32_t Mosaic(std::uint32_t cellSize, std::uint8_t alignment, const RECT* rect);
-    // Copies from another surface through GDI (this image must be a DIB section). 0 done or
-    // nothing to draw; 1 no DIB section, no pixels, no source or one that cannot be read;
+    // Copies from another surface through GDI (this image must be a DIB section): a picture in
+    // a DirectDraw surface (DirectDraw image, text bitmap, texture) through the surface's device
+    // context, a pixel buffer or the back buffer of a DirectDraw or texture screen directly.
+    // 0 done or nothing to draw; 1 no DIB section, no pixels, no source or one that cannot be read;
     // 2 the source's device context cannot be had; otherwise Blit's or StretchBlit's result.
     std::int32_t BltFromSurface(Surface* source, std::int32_t x, std::int32_t y,
                                 const RECT* sourceRect);

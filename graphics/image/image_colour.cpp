@@ -14,6 +14,7 @@
 #include "graphics/image/pixel_area.h"
 #include "graphics/image/pixel_math.h"
 #include "graphics/image/plane_kernels.h"
+#include "graphics/interfaces/screen_buffer.h"
 
 namespace {
 
@@ -274,8 +275,17 @@ std::int32_t Image::CopyFromDeviceSurface(Surface* source, const SIZE* size, std
         return size ? StretchBlit(source, size, x, y, sourceRect, false)
                     : Blit(source, x, y, sourceRect, false);
     }
-    // The screens keep their back buffers in images of their own; until a screen exists there
-    // is none to copy from.
+    // The screens shown through a DirectDraw surface or a texture are read from their back
+    // buffers, which hold what the surface shows once updated.
+    if (kind == kSurfaceDirectDrawScreen || kind == kSurfaceTextureScreen) {
+        auto* screen = dynamic_cast<ScreenBuffer*>(source);
+        Image* backBuffer = screen ? screen->GetImage() : nullptr;
+        if (!backBuffer || !backBuffer->Bits()) return 1;
+        return size ? StretchBlit(backBuffer, size, x, y, sourceRect, false)
+                    : Blit(backBuffer, x, y, sourceRect, false);
+    }
+    // Pictures in DirectDraw surfaces (images, text bitmaps, textures) are read through the
+    // surface's device context; the other kinds have nothing to read here.
     if (kind > kSurfaceTextureText) return 1;
     IDirectDrawSurface7* surface = static_cast<DirectDrawBacked*>(source)->GetSurface();
     if (!surface) return 1;

@@ -14,6 +14,7 @@
 #include "graphics/compose/surface_transfer.h"
 #include "graphics/device/direct_draw_device.h"
 #include "graphics/image/image.h"
+#include "graphics/surfaces/dib_surface_conversion.h"
 
 namespace {
 
@@ -28,12 +29,6 @@ bool IsElg(const std::uint8_t* data, std::uint32_t size) {
 std::int32_t PackRgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
     return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF);
 }
-
-// Releases a decoded picture on every way out.
-struct DecodedReference {
-    DecodedImage* image = nullptr;
-    ~DecodedReference() { ReleaseObject(image); }
-};
 
 // Unlocks a locked surface on every way out.
 struct SurfaceUnlock {
@@ -153,80 +148,102 @@ std::int32_t DirectDrawImage::Load(LoadSource source) {
     return result;
 }
 
-std::int32_t DirectDrawImage::LoadUnguarded(const LoadSource& source) {
+DirectDrawImage::PictureSource::~PictureSource() {
+    ReleaseObject(decoded);
+    delete header;
+    delete static_cast<FileStream*>(file);
+}
+
+std::int32_t DirectDrawImage::ReadPicture(const LoadSource& source, PictureSource& picture) {
     ImageLoaderHost* host = g_imageLoaderHost;
     if (!host) return 2;
     const char* name = source.fileName;
+    picture.name = name;
     const bool cacheOn = host->Cache().Enabled();
-    char path[kPathCapacity] = "";
-    DecodedReference decoded;
-    FileStream file;
-    const std::uint8_t* data = source.data;
-    std::uint32_t size = source.size;
+    picture.data = source.data;
+    picture.size = source.size;
     if (name) {
         if (cacheOn) {
-            if (!g_virtualFileSystem || g_virtualFileSystem->LocateFile(path, name, nullptr) > 0)
+            if (!g_virtualFileSystem ||
+                g_virtualFileSystem->LocateFile(picture.path, name, nullptr) > 0)
                 return 1;
-            decoded.image = host->CacheLookup(path);
+            picture.decoded = host->CacheLookup(picture.path);
         }
-        if (!decoded.image) {
-            if (file.LoadFile(cacheOn ? path : name) != 0 || !file.Data()) return 1;
-            data = static_cast<const std::uint8_t*>(file.Data());
-            size = file.Size();
+        if (!picture.decoded) {
+            auto* file = new FileStream;
+            picture.file = file;
+            if (file->LoadFile(cacheOn ? picture.path : name) != 0 || !file->Data()) return 1;
+            picture.data = static_cast<const std::uint8_t*>(file->Data());
+            picture.size = file->Size();
         }
-    } else if (!data || size == 0) {
+    } else if (!picture.data || picture.size == 0) {
         return 1;
     }
-    const char* cacheName = path[0] ? path : name;
+    picture.cacheName = picture.path[0] ? picture.path : name;
 
-    std::int32_t width, height;
-    ElgHeader header;
-    const bool elg = !decoded.image && IsElg(data, size);
-    if (decoded.image) {
-        width = decoded.image->Width();
-        height = decoded.image->Height();
-    } else if (elg) {
+    picture.elg = !picture.decoded && IsElg(picture.data, picture.size);
+    if (picture.decoded) {
+        picture.width = picture.decoded->Width();
+        picture.height = picture.decoded->Height();
+    } else if (picture.elg) {
         // The header is checked against the data, and the streams must be able to fill it
         // before a surface of its size is asked for.
-        if (ElgReadHeader(data, size, &header) != 0 || !ElgStreamsCanFill(header, size)) return 2;
-        width = static_cast<std::int32_t>(header.width);
-        height = static_cast<std::int32_t>(header.height);
+        picture.header = new ElgHeader;
+        if (ElgReadHeader(picture.data, picture.size, picture.header) != 0 ||
+            !ElgStreamsCanFill(*picture.header, picture.size))
+            return 2;
+        picture.width = static_cast<std::int32_t>(picture.header->width);
+        picture.height = static_cast<std::int32_t>(picture.header->height);
     } else {
         ImageLoadObject* loader = name ? host->FindByExtension(name, false) : nullptr;
-        decoded.image = host->DecodeFromMemory(data, size, loader, name);
-        if (!decoded.image && loader) decoded.image = host->DecodeFromMemory(data, size, nullptr, name);
-        if (!decoded.image) return 2;
-        if (name) host->CacheInsert(decoded.image, cacheName);
-        width = decoded.image->Width();
-        height = decoded.image->Height();
+        picture.decoded = host->DecodeFromMemory(picture.data, picture.size, loader, name);
+        if (!picture.decoded && loader)
+            picture.decoded = host->DecodeFromMemory(picture.data, picture.size, nullptr, name);
+        if (!picture.decoded) return 2;
+        if (name) host->CacheInsert(picture.decoded, picture.cacheName);
+        picture.width = picture.decoded->Width();
+        picture.height = picture.decoded->Height();
     }
+    return 0;
+}
 
-    if (Create(width, height, source.systemMemory != 0, false, nullptr) != 0) return 3;
+std::int32_t DirectDrawImage::DecodeElgByHost(PictureSource& picture) {
+    ImageLoaderHost* host = g_imageLoaderHost;
+    ImageLoadObject* loader = host ? host->FindByType(kElgLoaderType) : nullptr;
+    if (!loader) return 2;
+    picture.decoded = host->DecodeFromMemory(picture.data, picture.size, loader, picture.name);
+    if (!picture.decoded) return 2;
+    if (picture.name) host->CacheInsert(picture.decoded, picture.cacheName);
+    return 0;
+}
 
-    if (elg) {
-        if (m_formatCode == kPixelFormatXrgb32 && m_pitch == 4 * width) {
-            const std::int32_t code = DecodeElgInPlace(header, data, size);
+std::int32_t DirectDrawImage::LoadUnguarded(const LoadSource& source) {
+    PictureSource picture;
+    const std::int32_t read = ReadPicture(source, picture);
+    if (read != 0) return read;
+    if (Create(picture.width, picture.height, source.systemMemory != 0, false, nullptr) != 0)
+        return 3;
+
+    if (picture.elg) {
+        if (m_formatCode == kPixelFormatXrgb32 && m_pitch == 4 * picture.width) {
+            const std::int32_t code = DecodeElgInPlace(*picture.header, picture.data, picture.size);
             if (code != 0) return code;
-        } else {
-            ImageLoadObject* loader = host->FindByType(kElgLoaderType);
-            if (!loader) return 2;
-            decoded.image = host->DecodeFromMemory(data, size, loader, name);
-            if (!decoded.image) return 2;
-            if (name) host->CacheInsert(decoded.image, cacheName);
+        } else if (DecodeElgByHost(picture) != 0) {
+            return 2;
         }
     }
-    if (decoded.image) {
-        const std::int32_t code = WriteDecoded(*decoded.image);
+    if (picture.decoded) {
+        const std::int32_t code = WriteDecoded(*picture.decoded);
         if (code != 0) return code;
     }
 
-    if (name && !KeepFileName(cacheName)) return 6;
-    if (decoded.image) {
-        m_originX = decoded.image->OriginX();
-        m_originY = decoded.image->OriginY();
+    if (picture.name && !KeepFileName(picture.cacheName)) return 6;
+    if (picture.decoded) {
+        m_originX = picture.decoded->OriginX();
+        m_originY = picture.decoded->OriginY();
     } else {
-        m_originX = header.originX;
-        m_originY = header.originY;
+        m_originX = picture.header->originX;
+        m_originY = picture.header->originY;
     }
     return 0;
 }
@@ -280,15 +297,33 @@ std::int32_t DirectDrawImage::ConvertDecoded(const DecodedImage* picture) {
     // The picture is as large as the image, which the surface holds.
     const RECT area = {0, 0, picture->Width(), picture->Height()};
     if (area.right > m_width || area.bottom > m_height) return 2;
+    const BITMAPINFO* info = picture->Info();
+    const std::uint8_t* source = picture->Bits();
+    const std::int32_t stride = picture->Stride();
+    auto* bytes = static_cast<std::uint8_t*>(locked.lpSurface);
+    const POINT origin = {0, 0};
     std::int32_t converted;
     switch (m_formatCode) {
+    case kPixelFormatRgb555:
+        converted = ConvertDibTo555(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatRgb565:
+        converted = ConvertDibTo565(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatRgb24:
+        converted = ConvertDibTo24(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatArgb1555:
+        converted = ConvertDibTo1555(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
+    case kPixelFormatArgb4444:
+        converted = ConvertDibTo4444(bytes, area, locked.lPitch, info, source, stride, origin);
+        break;
     case kPixelFormatXrgb32:
-        converted = ConvertDibTo32(bits, area, locked.lPitch, picture->Info(), picture->Bits(),
-                                   picture->Stride(), POINT{0, 0});
+        converted = ConvertDibTo32(bits, area, locked.lPitch, info, source, stride, origin);
         break;
     case kPixelFormatArgb32:
-        converted = ConvertDibToArgb(bits, area, locked.lPitch, picture->Info(), picture->Bits(),
-                                     picture->Stride(), POINT{0, 0});
+        converted = ConvertDibToArgb(bits, area, locked.lPitch, info, source, stride, origin);
         break;
     default:
         return 2;

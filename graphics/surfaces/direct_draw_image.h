@@ -90,8 +90,7 @@ public:
     std::int32_t CopyFromImage(Image* image, std::int32_t x, std::int32_t y,
                                const RECT* sourceRect, const DDSURFACEDESC2* lockedDescription);
     // Writes a decoded picture of the image's size into the surface: 0; 1 the lock failed; 2 the
-    // format has no converter (only xRGB and ARGB 32-bit have one so far) or the conversion
-    // failed.
+    // format has no converter (8-bit and unrecognised formats) or the conversion failed.
     std::int32_t ConvertDecoded(const DecodedImage* picture);
     // Clears the bits of 16- and 32-bit pixels outside the colour masks: 0; 1 no surface; 2 the
     // lock failed; 3 another bit count carries such bits.
@@ -109,13 +108,34 @@ public:
     bool SystemMemory() const { return m_systemMemory != 0; }
     bool InVideoMemory() const { return m_inVideoMemory != 0; }
 
-private:
-    std::int32_t LoadUnguarded(const LoadSource& source);
-    // Decodes ELG data straight into the locked surface: 0, 2 broken, 4 the lock failed.
-    std::int32_t DecodeElgInPlace(const ElgHeader& header, const std::uint8_t* data,
-                                  std::uint32_t size);
-    // Writes a decoded picture by GDI or by a converter: 0, 4, 5 or the converter's code + 3.
-    std::int32_t WriteDecoded(const DecodedImage& picture);
+protected:
+    // A picture read for Load: its bytes (the file's, kept open here, or the caller's), whether
+    // they are ELG data (and then its checked header), or the picture the host decoded (or
+    // found in its cache), released with this. cacheName: the name the cache knows it by.
+    struct PictureSource {
+        PictureSource() = default;
+        ~PictureSource();
+        PictureSource(const PictureSource&) = delete;
+        PictureSource& operator=(const PictureSource&) = delete;
+
+        const char* name = nullptr;
+        const char* cacheName = nullptr;
+        char path[260] = "";
+        const std::uint8_t* data = nullptr;
+        std::uint32_t size = 0;
+        bool elg = false;
+        ElgHeader* header = nullptr;
+        DecodedImage* decoded = nullptr;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        void* file = nullptr;
+    };
+    // Reads the picture as Load does (the host's cache when it is on, the file, or the data)
+    // and sizes it: 0; 1 the file is missing or unreadable, or nothing was given; 2 no host, or
+    // the picture cannot be decoded (ELG data is only checked here).
+    std::int32_t ReadPicture(const LoadSource& source, PictureSource& picture);
+    // Decodes ELG data by the host's ELG loader and caches it: 0, or 2.
+    std::int32_t DecodeElgByHost(PictureSource& picture);
     bool LockWaiting(DDSURFACEDESC2* locked, DWORD flags);
     bool KeepFileName(const char* name);
 
@@ -128,4 +148,12 @@ private:
     std::int32_t m_fillColour = -1;
     std::uint8_t m_systemMemory = 0;
     std::uint8_t m_inVideoMemory = 0;
+
+private:
+    std::int32_t LoadUnguarded(const LoadSource& source);
+    // Decodes ELG data straight into the locked surface: 0, 2 broken, 4 the lock failed.
+    std::int32_t DecodeElgInPlace(const ElgHeader& header, const std::uint8_t* data,
+                                  std::uint32_t size);
+    // Writes a decoded picture by GDI or by a converter: 0, 4, 5 or the converter's code + 3.
+    std::int32_t WriteDecoded(const DecodedImage& picture);
 };

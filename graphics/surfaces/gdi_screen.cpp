@@ -7,64 +7,13 @@
 #include "graphics/compose/gdi_blit.h"
 #include "graphics/compose/surface_transfer.h"
 #include "graphics/sprites/canvas.h"
+#include "graphics/surfaces/present_helpers.h"
 
-namespace {
-
-// A device context for the present: the window's (released by the holder) or the one given.
-class PresentDc {
-public:
-    PresentDc(HWND window, HDC dc) : m_window(window), m_dc(window ? GetDC(window) : dc) {}
-    ~PresentDc() {
-        if (m_window && m_dc) ReleaseDC(m_window, m_dc);
-    }
-    PresentDc(const PresentDc&) = delete;
-    PresentDc& operator=(const PresentDc&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-// A surface locked whole for the time of one present.
-class LockedSurface {
-public:
-    explicit LockedSurface(IDirectDrawSurface7* surface) : m_surface(surface) {
-        m_desc.dwSize = sizeof(m_desc);
-        m_locked = SUCCEEDED(surface->Lock(nullptr, &m_desc, 0, nullptr));
-    }
-    ~LockedSurface() {
-        if (m_locked) m_surface->Unlock(nullptr);
-    }
-    LockedSurface(const LockedSurface&) = delete;
-    LockedSurface& operator=(const LockedSurface&) = delete;
-    bool Locked() const { return m_locked; }
-    const DDSURFACEDESC2& Desc() const { return m_desc; }
-
-private:
-    IDirectDrawSurface7* m_surface;
-    DDSURFACEDESC2 m_desc = {};
-    bool m_locked = false;
-};
-
-// The region's rectangles (its nodes form a ring starting at Head).
-std::vector<RECT> RegionRects(const DirtyRegion& region) {
-    std::vector<RECT> rects;
-    const RectNode* head = region.Head();
-    if (region.Count() == 0 || !head) return rects;
-    const RectNode* n = head;
-    do {
-        rects.push_back(RECT{n->left, n->top, n->right, n->bottom});
-        n = n->next;
-    } while (n && n != head);
-    return rects;
-}
-
-}  // namespace
+using namespace present_helpers;
 
 std::int32_t GdiScreen::Present(HWND window, HDC dc, IDirectDrawSurface7* surface,
                                 std::int32_t formatCode, bool dirtyOnly) {
-    if (m_transition) return TransitionFrame(window, dc, surface, formatCode);
+    if (m_transition) return TransitionFrame(window, dc, nullptr, surface, formatCode);
     if (m_useCanvas && m_canvas) {
         if (!dirtyOnly) m_canvas->InvalidateAll();
         return surface ? m_canvas->PresentToSurface(surface, formatCode, 0, 0)
@@ -114,8 +63,8 @@ std::int32_t GdiScreen::PresentWhole(HWND window, HDC dc, IDirectDrawSurface7* s
     return 0;
 }
 
-std::int32_t GdiScreen::TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7* surface,
-                                        std::int32_t formatCode) {
+std::int32_t ScreenCore::TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7* dcSurface,
+                                         IDirectDrawSurface7* surface, std::int32_t formatCode) {
     if (m_transition->Update(CurrentTimeMs()) != 0) {
         EndTransition(m_swapAtEnd);
         return 0;
@@ -139,8 +88,8 @@ std::int32_t GdiScreen::TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7
                 if (!into->CopyPalette(&m_image)) return 2;
             }
         } else {
-            target.reset(new PresentDc(window, dc));
-            if (!target->Get()) return 1;
+            target.reset(new PresentDc(window, dc, dcSurface));
+            if (!target->Get()) return dcSurface && !window ? 2 : 1;
         }
         const std::int32_t step = (m_transition->Kind() & 1) || !g_stripRedraw
                                       ? height
@@ -161,5 +110,53 @@ std::int32_t GdiScreen::TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7
         }
     }
     if (m_transition->Status() != 0) EndTransition(m_swapAtEnd);
+    return 0;
+}
+
+std::int32_t ScreenCore::UpdateDeviceSurface(IDirectDrawSurface7* surface,
+                                             std::int32_t formatCode, bool dirtyOnly) {
+    const bool viaDc = m_image.MemoryDc() != nullptr;
+    if (m_transition)
+        return viaDc ? TransitionFrame(nullptr, nullptr, surface, nullptr, 0)
+                     : TransitionFrame(nullptr, nullptr, nullptr, surface, formatCode);
+    if (m_useCanvas && m_canvas) {
+        if (!dirtyOnly) m_canvas->InvalidateAll();
+        const std::int32_t r = viaDc ? m_canvas->PresentToDc(nullptr, nullptr, surface, 0, 0)
+                                     : m_canvas->PresentToSurface(surface, formatCode, 0, 0);
+        return r == -1 ? 0 : r == 0 ? 0 : r + 1;
+    }
+    DirtyRegion* region = m_image.GetDirtyRegion();
+    if (dirtyOnly && (!m_image.Modified() || !region)) return -1;
+    const RECT whole = {0, 0, m_image.Width(), m_image.Height()};
+    if (viaDc) {
+        HDC dc = nullptr;
+        if (FAILED(surface->GetDC(&dc)) || !dc) return 2;
+        if (dirtyOnly) {
+            if (g_coalesceDirty) region->Coalesce();
+            for (const RECT& r : RegionRects(*region))
+                g_gdiBitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                            m_image.MemoryDc(), r.left, r.top, SRCCOPY);
+            region->Clear();
+            m_image.SetModified(false);
+        } else {
+            g_gdiBitBlt(dc, 0, 0, whole.right, whole.bottom, m_image.MemoryDc(), 0, 0, SRCCOPY);
+        }
+        return FAILED(surface->ReleaseDC(dc)) ? 3 : 0;
+    }
+    if (!dirtyOnly) {
+        // The copy's own codes: 2 lock or palette, 3 no converter.
+        return CopyImageToSurface(surface, formatCode, &whole, &m_image, 0, 0, nullptr, nullptr);
+    }
+    if (SurfaceBytesPerPixel(formatCode) == 0) return 3;
+    LockedSurface locked(surface, DDLOCK_WAIT);
+    if (!locked.Locked()) return 2;
+    if (g_coalesceDirty) region->Coalesce();
+    for (const RECT& r : RegionRects(*region)) {
+        const std::int32_t code = CopyImageToSurface(surface, formatCode, &whole, &m_image, r.left,
+                                                     r.top, &r, &locked.Desc());
+        if (code != 0) return code;
+    }
+    region->Clear();
+    m_image.SetModified(false);
     return 0;
 }

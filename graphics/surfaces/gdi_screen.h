@@ -16,7 +16,7 @@
 #include "framework/interfaces/deleting_destructor.h"
 #include "graphics/surfaces/screen_core.h"
 
-class GdiScreen final : public WithDeletingDestructor<GdiScreen, ScreenCore> {
+class GdiScreen final : public WithDeletingDestructor<GdiScreen, ScreenSurface<ClippedSurface>> {
 public:
     GdiScreen() : WithDeletingDestructor(kImageDibSection | kImageDirtyRegion, true) {}
 
@@ -39,11 +39,9 @@ private:
                               std::int32_t formatCode);
     std::int32_t PresentWhole(HWND window, HDC dc, IDirectDrawSurface7* surface,
                               std::int32_t formatCode);
-    std::int32_t TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7* surface,
-                                 std::int32_t formatCode);
 };
 
-class MemoryScreen final : public WithDeletingDestructor<MemoryScreen, ScreenCore> {
+class MemoryScreen final : public WithDeletingDestructor<MemoryScreen, ScreenSurface<ClippedSurface>> {
 public:
     MemoryScreen() : WithDeletingDestructor(0, false) {}
 

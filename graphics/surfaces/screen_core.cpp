@@ -19,6 +19,9 @@ ScreenCore* AsCore(ScreenBuffer* screen) { return dynamic_cast<ScreenCore*>(scre
 
 }  // namespace
 
+ScreenCore::ScreenCore(std::uint8_t imageFlags, bool dibScreen)
+    : m_imageFlags(imageFlags), m_dibScreen(dibScreen) {}
+
 ScreenCore::~ScreenCore() { Release(); }
 
 void ScreenCore::Release() {
@@ -259,4 +262,17 @@ void ScreenCore::TransitionSources(Image** first, Image** second) {
 void ScreenCore::DrawTransitionSprites(const RECT& clip) {
     if (!m_useCanvas || !m_canvas) return;
     m_canvas->DrawOnTop(m_transitionImage.get(), clip, m_mode == kTransitionBackgrounds);
+}
+
+std::int32_t ScreenCore::BackBufferColour(std::int32_t x, std::int32_t y) {
+    if (!m_image.Bits() || static_cast<std::uint32_t>(x) >= static_cast<std::uint32_t>(m_image.Width()) ||
+        static_cast<std::uint32_t>(y) >= static_cast<std::uint32_t>(m_image.Height()))
+        return -1;
+    const std::uint32_t pixel = m_image.GetPixel(x, y);
+    if (m_image.Depth() == 8) {
+        const std::uint32_t* palette = m_image.Palette();
+        return static_cast<std::int32_t>(
+            (palette ? palette[pixel & 0xFF] : (pixel & 0xFF) * 0x010101u) & 0x00FFFFFFu);
+    }
+    return static_cast<std::int32_t>(pixel & 0x00FFFFFFu);
 }

@@ -1,12 +1,15 @@
-// ScreenCore: the ScreenBuffer that the software screens share, over a Surface whose pixel
-// operations forward to the back-buffer image. GdiScreen and MemoryScreen build on it; the
-// transition frame itself belongs to the screen that presents.
+// ScreenCore: the ScreenBuffer that every screen shares (back buffer, canvas, overlay list,
+// transitions); ScreenSurface puts it beside a Surface whose pixel operations forward to the
+// back-buffer image. GdiScreen and MemoryScreen build on ScreenSurface<ClippedSurface>, the
+// DirectDraw and texture screens on their device bases.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+
+#include <ddraw.h>
 
 #include "framework/interfaces/transition_plugin.h"
 #include "graphics/image/clipped_surface.h"
@@ -22,28 +25,10 @@ using EffectHook = void (*)();
 extern EffectHook g_effectBeginHook;
 extern EffectHook g_effectEndHook;
 
-class ScreenCore : public ClippedSurface, public ScreenBuffer {
+class ScreenCore : public ScreenBuffer {
 public:
-    // Both bases name slot 0 and Kind; one override serves each.
     void* XM_METHOD DeletingDestructor(std::uint32_t flags) override = 0;
     SurfaceKind XM_METHOD Kind() override = 0;
-
-    // Surface: pixels and colour key forward to the back buffer; nothing is ever lost.
-    std::int32_t XM_METHOD Width() override { return m_image.Width(); }
-    std::int32_t XM_METHOD Height() override { return m_image.Height(); }
-    std::int32_t XM_METHOD Pitch() override { return m_image.Pitch(); }
-    RECT* XM_METHOD GetRect(RECT* out) override { return m_image.GetClipRect(out); }
-    std::uint8_t* XM_METHOD Bits() override { return m_image.Bits(); }
-    std::uint8_t* XM_METHOD Row(std::int32_t y) override { return m_image.Row(y); }
-    std::int32_t XM_METHOD SetColourKeyRgb(std::int32_t r, std::int32_t g, std::int32_t b) override {
-        return m_image.SetColourKeyRgb(r, g, b);
-    }
-    std::int32_t XM_METHOD SetColourKeyFromPixel(std::int32_t x, std::int32_t y) override {
-        return m_image.SetColourKeyFromPixel(x, y);
-    }
-    std::int32_t XM_METHOD ColourKey() override { return m_image.ColourKey(); }
-    std::int32_t XM_METHOD ClearColourKey() override { return m_image.ClearColourKey(); }
-    std::int32_t XM_METHOD Restore(bool) override { return 0; }
 
     // ScreenBuffer.
     Image* XM_METHOD GetImage() override { return &m_image; }
@@ -81,10 +66,25 @@ public:
 protected:
     // imageFlags: how the back buffer is made; dibScreen: the image records changes itself
     // outside canvas mode.
-    ScreenCore(std::uint8_t imageFlags, bool dibScreen)
-        : m_imageFlags(imageFlags), m_dibScreen(dibScreen) {}
+    // Out of line: the members' destructors need the canvas and sprite-list types.
+    ScreenCore(std::uint8_t imageFlags, bool dibScreen);
     ~ScreenCore();
 
+    // The colour 0x00RRGGBB of a back-buffer pixel, its palette entry at 8 bits (the grey ramp
+    // without a palette); -1 outside the back buffer.
+    std::int32_t BackBufferColour(std::int32_t x, std::int32_t y);
+    // How later Creates make the back buffer (kImageDibSection, kImageDirtyRegion).
+    void SetImageFlags(std::uint8_t flags) { m_imageFlags = flags; }
+    // Brings the back buffer into a DirectDraw surface for the screens shown through one: the
+    // next transition frame while a transition runs; in canvas mode the canvas's present (its
+    // -1, nothing to present, becomes 0, another result r becomes r + 1); else the changed
+    // rectangles (dirtyOnly) or the whole frame, by BitBlt into the surface's device context
+    // when the back buffer is a DIB section, or converted into the locked surface (one lock a
+    // frame) in formatCode (defined beside the GDI screen's presents). 0; -1 nothing changed (dirtyOnly); 2 the surface's device context
+    // or lock cannot be had, or no palette for an 8-bit back buffer (the changes are kept);
+    // 3 the device context cannot be released, or a format without converter.
+    std::int32_t UpdateDeviceSurface(IDirectDrawSurface7* surface, std::int32_t formatCode,
+                                     bool dirtyOnly);
     // Re-creates the back buffer at another depth: 0; 1 not created; 2 cannot (released).
     std::int32_t RecreateAtDepth(std::int32_t depth);
     // The two pictures a transition frame blends in the running mode (second null for kinds 2
@@ -92,6 +92,14 @@ protected:
     void TransitionSources(Image** first, Image** second);
     // Draws the sprites that stay on top during the transition into the transition image.
     void DrawTransitionSprites(const RECT& clip);
+    // Draws one transition frame in strips, each copied out as soon as it is drawn: by BitBlt to
+    // window (or, when null, dc; or, when dcSurface is given, that surface's device context), or
+    // converted into surface in formatCode. 0 drawn (also the last frame: InTransition tells the
+    // end); 1 no device context of the window; 2 the surface's lock or device context cannot be
+    // had, or the palette cannot be made; 3 a format the converters cannot write. On a failure
+    // the transition goes on and is drawn again next time.
+    std::int32_t TransitionFrame(HWND window, HDC dc, IDirectDrawSurface7* dcSurface,
+                                 IDirectDrawSurface7* surface, std::int32_t formatCode);
     // A background that a Backgrounds transition may hand over: an image of this depth, at least
     // this screen's size; else null.
     Image* UsableBackground(Canvas* canvas);
@@ -110,5 +118,40 @@ protected:
 private:
     std::uint8_t m_imageFlags;
     bool m_dibScreen;
+};
+
+// The Surface face of a screen over one of the surface bases (ClippedSurface for the software
+// screens, the device bases for the screens shown through DirectDraw): its geometry and pixels
+// are the back buffer's, so that code walking the face (the library's rectangle operations)
+// stays within the back buffer.
+template <class SurfaceBase>
+class ScreenSurface : public SurfaceBase, public ScreenCore {
+public:
+    // Both bases name slot 0 and Kind; one override serves each.
+    void* XM_METHOD DeletingDestructor(std::uint32_t flags) override = 0;
+    SurfaceKind XM_METHOD Kind() override = 0;
+
+    std::int32_t XM_METHOD Width() override { return m_image.Width(); }
+    std::int32_t XM_METHOD Height() override { return m_image.Height(); }
+    std::int32_t XM_METHOD Pitch() override { return m_image.Pitch(); }
+    RECT* XM_METHOD GetRect(RECT* out) override { return m_image.GetClipRect(out); }
+    std::uint8_t* XM_METHOD Bits() override { return m_image.Bits(); }
+    std::uint8_t* XM_METHOD Row(std::int32_t y) override { return m_image.Row(y); }
+    std::int32_t XM_METHOD SetColourKeyRgb(std::int32_t r, std::int32_t g, std::int32_t b) override {
+        return m_image.SetColourKeyRgb(r, g, b);
+    }
+    std::int32_t XM_METHOD SetColourKeyFromPixel(std::int32_t x, std::int32_t y) override {
+        return m_image.SetColourKeyFromPixel(x, y);
+    }
+    std::int32_t XM_METHOD ColourKey() override { return m_image.ColourKey(); }
+    std::int32_t XM_METHOD ClearColourKey() override { return m_image.ClearColourKey(); }
+    // The back buffer is never lost.
+    std::int32_t XM_METHOD Restore(bool) override { return 0; }
+
+protected:
+    template <class... Args>
+    ScreenSurface(std::uint8_t imageFlags, bool dibScreen, Args... baseArguments)
+        : SurfaceBase(baseArguments...), ScreenCore(imageFlags, dibScreen) {}
+    ~ScreenSurface() = default;
 };
 

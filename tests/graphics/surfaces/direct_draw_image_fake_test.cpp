@@ -132,13 +132,6 @@ TEST_F(DirectDrawImageOnFakes, LoadAnswersItsCodesAndLeavesNothingBehind) {
         ASSERT_EQ(0, image.Load(FromData(testsupport::ElgFile(24, 8225, 1).Streams({fill}).Bytes())));
         EXPECT_EQ(0x123456, image.GetPixel(8224, 0));
     }
-    {
-        // 5-6-5 has no converter yet.
-        ShimmedDisplay display(m_device.DirectDraw(), Rgb565(), 16);
-        DirectDrawImage image;
-        EXPECT_EQ(2 + 3, image.Load(FromFile("good.bmp")));
-        ExpectEmpty(image);
-    }
 }
 
 // The fault this guards: rebuilding a blank image made a new surface, which forgot the fill

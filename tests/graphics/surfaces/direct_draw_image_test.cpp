@@ -316,4 +316,46 @@ TEST_F(DirectDrawImageOnWine, SoftwareImagesCopyIntoTheSurfaceWithinItsClipRecta
     EXPECT_EQ(1, image.CopyFromImage(nullptr, 0, 0, nullptr, nullptr));
 }
 
+// On 16- and 24-bit displays decoded pictures go through the converter of the surface's format:
+// each pixel is the software image's colour packed by that format's rule.
+TEST_F(DirectDrawImageOnWine, SixteenAndTwentyFourBitDisplaysConvertDecodedPictures) {
+    testsupport::DibLayout paletted;
+    paletted.bitCount = 8;
+    paletted.width = 5;
+    paletted.palette = Palette();
+    const std::vector<std::uint8_t> indices = Indices(5, 3);
+    for (int y = 0; y < 3; ++y) paletted.rows.emplace_back(indices.begin() + 5 * y, indices.begin() + 5 * y + 5);
+    ASSERT_TRUE(testsupport::WriteFile(Game("p8.bmp"), testsupport::BmpFile(paletted)));
+    ASSERT_TRUE(testsupport::WriteFile(Game("p24.bmp"), BmpOf(7, 3)));
+    ASSERT_TRUE(testsupport::WriteFile(Game("odd.elg"), ElgOf(32, 5, 4)));
+    struct Case {
+        const char* name;
+        DDPIXELFORMAT format;
+        std::uint8_t depth;
+        std::uint32_t (*pack)(std::uint32_t rgb);
+    };
+    const Case cases[] = {
+        {"5-5-5", Rgb555(), 16,
+         [](std::uint32_t p) { return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F); }},
+        {"ARGB 1-5-5-5 display", Argb1555(), 16,
+         [](std::uint32_t p) { return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F); }},
+        {"5-6-5", Rgb565(), 16,
+         [](std::uint32_t p) { return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F); }},
+        {"24-bit", Rgb24(), 24, [](std::uint32_t p) { return p & 0x00FFFFFF; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShimmedDisplay display(m_device.DirectDraw(), c.format, c.depth);
+        for (const char* name : {"p8.bmp", "p24.bmp", "odd.elg"}) {
+            SCOPED_TRACE(name);
+            DirectDrawImage image;
+            ASSERT_EQ(0, image.Load(FromFile(name)));
+            Units want = SoftwarePixels(name);
+            ASSERT_FALSE(want.empty());
+            for (std::uint32_t& p : want) p = c.pack(p);
+            EXPECT_EQ(want, PixelsOf(image));
+        }
+    }
+}
+
 }  // namespace
