@@ -138,6 +138,19 @@ struct TextInputRequest {
     std::int32_t width = 0;
     std::int32_t x = -1;
     std::int32_t y = -1;
+
+    // A null title or prompt leaves that text as it is; an empty one empties it.
+    void Setup(const char* newTitle, const char* newPrompt, std::uint8_t newDoubleByteOnly, std::uint8_t newMaxLength,
+               std::uint8_t newOpenIme, std::int32_t newWidth, std::int32_t newX, std::int32_t newY) {
+        if (newTitle != nullptr) title = newTitle;
+        if (newPrompt != nullptr) prompt = newPrompt;
+        doubleByteOnly = newDoubleByteOnly;
+        maxLength = newMaxLength;
+        openIme = newOpenIme;
+        width = newWidth;
+        x = newX;
+        y = newY;
+    }
 };
 
 // What 40027 and 40028 carry. A null initial folder is the base directory.
