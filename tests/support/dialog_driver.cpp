@@ -1,5 +1,7 @@
 #include "tests/support/dialog_driver.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <prsht.h>
 
