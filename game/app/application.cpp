@@ -133,6 +133,8 @@ Application::~Application() {
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
+    if (Services().window == &m_windowPort) Services().window = nullptr;
+    if (Services().glide == &m_glidePort) Services().glide = nullptr;
     if (s_application == this) s_application = nullptr;
 }
 
@@ -280,7 +282,7 @@ std::int32_t Application::OnClose(WindowMessage&) {
     modalState = kModalCloseQuestion;
     char text[600];
     std::snprintf(text, sizeof(text), kCloseQuestion, Title().c_str());
-    const bool yes = AskYesNo(text, 3, nullptr, nullptr);
+    const bool yes = AskQuestion(text);
     modalState = kModalNone;
     if (yes) {
         WindowMessage close = {&MainWindow(), WM_CLOSE, 0, 0, 0};
@@ -339,7 +341,7 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     case kCmdReturnToTitle: {
         if (modalState != kModalNone || m_features[kFeatureReturnToTitle] == 0) return 0;
         modalState = kModalReturnToTitle;
-        const bool yes = AskYesNo(kReturnQuestion, 3, nullptr, nullptr);
+        const bool yes = AskQuestion(kReturnQuestion);
         if (m_features[kFeatureReturnToTitle] == 0) ShowMessageBox(kReturnRefused, 2, nullptr, nullptr);
         else if (yes) restartRequest = 1;
         modalState = kModalNone;
@@ -368,6 +370,16 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     default:
         return 1;
     }
+}
+
+bool Application::AskQuestion(const char* text) {
+    if (!Dialogs().messageDialog) return AskYesNo(text, 3, nullptr, nullptr);
+    MessageDialogRequest request;
+    request.kind = 2;
+    request.text = text;
+    request.fit = 1;
+    request.result = 0;
+    return Dialogs().messageDialog(MainWindow().Handle(), request) && request.result == 1;
 }
 
 // The version dialog asks no question, but opened under another modal window it would nest a
