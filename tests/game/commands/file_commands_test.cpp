@@ -216,6 +216,8 @@ TEST_F(FileCommandPrograms, SearchFoldersFindAndLocate) {
     p.Call(96, {p.Text("extra"), "1"}, Var(0));
     p.Call(98, {"-2"}, Var(1));
     p.Call(98, {"-1"}, Var(2));
+    const std::string lastPart = p.Buffer(64);
+    p.Call(119, {"@var:2", lastPart}, "0");                 // the program's string, read by a script
     const std::string path = p.Buffer(300);
     p.Call(100, {path, found}, Var(3));
     p.Call(102, {found, Var(4)}, Var(5));
@@ -229,9 +231,8 @@ TEST_F(FileCommandPrograms, SearchFoldersFindAndLocate) {
     ASSERT_EQ(kStepEnded, m_run.Run(p));
     EXPECT_EQ(0, m_run.Var(0));
     EXPECT_EQ(1, m_run.Var(1));
-    ASSERT_NE(0, m_run.Var(2));
-    EXPECT_EQ(LowerCopy((m_run.File("extra") + "\\").c_str()),
-              LowerCopy(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(m_run.Var(2)))));
+    EXPECT_NE(0, m_run.Var(2));
+    EXPECT_EQ("extra", LowerCopy(m_run.TextAt(lastPart).c_str()));
     EXPECT_EQ(0, m_run.Var(3));
     EXPECT_EQ(LowerCopy(m_run.File("extra\\found.txt").c_str()), LowerCopy(m_run.TextAt(path).c_str()));
     EXPECT_EQ(5, m_run.Var(4));
@@ -282,15 +283,20 @@ TEST_F(FileCommandPrograms, PathCommandsKeepTrailBytesThatLookLikeSeparators) {
 }
 
 TEST_F(FileCommandPrograms, StringResultsStopAtTheirRegionsEnd) {
-    // The destination is the last 8 bytes of the image: a longer extension is cut at a whole
-    // character inside them.
-    CallProgram p;
-    p.Call(121, {p.Text("a.abcdef\x83\x41\x83\x42"), "Lend"}, Var(0));
-    p.Last("Lend: .space 8\n");
-    ASSERT_EQ(kStepEnded, m_run.Run(p));
-    EXPECT_EQ("abcdef\x83\x41", std::string(reinterpret_cast<const char*>(m_run.At("Lend")), 8).c_str() +
-                                    std::string());
-    EXPECT_EQ(0, m_run.At("Lend")[7]);
+    // The destinations are the last 8 bytes of the image: 7 text bytes and the terminator. The
+    // extension is cut there at a whole character; a path that does not fit is not written.
+    const std::pair<std::string, std::string> rows[] = {
+        {"abcde\x83\x41\x83\x42", "abcde\x83\x41"},  // the second character stays out whole
+        {"abcdef\x83\x41", "abcdef"},                // a lead byte never stays without its trail
+    };
+    for (const auto& [extension, written] : rows) {
+        ProgramRun run;
+        CallProgram p;
+        p.Call(121, {p.Text("a." + extension), "Lend"}, "0");
+        p.Last("Lend: .space 8\n");
+        ASSERT_EQ(kStepEnded, run.Run(p));
+        EXPECT_EQ(written, run.TextAt("Lend"));
+    }
 }
 
 // ---- File objects ----
@@ -315,16 +321,18 @@ TEST_F(FileCommandPrograms, FileObjectsLoadSeekReadAndReadLines) {
     p.Call(138, {f, "-2"}, Var(6));
     p.Call(136, {f}, Var(7));
     p.Call(140, {f, "0", "0"}, Var(8));                   // the size the next line needs
+    p.Call(129, {f, p.Text("missing.txt")}, Var(14));
+    p.Call(135, {f}, Var(15));
+    const std::string closedName = p.Buffer(64);
+    p.Call(119, {"@var:15", closedName}, "0");
+    p.Call(128, {f, "1", "0", "0"}, Var(13));            // by index
     p.Call(128, {f, "1", "-1", p.Text("packed.txt")}, Var(9));
     p.Call(134, {f}, Var(10));
     p.Call(133, {f}, Var(11));
     p.Call(135, {f}, Var(12));
-    p.Call(128, {f, "1", "0", "0"}, Var(13));            // by index
-    p.Call(129, {f, p.Text("missing.txt")}, Var(14));
-    p.Call(135, {f}, Var(15));
     ASSERT_EQ(kStepEnded, m_run.Run(p));
     EXPECT_EQ(0, m_run.Var(0));
-    EXPECT_EQ(22, m_run.Var(1));
+    EXPECT_EQ(21, m_run.Var(1));
     EXPECT_EQ(7, m_run.Var(2)) << "the bytes passed over, CR LF included";
     EXPECT_EQ("first", m_run.TextAt(line));
     EXPECT_EQ(7, m_run.Var(3));
@@ -344,7 +352,8 @@ TEST_F(FileCommandPrograms, FileObjectsLoadSeekReadAndReadLines) {
                                      .find("packed.txt"));
     EXPECT_EQ(0, m_run.Var(13));
     EXPECT_EQ(3, m_run.Var(14));
-    EXPECT_EQ(0, *reinterpret_cast<const char*>(static_cast<std::uintptr_t>(m_run.Var(15)))) << "closed, no name";
+    EXPECT_NE(0, m_run.Var(15));
+    EXPECT_EQ("", m_run.TextAt(closedName)) << "closed, no name";
 }
 
 TEST_F(FileCommandPrograms, CreatePrintfWriteAndClose) {

@@ -39,14 +39,14 @@ public:
     // Data placed after everything else: the last bytes of the image.
     void Last(const std::string& lines) { m_last += lines; }
 
-    // One command call; `result` is the operand the result goes to (var:N or a label), none for
-    // a result that is not wanted. Each word is an operand: a number, a label, label+N, var:N;
+    // One command call; `result` is the operand the result goes to (var:N or a label), none or
+    // "0" for a result that is not wanted. Each word is an operand: a number, a label, label+N, var:N;
     // "@x" is the word stored at operand x when the call runs (a handle an earlier call left in
     // a variable), copied into the block just before the call as compiled scripts pass values.
     CallProgram& Call(int opcode, const std::vector<std::string>& words, const std::string& result = "") {
         const std::string block = NewLabel("a");
         std::string resultOperand = result;
-        if (resultOperand.empty()) resultOperand = Word("0");
+        if (resultOperand.empty() || resultOperand == "0") resultOperand = Word("0");
         std::string list;
         for (std::size_t i = 0; i < words.size(); ++i) {
             std::string word = words[i];
