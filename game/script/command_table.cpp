@@ -1,6 +1,10 @@
 #include "game/script/command_table.h"
 
 #include "game/commands/file_commands.h"
+#include "game/commands/memory_commands.h"
+#include "game/commands/number_commands.h"
+#include "game/commands/string_commands.h"
+#include "game/commands/text_input_commands.h"
 #include "game/script/script_engine_base.h"
 
 std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
@@ -73,43 +77,43 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdNoOperation", CmdNoOperation},  // 56
     {"CmdGetGameMessageBox", CmdNotBuilt},  // 57
     {"CmdGameMessageBoxControl", CmdNotBuilt},  // 58
-    {"CmdCopyString", CmdNotBuilt},  // 59
-    {"CmdCopySubstring", CmdNotBuilt},  // 60
-    {"CmdCopyUntilDelimiter", CmdNotBuilt},  // 61
-    {"CmdAppendString", CmdNotBuilt},  // 62
-    {"CmdStringLength", CmdNotBuilt},  // 63
-    {"CmdCompareStrings", CmdNotBuilt},  // 64
-    {"CmdCompareStringsNoCase", CmdNotBuilt},  // 65
-    {"CmdMatchPrefix", CmdNotBuilt},  // 66
-    {"CmdFormatString", CmdNotBuilt},  // 67
-    {"CmdParseInteger", CmdNotBuilt},  // 68
-    {"CmdParseFloat", CmdNotBuilt},  // 69
-    {"CmdUpperCase", CmdNotBuilt},  // 70
-    {"CmdLowerCase", CmdNotBuilt},  // 71
-    {"CmdCopyToClipboard", CmdNotBuilt},  // 72
-    {"CmdAskText", CmdNotBuilt},  // 73
-    {"CmdSetUpTextInput", CmdNotBuilt},  // 74
-    {"CmdAllocateBlock", CmdNotBuilt},  // 75
-    {"CmdAllocateZeroedBlock", CmdNotBuilt},  // 76
-    {"CmdFreeBlock", CmdNotBuilt},  // 77
-    {"CmdFillWords", CmdNotBuilt},  // 78
-    {"CmdFillBytes", CmdNotBuilt},  // 79
-    {"CmdCopyBytes", CmdNotBuilt},  // 80
-    {"CmdSine", CmdNotBuilt},  // 81
-    {"CmdCosine", CmdNotBuilt},  // 82
-    {"CmdPointOnCircle", CmdNotBuilt},  // 83
-    {"CmdRandom", CmdNotBuilt},  // 84
-    {"CmdSeedRandom", CmdNotBuilt},  // 85
-    {"CmdRandomMt", CmdNotBuilt},  // 86
-    {"CmdSeedRandomMt", CmdNotBuilt},  // 87
-    {"CmdAddFloat", CmdNotBuilt},  // 88
-    {"CmdSubtractFloat", CmdNotBuilt},  // 89
-    {"CmdMultiplyFloat", CmdNotBuilt},  // 90
-    {"CmdDivideFloat", CmdNotBuilt},  // 91
-    {"CmdIndexOfMaximum", CmdNotBuilt},  // 92
-    {"CmdIndexOfMinimum", CmdNotBuilt},  // 93
-    {"CmdSetBaseDirectory", CmdNotBuilt},  // 94
-    {"CmdGetBaseDirectory", CmdNotBuilt},  // 95
+    {"CmdCopyString", CmdCopyString},  // 59
+    {"CmdCopySubstring", CmdCopySubstring},  // 60
+    {"CmdCopyUntilDelimiter", CmdCopyUntilDelimiter},  // 61
+    {"CmdAppendString", CmdAppendString},  // 62
+    {"CmdStringLength", CmdStringLength},  // 63
+    {"CmdCompareStrings", CmdCompareStrings},  // 64
+    {"CmdCompareStringsNoCase", CmdCompareStringsNoCase},  // 65
+    {"CmdMatchPrefix", CmdMatchPrefix},  // 66
+    {"CmdFormatString", CmdFormatString},  // 67
+    {"CmdParseInteger", CmdParseInteger},  // 68
+    {"CmdParseFloat", CmdParseFloat},  // 69
+    {"CmdUpperCase", CmdUpperCase},  // 70
+    {"CmdLowerCase", CmdLowerCase},  // 71
+    {"CmdCopyToClipboard", CmdCopyToClipboard},  // 72
+    {"CmdAskText", CmdAskText},  // 73
+    {"CmdSetUpTextInput", CmdSetUpTextInput},  // 74
+    {"CmdAllocateBlock", CmdAllocateBlock},  // 75
+    {"CmdAllocateZeroedBlock", CmdAllocateZeroedBlock},  // 76
+    {"CmdFreeBlock", CmdFreeBlock},  // 77
+    {"CmdFillWords", CmdFillWords},  // 78
+    {"CmdFillBytes", CmdFillBytes},  // 79
+    {"CmdCopyBytes", CmdCopyBytes},  // 80
+    {"CmdSine", CmdSine},  // 81
+    {"CmdCosine", CmdCosine},  // 82
+    {"CmdPointOnCircle", CmdPointOnCircle},  // 83
+    {"CmdRandom", CmdRandom},  // 84
+    {"CmdSeedRandom", CmdSeedRandom},  // 85
+    {"CmdRandomMt", CmdRandomMt},  // 86
+    {"CmdSeedRandomMt", CmdSeedRandomMt},  // 87
+    {"CmdAddFloat", CmdAddFloat},  // 88
+    {"CmdSubtractFloat", CmdSubtractFloat},  // 89
+    {"CmdMultiplyFloat", CmdMultiplyFloat},  // 90
+    {"CmdDivideFloat", CmdDivideFloat},  // 91
+    {"CmdIndexOfMaximum", CmdIndexOfMaximum},  // 92
+    {"CmdIndexOfMinimum", CmdIndexOfMinimum},  // 93
+    {"CmdSetBaseDirectory", CmdSetBaseDirectory},  // 94
+    {"CmdGetBaseDirectory", CmdGetBaseDirectory},  // 95
     {"CmdAddSearchDir", CmdAddSearchDir},  // 96
     {"CmdRemoveSearchDir", CmdRemoveSearchDir},  // 97
     {"CmdGetSearchDir", CmdGetSearchDir},  // 98
