@@ -437,11 +437,10 @@ std::uint32_t CmdFilePrintfBody(std::uint32_t* w) {
     FileStream* const file = FileOf(w[0]);
     const char* const format = Text(w[1]);
     if (!file || !format) return 0;
-    // The argument words are those of the block's region from w2 on; a format asking for more
-    // is refused.
-    ScriptMemoryRegion region;
-    const std::uint32_t first = AddressWord(w + 2);
-    const std::size_t wordCount = script_memory::Lookup(first, &region) ? (region.end - first) / 4 : 0;
+    // The argument words are those of the block's memory from w2 on; a format asking for more
+    // is refused. No format of 511 bytes can use more words than this.
+    constexpr std::size_t kMostFormatWords = 512;
+    const std::size_t wordCount = script_memory::ArgumentWords(w, 2, kMostFormatWords);
     std::string text;
     if (!FormatScriptText(format, w + 2, wordCount, kPrintfLimit, text)) return 0;
     const std::size_t length = WholeCharacterPrefix(text.data(), text.size(), kPrintfLimit);
