@@ -35,6 +35,7 @@
 #include "framework/runtime/recursive_lock.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "framework/sound/sound_device.h"
+#include "framework/window/dropped_file_list.h"
 #include "game/app/settings_records.h"
 #include "game/script/script_engine.h"
 #include "game/script/script_start.h"
@@ -413,5 +414,7 @@ private:
     ScreenFrame* m_screenFrame = nullptr;
     TextInputRequest m_textInput;
     FileDialog m_fileDialog;
+    // Files dropped on the main window, until a script takes them (the file commands reach it).
+    DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
 };
