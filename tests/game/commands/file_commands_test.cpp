@@ -16,6 +16,7 @@
 #include "game/commands/command_services.h"
 #include "game/commands/dos_date_time.h"
 #include "game/commands/script_object_lists.h"
+#include "game/script/script_memory.h"
 #include "game/services/file_list.h"
 #include "tests/framework/plugin_test_files.h"
 #include "tests/game/commands/script_call_program.h"
@@ -347,6 +348,8 @@ TEST_F(FileCommandPrograms, FileObjectsLoadSeekReadAndReadLines) {
     ASSERT_NE(0, m_run.Var(11));
     EXPECT_EQ("in the archive",
               std::string(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(m_run.Var(11))), 14));
+    EXPECT_TRUE(script_memory::IsWritable(m_run.Var(11), 14)) << "loaded data is script memory";
+    EXPECT_FALSE(script_memory::IsReadable(m_run.Var(11), 15));
     ASSERT_NE(0, m_run.Var(12));
     EXPECT_NE(std::string::npos, LowerCopy(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(m_run.Var(12))))
                                      .find("packed.txt"));
@@ -407,6 +410,29 @@ TEST_F(FileCommandPrograms, PrintfCutsAt511BytesAtAWholeCharacter) {
         EXPECT_EQ(static_cast<std::int32_t>(row.written.size()), run.Var(0));
         EXPECT_EQ(row.written, ReadFileText(run.File("long.txt")));
         FileStreamList().Clear();
+    }
+}
+
+TEST_F(FileCommandPrograms, LoadedDataStopsBeingScriptMemoryWhenItGoes) {
+    testsupport::WriteFile(m_run.File("data.bin"), Bytes("0123456789"));
+    CallProgram p;
+    const std::string name = p.Text("data.bin");
+    for (int k = 0; k < 3; ++k) {
+        p.Call(124, {}, Var(10 + k));
+        p.Call(127, {"@var:" + std::to_string(10 + k), name}, "0");
+        p.Call(133, {"@var:" + std::to_string(10 + k)}, Var(k));
+    }
+    p.Call(132, {"@var:10"}, "0");                      // closed
+    p.Call(125, {Var(11)}, "0");                        // deleted
+    p.Call(127, {"@var:12", p.Text("missing.bin")}, "0");  // a failed load closes it too
+    p.Call(124, {}, Var(13));
+    p.Call(127, {"@var:13", name}, "0");
+    p.Call(133, {"@var:13"}, Var(3));
+    p.Call(126, {}, "0");                               // all deleted
+    ASSERT_EQ(kStepEnded, m_run.Run(p));
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_NE(0, m_run.Var(k)) << k;
+        EXPECT_FALSE(script_memory::IsReadable(m_run.Var(k), 1)) << k;
     }
 }
 
