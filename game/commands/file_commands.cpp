@@ -64,6 +64,16 @@ void PathOut(std::uint32_t word, const char* path) {
 
 // ---- Virtual file system and archives ----
 
+// A found path goes whole into the script's buffer; one that does not fit there is the bad-path
+// result 1 (a cut path would name another file).
+std::uint32_t PathResult(std::int32_t code, std::uint32_t out, const char* path) {
+    if (code == 0 || code == -1) {
+        if (!FitsWhole(out, path)) return 1;
+        WriteWholeText(out, path);
+    }
+    return Result(code);
+}
+
 std::uint32_t CmdAddSearchDirBody(std::uint32_t* w) {
     if (!Vfs()) return 1;
     return Result(Vfs()->AddSearchDir(Text(w[0]), Bool(w[1])));
@@ -90,8 +100,7 @@ std::uint32_t CmdFindFileBody(std::uint32_t* w) {
     RequireOut(w[0]);
     char path[kPathCapacity] = "";
     const std::int32_t code = Vfs()->FindFile(path, Text(w[1]), nullptr);
-    PathOut(w[0], path);
-    return Result(code);
+    return PathResult(code, w[0], path);
 }
 
 std::uint32_t CmdFindCdromWithFileBody(std::uint32_t* w) {
@@ -190,8 +199,7 @@ std::uint32_t CmdLocateFileBody(std::uint32_t* w) {
     RequireOut(w[0]);
     char path[kPathCapacity] = "";
     const std::int32_t code = Vfs()->LocateFile(path, Text(w[1]), nullptr);
-    PathOut(w[0], path);
-    return Result(code);
+    return PathResult(code, w[0], path);
 }
 
 std::uint32_t CmdLoadSpiPluginBody(std::uint32_t* w) { return Result(SpiLoadPlugin(Text(w[0]), 1, 1)); }
@@ -462,8 +470,8 @@ std::uint32_t CmdPreloadAllocateBody(std::uint32_t* w) {
 std::uint32_t CmdPreloadQueueBody(std::uint32_t* w) {
     if (!Preload()) return PreloadThread::kBadRange;
     const std::uint16_t count = Low16(w[1]);
-    // The names are the words from w2 on: all of them must lie in the script's memory.
-    if (count == 0 || !ReadableBytes(AddressWord(w + 2), count * 4u)) return PreloadThread::kBadRange;
+    // The names are the words from w2 on: all of them must lie in the block's memory.
+    if (count == 0 || script_memory::ArgumentWords(w, 2, count) < count) return PreloadThread::kBadRange;
     std::vector<const char*> names(count);
     for (std::uint16_t i = 0; i < count; ++i) {
         names[i] = Text(w[2 + i]);

@@ -17,6 +17,7 @@
 #include "game/script/command_table.h"
 #include "game/script/script_fault.h"
 #include "game/script/script_memory.h"
+#include "tests/game/commands/script_call_program.h"
 #include "tests/game/script/script_game.h"
 #include "tests/support/command_doubles.h"
 
@@ -140,6 +141,40 @@ TEST(FileCommandMutation, HostileWordsNeverCrashOrWriteOutsideScriptMemory) {
     QpkSetOption(hostWords);
     FileStreamList().Clear();
     if (g_virtualFileSystem) g_virtualFileSystem->ClearSearchDirs();
+}
+
+// A sample through modules: programs of random file commands whose words are the image's own
+// texts and buffers, its last bytes, variables and edge values. Each run ends, or ends with the
+// invalid-script result after a script fault; nothing crashes.
+TEST(FileCommandMutation, ProgramsOfHostileCallsEndOrFault) {
+    std::mt19937 random(77);
+    int ended = 0;
+    const int opcodes[] = {96, 97, 98, 100, 102, 106, 107, 111, 112, 113, 114, 115, 118, 119, 120, 121, 122,
+                           124, 125, 127, 128, 129, 130, 133, 135, 136, 137, 139, 140, 141, 142, 149, 150, 153,
+                           162, 163, 164, 165};
+    for (int program = 0; program < 40; ++program) {
+        SCOPED_TRACE(program);
+        commandtest::ProgramRun run;
+        commandtest::CallProgram p;
+        const std::vector<std::string> words = {
+            "0", "-1", "65535", "0x80000000", p.Text("m.txt"), p.Text("sub\\"), p.Text("*.txt"),
+            p.Text("%d %s %x"), p.Buffer(16), p.Buffer(300), "Lend", "Lend+3", "Lend+4", "var:0", "var:1",
+            "var:23", "1", "2", "7"};
+        p.Last("Lend: .word 0\n");
+        for (int call = 0; call < 5; ++call) {
+            const int opcode = opcodes[random() % (sizeof opcodes / sizeof opcodes[0])];
+            std::vector<std::string> block;
+            for (int i = 0; i < 8; ++i) block.push_back(words[random() % words.size()]);
+            if (opcode >= 125 && opcode <= 142 && random() % 2) block[0] = "@var:2";
+            p.Call(opcode, block, "var:" + std::to_string(random() % 3));
+            if (call == 0) p.Call(124, {}, "var:2");
+        }
+        const int step = run.Run(p);
+        EXPECT_TRUE(step == kStepEnded || step == kStepInvalidScript) << step;
+        ended += step == kStepEnded;
+        FileStreamList().Clear();
+    }
+    EXPECT_GT(ended, 5) << "some programs run through all their calls";
 }
 
 }  // namespace
