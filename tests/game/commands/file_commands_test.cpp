@@ -222,6 +222,8 @@ TEST_F(FileCommandPrograms, SearchFoldersFindAndLocate) {
     const std::string path = p.Buffer(300);
     p.Call(100, {path, found}, Var(3));
     p.Call(102, {found, Var(4)}, Var(5));
+    p.Call(100, {"Lend", found}, Var(12));                   // the path does not fit: bad path
+    p.Last("Lend: .space 8\n");
     p.Call(102, {p.Text("none.txt"), Var(6)}, Var(7));
     p.Call(107, {p.Text("PACK.QPK"), "1", "0", "1"}, "0");
     p.Call(115, {p.Buffer(300), p.Text("inside.txt")}, Var(8));
@@ -244,6 +246,8 @@ TEST_F(FileCommandPrograms, SearchFoldersFindAndLocate) {
     EXPECT_EQ(2, m_run.Var(9));
     EXPECT_EQ(0, m_run.Var(10));
     EXPECT_EQ(0, m_run.Var(11));
+    EXPECT_EQ(1, m_run.Var(12));
+    EXPECT_EQ("", m_run.TextAt("Lend")) << "no cut path";
 }
 
 // ---- Paths ----
@@ -464,6 +468,64 @@ TEST_F(FileCommandPrograms, StaleHandlesAndDeletion) {
     EXPECT_EQ(1, m_run.Var(7));
     EXPECT_EQ(0, m_run.Var(8));
     EXPECT_EQ(0, FileStreamList().Count());
+}
+
+// ---- Preloader ----
+
+TEST_F(FileCommandPrograms, PreloadCommandsWithoutABatch) {
+    CallProgram p;
+    const std::string name = p.Text("a.txt");
+    p.Call(144, {"0", "1", name}, Var(0));                // no slots yet
+    p.Call(143, {"0x10004"}, Var(1));                     // 4 slots (low 16 bits)
+    p.Call(144, {"3", "2", name, name}, Var(2));          // beyond the slots
+    p.Call(144, {"0", "0"}, Var(3));                      // count 0
+    p.Call(147, {"0"}, Var(4));
+    p.Call(148, {"9"}, Var(5));
+    p.Call(146, {"0", "4"}, Var(6));                      // none busy
+    p.Call(145, {}, Var(7));                              // no batch ran
+    p.Call(146, {"0", "0"}, Var(8));                      // count 0: stop and free
+    p.Call(146, {"0", "4"}, Var(9));                      // no slots
+    // The names run past the block's memory: the block is the image's last words.
+    p.Call(143, {"4"}, "0");
+    p.Line("cmd cmd:144, Lq, var:10");
+    p.Last("Lq: .word 0, 3, " + name + "\n");
+    p.Call(146, {"0", "0"}, "0");
+    ASSERT_EQ(kStepEnded, m_run.Run(p));
+    EXPECT_EQ(1, m_run.Var(0));
+    EXPECT_EQ(0, m_run.Var(1));
+    EXPECT_EQ(1, m_run.Var(2));
+    EXPECT_EQ(1, m_run.Var(3));
+    EXPECT_EQ(0, m_run.Var(4));
+    EXPECT_EQ(0, m_run.Var(5));
+    EXPECT_EQ(0, m_run.Var(6));
+    EXPECT_EQ(0, m_run.Var(7));
+    EXPECT_EQ(0, m_run.Var(8));
+    EXPECT_EQ(-1, m_run.Var(9));
+    EXPECT_EQ(1, m_run.Var(10));
+}
+
+// Runs the preloader's thread beside the test's: left out under emulation.
+TEST_F(FileCommandPrograms, PreloadCommandsLoadABatch) {
+    testsupport::WriteFile(m_run.File("p0.txt"), Bytes("zero"));
+    testsupport::WriteFile(m_run.File("p1.txt"), Bytes("one!!"));
+    CallProgram p;
+    p.Call(143, {"3"}, "0");
+    p.Call(144, {"1", "2", p.Text("p0.txt"), p.Text("p1.txt")}, Var(0));
+    p.Call(145, {}, Var(1));
+    p.Call(148, {"1"}, Var(2));
+    p.Call(148, {"2"}, Var(3));
+    p.Call(147, {"2"}, Var(4));
+    p.Call(146, {"1", "2"}, Var(5));
+    p.Call(147, {"2"}, Var(6));
+    p.Call(146, {"0", "0"}, "0");
+    ASSERT_EQ(kStepEnded, m_run.Run(p));
+    EXPECT_EQ(0, m_run.Var(0));
+    EXPECT_EQ(1, m_run.Var(1));
+    EXPECT_EQ(4, m_run.Var(2));
+    EXPECT_EQ(5, m_run.Var(3));
+    ASSERT_NE(0, m_run.Var(4));
+    EXPECT_EQ(0, m_run.Var(5)) << "none still busy";
+    EXPECT_EQ(0, m_run.Var(6)) << "counted slots are closed";
 }
 
 // ---- Folder listing ----
