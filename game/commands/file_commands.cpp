@@ -39,7 +39,14 @@ FileCommandServices& FileServicesOfCommands() {
 }
 
 namespace {
-std::map<std::uint32_t, ScriptMemoryRegistration>& DataRegions();
+
+// A file object's loaded data is script memory while the object holds it, so that scripts may
+// read and change it in place and copy from it.
+std::map<std::uint32_t, ScriptMemoryRegistration>& DataRegions() {
+    static std::map<std::uint32_t, ScriptMemoryRegistration> regions;
+    return regions;
+}
+
 }  // namespace
 
 void DropFileDataRegions() { DataRegions().clear(); }
@@ -53,14 +60,6 @@ namespace {
     }
 
 VirtualFileSystem* Vfs() { return g_virtualFileSystem; }
-
-// A path the file system wrote into a buffer of its own goes to the script's out buffer; a
-// path that would not fit whole is not written (a cut path names another file). Null out word:
-// nothing to write.
-void PathOut(std::uint32_t word, const char* path) {
-    if (word == 0) return;
-    WriteWholeText(word, path);
-}
 
 // ---- Virtual file system and archives ----
 
@@ -106,7 +105,7 @@ std::uint32_t CmdFindFileBody(std::uint32_t* w) {
 std::uint32_t CmdFindCdromWithFileBody(std::uint32_t* w) {
     char root[8] = "";
     const std::int32_t code = FindCdromWithFile(Text(w[0]), root);
-    if (code == 0) PathOut(w[1], root);
+    if (code == 0) WriteWholeText(w[1], root);
     return Result(code);
 }
 
@@ -304,13 +303,6 @@ std::uint32_t CmdGetFileTimeBody(std::uint32_t* w) {
 // ---- Script file objects ----
 
 FileStream* FileOf(std::uint32_t word) { return FileStreamList().Find(word); }
-
-// A file object's loaded data is script memory while the object holds it, so that scripts may
-// read and change it in place and copy from it.
-std::map<std::uint32_t, ScriptMemoryRegistration>& DataRegions() {
-    static std::map<std::uint32_t, ScriptMemoryRegistration> regions;
-    return regions;
-}
 
 // After anything that may load, close or free the object's data.
 void SyncDataRegion(std::uint32_t handle) {
