@@ -204,6 +204,16 @@ TEST_F(FileCommandPrograms, AdlPlugInsGetTheRestOfTheBlockAndReportEntryTimes) {
     EXPECT_EQ(-2, m_run.Var(15));
 }
 
+TEST_F(FileCommandPrograms, AssistOfATypeWithoutOneAnswersMinusTwo) {
+    // A format of type 5 registered without a second assist function.
+    ASSERT_EQ(0, m_run.Game().FileSystem().RegisterBuiltinDecoder(new QpkArchiveFormat, "QPX\0", "no assist", 5, nullptr,
+                                                                  nullptr, nullptr));
+    CallProgram p;
+    p.Call(106, {"5", "0", "1"}, Var(0));
+    ASSERT_EQ(kStepEnded, m_run.Run(p));
+    EXPECT_EQ(-2, m_run.Var(0));
+}
+
 // ---- Search folders and plain files ----
 
 TEST_F(FileCommandPrograms, SearchFoldersFindAndLocate) {
