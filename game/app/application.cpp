@@ -123,6 +123,7 @@ Application::Application(const ApplicationSources& sources)
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
     FileServicesOfCommands().dropped = &m_droppedFiles;
+    m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
 }
 
 Application::~Application() {

@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool alternate = false;
     bool zero = false;
@@ -52,24 +52,25 @@ std::size_t Count(const char*& at) {
     return value;
 }
 
-void Pad(Output& output, const Spec& spec, const std::string& body) {
-    const std::size_t fill = spec.width > body.size() ? spec.width - body.size() : 0;
-    if (!spec.left) output.Repeat(' ', fill);
+void Pad(Output& output, const Conversion& conversion, const std::string& body) {
+    const std::size_t fill = conversion.width > body.size() ? conversion.width - body.size() : 0;
+    if (!conversion.left) output.Repeat(' ', fill);
     output.Append(body.data(), body.size());
-    if (spec.left) output.Repeat(' ', fill);
+    if (conversion.left) output.Repeat(' ', fill);
 }
 
-void Number(Output& output, const Spec& spec, std::uint32_t word) {
+void Number(Output& output, const Conversion& conversion, std::uint32_t word) {
     bool negative = false;
     std::uint32_t magnitude = word;
-    if (spec.size == 'h') magnitude &= 0xFFFF;
-    if (spec.type == 'd' || spec.type == 'i') {
-        const std::int32_t value = spec.size == 'h' ? static_cast<std::int16_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+    if (conversion.size == 'h') magnitude &= 0xFFFF;
+    if (conversion.type == 'd' || conversion.type == 'i') {
+        const std::int32_t value = conversion.size == 'h' ? static_cast<std::int16_t>(magnitude)
+                                                          : static_cast<std::int32_t>(magnitude);
         negative = value < 0;
         magnitude = negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     }
-    const bool hex = spec.type == 'x' || spec.type == 'X';
-    const char* digitsOf = spec.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    const bool hex = conversion.type == 'x' || conversion.type == 'X';
+    const char* digitsOf = conversion.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     const std::uint32_t base = hex ? 16 : 10;
     std::string digits;
     do {
@@ -77,20 +78,21 @@ void Number(Output& output, const Spec& spec, std::uint32_t word) {
         magnitude /= base;
     } while (magnitude != 0);
     std::string prefix = negative ? "-" : "";
-    if (hex && spec.alternate) prefix += spec.type == 'X' ? "0X" : "0x";
+    if (hex && conversion.alternate) prefix += conversion.type == 'X' ? "0X" : "0x";
     // Precision and zero padding both fill with leading zeros; the field never exceeds what the
     // output can take, so huge counts stop at the limit.
-    std::size_t zeros = spec.hasPrecision && spec.precision > digits.size() ? spec.precision - digits.size() : 0;
-    if (spec.zero && !spec.left && spec.width > prefix.size() + digits.size() + zeros) {
-        zeros = spec.width - prefix.size() - digits.size();
+    std::size_t zeros = 0;
+    if (conversion.hasPrecision && conversion.precision > digits.size()) zeros = conversion.precision - digits.size();
+    if (conversion.zero && !conversion.left && conversion.width > prefix.size() + digits.size() + zeros) {
+        zeros = conversion.width - prefix.size() - digits.size();
     }
     const std::size_t length = prefix.size() + zeros + digits.size();
-    const std::size_t fill = spec.width > length ? spec.width - length : 0;
-    if (!spec.left) output.Repeat(' ', fill);
+    const std::size_t fill = conversion.width > length ? conversion.width - length : 0;
+    if (!conversion.left) output.Repeat(' ', fill);
     output.Append(prefix.data(), prefix.size());
     output.Repeat('0', zeros);
     output.Append(digits.data(), digits.size());
-    if (spec.left) output.Repeat(' ', fill);
+    if (conversion.left) output.Repeat(' ', fill);
 }
 
 bool WideToText(const wchar_t* wide, std::size_t length, std::string& text) {
@@ -103,8 +105,8 @@ bool WideToText(const wchar_t* wide, std::size_t length, std::string& text) {
 }
 
 // The string a s/S conversion prints; false for a word that is no readable text.
-bool StringArgument(const Spec& spec, std::uint32_t word, std::string& text) {
-    const bool wide = spec.size == 'l' || (spec.size == 0 && spec.type == 'S');
+bool StringArgument(const Conversion& conversion, std::uint32_t word, std::string& text) {
+    const bool wide = conversion.size == 'l' || (conversion.size == 0 && conversion.type == 'S');
     if (word == 0) {
         text = "(null)";
         return true;
@@ -120,8 +122,8 @@ bool StringArgument(const Spec& spec, std::uint32_t word, std::string& text) {
 }
 
 // The character a c/C conversion prints; empty for the character 0.
-bool CharacterArgument(const Spec& spec, std::uint32_t word, std::string& text) {
-    const bool wide = spec.size == 'l' || (spec.size == 0 && spec.type == 'C');
+bool CharacterArgument(const Conversion& conversion, std::uint32_t word, std::string& text) {
+    const bool wide = conversion.size == 'l' || (conversion.size == 0 && conversion.type == 'C');
     if (!wide) {
         text.assign(1, static_cast<char>(word & 0xFF));
         if (text[0] == '\0') text.clear();
@@ -157,22 +159,22 @@ bool FormatScriptText(const char* format, const std::uint32_t* words, std::size_
             ++at;
             continue;
         }
-        Spec spec;
+        Conversion conversion;
         for (;; ++at) {
-            if (*at == '-') spec.left = true;
-            else if (*at == '#') spec.alternate = true;
-            else if (*at == '0') spec.zero = true;
+            if (*at == '-') conversion.left = true;
+            else if (*at == '#') conversion.alternate = true;
+            else if (*at == '0') conversion.zero = true;
             else break;
         }
-        spec.width = Count(at);
+        conversion.width = Count(at);
         if (*at == '.') {
             ++at;
-            spec.hasPrecision = true;
-            spec.precision = Count(at);
+            conversion.hasPrecision = true;
+            conversion.precision = Count(at);
         }
-        if (*at == 'h' || *at == 'l') spec.size = *at++;
-        spec.type = *at;
-        if (std::strchr("cCdiuxXsS", spec.type) == nullptr || spec.type == '\0') {
+        if (*at == 'h' || *at == 'l') conversion.size = *at++;
+        conversion.type = *at;
+        if (std::strchr("cCdiuxXsS", conversion.type) == nullptr || conversion.type == '\0') {
             out.clear();
             return false;
         }
@@ -183,10 +185,10 @@ bool FormatScriptText(const char* format, const std::uint32_t* words, std::size_
         }
         const std::uint32_t word = words[next++];
         std::string text;
-        switch (spec.type) {
+        switch (conversion.type) {
         case 'c':
         case 'C':
-            if (!CharacterArgument(spec, word, text)) {
+            if (!CharacterArgument(conversion, word, text)) {
                 out.clear();
                 return false;
             }
@@ -194,19 +196,21 @@ bool FormatScriptText(const char* format, const std::uint32_t* words, std::size_
                 output.Close();
                 break;
             }
-            Pad(output, spec, text);
+            Pad(output, conversion, text);
             break;
         case 's':
         case 'S':
-            if (!StringArgument(spec, word, text)) {
+            if (!StringArgument(conversion, word, text)) {
                 out.clear();
                 return false;
             }
-            if (spec.hasPrecision) text.resize(WholeCharacterPrefix(text.data(), text.size(), spec.precision));
-            Pad(output, spec, text);
+            if (conversion.hasPrecision) {
+                text.resize(WholeCharacterPrefix(text.data(), text.size(), conversion.precision));
+            }
+            Pad(output, conversion, text);
             break;
         default:
-            Number(output, spec, word);
+            Number(output, conversion, word);
             break;
         }
     }

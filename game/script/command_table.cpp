@@ -1,10 +1,13 @@
 #include "game/script/command_table.h"
 
+#include "game/commands/app_option_commands.h"
 #include "game/commands/file_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/number_commands.h"
 #include "game/commands/string_commands.h"
 #include "game/commands/text_input_commands.h"
+#include "game/commands/variable_commands.h"
+#include "game/commands/window_commands.h"
 #include "game/script/script_engine_base.h"
 
 std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
@@ -21,42 +24,42 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdCallModule", CmdCallModule},  // 0
     {"CmdJumpModule", CmdJumpModule},  // 1
     {"CmdEndScript", CmdEndScript},  // 2
-    {"CmdSetWindowFeature", CmdNotBuilt},  // 3
-    {"CmdSetAppOption", CmdNotBuilt},  // 4
-    {"CmdGetAppOption", CmdNotBuilt},  // 5
-    {"CmdGetSystemInfo", CmdNotBuilt},  // 6
-    {"CmdGetAppString", CmdNotBuilt},  // 7
-    {"CmdSetSettingValue", CmdNotBuilt},  // 8
-    {"CmdGetSettingValue", CmdNotBuilt},  // 9
-    {"CmdSetVoiceEntryValue", CmdNotBuilt},  // 10
-    {"CmdGetVoiceEntryValue", CmdNotBuilt},  // 11
-    {"CmdApplyTextSettings", CmdNotBuilt},  // 12
-    {"CmdSwitchScreenMode", CmdNotBuilt},  // 13
-    {"CmdSetFrameYield", CmdNotBuilt},  // 14
-    {"CmdBeginForcedVSync", CmdNotBuilt},  // 15
-    {"CmdEndForcedVSync", CmdNotBuilt},  // 16
-    {"CmdBeginPreciseWaitSuspension", CmdNotBuilt},  // 17
-    {"CmdEndPreciseWaitSuspension", CmdNotBuilt},  // 18
-    {"CmdBusyEnter", CmdNotBuilt},  // 19
-    {"CmdBusyLeave", CmdNotBuilt},  // 20
-    {"CmdApplyFrameTiming", CmdNotBuilt},  // 21
-    {"CmdGetFrameRate", CmdNotBuilt},  // 22
-    {"CmdSetFrameSkip", CmdNotBuilt},  // 23
-    {"CmdPostWindowRequest", CmdNotBuilt},  // 24
-    {"CmdGetOpenDialogKind", CmdNotBuilt},  // 25
-    {"CmdRestoreVariablesFromSaveState", CmdNotBuilt},  // 26
-    {"CmdClearVariables", CmdNotBuilt},  // 27
-    {"CmdStoreVariablesInChoiceState", CmdNotBuilt},  // 28
-    {"CmdRestoreVariablesFromChoiceState", CmdNotBuilt},  // 29
-    {"CmdRestoreVariableFromChoiceState", CmdNotBuilt},  // 30
-    {"CmdWriteVariableFile", CmdNotBuilt},  // 31
-    {"CmdReadVariableFile", CmdNotBuilt},  // 32
-    {"CmdReadVariableFileVariables", CmdNotBuilt},  // 33
-    {"CmdSetVariableGroupFile", CmdNotBuilt},  // 34
-    {"CmdSaveVariableGroups", CmdNotBuilt},  // 35
-    {"CmdLoadVariableGroups", CmdNotBuilt},  // 36
+    {"CmdSetWindowFeature", CmdSetWindowFeature},  // 3
+    {"CmdSetAppOption", CmdSetAppOption},  // 4
+    {"CmdGetAppOption", CmdGetAppOption},  // 5
+    {"CmdGetSystemInfo", CmdGetSystemInfo},  // 6
+    {"CmdGetAppString", CmdGetAppString},  // 7
+    {"CmdSetSettingValue", CmdSetSettingValue},  // 8
+    {"CmdGetSettingValue", CmdGetSettingValue},  // 9
+    {"CmdSetVoiceEntryValue", CmdSetVoiceEntryValue},  // 10
+    {"CmdGetVoiceEntryValue", CmdGetVoiceEntryValue},  // 11
+    {"CmdApplyTextSettings", CmdApplyTextSettings},  // 12
+    {"CmdSwitchScreenMode", CmdSwitchScreenMode},  // 13
+    {"CmdSetFrameYield", CmdSetFrameYield},  // 14
+    {"CmdBeginForcedVSync", CmdBeginForcedVSync},  // 15
+    {"CmdEndForcedVSync", CmdEndForcedVSync},  // 16
+    {"CmdBeginPreciseWaitSuspension", CmdBeginPreciseWaitSuspension},  // 17
+    {"CmdEndPreciseWaitSuspension", CmdEndPreciseWaitSuspension},  // 18
+    {"CmdBusyEnter", CmdBusyEnter},  // 19
+    {"CmdBusyLeave", CmdBusyLeave},  // 20
+    {"CmdApplyFrameTiming", CmdApplyFrameTiming},  // 21
+    {"CmdGetFrameRate", CmdGetFrameRate},  // 22
+    {"CmdSetFrameSkip", CmdSetFrameSkip},  // 23
+    {"CmdPostWindowRequest", CmdPostWindowRequest},  // 24
+    {"CmdGetOpenDialogKind", CmdGetOpenDialogKind},  // 25
+    {"CmdRestoreVariablesFromSaveState", CmdRestoreVariablesFromSaveState},  // 26
+    {"CmdClearVariables", CmdClearVariables},  // 27
+    {"CmdStoreVariablesInChoiceState", CmdStoreVariablesInChoiceState},  // 28
+    {"CmdRestoreVariablesFromChoiceState", CmdRestoreVariablesFromChoiceState},  // 29
+    {"CmdRestoreVariableFromChoiceState", CmdRestoreVariableFromChoiceState},  // 30
+    {"CmdWriteVariableFile", CmdWriteVariableFile},  // 31
+    {"CmdReadVariableFile", CmdReadVariableFile},  // 32
+    {"CmdReadVariableFileVariables", CmdReadVariableFileVariables},  // 33
+    {"CmdSetVariableGroupFile", CmdSetVariableGroupFile},  // 34
+    {"CmdSaveVariableGroups", CmdSaveVariableGroups},  // 35
+    {"CmdLoadVariableGroups", CmdLoadVariableGroups},  // 36
     {"CmdNoOperation", CmdNoOperation},  // 37
-    {"CmdTakeScreenModeChanged", CmdNotBuilt},  // 38
+    {"CmdTakeScreenModeChanged", CmdTakeScreenModeChanged},  // 38
     {"CmdSetSaveParameters", CmdNotBuilt},  // 39
     {"CmdMarkVariable", CmdNotBuilt},  // 40
     {"CmdSetSaveThumbnailSource", CmdNotBuilt},  // 41

@@ -121,6 +121,9 @@ public:
     int RestoreFromAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector);
     // 0; 1 no auto-save copy; 2 no variable at that address.
     int StoreOneToAutoSaveCopy(std::uint32_t address);
+    // The other direction: the auto-save copy's value back into the live variable. 0; 1 no
+    // auto-save copy; 2 no variable at that address.
+    int RestoreOneFromAutoSaveCopy(std::uint32_t address);
     int MarkVariable(std::uint32_t address);
     std::int32_t FindVariableIndex(std::uint32_t address) const;
     const std::vector<std::uint32_t>& MarkedVariables() const { return m_marked; }

@@ -4,7 +4,10 @@
 #include "game/script/command_table.h"
 #include "effects/objects/subtractive_random.h"
 
+ScriptEngine* ScriptEngine::s_current = nullptr;
+
 ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
+    s_current = this;
     SetSaveServices(nullptr);
     m_soundManager.SetFadeScheduler(soundFadeScheduler);
     ScriptRandom().Seed(CurrentTimeMs());
@@ -12,6 +15,10 @@ ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
         AddCommand(kCommandTable[opcode].handler);
     }
     RegisterScriptEffects();
+}
+
+ScriptEngine::~ScriptEngine() {
+    if (s_current == this) s_current = nullptr;
 }
 
 void ScriptEngine::RegisterScriptEffects() {

@@ -166,6 +166,23 @@ bool WriteWord(std::uint32_t address, std::uint32_t value) {
 
 }  // namespace script_memory
 
+namespace {
+
+class RegionScriptMemory final : public ScriptMemory {
+public:
+    void* WritableBytes(std::uint32_t address, std::uint32_t size) override {
+        return script_memory::IsWritable(address, size) ? reinterpret_cast<void*>(static_cast<std::uintptr_t>(address))
+                                                        : nullptr;
+    }
+};
+
+}  // namespace
+
+ScriptMemory& ProgramScriptMemory() {
+    static RegionScriptMemory memory;
+    return memory;
+}
+
 bool ScriptMemoryRegistration::Reset(const void* start, std::size_t size, bool writable) {
     if (m_start) {
         script_memory::Unregister(m_start);

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "game/interfaces/script_memory.h"
+
 struct ScriptMemoryRegion {
     std::uintptr_t start = 0;
     std::uintptr_t end = 0;  // after the last byte
@@ -55,6 +57,10 @@ bool WideTextLength(std::uint32_t address, std::size_t* length, std::size_t limi
 bool WriteWord(std::uint32_t address, std::uint32_t value);
 
 }  // namespace script_memory
+
+// The check the scenario's objects ask before writing a word back for a script, answered from
+// the regions above.
+ScriptMemory& ProgramScriptMemory();
 
 // A registration held for the life of its memory: registers on construction (or Reset), drops
 // on destruction.

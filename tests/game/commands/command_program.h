@@ -45,6 +45,11 @@ public:
     std::uint32_t Buffer(std::uint32_t size, const std::string& initial = "") {
         return m_vars.Add(0, 0, size, std::vector<std::uint8_t>(initial.begin(), initial.end()));
     }
+    // A variable of storage kind `kind` (0 in the area, 1 a text through a pointer, 2 a text in the
+    // area) and scope class `scope`, `size` bytes starting with `initial`.
+    std::uint32_t Variable(std::uint8_t kind, std::uint8_t scope, const std::string& initial, std::uint32_t size = 8) {
+        return m_vars.Add(kind, scope, size, std::vector<std::uint8_t>(initial.begin(), initial.end()));
+    }
     // A text in the module's image; its label as an operand.
     std::string Text(const std::string& bytes) {
         const std::string label = "text" + std::to_string(m_serial++);
@@ -79,12 +84,13 @@ private:
 // A program run: the game folder, the engine, and what its step ended with.
 class ProgramRun {
 public:
-    explicit ProgramRun(const CommandProgram& program) {
+    // `copies`: the engine keeps the save copy and the choice copy of the variables.
+    explicit ProgramRun(const CommandProgram& program, bool copies = true) {
         m_game.Write("USER_VAR.SOB", program.Variables().Bytes());
         m_game.WriteModule("MAIN", program.Source());
         m_engine = std::make_unique<ScriptEngine>();
-        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true,
-                                           true) == 0 &&
+        m_loaded = m_engine->LoadInitFiles("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB",
+                                           copies, copies) == 0 &&
                    m_engine->LoadModule("MAIN", nullptr) == 0;
     }
 

@@ -70,7 +70,8 @@ TEST(MemoryCommands, BlocksAreScriptMemoryUntilFreed) {
     EXPECT_EQ(run.Bytes(buffer, 12), std::string(12, '\xAB'));
     EXPECT_EQ(run.Bytes(wordTarget, 4), "ABCD");
     ASSERT_NE(run.Number(zeroed), 0);
-    EXPECT_EQ(std::memcmp(PointerAt<const char>(static_cast<std::uint32_t>(run.Number(zeroed))), "\0\0\0\0\0\0\0\0", 8), 0);
+    const char* const zeroedBytes = PointerAt<const char>(static_cast<std::uint32_t>(run.Number(zeroed)));
+    EXPECT_EQ(std::string(zeroedBytes, 8), std::string(8, '\0'));
     EXPECT_TRUE(script_memory::IsWritable(static_cast<std::uint32_t>(run.Number(zeroed)), 8));
     testsupport::ArgBlock freeZeroed;
     freeZeroed.Word(static_cast<std::uint32_t>(run.Number(zeroed)));

@@ -149,6 +149,32 @@ TEST(ScriptMemory, ReadableExtentStopsAtTheRegionOrThePageEdge) {
     EXPECT_EQ(script_memory::ReadableExtent(0, 1000), 0u);
 }
 
+TEST(ScriptMemory, TheScenarioCheckAnswersFromTheRegions) {
+    std::uint32_t address;
+    {
+        GuardedBuffer buffer(16);
+        address = buffer.Address();
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(address + 12, 4), buffer.Data() + 12);
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(address + 13, 4), nullptr);
+        GuardedBuffer readOnly(16, false);
+        EXPECT_EQ(ProgramScriptMemory().WritableBytes(readOnly.Address(), 4), nullptr);
+    }
+    EXPECT_EQ(ProgramScriptMemory().WritableBytes(address, 4), nullptr) << "a dropped region";
+}
+
+TEST(ScriptMemory, ArgumentWordsStayInTheBlocksOwnRegion) {
+    GuardedBuffer block(16);
+    const std::uint32_t* words = PointerAt<const std::uint32_t>(block.Address());
+    EXPECT_EQ(script_memory::ArgumentWords(words, 2, 100), 2u);
+    EXPECT_EQ(script_memory::ArgumentWords(words, 2, 1), 1u);
+    EXPECT_EQ(script_memory::ArgumentWords(words, 4, 100), 0u) << "the word after the region is another's";
+    EXPECT_EQ(script_memory::ArgumentWords(words, 6, 100), 0u);
+    PageEdge edge;
+    const std::uint32_t* unregistered = reinterpret_cast<const std::uint32_t*>(edge.Tail(12));
+    EXPECT_EQ(script_memory::ArgumentWords(unregistered, 1, 100), 2u);
+    EXPECT_EQ(script_memory::ArgumentWords(unregistered, 3, 100), 0u);
+}
+
 struct WriterCase {
     const char* name;
     std::string text;

@@ -2,6 +2,8 @@
 // in the module, then the result and the buffer as the program left them.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -150,6 +152,43 @@ TEST(StringCommands, NullResultsForBadWords) {
     testsupport::ArgBlock base;
     base.Word(0);
     EXPECT_EQ(testsupport::CallCommand(95, base), AddressOf(GetBaseDirectory()));
+}
+
+std::string ClipboardText() {
+    if (!OpenClipboard(nullptr)) return "(no clipboard)";
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// 72 puts the text, or its first count bytes, on the clipboard; a source that is no script
+// memory for its count gives 1, the null-text result.
+TEST(StringCommands, ClipboardReadBack) {
+    struct Row {
+        const char* name;
+        std::string count;
+        std::int32_t result;
+        std::string clipboard;
+    } rows[] = {
+        {"the whole text", "0", 0, "hello world"},
+        {"the first five bytes", "5", 0, "hello"},
+        {"a count past the module's end", "100000", 1, "hello"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CommandProgram program;
+        program.Call(72, {program.Text("hello world"), row.count});
+        ProgramRun run(program);
+        ASSERT_EQ(kStepEnded, run.Run());
+        EXPECT_EQ(run.Number(0), row.result);
+        EXPECT_EQ(ClipboardText(), row.clipboard);
+    }
 }
 
 }  // namespace
