@@ -8,6 +8,7 @@
 
 #include "framework/dialogs/browse_for_folder.h"
 #include "framework/files/path_utilities.h"
+#include "game/commands/file_commands.h"
 #include "game/commands/script_object_lists.h"
 
 Application* Application::s_application = nullptr;
@@ -121,6 +122,7 @@ Application::Application(const ApplicationSources& sources)
       m_scheduler2(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
+    FileServicesOfCommands().dropped = &m_droppedFiles;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
 }
 
@@ -135,6 +137,7 @@ Application::~Application() {
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
     if (Services().window == &m_windowPort) Services().window = nullptr;
     if (Services().glide == &m_glidePort) Services().glide = nullptr;
+    if (FileServicesOfCommands().dropped == &m_droppedFiles) FileServicesOfCommands().dropped = nullptr;
     if (s_application == this) s_application = nullptr;
 }
 
@@ -489,8 +492,9 @@ std::int32_t Application::OnQueryEndSession(WindowMessage& m) {
     return 0;
 }
 
-std::int32_t Application::OnDropFiles(WindowMessage&) {
+std::int32_t Application::OnDropFiles(WindowMessage& m) {
     SetForegroundWindow(MainWindow().Handle());
+    m_droppedFiles.OnDropFiles(reinterpret_cast<HDROP>(m.wParam));
     return 1;
 }
 

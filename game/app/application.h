@@ -37,6 +37,7 @@
 #include "framework/sound/sound_decoder_host.h"
 #include "framework/sound/sound_device.h"
 #include "game/app/application_services.h"
+#include "framework/window/dropped_file_list.h"
 #include "game/app/settings_records.h"
 #include "game/dialogs/dialog_host.h"
 #include "game/dialogs/settings_applies.h"
@@ -468,5 +469,7 @@ private:
     ApplicationWindowPort m_windowPort{*this};
     ApplicationGlidePort m_glidePort{*this};
     FileDialog m_fileDialog;
+    // Files dropped on the main window, until a script takes them (the file commands reach it).
+    DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
 };
