@@ -60,7 +60,7 @@ std::int32_t XM_METHOD QuakeTransCallback::Setup(ScreenBuffer* target,
     m_amplitudeX = params[1];
     m_amplitudeY = params[2];
     // Any text: a damping beyond a million shakes past every picture size anyway.
-    m_damping = std::clamp(ReadEffectReal(params[4], 0.0), -1e6, 1e6);
+    m_damping = std::clamp(ReadParameterReal(params[4], 0.0), -1e6, 1e6);
     if (!(m_damping == m_damping)) m_damping = 0;
     m_fill = fill;
     m_offsetX = m_offsetY = 0;

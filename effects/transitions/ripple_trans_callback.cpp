@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/objects/effect_base.h"
+#include "effects/transitions/transition_draw.h"
 #include "effects/transitions/ripple_rows.h"
 #include "effects/transitions/ripple_table.h"
 #include "graphics/image/image.h"
@@ -41,10 +41,10 @@ std::int32_t XM_METHOD RippleTransCallback::Setup(ScreenBuffer* target,
     m_centreY = params[2] < 0 ? m_height / 2 : std::min(params[2], m_height - 1);
     const std::int32_t rings = params[3];
     m_rings = rings == 16 || rings == 32 || rings == 64 || rings == 128 ? rings : 16;
-    double scale = ReadEffectReal(params[4], 1.0);
+    double scale = ReadParameterReal(params[4], 1.0);
     if (!(scale > 0)) scale = 1.0;
     m_scale = Limited(scale, 1e-3, 1e3);
-    m_speed = Limited(ReadEffectReal(params[5], 6.0), -1e6, 1e6);
+    m_speed = Limited(ReadParameterReal(params[5], 6.0), -1e6, 1e6);
     m_waveHeight = params[6] <= 0 ? 24 : std::min(params[6], 127);
     m_table = AcquireRippleTable(m_width, m_height, m_centreX, m_centreY, m_rings, m_scale,
                                  m_waveHeight);
