@@ -8,13 +8,14 @@ namespace {
 
 const RippleRowForm* g_rows = &kRippleRowsPlain;
 
+// Two bytes at a time in the halves of a word: each weighted sum stays below 65536, so the
+// halves never carry into each other.
 inline std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::int32_t ratio) {
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const std::int32_t ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-        out |= static_cast<std::uint32_t>((ca * (256 - ratio) + cb * ratio) >> 8) << shift;
-    }
-    return out;
+    const std::uint32_t wa = static_cast<std::uint32_t>(256 - ratio);
+    const std::uint32_t wb = static_cast<std::uint32_t>(ratio);
+    const std::uint32_t even = ((a & 0xFF00FFu) * wa + (b & 0xFF00FFu) * wb) >> 8 & 0xFF00FFu;
+    const std::uint32_t odd = ((a >> 8 & 0xFF00FFu) * wa + (b >> 8 & 0xFF00FFu) * wb) & 0xFF00FF00u;
+    return even | odd;
 }
 
 inline std::uint32_t At(const std::uint8_t* picture, std::int32_t pitch, std::int32_t x,

@@ -6,9 +6,8 @@
 // from and to pixels at that position per byte as from + floor((to - from) x ratio / 256).
 //
 // The fast routines read without a test (the caller keeps the run inside the margin that
-// exceeds every offset); they come in plain, MMX and extended-MMX forms. The MMX form gives the
-// plain pixels; the extended form rounds its two weighted halves apart and may give a channel
-// one less.
+// exceeds every offset); they come in plain, MMX and extended-MMX forms with the same pixels
+// (the mix's products never leave 16 bits, so the SIMD lanes hold them exactly).
 // The clamping routine mirrors a position outside the picture back inside, then clamps it, so
 // any offset on any picture size reads inside.
 #pragma once

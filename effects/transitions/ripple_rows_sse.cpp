@@ -1,7 +1,6 @@
-// The extended-MMX pair: two pixels a step, each weighted half taken by the unsigned high
-// product (bytes moved up by 8 first) and the two halves added. Each half is rounded down on
-// its own, so a channel may come out one below the plain mix; ratio 0 still gives the from
-// picture exactly.
+// The extended-MMX pair: two pixels a step, their four bytes in 16-bit lanes as in the MMX pair
+// (from x (256 - ratio) + to x ratio, then the high byte, so the same pixels), the weights
+// spread with the extended shuffle.
 #include <xmmintrin.h>
 
 #include "effects/transitions/ripple_rows.h"
@@ -21,9 +20,8 @@ inline __m64 Load(const std::uint8_t* p) {
     return _mm_cvtsi32_si64(*reinterpret_cast<const int*>(p));
 }
 
-// ((a << 8) x (256 - ratio)) >> 16 + ((b << 8) x ratio) >> 16 per lane; never above 255.
 inline __m64 MixLanes(__m64 a, __m64 b, __m64 wFrom, __m64 wTo) {
-    return _mm_add_pi16(_mm_mulhi_pu16(a, wFrom), _mm_mulhi_pu16(b, wTo));
+    return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(a, wFrom), _mm_mullo_pi16(b, wTo)), 8);
 }
 
 template <bool kRight, bool kAbove>
@@ -36,15 +34,14 @@ void ExtendedRow(const RippleRun& r) {
         const std::int32_t o0 = Offset<kRight, kAbove>(r, i), o1 = Offset<kRight, kAbove>(r, i + 1);
         const __m64 a = _mm_unpacklo_pi32(Load(r.from + o0), Load(r.from + o1));
         const __m64 b = _mm_unpacklo_pi32(Load(r.to + o0), Load(r.to + o1));
-        // Bytes into the high halves of the lanes: value x 256.
-        const __m64 lo = MixLanes(_mm_unpacklo_pi8(zero, a), _mm_unpacklo_pi8(zero, b), wFrom, wTo);
-        const __m64 hi = MixLanes(_mm_unpackhi_pi8(zero, a), _mm_unpackhi_pi8(zero, b), wFrom, wTo);
+        const __m64 lo = MixLanes(_mm_unpacklo_pi8(a, zero), _mm_unpacklo_pi8(b, zero), wFrom, wTo);
+        const __m64 hi = MixLanes(_mm_unpackhi_pi8(a, zero), _mm_unpackhi_pi8(b, zero), wFrom, wTo);
         *reinterpret_cast<__m64_u*>(r.dst + i) = _mm_packs_pu16(lo, hi);
     }
     if (i < r.count) {
         const std::int32_t o = Offset<kRight, kAbove>(r, i);
-        const __m64 lane = MixLanes(_mm_unpacklo_pi8(zero, Load(r.from + o)),
-                                    _mm_unpacklo_pi8(zero, Load(r.to + o)), wFrom, wTo);
+        const __m64 lane = MixLanes(_mm_unpacklo_pi8(Load(r.from + o), zero),
+                                    _mm_unpacklo_pi8(Load(r.to + o), zero), wFrom, wTo);
         r.dst[i] = static_cast<std::uint32_t>(_mm_cvtsi64_si32(_mm_packs_pu16(lane, zero)));
     }
     _mm_empty();

@@ -16,6 +16,7 @@
 #include "framework/plugins/transition_registry.h"
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "pixelops/interfaces/pixel_op_words.h"
+#include "graphics/image/kernel_form.h"
 #include "graphics/image/library_calls.h"
 #include "tests/effects/transitions/model_generator.h"
 #include "tests/effects/transitions/transition_fixture.h"
@@ -175,23 +176,38 @@ const EndCase kEndCases[] = {
 };
 
 TEST_F(ScreenFilterTest, StartAndEndFramesAndStatusEndingOnlyAfterTheEndFrame) {
-    for (const EndCase& c : kEndCases) {
-        Held t = Make(c.create, c.words);
-        const Pixels start = DrawnAt(*t, 5000);
-        const Pixels expectedStart = Picture([&](std::int32_t x, std::int32_t y) {
-            const std::uint32_t alpha = To(x, y) & 0xFF000000u;
-            switch (c.start) {
-                case End::White: return alpha | 0xFFFFFFu;
-                case End::Black: return alpha;
-                default: return From(x, y);
-            }
-        });
-        EXPECT_EQ(start, expectedStart) << c.name;
-        t->Update(5000 + 399);
-        EXPECT_EQ(t->Status(), 0) << c.name;
-        EXPECT_EQ(DrawnAt(*t, 5000 + 400), PixelsOf(m_to)) << c.name;
-        EXPECT_EQ(t->Status(), -1) << c.name;
+    // With qmxgl on its portable kernels and on the processor's own; the kernels of the program
+    // in their plain and MMX forms.
+    const struct {
+        testsupport::PixelConfig library;
+        KernelForm kernels;
+    } configs[] = {{testsupport::PixelConfig::LibraryPortable, KernelForm::Plain},
+                   {testsupport::PixelConfig::LibraryDetected, KernelForm::Mmx}};
+    for (const auto& config : configs) {
+        m_config.reset();
+        m_config = std::make_unique<testsupport::PixelConfigScope>(config.library);
+        ASSERT_TRUE(m_config->Ready());
+        ForceKernelForm(config.kernels);
+        for (const EndCase& c : kEndCases) {
+            SCOPED_TRACE(testsupport::PixelConfigName(config.library));
+            Held t = Make(c.create, c.words);
+            const Pixels start = DrawnAt(*t, 5000);
+            const Pixels expectedStart = Picture([&](std::int32_t x, std::int32_t y) {
+                const std::uint32_t alpha = To(x, y) & 0xFF000000u;
+                switch (c.start) {
+                    case End::White: return alpha | 0xFFFFFFu;
+                    case End::Black: return alpha;
+                    default: return From(x, y);
+                }
+            });
+            EXPECT_EQ(start, expectedStart) << c.name;
+            t->Update(5000 + 399);
+            EXPECT_EQ(t->Status(), 0) << c.name;
+            EXPECT_EQ(DrawnAt(*t, 5000 + 400), PixelsOf(m_to)) << c.name;
+            EXPECT_EQ(t->Status(), -1) << c.name;
+        }
     }
+    ForceKernelForm(KernelForm::Detected);
 }
 
 TEST_F(ScreenFilterTest, KindsZeroAndTwoDrawnInStripsEqualTheWholeDraw) {
