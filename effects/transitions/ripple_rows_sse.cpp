@@ -1,6 +1,8 @@
 // The extended-MMX pair: two pixels a step, their four bytes in 16-bit lanes as in the MMX pair
 // (from x (256 - ratio) + to x ratio, then the high byte, so the same pixels), the weights
-// spread with the extended shuffle.
+// spread with the extended shuffle. The unit is built for MMX only and the shuffle alone for the
+// extensions: built for SSE as a whole, the compiler moves the loads through SSE registers and
+// the stack.
 #include <xmmintrin.h>
 
 #include "effects/transitions/ripple_rows.h"
@@ -20,6 +22,11 @@ inline __m64 Load(const std::uint8_t* p) {
     return _mm_cvtsi32_si64(*reinterpret_cast<const int*>(p));
 }
 
+// The value in all four lanes.
+__attribute__((target("sse"))) __m64 Spread(std::int32_t v) {
+    return _mm_shuffle_pi16(_mm_cvtsi32_si64(v), 0);
+}
+
 inline __m64 MixLanes(__m64 a, __m64 b, __m64 wFrom, __m64 wTo) {
     return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(a, wFrom), _mm_mullo_pi16(b, wTo)), 8);
 }
@@ -27,8 +34,8 @@ inline __m64 MixLanes(__m64 a, __m64 b, __m64 wFrom, __m64 wTo) {
 template <bool kRight, bool kAbove>
 void ExtendedRow(const RippleRun& r) {
     const __m64 zero = _mm_setzero_si64();
-    const __m64 wTo = _mm_shuffle_pi16(_mm_cvtsi32_si64(r.ratio), 0);
-    const __m64 wFrom = _mm_shuffle_pi16(_mm_cvtsi32_si64(256 - r.ratio), 0);
+    const __m64 wTo = Spread(r.ratio);
+    const __m64 wFrom = Spread(256 - r.ratio);
     std::int32_t i = 0;
     for (; i + 1 < r.count; i += 2) {
         const std::int32_t o0 = Offset<kRight, kAbove>(r, i), o1 = Offset<kRight, kAbove>(r, i + 1);

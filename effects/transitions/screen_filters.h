@@ -53,6 +53,7 @@ private:
     bool m_fill = false;
 };
 
+// Drawn whole (kind 1): the pictures are stretched over the area, which is the whole screen.
 // Words: 1 mode (0 push in from the left, 1 from the top, 2 from the right, 3 from the bottom,
 // 4 zoom through the centre, 5 as 4 leaving trails, 6 zoom out while fading in), 2 filter (the
 // stretch filter: 0 nearest, 1 bilinear, 2 tent, 3 quadratic B-spline). Modes above 6 have no
