@@ -60,6 +60,7 @@ std::int32_t XM_METHOD RippleTransCallback::Setup(ScreenBuffer* target,
 }
 
 std::int32_t XM_METHOD RippleTransCallback::Update(std::uint32_t now) {
+    if (!m_table) return 0;  // not set up: Draw answers 1
     StartIfFirst(now);
     // Capped at the duration: a late last frame shows the end (level 0, ratio 255), and the
     // products are taken in 64 bits, so hours of elapsed time do not wrap.
