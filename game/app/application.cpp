@@ -121,6 +121,7 @@ Application::Application(const ApplicationSources& sources)
       m_scheduler2(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
+    m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
 }
 
 Application::~Application() {

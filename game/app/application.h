@@ -37,6 +37,7 @@
 #include "framework/sound/sound_device.h"
 #include "game/app/settings_records.h"
 #include "game/script/script_engine.h"
+#include "game/script/script_memory.h"
 #include "game/script/script_start.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
@@ -284,6 +285,8 @@ public:
     const std::string& ChosenFolder() const { return m_chosenFolder; }
     const std::string& UserCfgPath() const { return m_userCfgPath; }
     std::uint8_t InstallInfo() const { return m_installInfo; }
+    // Scripts may change it (application option 12).
+    void SetInstallInfo(std::uint8_t value) { m_installInfo = value; }
     const std::string& InstallSourcePath() const { return m_installSourcePath; }
     // The effective save-folder mode (a set switch byte turns 1 into 0).
     std::uint8_t SaveFolderMode() const { return m_saveFolderMode; }
@@ -383,6 +386,8 @@ private:
     UserCfgRecords m_userCfg;
     std::string m_chosenFolder;
     AppCfgBlock m_appCfg;
+    // The font-face field, whose address scripts are handed and may write through.
+    ScriptMemoryRegistration m_faceField;
     std::uint8_t m_features[kFeatureCount] = {1, 0, 0, 0, 1};
     std::string m_saveFolder;
     std::string m_userCfgPath;

@@ -9,10 +9,10 @@
 namespace {
 
 // The live part a word names when its type is one of types, else null.
-UiPart* FindPart(std::uint32_t word, std::initializer_list<std::int32_t> types,
+UiPartContent* FindPart(std::uint32_t word, std::initializer_list<std::int32_t> types,
                  std::int32_t* type) {
     UiPartLookup* const lookup = Services().parts;
-    UiPart* const part = lookup ? lookup->FindPart(word) : nullptr;
+    UiPartContent* const part = lookup ? lookup->FindPart(word) : nullptr;
     if (!part) return nullptr;
     *type = part->TypeCode();
     for (const std::int32_t served : types) {
@@ -21,7 +21,7 @@ UiPart* FindPart(std::uint32_t word, std::initializer_list<std::int32_t> types,
     return nullptr;
 }
 
-void FeedTextWindow(UiPart& window, const char* text) {
+void FeedTextWindow(UiPartContent& window, const char* text) {
     for (const char* p = text; *p != '\0'; ++p) {
         bool room = true;
         if (*p == '\r' || *p == '\n') {
@@ -39,7 +39,7 @@ void FeedTextWindow(UiPart& window, const char* text) {
 
 Drawable* GetPartSprite(std::uint32_t word, std::int32_t row) {
     std::int32_t type = 0;
-    UiPart* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiFrameButton, kUiTextBox,
+    UiPartContent* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiFrameButton, kUiTextBox,
                                          kUiImagePart, kUiSelectList, kUiTextWindow,
                                          kUiSobMessageWindow, kUiList},
                                   &type);
@@ -49,7 +49,7 @@ Drawable* GetPartSprite(std::uint32_t word, std::int32_t row) {
 
 char* GetPartText(std::uint32_t word, std::int32_t row) {
     std::int32_t type = 0;
-    UiPart* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiTextBox, kUiTextWindow,
+    UiPartContent* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiTextBox, kUiTextWindow,
                                          kUiImagePart, kUiSelectList, kUiHitMap,
                                          kUiSobMessageWindow, kUiList},
                                   &type);
@@ -59,7 +59,7 @@ char* GetPartText(std::uint32_t word, std::int32_t row) {
 
 std::int32_t SetPartContent(std::uint32_t word, std::uint32_t value) {
     std::int32_t type = 0;
-    UiPart* const part = FindPart(word, {kUiCheck, kUiTextBox, kUiSlider, kUiTextWindow,
+    UiPartContent* const part = FindPart(word, {kUiCheck, kUiTextBox, kUiSlider, kUiTextWindow,
                                          kUiSobMessageWindow, kUiSelectList, kUiHitMap},
                                   &type);
     if (!part) return -1;
@@ -84,7 +84,7 @@ std::int32_t SetPartContent(std::uint32_t word, std::uint32_t value) {
 
 std::int32_t GetPartState(std::uint32_t word) {
     std::int32_t type = 0;
-    UiPart* const part =
+    UiPartContent* const part =
         FindPart(word, {kUiCheck, kUiTextBox, kUiSlider, kUiList, kUiSelectList, kUiHitMap}, &type);
     if (!part) return -1;
     if (type == kUiCheck) {
@@ -96,7 +96,7 @@ std::int32_t GetPartState(std::uint32_t word) {
 
 std::int32_t SetPartFlag(std::uint32_t word, std::uint32_t flag) {
     std::int32_t type = 0;
-    UiPart* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiSlider}, &type);
+    UiPartContent* const part = FindPart(word, {kUiTextButton, kUiCheck, kUiSlider}, &type);
     if (!part) return -1;
     part->SetTypeFlag(command_args::Bool(flag));
     return 0;
@@ -104,7 +104,7 @@ std::int32_t SetPartFlag(std::uint32_t word, std::uint32_t flag) {
 
 std::int32_t SetPartInputLock(std::uint32_t word, std::uint32_t flag) {
     std::int32_t type = 0;
-    UiPart* const part = FindPart(
+    UiPartContent* const part = FindPart(
         word, {kUiCheck, kUiTextBox, kUiTextWindow, kUiList, kUiHitMap, kUiSobMessageWindow}, &type);
     if (!part) return -1;
     part->SetInputLock(command_args::Bool(flag));

@@ -1,5 +1,12 @@
 #include "game/script/command_table.h"
 
+#include "game/commands/app_option_commands.h"
+#include "game/commands/memory_commands.h"
+#include "game/commands/number_commands.h"
+#include "game/commands/string_commands.h"
+#include "game/commands/text_input_commands.h"
+#include "game/commands/variable_commands.h"
+#include "game/commands/window_commands.h"
 #include "game/script/script_engine_base.h"
 
 std::uint32_t XM_CDECL CmdNotBuilt(std::uint32_t* /*arguments*/) {
@@ -16,42 +23,42 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdCallModule", CmdCallModule},  // 0
     {"CmdJumpModule", CmdJumpModule},  // 1
     {"CmdEndScript", CmdEndScript},  // 2
-    {"CmdSetWindowFeature", CmdNotBuilt},  // 3
-    {"CmdSetAppOption", CmdNotBuilt},  // 4
-    {"CmdGetAppOption", CmdNotBuilt},  // 5
-    {"CmdGetSystemInfo", CmdNotBuilt},  // 6
-    {"CmdGetAppString", CmdNotBuilt},  // 7
-    {"CmdSetSettingValue", CmdNotBuilt},  // 8
-    {"CmdGetSettingValue", CmdNotBuilt},  // 9
-    {"CmdSetVoiceEntryValue", CmdNotBuilt},  // 10
-    {"CmdGetVoiceEntryValue", CmdNotBuilt},  // 11
-    {"CmdApplyTextSettings", CmdNotBuilt},  // 12
-    {"CmdSwitchScreenMode", CmdNotBuilt},  // 13
-    {"CmdSetFrameYield", CmdNotBuilt},  // 14
-    {"CmdBeginForcedVSync", CmdNotBuilt},  // 15
-    {"CmdEndForcedVSync", CmdNotBuilt},  // 16
-    {"CmdBeginPreciseWaitSuspension", CmdNotBuilt},  // 17
-    {"CmdEndPreciseWaitSuspension", CmdNotBuilt},  // 18
-    {"CmdBusyEnter", CmdNotBuilt},  // 19
-    {"CmdBusyLeave", CmdNotBuilt},  // 20
-    {"CmdApplyFrameTiming", CmdNotBuilt},  // 21
-    {"CmdGetFrameRate", CmdNotBuilt},  // 22
-    {"CmdSetFrameSkip", CmdNotBuilt},  // 23
-    {"CmdPostWindowRequest", CmdNotBuilt},  // 24
-    {"CmdGetOpenDialogKind", CmdNotBuilt},  // 25
-    {"CmdRestoreVariablesFromSaveState", CmdNotBuilt},  // 26
-    {"CmdClearVariables", CmdNotBuilt},  // 27
-    {"CmdStoreVariablesInChoiceState", CmdNotBuilt},  // 28
-    {"CmdRestoreVariablesFromChoiceState", CmdNotBuilt},  // 29
-    {"CmdRestoreVariableFromChoiceState", CmdNotBuilt},  // 30
-    {"CmdWriteVariableFile", CmdNotBuilt},  // 31
-    {"CmdReadVariableFile", CmdNotBuilt},  // 32
-    {"CmdReadVariableFileVariables", CmdNotBuilt},  // 33
-    {"CmdSetVariableGroupFile", CmdNotBuilt},  // 34
-    {"CmdSaveVariableGroups", CmdNotBuilt},  // 35
-    {"CmdLoadVariableGroups", CmdNotBuilt},  // 36
+    {"CmdSetWindowFeature", CmdSetWindowFeature},  // 3
+    {"CmdSetAppOption", CmdSetAppOption},  // 4
+    {"CmdGetAppOption", CmdGetAppOption},  // 5
+    {"CmdGetSystemInfo", CmdGetSystemInfo},  // 6
+    {"CmdGetAppString", CmdGetAppString},  // 7
+    {"CmdSetSettingValue", CmdSetSettingValue},  // 8
+    {"CmdGetSettingValue", CmdGetSettingValue},  // 9
+    {"CmdSetVoiceEntryValue", CmdSetVoiceEntryValue},  // 10
+    {"CmdGetVoiceEntryValue", CmdGetVoiceEntryValue},  // 11
+    {"CmdApplyTextSettings", CmdApplyTextSettings},  // 12
+    {"CmdSwitchScreenMode", CmdSwitchScreenMode},  // 13
+    {"CmdSetFrameYield", CmdSetFrameYield},  // 14
+    {"CmdBeginForcedVSync", CmdBeginForcedVSync},  // 15
+    {"CmdEndForcedVSync", CmdEndForcedVSync},  // 16
+    {"CmdBeginPreciseWaitSuspension", CmdBeginPreciseWaitSuspension},  // 17
+    {"CmdEndPreciseWaitSuspension", CmdEndPreciseWaitSuspension},  // 18
+    {"CmdBusyEnter", CmdBusyEnter},  // 19
+    {"CmdBusyLeave", CmdBusyLeave},  // 20
+    {"CmdApplyFrameTiming", CmdApplyFrameTiming},  // 21
+    {"CmdGetFrameRate", CmdGetFrameRate},  // 22
+    {"CmdSetFrameSkip", CmdSetFrameSkip},  // 23
+    {"CmdPostWindowRequest", CmdPostWindowRequest},  // 24
+    {"CmdGetOpenDialogKind", CmdGetOpenDialogKind},  // 25
+    {"CmdRestoreVariablesFromSaveState", CmdRestoreVariablesFromSaveState},  // 26
+    {"CmdClearVariables", CmdClearVariables},  // 27
+    {"CmdStoreVariablesInChoiceState", CmdStoreVariablesInChoiceState},  // 28
+    {"CmdRestoreVariablesFromChoiceState", CmdRestoreVariablesFromChoiceState},  // 29
+    {"CmdRestoreVariableFromChoiceState", CmdRestoreVariableFromChoiceState},  // 30
+    {"CmdWriteVariableFile", CmdWriteVariableFile},  // 31
+    {"CmdReadVariableFile", CmdReadVariableFile},  // 32
+    {"CmdReadVariableFileVariables", CmdReadVariableFileVariables},  // 33
+    {"CmdSetVariableGroupFile", CmdSetVariableGroupFile},  // 34
+    {"CmdSaveVariableGroups", CmdSaveVariableGroups},  // 35
+    {"CmdLoadVariableGroups", CmdLoadVariableGroups},  // 36
     {"CmdNoOperation", CmdNoOperation},  // 37
-    {"CmdTakeScreenModeChanged", CmdNotBuilt},  // 38
+    {"CmdTakeScreenModeChanged", CmdTakeScreenModeChanged},  // 38
     {"CmdSetSaveParameters", CmdNotBuilt},  // 39
     {"CmdMarkVariable", CmdNotBuilt},  // 40
     {"CmdSetSaveThumbnailSource", CmdNotBuilt},  // 41
@@ -72,43 +79,43 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdNoOperation", CmdNoOperation},  // 56
     {"CmdGetGameMessageBox", CmdNotBuilt},  // 57
     {"CmdGameMessageBoxControl", CmdNotBuilt},  // 58
-    {"CmdCopyString", CmdNotBuilt},  // 59
-    {"CmdCopySubstring", CmdNotBuilt},  // 60
-    {"CmdCopyUntilDelimiter", CmdNotBuilt},  // 61
-    {"CmdAppendString", CmdNotBuilt},  // 62
-    {"CmdStringLength", CmdNotBuilt},  // 63
-    {"CmdCompareStrings", CmdNotBuilt},  // 64
-    {"CmdCompareStringsNoCase", CmdNotBuilt},  // 65
-    {"CmdMatchPrefix", CmdNotBuilt},  // 66
-    {"CmdFormatString", CmdNotBuilt},  // 67
-    {"CmdParseInteger", CmdNotBuilt},  // 68
-    {"CmdParseFloat", CmdNotBuilt},  // 69
-    {"CmdUpperCase", CmdNotBuilt},  // 70
-    {"CmdLowerCase", CmdNotBuilt},  // 71
-    {"CmdCopyToClipboard", CmdNotBuilt},  // 72
-    {"CmdAskText", CmdNotBuilt},  // 73
-    {"CmdSetUpTextInput", CmdNotBuilt},  // 74
-    {"CmdAllocateBlock", CmdNotBuilt},  // 75
-    {"CmdAllocateZeroedBlock", CmdNotBuilt},  // 76
-    {"CmdFreeBlock", CmdNotBuilt},  // 77
-    {"CmdFillWords", CmdNotBuilt},  // 78
-    {"CmdFillBytes", CmdNotBuilt},  // 79
-    {"CmdCopyBytes", CmdNotBuilt},  // 80
-    {"CmdSine", CmdNotBuilt},  // 81
-    {"CmdCosine", CmdNotBuilt},  // 82
-    {"CmdPointOnCircle", CmdNotBuilt},  // 83
-    {"CmdRandom", CmdNotBuilt},  // 84
-    {"CmdSeedRandom", CmdNotBuilt},  // 85
-    {"CmdRandomMt", CmdNotBuilt},  // 86
-    {"CmdSeedRandomMt", CmdNotBuilt},  // 87
-    {"CmdAddFloat", CmdNotBuilt},  // 88
-    {"CmdSubtractFloat", CmdNotBuilt},  // 89
-    {"CmdMultiplyFloat", CmdNotBuilt},  // 90
-    {"CmdDivideFloat", CmdNotBuilt},  // 91
-    {"CmdIndexOfMaximum", CmdNotBuilt},  // 92
-    {"CmdIndexOfMinimum", CmdNotBuilt},  // 93
-    {"CmdSetBaseDirectory", CmdNotBuilt},  // 94
-    {"CmdGetBaseDirectory", CmdNotBuilt},  // 95
+    {"CmdCopyString", CmdCopyString},  // 59
+    {"CmdCopySubstring", CmdCopySubstring},  // 60
+    {"CmdCopyUntilDelimiter", CmdCopyUntilDelimiter},  // 61
+    {"CmdAppendString", CmdAppendString},  // 62
+    {"CmdStringLength", CmdStringLength},  // 63
+    {"CmdCompareStrings", CmdCompareStrings},  // 64
+    {"CmdCompareStringsNoCase", CmdCompareStringsNoCase},  // 65
+    {"CmdMatchPrefix", CmdMatchPrefix},  // 66
+    {"CmdFormatString", CmdFormatString},  // 67
+    {"CmdParseInteger", CmdParseInteger},  // 68
+    {"CmdParseFloat", CmdParseFloat},  // 69
+    {"CmdUpperCase", CmdUpperCase},  // 70
+    {"CmdLowerCase", CmdLowerCase},  // 71
+    {"CmdCopyToClipboard", CmdCopyToClipboard},  // 72
+    {"CmdAskText", CmdAskText},  // 73
+    {"CmdSetUpTextInput", CmdSetUpTextInput},  // 74
+    {"CmdAllocateBlock", CmdAllocateBlock},  // 75
+    {"CmdAllocateZeroedBlock", CmdAllocateZeroedBlock},  // 76
+    {"CmdFreeBlock", CmdFreeBlock},  // 77
+    {"CmdFillWords", CmdFillWords},  // 78
+    {"CmdFillBytes", CmdFillBytes},  // 79
+    {"CmdCopyBytes", CmdCopyBytes},  // 80
+    {"CmdSine", CmdSine},  // 81
+    {"CmdCosine", CmdCosine},  // 82
+    {"CmdPointOnCircle", CmdPointOnCircle},  // 83
+    {"CmdRandom", CmdRandom},  // 84
+    {"CmdSeedRandom", CmdSeedRandom},  // 85
+    {"CmdRandomMt", CmdRandomMt},  // 86
+    {"CmdSeedRandomMt", CmdSeedRandomMt},  // 87
+    {"CmdAddFloat", CmdAddFloat},  // 88
+    {"CmdSubtractFloat", CmdSubtractFloat},  // 89
+    {"CmdMultiplyFloat", CmdMultiplyFloat},  // 90
+    {"CmdDivideFloat", CmdDivideFloat},  // 91
+    {"CmdIndexOfMaximum", CmdIndexOfMaximum},  // 92
+    {"CmdIndexOfMinimum", CmdIndexOfMinimum},  // 93
+    {"CmdSetBaseDirectory", CmdSetBaseDirectory},  // 94
+    {"CmdGetBaseDirectory", CmdGetBaseDirectory},  // 95
     {"CmdAddSearchDir", CmdNotBuilt},  // 96
     {"CmdRemoveSearchDir", CmdNotBuilt},  // 97
     {"CmdGetSearchDir", CmdNotBuilt},  // 98

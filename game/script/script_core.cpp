@@ -116,6 +116,10 @@ int ScriptCore::LoadUserVar(const std::vector<std::uint8_t>& file, bool keepSave
         return kInitUserVarDamaged;
     }
     m_live.Build(contents.area, contents.areaSize, contents.definitions, contents.relocations);
+    if (!m_liveArea.Reset(m_live.Area(), m_live.AreaSize(), true) ||
+        !m_liveSlots.Reset(m_live.PointerSlots(), m_live.PointerSlotCount() * 4, false)) {
+        return kInitNoMemory;
+    }
     m_save.reset();
     m_autoSave.reset();
     auto buildCopy = [&contents](std::unique_ptr<VariableTable>& copy) {
@@ -171,6 +175,10 @@ int ScriptCore::LinkModule(const std::uint8_t* bytes, std::size_t length, std::i
             }
             std::memcpy(image + fixup.at, &word, sizeof(word));
         }
+    }
+    // Compiled scripts store into their own operands: the image is writable script memory.
+    if (body.imageSize != 0 && !record->region.Reset(image, body.imageSize, true)) {
+        return 1;
     }
     m_modules.push_back(std::move(record));
     if (isLibrary) {

@@ -15,6 +15,7 @@
 #include "framework/util/bit_array.h"
 #include "game/script/command_handler.h"
 #include "game/script/compiled_code.h"
+#include "game/script/script_memory.h"
 #include "game/script/sob_exec_context.h"
 #include "game/script/variable_table.h"
 
@@ -27,6 +28,8 @@ struct ModuleRecord {
     // Native code of the instructions when the module was loaded for a compiled context. After
     // the image, so that it goes first and can put the image's opcodes back.
     std::unique_ptr<CompiledCode> compiled;
+    // The image as script memory, dropped before the image is freed.
+    ScriptMemoryRegistration region;
 
     std::uint8_t* ImageBytes() { return reinterpret_cast<std::uint8_t*>(image.data()); }
 };
@@ -118,6 +121,9 @@ public:
     int RestoreFromAutoSaveCopy(std::uint32_t classSelector, std::uint32_t typeSelector);
     // 0; 1 no auto-save copy; 2 no variable at that address.
     int StoreOneToAutoSaveCopy(std::uint32_t address);
+    // The other direction: the auto-save copy's value back into the live variable. 0; 1 no
+    // auto-save copy; 2 no variable at that address.
+    int RestoreOneFromAutoSaveCopy(std::uint32_t address);
     int MarkVariable(std::uint32_t address);
     std::int32_t FindVariableIndex(std::uint32_t address) const;
     const std::vector<std::uint32_t>& MarkedVariables() const { return m_marked; }
@@ -185,6 +191,9 @@ private:
     std::vector<CommandHandler> m_commands;
     std::vector<NamedSymbol> m_namedSymbols;
     VariableTable m_live;
+    // The live area and its text pointer slots as script memory; the slots are read-only.
+    ScriptMemoryRegistration m_liveArea;
+    ScriptMemoryRegistration m_liveSlots;
     std::unique_ptr<VariableTable> m_save;
     std::unique_ptr<VariableTable> m_autoSave;
     bool m_initFilesLoaded = false;

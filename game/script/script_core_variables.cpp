@@ -95,6 +95,18 @@ int ScriptCore::StoreOneToAutoSaveCopy(std::uint32_t address) {
     return 0;
 }
 
+int ScriptCore::RestoreOneFromAutoSaveCopy(std::uint32_t address) {
+    if (!m_autoSave) {
+        return 1;
+    }
+    const std::int32_t index = FindVariableIndex(address);
+    if (index < 0) {
+        return 2;
+    }
+    CopyVariable(*m_autoSave, m_live, static_cast<std::uint32_t>(index));
+    return 0;
+}
+
 int ScriptCore::MarkVariable(std::uint32_t address) {
     if (!m_autoSave) {
         return 1;

@@ -5,7 +5,10 @@
 #include "effects/objects/subtractive_random.h"
 #include "effects/transitions/screen_filters.h"
 
+ScriptEngine* ScriptEngine::s_current = nullptr;
+
 ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
+    s_current = this;
     SetSaveServices(nullptr);
     m_soundManager.SetFadeScheduler(soundFadeScheduler);
     ScriptRandom().Seed(CurrentTimeMs());
@@ -13,6 +16,10 @@ ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
         AddCommand(kCommandTable[opcode].handler);
     }
     RegisterScriptEffects();
+}
+
+ScriptEngine::~ScriptEngine() {
+    if (s_current == this) s_current = nullptr;
 }
 
 void ScriptEngine::RegisterScriptEffects() {

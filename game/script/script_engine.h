@@ -29,6 +29,10 @@ class TaskScheduler;
 class ScriptEngine : public ScriptEngineBase {
 public:
     explicit ScriptEngine(TaskScheduler* soundFadeScheduler = nullptr);
+    ~ScriptEngine() override;
+
+    // The engine of the run (the last one made), which the commands serve; null when none.
+    static ScriptEngine* Current() { return s_current; }
 
     // Starts MAIN again: "ScriptBootFlg" becomes +boot number when `argument` is non-zero and
     // -boot number when it is 0 (a return to the title). 0, or 1 when MAIN does not load.
@@ -91,6 +95,8 @@ private:
     // The 120 x 68 thumbnail: the "SYS_" image of the frame-image name when it loads and is big
     // enough, else the rendered screen. 0, 2 or 3.
     int MakeThumbnail(const SavePicture& screen, const std::string& frameImage, SaveThumbnailPixels& thumbnail);
+
+    static ScriptEngine* s_current;
 
     SoundManager m_soundManager;
     ScriptSettingsServices m_settings;

@@ -22,10 +22,12 @@ constexpr std::int32_t kSmallestInt = INT32_MIN;
 
 SobExecContext::~SobExecContext() {
     m_compiled.reset();
+    m_stackRegion.Reset();
     delete[] m_stack;
 }
 
 int SobExecContext::AllocateStack(std::uint32_t words) {
+    m_stackRegion.Reset();
     delete[] m_stack;
     m_stack = nullptr;
     m_stackWords = 0;
@@ -41,6 +43,12 @@ int SobExecContext::AllocateStack(std::uint32_t words) {
     m_stackWords = words;
     m_stackPointer = m_stack;
     m_stackEnd = m_stack + words;
+    if (!m_stackRegion.Reset(m_stack, std::size_t{words} * sizeof(std::uint32_t), true)) {
+        delete[] m_stack;
+        m_stack = m_stackPointer = m_stackEnd = nullptr;
+        m_stackWords = 0;
+        return 1;
+    }
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "game/script/compiled_code.h"
+#include "game/script/script_memory.h"
 
 // Results of SobExecContext::Interpret.
 enum SobRunResult : std::uint32_t {
@@ -75,6 +76,7 @@ private:
     std::uint32_t* m_stackPointer = nullptr;
     std::uint32_t m_accumulator = 0;
     std::uint32_t* m_stackEnd = nullptr;  // after the last stack word, for native bounds checks
+    ScriptMemoryRegistration m_stackRegion;  // `lea` hands scripts stack addresses
     std::unique_ptr<CompiledCode> m_compiled;  // the entry trampoline
     bool m_useCompiled = false;
     std::uint32_t m_nativeEntries = 0;

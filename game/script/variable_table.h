@@ -3,6 +3,7 @@
 // script core keeps a live table and, when asked, a save copy and an auto-save copy built alike.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -44,6 +45,9 @@ public:
     // The bytes a variable's value lives in: the area, or the text buffer its slot points at.
     std::uint8_t* Data(std::uint32_t entry) const;
     std::uint8_t* Area() { return reinterpret_cast<std::uint8_t*>(m_area.data()); }
+    std::size_t AreaSize() const { return m_area.size() * sizeof(std::uint32_t); }
+    const std::uint32_t* PointerSlots() const { return m_pointerSlots.data(); }
+    std::size_t PointerSlotCount() const { return m_pointerSlots.size(); }
 
 private:
     // Words, so that the area and its numbers are aligned for the scripts.

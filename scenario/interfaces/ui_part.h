@@ -1,5 +1,6 @@
-// UiPart: what the commands use of the panel's UI parts, and UiPartLookup, the panel's table of
-// live parts by the word scripts hold for them.
+// UiPartContent: what the commands use of the content of the panel's UI parts, by type, and
+// UiPartLookup, the panel's table of live parts by the word scripts hold for them. UiPartType
+// holds the fixed type codes every part reports (UiPart::TypeCode, scenario/ui/ui_part.h).
 //
 // The command routines switch on TypeCode and call only the operations of the types they
 // serve; an operation a part's type does not have is never called. Parts are owned by the UI
@@ -26,9 +27,9 @@ enum UiPartType : std::int32_t {
     kUiSobMessageWindow = 111,
 };
 
-class UiPart {
+class UiPartContent {
 public:
-    virtual ~UiPart() = default;
+    virtual ~UiPartContent() = default;
 
     virtual std::int32_t TypeCode() = 0;
 
@@ -63,5 +64,5 @@ class UiPartLookup {
 public:
     virtual ~UiPartLookup() = default;
     // The live part a word names, or null.
-    virtual UiPart* FindPart(std::uint32_t word) = 0;
+    virtual UiPartContent* FindPart(std::uint32_t word) = 0;
 };

@@ -215,7 +215,7 @@ public:
 
 // A UI part of any type: records what it is given; a text window takes `room` characters and
 // line breaks before it reports full.
-class FakeUiPart : public UiPart {
+class FakeUiPart : public UiPartContent {
 public:
     explicit FakeUiPart(std::int32_t type) : m_type(type) {}
 
@@ -274,8 +274,8 @@ private:
 
 class FakeUiParts : public UiPartLookup {
 public:
-    UiPart* FindPart(std::uint32_t word) override { return parts.Find(word); }
-    HandleTable<UiPart> parts;
+    UiPartContent* FindPart(std::uint32_t word) override { return parts.Find(word); }
+    HandleTable<UiPartContent> parts;
 };
 
 // The main window: which menu entries are enabled, and every message sent or posted.

@@ -113,7 +113,13 @@ std::string ParseText(const std::string& text, int line) {
         char ch = text[i];
         if (ch == '\\' && i + 2 < text.size()) {
             const char escaped = text[++i];
-            ch = escaped == 'n' ? '\n' : escaped == '0' ? '\0' : escaped;
+            if (escaped == 'x' && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+                std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+                ch = static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                ch = escaped == 'n' ? '\n' : escaped == '0' ? '\0' : escaped;
+            }
         }
         out += ch;
     }

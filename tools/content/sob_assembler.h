@@ -7,7 +7,7 @@
 //   mnemonic op, op...   an instruction (table below); `op N, w...` writes opcode N and the words
 //   .data                the instruction stream ends here (X); without it X is the whole image
 //   .word v, v...        data words
-//   .text "..."          a zero-terminated byte string (\" \\ \n \0 escapes), padded to 4 bytes
+//   .text "..."          a zero-terminated byte string (\" \\ \n \0 \xHH escapes), padded to 4 bytes
 //   .space n             n zero bytes, padded to 4
 //   .tail / .endtail     the lines between go to the very end of the image, after everything
 //                        else: data that a helper's lines keep out of the instruction stream

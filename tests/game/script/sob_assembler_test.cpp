@@ -67,6 +67,12 @@ TEST(SobAssembler, TailLinesGoToTheEndOfTheImage) {
     EXPECT_EQ(12u, module.fixups[testsupport::kSobFixInternal][1].value);
 }
 
+TEST(SobAssembler, TextEscapes) {
+    const testsupport::SobModule module = testsupport::AssembleSob(".text \"\\x83\\x41\\\"\\x5c\\xZ\"\n");
+    const std::vector<std::uint8_t> expected = {0x83, 0x41, '"', 0x5C, 'x', 'Z', 0, 0};
+    EXPECT_EQ(expected, module.image);
+}
+
 TEST(SobAssembler, VariableModuleAndInitFileLayouts) {
     testsupport::SobUserVar vars;
     EXPECT_EQ(0u, vars.AddNumber(1, 7));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/random_models.h"
+
 #include <cstdint>
 #include <random>
 #include <sstream>
@@ -9,34 +11,7 @@
 
 namespace {
 
-// The 1998 seeding as its authors describe it, written apart from the program's: the linear
-// generator's values x(0) = seed, x(k + 1) = 69069 x(k) + 1 (mod 2^32) in 64-bit arithmetic;
-// word i takes its high half from x(2i) and its low half from the high half of x(2i + 1).
-std::vector<std::uint32_t> SeededState1998(std::uint32_t seed) {
-    std::vector<std::uint64_t> x(2 * 624);
-    x[0] = seed;
-    for (std::size_t k = 1; k < x.size(); ++k) {
-        x[k] = (x[k - 1] * 69069u + 1u) % (std::uint64_t{1} << 32);
-    }
-    std::vector<std::uint32_t> words(624);
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        words[i] = static_cast<std::uint32_t>((x[2 * i] / 65536) * 65536 + x[2 * i + 1] / 65536);
-    }
-    return words;
-}
-
-// The standard library's MT19937 put into that state by stream extraction (the 624 words, then
-// the position 624: the next draw twists first), so that the library checks the program's
-// generation and tempering.
-std::mt19937 StandardGeneratorIn1998State(std::uint32_t seed) {
-    std::stringstream text;
-    for (std::uint32_t word : SeededState1998(seed)) text << word << ' ';
-    text << 624;
-    std::mt19937 generator;
-    text >> generator;
-    EXPECT_FALSE(text.fail());
-    return generator;
-}
+using testsupport::StandardGeneratorIn1998State;
 
 TEST(Mt19937, DrawsWhatTheStandardGeneratorDrawsFromThe1998SeedingsState) {
     // Past three twists of the state.
