@@ -18,7 +18,7 @@
 #include "pixelops/interfaces/pixel_op_words.h"
 #include "graphics/image/kernel_form.h"
 #include "graphics/image/library_calls.h"
-#include "tests/effects/transitions/model_generator.h"
+#include "tests/support/random_models.h"
 #include "tests/effects/transitions/transition_fixture.h"
 #include "tests/graphics/surfaces/screen_test_support.h"
 
@@ -326,7 +326,7 @@ TEST_F(QuakeFilterTest, RandomShakesAgainstTheGeneratorTheLargerAxisAlternatingS
     } rows[] = {{10, 4}, {4, 10}, {6, 6}};
     for (const auto& r : rows) {
         m_random.Seed(2024);
-        transtest::ModelGenerator model(2024);
+        testsupport::SubtractiveModel model(2024);
         Held t = Make(&CreateQuakeTransCallback, {0, r.ax, r.ay, 0, 0, 1});
         bool sign = false;
         for (int frame = 0; frame < 6; ++frame) {
