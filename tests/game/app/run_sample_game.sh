@@ -1,7 +1,8 @@
 #!/bin/bash
 # The program test: makes the sample game and runs SORAHANE.exe on it in the single-threaded and
 # the threaded mode. Each run must end by itself with exit code 0, writing the start-up log,
-# USER.CFG (beside the program in save-folder mode 1) and SAVEDATA\APP_CFG.DAT.
+# USER.CFG (beside the program in save-folder mode 1) and SAVEDATA\APP_CFG.DAT; the script itself
+# writes DEMO.TXT through its file commands.
 #   run_sample_game.sh <source root> <build dir>
 set -uo pipefail
 ROOT="$1"
@@ -33,6 +34,8 @@ for mode in single threaded; do
   [ "$(stat -c %s "$game/SAVEDATA/APP_CFG.DAT" 2>/dev/null)" = 200 ] || { echo "$mode: APP_CFG.DAT is not 200 bytes"; status=1; }
   [ "$(stat -c %Y "$game/USER.CFG")" -gt 978307200 ] || { echo "$mode: USER.CFG was not written"; status=1; }
   [ "$(stat -c %s "$game/USER.CFG")" = 111 ] || { echo "$mode: USER.CFG is not 111 bytes"; status=1; }
+  [ "$(tr -d '\r' <"$game/DEMO.TXT" 2>/dev/null)" = "SORAHANE sample game: the script wrote this line (42)." ] ||
+    { echo "$mode: DEMO.TXT does not hold the script's line"; status=1; }
   grep -q "Initialize Done" "$game/SYS_LOG.TXT" 2>/dev/null || { echo "$mode: the log does not end the start-up"; status=1; }
   [ "$status" = 0 ] && echo "$mode: ended by itself, log and settings written"
 done
