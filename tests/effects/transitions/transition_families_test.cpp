@@ -104,7 +104,9 @@ protected:
         ASSERT_TRUE(CodedPicture(dst, kTargetWidth, kTargetHeight, 0x55));
         // Half-transparent in mode 1, so a pixel drawn twice shows it.
         ASSERT_TRUE(CodedPicture(src, size.cx, size.cy, mode == 1 ? 0x80 : 0xFF));
-        if (keyed) ASSERT_EQ(src.SetColourKeyFromPixel(size.cx / 2, size.cy / 2), 0);
+        if (keyed) {
+            ASSERT_EQ(src.SetColourKeyFromPixel(size.cx / 2, size.cy / 2), 0);
+        }
         std::vector<std::uint32_t> expected = Pixels(dst);
         const std::vector<std::uint32_t> source = Pixels(src);
         const std::int64_t key =
@@ -362,11 +364,15 @@ TEST_F(TransitionFamiliesTest, WithoutMathTablesTheTurningRoutinesAnswerOneAfter
         TransitionRandom().Seed(kSeed);
         const std::int32_t partial = RunTransitionEffect(index, &dst, &src, 128, 1, 1, 0, nullptr);
         EXPECT_EQ(partial, needsTables ? 1 : 0) << index;
-        if (needsTables) EXPECT_EQ(Pixels(dst), Pixels(before)) << index;
+        if (needsTables) {
+            EXPECT_EQ(Pixels(dst), Pixels(before)) << index;
+        }
         EXPECT_EQ(RunTransitionEffect(index, &dst, &src, 0, 1, 1, 0, nullptr), 0) << index;
         EXPECT_EQ(RunTransitionEffect(index, &dst, &src, 256, 1, 1, 0, nullptr), 0) << index;
         before.Blit(&src, 1, 1, nullptr, false);
-        if (needsTables) EXPECT_EQ(Pixels(dst), Pixels(before)) << index;
+        if (needsTables) {
+            EXPECT_EQ(Pixels(dst), Pixels(before)) << index;
+        }
     }
 }
 
