@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstdint>
 
 #include "effects/transitions/routine_skeleton.h"
@@ -30,7 +31,7 @@ inline void Draw(RoutineCanvas& canvas, const RECT& rect, std::int32_t dx, std::
 // A truncated square root of a non-negative value (0 for a negative one).
 inline std::int32_t Root(std::int64_t value) {
     if (value <= 0) return 0;
-    std::int64_t r = static_cast<std::int64_t>(__builtin_sqrt(static_cast<double>(value)));
+    std::int64_t r = static_cast<std::int64_t>(std::sqrt(static_cast<double>(value)));
     while (r * r > value) --r;
     while ((r + 1) * (r + 1) <= value) ++r;
     return static_cast<std::int32_t>(r);
