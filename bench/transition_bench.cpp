@@ -1,9 +1,12 @@
-// Times the eight built-in transitions full-screen at 800 x 600 through Update and Draw as the
-// GDI screen's present calls them (trans on routines 71 and 79, scroll plain and fading): per
-// frame the time, the frames per second, and the cost as a multiple of a memcpy of one frame
-// measured in the same run; for kinds 0 and 2 also the frame drawn in the present's strips of
-// 8 rows beside the whole draw. Each pass draws 20 frames spread over the duration; best of
-// several passes. The pixel operations go through qmxgl.dll on the detected processor.
+// Times the eight built-in transitions and the six screen filters full-screen at 800 x 600 and
+// 1024 x 576 through Update and Draw as the GDI screen's present calls them (trans on routines
+// 71 and 79, scroll plain and fading, ripple in each row form): per frame the time, the frames
+// per second, and the cost as a multiple of a memcpy of one frame measured in the same run; for
+// kinds 0 and 2 also the frame drawn in the present's strips of 8 rows beside the whole draw.
+// Each pass draws 20 frames spread over the duration; best of several passes. Then the ripple
+// tables' build time at 128 rings and height 127 and at the defaults, and the set-up of a
+// second ripple of the same key (which builds nothing). The pixel operations go through
+// qmxgl.dll on the detected processor.
 //
 //   wine build/bin/transition_bench.exe [runs]
 #include <cstdint>
@@ -14,7 +17,11 @@
 
 #include "bench/bench_timing.h"
 #include "bench/library_bench_setup.h"
+#include "effects/objects/subtractive_random.h"
 #include "effects/transitions/builtin_transitions.h"
+#include "effects/transitions/ripple_rows.h"
+#include "effects/transitions/ripple_table.h"
+#include "effects/transitions/screen_filters.h"
 #include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "graphics/compose/blend_tables.h"
@@ -27,8 +34,10 @@
 
 namespace {
 
-constexpr std::int32_t kWidth = 800;
-constexpr std::int32_t kHeight = 600;
+struct Size {
+    std::int32_t width, height;
+};
+constexpr Size kSizes[] = {{800, 600}, {1024, 576}};
 constexpr std::int32_t kStripRows = 8;  // the present's strips at this width
 constexpr int kFrames = 20;
 constexpr std::uint32_t kDuration = 1000;
@@ -37,12 +46,13 @@ struct Run {
     const char* name;
     TransCreateFunc create;
     std::vector<std::int32_t> words;
+    int rippleForm;  // ripple: 0 plain, 1 MMX, 2 extended MMX; -1 the others
 };
 
 void FillRandom(Image& image, std::uint32_t seed) {
-    for (std::int32_t y = 0; y < kHeight; ++y) {
+    for (std::int32_t y = 0; y < image.Height(); ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(image.Row(y));
-        for (std::int32_t x = 0; x < kWidth; ++x) {
+        for (std::int32_t x = 0; x < image.Width(); ++x) {
             seed = seed * 1664525u + 1013904223u;
             row[x] = seed;
         }
@@ -57,74 +67,134 @@ int main(int argc, char** argv) {
     if (!library.Loaded()) return 1;
     MathTables tables;
     g_mathTables = &tables;
+    SubtractiveRandom random;
+    random.Seed(1);
+    SetQuakeTransRandom(&random);
+    const CpuInfoRecord detected = g_cpuInfo;
 
-    MemoryScreen screen;
-    screen.CreateSimple(kWidth, kHeight, 32, false);
-    Image from, to, target, rule;
-    from.Create(kWidth, kHeight, 32, 0);
-    to.Create(kWidth, kHeight, 32, 0);
-    target.Create(kWidth, kHeight, 32, kImageDibSection);
-    rule.Create(kWidth, kHeight, 8, 0);
-    FillRandom(from, 1);
-    FillRandom(to, 2);
-    for (std::int32_t y = 0; y < kHeight; ++y)
-        for (std::int32_t x = 0; x < kWidth; ++x)
-            rule.Row(y)[x] = static_cast<std::uint8_t>((x + y) * 255 / (kWidth + kHeight));
-    const std::int32_t ruleWord = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(&rule));
+    for (const Size& size : kSizes) {
+        const std::int32_t kWidth = size.width, kHeight = size.height;
+        MemoryScreen screen;
+        screen.CreateSimple(kWidth, kHeight, 32, false);
+        Image from, to, target, rule;
+        from.Create(kWidth, kHeight, 32, 0);
+        to.Create(kWidth, kHeight, 32, 0);
+        target.Create(kWidth, kHeight, 32, kImageDibSection);
+        rule.Create(kWidth, kHeight, 8, 0);
+        FillRandom(from, 1);
+        FillRandom(to, 2);
+        for (std::int32_t y = 0; y < kHeight; ++y)
+            for (std::int32_t x = 0; x < kWidth; ++x)
+                rule.Row(y)[x] = static_cast<std::uint8_t>((x + y) * 255 / (kWidth + kHeight));
+        const std::int32_t ruleWord =
+            static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(&rule));
 
-    const double memcpyRate = bench::MemcpyRate(runs, target.Bits(), from.Bits(),
-                                                static_cast<std::size_t>(kWidth) * kHeight);
-    const double memcpyFrame = kWidth * kHeight / (memcpyRate * 1e6);
-    std::printf("memcpy of one %dx%d frame: %.3f ms (%.0f MP/s)\n\n", kWidth, kHeight,
-                memcpyFrame * 1e3, memcpyRate);
-    std::printf("%-16s %10s %8s %10s %12s %12s\n", "transition", "ms/frame", "fps", "x memcpy",
-                "strips ms", "strips/whole");
+        const double memcpyRate = bench::MemcpyRate(runs, target.Bits(), from.Bits(),
+                                                    static_cast<std::size_t>(kWidth) * kHeight);
+        const double memcpyFrame = kWidth * kHeight / (memcpyRate * 1e6);
+        std::printf("memcpy of one %dx%d frame: %.3f ms (%.0f MP/s)\n\n", kWidth, kHeight,
+                    memcpyFrame * 1e3, memcpyRate);
+        std::printf("%-18s %10s %8s %10s %12s %12s\n", "transition", "ms/frame", "fps",
+                    "x memcpy", "strips ms", "strips/whole");
 
-    const Run list[] = {
-        {"cross", &CreateCrossTransCallback, {kDuration}},
-        {"rule", &CreateRuleTransCallback, {kDuration, ruleWord, 64}},
-        {"scroll", &CreateScrollTransCallback, {kDuration, 0, 2, 0}},
-        {"scroll fading", &CreateScrollTransCallback, {kDuration, 0, 3, 0}},
-        {"wave", &CreateWaveTransCallback, {kDuration, 0, 40, 3000, 0, 0}},
-        {"mosaic", &CreateMosaicTransCallback, {kDuration, 0, 32, 0}},
-        {"rotaxis", &CreateRotAxisTransCallback, {kDuration, 0}},
-        {"trans 71", &CreateTransTransCallback, {kDuration, 71, 0}},
-        {"trans 79", &CreateTransTransCallback, {kDuration, 79, 0}},
-        {"tone", &CreateToneTransCallback, {kDuration, static_cast<std::int32_t>(0x80336699), 0}},
-    };
-    for (const Run& run : list) {
-        TransCallback* t = run.create(0);
-        std::vector<std::int32_t> words = run.words;
-        words.resize(8, 0);
-        if (!t || t->Setup(&screen, words.data()) != 0) {
-            std::printf("%-16s set-up refused\n", run.name);
-            ReleaseObject(t);
-            continue;
-        }
-        Image* second = t->Kind() >= 2 ? nullptr : &to;
-        t->Update(0);
-        auto frames = [&](bool strips) {
-            for (int f = 0; f < kFrames; ++f) {
-                t->Update(1 + f * (kDuration - 2) / kFrames);
-                const std::int32_t rows = strips ? kStripRows : kHeight;
-                for (std::int32_t top = 0; top < kHeight; top += rows) {
-                    const std::int32_t h = top + rows > kHeight ? kHeight - top : rows;
-                    const TransitionBlit b = {0, top, kWidth, h, &target, 0, top, &from, 0, top,
-                                              second, 0, second ? top : 0};
-                    t->Draw(&b);
-                }
-            }
+        const std::int32_t kDur = static_cast<std::int32_t>(kDuration);
+        const Run list[] = {
+            {"cross", &CreateCrossTransCallback, {kDur}, -1},
+            {"rule", &CreateRuleTransCallback, {kDur, ruleWord, 64}, -1},
+            {"scroll", &CreateScrollTransCallback, {kDur, 0, 2, 0}, -1},
+            {"scroll fading", &CreateScrollTransCallback, {kDur, 0, 3, 0}, -1},
+            {"wave", &CreateWaveTransCallback, {kDur, 0, 40, 3000, 0, 0}, -1},
+            {"mosaic", &CreateMosaicTransCallback, {kDur, 0, 32, 0}, -1},
+            {"rotaxis", &CreateRotAxisTransCallback, {kDur, 0}, -1},
+            {"trans 71", &CreateTransTransCallback, {kDur, 71, 0}, -1},
+            {"trans 79", &CreateTransTransCallback, {kDur, 79, 0}, -1},
+            {"tone", &CreateToneTransCallback, {kDur, static_cast<std::int32_t>(0x80336699), 0},
+             -1},
+            {"quake filling", &CreateQuakeTransCallback, {8, 12, 6, kDur, 0, 1}, -1},
+            {"zoomflip 0", &CreateZoomFlipTransCallback, {kDur, 0, 0}, -1},
+            {"zoomflip 4", &CreateZoomFlipTransCallback, {kDur, 4, 1}, -1},
+            {"zoomflip 6", &CreateZoomFlipTransCallback, {kDur, 6, 0}, -1},
+            {"rotcenter", &CreateRotCenterTransCallback, {kDur, 0, 0}, -1},
+            {"addsub", &CreateAddSubTransCallback, {kDur, 0}, -1},
+            {"hblur 0", &CreateHBlurTransCallback, {kDur, 0, 8}, -1},
+            {"hblur 1", &CreateHBlurTransCallback, {kDur, 1, 8}, -1},
+            {"ripple plain", &CreateRippleTransCallback, {kDur, -1, -1, 0, 0, 0, 0}, 0},
+            {"ripple mmx", &CreateRippleTransCallback, {kDur, -1, -1, 0, 0, 0, 0}, 1},
+            {"ripple extended", &CreateRippleTransCallback, {kDur, -1, -1, 0, 0, 0, 0}, 2},
         };
-        const double whole = bench::Best(runs, [&] { frames(false); }) / kFrames;
-        std::printf("%-16s %10.3f %8.0f %10.2f", run.name, whole * 1e3, 1.0 / whole,
-                    whole / memcpyFrame);
-        if (t->Kind() != 1) {
-            const double strips = bench::Best(runs, [&] { frames(true); }) / kFrames;
-            std::printf(" %12.3f %12.2f", strips * 1e3, strips / whole);
+        for (const Run& run : list) {
+            if (run.rippleForm >= 0) {
+                g_cpuInfo.mmx = run.rippleForm >= 1;
+                g_cpuInfo.mmxExt = run.rippleForm == 2;
+                g_cpuInfo.amdMmxExt = 0;
+                SelectRippleBlendVariant();
+                g_cpuInfo = detected;
+            }
+            TransCallback* t = run.create(0);
+            std::vector<std::int32_t> words = run.words;
+            words.resize(8, 0);
+            if (!t || t->Setup(&screen, words.data()) != 0) {
+                std::printf("%-18s set-up refused\n", run.name);
+                ReleaseObject(t);
+                continue;
+            }
+            Image* second = t->Kind() >= 2 ? nullptr : &to;
+            t->Update(0);
+            auto frames = [&](bool strips) {
+                for (int f = 0; f < kFrames; ++f) {
+                    t->Update(1 + f * (kDuration - 2) / kFrames);
+                    const std::int32_t rows = strips ? kStripRows : kHeight;
+                    for (std::int32_t top = 0; top < kHeight; top += rows) {
+                        const std::int32_t h = top + rows > kHeight ? kHeight - top : rows;
+                        const TransitionBlit b = {0,     top, kWidth, h,      &target, 0,
+                                                  top,   &from, 0,    top,    second,  0,
+                                                  second ? top : 0};
+                        t->Draw(&b);
+                    }
+                }
+            };
+            const double whole = bench::Best(runs, [&] { frames(false); }) / kFrames;
+            std::printf("%-18s %10.3f %8.0f %10.2f", run.name, whole * 1e3, 1.0 / whole,
+                        whole / memcpyFrame);
+            if (t->Kind() != 1) {
+                const double strips = bench::Best(runs, [&] { frames(true); }) / kFrames;
+                std::printf(" %12.3f %12.2f", strips * 1e3, strips / whole);
+            }
+            std::printf("\n");
+            ReleaseObject(t);
         }
+
+        // The ripple tables: a build from an empty cache, then a second ripple of that key.
+        const struct {
+            const char* name;
+            std::vector<std::int32_t> words;
+        } builds[] = {{"128 rings, height 127", {kDur, -1, -1, 128, 0, 0, 127}},
+                      {"defaults", {kDur, -1, -1, 0, 0, 0, 0}}};
+        for (const auto& build : builds) {
+            std::vector<std::int32_t> words = build.words;
+            words.resize(8, 0);
+            const double built = bench::Best(runs, [&] {
+                RippleReleaseTables();
+                TransCallback* t = CreateRippleTransCallback(0);
+                t->Setup(&screen, words.data());
+                ReleaseObject(t);
+            });
+            TransCallback* held = CreateRippleTransCallback(0);
+            held->Setup(&screen, words.data());
+            const double again = bench::Best(runs, [&] {
+                TransCallback* t = CreateRippleTransCallback(0);
+                t->Setup(&screen, words.data());
+                ReleaseObject(t);
+            });
+            ReleaseObject(held);
+            std::printf("ripple table, %-22s built in %8.2f ms; same key again %8.4f ms\n",
+                        build.name, built * 1e3, again * 1e3);
+        }
+        RippleReleaseTables();
         std::printf("\n");
-        ReleaseObject(t);
     }
+    g_cpuInfo = detected;
+    SetQuakeTransRandom(nullptr);
     g_mathTables = nullptr;
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 
+#include "effects/objects/effect_base.h"
+#include "effects/transitions/transition_draw.h"
 #include "graphics/interfaces/screen_buffer.h"
 
 std::uint32_t ClockProgress(std::uint32_t elapsed, std::uint32_t range, std::uint32_t duration) {
@@ -38,4 +40,12 @@ bool TransCallbackBase::StartIfFirst(std::uint32_t now) {
 std::uint32_t TransCallbackBase::Advance(std::uint32_t now, std::uint32_t range) {
     if (StartIfFirst(now)) return 0;
     return ClockProgress(Elapsed(now), range, m_duration);
+}
+
+double ReadParameterReal(std::int32_t word, double absent) {
+    const char* text =
+        reinterpret_cast<const char*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(word)));
+    if (!text) return absent;
+    while (*text == ' ' || *text == '\t') ++text;
+    return ReadEffectReal(static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(text)), absent);
 }

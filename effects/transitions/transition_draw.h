@@ -22,3 +22,7 @@ inline RECT ToArea(const TransitionBlit& b) {
 }
 
 inline bool PixelLibraryLoaded() { return CurrentPixelOpLibrary() != nullptr; }
+
+// A real-valued parameter word: the address of a decimal text (leading blanks skipped), or
+// null for `absent`; a text without a number gives 0.
+double ReadParameterReal(std::int32_t word, double absent);

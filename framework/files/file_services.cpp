@@ -137,6 +137,33 @@ std::int32_t IsFileNewer(const char* firstName, const char* secondName, const FI
     return Ticks(first) > Ticks(second) ? 1 : 0;
 }
 
+namespace {
+
+// Copies source to a temporary file in the target's folder, which then takes the target's place
+// in one step: a copy that fails half-way (a full disk, a source that cannot be read) leaves the
+// old target as it was. A read-only target is replaced too.
+bool CopyBesideAndReplace(const char* sourcePath, const char* targetPath, bool targetExists) {
+    char folder[kPathCapacity];
+    std::strcpy(folder, targetPath);
+    if (CutToParentDir(folder) != 0) return false;
+    char temporary[kPathCapacity];
+    if (GetTempFileNameA(folder, "qcp", 0, temporary) == 0) return false;
+    if (!CopyFileA(sourcePath, temporary, FALSE)) {
+        DeleteFileA(temporary);
+        return false;
+    }
+    const DWORD oldAttributes = targetExists ? GetFileAttributesA(targetPath) : INVALID_FILE_ATTRIBUTES;
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(targetPath, FILE_ATTRIBUTE_NORMAL);
+    if (!MoveFileExA(temporary, targetPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (oldAttributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(targetPath, oldAttributes);
+        DeleteFileA(temporary);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::int32_t CopyFileIfNewer(const char* target, const char* source, std::int32_t mode) {
     char targetPath[kPathCapacity];
     char sourcePath[kPathCapacity];
@@ -153,9 +180,8 @@ std::int32_t CopyFileIfNewer(const char* target, const char* source, std::int32_
             IsFileNewer(sourcePath, nullptr, nullptr, &existing.ftLastWriteTime) != 1) {
             return 1;
         }
-        SetFileAttributesA(targetPath, FILE_ATTRIBUTE_NORMAL);
     }
-    return CopyFileA(sourcePath, targetPath, FALSE) ? 0 : -1;
+    return CopyBesideAndReplace(sourcePath, targetPath, targetExists) ? 0 : -1;
 }
 
 std::int32_t RunProgram(const char* commandLine, std::int32_t waitMode, std::int32_t x, std::int32_t y) {

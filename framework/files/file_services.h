@@ -37,7 +37,9 @@ std::int32_t IsFileNewer(const char* firstName, const char* secondName, const FI
 
 // Copies `source` over `target` (a read-only target too). Mode 1 always copies; mode 2 only
 // when the target is missing (else 2); any other mode when the target is missing or the source
-// is newer (else 1). 0 copied; -1 the copy failed; 2 a name does not resolve.
+// is newer (else 1). 0 copied; -1 the copy failed; 2 a name does not resolve. The copy goes to a
+// temporary file beside the target that then replaces it in one step, so a failed copy leaves
+// the old target whole (files in the save folder are copied this way).
 std::int32_t CopyFileIfNewer(const char* target, const char* source, std::int32_t mode);
 
 // Starts a program. Wait mode 1 waits until it ends, 2 until it waits for input, any other

@@ -130,7 +130,9 @@ public:
     virtual ByteStream* XM_METHOD OpenStreamByName(const char* name, std::int32_t* outCode) = 0;
     virtual ByteStream* XM_METHOD OpenStreamByIndex(std::int32_t index, std::int32_t* outCode) = 0;
     virtual std::int32_t XM_METHOD Reserved1() { return kAdlNotSupported; }
-    virtual std::int32_t XM_METHOD Reserved2() { return kAdlNotSupported; }
+    // The format's own extra operation, reached by scripts: `arguments` points to the words a
+    // script passed (as many as the format defines). Formats without one answer -2.
+    virtual std::int32_t XM_METHOD FormatExtra(const std::uint32_t* arguments) { return kAdlNotSupported; }
 
 protected:
     Archive() = default;

@@ -211,6 +211,12 @@ std::int32_t SoundManager::SetBgmEnable(bool on, bool force) {
     return 0;
 }
 
+void SoundManager::StoreGroupEnable(bool on, std::uint8_t mask) {
+    if (mask & 1) m_group1Enabled = on;
+    if (mask & 2) m_group2Enabled = on;
+    if (mask & 4) m_group4Enabled = on;
+}
+
 void SoundManager::SetGroupEnable(bool on, std::uint8_t mask, bool keepPlaying, bool force) {
     bool changed = false;
     bool* switches[] = {&m_group1Enabled, &m_group2Enabled, &m_group4Enabled};

@@ -132,6 +132,9 @@ public:
     // 0, or the reopen result when the music was started again.
     std::int32_t SetBgmEnable(bool on, bool force);
     void SetGroupEnable(bool on, std::uint8_t mask, bool keepPlaying, bool force);
+    // Stores the switches of the groups in the mask without touching any channel: they take
+    // effect when channels next play.
+    void StoreGroupEnable(bool on, std::uint8_t mask);
     void RefreshGroup(std::int32_t userVolume, bool longSoundsOnly, std::uint8_t mask);
     std::int32_t SetBgmVolume(std::int32_t track, std::int32_t user, bool cancelDucking);
     void SetBgmPan(std::int32_t pan);

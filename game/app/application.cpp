@@ -8,6 +8,7 @@
 
 #include "framework/dialogs/browse_for_folder.h"
 #include "framework/files/path_utilities.h"
+#include "game/commands/file_commands.h"
 #include "game/commands/script_object_lists.h"
 
 Application* Application::s_application = nullptr;
@@ -121,6 +122,7 @@ Application::Application(const ApplicationSources& sources)
       m_scheduler2(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
+    FileServicesOfCommands().dropped = &m_droppedFiles;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
 }
 
@@ -133,6 +135,9 @@ Application::~Application() {
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
+    if (Services().window == &m_windowPort) Services().window = nullptr;
+    if (Services().glide == &m_glidePort) Services().glide = nullptr;
+    if (FileServicesOfCommands().dropped == &m_droppedFiles) FileServicesOfCommands().dropped = nullptr;
     if (s_application == this) s_application = nullptr;
 }
 
@@ -280,7 +285,7 @@ std::int32_t Application::OnClose(WindowMessage&) {
     modalState = kModalCloseQuestion;
     char text[600];
     std::snprintf(text, sizeof(text), kCloseQuestion, Title().c_str());
-    const bool yes = AskYesNo(text, 3, nullptr, nullptr);
+    const bool yes = AskQuestion(text);
     modalState = kModalNone;
     if (yes) {
         WindowMessage close = {&MainWindow(), WM_CLOSE, 0, 0, 0};
@@ -339,7 +344,7 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     case kCmdReturnToTitle: {
         if (modalState != kModalNone || m_features[kFeatureReturnToTitle] == 0) return 0;
         modalState = kModalReturnToTitle;
-        const bool yes = AskYesNo(kReturnQuestion, 3, nullptr, nullptr);
+        const bool yes = AskQuestion(kReturnQuestion);
         if (m_features[kFeatureReturnToTitle] == 0) ShowMessageBox(kReturnRefused, 2, nullptr, nullptr);
         else if (yes) restartRequest = 1;
         modalState = kModalNone;
@@ -368,6 +373,16 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     default:
         return 1;
     }
+}
+
+bool Application::AskQuestion(const char* text) {
+    if (!Dialogs().messageDialog) return AskYesNo(text, 3, nullptr, nullptr);
+    MessageDialogRequest request;
+    request.kind = 2;
+    request.text = text;
+    request.fit = 1;
+    request.result = 0;
+    return Dialogs().messageDialog(MainWindow().Handle(), request) && request.result == 1;
 }
 
 // The version dialog asks no question, but opened under another modal window it would nest a
@@ -477,8 +492,9 @@ std::int32_t Application::OnQueryEndSession(WindowMessage& m) {
     return 0;
 }
 
-std::int32_t Application::OnDropFiles(WindowMessage&) {
+std::int32_t Application::OnDropFiles(WindowMessage& m) {
     SetForegroundWindow(MainWindow().Handle());
+    m_droppedFiles.OnDropFiles(reinterpret_cast<HDROP>(m.wParam));
     return 1;
 }
 

@@ -8,11 +8,12 @@
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
 // records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
-// layer effects are registered but make no object). The settings sheet (whose binding
-// of APP_CFG's key and pad assignments comes through a start-up seam), the version dialog, the
-// text-input dialog and the game's own message dialogs are reached through GameDialogs, whose
-// empty members answer "not available" (yes/no questions of the menu use the framework's box;
-// the DirectSound warning with its check box comes through a start-up seam).
+// layer effects are registered but make no object). The settings sheet, the version dialog,
+// the text-input dialog and the game's own message dialogs are reached through GameDialogs,
+// whose empty members answer "not available" (yes/no questions of the menu then use the
+// framework's box); UseGameDialogs fills them, and the start-up seams (the DirectSound warning
+// with its check box, the binding of APP_CFG's key and pad assignments), with the real ones
+// (application_dialogs.cpp).
 #pragma once
 
 #include <windows.h>
@@ -35,7 +36,11 @@
 #include "framework/runtime/recursive_lock.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "framework/sound/sound_device.h"
+#include "game/app/application_services.h"
+#include "framework/window/dropped_file_list.h"
 #include "game/app/settings_records.h"
+#include "game/dialogs/dialog_host.h"
+#include "game/dialogs/settings_applies.h"
 #include "game/script/script_engine.h"
 #include "game/script/script_memory.h"
 #include "game/script/script_start.h"
@@ -139,6 +144,19 @@ struct TextInputRequest {
     std::int32_t width = 0;
     std::int32_t x = -1;
     std::int32_t y = -1;
+
+    // A null title or prompt leaves that text as it is; an empty one empties it.
+    void Setup(const char* newTitle, const char* newPrompt, std::uint8_t newDoubleByteOnly, std::uint8_t newMaxLength,
+               std::uint8_t newOpenIme, std::int32_t newWidth, std::int32_t newX, std::int32_t newY) {
+        if (newTitle != nullptr) title = newTitle;
+        if (newPrompt != nullptr) prompt = newPrompt;
+        doubleByteOnly = newDoubleByteOnly;
+        maxLength = newMaxLength;
+        openIme = newOpenIme;
+        width = newWidth;
+        x = newX;
+        y = newY;
+    }
 };
 
 // What 40027 and 40028 carry. A null initial folder is the base directory.
@@ -251,6 +269,32 @@ public:
     std::int32_t OnDialogRequest(WindowMessage& m);
 
     GameDialogs& Dialogs() { return m_sources.dialogs; }
+
+    // The game's own dialogs (application_dialogs.cpp). What the dialogs take from the program.
+    DialogHost MakeDialogHost();
+    // Any thread: the message dialog of `kind` on the window thread (0x9009). 0 without a main
+    // window or text; otherwise the request's result: 1 for OK, or for "はい" (kinds 2, 3).
+    std::uint8_t RequestMessageDialog(const char* text, std::uint8_t kind, std::uint8_t* flag, const char* caption,
+                                      bool fit);
+    // Window thread: 0, or 1 for a missing request or text; kinds 2 and 3 store the answer.
+    std::int32_t ShowMessageDialogRequest(MessageDialogRequest* request);
+    // Window thread, null owner = the main window (else the desktop): 0 for a null text; kinds 2
+    // and 3 give 1 for "はい" and 0 otherwise; kinds 0 and 1 give 0.
+    std::int32_t ShowMessageDialog(const char* text, std::uint8_t kind, std::uint8_t* flag, const char* caption,
+                                   bool fit, HWND owner);
+    // The real dialogs, sheet and text input (what the game program fills GameDialogs with).
+    void ShowSettingsSheet(HWND owner);
+    void ShowInformationDialog(HWND owner);
+    void ShowTextInputDialog(HWND owner, TextInputRequest& request, const char* initialText);
+    // APP_CFG's sound fields to the script engine's SoundManager: false without one.
+    bool ApplySoundSettings();
+    // APP_CFG's key, pad and mouse fields to the action map (null: the application's), under
+    // the input lock.
+    void ApplyKeyboardBindings(ActionMap* map = nullptr);
+    void ApplyPadAndMouseBindings(ActionMap* map = nullptr);
+    // Makes `sources` use the game's real dialogs, sheet and start-up questions, reached through
+    // the application object of the run.
+    static void UseGameDialogs(ApplicationSources& sources);
     TextInputRequest& TextInput() { return m_textInput; }
 
     // Writes USER.CFG and APP_CFG.DAT (not after a failed start, nor in save-folder mode 5).
@@ -368,6 +412,9 @@ private:
     bool ServeRestart();
     std::uint32_t SchedulerNow();
     void ApplyScreenModeSwitch();
+    // The menu's yes/no questions: the game's question dialog (kind 2) when there is one, else
+    // the framework's box.
+    bool AskQuestion(const char* text);
     // Window-thread requests of the menu and the game thread (application.cpp).
     void ShowVersion();
     void ShowSettings();
@@ -417,6 +464,12 @@ private:
     RecursiveLock m_soundLock;
     ScreenFrame* m_screenFrame = nullptr;
     TextInputRequest m_textInput;
+    AppliedMouseActions m_appliedMouse;
+    // What the command services reach while the devices exist.
+    ApplicationWindowPort m_windowPort{*this};
+    ApplicationGlidePort m_glidePort{*this};
     FileDialog m_fileDialog;
+    // Files dropped on the main window, until a script takes them (the file commands reach it).
+    DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
 };

@@ -198,6 +198,8 @@ std::int32_t Application::StartDevices() {
     CreateSound();
     ApplyDeviceOptions();
     ApplyFrameTiming(-1);
+    Services().window = &m_windowPort;
+    Services().glide = &m_glidePort;
     return 0;
 }
 

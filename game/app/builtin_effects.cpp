@@ -2,6 +2,7 @@
 #include "game/app/builtin_effects.h"
 
 #include "effects/transitions/builtin_transitions.h"
+#include "effects/transitions/screen_filters.h"
 #include "framework/plugins/effect_registry.h"
 #include "framework/plugins/transition_registry.h"
 
@@ -44,6 +45,7 @@ const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
 
 void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects) {
     RegisterBuiltinTransitions(transitions);
+    RegisterScreenFilters(transitions);
     for (const BuiltinEffect& e : kBuiltinEffects)
         effects.RegisterBuiltin(e.create, e.name, e.category, e.adapter,
                                 reinterpret_cast<EffectAssistFunc>(e.listAssist), 0);

@@ -1,5 +1,5 @@
 // The game's built-in screen transitions and layer effects, registered by the start-up: the
-// eight transitions of effects/transitions/, then one table of effect names, categories and
+// eight transitions of effects/transitions/ and the six screen filters after them, then one table of effect names, categories and
 // functions. The layer effects themselves are not built yet: every create function answers null
 // (the registry then reports no object) and the list-taking assist functions do nothing. An effect with assist entries is
 // registered with a small adapter, which hands the address of its own argument list to the
@@ -29,6 +29,6 @@ struct BuiltinEffect {
 constexpr int kBuiltinEffectCount = 10;
 extern const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount];
 
-// Registers the eight built-in transitions (effects/transitions/), then the effect table in its
-// order. A refused entry is skipped.
+// Registers the eight built-in transitions and the six screen filters (effects/transitions/),
+// then the effect table in its order. A refused entry is skipped.
 void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects);

@@ -1,5 +1,7 @@
 #include "game/commands/script_object_lists.h"
 
+#include "game/commands/file_commands.h"
+
 ScriptObjectList<QagAnimation>& QagList() {
     static ScriptObjectList<QagAnimation> list;
     return list;
@@ -41,5 +43,6 @@ void ClearScriptObjectLists() {
     QagList().Clear();
     QadList().Clear();
     CellImageList().Clear();
+    DropFileDataRegions();
     FileStreamList().Clear();
 }

@@ -11,7 +11,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     SetBaseDirectoryFromModule(nullptr);
     // Made before the application, so that it outlives the application's exit.
     WindowScreenDevice screen;
-    Application app;
+    ApplicationSources sources;
+    Application::UseGameDialogs(sources);
+    Application app(sources);
     app.SetScreenDevice(&screen, &screen);
     // A failed start-up ends the process with its code.
     return app.Run(instance, previousInstance, commandLine, showCommand);

@@ -1,6 +1,7 @@
 #include "game/script/command_table.h"
 
 #include "game/commands/app_option_commands.h"
+#include "game/commands/file_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/number_commands.h"
 #include "game/commands/string_commands.h"
@@ -116,76 +117,76 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdIndexOfMinimum", CmdIndexOfMinimum},  // 93
     {"CmdSetBaseDirectory", CmdSetBaseDirectory},  // 94
     {"CmdGetBaseDirectory", CmdGetBaseDirectory},  // 95
-    {"CmdAddSearchDir", CmdNotBuilt},  // 96
-    {"CmdRemoveSearchDir", CmdNotBuilt},  // 97
-    {"CmdGetSearchDir", CmdNotBuilt},  // 98
-    {"CmdClearSearchDirs", CmdNotBuilt},  // 99
-    {"CmdFindFile", CmdNotBuilt},  // 100
-    {"CmdFindCdromWithFile", CmdNotBuilt},  // 101
-    {"CmdGetFileSize", CmdNotBuilt},  // 102
-    {"CmdLoadAdlPlugin", CmdNotBuilt},  // 103
-    {"CmdScanAdlFolder", CmdNotBuilt},  // 104
-    {"CmdUnloadAdlPlugins", CmdNotBuilt},  // 105
-    {"CmdCallAdlAssist", CmdNotBuilt},  // 106
-    {"CmdMountArchive", CmdNotBuilt},  // 107
-    {"CmdRemoveMount", CmdNotBuilt},  // 108
-    {"CmdMountCount", CmdNotBuilt},  // 109
-    {"CmdRemoveAllMounts", CmdNotBuilt},  // 110
-    {"CmdMountEntryCount", CmdNotBuilt},  // 111
-    {"CmdMountEntryName", CmdNotBuilt},  // 112
-    {"CmdMountEntryInfo", CmdNotBuilt},  // 113
-    {"CmdCallMountExtra", CmdNotBuilt},  // 114
-    {"CmdLocateFile", CmdNotBuilt},  // 115
-    {"CmdLoadSpiPlugin", CmdNotBuilt},  // 116
-    {"CmdScanSpiFolder", CmdNotBuilt},  // 117
-    {"CmdCutToParentDir", CmdNotBuilt},  // 118
-    {"CmdGetLastPathPart", CmdNotBuilt},  // 119
-    {"CmdSplitFileName", CmdNotBuilt},  // 120
-    {"CmdGetExtension", CmdNotBuilt},  // 121
-    {"CmdStripExtension", CmdNotBuilt},  // 122
-    {"CmdSetCurrentDirectory", CmdNotBuilt},  // 123
-    {"CmdCreateFileObject", CmdNotBuilt},  // 124
-    {"CmdDeleteFileObject", CmdNotBuilt},  // 125
-    {"CmdDeleteAllFileObjects", CmdNotBuilt},  // 126
-    {"CmdLoadFile", CmdNotBuilt},  // 127
-    {"CmdLoadFileFromMount", CmdNotBuilt},  // 128
-    {"CmdOpenFileStream", CmdNotBuilt},  // 129
-    {"CmdCreateFile", CmdNotBuilt},  // 130
-    {"CmdOpenFileReadWrite", CmdNotBuilt},  // 131
-    {"CmdCloseFile", CmdNotBuilt},  // 132
-    {"CmdFileData", CmdNotBuilt},  // 133
-    {"CmdFileSize", CmdNotBuilt},  // 134
-    {"CmdFileName", CmdNotBuilt},  // 135
-    {"CmdFileTell", CmdNotBuilt},  // 136
-    {"CmdFileSeekSet", CmdNotBuilt},  // 137
-    {"CmdFileSeekCur", CmdNotBuilt},  // 138
-    {"CmdFileRead", CmdNotBuilt},  // 139
-    {"CmdFileReadLine", CmdNotBuilt},  // 140
-    {"CmdFileWrite", CmdNotBuilt},  // 141
-    {"CmdFilePrintf", CmdNotBuilt},  // 142
-    {"CmdPreloadAllocate", CmdNotBuilt},  // 143
-    {"CmdPreloadQueue", CmdNotBuilt},  // 144
-    {"CmdPreloadWaitIdle", CmdNotBuilt},  // 145
-    {"CmdPreloadCountLoaded", CmdNotBuilt},  // 146
-    {"CmdPreloadSlotData", CmdNotBuilt},  // 147
-    {"CmdPreloadSlotSize", CmdNotBuilt},  // 148
-    {"CmdListFolder", CmdNotBuilt},  // 149
-    {"CmdListedName", CmdNotBuilt},  // 150
-    {"CmdListedSize", CmdNotBuilt},  // 151
-    {"CmdListedAttributes", CmdNotBuilt},  // 152
-    {"CmdListedTime", CmdNotBuilt},  // 153
-    {"CmdClearFolderList", CmdNotBuilt},  // 154
-    {"CmdAcceptDroppedFiles", CmdNotBuilt},  // 155
-    {"CmdGetDroppedFile", CmdNotBuilt},  // 156
-    {"CmdClearDroppedFiles", CmdNotBuilt},  // 157
-    {"CmdOpenFileDialog", CmdNotBuilt},  // 158
-    {"CmdSaveFileDialog", CmdNotBuilt},  // 159
-    {"CmdBrowseFolderDialog", CmdNotBuilt},  // 160
-    {"CmdRunProgram", CmdNotBuilt},  // 161
-    {"CmdCreateDirectory", CmdNotBuilt},  // 162
-    {"CmdMoveFile", CmdNotBuilt},  // 163
-    {"CmdCopyFileIfNewer", CmdNotBuilt},  // 164
-    {"CmdGetFileTime", CmdNotBuilt},  // 165
+    {"CmdAddSearchDir", CmdAddSearchDir},  // 96
+    {"CmdRemoveSearchDir", CmdRemoveSearchDir},  // 97
+    {"CmdGetSearchDir", CmdGetSearchDir},  // 98
+    {"CmdClearSearchDirs", CmdClearSearchDirs},  // 99
+    {"CmdFindFile", CmdFindFile},  // 100
+    {"CmdFindCdromWithFile", CmdFindCdromWithFile},  // 101
+    {"CmdGetFileSize", CmdGetFileSize},  // 102
+    {"CmdLoadAdlPlugin", CmdLoadAdlPlugin},  // 103
+    {"CmdScanAdlFolder", CmdScanAdlFolder},  // 104
+    {"CmdUnloadAdlPlugins", CmdUnloadAdlPlugins},  // 105
+    {"CmdCallAdlAssist", CmdCallAdlAssist},  // 106
+    {"CmdMountArchive", CmdMountArchive},  // 107
+    {"CmdRemoveMount", CmdRemoveMount},  // 108
+    {"CmdMountCount", CmdMountCount},  // 109
+    {"CmdRemoveAllMounts", CmdRemoveAllMounts},  // 110
+    {"CmdMountEntryCount", CmdMountEntryCount},  // 111
+    {"CmdMountEntryName", CmdMountEntryName},  // 112
+    {"CmdMountEntryInfo", CmdMountEntryInfo},  // 113
+    {"CmdCallMountExtra", CmdCallMountExtra},  // 114
+    {"CmdLocateFile", CmdLocateFile},  // 115
+    {"CmdLoadSpiPlugin", CmdLoadSpiPlugin},  // 116
+    {"CmdScanSpiFolder", CmdScanSpiFolder},  // 117
+    {"CmdCutToParentDir", CmdCutToParentDir},  // 118
+    {"CmdGetLastPathPart", CmdGetLastPathPart},  // 119
+    {"CmdSplitFileName", CmdSplitFileName},  // 120
+    {"CmdGetExtension", CmdGetExtension},  // 121
+    {"CmdStripExtension", CmdStripExtension},  // 122
+    {"CmdSetCurrentDirectory", CmdSetCurrentDirectory},  // 123
+    {"CmdCreateFileObject", CmdCreateFileObject},  // 124
+    {"CmdDeleteFileObject", CmdDeleteFileObject},  // 125
+    {"CmdDeleteAllFileObjects", CmdDeleteAllFileObjects},  // 126
+    {"CmdLoadFile", CmdLoadFile},  // 127
+    {"CmdLoadFileFromMount", CmdLoadFileFromMount},  // 128
+    {"CmdOpenFileStream", CmdOpenFileStream},  // 129
+    {"CmdCreateFile", CmdCreateFile},  // 130
+    {"CmdOpenFileReadWrite", CmdOpenFileReadWrite},  // 131
+    {"CmdCloseFile", CmdCloseFile},  // 132
+    {"CmdFileData", CmdFileData},  // 133
+    {"CmdFileSize", CmdFileSize},  // 134
+    {"CmdFileName", CmdFileName},  // 135
+    {"CmdFileTell", CmdFileTell},  // 136
+    {"CmdFileSeekSet", CmdFileSeekSet},  // 137
+    {"CmdFileSeekCur", CmdFileSeekCur},  // 138
+    {"CmdFileRead", CmdFileRead},  // 139
+    {"CmdFileReadLine", CmdFileReadLine},  // 140
+    {"CmdFileWrite", CmdFileWrite},  // 141
+    {"CmdFilePrintf", CmdFilePrintf},  // 142
+    {"CmdPreloadAllocate", CmdPreloadAllocate},  // 143
+    {"CmdPreloadQueue", CmdPreloadQueue},  // 144
+    {"CmdPreloadWaitIdle", CmdPreloadWaitIdle},  // 145
+    {"CmdPreloadCountLoaded", CmdPreloadCountLoaded},  // 146
+    {"CmdPreloadSlotData", CmdPreloadSlotData},  // 147
+    {"CmdPreloadSlotSize", CmdPreloadSlotSize},  // 148
+    {"CmdListFolder", CmdListFolder},  // 149
+    {"CmdListedName", CmdListedName},  // 150
+    {"CmdListedSize", CmdListedSize},  // 151
+    {"CmdListedAttributes", CmdListedAttributes},  // 152
+    {"CmdListedTime", CmdListedTime},  // 153
+    {"CmdClearFolderList", CmdClearFolderList},  // 154
+    {"CmdAcceptDroppedFiles", CmdAcceptDroppedFiles},  // 155
+    {"CmdGetDroppedFile", CmdGetDroppedFile},  // 156
+    {"CmdClearDroppedFiles", CmdClearDroppedFiles},  // 157
+    {"CmdOpenFileDialog", CmdOpenFileDialog},  // 158
+    {"CmdSaveFileDialog", CmdSaveFileDialog},  // 159
+    {"CmdBrowseFolderDialog", CmdBrowseFolderDialog},  // 160
+    {"CmdRunProgram", CmdRunProgram},  // 161
+    {"CmdCreateDirectory", CmdCreateDirectory},  // 162
+    {"CmdMoveFile", CmdMoveFile},  // 163
+    {"CmdCopyFileIfNewer", CmdCopyFileIfNewer},  // 164
+    {"CmdGetFileTime", CmdGetFileTime},  // 165
     {"CmdReleaseAllFonts", CmdNotBuilt},  // 166
     {"CmdCreateGdiFont", CmdNotBuilt},  // 167
     {"CmdCreateAntialiasFont", CmdNotBuilt},  // 168

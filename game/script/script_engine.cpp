@@ -3,6 +3,7 @@
 #include "framework/runtime/timer_resolution.h"
 #include "game/script/command_table.h"
 #include "effects/objects/subtractive_random.h"
+#include "effects/transitions/screen_filters.h"
 
 ScriptEngine* ScriptEngine::s_current = nullptr;
 
@@ -22,6 +23,9 @@ ScriptEngine::~ScriptEngine() {
 }
 
 void ScriptEngine::RegisterScriptEffects() {
+    // The filters themselves are registered at start-up; they draw from the engine's generator.
+    SetQuakeTransRandom(&ScriptRandom());
+    SetZoomFlipTransRandom(&ScriptRandom());
     m_bootNumber = 1;
 }
 

@@ -5,8 +5,11 @@
 // runs the sound fades (the application's first scheduler). The settings operations reach the
 // message settings and their targets through SettingsServices, which the engine's owner fills.
 //
-// Not in the program yet: the SOB message text (the save files go through SaveServices), the effect and
-// transition registration, the handlers of commands 3-808 other than the do-nothing one (they
+// RegisterScriptEffects hands the shared generator to the "quake" and "zoomflip" screen filters
+// (which the start-up registers with the transitions).
+//
+// Not in the program yet: the SOB message text (the save files go through SaveServices), the
+// effect registration, the handlers of commands 3-808 other than the do-nothing one (they
 // answer kCommandNotBuilt), and ending the application's pending v-sync and precise-wait
 // requests at a restart.
 #pragma once

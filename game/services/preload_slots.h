@@ -9,7 +9,8 @@
 //
 // A slot's data stays where it is until the slot is counted by CountLoaded (which closes every
 // finished slot of the range it counts: the layer animation counts a row of slots as its release
-// before it queues the row again), queued again or freed. A pointer from Data is good until then.
+// before it queues the row again), queued again or freed. A pointer from Data is good until then,
+// and for as long the data is script memory, which scripts may read and change in place.
 #pragma once
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "framework/files/file_stream.h"
+#include "game/script/script_memory.h"
 
 class PreloadSlots {
 public:
@@ -65,6 +67,9 @@ private:
     std::unique_ptr<FileStream[]> m_files;
     std::unique_ptr<std::string[]> m_paths;
     std::unique_ptr<std::atomic<std::uint8_t>[]> m_busy;
+    // Each slot's data as script memory: registered by the loader before the slot is handed
+    // over, dropped on the game thread before the data can go (a claim, a count, a free).
+    std::unique_ptr<ScriptMemoryRegistration[]> m_regions;
     std::uint16_t m_count = 0;
     std::string m_directory;
     std::uint16_t m_batchFirst = 0;

@@ -13,21 +13,10 @@
 
 namespace {
 
+using transtest::Held;
 using transtest::Pixels;
 using transtest::PixelsOf;
 using transtest::TransitionFixture;
-
-// Holds a callback made by its factory and releases it.
-struct Held {
-    explicit Held(TransCallback* c) : callback(c) {}
-    Held(Held&& other) noexcept : callback(other.callback) { other.callback = nullptr; }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ~Held() { ReleaseObject(callback); }
-    TransCallback* operator->() const { return callback; }
-    TransCallback& operator*() const { return *callback; }
-    TransCallback* callback;
-};
 
 // An 8-bit rule picture of one kind: 0 a ramp along the rows, 1 a two-level checker, 2 constant.
 bool RulePicture(Image& rule, std::int32_t width, std::int32_t height, int pattern) {

@@ -34,6 +34,18 @@ inline Pixels PixelsOf(Image& image) {
     return out;
 }
 
+// Holds a callback made by its factory and releases it.
+struct Held {
+    explicit Held(TransCallback* c) : callback(c) {}
+    Held(Held&& other) noexcept : callback(other.callback) { other.callback = nullptr; }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() { ReleaseObject(callback); }
+    TransCallback* operator->() const { return callback; }
+    TransCallback& operator*() const { return *callback; }
+    TransCallback* callback;
+};
+
 class TransitionFixture : public ::testing::Test {
 protected:
     void SetUp() override { Make(16, 8); }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "framework/dialogs/common_dialog_platform.h"
+#include "tests/support/command_harness.h"
+#include "tests/support/hdrop_builder.h"
 #include "tests/game/app/game_app_fixture.h"
 
 namespace gameapptest {
@@ -270,6 +272,31 @@ TEST(GameRequests, FolderBrowserAnswerFitsTheCallersBufferOrCountsAsNone) {
         // Nothing past the caller's buffer is touched.
         EXPECT_EQ(std::string(8, 'G'), std::string(buffer + kCapacity, 8));
     }
+}
+
+}  // namespace
+}  // namespace gameapptest
+
+namespace gameapptest {
+namespace {
+
+TEST(GameRequests, DroppedFilesReachTheFileCommands) {
+    GameFolder game("Drop");
+    GameApp app(game);
+    Application& a = *app.app;
+    WindowMessage m = {&a.MainWindow(), WM_DROPFILES,
+                       static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
+                           testsupport::BuildDropHandle({"C:\\one.txt", "C:\\two.txt"}))),
+                       0, 0};
+    a.OnDropFiles(m);
+    testsupport::ArgBlock count;
+    count.Int(-1);
+    EXPECT_EQ(2u, testsupport::CallCommand(156, count));
+    testsupport::ArgBlock second;
+    second.Int(1);
+    const std::uint32_t name = testsupport::CallCommand(156, second);
+    ASSERT_NE(0u, name);
+    EXPECT_STREQ("C:\\two.txt", reinterpret_cast<const char*>(static_cast<std::uintptr_t>(name)));
 }
 
 }  // namespace

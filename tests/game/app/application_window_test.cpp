@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "tests/game/app/game_app_fixture.h"
 #include "tests/game/app/window_game.h"
 #include "framework/sound/sound_manager.h"
 #include "tests/support/fake_direct_sound.h"

@@ -125,7 +125,8 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
     Application& a = *app.app;
     ASSERT_EQ(0, a.Startup());
     const std::vector<std::pair<std::string, int>> transitions = {
-        {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"wave", 0}, {"mosaic", 1}, {"rotaxis", 1}, {"trans", 1}, {"tone", 2}};
+        {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"wave", 0}, {"mosaic", 1}, {"rotaxis", 1}, {"trans", 1}, {"tone", 2},
+        {"quake", 2}, {"zoomflip", 1}, {"rotcenter", 1}, {"addsub", 0}, {"hblur", 1}, {"ripple", 0}};
     const struct {
         const char* name;
         int category;

@@ -6,5 +6,11 @@
 
 PLUGIN_EXPORT std::int32_t __cdecl AdlAssistFunc(std::int32_t, ...) { return 0; }
 #ifndef TEST_PLUGIN_WITHOUT_ASSIST2
-PLUGIN_EXPORT std::int32_t __cdecl AdlAssistFunc2(const void*) { return 42; }
+// Without a record 42; with one, 10 times its first word plus its second, so that a caller can
+// see which words reached it.
+PLUGIN_EXPORT std::int32_t __cdecl AdlAssistFunc2(const void* record) {
+    if (!record) return 42;
+    const std::int32_t* const words = static_cast<const std::int32_t*>(record);
+    return words[0] * 10 + words[1];
+}
 #endif

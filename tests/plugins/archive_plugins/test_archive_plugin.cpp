@@ -22,6 +22,10 @@ volatile LONG g_running = 0;
 volatile LONG g_overlaps = 0;
 volatile LONG g_liveArchives = 0;
 
+// Entry times (time_t, UTC): 1980-01-01 00:00:00, 2001-09-09 01:46:41 (odd seconds), 1970-01-02
+// (before the DOS epoch) and one before 1970 (no local time).
+const std::int32_t kEntryTimes[4] = {315532800, 1000000001, 86400, -86400};
+
 // Marks a call that moves the archive's file position.
 class RunningCall {
 public:
@@ -115,7 +119,25 @@ public:
     ArchiveEntryTableItem* XM_METHOD EntryTable() override { return nullptr; }
     bool XM_METHOD Contains(const char* name) override { return Find(name) != nullptr; }
     ArchiveEntryInfo* XM_METHOD FindEntry(const char*) override { return nullptr; }
-    ArchiveEntryInfo* XM_METHOD EntryInfo(std::int32_t, const char**) override { return nullptr; }
+    // Entry i carries time kEntryTimes[i % 4], kind 3 and its packed flag as its entry flags.
+    ArchiveEntryInfo* XM_METHOD EntryInfo(std::int32_t index, const char** outName) override {
+        if (index < 0 || index >= static_cast<std::int32_t>(m_entries.size())) return nullptr;
+        const Entry& entry = m_entries[index];
+        m_info = ArchiveEntryInfo{};
+        m_info.index = index;
+        m_info.storedSize = entry.size;
+        m_info.unpackedSize = entry.size;
+        m_info.timeStamp = kEntryTimes[index % 4];
+        m_info.kind = 3;
+        m_info.entryFlags = entry.packed ? 1 : 0;
+        if (outName) *outName = entry.name.c_str();
+        return &m_info;
+    }
+    // The extra operation: the sum of the first word and twice the second, or 5 without words.
+    std::int32_t XM_METHOD FormatExtra(const std::uint32_t* arguments) override {
+        if (!arguments) return kAdlBadArgument;
+        return static_cast<std::int32_t>(arguments[0] + 2 * arguments[1]);
+    }
     std::int32_t XM_METHOD ExtractByName(const char* name, ArchiveAllocator allocator,
                                          void* argument, ArchiveProgress, void*) override {
         const Entry* entry = Find(name);
@@ -185,6 +207,7 @@ private:
 
     HANDLE m_file;
     std::vector<Entry> m_entries;
+    ArchiveEntryInfo m_info{};
 };
 
 class TestDecoder final : public WithDeletingDestructor<TestDecoder, ArchiveDecoder> {
