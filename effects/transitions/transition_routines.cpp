@@ -1,5 +1,6 @@
 #include "effects/transitions/transition_routines.h"
 
+#include "effects/transitions/transition_families.h"
 #include "graphics/interfaces/surface.h"
 
 namespace {
@@ -38,6 +39,12 @@ struct RoutineTable {
 
     RoutineTable() {
         for (TransitionRoutineFunc& entry : entries) entry = &NotBuilt;
+        for (std::int32_t i = 0; i < kTransitionRoutineCount; ++i) {
+            if (TransitionRoutineFunc f = WipeRoutine(i)) entries[i] = f;
+            if (TransitionRoutineFunc f = ShapeRoutine(i)) entries[i] = f;
+            if (TransitionRoutineFunc f = DissolveRoutine(i)) entries[i] = f;
+            if (TransitionRoutineFunc f = CellRoutine(i)) entries[i] = f;
+        }
         entries[71] = &ColumnStrips<true, 16>;
         entries[72] = &ColumnStrips<false, 16>;
         entries[73] = &ColumnStrips<true, 8>;

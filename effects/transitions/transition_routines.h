@@ -4,8 +4,9 @@
 // an Image, 2 blits onto a DirectDraw surface (through TransitionSurfacePort). Callers animate
 // by calling the same routine every frame over a destination they have prepared.
 //
-// Built so far: the staggered strips and edge-smear wipes (entries 71 to 82). Every other entry
-// keeps its number and answers kRoutineNotBuilt without drawing.
+// Built so far: the wipes and shapes (0, 1, 11-19, 21, 22, 27-44, 83-86), the dissolves and
+// moving cells (4-10, 20, 45-67), the staggered strips and edge-smear wipes (71 to 82). Every
+// other entry keeps its number and answers kRoutineNotBuilt without drawing.
 #pragma once
 
 #include <windows.h>
