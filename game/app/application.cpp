@@ -118,7 +118,8 @@ Application::Application(const ApplicationSources& sources)
       m_sources(sources),
       m_frameRate(60, true, *sources.frameClock),
       m_scheduler1(*sources.frameClock),
-      m_scheduler2(*sources.frameClock) {
+      m_scheduler2(*sources.frameClock),
+      m_surfaceEffects(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
@@ -129,6 +130,7 @@ Application::~Application() {
     m_engine.reset();
     // What scripts loaded uses the screen device and the file system: it goes while they exist.
     ClearScriptObjectLists();
+    if (CurrentSurfaceEffectFactory() == &m_surfaceEffects) SetCurrentSurfaceEffectFactory(nullptr);
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;

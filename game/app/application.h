@@ -7,7 +7,7 @@
 //
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
-// records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
+// records which DS_*.DLL it would load) and movie objects, fonts (the built-in
 // layer effects are registered but make no object). The settings sheet (whose binding
 // of APP_CFG's key and pad assignments comes through a start-up seam), the version dialog, the
 // text-input dialog and the game's own message dialogs are reached through GameDialogs, whose
@@ -35,6 +35,7 @@
 #include "framework/runtime/recursive_lock.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "framework/sound/sound_device.h"
+#include "effects/surface/surface_effect.h"
 #include "game/app/settings_records.h"
 #include "game/script/script_engine.h"
 #include "game/script/script_memory.h"
@@ -294,6 +295,8 @@ public:
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
     TaskScheduler& LayerScheduler() { return m_scheduler2; }
+    // The timed surface effects; StartDevices gives it the second scheduler and publishes it.
+    SurfaceEffectFactory& SurfaceEffects() { return m_surfaceEffects; }
     SoundDevice& Sound() { return m_soundDevice; }
     VirtualFileSystem& FileSystem() { return m_fileSystem; }
     ImageLoaderHost& ImageLoaders() { return m_imageLoaders; }
@@ -409,6 +412,7 @@ private:
     FrameRateController m_frameRate;
     TaskScheduler m_scheduler1;
     TaskScheduler m_scheduler2;
+    SurfaceEffectFactory m_surfaceEffects;
     std::unique_ptr<ScriptEngine> m_engine;
     std::uint8_t m_savedVSync = 1;
     std::uint8_t m_savedPreciseWait = 1;
