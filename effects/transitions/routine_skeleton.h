@@ -32,6 +32,14 @@ public:
     std::int32_t ExtentRight() const { return m_extentRight; }
     std::int32_t ExtentBottom() const { return m_extentBottom; }
 
+    // For routines that work on the drawn picture itself (crossfade, mosaic, invert): the
+    // mode, the destination image (modes other than 2) and the mode-2 target with its clip.
+    std::int32_t Mode() const { return m_mode; }
+    Image* TargetImage() const { return m_image; }
+    Surface* Source() const { return m_source; }
+    IDirectDrawSurface7* TargetSurface() const { return m_target; }
+    const RECT& TargetClip() const { return m_clip; }
+
 private:
     std::int32_t m_mode = 0;
     Image* m_image = nullptr;

@@ -34,6 +34,24 @@ std::int32_t SmearRows(Surface* d, Surface* s, std::int32_t p, std::int32_t x, s
     return EdgeSmearWipeRows(d, s, p, x, y, kFromTrailing, mode, device);
 }
 
+template <bool kColumns>
+std::int32_t SineStretch(Surface* d, Surface* s, std::int32_t p, std::int32_t x, std::int32_t y,
+                         std::int32_t mode, ScreenDevice* device) {
+    return SineStretchRoutine(d, s, p, x, y, mode, device, kColumns);
+}
+
+template <bool kShortPeriod, bool kOpposite>
+std::int32_t RowWave(Surface* d, Surface* s, std::int32_t p, std::int32_t x, std::int32_t y,
+                     std::int32_t mode, ScreenDevice* device) {
+    return RowWaveRoutine(d, s, p, x, y, mode, device, kShortPeriod, kOpposite);
+}
+
+template <std::uint8_t kAlignment>
+std::int32_t Mosaic(Surface* d, Surface* s, std::int32_t p, std::int32_t x, std::int32_t y,
+                    std::int32_t mode, ScreenDevice* device) {
+    return MosaicRoutine(d, s, p, x, y, mode, device, kAlignment);
+}
+
 struct RoutineTable {
     TransitionRoutineFunc entries[kTransitionRoutineCount];
 
@@ -45,6 +63,16 @@ struct RoutineTable {
             if (TransitionRoutineFunc f = DissolveRoutine(i)) entries[i] = f;
             if (TransitionRoutineFunc f = CellRoutine(i)) entries[i] = f;
         }
+        entries[2] = &SineStretch<false>;
+        entries[3] = &SineStretch<true>;
+        entries[23] = &RowWave<false, false>;
+        entries[24] = &RowWave<false, true>;
+        entries[25] = &RowWave<true, false>;
+        entries[26] = &RowWave<true, true>;
+        entries[53] = &CrossfadeRoutine;
+        entries[68] = &Mosaic<0>;
+        entries[69] = &Mosaic<1>;
+        entries[70] = &InvertRoutine;
         entries[71] = &ColumnStrips<true, 16>;
         entries[72] = &ColumnStrips<false, 16>;
         entries[73] = &ColumnStrips<true, 8>;

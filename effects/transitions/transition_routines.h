@@ -4,9 +4,8 @@
 // an Image, 2 blits onto a DirectDraw surface (through TransitionSurfacePort). Callers animate
 // by calling the same routine every frame over a destination they have prepared.
 //
-// Built so far: the wipes and shapes (0, 1, 11-19, 21, 22, 27-44, 83-86), the dissolves and
-// moving cells (4-10, 20, 45-67), the staggered strips and edge-smear wipes (71 to 82). Every
-// other entry keeps its number and answers kRoutineNotBuilt without drawing.
+// Every entry draws: wipes and shapes, dissolves and moving cells, waves, crossfade, mosaics,
+// invert, staggered strips and edge-smear wipes (transition_families.h lists the files).
 #pragma once
 
 #include <windows.h>
@@ -55,3 +54,27 @@ std::int32_t EdgeSmearWipeColumns(Surface* destination, Surface* source, std::in
 std::int32_t EdgeSmearWipeRows(Surface* destination, Surface* source, std::int32_t progress,
                                std::int32_t x, std::int32_t y, bool fromBottom,
                                std::int32_t mode, ScreenDevice* device);
+
+// The waves (transition_waves.cpp): sine stretch of rows (2) or columns (3); row waves of
+// period 512 (23, 24) or 64 (25, 26), the second of each with the opposite sign. 1 without
+// MathTables.
+std::int32_t SineStretchRoutine(Surface* destination, Surface* source, std::int32_t progress,
+                                std::int32_t x, std::int32_t y, std::int32_t mode,
+                                ScreenDevice* device, bool columns);
+std::int32_t RowWaveRoutine(Surface* destination, Surface* source, std::int32_t progress,
+                            std::int32_t x, std::int32_t y, std::int32_t mode,
+                            ScreenDevice* device, bool shortPeriod, bool opposite);
+// The filters (transition_filters.cpp). Crossfade (53): modes 0 and 1 blend the whole source
+// at a weight growing with the progress; other modes answer -1 below 256. Mosaic (68, 69 with
+// alignment 0, 1) and invert (70): the whole source drawn, then turned into cells of
+// ((255 - p) >> 2) + 1 pixels or colour-inverted; in mode 2, 3 when the target cannot be
+// locked and 4 when it cannot be unlocked.
+std::int32_t CrossfadeRoutine(Surface* destination, Surface* source, std::int32_t progress,
+                              std::int32_t x, std::int32_t y, std::int32_t mode,
+                              ScreenDevice* device);
+std::int32_t MosaicRoutine(Surface* destination, Surface* source, std::int32_t progress,
+                           std::int32_t x, std::int32_t y, std::int32_t mode,
+                           ScreenDevice* device, std::uint8_t alignment);
+std::int32_t InvertRoutine(Surface* destination, Surface* source, std::int32_t progress,
+                           std::int32_t x, std::int32_t y, std::int32_t mode,
+                           ScreenDevice* device);

@@ -119,7 +119,8 @@ Application::Application(const ApplicationSources& sources)
       m_sources(sources),
       m_frameRate(60, true, *sources.frameClock),
       m_scheduler1(*sources.frameClock),
-      m_scheduler2(*sources.frameClock) {
+      m_scheduler2(*sources.frameClock),
+      m_surfaceEffects(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
     FileServicesOfCommands().dropped = &m_droppedFiles;
@@ -131,6 +132,7 @@ Application::~Application() {
     m_engine.reset();
     // What scripts loaded uses the screen device and the file system: it goes while they exist.
     ClearScriptObjectLists();
+    if (CurrentSurfaceEffectFactory() == &m_surfaceEffects) SetCurrentSurfaceEffectFactory(nullptr);
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;

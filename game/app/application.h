@@ -7,7 +7,7 @@
 //
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
 // the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
-// records which DS_*.DLL it would load) and movie objects, fonts, surface effects (the built-in
+// records which DS_*.DLL it would load) and movie objects, fonts (the built-in
 // layer effects are registered but make no object). The settings sheet, the version dialog,
 // the text-input dialog and the game's own message dialogs are reached through GameDialogs,
 // whose empty members answer "not available" (yes/no questions of the menu then use the
@@ -38,6 +38,7 @@
 #include "framework/sound/sound_device.h"
 #include "game/app/application_services.h"
 #include "framework/window/dropped_file_list.h"
+#include "effects/surface/surface_effect.h"
 #include "game/app/settings_records.h"
 #include "game/dialogs/dialog_host.h"
 #include "game/dialogs/settings_applies.h"
@@ -338,6 +339,8 @@ public:
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
     TaskScheduler& LayerScheduler() { return m_scheduler2; }
+    // The timed surface effects; StartDevices gives it the second scheduler and publishes it.
+    SurfaceEffectFactory& SurfaceEffects() { return m_surfaceEffects; }
     SoundDevice& Sound() { return m_soundDevice; }
     VirtualFileSystem& FileSystem() { return m_fileSystem; }
     ImageLoaderHost& ImageLoaders() { return m_imageLoaders; }
@@ -456,6 +459,7 @@ private:
     FrameRateController m_frameRate;
     TaskScheduler m_scheduler1;
     TaskScheduler m_scheduler2;
+    SurfaceEffectFactory m_surfaceEffects;
     std::unique_ptr<ScriptEngine> m_engine;
     std::uint8_t m_savedVSync = 1;
     std::uint8_t m_savedPreciseWait = 1;

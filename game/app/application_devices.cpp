@@ -180,6 +180,8 @@ std::int32_t Application::StartDevices() {
     g_imageLoaderHost = &m_imageLoaders;
     g_soundDecoderHost = &m_decoderHost;
     g_currentSoundDevice = &m_soundDevice;
+    m_surfaceEffects.SetScheduler(&m_scheduler2);
+    SetCurrentSurfaceEffectFactory(&m_surfaceEffects);
     StreamingSoundBuffer::SetUseNotifications(Settings().block1[19] != 0);
     m_decoderHost.SetWholeFile(Settings().block1[22] != 0);
     BindPixelOps();

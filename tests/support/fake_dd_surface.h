@@ -96,6 +96,8 @@ public:
     bool acceptBlt = false;
     bool failFormat = false;
     bool failLock = false;
+    // Unlock answers DDERR_NOTLOCKED.
+    bool failUnlock = false;
     // Lock without DDLOCK_WAIT answers DDERR_WASSTILLDRAWING.
     bool stillDrawing = false;
     // IsLost and Lock answer DDERR_SURFACELOST.
@@ -165,7 +167,7 @@ private:
     }
     static HRESULT __stdcall Unlock(FakeDdSurface* self, RECT*) {
         ++self->unlocks;
-        return DD_OK;
+        return self->failUnlock ? DDERR_NOTLOCKED : DD_OK;
     }
 
     int m_width;

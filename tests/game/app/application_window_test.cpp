@@ -191,6 +191,9 @@ TEST(GameWindow, StartDevicesPublishesTheDevicesAndAppliesTheFrameTiming) {
     EXPECT_EQ(&a.FileSystem(), g_virtualFileSystem);
     EXPECT_EQ(&a.Sound(), g_currentSoundDevice);
     ASSERT_NE(nullptr, g_soundDecoderHost);
+    // The surface effects run on the second scheduler.
+    EXPECT_EQ(&a.SurfaceEffects(), CurrentSurfaceEffectFactory());
+    EXPECT_EQ(&a.LayerScheduler(), a.SurfaceEffects().Scheduler());
     // The player's VSync choice reached the screen device, and the frames wait for it.
     EXPECT_EQ(2, w.app->frame.vsyncMode);
     EXPECT_FALSE(a.FrameRate().UsesCounter());
