@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "graphics/device/primitive_sprites.h"
 #include "graphics/device/state_blocks.h"
 #include "graphics/device/surface_sprites.h"
 #include "graphics/image/image.h"
@@ -343,6 +344,69 @@ std::int32_t ScreenDevice::CreateTransitionSprite(TransitionSprite** out, Surfac
         out, 2, [this] { return Allocate<TransitionSprite>(this); },
         [&](TransitionSprite* sprite) { return sprite->SetUp(source, target, routine, x, y, progress, 0, 0); },
         DeletePlain<TransitionSprite>);
+    if (code == 0) AddDrawable(*out);
+    return code;
+}
+
+std::int32_t ScreenDevice::CreateTexturedQuad(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                              std::int32_t x, std::int32_t y) {
+    const std::int32_t code = MakeObject(
+        out, 2, []() -> TexturedQuadSprite* { return Allocate<TexturedQuadSprite>(); },
+        [&](TexturedQuadSprite* quad) { return quad->SetUp(texture, sourceRect, x, y); },
+        DeletePlain<TexturedQuadSprite>);
+    if (code == 0) AddDrawable(*out);
+    return code;
+}
+
+std::int32_t ScreenDevice::CreateTexturedQuadEx(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                                std::int32_t x, std::int32_t y) {
+    const std::int32_t code = MakeObject(
+        out, 2, []() -> TexturedQuadSprite* { return Allocate<TexturedQuadSpriteEx>(); },
+        [&](TexturedQuadSprite* quad) { return quad->SetUp(texture, sourceRect, x, y); },
+        DeletePlain<TexturedQuadSprite>);
+    if (code == 0) AddDrawable(*out);
+    return code;
+}
+
+std::int32_t ScreenDevice::CreatePolygon(PolygonSprite** out, std::int32_t count, std::int32_t* xs, std::int32_t* ys,
+                                         std::uint32_t colour, std::uint8_t primitiveType, std::uint8_t adoptArrays) {
+    *out = nullptr;
+    PolygonSprite* polygon = Allocate<PolygonSprite>();
+    if (!polygon) {
+        // The polygon would have adopted them.
+        if (adoptArrays) {
+            delete[] xs;
+            delete[] ys;
+        }
+        return 2;
+    }
+    const std::int32_t code = polygon->SetUp(count, xs, ys, colour, primitiveType, adoptArrays != 0);
+    if (code != 0) {
+        delete polygon;
+        return code;
+    }
+    AddDrawable(polygon);
+    *out = polygon;
+    return 0;
+}
+
+std::int32_t ScreenDevice::CreateColourRect(ColourRectSprite** out, std::int32_t width, std::int32_t height,
+                                            std::uint32_t colour, std::int32_t x, std::int32_t y) {
+    const std::int32_t code = MakeObject(
+        out, 1, [] { return Allocate<ColourRectSprite>(); },
+        [&](ColourRectSprite* rect) { return rect->SetUp(width, height, colour, x, y); },
+        DeletePlain<ColourRectSprite>);
+    if (code == 0) AddDrawable(*out);
+    return code;
+}
+
+std::int32_t ScreenDevice::CreateTriangle(TriangleSprite** out, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                          std::int32_t y2, std::int32_t x3, std::int32_t y3, std::uint32_t colour,
+                                          std::int32_t x, std::int32_t y) {
+    const std::int32_t code = MakeObject(
+        out, 2, [] { return Allocate<TriangleSprite>(); },
+        [&](TriangleSprite* triangle) { return triangle->SetUp(x1, y1, x2, y2, x3, y3, colour, x, y); },
+        DeletePlain<TriangleSprite>);
     if (code == 0) AddDrawable(*out);
     return code;
 }

@@ -24,7 +24,11 @@
 #include "graphics/device/direct3d_device.h"
 #include "graphics/interfaces/graphics_object_lookup.h"
 
+class ColourRectSprite;
 class Drawable;
+class PolygonSprite;
+class TexturedQuadSprite;
+class TriangleSprite;
 class DirectDrawImage;
 class DirectDrawScreen;
 class FillRectSprite;
@@ -82,6 +86,20 @@ public:
     // routine, x, y, progress; the two further routine words 0.
     std::int32_t CreateTransitionSprite(TransitionSprite** out, Surface* source, Surface* target,
                                         std::int32_t routine, std::int32_t x, std::int32_t y, std::int32_t progress);
+    // texture: a texture face.
+    std::int32_t CreateTexturedQuad(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                    std::int32_t x, std::int32_t y);
+    std::int32_t CreateTexturedQuadEx(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                      std::int32_t x, std::int32_t y);
+    // With adoptArrays the polygon owns xs and ys (new[] arrays) once it took them: also when
+    // its allocation fails, they are freed here.
+    std::int32_t CreatePolygon(PolygonSprite** out, std::int32_t count, std::int32_t* xs, std::int32_t* ys,
+                               std::uint32_t colour, std::uint8_t primitiveType, std::uint8_t adoptArrays);
+    std::int32_t CreateColourRect(ColourRectSprite** out, std::int32_t width, std::int32_t height,
+                                  std::uint32_t colour, std::int32_t x, std::int32_t y);
+    std::int32_t CreateTriangle(TriangleSprite** out, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                std::int32_t y2, std::int32_t x3, std::int32_t y3, std::uint32_t colour,
+                                std::int32_t x, std::int32_t y);
     std::int32_t CreateRenderStateBlock(RenderStateBlock** out);
     std::int32_t CreateTextureStageBlock(TextureStageBlock** out);
     std::int32_t CreateGdiFont(Font** out, const char* face, std::int32_t size);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "graphics/device/primitive_sprites.h"
 #include "graphics/device/screen_device.h"
 #include "graphics/device/surface_sprites.h"
 #include "graphics/device/transition_effect_port.h"
@@ -387,6 +388,27 @@ TEST_F(SurfaceSprites, ReleasedPictureIsForgottenByTheDrawables) {
     EXPECT_EQ(0, device.RestoreObjects(false));
     EXPECT_EQ(0, device.ReleaseImage(other));
     EXPECT_FALSE(unrelated->IsEnabled());
+    device.DestroyAllObjects();
+    device.ReleaseDirectDraw();
+}
+
+// Without a Direct3D device a colour rectangle draws nothing and lets the frame go on: the
+// surface sprite after it in the list still draws.
+TEST_F(SurfaceSprites, PrimitiveWithoutDirect3DLetsTheNextDrawableDraw) {
+    ScreenDevice device;
+    device.AdoptDirectDraw(m_device.DirectDraw(), false);
+    device.m_displayDepth = 32;
+    auto picture = Picture(8, 8);
+    ColourRectSprite* rect = nullptr;
+    ASSERT_EQ(0, device.CreateColourRect(&rect, 8, 8, 0xFFFFFFFF, 0, 0));
+    SurfaceSprite* sprite = nullptr;
+    ASSERT_EQ(0, device.CreateSurfaceSprite(&sprite, picture.get(), nullptr, 0, 0));
+    ASSERT_EQ(0, device.DrawingList().InsertAfterEquals(rect, 2, 0));
+    ASSERT_EQ(0, device.DrawingList().InsertAfterEquals(sprite, 1, 0));
+    auto target = Black(8, 8);
+    const RECT area = {0, 0, 8, 8};
+    EXPECT_EQ(0, device.DrawingList().Draw(target->GetSurface(), &area, &device));
+    EXPECT_EQ(P(7, 7), At(*target, 7, 7));
     device.DestroyAllObjects();
     device.ReleaseDirectDraw();
 }
