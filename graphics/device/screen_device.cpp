@@ -303,6 +303,14 @@ std::int32_t ScreenDevice::LoadIndexedImage(Image** out, const char* fileName, c
     return code;
 }
 
+std::int32_t ScreenDevice::CreateImageFromText(Image** out, const char* text, Font* font, std::uint8_t flags) {
+    const std::int32_t code = MakeObject(
+        out, 6, [] { return Allocate<Image>(); },
+        [&](Image* image) { return image->CreateFromText(text, font, flags); }, DeleteSurfaceKind<Image>);
+    if (code == 0) AddSurface(*out, nullptr, nullptr, *out);
+    return code;
+}
+
 std::int32_t ScreenDevice::CopyImage(Image** out, const Image* source, std::uint8_t flags) {
     const std::int32_t code = MakeObject(
         out, 4, [] { return Allocate<Image>(); },

@@ -77,6 +77,7 @@ public:
                            std::uint8_t flags);
     std::int32_t LoadIndexedImage(Image** out, const char* fileName, const std::uint8_t* data,
                                   std::int32_t size, std::uint8_t flags);
+    std::int32_t CreateImageFromText(Image** out, const char* text, Font* font, std::uint8_t flags);
     std::int32_t CopyImage(Image** out, const Image* source, std::uint8_t flags);
     std::int32_t CreateVideoFrameSurface(VideoFrameSurface** out);
     std::int32_t CreateSurfaceSprite(SurfaceSprite** out, Surface* image, const RECT* sourceRect, std::int32_t x,
