@@ -19,6 +19,7 @@
 #include "graphics/text/antialias_font.h"
 #include "graphics/text/default_font.h"
 #include "graphics/text/gdi_font.h"
+#include "graphics/text/text_bitmap_image.h"
 
 bool (*ScreenObjectAllocationGate)() = nullptr;
 
@@ -125,6 +126,9 @@ void ScreenDevice::DeleteDrawable(DeviceDrawable* drawable) {
 
 void ScreenDevice::DeleteFont(Font* font) {
     if (DefaultFont == font) DefaultFont = nullptr;
+    for (SurfaceEntry& e : m_surfaces) {
+        if (e.surface->Kind() == kSurfaceTextBitmapImage) static_cast<TextBitmapImage*>(e.surface)->ForgetFont(font);
+    }
     m_fontHandles.Remove(font);
     delete font;
 }
@@ -211,6 +215,14 @@ std::int32_t ScreenDevice::LoadDirectDrawImage(DirectDrawImage** out, const char
         out, 7, [this] { return Allocate<DirectDrawImage>(this); },
         [&](DirectDrawImage* image) { return image->Load(LoadSource{fileName, data, size, flags}); },
         DeleteSurfaceKind<DirectDrawImage>);
+    if (code == 0) AddSurface(*out, nullptr, nullptr, nullptr);
+    return code;
+}
+
+std::int32_t ScreenDevice::CreateTextBitmap(TextBitmapImage** out, const char* text, Font* font) {
+    const std::int32_t code = MakeObject(
+        out, 2, [] { return Allocate<TextBitmapImage>(); },
+        [&](TextBitmapImage* image) { return image->SetText(text, font); }, DeleteSurfaceKind<TextBitmapImage>);
     if (code == 0) AddSurface(*out, nullptr, nullptr, nullptr);
     return code;
 }

@@ -8,7 +8,7 @@
 // Deleting a surface first lets go of it everywhere the lists can see: sprites that show it
 // are reset (their old area repainted), device drawables that use it forget it and disable
 // themselves, canvases of listed screens that have it as background show none. Deleting a font
-// clears DefaultFont when it was that font.
+// clears DefaultFont when it was that font, and listed text images that borrow it drop it.
 //
 // Constructible without a window: the display modes and presentation come with the window
 // layer. All operations run on the script's thread.
@@ -43,6 +43,7 @@ class Surface;
 class SurfaceSprite;
 class TransitionSprite;
 class Texture;
+class TextBitmapImage;
 class TextureStageBlock;
 class VideoFrameSurface;
 
@@ -60,6 +61,7 @@ public:
                                        std::uint8_t systemMemory);
     std::int32_t LoadDirectDrawImage(DirectDrawImage** out, const char* fileName, const std::uint8_t* data,
                                      std::uint32_t size, std::uint8_t flags);
+    std::int32_t CreateTextBitmap(TextBitmapImage** out, const char* text, Font* font);
     std::int32_t CreateTextureImage(Texture** out, std::int32_t formatCode, const char* fileName,
                                     const std::uint8_t* data, std::uint32_t size, std::uint8_t flags);
     std::int32_t CreateDirectDrawScreen(DirectDrawScreen** out, std::int32_t width, std::int32_t height,
