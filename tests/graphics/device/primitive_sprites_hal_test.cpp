@@ -1,11 +1,14 @@
-// Two primitives drawn by Wine's Direct3D device on a 3D-capable off-screen surface, read back:
-// catches vertex-format and stride mistakes the recording device cannot see.
+// Two primitives drawn by Wine's Direct3D device on a 3D-capable off-screen surface, read back
+// (catches vertex-format and stride mistakes the recording device cannot see), and a texture of
+// the screen device released by either face.
 #include <gtest/gtest.h>
 
 #include "graphics/compose/math_tables.h"
 #include "graphics/compose/pixel_format.h"
 #include "graphics/device/primitive_sprites.h"
+#include "graphics/device/screen_device.h"
 #include "graphics/surfaces/texture_image.h"
+#include "tests/graphics/poisoning_delete.h"
 #include "tests/graphics/surfaces/texture_fixture.h"
 
 namespace {
@@ -59,6 +62,50 @@ TEST_F(PrimitivesOnWine, TexturedQuadShowsItsTexture) {
         for (std::int32_t x : {0, 4, 7})
             EXPECT_EQ(picture[y * 8 + x] & 0xFFFFFF, pixels[(5 + y) * 32 + 3 + x] & 0xFFFFFF) << x << "," << y;
     EXPECT_EQ(0u, pixels[5 * 32 + 11] & 0xFFFFFF);
+}
+
+}  // namespace
+
+namespace {
+
+// A texture made by the screen device is found and released by either of its faces, and the
+// quad that showed it forgets it.
+TEST_F(PrimitivesOnWine, TextureReleasedByEitherFace) {
+    Caps(m_wineCaps);
+    ASSERT_TRUE(testsupport::WriteFile(Game("q.elg"), ddimage::ElgOf(24, 8, 8)));
+    testsupport::PoisonFreedMemory poison;
+    for (bool byTextureFace : {true, false}) {
+        SCOPED_TRACE(byTextureFace ? "texture face" : "surface face");
+        ScreenDevice device;
+        device.AdoptDirectDraw(m_d3d.DirectDraw(), true);
+        device.m_displayDepth = 32;
+        ASSERT_EQ(0, device.AdoptDevice(m_d3d.Device()));
+        Texture* texture = nullptr;
+        ASSERT_EQ(0, device.CreateTextureImage(&texture, kPixelFormatXrgb32, "q.elg", nullptr, 0, 0));
+        Surface* surface = static_cast<TextureImage*>(texture);
+        const std::uint32_t textureWord = HandleTable<Surface>::WordOf(texture);
+        const std::uint32_t surfaceWord = HandleTable<Surface>::WordOf(surface);
+        ASSERT_NE(textureWord, surfaceWord) << "the two faces differ";
+        EXPECT_EQ(surface, device.FindSurface(textureWord));
+        EXPECT_EQ(surface, device.FindSurface(surfaceWord));
+        EXPECT_EQ(texture, device.FindTexture(textureWord));
+        EXPECT_EQ(texture, device.FindTexture(surfaceWord));
+        TexturedQuadSprite* quad = nullptr;
+        ASSERT_EQ(0, device.CreateTexturedQuad(&quad, texture, nullptr, 0, 0));
+
+        EXPECT_EQ(0, device.ReleaseImage(byTextureFace ? static_cast<const void*>(texture) : surface));
+        EXPECT_NE(-1, poison.FreedAt(static_cast<TextureImage*>(texture))) << "the object is deleted";
+        EXPECT_EQ(nullptr, device.FindSurface(textureWord));
+        EXPECT_EQ(nullptr, device.FindSurface(surfaceWord));
+        EXPECT_EQ(nullptr, device.FindTexture(textureWord));
+        EXPECT_EQ(2, device.ReleaseImage(texture)) << "gone";
+        EXPECT_FALSE(quad->IsEnabled());
+        EXPECT_EQ(nullptr, quad->GetTexture());
+        EXPECT_EQ(0, quad->Draw(nullptr, nullptr, &device));
+        device.DestroyAllObjects();
+        device.ReleaseDevice();
+        device.ReleaseDirectDraw();
+    }
 }
 
 }  // namespace
