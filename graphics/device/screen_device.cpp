@@ -20,6 +20,7 @@
 #include "graphics/text/default_font.h"
 #include "graphics/text/gdi_font.h"
 #include "graphics/text/text_bitmap_image.h"
+#include "graphics/text/texture_text.h"
 
 bool (*ScreenObjectAllocationGate)() = nullptr;
 
@@ -127,7 +128,9 @@ void ScreenDevice::DeleteDrawable(DeviceDrawable* drawable) {
 void ScreenDevice::DeleteFont(Font* font) {
     if (DefaultFont == font) DefaultFont = nullptr;
     for (SurfaceEntry& e : m_surfaces) {
-        if (e.surface->Kind() == kSurfaceTextBitmapImage) static_cast<TextBitmapImage*>(e.surface)->ForgetFont(font);
+        const SurfaceKind kind = e.surface->Kind();
+        if (kind == kSurfaceTextBitmapImage || kind == kSurfaceTextureText)
+            static_cast<TextBitmapImage*>(e.surface)->ForgetFont(font);
     }
     m_fontHandles.Remove(font);
     delete font;
@@ -225,6 +228,18 @@ std::int32_t ScreenDevice::CreateTextBitmap(TextBitmapImage** out, const char* t
         [&](TextBitmapImage* image) { return image->SetText(text, font); }, DeleteSurfaceKind<TextBitmapImage>);
     if (code == 0) AddSurface(*out, nullptr, nullptr, nullptr);
     return code;
+}
+
+std::int32_t ScreenDevice::CreateTextureText(Texture** out, Font* font, const char* text, std::int32_t formatCode) {
+    TextureText* made = nullptr;
+    *out = nullptr;
+    const std::int32_t code = MakeObject(
+        &made, 2, [this] { return Allocate<TextureText>(this); },
+        [&](TextureText* texture) { return texture->SetText(formatCode, text, font); }, DeleteSurfaceKind<TextureText>);
+    if (code != 0) return code;
+    AddSurface(made, made, nullptr, nullptr);
+    *out = made;
+    return 0;
 }
 
 std::int32_t ScreenDevice::CreateTextureImage(Texture** out, std::int32_t formatCode, const char* fileName,

@@ -62,6 +62,7 @@ public:
     std::int32_t LoadDirectDrawImage(DirectDrawImage** out, const char* fileName, const std::uint8_t* data,
                                      std::uint32_t size, std::uint8_t flags);
     std::int32_t CreateTextBitmap(TextBitmapImage** out, const char* text, Font* font);
+    std::int32_t CreateTextureText(Texture** out, Font* font, const char* text, std::int32_t formatCode);
     std::int32_t CreateTextureImage(Texture** out, std::int32_t formatCode, const char* fileName,
                                     const std::uint8_t* data, std::uint32_t size, std::uint8_t flags);
     std::int32_t CreateDirectDrawScreen(DirectDrawScreen** out, std::int32_t width, std::int32_t height,

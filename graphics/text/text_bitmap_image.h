@@ -41,15 +41,18 @@ public:
     const char* Text() const { return m_text; }
     Font* GetFont() const { return m_font; }
 
-private:
+protected:
     void FreeText();
+
+    char* m_text = nullptr;
+    Font* m_font = nullptr;
+
+private:
     std::int32_t RenderUnguarded(Font* font);
     std::int32_t MakeSurface(std::int32_t width, std::int32_t height);
     // Copies a 32-bit DIB section into the surface through its device context: 0, 3, 4.
     std::int32_t CopyThroughDc(class Image& picture);
 
-    char* m_text = nullptr;
-    Font* m_font = nullptr;
     // 0x00RRGGBB of a key set by colour, -1 none.
     std::int32_t m_keyColour = -1;
 };
