@@ -12,6 +12,8 @@
 
 class Direct3DDevice;
 class DeviceDrawableList;
+class Surface;
+class Texture;
 
 enum DeviceDrawableKind : std::uint8_t {
     kDrawableSurfaceSprite = 0,
@@ -51,6 +53,14 @@ public:
     virtual std::int32_t Draw(IDirectDrawSurface7* target, const RECT* area, Direct3DDevice* device) = 0;
     // Rebuilds the content after the display was restored; 0 done.
     virtual std::int32_t RestoreContent() = 0;
+    // The surface (and, for the texture kinds, its texture face) is about to be deleted: a
+    // drawable that shows, reads or writes it lets go of it and disables itself, so that its
+    // Draw answers 0 without touching it. True when it held it.
+    virtual bool ForgetSurface(const Surface* surface, const Texture* texture) {
+        (void)surface;
+        (void)texture;
+        return false;
+    }
 
     std::uint32_t m_ownerKey = 0;
     std::uint8_t m_enabled = 1;

@@ -21,6 +21,8 @@ constexpr std::uint8_t kImageDirtyRegion = 2;
 // Image::CopyFrom with this flags value takes the source's storage kind.
 constexpr std::uint8_t kImageLikeSource = 2;
 
+class Font;
+
 class Image final : public WithDeletingDestructor<Image, PixelBuffer> {
 public:
     Image();
@@ -292,6 +294,21 @@ public:
     std::int32_t BlendRotateZoom(Surface* source, std::uint8_t anchor, std::int32_t x,
                                  std::int32_t y, std::int32_t angle, std::int32_t zoom,
                                  std::uint8_t opacity, const RECT* sourceRect, const RECT* clip);
+
+    // --- Text (graphics/text/text_images.cpp); a null font means DefaultFont ---
+    // A new image holding text drawn with font at its measured size. 0; 1 empty text; 2 no
+    // font; 3 the image cannot be made; 4 drawing failed (the image is then freed); 5 a font of
+    // another kind.
+    std::int32_t CreateFromText(const char* text, Font* font, std::uint8_t flags);
+    // GDI draws the lines at (x, y) on the image's device context. 0; 1 no device context or
+    // empty text; 2 no font or not a GdiFont; 3 drawing failed; 4 the text has no lines.
+    std::int32_t DrawTextGdi(std::int32_t x, std::int32_t y, const char* text, Font* font);
+    // The font's BlendString at (x, y). 0; 1 no pixels or empty text; 2 no font; else its code + 2.
+    std::int32_t DrawText(std::int32_t x, std::int32_t y, const char* text, Font* font);
+    // AntialiasFont::DrawText at (x, y). 0; 1 as DrawText; 2 no font or not an AntialiasFont;
+    // else its code + 2.
+    std::int32_t DrawTextAntialias(std::int32_t x, std::int32_t y, const char* text, Font* font);
+    // Each drawing adds the changed rectangle, cut to the clip rectangle, to the dirty region.
 
     // --- Loading (image_load.cpp) ---
     // Through g_imageLoaderHost; flags are the Create flags of the new storage. A null name

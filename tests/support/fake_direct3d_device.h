@@ -57,6 +57,7 @@ public:
         table[6] = reinterpret_cast<void*>(&EndScene);
         table[13] = reinterpret_cast<void*>(&SetViewport);
         table[20] = reinterpret_cast<void*>(&SetRenderState);
+        table[25] = reinterpret_cast<void*>(&DrawPrimitive);
         table[35] = reinterpret_cast<void*>(&SetTexture);
         table[37] = reinterpret_cast<void*>(&SetTextureStageState);
         m_table = table;
@@ -71,7 +72,17 @@ public:
     bool refuseBeginScene = false;
     bool refuseCaps = false;
     bool refuseViewport = false;
+    bool refuseDraw = false;
     long references = 1;
+    // Each DrawPrimitive with a copy of its vertex bytes (stride from the format: 28 or 20).
+    struct Draw {
+        D3DPRIMITIVETYPE type;
+        DWORD format;
+        DWORD count;
+        DWORD flags;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Draw> draws;
 
 private:
     static HRESULT __stdcall QueryInterface(LoggingDirect3DDevice*, REFIID, void**) { return E_NOINTERFACE; }
@@ -110,6 +121,13 @@ private:
         if (self->refuseStates) return DDERR_INVALIDPARAMS;
         if (stage == 0) self->calls.push_back(Stage(type, value));
         return D3D_OK;
+    }
+    static HRESULT __stdcall DrawPrimitive(LoggingDirect3DDevice* self, D3DPRIMITIVETYPE type, DWORD format,
+                                           void* vertices, DWORD count, DWORD flags) {
+        const DWORD stride = (format & D3DFVF_TEX1) ? 28 : 20;
+        const auto* bytes = static_cast<const std::uint8_t*>(vertices);
+        self->draws.push_back({type, format, count, flags, std::vector<std::uint8_t>(bytes, bytes + stride * count)});
+        return self->refuseDraw ? DDERR_INVALIDPARAMS : D3D_OK;
     }
     static HRESULT __stdcall SetTexture(LoggingDirect3DDevice* self, DWORD stage, IDirectDrawSurface7* surface) {
         self->calls.push_back({DeviceCall::kTexture, stage, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(surface))});

@@ -1,0 +1,229 @@
+// ScreenDevice: the Direct3D device of the display together with its drawing list and the four
+// lists that own every graphics object scripts make (surfaces, device drawables, fonts,
+// sprites). Scripts hold each object by a 32-bit word, the object's address (for the texture
+// kinds the texture face); commands turn words back into objects only through the lookup
+// service, answered from one handle table per family that every create fills and every delete
+// path empties.
+//
+// Deleting a surface first lets go of it everywhere the lists can see: sprites that show it
+// are reset (their old area repainted), device drawables that use it forget it and disable
+// themselves, canvases of listed screens that have it as background show none. Deleting a font
+// clears DefaultFont when it was that font, and listed text images that borrow it drop it.
+//
+// Constructible without a window: the display modes and presentation come with the window
+// layer. All operations run on the script's thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <list>
+
+#include "framework/util/handle_table.h"
+#include "graphics/device/device_drawable.h"
+#include "graphics/device/direct3d_device.h"
+#include "graphics/interfaces/graphics_object_lookup.h"
+
+class ColourRectSprite;
+class Drawable;
+class PolygonSprite;
+class TexturedQuadSprite;
+class TriangleSprite;
+class DirectDrawImage;
+class DirectDrawScreen;
+class FillRectSprite;
+class Font;
+class GdiScreen;
+class Image;
+class MemoryScreen;
+class RenderStateBlock;
+class ScreenBuffer;
+class Sprite;
+class Surface;
+class SurfaceSprite;
+class TransitionSprite;
+class Texture;
+class TextBitmapImage;
+class TextureStageBlock;
+class VideoFrameSurface;
+
+// Asked before each create allocates its object; false makes that allocation fail. Null (the
+// default) allows every allocation. For tests of the allocation paths.
+extern bool (*ScreenObjectAllocationGate)();
+
+class ScreenDevice : public Direct3DDevice, public GraphicsObjectLookup {
+public:
+    ScreenDevice();
+    ~ScreenDevice() override;
+
+    // --- Create: out receives the object or null; 0 or the code of the failing step ---
+    std::int32_t CreateDirectDrawImage(DirectDrawImage** out, std::int32_t width, std::int32_t height,
+                                       std::uint8_t systemMemory);
+    std::int32_t LoadDirectDrawImage(DirectDrawImage** out, const char* fileName, const std::uint8_t* data,
+                                     std::uint32_t size, std::uint8_t flags);
+    std::int32_t CreateTextBitmap(TextBitmapImage** out, const char* text, Font* font);
+    std::int32_t CreateTextureText(Texture** out, Font* font, const char* text, std::int32_t formatCode);
+    std::int32_t CreateTextureImage(Texture** out, std::int32_t formatCode, const char* fileName,
+                                    const std::uint8_t* data, std::uint32_t size, std::uint8_t flags);
+    std::int32_t CreateDirectDrawScreen(DirectDrawScreen** out, std::int32_t width, std::int32_t height,
+                                        std::uint8_t depth, std::uint8_t withCanvas);
+    std::int32_t CreateTextureScreen(Texture** out, std::int32_t formatCode, std::int32_t width,
+                                     std::int32_t height, std::uint8_t depth, std::uint8_t flag,
+                                     std::uint32_t systemMemory);
+    std::int32_t CreateGdiScreen(GdiScreen** out, std::int32_t width, std::int32_t height, std::uint8_t depth,
+                                 std::uint8_t canvasMode);
+    std::int32_t CreateGdiScreenSimple(MemoryScreen** out, std::int32_t width, std::int32_t height,
+                                       std::uint8_t depth, std::uint8_t withCanvas);
+    std::int32_t CreateImage(Image** out, std::int32_t width, std::int32_t height, std::uint8_t depth,
+                             std::uint8_t flags);
+    std::int32_t LoadImage(Image** out, const char* fileName, const std::uint8_t* data, std::int32_t size,
+                           std::uint8_t flags);
+    std::int32_t LoadIndexedImage(Image** out, const char* fileName, const std::uint8_t* data,
+                                  std::int32_t size, std::uint8_t flags);
+    std::int32_t CreateImageFromText(Image** out, const char* text, Font* font, std::uint8_t flags);
+    std::int32_t CopyImage(Image** out, const Image* source, std::uint8_t flags);
+    std::int32_t CreateVideoFrameSurface(VideoFrameSurface** out);
+    std::int32_t CreateSurfaceSprite(SurfaceSprite** out, Surface* image, const RECT* sourceRect, std::int32_t x,
+                                     std::int32_t y);
+    std::int32_t CreateSurfaceSpriteEx(SurfaceSprite** out, Surface* image, const RECT* sourceRect,
+                                       std::int32_t x, std::int32_t y);
+    // routine, x, y, progress; the two further routine words 0.
+    std::int32_t CreateTransitionSprite(TransitionSprite** out, Surface* source, Surface* target,
+                                        std::int32_t routine, std::int32_t x, std::int32_t y, std::int32_t progress);
+    // texture: a texture face.
+    std::int32_t CreateTexturedQuad(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                    std::int32_t x, std::int32_t y);
+    std::int32_t CreateTexturedQuadEx(TexturedQuadSprite** out, Texture* texture, const RECT* sourceRect,
+                                      std::int32_t x, std::int32_t y);
+    // With adoptArrays the polygon owns xs and ys (new[] arrays) once it took them: also when
+    // its allocation fails, they are freed here.
+    std::int32_t CreatePolygon(PolygonSprite** out, std::int32_t count, std::int32_t* xs, std::int32_t* ys,
+                               std::uint32_t colour, std::uint8_t primitiveType, std::uint8_t adoptArrays);
+    std::int32_t CreateColourRect(ColourRectSprite** out, std::int32_t width, std::int32_t height,
+                                  std::uint32_t colour, std::int32_t x, std::int32_t y);
+    std::int32_t CreateTriangle(TriangleSprite** out, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                std::int32_t y2, std::int32_t x3, std::int32_t y3, std::uint32_t colour,
+                                std::int32_t x, std::int32_t y);
+    std::int32_t CreateRenderStateBlock(RenderStateBlock** out);
+    std::int32_t CreateTextureStageBlock(TextureStageBlock** out);
+    std::int32_t CreateGdiFont(Font** out, const char* face, std::int32_t size);
+    std::int32_t CreateAntialiasFont(Font** out, const char* face, std::int32_t size);
+    std::int32_t CreateSprite(Sprite** out, Surface* image, const RECT* sourceRect, std::int32_t x,
+                              std::int32_t y);
+    std::int32_t CreateFillRectSprite(FillRectSprite** out, std::int32_t x, std::int32_t y, std::uint32_t colour,
+                                      std::int32_t width, std::int32_t height);
+    std::int32_t CloneSprite(Sprite** out, const Sprite* source);
+
+    // --- Release: 0 deleted; 1 null; 2 not in the list (nothing changes); 3 pinned ---
+    // Either face of a texture kind finds it.
+    std::int32_t ReleaseImage(const void* surface);
+    std::int32_t ReleaseImageRef(Surface** surface);
+    std::int32_t ReleaseDrawable(DeviceDrawable* drawable);
+    std::int32_t ReleaseFont(Font** font);
+    std::int32_t ReleaseSprite(Drawable* sprite);
+    std::int32_t ReleaseSpriteRef(Drawable** sprite);
+    // flags bit 1 inverts the match, bit 0 extends the release to surfaces.
+    void ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags);
+    void ReleaseSpritesByOwner(std::uint32_t key, std::uint8_t invert);
+    void ReleaseAllFonts();
+    void ReleaseAllSprites();
+    // Drawables, then sprites, then surfaces, then the drawing list is emptied; fonts and
+    // pinned entries stay.
+    void DestroyAllObjects();
+    // Restores every surface, then the cached states, then the drawing list's drawables, each
+    // pass whatever an earlier one answered: 0 or the first nonzero code.
+    std::int32_t RestoreObjects(bool onlyIfLost);
+
+    // A pinned entry is released only by the destructor (release by handle answers 3). False
+    // when the word names no listed object.
+    bool Pin(std::uint32_t word);
+
+    // --- Lookup (GraphicsObjectLookup and the families it does not cover) ---
+    Surface* FindSurface(std::uint32_t word) override { return m_surfaceHandles.Find(word); }
+    Image* FindImage(std::uint32_t word) override { return m_imageHandles.Find(word); }
+    ScreenBuffer* FindScreenBuffer(std::uint32_t word) override { return m_screenHandles.Find(word); }
+    Sprite* FindSprite(std::uint32_t word) override;
+    ScreenBuffer* GameScreen() override { return nullptr; }
+    std::uint32_t SpriteOwnerKey() override { return spriteOwnerKey; }
+    Texture* FindTexture(std::uint32_t word) { return m_textureHandles.Find(word); }
+    DeviceDrawable* FindDrawable(std::uint32_t word) { return m_drawableHandles.Find(word); }
+    Font* FindFont(std::uint32_t word) { return m_fontHandles.Find(word); }
+    // Any kind of the sprites list (sprites and fill rectangles).
+    Drawable* FindSpriteDrawable(std::uint32_t word) { return m_spriteHandles.Find(word); }
+
+    // The lists in creation order, for the frame's callers and tests.
+    template <class Visit>
+    void ForEachSurface(Visit visit) const {
+        for (const SurfaceEntry& e : m_surfaces) visit(e.surface);
+    }
+    template <class Visit>
+    void ForEachDrawable(Visit visit) const {
+        for (const DrawableEntry& e : m_drawables) visit(e.drawable);
+    }
+    template <class Visit>
+    void ForEachFont(Visit visit) const {
+        for (const FontEntry& e : m_fonts) visit(e.font);
+    }
+    template <class Visit>
+    void ForEachSprite(Visit visit) const {
+        for (const SpriteEntry& e : m_sprites) visit(e.sprite);
+    }
+    std::int32_t SurfaceCount() const { return static_cast<std::int32_t>(m_surfaces.size()); }
+    std::int32_t DrawableCount() const { return static_cast<std::int32_t>(m_drawables.size()); }
+    std::int32_t FontCount() const { return static_cast<std::int32_t>(m_fonts.size()); }
+    std::int32_t SpriteCount() const { return static_cast<std::int32_t>(m_sprites.size()); }
+
+    DeviceDrawableList& DrawingList() { return m_drawingList; }
+
+    // Stamped on every new surface and device drawable, and on every new sprite.
+    std::uint32_t objectOwnerKey = 0;
+    std::uint32_t spriteOwnerKey = 0;
+
+private:
+    struct SurfaceEntry {
+        Surface* surface;
+        Texture* texture;      // the texture face, or null
+        ScreenBuffer* screen;  // the screen face, or null
+        Image* image;          // a software image, or null
+        bool pinned;
+    };
+    struct DrawableEntry {
+        DeviceDrawable* drawable;
+        bool pinned;
+    };
+    struct FontEntry {
+        Font* font;
+        bool pinned;
+    };
+    struct SpriteEntry {
+        Drawable* sprite;
+        bool pinned;
+    };
+
+    void AddSurface(Surface* surface, Texture* texture, ScreenBuffer* screen, Image* image);
+    void AddDrawable(DeviceDrawable* drawable);
+    void AddFont(Font* font);
+    void AddSprite(Drawable* sprite);
+    // Lets go of the entry's surface everywhere, takes its words out of the tables and deletes it.
+    void DeleteSurface(const SurfaceEntry& entry);
+    void DeleteDrawable(DeviceDrawable* drawable);
+    void DeleteFont(Font* font);
+    void DeleteSprite(Drawable* sprite);
+    void DetachSurface(const SurfaceEntry& entry);
+    std::list<SurfaceEntry>::iterator FindSurfaceEntry(const void* face);
+    void DeleteEverything(bool includingPinned);
+
+    DeviceDrawableList m_drawingList;
+    std::list<SurfaceEntry> m_surfaces;
+    std::list<DrawableEntry> m_drawables;
+    std::list<FontEntry> m_fonts;
+    std::list<SpriteEntry> m_sprites;
+
+    HandleTable<Surface> m_surfaceHandles;
+    HandleTable<Texture> m_textureHandles;
+    HandleTable<Image> m_imageHandles;
+    HandleTable<ScreenBuffer> m_screenHandles;
+    HandleTable<DeviceDrawable> m_drawableHandles;
+    HandleTable<Font> m_fontHandles;
+    HandleTable<Drawable> m_spriteHandles;
+};

@@ -1,0 +1,3 @@
+#include "graphics/text/default_font.h"
+
+Font* DefaultFont = nullptr;
