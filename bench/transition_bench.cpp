@@ -128,8 +128,10 @@ void RoutineTable(int runs, std::int32_t step) {
     std::printf("transition routines at %dx%d, progress 1 to 255 step %d (%d frames a routine "
                 "and mode); memcpy of one frame %.3f ms\n\n",
                 kWidth, kHeight, step, static_cast<int>(progress.size()), memcpyFrame * 1e3);
-    std::printf("%-7s %9s %9s %8s %9s %9s %8s %9s %9s\n", "routine", "pieces/f", "copy fps",
-                "x memcpy", "ns/piece", "blend fps", "x memcpy", "ns/piece", "");
+    std::printf("%-7s %9s | %9s %8s %9s | %9s %8s %9s\n", "", "", "mode 0", "", "", "mode 1", "",
+                "");
+    std::printf("%-7s %9s | %9s %8s %9s | %9s %8s %9s\n", "routine", "pieces/f", "fps",
+                "x memcpy", "ns/piece", "fps", "x memcpy", "ns/piece");
     PieceCountingPort port;
     port.SetClip(RECT{0, 0, kWidth, kHeight});
     const double start = bench::Seconds();
@@ -154,7 +156,7 @@ void RoutineTable(int runs, std::int32_t step) {
                 if (elapsed < best) best = elapsed;
             }
             const double frame = best / frames;
-            std::printf(" %9.0f %8.2f", 1.0 / frame, frame / memcpyFrame);
+            std::printf(" | %9.0f %8.2f", 1.0 / frame, frame / memcpyFrame);
             if (piecesPerFrame > 0) std::printf(" %9.0f", frame / piecesPerFrame * 1e9);
             else std::printf(" %9s", "-");
         }
