@@ -8,7 +8,18 @@
 // second ripple of the same key (which builds nothing). The pixel operations go through
 // qmxgl.dll on the detected processor.
 //
-//   wine build/bin/transition_bench.exe [runs]
+// Then every routine 0-86 of the transition table at 800 x 600, in drawing modes 0 and 1, over
+// the progress values 1, 1 + step, ... up to 255 (step 8 by default: 32 frames a routine and
+// mode; --step 1 walks 1-255 in full): per routine and mode the frames per second, the cost of a
+// frame as a multiple of the memcpy of one frame, the pieces drawn per frame and the time per
+// piece. The pieces are counted by running the routine at the same progress values in mode 2
+// against a port that only counts the blits it is asked for (crossfade, mosaics and invert
+// count as one piece: they hand the whole picture to one image operation). One pass a routine
+// and mode unless runs asks for more (the best is kept).
+//
+//   wine build/bin/transition_bench.exe [runs] [--step N] [--routines]
+//
+// --routines: only the routine table.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +33,8 @@
 #include "effects/transitions/ripple_rows.h"
 #include "effects/transitions/ripple_table.h"
 #include "effects/transitions/screen_filters.h"
+#include "effects/transitions/transition_routines.h"
+#include "effects/transitions/transition_surface_port.h"
 #include "framework/files/path_utilities.h"
 #include "framework/system/cpu_info.h"
 #include "graphics/compose/blend_tables.h"
@@ -59,14 +72,126 @@ void FillRandom(Image& image, std::uint32_t seed) {
     }
 }
 
+// Counts the blits the routines ask for in mode 2 and draws nothing.
+class PieceCountingPort : public TransitionSurfacePort {
+public:
+    IDirectDrawSurface7* TargetSurface(Surface*, ScreenDevice*, RECT* clip) override {
+        *clip = m_clip;
+        return reinterpret_cast<IDirectDrawSurface7*>(0x1000);
+    }
+    IDirectDrawSurface7* SourceSurface(Surface*) override {
+        return reinterpret_cast<IDirectDrawSurface7*>(0x2000);
+    }
+    std::int32_t BltFastClipped(IDirectDrawSurface7*, IDirectDrawSurface7*, std::int32_t,
+                                std::int32_t, const RECT*, const RECT*, std::int32_t) override {
+        ++pieces;
+        return 0;
+    }
+    std::int32_t BltClipped(IDirectDrawSurface7*, IDirectDrawSurface7*, const SIZE*,
+                            std::int32_t, std::int32_t, const RECT*, const RECT*,
+                            std::int32_t) override {
+        ++pieces;
+        return 0;
+    }
+    void SetClip(const RECT& clip) { m_clip = clip; }
+
+    std::int64_t pieces = 0;
+
+private:
+    RECT m_clip = {0, 0, 0, 0};
+};
+
+// The routines that hand the whole picture to one image operation (and, in mode 2, work on the
+// locked target, which the counting port has none of).
+bool WholePictureRoutine(std::int32_t index) {
+    return index == 53 || index == 68 || index == 69 || index == 70;
+}
+
+// Every routine of the table at 800 x 600 in modes 0 and 1 over the progress values 1, 1 + step,
+// ... up to 255.
+void RoutineTable(int runs, std::int32_t step) {
+    constexpr std::int32_t kWidth = 800, kHeight = 600;
+    Image from, to, target;
+    from.Create(kWidth, kHeight, 32, 0);
+    to.Create(kWidth, kHeight, 32, 0);
+    target.Create(kWidth, kHeight, 32, 0);
+    FillRandom(from, 3);
+    FillRandom(to, 4);
+    // FillRandom spreads the source's alpha over 0-255, so mode 1 blends rather than copies.
+    const double memcpyRate = bench::MemcpyRate(runs, target.Bits(), from.Bits(),
+                                                static_cast<std::size_t>(kWidth) * kHeight);
+    const double memcpyFrame = kWidth * kHeight / (memcpyRate * 1e6);
+    std::vector<std::int32_t> progress;
+    for (std::int32_t p = 1; p <= 255; p += step) progress.push_back(p);
+    const double frames = static_cast<double>(progress.size());
+
+    std::printf("transition routines at %dx%d, progress 1 to 255 step %d (%d frames a routine "
+                "and mode); memcpy of one frame %.3f ms\n\n",
+                kWidth, kHeight, step, static_cast<int>(progress.size()), memcpyFrame * 1e3);
+    std::printf("%-7s %9s | %9s %8s %9s | %9s %8s %9s\n", "", "", "mode 0", "", "", "mode 1", "",
+                "");
+    std::printf("%-7s %9s | %9s %8s %9s | %9s %8s %9s\n", "routine", "pieces/f", "fps",
+                "x memcpy", "ns/piece", "fps", "x memcpy", "ns/piece");
+    PieceCountingPort port;
+    port.SetClip(RECT{0, 0, kWidth, kHeight});
+    const double start = bench::Seconds();
+    for (std::int32_t index = 0; index < kTransitionRoutineCount; ++index) {
+        const TransitionRoutineFunc routine = TransitionRoutineAt(index);
+        double piecesPerFrame = 1.0;
+        if (!WholePictureRoutine(index)) {
+            SetTransitionSurfacePort(&port);
+            port.pieces = 0;
+            for (std::int32_t p : progress) routine(&target, &to, p, 0, 0, kDrawDirectDraw, nullptr);
+            SetTransitionSurfacePort(nullptr);
+            piecesPerFrame = static_cast<double>(port.pieces) / frames;
+        }
+        std::printf("%-7d %9.1f", index, piecesPerFrame);
+        for (std::int32_t mode : {kDrawCopy, kDrawAlphaBlend}) {
+            double best = 1e30;
+            for (int r = 0; r < runs; ++r) {
+                target.Blit(&from, 0, 0, nullptr, false);
+                const double t0 = bench::Seconds();
+                for (std::int32_t p : progress) routine(&target, &to, p, 0, 0, mode, nullptr);
+                const double elapsed = bench::Seconds() - t0;
+                if (elapsed < best) best = elapsed;
+            }
+            const double frame = best / frames;
+            std::printf(" | %9.0f %8.2f", 1.0 / frame, frame / memcpyFrame);
+            if (piecesPerFrame > 0) std::printf(" %9.0f", frame / piecesPerFrame * 1e9);
+            else std::printf(" %9s", "-");
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    std::printf("\nroutine table measured in %.1f s\n", bench::Seconds() - start);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = bench::RunsFromCommandLine(argc, argv, 3);
+    int runs = 0;
+    std::int32_t step = 8;
+    bool routinesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--routines") == 0) {
+            routinesOnly = true;
+        } else if (std::strcmp(argv[i], "--step") == 0 && i + 1 < argc) {
+            step = std::atoi(argv[++i]);
+            if (step < 1 || step > 255) step = 8;
+        } else if (runs == 0) {
+            runs = std::atoi(argv[i]);
+        }
+    }
     bench::LibraryBench library("most transitions need it");
     if (!library.Loaded()) return 1;
     MathTables tables;
     g_mathTables = &tables;
+    if (routinesOnly) {
+        RoutineTable(runs > 0 ? runs : 1, step);
+        g_mathTables = nullptr;
+        return 0;
+    }
+    if (runs <= 0) runs = 3;
     SubtractiveRandom random;
     random.Seed(1);
     SetQuakeTransRandom(&random);
@@ -195,6 +320,7 @@ int main(int argc, char** argv) {
     }
     g_cpuInfo = detected;
     SetQuakeTransRandom(nullptr);
+    RoutineTable(1, step);
     g_mathTables = nullptr;
     return 0;
 }
