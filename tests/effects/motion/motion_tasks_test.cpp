@@ -21,6 +21,7 @@
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/image_buffer.h"
+#include "tests/support/text_mutator.h"
 
 namespace {
 
@@ -456,6 +457,32 @@ TEST_F(MotionTaskTest, StartOnObjectByDrawableKind) {
     ASSERT_EQ(0, onPolygon->StartOnObject(&m_scheduler, &empty));
     EXPECT_EQ(0, onPolygon->Byte(0)) << "a polygon without vertices";
     m_scheduler.Clear();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MotionPointTexts, DamagedTextsAnswerACodeAndKeepThePointsInStep) {
+    const char* bases[] = {"(110,20,55) (110,220,255)", "(1,2.5,3)(-4,5,6)(7,8,9)"};
+    for (const char* base : bases) {
+        for (const std::string& text : testsupport::MutatedTexts(base, 4302, 80)) {
+            std::vector<std::uint8_t> bytes(text.begin(), text.end());
+            bytes.push_back(0);
+            const testsupport::GuardedBytes guarded(bytes);
+            const char* t = reinterpret_cast<const char*>(guarded.Data());
+            PathMotion path(100, 0, false, 0.0, 1, true, false, 0);
+            TrackMotion track(100, 0, false, 0.0, 1, 1, false, true, false, 0);
+            ValueMotion value(100, 0, false, 0.0, true, true, false, 0);
+            for (auto [code, points] : {std::pair{path.Parse(t), path.PointCount()},
+                                        std::pair{track.Parse(t), track.PointCount()},
+                                        std::pair{value.Parse(t), value.PointCount()}}) {
+                EXPECT_TRUE(code == 0 || code == 2) << text;
+                if (code == 2) EXPECT_EQ(0, points) << text;
+                else EXPECT_GE(points, 2) << text;
+            }
+        }
+    }
 }
 
 }  // namespace
