@@ -14,6 +14,8 @@
 #include "game/script/script_engine.h"
 #include "game/script/script_memory.h"
 #include "graphics/image/image.h"
+#include "graphics/interfaces/screen_buffer.h"
+#include "graphics/sprites/canvas.h"
 #include "graphics/interfaces/graphics_object_lookup.h"
 
 using command_args::Bool;
@@ -67,6 +69,22 @@ SavePicture PictureOf(Image* image) {
     picture.pitch = image->Pitch();
     picture.bitsPerPixel = 32;
     return picture;
+}
+
+// The picture a save's thumbnail is taken from: for a screen that composites through a canvas,
+// the whole canvas rendered into `work` (the back buffer's size; the overlay list only while
+// APP_CFG byte 183 is 0); otherwise the surface's own image. No pixels when the word names no
+// live image or screen.
+SavePicture ScreenPicture(std::uint32_t surface, bool withOverlay, Image& work) {
+    Canvas* canvas = nullptr;
+    ScreenBuffer* const buffer = CanvasAndBackBufferOfScreen(surface, &canvas);
+    Image* const target = buffer ? buffer->GetImage() : nullptr;
+    if (canvas && target && canvas->Target() == target && target->Bits() &&
+        work.Create(target->Width(), target->Height(), 32, 0) == 0 &&
+        canvas->Render(&work, 2, -1, withOverlay) == 0) {
+        return PictureOf(&work);
+    }
+    return PictureOf(ImageOfSurface(surface));
 }
 
 // The name of an existing slot's file: 0, or FormatSaveFileName's failure (3 when no file).
@@ -127,7 +145,9 @@ std::uint32_t CmdWriteSaveBody(std::uint32_t* w) {
     std::string frameName;
     if (!RegionText(words.title, 0xFFFF, &title)) title.clear();
     if (!RegionText(words.frameName, kFrameNameLimit, &frameName)) frameName.clear();
-    engine->SetSaveSource(PictureOf(ImageOfSurface(words.thumbnailSurface)), frameName, title);
+    Image work;
+    const bool withOverlay = engine->Saves().AppCfg()[SaveAppCfg::kNoFinalRender] == 0;
+    engine->SetSaveSource(ScreenPicture(words.thumbnailSurface, withOverlay, work), frameName, title);
     engine->SetSaveCommentSwitch(CommentSwitchOn(words.commentSwitch));
     const std::int32_t result = engine->WriteSaveFile(Int(w[0]), Int(w[1]));
     // The picture is the surface's memory now: no pointer to it is kept past the write.

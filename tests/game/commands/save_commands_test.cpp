@@ -16,6 +16,7 @@
 #include "game/script/command_table.h"
 #include "game/script/script_memory.h"
 #include "graphics/image/image.h"
+#include "graphics/sprites/canvas.h"
 #include "tests/game/commands/command_program.h"
 #include "tests/game/save/save_test_services.h"
 #include "tests/support/command_doubles.h"
@@ -187,6 +188,33 @@ TEST_F(SaveCommandPrograms, WordsThatNoLongerResolveAreAbsentWhenTheSaveIsWritte
         EXPECT_EQ(rows[i].title, FieldText(file, S::kTitle, 44));
         EXPECT_EQ(rows[i].comment, FieldText(file, S::kComment, 144));
     }
+}
+
+// A screen that composites through a canvas: the thumbnail shows the canvas rendered (here its
+// background), not the back buffer's image as it was last drawn.
+TEST_F(SaveCommandPrograms, AScreenWithACanvasGivesItsRenderedPicture) {
+    Image target;
+    Image background;
+    ASSERT_EQ(0, target.Create(240, 136, 32, 0));
+    ASSERT_EQ(0, background.Create(240, 136, 32, 0));
+    FillPattern(background, 0x77);
+    Canvas canvas;
+    ASSERT_EQ(0, canvas.SetTarget(&target, false));
+    ASSERT_TRUE(canvas.SetSource(&background, 0, 0, false));
+    testsupport::FakeScreen screen(kSurfaceGdiScreen, &target, &canvas, nullptr);
+    m_graphics.AddScreen(screen);
+    CommandProgram p;
+    const std::uint32_t r = p.Number(9);
+    p.Call(41, {Num(testsupport::WordOf(static_cast<testsupport::FakeSurface*>(&screen))), "0"});
+    p.Call(43, {"1", "2"}, r);
+    ProgramRun& run = Start(p);
+    ASSERT_EQ(kStepEnded, run.Run());
+    ASSERT_EQ(0, run.Number(r));
+    const std::vector<std::uint8_t> file = testsupport::ReadFile(SavePath(1, 2));
+    ASSERT_GT(file.size(), S::kData);
+    const std::uint8_t* pixel = file.data() + S::kThumbnail + (5 * 120 + 3) * 3;
+    EXPECT_EQ(PatternPixel(6, 10, 0x77) & 0xFFFFFFu, pixel[0] | pixel[1] << 8 | pixel[2] << 16);
+    EXPECT_EQ(0u, target.GetPixel(6, 10)) << "the back buffer is not drawn into";
 }
 
 // 39 and 41 keep words that 43 reads later: after the module that held the title and the frame
