@@ -407,8 +407,10 @@ TEST_F(SaveHeaderPrograms, CaptionsWithEachSeparator) {
 }
 
 TEST_F(SaveHeaderPrograms, HeaderFieldsRawAndLaidOut) {
+    // Wider and taller than the thumbnail: rows go by the image's pitch, and the pixels beyond
+    // 120 x 68 keep theirs.
     Image thumb;
-    ASSERT_EQ(0, thumb.Create(120, 68, 32, 0));
+    ASSERT_EQ(0, thumb.Create(131, 70, 32, 0));
     FillPattern(thumb, 0x01);
     m_graphics.AddImage(thumb);
     CommandProgram p;
@@ -431,6 +433,9 @@ TEST_F(SaveHeaderPrograms, HeaderFieldsRawAndLaidOut) {
     EXPECT_EQ("2024/01/07(日) 12:34", run.Text(date));
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {7, 9}, {119, 67}}) {
         EXPECT_EQ(PatternPixel(x, y, 0x33), thumb.GetPixel(x, y)) << x << "," << y;
+    }
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{120, 0}, {130, 67}, {0, 68}, {130, 69}}) {
+        EXPECT_EQ(PatternPixel(x, y, 0x01), thumb.GetPixel(x, y)) << x << "," << y;
     }
 }
 
