@@ -4,6 +4,7 @@
 #include "game/commands/file_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/number_commands.h"
+#include "game/commands/save_commands.h"
 #include "game/commands/string_commands.h"
 #include "game/commands/text_input_commands.h"
 #include "game/commands/variable_commands.h"
@@ -60,21 +61,21 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdLoadVariableGroups", CmdLoadVariableGroups},  // 36
     {"CmdNoOperation", CmdNoOperation},  // 37
     {"CmdTakeScreenModeChanged", CmdTakeScreenModeChanged},  // 38
-    {"CmdSetSaveParameters", CmdNotBuilt},  // 39
-    {"CmdMarkVariable", CmdNotBuilt},  // 40
-    {"CmdSetSaveThumbnailSource", CmdNotBuilt},  // 41
-    {"CmdSetLoadFile", CmdNotBuilt},  // 42
-    {"CmdWriteSave", CmdNotBuilt},  // 43
-    {"CmdReadSave", CmdNotBuilt},  // 44
-    {"CmdGetSaveCaption", CmdNotBuilt},  // 45
-    {"CmdReadSaveHeader", CmdNotBuilt},  // 46
-    {"CmdWriteSaveComment", CmdNotBuilt},  // 47
-    {"CmdCopySave", CmdNotBuilt},  // 48
-    {"CmdDeleteSave", CmdNotBuilt},  // 49
-    {"CmdTakeChoiceSnapshot", CmdNotBuilt},  // 50
-    {"CmdRestoreChoiceSnapshot", CmdNotBuilt},  // 51
-    {"CmdHasChoiceSnapshot", CmdNotBuilt},  // 52
-    {"CmdDropChoiceSnapshot", CmdNotBuilt},  // 53
+    {"CmdSetSaveParameters", CmdSetSaveParameters},  // 39
+    {"CmdMarkVariable", CmdMarkVariable},  // 40
+    {"CmdSetSaveThumbnailSource", CmdSetSaveThumbnailSource},  // 41
+    {"CmdSetLoadFile", CmdSetLoadFile},  // 42
+    {"CmdWriteSave", CmdWriteSave},  // 43
+    {"CmdReadSave", CmdReadSave},  // 44
+    {"CmdGetSaveCaption", CmdGetSaveCaption},  // 45
+    {"CmdReadSaveHeader", CmdReadSaveHeader},  // 46
+    {"CmdWriteSaveComment", CmdWriteSaveComment},  // 47
+    {"CmdCopySave", CmdCopySave},  // 48
+    {"CmdDeleteSave", CmdDeleteSave},  // 49
+    {"CmdTakeChoiceSnapshot", CmdTakeChoiceSnapshot},  // 50
+    {"CmdRestoreChoiceSnapshot", CmdRestoreChoiceSnapshot},  // 51
+    {"CmdHasChoiceSnapshot", CmdHasChoiceSnapshot},  // 52
+    {"CmdDropChoiceSnapshot", CmdDropChoiceSnapshot},  // 53
     {"CmdStartSizeMotion", CmdNotBuilt},  // 54
     {"CmdNoOperation", CmdNoOperation},  // 55
     {"CmdNoOperation", CmdNoOperation},  // 56

@@ -127,6 +127,7 @@ public:
     int MarkVariable(std::uint32_t address);
     std::int32_t FindVariableIndex(std::uint32_t address) const;
     const std::vector<std::uint32_t>& MarkedVariables() const { return m_marked; }
+    void ClearMarkedVariables() { m_marked.clear(); }
 
     // Serialised variables: a selector byte (0 class 1, 1 class 2, else all classes), then per
     // selected variable of kind 0 or 1 its kind byte and its bytes.

@@ -52,6 +52,7 @@ public:
     ScriptSettingsServices& SettingsServices() { return m_settings; }
 
     std::uint16_t BootNumber() const { return m_bootNumber; }
+    void SetBootNumber(std::uint16_t number) { m_bootNumber = number; }
     SoundManager& Sound() { return m_soundManager; }
 
     // Save files. The services (null: the program's own) are borrowed; the APP_CFG block is the
@@ -63,6 +64,19 @@ public:
     // What a save shows when there is no TGS frame: the screen, the frame-image name whose
     // "SYS_" image is the thumbnail, and the title. Set by commands.
     void SetSaveSource(const SavePicture& screen, const std::string& frameImage, const std::string& title);
+    // The script words the save commands leave for the next save: the title text, the
+    // comment-switch variable, the thumbnail's surface and the frame-image name. They are kept as
+    // the script gave them (a script may rewrite the title later) and resolved when a save is
+    // written, so nothing here points at memory that may be gone by then.
+    struct SaveParameterWords {
+        std::uint32_t title = 0;
+        std::uint32_t commentSwitch = 0;
+        std::uint32_t thumbnailSurface = 0;
+        std::uint32_t frameName = 0;
+    };
+    SaveParameterWords& SaveWords() { return m_saveWords; }
+    // Off: the next saves store no comment, whatever APP_CFG byte 180 says (on at the start).
+    void SetSaveCommentSwitch(bool on) { m_saveCommentSwitch = on; }
     // The file a load from a negative bank reads.
     void SetLoadFileName(const std::string& path) { m_loadFileName = path; }
 
@@ -85,8 +99,11 @@ public:
     // state do not read. Every part is read before anything changes.
     int RestoreStateSnapshot(const std::uint8_t* data, std::size_t size);
 
-    void TakeChoiceSnapshot();
-    // -1 without a choice snapshot, else RestoreStateSnapshot's result.
+    // 0 taken; 1 the snapshot could not be built (the old one is gone all the same).
+    int TakeChoiceSnapshot();
+    // -1 without a choice snapshot, else RestoreStateSnapshot's result. The snapshot is taken out
+    // of the engine before the restore (which replaces the engine's copy) and is freed after it,
+    // whether it restored or not.
     int ReturnToChoice();
     void DropChoiceSnapshot();
     bool HasChoiceSnapshot() const { return m_hasChoiceSnapshot; }
@@ -107,6 +124,8 @@ private:
     std::string m_saveFrameImage;
     std::string m_saveTitle;
     std::string m_loadFileName;
+    SaveParameterWords m_saveWords;
+    bool m_saveCommentSwitch = true;
     bool m_hasChoiceSnapshot = false;
     std::vector<std::uint8_t> m_choiceSnapshot;
 };

@@ -98,7 +98,7 @@ int ScriptEngine::WriteSaveFile(std::int32_t bank, std::int32_t slot) {
         }
         std::string comment;
         std::string message;
-        if (slots.AppCfg()[A::kSaveComment] != 0 && m_saveServices->MessageTextForSave(message)) {
+        if (m_saveCommentSwitch && slots.AppCfg()[A::kSaveComment] != 0 && m_saveServices->MessageTextForSave(message)) {
             comment = CutSaveComment(message.c_str());
         }
         std::vector<std::uint8_t> snapshot;
@@ -225,21 +225,25 @@ int ScriptEngine::RestoreStateSnapshot(const std::uint8_t* data, std::size_t siz
     return 0;
 }
 
-void ScriptEngine::TakeChoiceSnapshot() {
+int ScriptEngine::TakeChoiceSnapshot() {
     DropChoiceSnapshot();
     std::vector<std::uint8_t> snapshot;
-    if (BuildStateSnapshot(false, snapshot)) {
-        m_choiceSnapshot.swap(snapshot);
-        m_hasChoiceSnapshot = true;
+    if (!BuildStateSnapshot(false, snapshot)) {
+        return 1;
     }
+    m_choiceSnapshot.swap(snapshot);
+    m_hasChoiceSnapshot = true;
+    return 0;
 }
 
 int ScriptEngine::ReturnToChoice() {
     if (!m_hasChoiceSnapshot) {
         return -1;
     }
-    // Restoring replaces the choice snapshot, so it restores from a copy.
-    const std::vector<std::uint8_t> snapshot = m_choiceSnapshot;
+    // Restoring replaces the engine's choice snapshot, so the bytes it reads are taken out first.
+    std::vector<std::uint8_t> snapshot;
+    snapshot.swap(m_choiceSnapshot);
+    m_hasChoiceSnapshot = false;
     return RestoreStateSnapshot(snapshot.data(), snapshot.size());
 }
 
