@@ -18,6 +18,7 @@
 #include "graphics/sprites/sprite.h"
 #include "graphics/sprites/sprite_list.h"
 #include "tests/effects/busy_hooks.h"
+#include "tests/effects/motion/spline_model.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/image_buffer.h"
@@ -141,6 +142,49 @@ TEST_F(SpritePanimeTest, SegmentsFollowTheStringsTiming) {
         } else {
             EXPECT_TRUE(Running());
         }
+        m_scheduler.Clear();
+    }
+}
+
+TEST_F(SpritePanimeTest, SplineSegmentsFollowTheModel) {
+    // Keys: the start (10, 20), then four; looping wraps from the last key back to key 1.
+    const std::vector<double> xs = {10, 100, 300, 250, -40}, ys = {20, 50, -20, 200, 90};
+    const std::vector<double> sx = effecttest::DenseSigma(xs), sy = effecttest::DenseSigma(ys);
+    struct Case {
+        const char* name;
+        const char* text;
+        bool cosine;
+    };
+    const Case cases[] = {
+        {"linear time", "S P100,50 P300,-20 P250,200 P-40,90", false},
+        {"cosine time", "A S P100,50 P300,-20 P250,200 P-40,90", true},
+    };
+    // Segment s runs from 1000 s to 1000 (s + 1); segment 4 is the wrap from key 4 to key 1.
+    const std::size_t from[] = {0, 1, 2, 3, 4}, to[] = {1, 2, 3, 4, 1};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_sprite.SetPosition(10, 20);
+        m_clock.SetMs(kStart);
+        ASSERT_EQ(0, Start(c.text, 1000, true));
+        At(0);
+        for (std::size_t seg = 0; seg < 5; ++seg) {
+            for (std::uint32_t quarter : {1u, 2u, 3u}) {
+                const std::uint32_t ms = 1000 * static_cast<std::uint32_t>(seg) + 250 * quarter;
+                At(ms);
+                const double u = quarter / 4.0;
+                const double t = c.cosine ? CosineEase(u) : u;
+                const std::size_t f = from[seg], k = to[seg];
+                EXPECT_TRUE(effecttest::CloseToModel(
+                    effecttest::SplineModel(xs[f], xs[k], sx, f, t), m_sprite.X()))
+                    << ms << " ms: " << m_sprite.X();
+                EXPECT_TRUE(effecttest::CloseToModel(
+                    effecttest::SplineModel(ys[f], ys[k], sy, f, t), m_sprite.Y()))
+                    << ms << " ms: " << m_sprite.Y();
+            }
+        }
+        At(5000);
+        EXPECT_EQ(100, m_sprite.X()) << "the wrap ends on key 1";
+        EXPECT_EQ(50, m_sprite.Y());
         m_scheduler.Clear();
     }
 }
