@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -190,13 +191,16 @@ TEST_F(SpritePanimeTest, SplineSegmentsFollowTheModel) {
 }
 
 TEST_F(SpritePanimeTest, TheEndStateOfAFinishedMotion) {
-    ASSERT_EQ(0, Start("P110,20 O100P50,60"));
+    effecttest::BusyHooks hooks;
+    ASSERT_EQ(0, Start("P110,20 O100P50,60", 1000, false, true));
+    EXPECT_EQ(1, hooks.started);
     At(0);
     At(2000);
     EXPECT_FALSE(Running());
     EXPECT_EQ(50, m_sprite.X());
     EXPECT_EQ(60, m_sprite.Y());
     EXPECT_EQ(100, m_sprite.Alpha());
+    EXPECT_EQ(1, hooks.ended);
 }
 
 TEST_F(SpritePanimeTest, ALoopEndsAfterItsPassOnceCleared) {
@@ -405,6 +409,7 @@ TEST_F(SpritePanimeTest, DamagedStringsPlayToTheirEnd) {
             ++played;
             const MotionPath& path = m_effect->Path();
             const std::int32_t budget = 12 * path.RecordCount() + 4;
+            const MotionRecord last = path.Records()[std::max(0, path.m_lastKeyRecord)];
             std::int32_t steps = 0;
             // Every segment lasts less than 0xC0000000 ms: twelve steps 2^28 ms apart end it.
             for (; Running() && steps < budget; ++steps) {
@@ -413,6 +418,9 @@ TEST_F(SpritePanimeTest, DamagedStringsPlayToTheirEnd) {
                 now += 0x10000000u;
             }
             EXPECT_FALSE(Running()) << text;
+            EXPECT_EQ(last.a, m_sprite.X()) << text << ": the end lies on the last key";
+            EXPECT_EQ(last.b, m_sprite.Y()) << text;
+            EXPECT_EQ(last.byte, m_sprite.Alpha()) << text;
             m_scheduler.Clear();
         }
     }
