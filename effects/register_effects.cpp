@@ -4,6 +4,8 @@
 
 #include "effects/objects/noise_effect.h"
 #include "effects/objects/quake_effect.h"
+#include "effects/objects/sprite_gradient_fade_effect.h"
+#include "effects/objects/sprite_loop_effect.h"
 #include "effects/objects/staff_roll_effect.h"
 #include "effects/objects/weather_effect.h"
 #include "framework/plugins/effect_registry.h"
@@ -25,11 +27,13 @@ struct Entry {
 const Entry kEntries[] = {
     {QuakeEffect::kName, &Create<QuakeEffect>, 3},
     {NoiseEffect::kName, &Create<NoiseEffect>, 3},
+    {SpriteGradientFadeEffect::kName, &Create<SpriteGradientFadeEffect>, 1},
+    {SpriteLoopEffect::kName, &Create<SpriteLoopEffect>, 1},
+    {StaffRollEffect::kName, &Create<StaffRollEffect>, 2},
     {"paper", &Create<PaperEffect>, 3},
     {"light", &Create<LightEffect>, 3},
     {"snow", &Create<SnowEffect>, 3},
     {"rain", &Create<RainEffect>, 3},
-    {StaffRollEffect::kName, &Create<StaffRollEffect>, 2},
 };
 
 }  // namespace

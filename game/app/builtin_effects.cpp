@@ -1,6 +1,9 @@
 // The built-in transition and layer-effect table.
 #include "game/app/builtin_effects.h"
 
+#include <new>
+
+#include "effects/objects/sprite_panime_effect.h"
 #include "effects/transitions/builtin_transitions.h"
 #include "effects/transitions/screen_filters.h"
 #include "framework/plugins/effect_registry.h"
@@ -10,21 +13,26 @@ namespace {
 
 EffectObject* XM_CDECL EffectNotBuilt(std::int32_t) { return nullptr; }
 
-void XM_CDECL ZoomLayerByName(const std::int32_t*) {}
-void XM_CDECL BlurAssist(const std::int32_t*) {}
-void XM_CDECL PanimeAssist(const std::int32_t*) {}
-void XM_CDECL SpritePanimeAssist(const std::int32_t*) {}
-void XM_CDECL SetAnimeCatchUp(const std::int32_t*) {}
+EffectObject* XM_CDECL CreateSpritePanime(std::int32_t) {
+    return new (std::nothrow) SpritePanimeEffect;
+}
+
+std::int32_t XM_CDECL ZoomLayerByName(const std::int32_t*) { return 0; }
+std::int32_t XM_CDECL BlurAssist(const std::int32_t*) { return 0; }
+std::int32_t XM_CDECL PanimeAssist(const std::int32_t*) { return 0; }
+std::int32_t XM_CDECL SetAnimeCatchUp(const std::int32_t*) { return 0; }
 
 // The adapters: a caller passes its arguments on the stack, cdecl; the first one's address is
 // the start of the list.
-void XM_CDECL ZoomAdapter(std::int32_t first, ...) { ZoomLayerByName(&first); }
-void XM_CDECL BlurAdapter(std::int32_t first, ...) { BlurAssist(&first); }
-void XM_CDECL PanimeAdapter(std::int32_t first, ...) { PanimeAssist(&first); }
-void XM_CDECL SpritePanimeAdapter(std::int32_t first, ...) { SpritePanimeAssist(&first); }
-void XM_CDECL AnimeAdapter(std::int32_t first, ...) { SetAnimeCatchUp(&first); }
+std::int32_t XM_CDECL ZoomAdapter(std::int32_t first, ...) { return ZoomLayerByName(&first); }
+std::int32_t XM_CDECL BlurAdapter(std::int32_t first, ...) { return BlurAssist(&first); }
+std::int32_t XM_CDECL PanimeAdapter(std::int32_t first, ...) { return PanimeAssist(&first); }
+std::int32_t XM_CDECL SpritePanimeAdapter(std::int32_t first, ...) {
+    return SpritePanimeAssist(&first);
+}
+std::int32_t XM_CDECL AnimeAdapter(std::int32_t first, ...) { return SetAnimeCatchUp(&first); }
 
-EffectAssistFunc AsAssist(void(XM_CDECL* adapter)(std::int32_t, ...)) {
+EffectAssistFunc AsAssist(std::int32_t(XM_CDECL* adapter)(std::int32_t, ...)) {
     return reinterpret_cast<EffectAssistFunc>(adapter);
 }
 
@@ -39,7 +47,7 @@ const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
     {"bg_loop", 0, EffectNotBuilt, nullptr, nullptr},
     {"bg_cross", 0, EffectNotBuilt, nullptr, nullptr},
     {"bg_panime", 0, EffectNotBuilt, AsAssist(PanimeAdapter), PanimeAssist},
-    {"sp_panime", 1, EffectNotBuilt, AsAssist(SpritePanimeAdapter), SpritePanimeAssist},
+    {"sp_panime", 1, CreateSpritePanime, AsAssist(SpritePanimeAdapter), SpritePanimeAssist},
     {"bg_anime", 0, EffectNotBuilt, AsAssist(AnimeAdapter), SetAnimeCatchUp},
 };
 

@@ -1,7 +1,8 @@
 // The game's built-in screen transitions and layer effects, registered by the start-up: the
 // eight transitions of effects/transitions/ and the six screen filters after them, then one table of effect names, categories and
-// functions. The layer effects themselves are not built yet: every create function answers null
-// (the registry then reports no object) and the list-taking assist functions do nothing. An effect with assist entries is
+// functions. Of the effects only "sp_panime" (effects/objects/) is built yet: every other create
+// function answers null (the registry then reports no object) and their list-taking assist
+// functions do nothing and answer 0. An effect with assist entries is
 // registered with a small adapter, which hands the address of its own argument list to the
 // effect's list-taking assist function, and with that function as its second assist function.
 #pragma once
@@ -15,7 +16,7 @@ class TransitionRegistry;
 class EffectRegistry;
 
 // An effect's list-taking assist function: the arguments as the adapter received them.
-typedef void (XM_CDECL* EffectListAssistFunc)(const std::int32_t* arguments);
+typedef std::int32_t(XM_CDECL* EffectListAssistFunc)(const std::int32_t* arguments);
 
 struct BuiltinEffect {
     const char* name;

@@ -17,8 +17,9 @@ TEST(RegisterNamedEffects, NamesKindsAndCategoriesInOrder) {
         std::uint8_t category;
     };
     const std::vector<Expected> expected = {
-        {"quake", 14003, 3}, {"noise", 14003, 3}, {"paper", 14003, 3},
-        {"light", 14003, 3}, {"snow", 14003, 3},  {"rain", 14003, 3},  {"staff", 14002, 2},
+        {"quake", 14003, 3},   {"noise", 14003, 3}, {"sp_gfade", 14001, 1},
+        {"sp_loop", 14001, 1}, {"staff", 14002, 2}, {"paper", 14003, 3},
+        {"light", 14003, 3},   {"snow", 14003, 3},  {"rain", 14003, 3},
     };
     EffectRegistry registry;
     ASSERT_EQ(0, RegisterNamedEffects(registry));

@@ -14,11 +14,15 @@
 #include "graphics/sprites/canvas.h"
 #include "graphics/sprites/fill_rect_sprite.h"
 #include "graphics/sprites/sprite.h"
+#include "tests/effects/motion/spline_model.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/text_mutator.h"
 
 namespace {
+
+using effecttest::CloseToModel;
+using effecttest::DenseSigma;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -331,41 +335,6 @@ TEST_F(MotionPathTest, ALongZoomNumberLeavesTheCommandWithoutOne) {
     EXPECT_EQ(1.0, path.Records()[1].zoom) << "\"Z\" alone";
     EXPECT_EQ(1, path.Records()[2].kind) << "the digits are a duration of their own";
     EXPECT_EQ(kMax, path.Records()[2].a);
-}
-
-// The knots and the system of the closed spline, solved densely by Gaussian elimination.
-std::vector<double> DenseSigma(const std::vector<double>& keys) {
-    std::vector<double> p(keys);
-    p.push_back(keys[1]);
-    p.push_back(keys[2]);
-    const std::size_t n = keys.size();
-    std::vector<std::vector<double>> m(n, std::vector<double>(n + 1, 0.0));
-    for (std::size_t i = 1; i <= n; ++i) {
-        auto& row = m[i - 1];
-        if (i > 1) row[i - 2] = 1;
-        row[i - 1] = 4;
-        if (i < n) row[i] = 1;
-        row[n] = p[i + 1] - 2 * p[i] + p[i - 1];
-    }
-    for (std::size_t c = 0; c < n; ++c) {
-        for (std::size_t r = c + 1; r < n; ++r) {
-            const double f = m[r][c] / m[c][c];
-            for (std::size_t k = c; k <= n; ++k) m[r][k] -= f * m[c][k];
-        }
-    }
-    std::vector<double> sigma(n + 2, 0.0);
-    for (std::size_t c = n; c-- > 0;) {
-        double s = m[c][n];
-        for (std::size_t k = c + 1; k < n; ++k) s -= m[c][k] * sigma[k + 1];
-        sigma[c + 1] = s / m[c][c];
-    }
-    return sigma;
-}
-
-bool CloseToModel(double model, std::int32_t got) {
-    const double truncated = std::trunc(model);
-    if (got == static_cast<std::int32_t>(truncated)) return true;
-    return std::fabs(model - std::round(model)) < 1e-6 && std::abs(got - truncated) <= 1;
 }
 
 TEST_F(MotionPathTest, SplineMatchesADenseSolve) {
