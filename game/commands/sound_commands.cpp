@@ -45,6 +45,9 @@ BgmFiles FilesOf(const std::uint32_t* flagAndIntro) {
     return files;
 }
 
+// Type 2 index 0 switches the general group; a group mask of 0 would switch none.
+constexpr std::uint8_t kGeneralGroup = 1;
+
 SoundBuffer* Buffer(std::uint32_t word) { return SoundBuffers().Find(word); }
 SoundDevice* Device() { return CommandSoundDevice(); }
 SoundManager* Manager() { return CommandSoundManager(); }
@@ -111,12 +114,16 @@ std::uint32_t CmdDestroyAllSoundBuffersBody(std::uint32_t*) {
     return 0;
 }
 
-std::uint32_t Made(std::int32_t code, SoundBuffer* buffer) { return code == 0 ? HandleWord(buffer) : 0; }
+// A creation's handle: the buffer when the device made it, else 0.
+template <class Create>
+std::uint32_t Made(Create create) {
+    SoundBuffer* buffer = nullptr;
+    return create(&buffer) == 0 ? HandleWord(buffer) : 0;
+}
 
 std::uint32_t CmdCreateSoundBufferBody(std::uint32_t* w) {
     if (!Device()) return 0;
-    SoundBuffer* buffer = nullptr;
-    return Made(Device()->CreateBufferFromFile(&buffer, Text(w[0]), Byte(w[1])), buffer);
+    return Made([&](SoundBuffer** buffer) { return Device()->CreateBufferFromFile(buffer, Text(w[0]), Byte(w[1])); });
 }
 
 std::uint32_t CmdDuplicateSoundBufferBody(std::uint32_t* w) {
@@ -125,20 +132,17 @@ std::uint32_t CmdDuplicateSoundBufferBody(std::uint32_t* w) {
     // Scripts may test for 2; it names no buffer.
     if (source->IsStreaming()) return 2;
     if (!Device()) return 0;
-    SoundBuffer* buffer = nullptr;
-    return Made(Device()->CreateBufferFromMemory(&buffer, static_cast<StaticSoundBuffer*>(source)), buffer);
+    return Made([&](SoundBuffer** buffer) { return Device()->CreateBufferFromMemory(buffer, static_cast<StaticSoundBuffer*>(source)); });
 }
 
 std::uint32_t CmdCreateStreamingBufferBody(std::uint32_t* w) {
     if (!Device()) return 0;
-    SoundBuffer* buffer = nullptr;
-    return Made(Device()->CreateStreamingBuffer(&buffer, Text(w[0]), nullptr), buffer);
+    return Made([&](SoundBuffer** buffer) { return Device()->CreateStreamingBuffer(buffer, Text(w[0]), nullptr); });
 }
 
 std::uint32_t CmdCreateStreamingBufferPairBody(std::uint32_t* w) {
     if (!Device()) return 0;
-    SoundBuffer* buffer = nullptr;
-    return Made(Device()->CreateStreamingBuffer(&buffer, Text(w[0]), Text(w[1])), buffer);
+    return Made([&](SoundBuffer** buffer) { return Device()->CreateStreamingBuffer(buffer, Text(w[0]), Text(w[1])); });
 }
 
 std::uint32_t CmdDestroySoundBufferBody(std::uint32_t* w) {
@@ -289,7 +293,7 @@ std::uint32_t CmdSetSoundSettingBody(std::uint32_t* w) {
         m->SetGroupEnable(index != 0, Byte(w[2]), Bool(w[3]), Bool(w[4]));
         break;
     case 2:
-        if (index == 0) m->SetGroupEnable(value != 0, 0, true, false);
+        if (index == 0) m->SetGroupEnable(value != 0, kGeneralGroup, true, false);
         else if (index == 1) switches.voiceFlag1 = value != 0;
         else if (index == 2) switches.voiceEnabled = value != 0;
         break;

@@ -9,7 +9,8 @@
 // reads only the list words that lie in its argument block's memory.
 //
 // Choices of this program where the commands leave room:
-// - 653 reads types 1 and 2/0 as the general group (group 1) switch; type 3 indexes 0-2 are the
+// - 652 type 2 index 0 switches the general group (group 1), which 653 reads back for types 1
+//   and 2/0; type 3 indexes 0-2 are the
 //   user-volume defaults of loaded channels (general, group 2, group 4); -1 keeps a default's
 //   own value.
 // - 654 passes its words as the user volume, the long-sounds-only flag and the group mask.

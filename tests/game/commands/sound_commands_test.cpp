@@ -1,0 +1,396 @@
+#include "game/commands/sound_commands.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/runtime/com_init.h"
+#include "framework/sound/audio_fade_tasks.h"
+#include "framework/sound/sound_decoder_host.h"
+#include "framework/sound/sound_device.h"
+#include "framework/sound/sound_manager.h"
+#include "game/commands/sound_routines.h"
+#include "game/script/command_table.h"
+#include "game/script/voice_table.h"
+#include "tests/framework/plugin_test_files.h"
+#include "tests/game/commands/script_call_program.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/fake_direct_sound.h"
+#include "tests/support/tsnd_writer.h"
+#include "tools/content/qpk_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using commandtest::CallProgram;
+using commandtest::ProgramRun;
+
+std::string Var(int n) { return "var:" + std::to_string(n); }
+std::string Num(std::int64_t value) { return std::to_string(static_cast<std::uint32_t>(value)); }
+
+// The player's settings and the window thread as the sound commands see them.
+class RecordingSettings final : public SoundCommandPort {
+public:
+    std::int32_t BgmDuckSetting() override { return duck; }
+    bool VoiceReplayOn() override { return replay; }
+    bool WholeFileSetting() override { return false; }
+    bool DeviceWarningOn() override { return warning; }
+    void ClearDeviceWarning() override { warning = false; }
+    void ShowDeviceWarning(const char* text) override { shown.push_back(text); }
+    void OpenDevice(std::int32_t* block) override {
+        opened.assign(block, block + 3);
+        block[0] = deviceCode;
+    }
+
+    std::int32_t duck = 50;
+    bool replay = false;
+    bool warning = true;
+    std::int32_t deviceCode = 0;
+    std::vector<std::string> shown;
+    std::vector<std::int32_t> opened;
+};
+
+// Script programs on the sound commands over the in-memory DirectSound, with the TSND stand-in
+// decoding every sound (also under .OGG names), a sound manager of the test's on a hand-moved
+// clock, and a voice table of the test's.
+class SoundCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static const bool com = ComInitForThread() == 0;
+        (void)com;
+        g_soundDecoderHost = &m_host;
+        ASSERT_EQ(0, m_host.LoadPlugin(plugintest::BinaryFile("test_sound.SLL").c_str()));
+        m_fake.Install();
+        ASSERT_EQ(0, m_device.Create(nullptr, false, false, nullptr));
+        g_currentSoundDevice = &m_device;
+        m_manager.reset(new SoundManager);
+        m_manager->SetFadeScheduler(&m_scheduler);
+        SoundCommandServices& services = SoundServices();
+        services = SoundCommandServices();
+        services.device = &m_device;
+        services.manager = m_manager.get();
+        services.scheduler = &m_scheduler;
+        services.schedulerLock = &m_lock;
+        services.voices = &m_voices;
+        services.settings = &m_settings;
+        testsupport::TsndSound effect;
+        effect.frames = 11025;
+        Sound("SE.TSN", effect);
+    }
+    void TearDown() override {
+        SoundServices() = SoundCommandServices();
+        m_manager.reset();
+        m_device.DestroyAllBuffers();
+        m_device.ReleasePrimary();
+        m_device.Release();
+        g_currentSoundDevice = nullptr;
+        testsupport::FakeDirectSound::Uninstall();
+        g_soundDecoderHost = nullptr;
+        m_host.UnloadAll();
+    }
+
+    void Sound(const std::string& name, const testsupport::TsndSound& sound) {
+        ASSERT_TRUE(testsupport::WriteFile(m_run.File(name), testsupport::MakeTsnd(sound)));
+    }
+
+    // Runs the program; var:i then holds the result of call i (each call given as opcode and
+    // words; "@var:k" passes the result of call k).
+    using CallList = std::vector<std::pair<int, std::vector<std::string>>>;
+    std::vector<std::int32_t> Calls(const CallList& calls) {
+        CallProgram program;
+        return Calls(calls, program);
+    }
+    // With texts and buffers the caller put into `program` first.
+    std::vector<std::int32_t> Calls(const CallList& calls, CallProgram& program) {
+        for (std::size_t i = 0; i < calls.size(); ++i) program.Call(calls[i].first, calls[i].second, Var(int(i)));
+        EXPECT_EQ(kStepEnded, m_run.Run(program));
+        std::vector<std::int32_t> results;
+        for (std::size_t i = 0; i < calls.size(); ++i) results.push_back(m_run.Var(std::uint32_t(i)));
+        return results;
+    }
+    std::int32_t One(int opcode, const std::vector<std::string>& words) { return Calls({{opcode, words}})[0]; }
+
+    void RunAt(std::uint32_t ms) { m_scheduler.RunDue(ms); }
+
+    static testsupport::FakeSoundBuffer* Fake(SoundBuffer* buffer) {
+        return static_cast<testsupport::FakeSoundBuffer*>(buffer->GetBuffer());
+    }
+    static SoundBuffer* BufferOf(std::int32_t word) { return SoundBuffers().Find(static_cast<std::uint32_t>(word)); }
+
+    ProgramRun m_run;
+    SoundDecoderHost m_host;
+    testsupport::FakeDirectSound m_fake;
+    SoundDevice m_device;
+    testsupport::FakeClock m_clock{0};
+    TaskScheduler m_scheduler{m_clock};
+    RecursiveLock m_lock;
+    std::unique_ptr<SoundManager> m_manager;
+    VoiceTable m_voices;
+    RecordingSettings m_settings;
+};
+
+TEST_F(SoundCommands, BufferMadeByScriptPlaysAndReportsItsCursors) {
+    CallProgram program;
+    const std::string play = program.Buffer(4);
+    const std::string write = program.Buffer(4);
+    const auto r = Calls({{603, {program.Text("SE.TSN"), "0"}},
+                          {608, {"@var:0"}},
+                          {622, {"@var:0", play, write}},
+                          {439, {"@var:0", "0", "0"}},
+                          {620, {"@var:0"}},
+                          {628, {"@var:0"}}},
+                         program);
+    ASSERT_NE(0, r[0]);
+    SoundBuffer* const buffer = BufferOf(r[0]);
+    ASSERT_NE(nullptr, buffer);
+    EXPECT_EQ(0, r[1]);
+    EXPECT_EQ(1, r[2]);
+    EXPECT_EQ(1, r[3]);
+    EXPECT_EQ(500, r[4]);           // 11025 frames at 22050 per second
+    EXPECT_EQ(11025 * 2, r[5]);    // 16-bit mono
+    EXPECT_TRUE(Fake(buffer)->IsPlaying());
+}
+
+// Words that name no live buffer get each command's null column, and nothing is touched.
+TEST_F(SoundCommands, WordsOfNoLiveBufferGetTheNullColumn) {
+    SoundBuffer* made = nullptr;
+    ASSERT_EQ(0, m_device.CreateBufferFromFile(&made, "SE.TSN", 0));
+    const std::uint32_t live = SoundBuffers().WordOf(made);
+    struct Row {
+        int opcode;
+        std::int32_t null;
+    };
+    const Row rows[] = {{608, -1}, {609, -1}, {610, -1}, {611, -1}, {612, -1}, {613, -2}, {614, -2},
+                        {618, -1}, {619, -1}, {620, 0},  {621, 0},  {622, 0},  {623, -2}, {624, -1},
+                        {625, -1}, {626, -1}, {627, -1}, {628, 0},  {629, 0},  {630, 0},  {439, 0}};
+    for (const std::string& word : {std::string("0"), Num(live + 4), Num(0xFFFFFFF0u)}) {
+        std::vector<std::pair<int, std::vector<std::string>>> calls;
+        for (const Row& row : rows) calls.push_back({row.opcode, {word, "0", "0", "0"}});
+        const auto results = Calls(calls);
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            EXPECT_EQ(rows[i].null, results[i]) << "opcode " << rows[i].opcode << " word " << word;
+        }
+    }
+    EXPECT_FALSE(Fake(made)->IsPlaying());
+}
+
+TEST_F(SoundCommands, VolumePanAndFrequencyAreHeldInDirectSoundsRanges) {
+    SoundBuffer* made = nullptr;
+    ASSERT_EQ(0, m_device.CreateBufferFromFile(&made, "SE.TSN", 0));
+    const std::string b = Num(SoundBuffers().WordOf(made));
+    LONG volume = 1;
+    EXPECT_EQ(0, One(623, {b, Num(INT_MIN)}));
+    made->GetBuffer()->GetVolume(&volume);
+    EXPECT_EQ(-10000, volume);
+    EXPECT_EQ(0, One(623, {b, Num(INT_MAX)}));
+    made->GetBuffer()->GetVolume(&volume);
+    EXPECT_EQ(0, volume);
+    EXPECT_EQ(2, One(624, {b, "20000"}));
+    // Deltas at the ends of the word: the sums are taken wide and held in range.
+    EXPECT_EQ(0, One(626, {b, Num(INT_MIN), "30000", "-1000000"}));
+    LONG pan = 0;
+    DWORD frequency = 0;
+    made->GetBuffer()->GetPan(&pan);
+    made->GetBuffer()->GetFrequency(&frequency);
+    EXPECT_EQ(10000, pan);
+    EXPECT_EQ(100u, frequency);
+    EXPECT_EQ(0, One(626, {b, Num(INT_MAX), Num(INT_MIN), Num(INT_MAX)}));
+    made->GetBuffer()->GetPan(&pan);
+    made->GetBuffer()->GetFrequency(&frequency);
+    EXPECT_EQ(-10000, pan);
+    EXPECT_EQ(100000u, frequency);
+    EXPECT_EQ(256, made->GetVolume());
+}
+
+TEST_F(SoundCommands, SamplesAndLevelsStayInsideTheLevelData) {
+    testsupport::TsndSound sound;
+    sound.frames = 100;
+    Sound("LEVEL.TSN", sound);
+    const std::vector<std::uint8_t> pcm = testsupport::TsndPcm(sound);
+    CallProgram program;
+    const auto made = Calls({{603, {program.Text("LEVEL.TSN"), "1"}}}, program);
+    const std::string b = Num(made[0]);
+    const auto r = Calls({{629, {b, "0"}},
+                          {629, {b, "198"}},
+                          {629, {b, "199"}},
+                          {629, {b, "200"}},
+                          {629, {b, Num(0xFFFFFFFFu)}},
+                          {630, {b, "199", "10"}},
+                          {630, {b, Num(0xFFFFFFFFu), "10"}}});
+    EXPECT_EQ(static_cast<std::int16_t>(pcm[0] | pcm[1] << 8), r[0]);
+    EXPECT_EQ(static_cast<std::int16_t>(pcm[198] | pcm[199] << 8), r[1]);
+    EXPECT_EQ(0, r[2]);  // its second byte lies past the data
+    EXPECT_EQ(0, r[3]);
+    EXPECT_EQ(0, r[4]);
+    EXPECT_EQ(0, r[5]);
+    EXPECT_EQ(0, r[6]);
+}
+
+TEST_F(SoundCommands, OnlyTheDevicesBuffersAreDestroyedAndDuplicatesOutliveTheirSource) {
+    CallProgram program;
+    const auto r = Calls({{603, {program.Text("SE.TSN"), "0"}}, {604, {"@var:0"}}}, program);
+    ASSERT_NE(0, r[1]);
+    // The destroy goes through a variable holding the handle; a copy of the old word is kept.
+    CallProgram second;
+    const std::string held = second.Word(Num(r[0]));
+    const std::string kept = second.Word(Num(r[0]));
+    const std::string copy = second.Word("0");
+    second.Call(607, {held}, Var(0));
+    second.Call(607, {kept}, Var(1));
+    second.Call(608, {Num(r[1])}, Var(2));
+    second.Call(667, {}, Var(3));
+    second.Line("copy var:3, " + copy);
+    second.Call(607, {copy}, Var(4));
+    second.Call(618, {"@var:3", "0"}, Var(5));
+    second.Call(607, {"0"}, Var(6));
+    ASSERT_EQ(kStepEnded, m_run.Run(second));
+    EXPECT_EQ(0, m_run.Var(0));
+    EXPECT_EQ(0u, m_run.WordAt(held));
+    EXPECT_EQ(2, m_run.Var(1));         // the copy of the old word names nothing now
+    EXPECT_EQ(0, m_run.Var(2));         // the duplicate plays after its source went
+    EXPECT_EQ(2, m_run.Var(4));         // the music player is not the device's
+    EXPECT_EQ(1, m_run.Var(5));         // and still answers as a buffer (no sound in it)
+    EXPECT_EQ(1, m_run.Var(6));
+    EXPECT_EQ(1u, m_device.Buffers().size());
+    // After 602 the device's buffers are gone and their words name nothing.
+    EXPECT_EQ(-1, Calls({{602, {}}, {608, {Num(r[1])}}})[1]);
+}
+
+TEST_F(SoundCommands, StreamingBuffersAreNotDuplicated) {
+    CallProgram program;
+    const auto r = Calls({{605, {program.Text("SE.TSN")}}, {604, {"@var:0"}}, {604, {"0"}}}, program);
+    ASSERT_NE(0, r[0]);
+    EXPECT_TRUE(BufferOf(r[0])->IsStreaming());
+    EXPECT_EQ(2, r[1]);
+    EXPECT_EQ(0, r[2]);
+}
+
+TEST_F(SoundCommands, SettingsRoundTripByTypeAndIndex) {
+    struct Row {
+        int type, index, value, readBack;
+    };
+    const Row rows[] = {{0, 0, 0, 0},      {0, 0, 1, 1},     {1, 1, 1, 1},     {1, 0, 1, 0},
+                        {2, 0, 1, 1},      {2, 1, 1, 1},     {2, 2, 0, 0},     {2, 2, 1, 1},
+                        {3, 0, 200, 200},  {3, 1, 100, 100}, {3, 2, 50, 50},   {4, 0, 0, 0},
+                        {4, 0, 1, 1},      {4, 1, -5, 0},    {4, 1, 300, 256}, {4, 1, 128, 128},
+                        {4, 2, 64, 64}};
+    for (const Row& row : rows) {
+        const std::string v = Num(row.value);
+        // Type 1 takes its switch in the index word and the group bits in the value word.
+        const std::vector<std::string> set =
+            row.type == 1 ? std::vector<std::string>{"1", Num(row.index), "1", "0", "0"}
+                          : std::vector<std::string>{Num(row.type), Num(row.index), v, "0", "0"};
+        const auto r = Calls({{652, set}, {653, {Num(row.type), Num(row.index)}}});
+        EXPECT_EQ(0, r[0]);
+        EXPECT_EQ(row.readBack, r[1]) << "type " << row.type << " index " << row.index << " value " << row.value;
+    }
+    const auto others = Calls({{653, {"2", "3"}}, {653, {"3", "3"}}, {653, {"4", "3"}}, {653, {"5", "0"}},
+                               {653, {Num(INT_MIN), Num(INT_MIN)}}});
+    for (std::int32_t value : others) EXPECT_EQ(0, value);
+}
+
+TEST_F(SoundCommands, ChannelCountAboveTheCapChangesNothing) {
+    const auto r = Calls({{668, {"4"}},
+                          {668, {"0"}},
+                          {668, {Num(SoundManager::kMaxChannels + 1)}},
+                          {668, {Num(INT_MAX)}},
+                          {671, {"3", "2"}},
+                          {671, {"3", "0"}},
+                          {671, {"3", "8"}},
+                          {671, {"4", "2"}},
+                          {671, {"-1", "2"}},
+                          {671, {Num(INT_MIN), "2"}},
+                          {680, {"-1"}},
+                          {669, {"0", "40", "-1"}}});
+    EXPECT_EQ(0, r[0]);
+    EXPECT_EQ(1, r[1]);
+    EXPECT_EQ(2, r[2]);
+    EXPECT_EQ(2, r[3]);
+    EXPECT_EQ(4, m_manager->ChannelCount());
+    EXPECT_EQ(0, r[4]);
+    EXPECT_EQ(2, r[5]);
+    EXPECT_EQ(2, r[6]);
+    EXPECT_EQ(1, r[7]);
+    EXPECT_EQ(1, r[8]);
+    EXPECT_EQ(1, r[9]);
+    EXPECT_EQ(0, r[10]);
+    EXPECT_EQ(0, r[11]);
+    EXPECT_EQ(40, m_manager->GetChannel(0)->volume);
+    EXPECT_EQ(256, m_manager->GetChannel(0)->userVolume);  // a negative user volume keeps it
+}
+
+TEST_F(SoundCommands, ChannelAndPlayerBuffersResolveAsBuffers) {
+    CallProgram program;
+    const auto r = Calls({{668, {"2"}},
+                          {672, {"0", program.Text("SE.TSN")}},
+                          {682, {"0"}},
+                          {673, {"1", program.Text("SE.TSN")}},
+                          {682, {"1"}},
+                          {682, {"2"}},
+                          {667, {}}},
+                         program);
+    EXPECT_EQ(0, r[1]);
+    EXPECT_EQ(SoundBuffers().WordOf(&m_manager->GetChannel(0)->staticBuffer), std::uint32_t(r[2]));
+    EXPECT_EQ(SoundBuffers().WordOf(&m_manager->GetChannel(1)->streaming), std::uint32_t(r[4]));
+    EXPECT_EQ(0, r[5]);
+    EXPECT_EQ(SoundBuffers().WordOf(&m_manager->CurrentPlayer().buffer), std::uint32_t(r[6]));
+    EXPECT_NE(nullptr, BufferOf(r[2]));
+    EXPECT_NE(nullptr, BufferOf(r[6]));
+}
+
+TEST_F(SoundCommands, DecoderPluginsByScript) {
+    CallProgram program;
+    const auto r = Calls({{601, {"100", "7"}},
+                          {601, {"55", "7"}},
+                          {598, {program.Text("NOWHERE.SLL")}},
+                          {598, {"0"}},
+                          {600, {"100"}},
+                          {601, {"100", "7"}}},
+                         program);
+    EXPECT_EQ(107, r[0]);
+    EXPECT_EQ(-2, r[1]);
+    EXPECT_EQ(2, r[2]);
+    EXPECT_EQ(1, r[3]);
+    EXPECT_EQ(0, r[4]);
+    EXPECT_EQ(-2, r[5]);
+}
+
+TEST_F(SoundCommands, OpeningTheDeviceWarnsOnceWhenItFails) {
+    m_settings.deviceCode = 3;
+    const auto r = Calls({{596, {"1", "22", "8"}}, {596, {"0", "0", "0"}}});
+    EXPECT_EQ(3, r[0]);
+    EXPECT_EQ(3, r[1]);
+    ASSERT_EQ(1u, m_settings.shown.size());
+    EXPECT_FALSE(m_settings.warning);
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 0}), m_settings.opened);
+    m_settings.warning = true;
+    m_settings.shown.clear();
+    for (std::int32_t code : {-1, -2, 0}) {
+        m_settings.deviceCode = code;
+        EXPECT_EQ(code, One(596, {"2", "44", "16"}));
+    }
+    EXPECT_TRUE(m_settings.shown.empty());
+    EXPECT_TRUE(m_settings.warning);
+}
+
+TEST(SoundDeviceFormat, BytesPerSecondPastTheFieldAreRefused) {
+    static const bool com = ComInitForThread() == 0;
+    (void)com;
+    testsupport::FakeDirectSound fake;
+    fake.Install();
+    SoundDevice device;
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(0, device.SetPrimaryFormat(window, false, false, nullptr, 2, 22, 16));
+    EXPECT_EQ(-2, device.SetPrimaryFormat(window, false, false, nullptr, 2, 22, 0));
+    EXPECT_EQ(-2, device.SetPrimaryFormat(window, false, false, nullptr, 255, -1, 64));
+    device.ReleasePrimary();
+    device.Release();
+    DestroyWindow(window);
+    testsupport::FakeDirectSound::Uninstall();
+}
+
+}  // namespace
