@@ -166,7 +166,9 @@ bool IsSoundTaskScheduled(const void* task) {
     if (!task) return false;
     SoundSchedulerLock hold;
     TaskScheduler* const scheduler = CommandSoundScheduler();
-    return scheduler && scheduler->Contains(task);
+    if (!scheduler || !scheduler->Contains(task)) return false;
+    // A queued task's key is the task itself; one that has ended waits only to be deleted.
+    return !static_cast<const ScheduledTask*>(task)->IsFinished();
 }
 
 std::int32_t CancelSoundTask(std::uint32_t* taskVariable) {

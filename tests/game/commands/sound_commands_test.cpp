@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -391,6 +392,240 @@ TEST(SoundDeviceFormat, BytesPerSecondPastTheFieldAreRefused) {
     device.Release();
     DestroyWindow(window);
     testsupport::FakeDirectSound::Uninstall();
+}
+
+// Music by track: BGM01.OGG a plain file, BGM02 only as an A/B pair in an archive, BGM03 not
+// there at first. The sounds are TSND data under .OGG names, which the stand-in decodes.
+class BgmTrackCommands : public SoundCommands {
+protected:
+    void SetUp() override {
+        SoundCommands::SetUp();
+        CreateDirectoryA(m_run.File("BGM").c_str(), nullptr);
+        testsupport::TsndSound music;
+        music.frames = 44100;
+        Sound("BGM\\BGM01.OGG", music);
+        testsupport::QpkWriter writer;
+        music.tag = 2;
+        writer.Add("bgm\\bgm02a.ogg", testsupport::MakeTsnd(music));
+        music.tag = 3;
+        writer.Add("bgm\\bgm02b.ogg", testsupport::MakeTsnd(music));
+        writer.Write(m_run.File("MUSIC.QPK"));
+        ASSERT_EQ(0, g_virtualFileSystem->MountArchive("MUSIC.QPK", 1, false, true, nullptr));
+    }
+
+    std::string Track() { return m_manager->CurrentPlayer().track; }
+    std::string Intro() { return m_manager->CurrentPlayer().intro; }
+};
+
+TEST_F(BgmTrackCommands, TracksStartStopAndStayCurrent) {
+    auto r = Calls({{58, {"0", "1", "0", "1"}}, {58, {"1"}}, {665, {}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, 1, 1}), r);
+    EXPECT_EQ("BGM\\BGM01.OGG", Track());
+    const std::int32_t player = m_manager->CurrentPlayerIndex();
+    testsupport::FakeSoundBuffer* const playing = Fake(&m_manager->CurrentPlayer().buffer);
+    // The same track again: nothing is restarted or changed.
+    r = Calls({{58, {"0", "1", "0", "1"}}, {58, {"1"}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, 1}), r);
+    EXPECT_EQ(player, m_manager->CurrentPlayerIndex());
+    EXPECT_EQ(playing, Fake(&m_manager->CurrentPlayer().buffer));
+    // Only an archive holds the pair; it is taken without looking for it.
+    r = Calls({{58, {"0", "2", "0", "1"}}, {58, {"1"}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, 2}), r);
+    EXPECT_EQ("BGM\\BGM02B.OGG", Track());
+    EXPECT_EQ("BGM\\BGM02A.OGG", Intro());
+    r = Calls({{58, {"0", "0", "0", "0"}}, {58, {"1"}}, {665, {}}, {58, {"0", "0", "0", "0"}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 0, 0}), r);
+}
+
+// A start that fails leaves the previous track current, so the same call plays once the file
+// is there.
+TEST_F(BgmTrackCommands, AFailedStartIsTriedAgain) {
+    EXPECT_EQ((std::vector<std::int32_t>{0, 1}), Calls({{58, {"0", "1", "0", "1"}}, {58, {"1"}}}));
+    EXPECT_EQ((std::vector<std::int32_t>{1, 1}), Calls({{58, {"0", "3", "0", "1"}}, {58, {"1"}}}));
+    testsupport::TsndSound music;
+    Sound("BGM\\BGM03.OGG", music);
+    EXPECT_EQ((std::vector<std::int32_t>{0, 3}), Calls({{58, {"0", "3", "0", "1"}}, {58, {"1"}}}));
+    EXPECT_EQ("BGM\\BGM03.OGG", Track());
+    // Music switched off is no failure: the track is current and waits.
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 1}), Calls({{652, {"0", "0", "0", "0", "0"}},
+                                                          {58, {"0", "1", "0", "1"}},
+                                                          {58, {"1"}}}));
+}
+
+TEST_F(BgmTrackCommands, FadesPickInOutOrChange) {
+    auto r = Calls({{58, {"0", "1", "500", "1"}}, {666, {}}});
+    EXPECT_EQ(0, r[0]);
+    EXPECT_EQ(kBgmFadingIn, r[1]);
+    RunAt(0);
+    RunAt(600);
+    EXPECT_EQ(kBgmNoFade, m_manager->BgmFadeState());
+    r = Calls({{58, {"0", "2", "500", "1"}}, {666, {}}, {58, {"1"}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, kBgmChanging, 2}), r);
+    RunAt(700);
+    RunAt(1300);
+    RunAt(1900);
+    r = Calls({{58, {"0", "0", "500", "1"}}, {666, {}}});
+    EXPECT_EQ((std::vector<std::int32_t>{0, kBgmFadingOut}), r);
+    RunAt(2000);
+    RunAt(2600);
+    EXPECT_FALSE(m_manager->IsBgmPlaying());
+}
+
+class DuckAndVoiceCommands : public SoundCommands {
+protected:
+    void SetUp() override {
+        SoundCommands::SetUp();
+        CreateDirectoryA(m_run.File("VOICE").c_str(), nullptr);
+        testsupport::TsndSound sound;
+        sound.frames = 44100;
+        Sound("MUSIC.TSN", sound);
+        for (const char* name : {"AKI001.OGG", "AK002.OGG", "X.OGG", "AKI001.VOX", "AK002.VOX", "ZZ.VOX"}) {
+            Sound(std::string("VOICE\\") + name, sound);
+        }
+        ASSERT_EQ(0, m_manager->SetChannelCount(4));
+    }
+    // Voices 0..2; names "AK" (voice 1), "AKI" (voice 0), "" (voice 2), in that order.
+    void FillVoices() {
+        m_voices.voices.resize(3);
+        m_voices.voices[0].volume = 100;
+        m_voices.voices[1].volume = 200;
+        m_voices.voices[2].enabled = 0;
+        for (VoiceEntry& entry : m_voices.voices) entry.marker = 1;
+        m_voices.names = {{"AK", 1}, {"AKI", 0}, {"", 2}};
+        std::memcpy(m_voices.folder, "VOX", 4);
+    }
+};
+
+TEST_F(DuckAndVoiceCommands, DuckingLowersTheMusicUntilCancelled) {
+    ASSERT_EQ(0, m_manager->PlayBgm("MUSIC.TSN", nullptr, true));
+    ASSERT_EQ(0, m_manager->LoadChannel(0, "MUSIC.TSN", 0, false));
+    ASSERT_EQ(0, m_manager->PlayChannel(0, false));
+    CallProgram program;
+    const std::string task = program.Word("0");
+    program.Call(684, {"0", program.Text("0.5")}, Var(0));
+    program.Line("copy var:0, " + task);
+    program.Call(58, {"2", "@var:0"}, Var(1));
+    Calls({}, program);
+    ASSERT_NE(0, m_run.Var(0));
+    EXPECT_EQ(1, m_run.Var(1));
+    auto* const duck = reinterpret_cast<BgmDuckTask*>(static_cast<std::uintptr_t>(m_run.Var(0)));
+    EXPECT_EQ(128, duck->DuckedLevel());
+    RunAt(0);
+    RunAt(600);
+    EXPECT_EQ(128, m_manager->BgmUserVolume());
+    // 58/3 clears the variable and cancels: the level goes back and the task is unknown.
+    CallProgram cancel;
+    const std::string variable = cancel.Word(Num(m_run.Var(0)));
+    cancel.Call(58, {"3", variable}, Var(0));
+    cancel.Call(58, {"2", Num(m_run.Var(0))}, Var(1));
+    cancel.Call(58, {"3", "0"}, Var(2));
+    ASSERT_EQ(kStepEnded, m_run.Run(cancel));
+    EXPECT_EQ(1, m_run.Var(0));
+    EXPECT_EQ(0u, m_run.WordAt(variable));
+    EXPECT_EQ(0, m_run.Var(1));
+    EXPECT_EQ(0, m_run.Var(2));
+    EXPECT_EQ(256, m_manager->BgmUserVolume());
+}
+
+TEST_F(DuckAndVoiceCommands, DuckLevelsFromTextOrSetting) {
+    ASSERT_EQ(0, m_manager->PlayBgm("MUSIC.TSN", nullptr, true));
+    ASSERT_EQ(0, m_manager->LoadChannel(0, "MUSIC.TSN", 0, false));
+    ASSERT_EQ(0, m_manager->PlayChannel(0, false));
+    CallProgram program;
+    const auto refused = Calls({{684, {"0", program.Text("1")}},
+                                {684, {"0", program.Text("nan")}},
+                                {684, {"1", program.Text("0.5")}},
+                                {684, {"-1", "0"}}},
+                               program);
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 0, 0}), refused);
+    struct Row {
+        std::int32_t setting, ducked;
+    };
+    for (const Row row : {Row{50, 128}, Row{30, 76}}) {
+        m_settings.duck = row.setting;
+        const std::int32_t task = One(684, {"0", "0"});
+        ASSERT_NE(0, task);
+        EXPECT_EQ(row.ducked, reinterpret_cast<BgmDuckTask*>(static_cast<std::uintptr_t>(task))->DuckedLevel());
+        m_scheduler.CancelKind(kBgmDuckKind);
+        RunAt(0);
+    }
+}
+
+TEST_F(DuckAndVoiceCommands, VoicesByNameThroughThePrefixes) {
+    EXPECT_EQ(-5, One(683, {"0", "0", "0"}));
+    FillVoices();
+    CallProgram program;
+    const std::string aki = program.Text("AKI001");
+    const std::string ak = program.Text("AK002");
+    const std::string zz = program.Text("ZZ");
+    const auto r = Calls({{683, {"-1", aki, "0"}},
+                          {683, {"-2", aki, "0"}},
+                          {683, {"0", "0", "0"}},
+                          {683, {"0", aki, "2", "5", "0"}},
+                          {683, {"1", aki, "1", "7"}},
+                          {683, {"2", aki, "0"}},
+                          {683, {"3", zz, "0"}},
+                          {683, {"3", program.Text("MISSING"), "0"}}},
+                         program);
+    EXPECT_EQ(0, r[0]);  // "AK" comes first in the table and is a leading part of "AKI001"
+    EXPECT_EQ(1, r[1]);
+    EXPECT_EQ(-3, r[2]);
+    EXPECT_EQ(1, r[3]);   // entry 0 at position 1 of the list
+    EXPECT_EQ(-1, r[4]);  // not in the list
+    EXPECT_EQ(0, r[5]);   // no list: the entry index
+    EXPECT_EQ(-2, r[6]);  // "" matches; voice 2 is disabled
+    EXPECT_EQ(-2, r[7]);
+    EXPECT_EQ("AKI001", m_manager->GetChannel(0)->name.substr(6, 6));
+    EXPECT_EQ("VOICE\\AKI001.VOX", m_manager->GetChannel(2)->name);
+    EXPECT_EQ(200, m_manager->GetChannel(2)->userVolume);
+    EXPECT_EQ(100, m_manager->GetChannel(2)->volume);
+    EXPECT_FALSE(m_manager->IsChannelPlaying(2));  // loaded, not played
+    EXPECT_EQ(0, m_voices.voices[1].marker);
+    EXPECT_EQ(0, m_voices.voices[2].marker);
+    EXPECT_EQ(1, m_voices.voices[0].marker);
+}
+
+TEST_F(DuckAndVoiceCommands, VoicesOffOrMissingAndTablesWithoutPrefixes) {
+    FillVoices();
+    m_settings.replay = true;
+    CallProgram program;
+    const std::string ak = program.Text("AK002");
+    const auto r = Calls({{683, {"0", ak, "1", "0"}},
+                          {652, {"2", "2", "0", "0", "0"}},
+                          {683, {"1", ak, "0"}},
+                          {652, {"2", "2", "1", "0", "0"}},
+                          {652, {"4", "0", "0", "0", "0"}},
+                          {683, {"1", ak, "0"}},
+                          {652, {"4", "0", "1", "0", "0"}},
+                          {683, {"1", program.Text("AKX"), "0"}},
+                          {683, {"9", ak, "0"}}},
+                         program);
+    EXPECT_EQ(0, r[0]);
+    EXPECT_EQ(StaticSoundBuffer::kLevelEnvelope, m_manager->GetChannel(0)->levelMode);
+    EXPECT_EQ(-2, r[2]);
+    EXPECT_EQ(-2, r[5]);
+    EXPECT_EQ(-4, r[7]);
+    EXPECT_EQ(-4, r[8]);  // no such channel
+    m_voices.names.clear();
+    CallProgram plain;
+    const auto p = Calls({{683, {"1", plain.Text("X"), "0"}}, {683, {"2", plain.Text("Y"), "0"}}}, plain);
+    EXPECT_EQ((std::vector<std::int32_t>{-1, -4}), p);
+    EXPECT_EQ("VOICE\\X.OGG", m_manager->GetChannel(1)->name);
+}
+
+TEST_F(SoundCommands, MessageBoxControlAnswersItsOtherSubCommands) {
+    CallProgram program;
+    program.Call(58, {"10", "var:3"}, Var(0));
+    program.Call(58, {"10", program.Word("0")}, Var(1));
+    program.Call(58, {"11"}, Var(2));
+    program.Call(58, {Num(-1)}, Var(3));
+    for (int sub = 5; sub <= 9; ++sub) program.Call(58, {std::to_string(sub), "0", "0", "0", "0", "0", "0"}, Var(sub));
+    ASSERT_EQ(kStepEnded, m_run.Run(program));
+    EXPECT_EQ(3, m_run.Var(0));
+    EXPECT_EQ(-1, m_run.Var(1));
+    EXPECT_EQ(1, m_run.Var(2));
+    EXPECT_EQ(1, m_run.Var(3));
+    for (int sub = 5; sub <= 9; ++sub) EXPECT_EQ(std::int32_t(kCommandNotBuilt), m_run.Var(sub)) << sub;
 }
 
 }  // namespace
