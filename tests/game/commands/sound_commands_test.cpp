@@ -4,7 +4,10 @@
 
 #include <climits>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,9 +18,12 @@
 #include "framework/sound/sound_manager.h"
 #include "game/commands/sound_routines.h"
 #include "game/script/command_table.h"
+#include "game/script/script_fault.h"
+#include "game/script/script_memory.h"
 #include "game/script/voice_table.h"
 #include "tests/framework/plugin_test_files.h"
 #include "tests/game/commands/script_call_program.h"
+#include "tests/support/command_doubles.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_direct_sound.h"
 #include "tests/support/tsnd_writer.h"
@@ -132,6 +138,13 @@ protected:
     std::unique_ptr<SoundManager> m_manager;
     VoiceTable m_voices;
     RecordingSettings m_settings;
+
+    // A table whose prefixes match the mutation's names.
+    void FillVoicesForMutation() {
+        m_voices.voices.resize(2);
+        m_voices.names = {{"AK", 0}, {"", 1}};
+        std::memcpy(m_voices.folder, "TSN", 4);
+    }
 };
 
 TEST_F(SoundCommands, BufferMadeByScriptPlaysAndReportsItsCursors) {
@@ -626,6 +639,130 @@ TEST_F(SoundCommands, MessageBoxControlAnswersItsOtherSubCommands) {
     EXPECT_EQ(1, m_run.Var(2));
     EXPECT_EQ(1, m_run.Var(3));
     for (int sub = 5; sub <= 9; ++sub) EXPECT_EQ(std::int32_t(kCommandNotBuilt), m_run.Var(sub)) << sub;
+}
+
+// ---- Hostile words ----
+
+constexpr std::size_t kGuard = 64;
+constexpr std::size_t kRegion = 512;
+constexpr std::uint8_t kGuardByte = 0xCD;
+
+// One writable script region with guard bytes around it.
+class GuardedRegion {
+public:
+    GuardedRegion() : m_bytes(2 * kGuard + kRegion, kGuardByte) {
+        std::memset(Bytes(), 0, kRegion);
+        m_registration.Reset(Bytes(), kRegion, true);
+    }
+    std::uint8_t* Bytes() { return m_bytes.data() + kGuard; }
+    bool GuardsIntact() const {
+        for (std::size_t i = 0; i < m_bytes.size(); ++i) {
+            if ((i < kGuard || i >= kGuard + kRegion) && m_bytes[i] != kGuardByte) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+    ScriptMemoryRegistration m_registration;
+};
+
+std::uint32_t WordOf(const void* address) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)); }
+
+// The results of the commands with a short list (the others pass on a callee's codes).
+const std::map<int, std::set<std::int32_t>> kListedResults = {
+    {602, {0}}, {615, {0}}, {616, {0}},    {617, {0}},    {652, {0}}, {654, {0}},    {655, {0}}, {656, {0}},
+    {658, {0}}, {665, {0, 1}}, {674, {0}}, {677, {0}},    {680, {0, 1}}, {668, {0, 1, 2}},
+    {622, {0, 1}}, {439, {0, 1}}, {607, {0, 1, 2}}, {671, {0, 1, 2}}, {600, {0}}};
+
+// Each sound command called directly with fixed-seed blocks of words: live, stale and forged
+// buffer words, the channels' and players' buffers, edge numbers, names inside the test's
+// folder, an unterminated text at the region's end, pointers outside script memory and into a
+// page that faults. A command answers a listed value or raises the script fault, never crashes,
+// and writes nothing outside script memory; the scheduler's passes run the tasks it started.
+TEST_F(SoundCommands, HostileWordsNeverCrashOrWriteOutsideScriptMemory) {
+    ASSERT_EQ(0, m_manager->SetChannelCount(3));
+    ASSERT_EQ(0, m_manager->LoadChannel(0, "SE.TSN", 0, false));
+    ASSERT_EQ(0, m_manager->LoadChannel(1, "SE.TSN", 0, true));
+    SoundBuffer* live = nullptr;
+    SoundBuffer* stale = nullptr;
+    ASSERT_EQ(0, m_device.CreateBufferFromFile(&live, "SE.TSN", 1));
+    ASSERT_EQ(0, m_device.CreateBufferFromFile(&stale, "SE.TSN", 0));
+    const std::uint32_t staleWord = WordOf(stale);
+    ASSERT_EQ(0, m_device.DestroyBuffer(stale));
+    GuardedRegion region;
+    testsupport::NoAccessPage noAccess;
+    noAccess.Revoke();
+    std::uint8_t* const base = region.Bytes();
+    const std::uint32_t blockWords = 12;
+    const char* const kNames[] = {"SE.TSN", "out.wav", "0.5", "nan", "AK", "", "missing.tsn"};
+    auto writeNames = [&](std::vector<std::uint32_t>* words) {
+        std::uint8_t* text = base + blockWords * 4;
+        for (const char* name : kNames) {
+            std::strcpy(reinterpret_cast<char*>(text), name);
+            if (words) words->push_back(WordOf(text));
+            text += std::strlen(name) + 1;
+        }
+        std::memset(base + kRegion - 16, 'u', 16);
+    };
+    std::vector<std::uint32_t> names;
+    writeNames(&names);
+    const std::uint32_t start = WordOf(base);
+    const std::uint32_t end = start + kRegion;
+    const std::vector<std::uint32_t> edges = {
+        0u, 0xFFFFFFFFu, 65535u, 0x80000000u, 0x7FFFFFFFu, start, end, end - 1, end - 4, end - 16,
+        noAccess.Word(), noAccess.Word(100), WordOf(live), WordOf(live) + 4, staleWord,
+        WordOf(&m_manager->GetChannel(0)->staticBuffer), WordOf(&m_manager->GetChannel(1)->streaming),
+        WordOf(&m_manager->CurrentPlayer().buffer), 1, 2, 3, 4, 100, 500, 4097};
+    FillVoicesForMutation();
+    std::mt19937 random(20261211);
+    auto pick = [&]() -> std::uint32_t {
+        switch (random() % 4) {
+            case 0: return names[random() % names.size()];
+            case 1: return 0x10u + static_cast<std::uint32_t>(random() % 0xFFF0u);
+            default: return edges[random() % edges.size()];
+        }
+    };
+    std::vector<int> opcodes = {58, 439};
+    for (int opcode = 597; opcode <= 631; ++opcode) opcodes.push_back(opcode);
+    for (int opcode = 652; opcode <= 684; ++opcode) opcodes.push_back(opcode);
+    std::uint32_t now = 0;
+    for (int opcode : opcodes) {
+        // Not here: plug-in files are the system's (598, 599); the test's own buffers and
+        // stand-in stay (600, 602, 607 run at the end).
+        if (opcode == 598 || opcode == 599 || opcode == 600 || opcode == 602 || opcode == 607) continue;
+        for (int round = 0; round < 40; ++round) {
+            std::uint32_t* const block = reinterpret_cast<std::uint32_t*>(base);
+            for (std::uint32_t i = 0; i < blockWords; ++i) block[i] = pick();
+            // 58's glide and not-built sub-commands are not the sound family's.
+            if (opcode == 58) block[0] = random() % 4;
+            // Channel counts stay small: each channel holds two buffers.
+            if (opcode == 668) block[0] = block[0] % 8 == 0 ? 0xFFFFFFFFu : block[0];
+            const std::uint32_t result = kCommandTable[opcode].handler(block);
+            const bool faulted = TakeScriptFault();
+            const auto listed = kListedResults.find(opcode);
+            if (!faulted && listed != kListedResults.end()) {
+                ASSERT_TRUE(listed->second.count(static_cast<std::int32_t>(result)))
+                    << "opcode " << opcode << " answered " << static_cast<std::int32_t>(result);
+            }
+            ASSERT_TRUE(region.GuardsIntact()) << "opcode " << opcode << " round " << round;
+            writeNames(nullptr);
+            now += random() % 700;
+            RunAt(now);
+        }
+    }
+    std::uint32_t variable[1] = {WordOf(live)};
+    ScriptMemoryRegistration held(variable, sizeof variable, true);
+    std::uint32_t destroy[1] = {WordOf(variable)};
+    std::uint32_t all[1] = {0xFFFFFFFFu};
+    EXPECT_EQ(0u, kCommandTable[607].handler(destroy));
+    EXPECT_EQ(0u, kCommandTable[602].handler(all));
+    EXPECT_EQ(0u, kCommandTable[600].handler(all));
+    EXPECT_FALSE(TakeScriptFault());
+    EXPECT_EQ(0u, variable[0]);
+    EXPECT_TRUE(m_device.Buffers().empty());
+    EXPECT_EQ(nullptr, m_host.FindAssistFunc2(100));
+    m_scheduler.Clear();
 }
 
 }  // namespace
