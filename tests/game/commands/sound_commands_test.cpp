@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -37,6 +38,7 @@ using commandtest::CallProgram;
 using commandtest::ProgramRun;
 
 std::string Var(int n) { return "var:" + std::to_string(n); }
+std::uint32_t WordOf(const void* address) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)); }
 std::string Num(std::int64_t value) { return std::to_string(static_cast<std::uint32_t>(value)); }
 
 // The player's settings and the window thread as the sound commands see them.
@@ -641,6 +643,65 @@ TEST_F(SoundCommands, MessageBoxControlAnswersItsOtherSubCommands) {
     for (int sub = 5; sub <= 9; ++sub) EXPECT_EQ(std::int32_t(kCommandNotBuilt), m_run.Var(sub)) << sub;
 }
 
+TEST_F(SoundCommands, MusicCommandsTakeTheirIntroGroupOrLeaveItUnread) {
+    testsupport::TsndSound sound;
+    sound.frames = 44100;
+    Sound("LOOP.TSN", sound);
+    sound.tag = 2;
+    Sound("INTRO.TSN", sound);
+    CallProgram program;
+    const std::string loop = program.Text("LOOP.TSN");
+    const std::string intro = program.Text("INTRO.TSN");
+    auto r = Calls({{657, {loop, "65535", intro}}}, program);
+    EXPECT_EQ(0, r[0]);
+    EXPECT_TRUE(m_manager->CurrentPlayer().intro.empty());
+    EXPECT_TRUE(m_manager->CurrentPlayer().loop);
+    CallProgram second;
+    const std::string loop2 = second.Text("LOOP.TSN");
+    const std::string intro2 = second.Text("INTRO.TSN");
+    r = Calls({{657, {loop2, "0", intro2}}, {657, {loop2, "0", intro2}}}, second);
+    EXPECT_EQ(0, r[0]);
+    EXPECT_EQ(-1, r[1]);  // that pair already plays
+    EXPECT_EQ("INTRO.TSN", m_manager->CurrentPlayer().intro);
+    EXPECT_FALSE(m_manager->CurrentPlayer().loop);
+    // Volume fades: targets outside 0..100 end at its edges; a duration of 0 ends at the first pass.
+    for (const auto& [target, end] : {std::pair<std::int32_t, std::int32_t>{-5, 0}, {150, 100}, {INT_MIN, 0}}) {
+        EXPECT_EQ(0, One(661, {Num(target), "0"}));
+        RunAt(0);
+        EXPECT_EQ(end, m_manager->CurrentPlayer().trackVolume) << target;
+    }
+
+    // The last words of a block may be the last bytes the script can read: with the group absent
+    // the words after it are not read.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const std::uint32_t page = system.dwPageSize;
+    auto* const pages = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    std::strcpy(reinterpret_cast<char*>(pages), "LOOP.TSN");
+    std::strcpy(reinterpret_cast<char*>(pages + 16), "INTRO.TSN");
+    auto tail = [&](std::initializer_list<std::uint32_t> words) {
+        std::uint32_t* const block = reinterpret_cast<std::uint32_t*>(pages + page) - words.size();
+        std::copy(words.begin(), words.end(), block);
+        return block;
+    };
+    const std::uint32_t name = WordOf(pages);
+    m_manager->StopBgm();
+    EXPECT_EQ(0u, kCommandTable[657].handler(tail({name, 65535})));
+    m_manager->StopBgm();
+    EXPECT_EQ(0u, kCommandTable[662].handler(tail({500, name, 65535})));
+    EXPECT_EQ(kBgmFadingIn, m_manager->BgmFadeState());
+    RunAt(0);
+    RunAt(600);
+    EXPECT_EQ(0u, kCommandTable[664].handler(tail({500, name + 16, 65535})));
+    EXPECT_EQ(kBgmChanging, m_manager->BgmFadeState());
+    EXPECT_FALSE(TakeScriptFault());
+    m_scheduler.Clear();
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
 // ---- Hostile words ----
 
 constexpr std::size_t kGuard = 64;
@@ -666,8 +727,6 @@ private:
     std::vector<std::uint8_t> m_bytes;
     ScriptMemoryRegistration m_registration;
 };
-
-std::uint32_t WordOf(const void* address) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)); }
 
 // The results of the commands with a short list (the others pass on a callee's codes).
 const std::map<int, std::set<std::int32_t>> kListedResults = {
