@@ -14,6 +14,7 @@
 
 #include "framework/runtime/com_init.h"
 #include "framework/sound/audio_fade_tasks.h"
+#include "framework/sound/ogg_vorbis_dll.h"
 #include "framework/sound/sound_decoder_host.h"
 #include "framework/sound/sound_device.h"
 #include "framework/sound/sound_manager.h"
@@ -700,6 +701,61 @@ TEST_F(SoundCommands, MusicCommandsTakeTheirIntroGroupOrLeaveItUnread) {
     EXPECT_FALSE(TakeScriptFault());
     m_scheduler.Clear();
     VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// The same commands on Wine's real DirectSound (ALSA null output), with real Ogg Vorbis music
+// through kqvorbis.dll: a smoke pass per family. Wine's DirectSound runs a mixer thread, so
+// these are left out under the i386 emulation.
+class SoundCommandsOnWineDirectSound : public SoundCommands {
+protected:
+    void SetUp() override {
+        SoundCommands::SetUp();
+        m_device.DestroyAllBuffers();
+        m_device.Release();
+        testsupport::FakeDirectSound::Uninstall();
+        ASSERT_EQ(0, m_device.Create(m_window.Handle(), false, false, nullptr));
+        ASSERT_EQ(0, m_host.RegisterBuiltin(new OggVorbisDll(plugintest::BinaryFile("kqvorbis.dll").c_str()),
+                                            OggVorbisDll::kExtensions, OggVorbisDll::kTypeString, OggVorbisDll::kType,
+                                            nullptr, nullptr, nullptr));
+        CreateDirectoryA(m_run.File("BGM").c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((plugintest::BinaryFolder() + "sound_samples\\mono22050.ogg").c_str(),
+                              m_run.File("BGM\\BGM05.OGG").c_str(), FALSE));
+        CreateDirectoryA(m_run.File("VOICE").c_str(), nullptr);
+        testsupport::TsndSound voice;
+        Sound("VOICE\\AK.TSN", voice);
+    }
+
+    testsupport::MessageWindow m_window;
+};
+
+TEST_F(SoundCommandsOnWineDirectSound, BuffersMusicChannelsAndVoicesPlay) {
+    FillVoicesForMutation();
+    CallProgram program;
+    const auto r = Calls({{603, {program.Text("SE.TSN"), "0"}},
+                          {608, {"@var:0"}},
+                          {622, {"@var:0", "0", "0"}},
+                          {626, {"@var:0", "-10", "500", "1000"}},
+                          {58, {"0", "5", "0", "1"}},
+                          {665, {}},
+                          {668, {"2"}},
+                          {683, {"0", program.Text("AK"), "0"}},
+                          {675, {"0", "0"}},
+                          {684, {"0", "0"}},
+                          {612, {"@var:0"}},
+                          {58, {"0", "0", "0", "0"}}},
+                         program);
+    EXPECT_NE(0, r[0]);
+    EXPECT_EQ(0, r[1]);
+    EXPECT_EQ(1, r[2]);
+    EXPECT_EQ(0, r[3]);
+    EXPECT_EQ(0, r[4]);
+    EXPECT_EQ(1, r[5]);
+    EXPECT_EQ(0, r[7]);
+    EXPECT_EQ(0, r[8]);
+    EXPECT_NE(0, r[9]);
+    EXPECT_EQ(0, r[10]);
+    EXPECT_EQ(0, r[11]);
+    m_scheduler.Clear();
 }
 
 // ---- Hostile words ----
