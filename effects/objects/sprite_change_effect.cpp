@@ -100,6 +100,8 @@ std::int32_t SpriteChangeEffect::Prepare(ScreenBuffer*, const std::int32_t* para
     m_pointX = oldOx + (rotated ? old->Pivot().x : 0);
     m_pointY = oldOy + (rotated ? old->Pivot().y : 0);
     bool plain = false;
+    // The new sprite is rendered turned only once nothing can fail any more.
+    bool renderNew = false;
     if (m_mode == 0) {
         if (old->Stretched()) return 2;
         fresh->SetPosition(old->X() + newOx - oldOx, old->Y() + newOy - oldOy);
@@ -108,7 +110,7 @@ std::int32_t SpriteChangeEffect::Prepare(ScreenBuffer*, const std::int32_t* para
             const QuadPoint q = TopLeft(newOx, newOy, m_angle, m_zoom * m_ratio, fresh->Width(),
                                         fresh->Height(), m_alignment.x, m_alignment.y);
             fresh->MoveBy(Trunc(m_pointX - q.x), Trunc(m_pointY - q.y));
-            fresh->SetRotationZoom(m_angle, m_zoom);
+            renderNew = true;
         }
         m_endOffset = POINT{0, 0};
         m_sprite = fresh;
@@ -151,6 +153,7 @@ std::int32_t SpriteChangeEffect::Prepare(ScreenBuffer*, const std::int32_t* para
     }
     const std::uint32_t duration = params[6] == 0 ? 1 : static_cast<std::uint32_t>(params[6]);
     Start(duration, false);
+    if (renderNew) fresh->SetRotationZoom(m_angle, m_zoom);
     if (PrepareTransform() != 0) return 5;
     if (m_scale) m_transform = 0;
     m_firstStep = true;

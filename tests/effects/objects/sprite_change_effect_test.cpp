@@ -280,6 +280,20 @@ TEST_F(SpriteChangeTest, NoTransformLeavesTheNewSpriteOnTheOldOne) {
     EXPECT_EQ(100, m_new.Y());
 }
 
+TEST_F(SpriteChangeTest, ARotatedOldSpriteTurnsTheNewOne) {
+    Sprite* old = MakeOld(200, 100, 20);
+    ASSERT_EQ(1, old->SetRotationZoom(128, 1.5));
+    {
+        SCOPED_TRACE("a string that does not parse leaves the new sprite unturned");
+        EXPECT_EQ(3, Start(old, "P1 x", 0, false));
+        EXPECT_FALSE(m_new.Rotated());
+    }
+    ASSERT_EQ(0, Start(old, "P10,50", 0, false));
+    EXPECT_TRUE(m_new.Rotated());
+    EXPECT_EQ(128, m_new.Angle());
+    EXPECT_DOUBLE_EQ(1.5, m_new.Zoom());
+}
+
 TEST_F(SpriteChangeTest, ControlReportsTheEndOffsetsAndTheAlignmentPoint) {
     Sprite* old = MakeOld(200, 100, 20);
     SpriteChangeEffect* effect = nullptr;
