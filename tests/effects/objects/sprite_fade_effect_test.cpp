@@ -479,6 +479,41 @@ TEST_F(CrossFadeTest, TheEffectDrawsItsWorkingPictureFromTheClippedSprites) {
     EXPECT_EQ(1, m_scheduler.TaskCount());
 }
 
+TEST_F(CrossFadeTest, ATransformedOldSpriteGivesItsRenderedPicture) {
+    struct Case {
+        const char* name;
+        bool stretch;
+    };
+    for (const Case c : {Case{"stretched to 40 x 12", true}, Case{"a quarter turn", false}}) {
+        SCOPED_TRACE(c.name);
+        m_clock.SetMs(kStart);
+        List().Clear();
+        m_new.Reset();
+        Sprite* old = MakeOld(nullptr, true, 4, 4);
+        if (c.stretch) ASSERT_TRUE(old->SetStretch(40, 12));
+        else ASSERT_EQ(1, old->SetRotationZoom(128, 1.0));
+        RECT bounds;
+        old->GetBounds(&bounds);
+        ASSERT_EQ(0, m_new.SetImage(m_newImage.get(), nullptr, bounds.right - 4, bounds.bottom - 4));
+        ASSERT_EQ(0, List().Add(&m_new, 20, 0));
+        SpriteCrossFadeEffect* effect = nullptr;
+        ASSERT_EQ(0, Start(&m_new, old, 100, &m_screen, &effect));
+        ASSERT_TRUE(effect->Combined());
+        Image* working = effect->Working().WorkingImage();
+        auto* cache = const_cast<Image*>(old->Cache());
+        ASSERT_NE(nullptr, cache);
+        EXPECT_EQ(bounds.right - bounds.left + 8, working->Width());
+        for (std::int32_t y = 0; y < bounds.bottom - bounds.top - 4; y += 3) {
+            for (std::int32_t x = 0; x < bounds.right - bounds.left; x += 3) {
+                ASSERT_EQ(reinterpret_cast<const std::uint32_t*>(cache->Row(y))[x],
+                          reinterpret_cast<const std::uint32_t*>(working->Row(y))[x])
+                    << x << "," << y;
+            }
+        }
+        m_scheduler.Clear();
+    }
+}
+
 TEST_F(CrossFadeTest, DurationZeroRunsAsOneMillisecond) {
     Sprite* old = MakeOld(nullptr, true, 4, 4);
     ASSERT_EQ(0, m_new.SetImage(m_newImage.get(), nullptr, 30, 30));
