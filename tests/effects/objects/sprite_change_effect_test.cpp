@@ -114,7 +114,9 @@ TEST_F(SpriteChangeTest, TheFiveChangesRunToTheirEndStates) {
         m_new.SetRotationZoom(0, 1.0);
         m_new.SetVisible(1);
         Sprite* old = MakeOld(c.oldWidth, c.oldOx, c.oldOy);
-        if (c.stretchedOld) ASSERT_TRUE(old->SetStretch(150, 20));
+        if (c.stretchedOld) {
+            ASSERT_TRUE(old->SetStretch(150, 20));
+        }
         SpriteChangeEffect* effect = nullptr;
         ASSERT_EQ(0, Start(old, "P10,50", c.mode, c.scale, 1000, &effect));
         EXPECT_EQ(c.runMode, effect->Mode());
@@ -124,8 +126,12 @@ TEST_F(SpriteChangeTest, TheFiveChangesRunToTheirEndStates) {
         EXPECT_EQ(c.oldShowsMid, old->IsVisible());
         Sprite* moving = c.mode == 0 ? &m_new : c.mode == 1 ? old : effect->WorkingSprite();
         EXPECT_EQ(c.mode == 0, m_new.IsVisible());
-        if (c.midZoom != 0.0) EXPECT_DOUBLE_EQ(c.midZoom, moving->Zoom());
-        if (c.runMode >= 2) EXPECT_TRUE(effect->WorkingSprite()->IsVisible());
+        if (c.midZoom != 0.0) {
+            EXPECT_DOUBLE_EQ(c.midZoom, moving->Zoom());
+        }
+        if (c.runMode >= 2) {
+            EXPECT_TRUE(effect->WorkingSprite()->IsVisible());
+        }
         At(1000);
         EXPECT_EQ(0, m_scheduler.TaskCount());
         EXPECT_TRUE(m_new.IsVisible());

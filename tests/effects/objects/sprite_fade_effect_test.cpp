@@ -90,7 +90,9 @@ TEST_F(SpriteFadeTest, FadesRunForTheirShareOfTheDurationAndEndInPlace) {
             At(c.end - 1);
             EXPECT_EQ(1, effect->ControlV(0));
             EXPECT_TRUE(sprite.IsVisible()) << "not over one ms early";
-            if (c.fadeIn) EXPECT_NE(255, sprite.Alpha());
+            if (c.fadeIn) {
+                EXPECT_NE(255, sprite.Alpha());
+            }
         }
         At(c.end);
         EXPECT_EQ(c.endVisible, sprite.IsVisible());
@@ -329,9 +331,13 @@ TEST_F(CrossFadeTest, SetupCodesAndModes) {
         m_new.Reset();
         List().Clear();
         Sprite* old = MakeOld(nullptr, c.oldImage, c.oldAt.x, c.oldAt.y);
-        if (c.newImage) ASSERT_EQ(0, m_new.SetImage(m_newImage.get(), nullptr, c.newAt.x, c.newAt.y));
+        if (c.newImage) {
+            ASSERT_EQ(0, m_new.SetImage(m_newImage.get(), nullptr, c.newAt.x, c.newAt.y));
+        }
         m_new.SetVisible(1);
-        if (c.newListed) ASSERT_EQ(0, List().Add(&m_new, 20, 0));
+        if (c.newListed) {
+            ASSERT_EQ(0, List().Add(&m_new, 20, 0));
+        }
         const std::int32_t listed = List().Count();
         SpriteCrossFadeEffect* effect = nullptr;
         const void* fresh = c.freshIsBox ? static_cast<const void*>(&box) : &m_new;
@@ -351,8 +357,12 @@ TEST_F(CrossFadeTest, SetupCodesAndModes) {
             EXPECT_FALSE(old->IsVisible());
             EXPECT_TRUE(effect->Working().WorkingSprite()->IsVisible());
         } else {
-            if (c.newImage) EXPECT_EQ(127, m_new.Alpha());
-            if (c.oldImage && c.oldAt.x < 64) EXPECT_EQ(128, old->Alpha());
+            if (c.newImage) {
+                EXPECT_EQ(127, m_new.Alpha());
+            }
+            if (c.oldImage && c.oldAt.x < 64) {
+                EXPECT_EQ(128, old->Alpha());
+            }
         }
         At(100);
         EXPECT_EQ(0, m_scheduler.TaskCount()) << "over after its duration; it took the old sprite";
@@ -396,8 +406,12 @@ TEST(CrossFadeBands, UnionAndOldOnlyListsOverRandomPairs) {
                 for (int i = 0; i < bands.unionCount; ++i) inUnion += In(bands.unionRects[i], x, y);
                 for (int i = 0; i < bands.oldOnlyCount; ++i) inOldOnly += In(bands.oldOnly[i], x, y);
                 ASSERT_LE(inUnion, 1) << "union rectangles overlap at " << x << "," << y;
-                if (inUnion) ASSERT_TRUE(In(u, x, y));
-                if (In(o, x, y) || In(n, x, y)) ASSERT_EQ(1, inUnion) << x << "," << y;
+                if (inUnion) {
+                    ASSERT_TRUE(In(u, x, y));
+                }
+                if (In(o, x, y) || In(n, x, y)) {
+                    ASSERT_EQ(1, inUnion) << x << "," << y;
+                }
                 ASSERT_EQ(In(o, x, y) && !In(n, x, y) ? 1 : 0, inOldOnly) << x << "," << y;
             }
         }

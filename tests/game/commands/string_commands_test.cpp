@@ -91,7 +91,9 @@ TEST(StringCommands, ProgramsOverTheVariableArea) {
         } else {
             EXPECT_EQ(run.Number(0), std::stoi(c.result));
         }
-        if (c.opcode <= 62 || c.opcode == 67 || c.opcode >= 70) EXPECT_EQ(run.Text(buffer), c.bufferAfter);
+        if (c.opcode <= 62 || c.opcode == 67 || c.opcode >= 70) {
+            EXPECT_EQ(run.Text(buffer), c.bufferAfter);
+        }
         EXPECT_EQ(run.Number(guard), 0x5A5A5A5A);
     }
 }
