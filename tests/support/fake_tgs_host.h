@@ -39,6 +39,7 @@ public:
             return Interpret();
         }
         std::uint32_t Interpret() override {
+            if (m_host.inert) return kReturned;
             for (int steps = 0; steps < 1000; ++steps) {
                 std::uint32_t w[3];
                 std::memcpy(w, reinterpret_cast<const void*>(m_pc), 12);
@@ -197,6 +198,7 @@ public:
     int framesBeforeQuit = 1000;
     bool returnToTitle = false;
     bool refuseWrites = false;
+    bool inert = false;  // the machine runs no code (for damaged texts)
     int writes = 0;
     std::map<std::uint32_t, std::uint32_t> regions;
     std::map<std::string, std::vector<std::uint8_t>> files;
