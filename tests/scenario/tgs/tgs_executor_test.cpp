@@ -377,3 +377,32 @@ TEST_F(TgsFrameTest, MutatedModulesRunToAListedResult) {
 
 }  // namespace
 }  // namespace tgstest
+
+namespace tgstest {
+namespace {
+
+TEST_F(TgsFrameTest, TheOperandAreaIsNeverWrittenPastItsEnd) {
+    TobWriter tob;
+    tob.Instruction(12, TobCondition::Always(), {TobOperand::Number(1)});
+    AddTob("M", tob.Bytes());
+    ASSERT_EQ(0, frame.StartScript("M"));
+    frame.Operands().top = TgsOperandArea::kWords - 1;
+    EXPECT_EQ(kTgsDamagedScript, frame.Run()) << "two words do not fit in one";
+    EXPECT_TRUE(ops.empty());
+
+    // Op 5's digits go above the operands: "-2147483648" and its 0 need 3 words.
+    TobWriter digits;
+    digits.Instruction(5, TobCondition::Always(), {TobOperand::Number(INT32_MIN)});
+    AddTob("D", digits.Bytes());
+    for (std::uint32_t free : {5u, 4u}) {
+        frame.ReleaseModules();
+        ASSERT_EQ(0, frame.StartScript("D"));
+        frame.Operands().top = TgsOperandArea::kWords - free;
+        frame.Executor().outputLength = 0;
+        EXPECT_EQ(free == 5 ? 0 : kTgsDamagedScript, frame.Run()) << free;
+        EXPECT_EQ(free == 5 ? "-2147483648" : "", Output());
+    }
+}
+
+}  // namespace
+}  // namespace tgstest
