@@ -9,6 +9,7 @@
 #include "game/commands/sound_commands.h"
 #include "game/commands/string_commands.h"
 #include "game/commands/text_input_commands.h"
+#include "game/commands/tgs_commands.h"
 #include "game/commands/variable_commands.h"
 #include "game/commands/window_commands.h"
 #include "game/script/script_engine_base.h"
@@ -815,10 +816,10 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSetListRowState", CmdNotBuilt},  // 788
     {"CmdSetChoiceList", CmdNotBuilt},  // 789
     {"CmdCopyChoiceMarkSource", CmdNotBuilt},  // 790
-    {"CmdTgsCreateFrame", CmdNotBuilt},  // 791
-    {"CmdTgsDestroyFrame", CmdNotBuilt},  // 792
-    {"CmdTgsRunScript", CmdNotBuilt},  // 793
-    {"CmdTgsSetStartParam", CmdNotBuilt},  // 794
+    {"CmdTgsCreateFrame", CmdTgsCreateFrame},  // 791
+    {"CmdTgsDestroyFrame", CmdTgsDestroyFrame},  // 792
+    {"CmdTgsRunScript", CmdTgsRunScript},  // 793
+    {"CmdTgsSetStartParam", CmdTgsSetStartParameter},  // 794
     {"CmdNoOperation", CmdNoOperation},  // 795
     {"CmdMessageBox", CmdNotBuilt},  // 796
     {"CmdAskYesNo", CmdNotBuilt},  // 797

@@ -84,6 +84,11 @@ public:
 
     void AddCommand(CommandHandler handler) { m_commands.push_back(handler); }
     void AddNamedSymbol(const char* name, std::uint32_t* address);
+    std::uint32_t NamedSymbolCount() const { return static_cast<std::uint32_t>(m_namedSymbols.size()); }
+    // The variable named symbol `index` stands for, null when there is none (0 is retTgsExp).
+    std::uint32_t* NamedSymbolAddress(std::uint32_t index) const {
+        return index < m_namedSymbols.size() ? m_namedSymbols[index].address : nullptr;
+    }
     int SetStackSize(std::uint32_t words);
 
     // Each file missing is skipped; the others are checked and built (see LoadInitFilesResult).

@@ -1,5 +1,7 @@
 #include "game/script/script_engine.h"
 
+#include "scenario/tgs/tgs_frame.h"
+
 #include "framework/runtime/timer_resolution.h"
 #include "game/script/command_table.h"
 #include "effects/objects/subtractive_random.h"
@@ -19,6 +21,9 @@ ScriptEngine::ScriptEngine(TaskScheduler* soundFadeScheduler) {
 }
 
 ScriptEngine::~ScriptEngine() {
+    // The frame goes first: it writes its text log and frees its modules while the engine it
+    // uses is whole.
+    if (TgsFrame::Current() && &TgsFrame::Current()->Host() == &m_tgsHost) TgsFrame::DestroyFrame();
     if (s_current == this) s_current = nullptr;
 }
 

@@ -23,6 +23,7 @@
 #include "game/save/save_slots.h"
 #include "game/script/script_engine_base.h"
 #include "game/interfaces/script_settings_targets.h"
+#include "game/script/tgs_engine_host.h"
 
 class TaskScheduler;
 
@@ -50,6 +51,14 @@ public:
     // The pop-up hints of the UI part group: shown or not, and their delay.
     void ApplyHintSettings();
     ScriptSettingsServices& SettingsServices() { return m_settings; }
+
+    // The TGS frame's start parameters (command 794), copied by each new frame.
+    std::uint32_t TgsStartParameter(int index) const { return index >= 0 && index < 6 ? m_tgsStart[index] : 0; }
+    void SetTgsStartParameter(int index, std::uint32_t address) {
+        if (index >= 0 && index < 6) m_tgsStart[index] = address;
+    }
+    // What the TGS frame uses of the engine and the application.
+    TgsHost& Tgs() { return m_tgsHost; }
 
     std::uint16_t BootNumber() const { return m_bootNumber; }
     void SetBootNumber(std::uint16_t number) { m_bootNumber = number; }
@@ -127,5 +136,7 @@ private:
     SaveParameterWords m_saveWords;
     bool m_saveCommentSwitch = true;
     bool m_hasChoiceSnapshot = false;
+    std::uint32_t m_tgsStart[6] = {};
+    TgsEngineHost m_tgsHost{*this};
     std::vector<std::uint8_t> m_choiceSnapshot;
 };
