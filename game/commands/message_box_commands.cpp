@@ -8,6 +8,7 @@
 #include "game/script/command_table.h"
 #include "game/script/script_engine.h"
 #include "game/script/script_memory.h"
+#include "scenario/tgs/tgs_frame.h"
 
 using command_args::Bool;
 using command_args::Byte;
@@ -32,8 +33,22 @@ std::uint32_t GlideTask(const std::uint32_t* w) {
     return code == 0 ? task : 0;
 }
 
-// 9: the TGS frame's flag totals and state, which come with the frame.
-std::uint32_t QueryTgsFrame(const std::uint32_t* /*w*/) { return kCommandNotBuilt; }
+// 9: the TGS frame's flag totals and state (0 without a frame). w1 the query, w2 a module name
+// or 0 for every module; a name word that is no readable text names nothing, so 0.
+std::uint32_t QueryTgsFrame(const std::uint32_t* w) {
+    const char* name = nullptr;
+    if (w[1] != 0) {
+        name = file_script_words::Text(w[1]);
+        if (!name) return 0;
+    }
+    return TgsFrameQuery(w[0], name);
+}
+
+// 8: shows the cursor the frame hid while it waits; nothing without a frame.
+std::uint32_t ShowFrameCursor() {
+    if (TgsFrame* const frame = TgsFrame::Current()) frame->ShowHiddenCursor();
+    return 0;
+}
 
 std::uint32_t VariableIndex(std::uint32_t address) {
     ScriptEngine* const engine = ScriptEngine::Current();
@@ -55,8 +70,9 @@ std::uint32_t CmdGameMessageBoxControlBody(std::uint32_t* w) {
     case 5:
     case 6:
     case 7:
-    case 8:
         return kCommandNotBuilt;
+    case 8:
+        return ShowFrameCursor();
     case 9:
         return QueryTgsFrame(w + 1);
     case 10:

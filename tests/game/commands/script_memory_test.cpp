@@ -202,7 +202,9 @@ TEST(ScriptStringWriter, CutsAtTheRoomOrTheGivenSizeAtAWholeCharacter) {
         std::memset(buffer.Data(), 0xEE, c.bufferSize);
         EXPECT_EQ(WriteScriptString(buffer.Address(), c.text, c.sizeLimit), c.result);
         EXPECT_EQ(std::string(buffer.Data(), c.written.size()), c.written);
-        if (c.result >= 0) EXPECT_EQ(buffer.Data()[c.result], '\0');
+        if (c.result >= 0) {
+            EXPECT_EQ(buffer.Data()[c.result], '\0');
+        }
         EXPECT_TRUE(buffer.GuardsIntact());
     }
 }

@@ -641,7 +641,9 @@ TEST_F(SoundCommands, MessageBoxControlAnswersItsOtherSubCommands) {
     EXPECT_EQ(-1, m_run.Var(1));
     EXPECT_EQ(1, m_run.Var(2));
     EXPECT_EQ(1, m_run.Var(3));
-    for (int sub = 5; sub <= 9; ++sub) EXPECT_EQ(std::int32_t(kCommandNotBuilt), m_run.Var(sub)) << sub;
+    for (int sub = 5; sub <= 7; ++sub) EXPECT_EQ(std::int32_t(kCommandNotBuilt), m_run.Var(sub)) << sub;
+    EXPECT_EQ(0, m_run.Var(8)) << "no TGS frame: nothing to show";
+    EXPECT_EQ(0, m_run.Var(9)) << "no TGS frame: no flags";
 }
 
 TEST_F(SoundCommands, MusicCommandsTakeTheirIntroGroupOrLeaveItUnread) {

@@ -31,7 +31,7 @@ TobCode Sob(const std::string& source) { return TobCode::FromSob(testsupport::As
 TEST(TgsFrameGame, ASobModuleRunsTobModulesFromAnArchive) {
     gametest::ScriptGame game(true);
     testsupport::SobUserVar vars;
-    for (int i = 0; i < 8; ++i) vars.AddNumber(0);
+    for (int i = 0; i < 16; ++i) vars.AddNumber(0);
     game.Write("USER_VAR.SOB", vars.Bytes());
     game.Write("SOB_INIT.DAT", testsupport::SobInitFile({{"MAIN", 8, 8}}));
     game.Write("TGS_INIT.DAT", testsupport::TgsInitFile({{"START", 8, 2}, {"SUB", 4, 0}}));
@@ -55,8 +55,19 @@ TEST(TgsFrameGame, ASobModuleRunsTobModulesFromAnArchive) {
     program.Call(791, {"0", "0", "0"}, "var:2");
     program.Call(793, {"0", program.Text("start")}, "var:3");
     program.Line("copy sym:0, var:4");
+    // Command 58's frame queries: flag totals and set flags of all modules or of one named
+    // case-blind, whether all are set, and a name word that is no text.
+    program.Call(58, {"9", "0", "0"}, "var:8");
+    program.Call(58, {"9", "1", "0"}, "var:9");
+    program.Call(58, {"9", "1", program.Text("sub")}, "var:10");
+    program.Call(58, {"9", "0", program.Text("Start")}, "var:11");
+    program.Call(58, {"9", "2", program.Text("SUB")}, "var:12");
+    program.Call(58, {"9", "1", "16"}, "var:13");
+    program.Call(58, {"9", "7", "0"}, "var:14");
+    program.Call(58, {"8"}, "var:15");
     program.Line("stop");
     program.Call(792, {});
+    program.Call(58, {"9", "1", "0"}, "var:9");
     game.Write("MAIN.SOB", testsupport::AssembleSob(program.Source()).Sob0());
 
     const std::string saveFolder = game.Folder().File("save\\");
@@ -80,6 +91,14 @@ TEST(TgsFrameGame, ASobModuleRunsTobModulesFromAnArchive) {
     EXPECT_EQ(1, gametest::NumberOf(*engine, 3)) << "793: the quit leaves the screen up";
     EXPECT_EQ(-1, gametest::NumberOf(*engine, 4)) << "retTgsExp";
     EXPECT_EQ(9, gametest::NumberOf(*engine, 5)) << "the SUB module's SOB code ran";
+    EXPECT_EQ(12, gametest::NumberOf(*engine, 8)) << "58/9 query 0, all modules";
+    EXPECT_EQ(2, gametest::NumberOf(*engine, 9)) << "58/9 query 1, all modules";
+    EXPECT_EQ(1, gametest::NumberOf(*engine, 10)) << "58/9 query 1, \"sub\"";
+    EXPECT_EQ(8, gametest::NumberOf(*engine, 11)) << "58/9 query 0, \"Start\"";
+    EXPECT_EQ(0, gametest::NumberOf(*engine, 12)) << "58/9 query 2, \"SUB\"";
+    EXPECT_EQ(0, gametest::NumberOf(*engine, 13)) << "58/9 with a name word that is no text";
+    EXPECT_EQ(0, gametest::NumberOf(*engine, 14)) << "58/9 other queries";
+    EXPECT_EQ(0, gametest::NumberOf(*engine, 15)) << "58/8";
     ASSERT_NE(nullptr, TgsFrame::Current());
     EXPECT_EQ(2u, TgsFrame::Current()->FlagSetCount(nullptr)) << "flags read from TEXT_LOG.DAT";
     EXPECT_EQ(1u, TgsFrame::Current()->ModuleSet().callLoaded.size()) << "SUB's return freed it";
@@ -87,6 +106,7 @@ TEST(TgsFrameGame, ASobModuleRunsTobModulesFromAnArchive) {
 
     EXPECT_EQ(kStepEnded, engine->Step());
     EXPECT_EQ(nullptr, TgsFrame::Current()) << "792";
+    EXPECT_EQ(0, gametest::NumberOf(*engine, 9)) << "58/9 without a frame";
     std::vector<TgsTextLogRecord> records;
     const Bytes written = ReadAll(textLog);
     ASSERT_EQ(0, ParseTextLog(written.data(), static_cast<std::uint32_t>(written.size()), records));

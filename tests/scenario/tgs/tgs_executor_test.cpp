@@ -260,7 +260,9 @@ TEST_F(TgsFrameTest, SobCodeCallsModulesAndHandlesRequests) {
         EXPECT_EQ(-1, RunTob(tob.Bytes()));
         EXPECT_EQ("", Output());
         ASSERT_EQ(c.message ? 1u : 0u, host.messages.size());
-        if (c.message) EXPECT_EQ(std::string(c.message), host.messages[0]);
+        if (c.message) {
+            EXPECT_EQ(std::string(c.message), host.messages[0]);
+        }
         EXPECT_EQ(0u, host.request);
         EXPECT_EQ(0, host.loadedSob);
     }
