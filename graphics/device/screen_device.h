@@ -18,10 +18,14 @@
 
 #include <cstdint>
 #include <list>
+#include <string>
+#include <vector>
 
+#include "framework/runtime/recursive_lock.h"
 #include "framework/util/handle_table.h"
 #include "graphics/device/device_drawable.h"
 #include "graphics/device/direct3d_device.h"
+#include "graphics/device/screen_modes.h"
 #include "graphics/interfaces/graphics_object_lookup.h"
 
 class ColourRectSprite;
@@ -50,6 +54,29 @@ class VideoFrameSurface;
 // Asked before each create allocates its object; false makes that allocation fail. Null (the
 // default) allows every allocation. For tests of the allocation paths.
 extern bool (*ScreenObjectAllocationGate)();
+
+// ChangeDisplaySettingsExA, replaceable by tests.
+extern LONG(WINAPI* ScreenDisplaySettingsCall)(LPCSTR deviceName, DEVMODEA* mode, HWND window, DWORD flags,
+                                               LPVOID parameter);
+
+// Owns the IDirectDrawClipper bound to the window.
+class ClipperHolder {
+public:
+    ClipperHolder() = default;
+    virtual ~ClipperHolder() { Release(); }
+    ClipperHolder(const ClipperHolder&) = delete;
+    ClipperHolder& operator=(const ClipperHolder&) = delete;
+
+    // Releases any previous clipper, makes one, binds it to the window and sets it on the
+    // surface. 0; 1 missing argument; 2 creation failed; 3 SetHWnd failed; 4 SetClipper failed
+    // (the new clipper is released again on 3 and 4).
+    std::int32_t Attach(IDirectDraw7* directDraw, IDirectDrawSurface7* surface, HWND window);
+    void Release();
+    IDirectDrawClipper* Clipper() const { return m_clipper; }
+
+private:
+    IDirectDrawClipper* m_clipper = nullptr;
+};
 
 class ScreenDevice : public Direct3DDevice, public GraphicsObjectLookup {
 public:
@@ -137,6 +164,8 @@ public:
     // A pinned entry is released only by the destructor (release by handle answers 3). False
     // when the word names no listed object.
     bool Pin(std::uint32_t word);
+    // Undoes Pin; false when the word names no listed object.
+    bool Unpin(std::uint32_t word);
 
     // --- Lookup (GraphicsObjectLookup and the families it does not cover) ---
     Surface* FindSurface(std::uint32_t word) override { return m_surfaceHandles.Find(word); }
@@ -175,6 +204,60 @@ public:
 
     DeviceDrawableList& DrawingList() { return m_drawingList; }
 
+    // --- Display modes and geometry ---
+    // gameRect = {0, 0, width, height}; 1 when either is not positive (nothing changes).
+    std::int32_t SetGameSize(std::int32_t width, std::int32_t height);
+    // Stores the display canvas (or none), marks it whole for transfer and takes its size as the
+    // game size. The canvas is pinned in the surfaces list, so no script release can delete it
+    // under the device; a replaced canvas is unpinned (and stays listed).
+    std::int32_t AttachGameImage(GdiScreen* image);
+    GdiScreen* GameImage() const { return m_gameImage; }
+    // Rebuilds monitors from the display information and the driver list (enumerated here, with
+    // modes when useDirectDrawModes). 0 or -1.
+    std::int32_t EnumDisplayModes(const std::vector<MonitorRecord>& displays, std::int32_t gameWidth,
+                                  std::int32_t gameHeight, bool useDirectDrawModes);
+    // The same on given driver records and mode lister (tests and the configuration's preview).
+    std::int32_t EnumDisplayModesFrom(const std::vector<MonitorRecord>& displays,
+                                      const std::vector<DisplayAdapterRecord>& drivers, std::int32_t gameWidth,
+                                      std::int32_t gameHeight, bool useDirectDrawModes, DisplayModeLister lister);
+    // Picks the monitor (by handle, else by index; an index out of range picks entry 0), whether
+    // full screen changes the mode, the full-screen depth and the display geometry. 0; 1 no
+    // monitors; 3 no usable depth for a mode change; 4 letterbox geometry rejected. The depth
+    // mask is consulted only when the mode will change: on the desktop its own depth is used.
+    std::int32_t SelectMonitor(bool stretchToMode, HMONITOR monitor, std::int32_t index, std::uint8_t depth,
+                               const std::vector<MonitorRecord>* displays);
+    // 0 set, -1 not needed, 1 bad size (see ComputeLetterbox).
+    std::int32_t SetLetterbox(std::int32_t width, std::int32_t height, bool allowSameShape);
+    void ClearLetterbox();
+    // 0 changed, 1 refused. Undoes an own change still in force first.
+    std::int32_t ChangeDisplaySettings(std::int32_t width, std::int32_t height, const char* deviceName);
+    // 0 restored, 1 nothing to restore.
+    std::int32_t RestoreDisplaySettings();
+    const std::vector<MonitorModeEntry>& Monitors() const { return m_monitors; }
+    const MonitorModeEntry* CurrentMonitor() const { return m_currentMonitor; }
+    // 2 the scaler exists, 1 a back surface exists, 0 neither (GDI).
+    std::uint8_t GetPresentMode() const;
+
+    RECT gameRect = {0, 0, 0, 0};
+    HWND window = nullptr;
+    IDirectDrawSurface7* primarySurface = nullptr;
+    IDirectDrawSurface7* backSurface = nullptr;
+    IDirectDrawSurface7* scalerTexture = nullptr;
+    ClipperHolder clipper;
+    std::uint8_t displayState = 2;  // 0 switching to full screen, 1 full screen, 2 window
+    std::uint8_t changeModeForFullScreen = 0;
+    std::uint8_t useDirectDrawModes = 0;
+    std::uint8_t fullScreenDepth = 0;
+    POINT monitorOrigin = {0, 0};
+    SIZE displaySize = {0, 0};
+    HMONITOR monitorHandle = nullptr;
+    std::uint8_t letterbox = 0;
+    RECT letterboxDest = {};  // x, y, width, height
+    std::uint8_t letterboxBars = 0;
+    RECT bar1 = {};
+    RECT bar2 = {};
+    std::uint8_t letterboxInUse = 0;
+
     // Stamped on every new surface and device drawable, and on every new sprite.
     std::uint32_t objectOwnerKey = 0;
     std::uint32_t spriteOwnerKey = 0;
@@ -212,8 +295,16 @@ private:
     void DetachSurface(const SurfaceEntry& entry);
     std::list<SurfaceEntry>::iterator FindSurfaceEntry(const void* face);
     void DeleteEverything(bool includingPinned);
+    bool SetPinned(std::uint32_t word, bool pinned);
 
     DeviceDrawableList m_drawingList;
+    GdiScreen* m_gameImage = nullptr;
+    bool m_transferWhole = false;
+    std::vector<MonitorModeEntry> m_monitors;
+    const MonitorModeEntry* m_currentMonitor = nullptr;
+    std::string m_changedDeviceName;
+    bool m_displayChanged = false;
+    RecursiveLock m_lock;
     std::list<SurfaceEntry> m_surfaces;
     std::list<DrawableEntry> m_drawables;
     std::list<FontEntry> m_fonts;
