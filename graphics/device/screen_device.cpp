@@ -45,7 +45,7 @@ void Discard(T* object) {
 ScreenDevice::ScreenDevice() = default;
 
 ScreenDevice::~ScreenDevice() {
-    clipper.Release();
+    ReleaseSurfaces();
     m_gameImage = nullptr;
     RestoreDisplaySettings();
     DeleteEverything(true);

@@ -23,6 +23,7 @@
 
 #include "framework/runtime/recursive_lock.h"
 #include "framework/util/handle_table.h"
+#include "graphics/compose/pixel_format.h"
 #include "graphics/device/device_drawable.h"
 #include "graphics/device/direct3d_device.h"
 #include "graphics/device/screen_modes.h"
@@ -238,6 +239,48 @@ public:
     // 2 the scaler exists, 1 a back surface exists, 0 neither (GDI).
     std::uint8_t GetPresentMode() const;
 
+    // --- Window, full screen and presentation ---
+    // 0 done; 1 no game size or no DirectDraw object; 2 cooperative level or display mode
+    // refused; 3 to 6 the surfaces (no object, primary, back, clipper); 7 back format unknown.
+    // A failure leaves the surfaces released. The Direct3D scaler is not built here: a mode
+    // that would use it falls back as after a failed scaler (GDI in a window, plain surfaces in
+    // full screen).
+    std::int32_t ChangeMode(HWND window, bool windowed, bool tripleBuffer, bool zBuffer);
+    void ReleaseSurfaces();
+    // 1 when there is no back surface.
+    std::int32_t ClearBackSurface();
+    // A frame of the display canvas: 0; 1 or 2 the target's device context cannot be had twice;
+    // 4 the blit to the primary failed.
+    std::int32_t Present();
+    // 0 presented; 1 no back surface; 2 a surface was lost; 3 the flip or blit failed otherwise
+    // (a flip or blit refused as still drawing is retried once with the wait flag).
+    std::int32_t PresentBackBuffer();
+    // Repaints the invalid rectangle (clipped to the game area) from what was last presented.
+    HRESULT PresentRect(HDC windowDc, const PAINTSTRUCT& paint);
+    // 0 nothing lost, all restored, or no surfaces by design (GDI presentation); 1 no mode set
+    // or the last switch failed; 2 the surfaces cannot be made anew.
+    std::int32_t RestoreLostSurfaces();
+    // 0 done; 1 no primary surface.
+    std::int32_t BeginGdiOverlay();
+    std::int32_t EndGdiOverlay();
+    // DirectDraw reports no hardware (emulation only): the back surface is the only surface.
+    bool NoHardware() const { return (m_hardwareCaps & DDCAPS_NOHARDWARE) != 0; }
+
+    std::uint8_t presentWait = 0;
+    std::uint8_t hardwareCanvasMode = 0;
+    std::uint8_t windowedHardwareCanvas = 0;
+    std::uint8_t transferThroughDc = 0;
+    std::uint8_t prefer60Hz = 0;
+    std::uint8_t backgroundColour[3] = {0, 0, 0};
+    std::uint8_t flipChain = 0;
+    std::uint8_t tripleBuffer = 0;
+    std::uint8_t gdiOverlay = 0;
+    std::uint8_t displayDepth = 0;
+    std::uint32_t primaryCaps = 0;
+    std::uint32_t backCaps = 0;
+    std::int32_t backFormat = 0;
+    PixelFormatInfo backPixelFormat = {};
+
     RECT gameRect = {0, 0, 0, 0};
     HWND window = nullptr;
     IDirectDrawSurface7* primarySurface = nullptr;
@@ -304,6 +347,16 @@ private:
     const MonitorModeEntry* m_currentMonitor = nullptr;
     std::string m_changedDeviceName;
     bool m_displayChanged = false;
+    // A mode was set and its last switch succeeded.
+    bool m_modeSet = false;
+    // The DirectDraw object was made by ChangeMode (an adopted one stays across switches).
+    bool m_ownsDirectDraw = false;
+    std::int32_t MakeFullScreenSurfaces(bool direct3DCaps, bool triple);
+    std::int32_t MakeWindowSurfaces(bool direct3DCaps);
+    std::int32_t FinishSurfaces();
+    HRESULT BlitToPrimary(RECT* dest, RECT* source, DWORD flags);
+    void WaitForBlank();
+    POINT ClientOrigin() const;
     RecursiveLock m_lock;
     std::list<SurfaceEntry> m_surfaces;
     std::list<DrawableEntry> m_drawables;

@@ -1,0 +1,207 @@
+// The screen device's presentation: the back-buffer present on fake surfaces one answer at a
+// time, the window mode on Wine's DirectDraw with fake surfaces (switch failures, lost
+// surfaces), and GDI presentation of the display canvas into a real window read back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graphics/device/screen_device.h"
+#include "graphics/surfaces/gdi_screen.h"
+#include "tests/graphics/surfaces/direct_draw_image_fixture.h"
+#include "tests/support/fake_dd_surface.h"
+#include "tests/support/present_window.h"
+
+namespace {
+
+using testsupport::FakeDdSurface;
+
+DDPIXELFORMAT Xrgb() { return testsupport::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0); }
+
+struct PresentCase {
+    const char* name;
+    std::uint8_t displayState, presentWait, flipChain, gdiOverlay;
+    std::vector<HRESULT> answers;
+    std::int32_t result;
+    // Per call: flip or blit and its flags.
+    std::vector<std::pair<bool, DWORD>> calls;
+};
+
+TEST(ScreenPresentBackBuffer, EachAnswerOfTheFlipOrBlit) {
+    const PresentCase cases[] = {
+        {"window blit", 2, 0, 0, 0, {DD_OK}, 0, {{false, DDBLT_ASYNC}}},
+        {"window lost", 2, 0, 0, 0, {DDERR_SURFACELOST}, 2, {{false, DDBLT_ASYNC}}},
+        {"window busy then done", 2, 1, 0, 0, {DDERR_WASSTILLDRAWING, DD_OK}, 0,
+         {{false, DDBLT_ASYNC}, {false, DDBLT_WAIT}}},
+        {"window busy twice", 2, 0, 0, 0, {DDERR_WASSTILLDRAWING, DDERR_WASSTILLDRAWING}, 3,
+         {{false, DDBLT_ASYNC}, {false, DDBLT_WAIT}}},
+        {"window other failure", 2, 0, 0, 0, {DDERR_GENERIC}, 3, {{false, DDBLT_ASYNC}}},
+        {"window busy then lost", 2, 0, 0, 0, {DDERR_WASSTILLDRAWING, DDERR_SURFACELOST}, 2,
+         {{false, DDBLT_ASYNC}, {false, DDBLT_WAIT}}},
+        {"full screen flip", 1, 2, 1, 0, {DD_OK}, 0, {{true, 0}}},
+        {"full screen flip busy", 1, 2, 1, 0, {DDERR_WASSTILLDRAWING, DD_OK}, 0, {{true, 0}, {true, DDFLIP_WAIT}}},
+        {"full screen flip failure", 1, 2, 1, 0, {DDERR_INVALIDOBJECT}, 3, {{true, 0}}},
+        {"wait 1 blits", 1, 1, 1, 0, {DD_OK}, 0, {{false, DDBLT_ASYNC}}},
+        {"overlay blits", 1, 2, 1, 1, {DD_OK}, 0, {{false, DDBLT_ASYNC}}},
+        {"no chain blits", 1, 2, 0, 0, {DD_OK}, 0, {{false, DDBLT_ASYNC}}},
+        {"no wait blits", 1, 0, 1, 0, {DDERR_SURFACELOST}, 2, {{false, DDBLT_ASYNC}}},
+    };
+    for (const PresentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDdSurface primary(8, 8, Xrgb());
+        FakeDdSurface back(8, 8, Xrgb());
+        primary.presentAnswers = c.answers;
+        ScreenDevice device;
+        ASSERT_EQ(0, device.SetGameSize(8, 6));
+        device.primarySurface = primary.Interface();
+        device.backSurface = back.Interface();
+        primary.references = back.references = 2;
+        device.displayState = c.displayState;
+        device.presentWait = c.presentWait;
+        device.flipChain = c.flipChain;
+        device.gdiOverlay = c.gdiOverlay;
+        EXPECT_EQ(c.result, device.PresentBackBuffer());
+        ASSERT_EQ(c.calls.size(), primary.presents.size());
+        for (std::size_t i = 0; i < c.calls.size(); ++i) {
+            EXPECT_EQ(c.calls[i].first, primary.presents[i].flip) << i;
+            EXPECT_EQ(c.calls[i].second, primary.presents[i].flags) << i;
+        }
+    }
+}
+
+TEST(ScreenPresentBackBuffer, LetterboxBlitGoesToTheDestination) {
+    FakeDdSurface primary(8, 8, Xrgb());
+    FakeDdSurface back(8, 8, Xrgb());
+    primary.presentAnswers = {DD_OK};
+    ScreenDevice device;
+    ASSERT_EQ(0, device.SetGameSize(640, 480));
+    ASSERT_EQ(0, device.SetLetterbox(1280, 1024, false));
+    device.letterboxInUse = 1;
+    device.displayState = 1;
+    device.primarySurface = primary.Interface();
+    device.backSurface = back.Interface();
+    primary.references = back.references = 2;
+    ASSERT_EQ(0, device.PresentBackBuffer());
+    ASSERT_EQ(1u, primary.presents.size());
+    const RECT& d = primary.presents[0].dest;
+    EXPECT_EQ(0, d.left);
+    EXPECT_EQ(32, d.top);
+    EXPECT_EQ(1280, d.right);
+    EXPECT_EQ(992, d.bottom);
+    ScreenDevice none;
+    EXPECT_EQ(1, none.PresentBackBuffer()) << "no back surface";
+}
+
+class ScreenWindowMode : public ddimage::DirectDrawImageFixture {
+protected:
+    testsupport::PresentWindow m_window{64, 48};
+};
+
+TEST_F(ScreenWindowMode, SurfacesOnTheWindowAndEachFailingStep) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+    display.ServeFakes();
+    int calls = 0;
+    int failAt = 0;
+    display.shim.makeSurface = [inner = display.shim.makeSurface, &calls, &failAt](DDSURFACEDESC2* d,
+                                                                                   IDirectDrawSurface7** out) {
+        if (++calls == failAt) return static_cast<HRESULT>(DDERR_OUTOFMEMORY);
+        return inner(d, out);
+    };
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    EXPECT_EQ(1, device.ChangeMode(m_window.Handle(), true, false, false)) << "no game size";
+    ASSERT_EQ(0, device.SetGameSize(32, 24));
+    for (int step : {1, 2}) {
+        calls = 0;
+        failAt = step;
+        EXPECT_EQ(step == 1 ? 5 : 4, device.ChangeMode(m_window.Handle(), true, false, false)) << step;
+        EXPECT_EQ(nullptr, device.backSurface);
+        EXPECT_EQ(nullptr, device.primarySurface);
+        EXPECT_EQ(1, device.RestoreLostSurfaces()) << "after a failed switch";
+    }
+    calls = 0;
+    failAt = 0;
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    EXPECT_EQ(2, device.displayState);
+    EXPECT_EQ(1, device.GetPresentMode());
+    EXPECT_EQ(kPixelFormatXrgb32, device.backFormat);
+    EXPECT_EQ(32, device.displayDepth);
+    EXPECT_NE(nullptr, device.clipper.Clipper());
+    EXPECT_EQ(device.DirectDraw(), &display.shim) << "a handed-in object stays";
+}
+
+TEST_F(ScreenWindowMode, LostSurfacesAreRestoredOrMadeAnew) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+    display.ServeFakes();
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    EXPECT_EQ(1, device.RestoreLostSurfaces()) << "no mode set";
+    ASSERT_EQ(0, device.SetGameSize(32, 24));
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    FakeDdSurface* back = display.fakes[0].get();
+    EXPECT_EQ(0, device.RestoreLostSurfaces()) << "nothing lost";
+    EXPECT_EQ(0, back->restores);
+
+    back->lost = true;
+    EXPECT_EQ(0, device.RestoreLostSurfaces());
+    EXPECT_EQ(1, back->restores);
+    EXPECT_EQ(back->Interface(), device.backSurface);
+
+    back->lost = true;
+    back->restoreAnswer = DDERR_GENERIC;
+    const std::size_t before = display.fakes.size();
+    EXPECT_EQ(0, device.RestoreLostSurfaces());
+    EXPECT_EQ(before + 2, display.fakes.size()) << "back and primary made anew";
+    EXPECT_NE(back->Interface(), device.backSurface);
+
+    display.fakes.back()->lost = true;  // the new primary
+    display.fakes.back()->restoreAnswer = DDERR_GENERIC;
+    display.shim.failing = testsupport::DisplayShim::Call::kCreateSurface;
+    display.shim.makeSurface = nullptr;
+    EXPECT_EQ(2, device.RestoreLostSurfaces());
+    EXPECT_EQ(nullptr, device.backSurface);
+    EXPECT_EQ(1, device.RestoreLostSurfaces()) << "until the next switch";
+}
+
+TEST_F(ScreenWindowMode, CanvasInAWindowIsPresentedByGdi) {
+    ScreenDevice device;
+    GdiScreen* canvas = nullptr;
+    ASSERT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+    ASSERT_EQ(0, device.AttachGameImage(canvas));
+    device.hardwareCanvasMode = 2;  // DirectDraw only with the windowed flag
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    EXPECT_EQ(0, device.GetPresentMode());
+    EXPECT_EQ(nullptr, device.DirectDraw());
+    EXPECT_EQ(0, device.RestoreLostSurfaces()) << "GDI presentation has nothing to lose";
+
+    HDC dc = canvas->PresentSourceDC();
+    ASSERT_NE(nullptr, dc);
+    RECT all{0, 0, 32, 24};
+    HBRUSH red = CreateSolidBrush(RGB(200, 10, 20));
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    GdiFlush();
+    ASSERT_TRUE(m_window.Fill(0x00FF00));
+    ASSERT_EQ(0, device.Present());
+    std::vector<std::uint32_t> pixels = m_window.ReadBack();
+    ASSERT_EQ(64u * 48u, pixels.size());
+    EXPECT_EQ(0xC80A14u, pixels[0] & 0xFFFFFF);
+    EXPECT_EQ(0xC80A14u, pixels[23 * 64 + 31] & 0xFFFFFF);
+    EXPECT_EQ(0x00FF00u, pixels[24 * 64 + 31] & 0xFFFFFF) << "below the game";
+    EXPECT_EQ(0x00FF00u, pixels[32] & 0xFFFFFF) << "right of the game";
+
+    // A repaint larger than the game touches only the game area.
+    ASSERT_TRUE(m_window.Fill(0x0000FF));
+    PAINTSTRUCT paint = {};
+    paint.rcPaint = RECT{-5, -5, 64, 48};
+    HDC windowDc = GetDC(m_window.Handle());
+    EXPECT_EQ(S_OK, device.PresentRect(windowDc, paint));
+    ReleaseDC(m_window.Handle(), windowDc);
+    pixels = m_window.ReadBack();
+    ASSERT_EQ(64u * 48u, pixels.size());
+    EXPECT_EQ(0xC80A14u, pixels[0] & 0xFFFFFF);
+    EXPECT_EQ(0x0000FFu, pixels[24 * 64] & 0xFFFFFF);
+    EXPECT_EQ(0x0000FFu, pixels[63] & 0xFFFFFF);
+}
+
+}  // namespace
