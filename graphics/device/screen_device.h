@@ -260,6 +260,10 @@ public:
     // 0 nothing lost, all restored, or no surfaces by design (GDI presentation); 1 no mode set
     // or the last switch failed; 2 the surfaces cannot be made anew.
     std::int32_t RestoreLostSurfaces();
+    // The frame's list draw onto the back surface over gameRect; 0 without a back surface.
+    std::int32_t DrawList();
+    // A display-settings change of the device's own is in force.
+    bool DisplaySettingsChanged() const { return m_displayChanged; }
     // 0 done; 1 no primary surface.
     std::int32_t BeginGdiOverlay();
     std::int32_t EndGdiOverlay();

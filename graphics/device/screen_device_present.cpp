@@ -479,3 +479,8 @@ std::int32_t ScreenDevice::EndGdiOverlay() {
     gdiOverlay = 0;
     return 0;
 }
+
+std::int32_t ScreenDevice::DrawList() {
+    if (!backSurface) return 0;
+    return m_drawingList.Draw(backSurface, &gameRect, this);
+}
