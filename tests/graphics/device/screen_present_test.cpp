@@ -205,3 +205,34 @@ TEST_F(ScreenWindowMode, CanvasInAWindowIsPresentedByGdi) {
 }
 
 }  // namespace
+
+#include "framework/system/report_values.h"
+#include "graphics/screen/game_screen_device.h"
+
+namespace {
+
+TEST_F(ScreenWindowMode, GameDeviceInAWindowWithACanvas) {
+    GameScreenDevice screen;
+    ASSERT_EQ(0, screen.CreateCanvas(32, 24, false));
+    ASSERT_EQ(0, screen.ChangeMode(m_window.Handle(), false, 0, 0));
+    EXPECT_FALSE(screen.IsFullScreen());
+    EXPECT_EQ(2, screen.ScreenMode());
+    ASSERT_TRUE(m_window.Fill(0x00FF00));
+    EXPECT_EQ(0, screen.PresentGdi());
+    std::vector<std::uint32_t> pixels = m_window.ReadBack();
+    ASSERT_EQ(64u * 48u, pixels.size());
+    EXPECT_EQ(0u, pixels[5 * 64 + 5] & 0xFFFFFF) << "the new canvas is black";
+    EXPECT_EQ(0x00FF00u, pixels[30 * 64 + 40] & 0xFFFFFF);
+    ReportScreenValues values;
+    screen.FillReportValues(values);
+    EXPECT_FALSE(values.hasDirectDraw);
+    EXPECT_EQ(0, values.presentMode);
+    EXPECT_EQ(2, values.screenMode);
+    EXPECT_EQ(0, screen.RestoreLostSurfaces());
+    // Script-wide releases leave the display canvas alone.
+    screen.Device().DestroyAllObjects();
+    EXPECT_EQ(1, screen.Device().SurfaceCount());
+    EXPECT_EQ(0, screen.PresentGdi());
+}
+
+}  // namespace
