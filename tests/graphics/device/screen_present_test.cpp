@@ -236,3 +236,50 @@ TEST_F(ScreenWindowMode, GameDeviceInAWindowWithACanvas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScreenWindowMode, FullScreenLetterboxAndBack) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+    display.ServeFakes();
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    ASSERT_EQ(0, device.SetGameSize(32, 24));
+    ASSERT_EQ(0, device.SetLetterbox(64, 64, false));
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), false, false, false));
+    EXPECT_EQ(1, device.displayState);
+    EXPECT_EQ(1, device.letterboxInUse);
+    EXPECT_EQ(1, device.GetPresentMode());
+    ASSERT_EQ(2u, display.fakes.size());
+    FakeDdSurface* primary = display.fakes[1].get();
+    EXPECT_EQ(3, primary->blts) << "both bars and the whole primary filled black";
+    EXPECT_EQ(0u, primary->fillColour);
+    primary->presentAnswers = {DD_OK};
+    ASSERT_EQ(0, device.PresentBackBuffer());
+    ASSERT_EQ(1u, primary->presents.size());
+    EXPECT_EQ(8, primary->presents[0].dest.top);
+    EXPECT_EQ(56, primary->presents[0].dest.bottom);
+    EXPECT_EQ(64, primary->presents[0].dest.right);
+
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    EXPECT_EQ(2, device.displayState);
+    EXPECT_EQ(0, device.letterboxInUse);
+}
+
+TEST_F(ScreenWindowMode, FullScreenCanvasWithoutLetterboxUsesGdi) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+    display.ServeFakes();
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    GdiScreen* canvas = nullptr;
+    ASSERT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+    ASSERT_EQ(0, device.AttachGameImage(canvas));
+    device.ClearLetterbox();
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), false, false, false));
+    EXPECT_EQ(1, device.displayState);
+    EXPECT_EQ(0, device.GetPresentMode());
+    EXPECT_TRUE(display.fakes.empty()) << "no surfaces";
+    EXPECT_EQ(0, device.RestoreLostSurfaces());
+}
+
+}  // namespace
