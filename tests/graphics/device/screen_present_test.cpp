@@ -3,6 +3,7 @@
 // surfaces), and GDI presentation of the display canvas into a real window read back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -280,6 +281,46 @@ TEST_F(ScreenWindowMode, FullScreenCanvasWithoutLetterboxUsesGdi) {
     EXPECT_EQ(0, device.GetPresentMode());
     EXPECT_TRUE(display.fakes.empty()) << "no surfaces";
     EXPECT_EQ(0, device.RestoreLostSurfaces());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScreenWindowMode, CanvasThroughTheBackSurface) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+    display.ServeFakes();
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    GdiScreen* canvas = nullptr;
+    ASSERT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+    ASSERT_EQ(0, device.AttachGameImage(canvas));
+    device.hardwareCanvasMode = 2;
+    device.windowedHardwareCanvas = 1;
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    ASSERT_EQ(1, device.GetPresentMode());
+    FakeDdSurface* back = display.fakes[0].get();
+    FakeDdSurface* primary = display.fakes[1].get();
+
+    primary->presentAnswers = {DD_OK, DD_OK};
+    ASSERT_EQ(0, device.Present());
+    ASSERT_EQ(1u, primary->presents.size()) << "the whole canvas, then the blit";
+    EXPECT_EQ(DWORD{DDBLT_ASYNC}, primary->presents[0].flags);
+    EXPECT_GT(back->locks, 0);
+    // The new canvas's own dirty area may still go out once; after that nothing changes.
+    ASSERT_EQ(0, device.Present());
+    const std::size_t settled = primary->presents.size();
+    ASSERT_EQ(0, device.Present());
+    EXPECT_EQ(settled, primary->presents.size()) << "nothing changed: nothing blitted";
+
+    device.AttachGameImage(canvas);  // marks the canvas whole again
+    primary->presentAnswers = {DDERR_SURFACELOST};
+    EXPECT_EQ(0, device.Present());
+    EXPECT_EQ(1, primary->restores);
+    EXPECT_EQ(1, back->restores);
+    primary->presentAnswers = {DDERR_GENERIC};
+    EXPECT_EQ(4, device.Present()) << "the lost frame's whole canvas is transferred again";
+    EXPECT_EQ(settled + 2, primary->presents.size());
 }
 
 }  // namespace
