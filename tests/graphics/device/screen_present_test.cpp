@@ -324,3 +324,40 @@ TEST_F(ScreenWindowMode, CanvasThroughTheBackSurface) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScreenWindowMode, FullScreenRepaintMovesBelowTheWindowMenu) {
+    FakeDdSurface primary(8, 8, Xrgb());
+    FakeDdSurface back(8, 8, Xrgb());
+    primary.presentAnswers = {DD_OK, DD_OK};
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_STRING, 1, "Game");
+    ASSERT_TRUE(SetMenu(m_window.Handle(), menu));
+    {
+        ScreenDevice device;
+        ASSERT_EQ(0, device.SetGameSize(32, 24));
+        device.window = m_window.Handle();
+        device.displayState = 1;
+        device.primarySurface = primary.Interface();
+        device.backSurface = back.Interface();
+        primary.references = back.references = 2;
+        PAINTSTRUCT paint = {};
+        paint.rcPaint = RECT{-4, 2, 100, 10};
+        ASSERT_EQ(S_OK, device.PresentRect(nullptr, paint));
+        SetMenu(m_window.Handle(), nullptr);
+        ASSERT_EQ(S_OK, device.PresentRect(nullptr, paint));
+    }
+    DestroyMenu(menu);
+    ASSERT_EQ(2u, primary.presents.size());
+    const int menuHeight = GetSystemMetrics(SM_CYMENU);
+    const RECT& moved = primary.presents[0].dest;
+    EXPECT_EQ(0, moved.left);
+    EXPECT_EQ(32, moved.right) << "clipped to the game";
+    EXPECT_EQ(2 + menuHeight, moved.top);
+    EXPECT_EQ(10 + menuHeight, moved.bottom);
+    EXPECT_EQ(DWORD{DDBLT_WAIT}, primary.presents[0].flags);
+    EXPECT_EQ(2, primary.presents[1].dest.top) << "no menu: not moved";
+}
+
+}  // namespace
