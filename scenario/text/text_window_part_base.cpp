@@ -163,7 +163,7 @@ void TextWindowPartBase::ClearItems() {
     m_hoveredItem = -1;
 }
 
-std::int32_t TextWindowPartBase::AddItem(const TextWindowItemSpec& spec) {
+std::int32_t TextWindowPartBase::AddItem(const TextWindowItemSetup& setup) {
     // The item map keeps item + 1 in a byte: item 255 would read as none.
     if (!m_itemsEnabled || m_itemOpen || m_itemCount >= kMaxItems) {
         return 1;
@@ -175,20 +175,20 @@ std::int32_t TextWindowPartBase::AddItem(const TextWindowItemSpec& spec) {
     if (item == nullptr) {
         return 1;
     }
-    item->name = copy(spec.name);
-    item->value = spec.value;
-    item->text = copy(spec.text);
-    item->tooltip = copy(spec.tooltip);
-    item->chosenFlag = spec.chosenFlag;
-    item->hoverOnFlag = spec.hoverOnFlag;
-    item->hoverOffFlag = spec.hoverOffFlag;
-    item->highlightColour = spec.highlightColour;
-    item->activateSoundName = copy(spec.activateSoundName);
-    item->hoverSoundName = copy(spec.hoverSoundName);
-    item->leaveSoundName = copy(spec.leaveSoundName);
-    item->activateSound = item->activateSoundName.empty() ? spec.activateSound : 0;
-    item->hoverSound = item->hoverSoundName.empty() ? spec.hoverSound : 0;
-    item->leaveSound = item->leaveSoundName.empty() ? spec.leaveSound : 0;
+    item->name = copy(setup.name);
+    item->value = setup.value;
+    item->text = copy(setup.text);
+    item->tooltip = copy(setup.tooltip);
+    item->chosenFlag = setup.chosenFlag;
+    item->hoverOnFlag = setup.hoverOnFlag;
+    item->hoverOffFlag = setup.hoverOffFlag;
+    item->highlightColour = setup.highlightColour;
+    item->activateSoundName = copy(setup.activateSoundName);
+    item->hoverSoundName = copy(setup.hoverSoundName);
+    item->leaveSoundName = copy(setup.leaveSoundName);
+    item->activateSound = item->activateSoundName.empty() ? setup.activateSound : 0;
+    item->hoverSound = item->hoverSoundName.empty() ? setup.hoverSound : 0;
+    item->leaveSound = item->leaveSoundName.empty() ? setup.leaveSound : 0;
     m_items.push_back(item);
     ++m_itemCount;
     m_itemOpen = 1;

@@ -48,7 +48,7 @@ public:
 };
 
 // What AddItem takes (empty strings count as absent).
-struct TextWindowItemSpec {
+struct TextWindowItemSetup {
     const char* name = nullptr;
     std::int32_t value = 0;
     const char* text = nullptr;
@@ -91,7 +91,7 @@ public:
     // --- Layout and items ---
     virtual void ClearItems();
     // 0; 1 when items are not enabled, an item is open, the item map is full or memory ran out.
-    virtual std::int32_t AddItem(const TextWindowItemSpec& spec);
+    virtual std::int32_t AddItem(const TextWindowItemSetup& setup);
     virtual void BeginItemArea();
     virtual void EndItemArea();
     virtual void CloseItem();

@@ -13,7 +13,7 @@
 #include "graphics/compose/math_tables.h"
 #include "graphics/image/image.h"
 #include "tests/effects/transitions/recording_surface_port.h"
-#include "tests/effects/transitions/transition_piece_model.h"
+#include "tests/effects/transitions/transition_drawing_model.h"
 #include "tests/support/coded_picture.h"
 #include "tests/support/fake_clock.h"
 

@@ -257,7 +257,7 @@ TEST_F(TextWindowTest, DroppedFontSkinAndSpriteList) {
     ASSERT_EQ(0, decoration.Create(200, 60, 32, 0));
     decoration.FillValue(0xFF405060u, nullptr);
     ASSERT_EQ(0, window.SetSkinImagesFrom(&decoration, nullptr, nullptr, false));
-    ASSERT_EQ(0, window.AddItem(TextWindowItemSpec()));
+    ASSERT_EQ(0, window.AddItem(TextWindowItemSetup()));
     EXPECT_EQ(0, Put("あ"));
     window.CloseItem();
     window.HighlightItem(0);

@@ -16,20 +16,20 @@ struct Flags {
     std::int32_t off = -1;
 };
 
-TextWindowItemSpec Spec(Flags* flags, const char* text = nullptr, const char* name = nullptr,
+TextWindowItemSetup ItemSetup(Flags* flags, const char* text = nullptr, const char* name = nullptr,
                         std::int32_t value = 0) {
-    TextWindowItemSpec spec;
-    spec.text = text;
-    spec.name = name;
-    spec.value = value;
-    spec.tooltip = "tip";
-    spec.highlightColour = 0x80FF0000u;
+    TextWindowItemSetup setup;
+    setup.text = text;
+    setup.name = name;
+    setup.value = value;
+    setup.tooltip = "tip";
+    setup.highlightColour = 0x80FF0000u;
     if (flags != nullptr) {
-        spec.chosenFlag = CallerWord::Program(&flags->chosen);
-        spec.hoverOnFlag = CallerWord::Program(&flags->on);
-        spec.hoverOffFlag = CallerWord::Program(&flags->off);
+        setup.chosenFlag = CallerWord::Program(&flags->chosen);
+        setup.hoverOnFlag = CallerWord::Program(&flags->on);
+        setup.hoverOffFlag = CallerWord::Program(&flags->off);
     }
-    return spec;
+    return setup;
 }
 
 class TextWindowItemTest : public TextWindowTest {
@@ -40,7 +40,7 @@ protected:
     }
     // An item around text, put at the pen.
     void Item(const char* text, Flags* flags = nullptr) {
-        ASSERT_EQ(0, window.AddItem(Spec(flags, text, "name", 7)));
+        ASSERT_EQ(0, window.AddItem(ItemSetup(flags, text, "name", 7)));
         EXPECT_EQ(0, Put(text));
         window.CloseItem();
     }
@@ -70,7 +70,7 @@ TEST_F(TextWindowItemTest, RectanglesInBothDirections) {
     EXPECT_EQ(Text(Areas(0)[0]), "150,6 20x20");
     EXPECT_EQ(Text(Areas(0)[1]), "6,26 36x20");
     // An item with nothing drawn: width 0.
-    ASSERT_EQ(0, window.AddItem(Spec(nullptr)));
+    ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr)));
     window.BeginItemArea();
     window.CloseItem();
     EXPECT_EQ(Text(Areas(1)[0]), "38,26 0x20");
@@ -78,7 +78,7 @@ TEST_F(TextWindowItemTest, RectanglesInBothDirections) {
     ASSERT_EQ(0, window.SetVertical(true, true));
     Item("いう");
     EXPECT_EQ(Text(Areas(0)[0]), std::to_string(193 - 2 - 1 - 16) + ",6 20x36");
-    ASSERT_EQ(0, window.AddItem(Spec(nullptr)));
+    ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr)));
     window.BeginItemArea();
     window.CloseItem();
     EXPECT_EQ(Text(Areas(1)[0]), std::to_string(193 - 2 - 1 - 16) + ",38 20x0");
@@ -108,7 +108,7 @@ TEST_F(TextWindowItemTest, TheMapHoldsItemNumbersPlusOne) {
     ASSERT_EQ(0, group.InsertPart(&window, -1));
     group.pointerX = 10;
     group.pointerY = 10;
-    ASSERT_EQ(0, window.AddItem(Spec(nullptr)));
+    ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr)));
     window.CloseItem();
     EXPECT_EQ(window.ItemAtPoint(10, 10), -1);
     EXPECT_FALSE(window.HitTest(13, 13));
@@ -125,25 +125,25 @@ TEST_F(TextWindowItemTest, TheMapHoldsItemNumbersPlusOne) {
 
 TEST_F(TextWindowItemTest, AddingRefusedWhileOpenDisabledOrFull) {
     MakeWindow(200, 100);
-    ASSERT_EQ(0, window.AddItem(Spec(nullptr)));
-    EXPECT_EQ(1, window.AddItem(Spec(nullptr))) << "an item is open";
+    ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr)));
+    EXPECT_EQ(1, window.AddItem(ItemSetup(nullptr))) << "an item is open";
     EXPECT_EQ(window.ItemCount(), 1);
     window.CloseItem();
     for (int i = 1; i < 255; ++i) {
-        ASSERT_EQ(0, window.AddItem(Spec(nullptr))) << i;
+        ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr))) << i;
         window.CloseItem();
     }
     // The map keeps item + 1 in a byte: a 256th item would read as none or as an earlier one.
-    EXPECT_EQ(1, window.AddItem(Spec(nullptr)));
+    EXPECT_EQ(1, window.AddItem(ItemSetup(nullptr)));
     EXPECT_EQ(window.ItemCount(), 255);
     TextWindowPart plain;
-    EXPECT_EQ(1, plain.AddItem(Spec(nullptr))) << "items not enabled";
+    EXPECT_EQ(1, plain.AddItem(ItemSetup(nullptr))) << "items not enabled";
 }
 
 TEST_F(TextWindowItemTest, TheLastItemOfAFullWindowIsFoundInTheMap) {
     MakeWindow(200, 100);
     for (int i = 0; i < 254; ++i) {
-        ASSERT_EQ(0, window.AddItem(Spec(nullptr)));
+        ASSERT_EQ(0, window.AddItem(ItemSetup(nullptr)));
         window.CloseItem();
     }
     Item("あ");
@@ -217,12 +217,12 @@ TEST_F(TextWindowItemTest, HoverHighlightActivationAndLock) {
 
 TEST_F(TextWindowItemTest, ItemSoundsByNameAndNumber) {
     MakeWindow(200, 100);
-    TextWindowItemSpec spec = Spec(nullptr, "a");
-    spec.hoverSoundName = "HOVER";
-    spec.leaveSound = 12;
-    spec.activateSound = 3;
+    TextWindowItemSetup setup = ItemSetup(nullptr, "a");
+    setup.hoverSoundName = "HOVER";
+    setup.leaveSound = 12;
+    setup.activateSound = 3;
     ASSERT_EQ(0, group.InsertPart(&window, -1));
-    ASSERT_EQ(0, window.AddItem(spec));
+    ASSERT_EQ(0, window.AddItem(setup));
     Put("あ");
     window.CloseItem();
     window.HighlightItem(0);
@@ -249,11 +249,11 @@ public:
 TEST_F(TextWindowItemTest, ScriptFlagsAreWrittenOnlyWhileTheirMemoryLives) {
     MakeWindow(200, 100);
     ScriptBuffer memory;
-    TextWindowItemSpec spec;
-    spec.hoverOnFlag = CallerWord::Script(&memory, 0x1000);
-    spec.hoverOffFlag = CallerWord::Script(&memory, 0x1004);
-    spec.chosenFlag = CallerWord::Script(&memory, 0x100E);  // runs past the buffer's end
-    ASSERT_EQ(0, window.AddItem(spec));
+    TextWindowItemSetup setup;
+    setup.hoverOnFlag = CallerWord::Script(&memory, 0x1000);
+    setup.hoverOffFlag = CallerWord::Script(&memory, 0x1004);
+    setup.chosenFlag = CallerWord::Script(&memory, 0x100E);  // runs past the buffer's end
+    ASSERT_EQ(0, window.AddItem(setup));
     Put("あ");
     window.CloseItem();
     EXPECT_TRUE(window.HighlightItem(0));
@@ -323,7 +323,7 @@ TEST_F(TextWindowItemTest, PastTheLastItemTheFocusGoesToTheNextPart) {
     other.EnableItems(true, false);
     other.centreDoubleByte = 1;
     ASSERT_EQ(0, other.Create(&list, 10, 200, 100, 0, 120, &font, nullptr, 0));
-    ASSERT_EQ(0, other.AddItem(Spec(nullptr)));
+    ASSERT_EQ(0, other.AddItem(ItemSetup(nullptr)));
     const char* text = "い";
     other.PutChar(&text);
     other.CloseItem();
