@@ -274,6 +274,10 @@ public:
     std::uint8_t hardwareCanvasMode = 0;
     std::uint8_t windowedHardwareCanvas = 0;
     std::uint8_t transferThroughDc = 0;
+    // The scaler's texture is rounded to powers of two even when the device does not ask.
+    std::uint8_t powerOfTwoTextures = 0;
+    // The scaler filters linearly.
+    std::uint8_t smoothScaling = 1;
     std::uint8_t prefer60Hz = 0;
     std::uint8_t backgroundColour[3] = {0, 0, 0};
     std::uint8_t flipChain = 0;

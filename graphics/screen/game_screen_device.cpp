@@ -32,11 +32,30 @@ bool GameScreenDevice::LetterboxBars(RECT bars[2]) {
     return true;
 }
 
+void GameScreenDevice::TakeDisplaySettings(const ScreenDisplaySettings& settings) {
+    m_settings = settings;
+    m_device.hardwareCanvasMode = settings.enlargedMethod;
+    m_device.windowedHardwareCanvas = settings.methodAlsoInWindow ? 1 : 0;
+    m_device.powerOfTwoTextures = settings.powerOfTwoTextures ? 1 : 0;
+    m_device.smoothScaling = settings.smoothScaling ? 1 : 0;
+    m_device.transferThroughDc = settings.transferThroughDc ? 1 : 0;
+}
+
 std::int32_t GameScreenDevice::EnumerateDisplayModes(std::int32_t width, std::int32_t height) {
     m_device.SetGameSize(width, height);
     DisplayInfo displays;
-    if (m_device.EnumDisplayModes(displays.Monitors(), width, height, false) != 0) return 1;
-    return m_device.SelectMonitor(false, nullptr, 0, 0, &displays.Monitors()) != 0 ? 1 : 0;
+    const std::vector<MonitorRecord>& monitors = displays.Monitors();
+    if (m_device.EnumDisplayModes(monitors, width, height, m_settings.throughDirectDraw) != 0) return 1;
+    HMONITOR monitor = nullptr;
+    std::int32_t index = 0;
+    if (m_settings.monitorChoice != 0) {
+        index = m_settings.monitorChoice - 1;
+    } else {
+        monitor = MonitorFromRect(&m_settings.windowRect, MONITOR_DEFAULTTONEAREST);
+    }
+    return m_device.SelectMonitor(m_settings.changeResolution, monitor, index, m_settings.depth, &monitors) != 0
+               ? 1
+               : 0;
 }
 
 std::int32_t GameScreenDevice::CreateCanvas(std::int32_t width, std::int32_t height, bool) {

@@ -46,6 +46,11 @@ public:
     SIZE ScaledClientSize() override;
     bool LetterboxBars(RECT bars[2]) override;
     std::uint32_t FullScreenDepth() override { return m_device.fullScreenDepth; }
+    // Copies the choices into the device's public settings (the enlarged-drawing method becomes
+    // hardwareCanvasMode) and keeps the resolution, monitor and depth choices for the listing.
+    void TakeDisplaySettings(const ScreenDisplaySettings& settings) override;
+    // Lists the monitors' modes (through DirectDraw when chosen) and selects the chosen monitor
+    // (the n-th, else the one holding the window rectangle) with the chosen depth.
     std::int32_t EnumerateDisplayModes(std::int32_t width, std::int32_t height) override;
     std::int32_t CreateCanvas(std::int32_t width, std::int32_t height, bool secondKind) override;
     void SetGameSize(std::int32_t width, std::int32_t height) override { m_device.SetGameSize(width, height); }
@@ -75,4 +80,5 @@ public:
 
 private:
     ScreenDevice m_device;
+    ScreenDisplaySettings m_settings;
 };

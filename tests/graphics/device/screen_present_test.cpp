@@ -212,6 +212,34 @@ TEST_F(ScreenWindowMode, CanvasInAWindowIsPresentedByGdi) {
 
 namespace {
 
+TEST(GameScreenDeviceSettings, ChoicesReachTheDeviceAndTheMonitorListing) {
+    GameScreenDevice screen;
+    ScreenDisplaySettings settings;
+    settings.changeResolution = true;  // no mode of the game's width on this display
+    settings.monitorChoice = 9;        // beyond the list: the first monitor
+    settings.depth = 16;
+    settings.enlargedMethod = 3;
+    settings.methodAlsoInWindow = true;
+    settings.powerOfTwoTextures = true;
+    settings.smoothScaling = false;
+    settings.transferThroughDc = true;
+    screen.TakeDisplaySettings(settings);
+    const ScreenDevice& d = screen.Device();
+    EXPECT_EQ(3, d.hardwareCanvasMode);
+    EXPECT_EQ(1, d.windowedHardwareCanvas);
+    EXPECT_EQ(1, d.powerOfTwoTextures);
+    EXPECT_EQ(0, d.smoothScaling);
+    EXPECT_EQ(1, d.transferThroughDc);
+    ASSERT_EQ(0, screen.EnumerateDisplayModes(40, 30)) << "the desktop serves full screen without a mode change";
+    ASSERT_FALSE(d.Monitors().empty());
+    EXPECT_EQ(&d.Monitors()[0], d.CurrentMonitor());
+    EXPECT_EQ(0, d.changeModeForFullScreen);
+    HDC desktop = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(desktop, BITSPIXEL), d.fullScreenDepth) << "the desktop's depth, not the asked one";
+    ReleaseDC(nullptr, desktop);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), d.displaySize.cx);
+}
+
 TEST_F(ScreenWindowMode, GameDeviceInAWindowWithACanvas) {
     GameScreenDevice screen;
     ASSERT_EQ(0, screen.CreateCanvas(32, 24, false));
