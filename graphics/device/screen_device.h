@@ -242,9 +242,9 @@ public:
     // --- Window, full screen and presentation ---
     // 0 done; 1 no game size or no DirectDraw object; 2 cooperative level or display mode
     // refused; 3 to 6 the surfaces (no object, primary, back, clipper); 7 back format unknown.
-    // A failure leaves the surfaces released. The Direct3D scaler is not built here: a mode
-    // that would use it falls back as after a failed scaler (GDI in a window, plain surfaces in
-    // full screen).
+    // A failure leaves the surfaces released. With a display canvas, hardwareCanvasMode 3 (or 1
+    // when DirectDraw's stretch does not blend) asks for the Direct3D scaler; when it cannot be
+    // had the mode goes on without it (GDI in a window, plain surfaces in full screen).
     std::int32_t ChangeMode(HWND window, bool windowed, bool tripleBuffer, bool zBuffer);
     void ReleaseSurfaces();
     // 1 when there is no back surface.
@@ -267,6 +267,15 @@ public:
     // 0 done; 1 no primary surface.
     std::int32_t BeginGdiOverlay();
     std::int32_t EndGdiOverlay();
+    // The Direct3D scaler that draws the canvas as a filtered quad from a texture onto the back
+    // surface. 0; 1 no DirectDraw or back surface; 2 no Direct3D; 3 no HAL device on the back
+    // surface; 4 no device caps; 5 the texture would exceed the device's maximum; 6 no texture;
+    // 7 the texture's format is palettised or unknown. A failure leaves no scaler.
+    std::int32_t CreateScaler();
+    void ReleaseScaler();
+    // Whether DirectDraw's stretch blit blends pixels; tested once per device (the answer stays
+    // in stretchFilterResult: 1 it does not, 2 it does).
+    bool TestStretchFiltering();
     // DirectDraw reports no hardware (emulation only): the back surface is the only surface.
     bool NoHardware() const { return (m_hardwareCaps & DDCAPS_NOHARDWARE) != 0; }
 
@@ -294,6 +303,13 @@ public:
     IDirectDrawSurface7* primarySurface = nullptr;
     IDirectDrawSurface7* backSurface = nullptr;
     IDirectDrawSurface7* scalerTexture = nullptr;
+    IDirect3D7* scalerDirect3D = nullptr;
+    IDirect3DDevice7* scalerDevice = nullptr;
+    std::int32_t scalerFormat = 0;
+    SIZE scalerTextureSize = {0, 0};
+    std::uint8_t scalerTextureIs32Bit = 0;
+    float scalerQuad[4][6] = {};
+    std::uint8_t stretchFilterResult = 0;
     ClipperHolder clipper;
     std::uint8_t displayState = 2;  // 0 switching to full screen, 1 full screen, 2 window
     std::uint8_t changeModeForFullScreen = 0;
@@ -361,8 +377,14 @@ private:
     bool m_ownsDirectDraw = false;
     std::int32_t MakeFullScreenSurfaces(bool direct3DCaps, bool triple);
     std::int32_t MakeWindowSurfaces(bool direct3DCaps);
-    std::int32_t FinishSurfaces();
+    // The common end of a switch once the surfaces exist; kScalerFailed when the scaler was
+    // wanted and could not be made (the surfaces are released and hardwareCanvasMode cleared).
+    static constexpr std::int32_t kScalerFailed = -100;
+    std::int32_t FinishSurfaces(bool tryScaler);
+    bool WantsScaler();
     HRESULT BlitToPrimary(RECT* dest, RECT* source, DWORD flags);
+    // Draws the scaler's texture onto the back surface as the quad.
+    HRESULT DrawScalerQuad();
     void WaitForBlank();
     POINT ClientOrigin() const;
     RecursiveLock m_lock;

@@ -54,7 +54,7 @@ void ScreenDevice::WaitForBlank() {
 }
 
 void ScreenDevice::ReleaseSurfaces() {
-    ReleaseInterface(scalerTexture);
+    ReleaseScaler();
     clipper.Release();
     gdiOverlay = 0;
     // The back buffer of a flip chain was handed out with a reference of its own.
@@ -107,7 +107,12 @@ std::int32_t ScreenDevice::MakeFullScreenSurfaces(bool direct3DCaps, bool triple
     if (NoHardware()) {
         if (FAILED(MakePlain(m_directDraw, gw, gh, direct3DCaps, &backSurface)) || !backSurface) code = 3;
     } else if (m_gameImage || letterbox || m_cooperativeLevel != 1) {
-        if (FAILED(MakePlain(m_directDraw, gw, gh, direct3DCaps, &backSurface)) || !backSurface) code = 3;
+        // The scaler draws the canvas at its letterbox size.
+        const bool scaled = direct3DCaps && m_gameImage && letterbox;
+        if (FAILED(MakePlain(m_directDraw, scaled ? letterboxDest.right : gw, scaled ? letterboxDest.bottom : gh,
+                             direct3DCaps, &backSurface)) ||
+            !backSurface)
+            code = 3;
         else if (FAILED(MakePrimary(m_directDraw, &primarySurface)) || !primarySurface) code = 2;
         else if (m_cooperativeLevel != 1 && clipper.Attach(m_directDraw, primarySurface, window) != 0) code = 4;
         if (code == 0 && letterboxBars) {
@@ -167,7 +172,7 @@ std::int32_t ScreenDevice::MakeWindowSurfaces(bool direct3DCaps) {
     return 0;
 }
 
-std::int32_t ScreenDevice::FinishSurfaces() {
+std::int32_t ScreenDevice::FinishSurfaces(bool tryScaler) {
     backFormat = ClassifyPixelFormat(backSurface, &backPixelFormat, nullptr);
     if (backFormat == 0) {
         ReleaseSurfaces();
@@ -183,9 +188,19 @@ std::int32_t ScreenDevice::FinishSurfaces() {
         primarySurface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
     }
     ClearBackSurface();
+    if (tryScaler && CreateScaler() != 0) {
+        ReleaseSurfaces();
+        hardwareCanvasMode = 0;
+        return kScalerFailed;
+    }
     if (!m_gameImage) RestoreObjects(false);
     m_modeSet = true;
     return 0;
+}
+
+bool ScreenDevice::WantsScaler() {
+    if (!m_gameImage) return false;
+    return (hardwareCanvasMode == 1 && !TestStretchFiltering()) || hardwareCanvasMode == 3;
 }
 
 std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool triple, bool) {
@@ -195,9 +210,6 @@ std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool tri
     if (m_device) ReleaseDevice();
     window = targetWindow;
     letterboxInUse = 0;
-    // The Direct3D scaler is not part of this device: the modes that would use it go on as after
-    // a failed scaler.
-    const bool wantsScaler = m_gameImage && (hardwareCanvasMode == 1 || hardwareCanvasMode == 3);
     bool gdi = false;
     if (!windowed) {
         displayState = 0;
@@ -238,9 +250,19 @@ std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool tri
         if (m_gameImage && !letterbox) {
             gdi = true;
         } else {
-            if (wantsScaler) hardwareCanvasMode = 0;
-            const std::int32_t made = MakeFullScreenSurfaces(false, triple);
-            if (made != 0) return made + 2;
+            bool tryScaler = WantsScaler();
+            for (;;) {
+                const std::int32_t made = MakeFullScreenSurfaces(tryScaler, triple);
+                if (made != 0) {
+                    if (!tryScaler) return made + 2;
+                    tryScaler = false;
+                    hardwareCanvasMode = 0;
+                    continue;
+                }
+                const std::int32_t finished = FinishSurfaces(tryScaler);
+                if (finished != kScalerFailed) return finished;
+                tryScaler = false;
+            }
         }
     } else {
         displayState = 2;
@@ -249,8 +271,7 @@ std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool tri
             m_ownsDirectDraw = false;
         }
         if (!useDirectDrawModes) RestoreDisplaySettings();
-        if (m_gameImage && (hardwareCanvasMode == 0 || windowedHardwareCanvas == 0 || wantsScaler)) {
-            if (wantsScaler && windowedHardwareCanvas) hardwareCanvasMode = 0;
+        if (m_gameImage && (hardwareCanvasMode == 0 || windowedHardwareCanvas == 0)) {
             gdi = true;
         } else {
             if (!m_directDraw) {
@@ -260,8 +281,21 @@ std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool tri
                 m_ownsDirectDraw = true;
             }
             if (SetWindowedMode(false) != 0) return 2;
-            const std::int32_t made = MakeWindowSurfaces(false);
-            if (made != 0) return made + 2;
+            const bool tryScaler = WantsScaler();
+            const std::int32_t made = MakeWindowSurfaces(tryScaler);
+            if (made != 0 && !tryScaler) return made + 2;
+            if (made != 0) {
+                hardwareCanvasMode = 0;
+                gdi = true;
+            } else {
+                const std::int32_t finished = FinishSurfaces(tryScaler);
+                if (finished != kScalerFailed) return finished;
+                gdi = true;
+            }
+            if (gdi && m_ownsDirectDraw) {
+                ReleaseDirectDraw();
+                m_ownsDirectDraw = false;
+            }
         }
     }
     if (gdi) {
@@ -272,7 +306,29 @@ std::int32_t ScreenDevice::ChangeMode(HWND targetWindow, bool windowed, bool tri
         m_modeSet = true;
         return 0;
     }
-    return FinishSurfaces();
+    return 0;
+}
+
+HRESULT ScreenDevice::DrawScalerQuad() {
+    IDirect3DDevice7* d = scalerDevice;
+    const DWORD filter = smoothScaling ? D3DTFG_LINEAR : D3DTFG_POINT;
+    d->SetTexture(0, scalerTexture);
+    d->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);
+    d->SetRenderState(D3DRENDERSTATE_ALPHATESTENABLE, FALSE);
+    d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    d->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+    d->SetTextureStageState(0, D3DTSS_MINFILTER, smoothScaling ? D3DTFN_LINEAR : D3DTFN_POINT);
+    d->SetTextureStageState(0, D3DTSS_MIPFILTER, smoothScaling ? D3DTFP_LINEAR : D3DTFP_POINT);
+    d->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP);
+    HRESULT hr = d->BeginScene();
+    if (SUCCEEDED(hr)) {
+        hr = d->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_TEX1, scalerQuad, 4, D3DDP_WAIT);
+        const HRESULT ended = d->EndScene();
+        if (SUCCEEDED(hr)) hr = ended;
+    }
+    d->SetTexture(0, nullptr);
+    return hr;
 }
 
 HRESULT ScreenDevice::BlitToPrimary(RECT* dest, RECT* source, DWORD flags) {
@@ -291,22 +347,24 @@ std::int32_t ScreenDevice::Present() {
         return 0;
     }
     std::int32_t r = 0;
-    if (transferThroughDc) {
+    IDirectDrawSurface7* target = scalerTexture ? scalerTexture : backSurface;
+    const bool byDc = transferThroughDc || (scalerTexture && !scalerTextureIs32Bit);
+    if (byDc) {
         HDC dc = nullptr;
-        HRESULT hr = backSurface->GetDC(&dc);
+        HRESULT hr = target->GetDC(&dc);
         bool whole = !dirtyOnly;
         if (hr == DDERR_SURFACELOST || hr == DDERR_WRONGMODE) {
-            backSurface->Restore();
-            hr = backSurface->GetDC(&dc);
+            target->Restore();
+            hr = target->GetDC(&dc);
             whole = true;
         }
-        if (FAILED(hr)) return 2;
+        if (FAILED(hr)) return scalerTexture ? 1 : 2;
         r = m_gameImage->Present(nullptr, dc, nullptr, 0, !whole);
-        backSurface->ReleaseDC(dc);
+        target->ReleaseDC(dc);
     } else {
-        r = m_gameImage->Present(nullptr, nullptr, backSurface, backFormat, dirtyOnly);
-        if (r != 0 && r != -1 && backSurface->IsLost() == DDERR_SURFACELOST) {
-            backSurface->Restore();
+        r = m_gameImage->Present(nullptr, nullptr, target, scalerTexture ? scalerFormat : backFormat, dirtyOnly);
+        if (r != 0 && r != -1 && target->IsLost() == DDERR_SURFACELOST) {
+            target->Restore();
             m_transferWhole = true;
             return 0;
         }
@@ -314,12 +372,24 @@ std::int32_t ScreenDevice::Present() {
     // Nothing changed (-1) or the transfer failed: nothing to show.
     if (r != 0) return 0;
     m_transferWhole = false;
+    RECT source = gameRect;
+    if (scalerTexture) {
+        const HRESULT drawn = DrawScalerQuad();
+        if (drawn == DDERR_SURFACELOST) {
+            scalerTexture->Restore();
+            backSurface->Restore();
+            m_transferWhole = true;
+            return 0;
+        }
+        if (FAILED(drawn)) return 3;
+        if (letterboxInUse) source = RECT{0, 0, letterboxDest.right, letterboxDest.bottom};
+    }
     if (!primarySurface) {
         HDC source = nullptr;
         if (FAILED(backSurface->GetDC(&source))) return 2;
-        HDC target = GetDC(window);
-        BitBlt(target, 0, 0, gameRect.right, gameRect.bottom, source, 0, 0, SRCCOPY);
-        ReleaseDC(window, target);
+        HDC windowDc = GetDC(window);
+        BitBlt(windowDc, 0, 0, gameRect.right, gameRect.bottom, source, 0, 0, SRCCOPY);
+        ReleaseDC(window, windowDc);
         backSurface->ReleaseDC(source);
         GdiFlush();
         return 0;
@@ -333,7 +403,6 @@ std::int32_t ScreenDevice::Present() {
         dest = Moved(dest, o.x, o.y);
     }
     if (presentWait) WaitForBlank();
-    RECT source = gameRect;
     const HRESULT hr = BlitToPrimary(&dest, &source, DDBLT_ASYNC);
     if (hr == DDERR_SURFACELOST) {
         primarySurface->Restore();
@@ -417,7 +486,7 @@ HRESULT ScreenDevice::PresentRect(HDC windowDc, const PAINTSTRUCT& paint) {
         }
         RECT dest{letterboxDest.left, letterboxDest.top, letterboxDest.left + letterboxDest.right,
                   letterboxDest.top + letterboxDest.bottom};
-        RECT source = gameRect;
+        RECT source = scalerTexture ? RECT{0, 0, letterboxDest.right, letterboxDest.bottom} : gameRect;
         return primarySurface->Blt(&dest, backSurface, &source, DDBLT_WAIT, nullptr);
     }
     RECT source = rect;
@@ -447,11 +516,17 @@ std::int32_t ScreenDevice::RestoreLostSurfaces() {
     if (!lost) return 0;
     if (anew) {
         if (m_device) ReleaseDevice();
-        const std::int32_t made =
-            displayState == 2 ? MakeWindowSurfaces(false) : MakeFullScreenSurfaces(false, tripleBuffer != 0);
+        const bool hadScaler = scalerTexture != nullptr;
+        const std::int32_t made = displayState == 2 ? MakeWindowSurfaces(hadScaler)
+                                                    : MakeFullScreenSurfaces(hadScaler, tripleBuffer != 0);
         if (made != 0) {
             m_modeSet = false;
             return 2;
+        }
+        if (hadScaler && CreateScaler() != 0) {
+            ReleaseSurfaces();
+            m_modeSet = false;
+            return 3;
         }
         backFormat = ClassifyPixelFormat(backSurface, &backPixelFormat, nullptr);
         if (m_gameImage && backFormat == kPixelFormatArgb1555) backFormat = kPixelFormatRgb555;

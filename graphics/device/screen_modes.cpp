@@ -155,3 +155,43 @@ std::int32_t ComputeLetterbox(LetterboxGeometry& g, std::int32_t width, std::int
     g = out;
     return 0;
 }
+
+namespace {
+
+std::int32_t NextPowerOfTwo(std::int32_t v) {
+    std::int32_t p = 1;
+    while (p < v) p <<= 1;
+    return p;
+}
+
+}  // namespace
+
+std::int32_t ScalerTextureSize(const D3DDEVICEDESC7& caps, std::int32_t gameWidth, std::int32_t gameHeight,
+                               bool powerOfTwo, SIZE& size) {
+    std::int32_t w = gameWidth, h = gameHeight;
+    if ((caps.dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_POW2) || powerOfTwo) {
+        w = NextPowerOfTwo(w);
+        h = NextPowerOfTwo(h);
+    }
+    if (caps.dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_SQUAREONLY) w = h = w > h ? w : h;
+    if (w < static_cast<std::int32_t>(caps.dwMinTextureWidth)) w = static_cast<std::int32_t>(caps.dwMinTextureWidth);
+    if (h < static_cast<std::int32_t>(caps.dwMinTextureHeight)) h = static_cast<std::int32_t>(caps.dwMinTextureHeight);
+    if (w > static_cast<std::int32_t>(caps.dwMaxTextureWidth) || h > static_cast<std::int32_t>(caps.dwMaxTextureHeight))
+        return 5;
+    size = SIZE{w, h};
+    return 0;
+}
+
+void MakeScalerQuad(float quad[4][6], std::int32_t destWidth, std::int32_t destHeight, std::int32_t gameWidth,
+                    std::int32_t gameHeight, SIZE texture) {
+    const float umax = static_cast<float>(gameWidth) / static_cast<float>(texture.cx);
+    const float vmax = static_cast<float>(gameHeight) / static_cast<float>(texture.cy);
+    const float right = static_cast<float>(destWidth) - 0.5f;
+    const float bottom = static_cast<float>(destHeight) - 0.5f;
+    const float corners[4][6] = {{-0.5f, -0.5f, 1.0f, 1.0f, 0.0f, 0.0f},
+                                 {right, -0.5f, 1.0f, 1.0f, umax, 0.0f},
+                                 {-0.5f, bottom, 1.0f, 1.0f, 0.0f, vmax},
+                                 {right, bottom, 1.0f, 1.0f, umax, vmax}};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 6; ++j) quad[i][j] = corners[i][j];
+}

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <ddraw.h>
+#include <d3d.h>
 
 #include <cstdint>
 #include <string>
@@ -72,3 +73,15 @@ struct LetterboxGeometry {
 // letterbox is turned off and 0 returned; without it the picture is scaled with no bars.
 std::int32_t ComputeLetterbox(LetterboxGeometry& geometry, std::int32_t width, std::int32_t height,
                               std::int32_t gameWidth, std::int32_t gameHeight, bool allowSameShape);
+
+// The size of the scaler's texture for a game picture on a device with these caps: rounded up
+// to powers of two when the device asks for it or powerOfTwo is set, made square when the
+// device asks for square textures, raised to the device's minimum. 0, or 5 when a side exceeds
+// the device's maximum.
+std::int32_t ScalerTextureSize(const D3DDEVICEDESC7& caps, std::int32_t gameWidth, std::int32_t gameHeight,
+                               bool powerOfTwo, SIZE& size);
+
+// The scaler's quad (x, y, z, rhw, u, v per corner, as a triangle strip): the destination at
+// pixel centres (-0.5), the texture's game part (u up to gameWidth / textureWidth).
+void MakeScalerQuad(float quad[4][6], std::int32_t destWidth, std::int32_t destHeight, std::int32_t gameWidth,
+                    std::int32_t gameHeight, SIZE texture);
