@@ -27,7 +27,7 @@ inline DDPIXELFORMAT RgbFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blu
 // guard bytes around the pixels (a write outside the surface shows), a Lock that can be made to
 // fail, to report a blit still in progress unless the caller waits (DDLOCK_WAIT), or to report
 // the surface lost, and counts of the calls. It may be smaller than the picture copied into it.
-// It has no device context (GetDC fails). Its references are counted, never freeing it: the
+// Its GetDC answers dcAnswers in turn (a memory DC on DD_OK) and fails once they run out. Its references are counted, never freeing it: the
 // test owns the object.
 class FakeDdSurface {
     // First, where a COM object keeps its table.
@@ -131,6 +131,8 @@ public:
     HRESULT restoreAnswer = DD_OK;
     int restores = 0;
     int clipperSets = 0;
+    std::vector<HRESULT> dcAnswers;
+    int dcCalls = 0;
 
 private:
     static HRESULT NextPresent(FakeDdSurface* self, bool flip, DWORD flags, const RECT* dest) {
@@ -174,8 +176,20 @@ private:
     static HRESULT __stdcall QueryInterface(FakeDdSurface*, REFIID, void**) { return E_NOINTERFACE; }
     static ULONG __stdcall AddRef(FakeDdSurface* self) { return ++self->references; }
     static ULONG __stdcall Release(FakeDdSurface* self) { return --self->references; }
-    static HRESULT __stdcall GetDC(FakeDdSurface*, HDC*) { return DDERR_CANTCREATEDC; }
-    static HRESULT __stdcall ReleaseDC(FakeDdSurface*, HDC) { return DDERR_NODC; }
+    static HRESULT __stdcall GetDC(FakeDdSurface* self, HDC* out) {
+        ++self->dcCalls;
+        if (self->dcAnswers.empty()) return DDERR_CANTCREATEDC;
+        const HRESULT hr = self->dcAnswers.front();
+        self->dcAnswers.erase(self->dcAnswers.begin());
+        if (FAILED(hr)) return hr;
+        *out = CreateCompatibleDC(nullptr);
+        return DD_OK;
+    }
+    static HRESULT __stdcall ReleaseDC(FakeDdSurface*, HDC dc) {
+        if (!dc) return DDERR_NODC;
+        DeleteDC(dc);
+        return DD_OK;
+    }
     static HRESULT __stdcall GetSurfaceDesc(FakeDdSurface* self, DDSURFACEDESC2* desc) {
         if (self->failDesc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
         desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;

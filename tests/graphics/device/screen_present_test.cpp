@@ -389,3 +389,98 @@ TEST_F(ScreenWindowMode, FullScreenRepaintMovesBelowTheWindowMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+// A display canvas presented through the back surface's device context, on fake surfaces.
+struct CanvasByDc {
+    ddimage::ShimmedDisplay display;
+    ScreenDevice device;
+    FakeDdSurface* back = nullptr;
+    FakeDdSurface* primary = nullptr;
+
+    CanvasByDc(IDirectDraw7* real, HWND window) : display(real, Xrgb(), 32) {
+        display.ServeFakes();
+        device.AdoptDirectDraw(&display.shim, false);
+        GdiScreen* canvas = nullptr;
+        EXPECT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+        EXPECT_EQ(0, device.AttachGameImage(canvas));
+        device.hardwareCanvasMode = 2;
+        device.windowedHardwareCanvas = 1;
+        device.transferThroughDc = 1;
+        EXPECT_EQ(0, device.ChangeMode(window, true, false, false));
+        back = display.fakes[0].get();
+        primary = display.fakes[1].get();
+    }
+};
+
+TEST_F(ScreenWindowMode, CanvasThroughTheBackSurfacesDeviceContext) {
+    struct Row {
+        const char* name;
+        std::vector<HRESULT> dcAnswers;
+        std::int32_t result;
+        int restores;
+        bool blitted;
+    };
+    const Row rows[] = {
+        {"device context at once", {DD_OK}, 0, 0, true},
+        {"lost, restored, whole canvas", {DDERR_SURFACELOST, DD_OK}, 0, 1, true},
+        {"wrong mode, restored", {DDERR_WRONGMODE, DD_OK}, 0, 1, true},
+        {"lost twice", {DDERR_SURFACELOST, DDERR_SURFACELOST}, 2, 1, false},
+        {"other failure", {DDERR_GENERIC}, 2, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CanvasByDc c(m_device.DirectDraw(), m_window.Handle());
+        // The first frames go out whole (the new canvas's own dirty area may follow once); then
+        // nothing changes.
+        c.back->dcAnswers = {DD_OK, DD_OK, DD_OK};
+        c.primary->presentAnswers = {DD_OK, DD_OK};
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(0, c.device.Present()) << i;
+        const std::size_t settled = c.primary->presents.size();
+        c.back->dcAnswers = row.dcAnswers;
+        c.primary->presentAnswers = {DD_OK};
+        EXPECT_EQ(row.result, c.device.Present());
+        EXPECT_EQ(row.restores, c.back->restores);
+        const bool lostFirst = row.dcAnswers.size() > 1;
+        // Only a restored surface sends the unchanged canvas again.
+        EXPECT_EQ(row.blitted && lostFirst ? settled + 1 : settled, c.primary->presents.size());
+    }
+}
+
+TEST_F(ScreenWindowMode, VerticalBlankWaitOnlyOutsideTheBlank) {
+    for (const int inBlank : {0, 1}) {
+        SCOPED_TRACE(inBlank ? "in the blank" : "outside the blank");
+        ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+        display.ServeFakes();
+        display.shim.blankStatus = inBlank;
+        ScreenDevice device;
+        device.AdoptDirectDraw(&display.shim, false);
+        ASSERT_EQ(0, device.SetGameSize(32, 24));
+        ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+        FakeDdSurface* primary = display.fakes[1].get();
+        primary->presentAnswers = {DD_OK, DD_OK};
+        ASSERT_EQ(0, device.PresentBackBuffer());
+        EXPECT_EQ(0, display.shim.blankWaits) << "presentWait 0 never waits";
+        device.presentWait = 1;
+        ASSERT_EQ(0, device.PresentBackBuffer());
+        EXPECT_EQ(inBlank ? 0 : 1, display.shim.blankWaits);
+    }
+}
+
+TEST_F(ScreenWindowMode, StretchTestOnlyOnceAndNotBelowSixteenBits) {
+    ddimage::ShimmedDisplay display(m_device.DirectDraw(), testsupport::RgbFormat(8, 0, 0, 0, 0), 8);
+    display.ServeFakes();
+    ScreenDevice device;
+    device.AdoptDirectDraw(&display.shim, false);
+    EXPECT_FALSE(device.TestStretchFiltering());
+    EXPECT_EQ(1, device.stretchFilterResult);
+    EXPECT_EQ(2u, display.fakes.size());
+    EXPECT_EQ(0, display.fakes[0]->blts) << "8 bits a pixel: no stripes";
+    EXPECT_EQ(0, display.fakes[0]->references);
+    EXPECT_EQ(0, display.fakes[1]->references);
+    EXPECT_FALSE(device.TestStretchFiltering());
+    EXPECT_EQ(2u, display.fakes.size()) << "tested once";
+}
+
+}  // namespace
