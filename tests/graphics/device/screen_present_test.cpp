@@ -484,3 +484,55 @@ TEST_F(ScreenWindowMode, StretchTestOnlyOnceAndNotBelowSixteenBits) {
 }
 
 }  // namespace
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+TEST_F(ScreenWindowMode, WindowThreadRepaintsWhileAnotherThreadPresents) {
+    ScreenDevice device;
+    GdiScreen* canvas = nullptr;
+    ASSERT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+    ASSERT_EQ(0, device.AttachGameImage(canvas));
+    ASSERT_EQ(0, device.ChangeMode(m_window.Handle(), true, false, false));
+    HDC canvasDc = canvas->PresentSourceDC();
+    ASSERT_NE(nullptr, canvasDc);
+    const int frames = 3000;
+    auto colourOf = [](int frame) { return static_cast<std::uint32_t>((frame * 2654435761u) & 0xFFFFFF); };
+    std::atomic<bool> done{false};
+    std::atomic<int> failures{0};
+    std::thread presenter([&] {
+        for (int frame = 0; frame < frames; ++frame) {
+            const std::uint32_t c = colourOf(frame);
+            HBRUSH brush = CreateSolidBrush(RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF));
+            RECT all{0, 0, 32, 24};
+            FillRect(canvasDc, &all, brush);
+            DeleteObject(brush);
+            GdiFlush();
+            device.AttachGameImage(canvas);  // the whole canvas goes out
+            if (device.Present() != 0) ++failures;
+        }
+        done = true;
+    });
+    int repaints = 0;
+    while (!done) {
+        HDC windowDc = GetDC(m_window.Handle());
+        PAINTSTRUCT paint = {};
+        paint.rcPaint = RECT{0, 0, 64, 48};
+        if (device.PresentRect(windowDc, paint) != S_OK) ++failures;
+        ReleaseDC(m_window.Handle(), windowDc);
+        ++repaints;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    presenter.join();
+    EXPECT_EQ(0, failures.load());
+    EXPECT_GT(repaints, 0);
+    const std::vector<std::uint32_t> pixels = m_window.ReadBack();
+    ASSERT_EQ(64u * 48u, pixels.size());
+    const std::uint32_t last = colourOf(frames - 1);
+    for (const int at : {0, 5 * 64 + 5, 23 * 64 + 31}) EXPECT_EQ(last, pixels[at] & 0xFFFFFF) << at;
+}
+
+}  // namespace
