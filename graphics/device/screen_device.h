@@ -325,6 +325,9 @@ public:
     RECT bar2 = {};
     std::uint8_t letterboxInUse = 0;
 
+    // Pixels of the blits from the back surface to the primary so far (for measurements).
+    std::uint64_t primaryBlitPixels = 0;
+
     // Stamped on every new surface and device drawable, and on every new sprite.
     std::uint32_t objectOwnerKey = 0;
     std::uint32_t spriteOwnerKey = 0;

@@ -332,6 +332,7 @@ HRESULT ScreenDevice::DrawScalerQuad() {
 }
 
 HRESULT ScreenDevice::BlitToPrimary(RECT* dest, RECT* source, DWORD flags) {
+    primaryBlitPixels += static_cast<std::uint64_t>(dest->right - dest->left) * (dest->bottom - dest->top);
     return WithWaitRetry(
         [&](DWORD f) { return primarySurface->Blt(dest, backSurface, source, f, nullptr); }, flags, DDBLT_WAIT);
 }
