@@ -536,3 +536,37 @@ TEST_F(ScreenWindowMode, WindowThreadRepaintsWhileAnotherThreadPresents) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScreenWindowMode, FullScreenScalerSurfacesRetriedOnceWithoutDirect3DCaps) {
+    for (const bool secondFails : {false, true}) {
+        SCOPED_TRACE(secondFails ? "the retry fails too" : "the retry succeeds");
+        ddimage::ShimmedDisplay display(m_device.DirectDraw(), Xrgb(), 32);
+        display.ServeFakes();
+        std::vector<DWORD> askedCaps;
+        display.shim.makeSurface = [inner = display.shim.makeSurface, &askedCaps, secondFails](
+                                       DDSURFACEDESC2* d, IDirectDrawSurface7** out) {
+            askedCaps.push_back(d->ddsCaps.dwCaps);
+            if (askedCaps.size() == 1 || (secondFails && askedCaps.size() == 2))
+                return static_cast<HRESULT>(DDERR_OUTOFMEMORY);
+            return inner(d, out);
+        };
+        ScreenDevice device;
+        device.AdoptDirectDraw(&display.shim, false);
+        GdiScreen* canvas = nullptr;
+        ASSERT_EQ(0, device.CreateGdiScreen(&canvas, 32, 24, 32, 0));
+        ASSERT_EQ(0, device.AttachGameImage(canvas));
+        ASSERT_EQ(0, device.SetLetterbox(64, 64, false));
+        device.hardwareCanvasMode = 3;
+        EXPECT_EQ(secondFails ? 5 : 0, device.ChangeMode(m_window.Handle(), false, false, false));
+        ASSERT_GE(askedCaps.size(), 2u);
+        EXPECT_NE(0u, askedCaps[0] & DDSCAPS_3DDEVICE) << "first with Direct3D caps";
+        EXPECT_EQ(0u, askedCaps[1] & DDSCAPS_3DDEVICE) << "then without";
+        EXPECT_EQ(secondFails ? 2u : 3u, askedCaps.size()) << "one retry only";
+        EXPECT_EQ(0, device.hardwareCanvasMode);
+        EXPECT_EQ(secondFails ? 0 : 1, device.GetPresentMode());
+    }
+}
+
+}  // namespace
