@@ -9,6 +9,26 @@
 
 struct ReportScreenValues;
 
+// The player's display choices, handed to the screen device at start-up before the display
+// modes are listed and the first mode is set.
+struct ScreenDisplaySettings {
+    // Full screen changes the display resolution.
+    bool changeResolution = false;
+    // Resolutions are changed through DirectDraw (exclusive mode).
+    bool throughDirectDraw = false;
+    // 0 the monitor of the window rectangle below, n the n-th monitor.
+    std::uint8_t monitorChoice = 0;
+    RECT windowRect = {0, 0, 0, 0};
+    // Bits per pixel of a full-screen mode change; 0 the monitor's own.
+    std::uint8_t depth = 0;
+    // Drawing when enlarged: 1 automatic, 2 DirectDraw, 3 Direct3D.
+    std::uint8_t enlargedMethod = 1;
+    bool methodAlsoInWindow = false;
+    bool powerOfTwoTextures = false;
+    bool smoothScaling = true;
+    bool transferThroughDc = false;
+};
+
 class ScreenPort {
 public:
     virtual ~ScreenPort() = default;
@@ -42,6 +62,8 @@ public:
     virtual bool LetterboxBars(RECT bars[2]) = 0;
     virtual std::uint32_t FullScreenDepth() = 0;
 
+    // Stored for the mode calls that follow; a device without such choices ignores them.
+    virtual void TakeDisplaySettings(const ScreenDisplaySettings&) {}
     // Mode calls. 0 success, else the device's failure code.
     virtual std::int32_t EnumerateDisplayModes(std::int32_t gameWidth, std::int32_t gameHeight) = 0;
     virtual std::int32_t CreateCanvas(std::int32_t width, std::int32_t height, bool secondKind) = 0;

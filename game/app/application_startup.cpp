@@ -378,6 +378,24 @@ void Application::HandOverDisplaySettings() {
     for (int i = 0; i < 4; ++i) m_display.enlargedFlags[i] = m_appCfg.bytes[F::AppCfg::kEnlargedFlags + i] != 0;
     m_screenModeAtLoad = Settings().screenMode;
     m_methodAtLoad = m_display.enlargedMethod;
+    if (Screen() == nullptr) return;
+    ScreenDisplaySettings s;
+    s.changeResolution = m_appCfg.bytes[F::AppCfg::kFullScreenResolution] != 0;
+    s.throughDirectDraw = m_display.enumerateThroughDirectDraw;
+    s.monitorChoice = m_appCfg.bytes[F::AppCfg::kMonitor];
+    s.windowRect.left = Settings().windowX;
+    s.windowRect.top = Settings().windowY;
+    s.windowRect.right = s.windowRect.left + m_appSys.Half(F::AppSys::kGameWidth);
+    s.windowRect.bottom = s.windowRect.top + m_appSys.Half(F::AppSys::kGameHeight);
+    // The stored depth counts only as bits per pixel; anything else leaves the monitor's own.
+    const std::uint8_t depth = Settings().colourDepth;
+    s.depth = depth == 8 || depth == 16 || depth == 24 || depth == 32 ? depth : 0;
+    s.enlargedMethod = m_display.enlargedMethod;
+    s.methodAlsoInWindow = m_display.enlargedFlags[0];
+    s.powerOfTwoTextures = m_display.enlargedFlags[1];
+    s.smoothScaling = m_display.enlargedFlags[2];
+    s.transferThroughDc = m_display.enlargedFlags[3];
+    Screen()->TakeDisplaySettings(s);
 }
 
 std::int32_t Application::Startup() {

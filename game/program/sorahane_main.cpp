@@ -4,13 +4,13 @@
 
 #include "framework/files/path_utilities.h"
 #include "game/app/application.h"
-#include "graphics/screen/window_screen_device.h"
+#include "graphics/screen/game_screen_device.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
     InitCommonControls();
     SetBaseDirectoryFromModule(nullptr);
     // Made before the application, so that it outlives the application's exit.
-    WindowScreenDevice screen;
+    GameScreenDevice screen;
     ApplicationSources sources;
     Application::UseGameDialogs(sources);
     Application app(sources);

@@ -45,6 +45,9 @@ void Discard(T* object) {
 ScreenDevice::ScreenDevice() = default;
 
 ScreenDevice::~ScreenDevice() {
+    ReleaseSurfaces();
+    m_gameImage = nullptr;
+    RestoreDisplaySettings();
     DeleteEverything(true);
     for (FontEntry& e : m_fonts) DeleteFont(e.font);
     m_fonts.clear();
@@ -153,19 +156,23 @@ Sprite* ScreenDevice::FindSprite(std::uint32_t word) {
     return found && found->Kind() == 0 ? static_cast<Sprite*>(found) : nullptr;
 }
 
-bool ScreenDevice::Pin(std::uint32_t word) {
+bool ScreenDevice::Pin(std::uint32_t word) { return SetPinned(word, true); }
+
+bool ScreenDevice::Unpin(std::uint32_t word) { return SetPinned(word, false); }
+
+bool ScreenDevice::SetPinned(std::uint32_t word, bool pinned) {
     if (word == 0) return false;
     for (SurfaceEntry& e : m_surfaces) {
-        if (Word(e.surface) == word || (e.texture && Word(e.texture) == word)) return e.pinned = true;
+        if (Word(e.surface) == word || (e.texture && Word(e.texture) == word)) return e.pinned = pinned, true;
     }
     for (DrawableEntry& e : m_drawables) {
-        if (Word(e.drawable) == word) return e.pinned = true;
+        if (Word(e.drawable) == word) return e.pinned = pinned, true;
     }
     for (FontEntry& e : m_fonts) {
-        if (Word(e.font) == word) return e.pinned = true;
+        if (Word(e.font) == word) return e.pinned = pinned, true;
     }
     for (SpriteEntry& e : m_sprites) {
-        if (Word(e.sprite) == word) return e.pinned = true;
+        if (Word(e.sprite) == word) return e.pinned = pinned, true;
     }
     return false;
 }

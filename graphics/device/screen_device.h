@@ -18,10 +18,15 @@
 
 #include <cstdint>
 #include <list>
+#include <string>
+#include <vector>
 
+#include "framework/runtime/recursive_lock.h"
 #include "framework/util/handle_table.h"
+#include "graphics/compose/pixel_format.h"
 #include "graphics/device/device_drawable.h"
 #include "graphics/device/direct3d_device.h"
+#include "graphics/device/screen_modes.h"
 #include "graphics/interfaces/graphics_object_lookup.h"
 
 class ColourRectSprite;
@@ -50,6 +55,29 @@ class VideoFrameSurface;
 // Asked before each create allocates its object; false makes that allocation fail. Null (the
 // default) allows every allocation. For tests of the allocation paths.
 extern bool (*ScreenObjectAllocationGate)();
+
+// ChangeDisplaySettingsExA, replaceable by tests.
+extern LONG(WINAPI* ScreenDisplaySettingsCall)(LPCSTR deviceName, DEVMODEA* mode, HWND window, DWORD flags,
+                                               LPVOID parameter);
+
+// Owns the IDirectDrawClipper bound to the window.
+class ClipperHolder {
+public:
+    ClipperHolder() = default;
+    virtual ~ClipperHolder() { Release(); }
+    ClipperHolder(const ClipperHolder&) = delete;
+    ClipperHolder& operator=(const ClipperHolder&) = delete;
+
+    // Releases any previous clipper, makes one, binds it to the window and sets it on the
+    // surface. 0; 1 missing argument; 2 creation failed; 3 SetHWnd failed; 4 SetClipper failed
+    // (the new clipper is released again on 3 and 4).
+    std::int32_t Attach(IDirectDraw7* directDraw, IDirectDrawSurface7* surface, HWND window);
+    void Release();
+    IDirectDrawClipper* Clipper() const { return m_clipper; }
+
+private:
+    IDirectDrawClipper* m_clipper = nullptr;
+};
 
 class ScreenDevice : public Direct3DDevice, public GraphicsObjectLookup {
 public:
@@ -137,6 +165,8 @@ public:
     // A pinned entry is released only by the destructor (release by handle answers 3). False
     // when the word names no listed object.
     bool Pin(std::uint32_t word);
+    // Undoes Pin; false when the word names no listed object.
+    bool Unpin(std::uint32_t word);
 
     // --- Lookup (GraphicsObjectLookup and the families it does not cover) ---
     Surface* FindSurface(std::uint32_t word) override { return m_surfaceHandles.Find(word); }
@@ -175,6 +205,129 @@ public:
 
     DeviceDrawableList& DrawingList() { return m_drawingList; }
 
+    // --- Display modes and geometry ---
+    // gameRect = {0, 0, width, height}; 1 when either is not positive (nothing changes).
+    std::int32_t SetGameSize(std::int32_t width, std::int32_t height);
+    // Stores the display canvas (or none), marks it whole for transfer and takes its size as the
+    // game size. The canvas is pinned in the surfaces list, so no script release can delete it
+    // under the device; a replaced canvas is unpinned (and stays listed).
+    std::int32_t AttachGameImage(GdiScreen* image);
+    GdiScreen* GameImage() const { return m_gameImage; }
+    // Rebuilds monitors from the display information and the driver list (enumerated here, with
+    // modes when useDirectDrawModes). 0 or -1.
+    std::int32_t EnumDisplayModes(const std::vector<MonitorRecord>& displays, std::int32_t gameWidth,
+                                  std::int32_t gameHeight, bool useDirectDrawModes);
+    // The same on given driver records and mode lister (tests and the configuration's preview).
+    std::int32_t EnumDisplayModesFrom(const std::vector<MonitorRecord>& displays,
+                                      const std::vector<DisplayAdapterRecord>& drivers, std::int32_t gameWidth,
+                                      std::int32_t gameHeight, bool useDirectDrawModes, DisplayModeLister lister);
+    // Picks the monitor (by handle, else by index; an index out of range picks entry 0), whether
+    // full screen changes the mode, the full-screen depth and the display geometry. 0; 1 no
+    // monitors; 3 no usable depth for a mode change; 4 letterbox geometry rejected. The depth
+    // mask is consulted only when the mode will change: on the desktop its own depth is used.
+    std::int32_t SelectMonitor(bool stretchToMode, HMONITOR monitor, std::int32_t index, std::uint8_t depth,
+                               const std::vector<MonitorRecord>* displays);
+    // 0 set, -1 not needed, 1 bad size (see ComputeLetterbox).
+    std::int32_t SetLetterbox(std::int32_t width, std::int32_t height, bool allowSameShape);
+    void ClearLetterbox();
+    // 0 changed, 1 refused. Undoes an own change still in force first.
+    std::int32_t ChangeDisplaySettings(std::int32_t width, std::int32_t height, const char* deviceName);
+    // 0 restored, 1 nothing to restore.
+    std::int32_t RestoreDisplaySettings();
+    const std::vector<MonitorModeEntry>& Monitors() const { return m_monitors; }
+    const MonitorModeEntry* CurrentMonitor() const { return m_currentMonitor; }
+    // 2 the scaler exists, 1 a back surface exists, 0 neither (GDI).
+    std::uint8_t GetPresentMode() const;
+
+    // --- Window, full screen and presentation ---
+    // 0 done; 1 no game size or no DirectDraw object; 2 cooperative level or display mode
+    // refused; 3 to 6 the surfaces (no object, primary, back, clipper); 7 back format unknown.
+    // A failure leaves the surfaces released. With a display canvas, hardwareCanvasMode 3 (or 1
+    // when DirectDraw's stretch does not blend) asks for the Direct3D scaler; when it cannot be
+    // had the mode goes on without it (GDI in a window, plain surfaces in full screen).
+    std::int32_t ChangeMode(HWND window, bool windowed, bool tripleBuffer, bool zBuffer);
+    void ReleaseSurfaces();
+    // 1 when there is no back surface.
+    std::int32_t ClearBackSurface();
+    // A frame of the display canvas: 0; 1 or 2 the target's device context cannot be had twice;
+    // 4 the blit to the primary failed.
+    std::int32_t Present();
+    // 0 presented; 1 no back surface; 2 a surface was lost; 3 the flip or blit failed otherwise
+    // (a flip or blit refused as still drawing is retried once with the wait flag).
+    std::int32_t PresentBackBuffer();
+    // Repaints the invalid rectangle (clipped to the game area) from what was last presented.
+    HRESULT PresentRect(HDC windowDc, const PAINTSTRUCT& paint);
+    // 0 nothing lost, all restored, or no surfaces by design (GDI presentation); 1 no mode set
+    // or the last switch failed; 2 the surfaces cannot be made anew.
+    std::int32_t RestoreLostSurfaces();
+    // The frame's list draw onto the back surface over gameRect; 0 without a back surface.
+    std::int32_t DrawList();
+    // A display-settings change of the device's own is in force.
+    bool DisplaySettingsChanged() const { return m_displayChanged; }
+    // 0 done; 1 no primary surface.
+    std::int32_t BeginGdiOverlay();
+    std::int32_t EndGdiOverlay();
+    // The Direct3D scaler that draws the canvas as a filtered quad from a texture onto the back
+    // surface. 0; 1 no DirectDraw or back surface; 2 no Direct3D; 3 no HAL device on the back
+    // surface; 4 no device caps; 5 the texture would exceed the device's maximum; 6 no texture;
+    // 7 the texture's format is palettised or unknown. A failure leaves no scaler.
+    std::int32_t CreateScaler();
+    void ReleaseScaler();
+    // Whether DirectDraw's stretch blit blends pixels; tested once per device (the answer stays
+    // in stretchFilterResult: 1 it does not, 2 it does).
+    bool TestStretchFiltering();
+    // DirectDraw reports no hardware (emulation only): the back surface is the only surface.
+    bool NoHardware() const { return (m_hardwareCaps & DDCAPS_NOHARDWARE) != 0; }
+
+    std::uint8_t presentWait = 0;
+    std::uint8_t hardwareCanvasMode = 0;
+    std::uint8_t windowedHardwareCanvas = 0;
+    std::uint8_t transferThroughDc = 0;
+    // The scaler's texture is rounded to powers of two even when the device does not ask.
+    std::uint8_t powerOfTwoTextures = 0;
+    // The scaler filters linearly.
+    std::uint8_t smoothScaling = 1;
+    std::uint8_t prefer60Hz = 0;
+    std::uint8_t backgroundColour[3] = {0, 0, 0};
+    std::uint8_t flipChain = 0;
+    std::uint8_t tripleBuffer = 0;
+    std::uint8_t gdiOverlay = 0;
+    std::uint8_t displayDepth = 0;
+    std::uint32_t primaryCaps = 0;
+    std::uint32_t backCaps = 0;
+    std::int32_t backFormat = 0;
+    PixelFormatInfo backPixelFormat = {};
+
+    RECT gameRect = {0, 0, 0, 0};
+    HWND window = nullptr;
+    IDirectDrawSurface7* primarySurface = nullptr;
+    IDirectDrawSurface7* backSurface = nullptr;
+    IDirectDrawSurface7* scalerTexture = nullptr;
+    IDirect3D7* scalerDirect3D = nullptr;
+    IDirect3DDevice7* scalerDevice = nullptr;
+    std::int32_t scalerFormat = 0;
+    SIZE scalerTextureSize = {0, 0};
+    std::uint8_t scalerTextureIs32Bit = 0;
+    float scalerQuad[4][6] = {};
+    std::uint8_t stretchFilterResult = 0;
+    ClipperHolder clipper;
+    std::uint8_t displayState = 2;  // 0 switching to full screen, 1 full screen, 2 window
+    std::uint8_t changeModeForFullScreen = 0;
+    std::uint8_t useDirectDrawModes = 0;
+    std::uint8_t fullScreenDepth = 0;
+    POINT monitorOrigin = {0, 0};
+    SIZE displaySize = {0, 0};
+    HMONITOR monitorHandle = nullptr;
+    std::uint8_t letterbox = 0;
+    RECT letterboxDest = {};  // x, y, width, height
+    std::uint8_t letterboxBars = 0;
+    RECT bar1 = {};
+    RECT bar2 = {};
+    std::uint8_t letterboxInUse = 0;
+
+    // Pixels of the blits from the back surface to the primary so far (for measurements).
+    std::uint64_t primaryBlitPixels = 0;
+
     // Stamped on every new surface and device drawable, and on every new sprite.
     std::uint32_t objectOwnerKey = 0;
     std::uint32_t spriteOwnerKey = 0;
@@ -212,8 +365,32 @@ private:
     void DetachSurface(const SurfaceEntry& entry);
     std::list<SurfaceEntry>::iterator FindSurfaceEntry(const void* face);
     void DeleteEverything(bool includingPinned);
+    bool SetPinned(std::uint32_t word, bool pinned);
 
     DeviceDrawableList m_drawingList;
+    GdiScreen* m_gameImage = nullptr;
+    bool m_transferWhole = false;
+    std::vector<MonitorModeEntry> m_monitors;
+    const MonitorModeEntry* m_currentMonitor = nullptr;
+    std::string m_changedDeviceName;
+    bool m_displayChanged = false;
+    // A mode was set and its last switch succeeded.
+    bool m_modeSet = false;
+    // The DirectDraw object was made by ChangeMode (an adopted one stays across switches).
+    bool m_ownsDirectDraw = false;
+    std::int32_t MakeFullScreenSurfaces(bool direct3DCaps, bool triple);
+    std::int32_t MakeWindowSurfaces(bool direct3DCaps);
+    // The common end of a switch once the surfaces exist; kScalerFailed when the scaler was
+    // wanted and could not be made (the surfaces are released and hardwareCanvasMode cleared).
+    static constexpr std::int32_t kScalerFailed = -100;
+    std::int32_t FinishSurfaces(bool tryScaler);
+    bool WantsScaler();
+    HRESULT BlitToPrimary(RECT* dest, RECT* source, DWORD flags);
+    // Draws the scaler's texture onto the back surface as the quad.
+    HRESULT DrawScalerQuad();
+    void WaitForBlank();
+    POINT ClientOrigin() const;
+    RecursiveLock m_lock;
     std::list<SurfaceEntry> m_surfaces;
     std::list<DrawableEntry> m_drawables;
     std::list<FontEntry> m_fonts;

@@ -78,7 +78,11 @@ HRESULT DisplayShim::GetFourCCCodes(LPDWORD count, LPDWORD codes) { return m_rea
 HRESULT DisplayShim::GetGDISurface(LPDIRECTDRAWSURFACE7* out) { return m_real->GetGDISurface(out); }
 HRESULT DisplayShim::GetMonitorFrequency(LPDWORD frequency) { return m_real->GetMonitorFrequency(frequency); }
 HRESULT DisplayShim::GetScanLine(LPDWORD line) { return m_real->GetScanLine(line); }
-HRESULT DisplayShim::GetVerticalBlankStatus(WINBOOL* inBlank) { return m_real->GetVerticalBlankStatus(inBlank); }
+HRESULT DisplayShim::GetVerticalBlankStatus(WINBOOL* inBlank) {
+    if (blankStatus < 0) return m_real->GetVerticalBlankStatus(inBlank);
+    *inBlank = blankStatus;
+    return DD_OK;
+}
 HRESULT DisplayShim::Initialize(GUID* guid) { return m_real->Initialize(guid); }
 HRESULT DisplayShim::RestoreDisplayMode() { return m_real->RestoreDisplayMode(); }
 
@@ -90,7 +94,11 @@ HRESULT DisplayShim::SetCooperativeLevel(HWND window, DWORD flags) {
 HRESULT DisplayShim::SetDisplayMode(DWORD width, DWORD height, DWORD bitCount, DWORD refreshRate, DWORD flags) {
     return m_real->SetDisplayMode(width, height, bitCount, refreshRate, flags);
 }
-HRESULT DisplayShim::WaitForVerticalBlank(DWORD flags, HANDLE event) { return m_real->WaitForVerticalBlank(flags, event); }
+HRESULT DisplayShim::WaitForVerticalBlank(DWORD flags, HANDLE event) {
+    ++blankWaits;
+    if (blankStatus >= 0) return DD_OK;
+    return m_real->WaitForVerticalBlank(flags, event);
+}
 HRESULT DisplayShim::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPDWORD free) {
     return m_real->GetAvailableVidMem(caps, total, free);
 }

@@ -36,6 +36,10 @@ public:
     // What the last CreateSurface was asked, after the shim filled in the format.
     DDSURFACEDESC2 lastCreate = {};
     int creates = 0;
+    // 0 or 1: GetVerticalBlankStatus answers this and WaitForVerticalBlank returns at once,
+    // without the real object; -1 forwards both.
+    int blankStatus = -1;
+    int blankWaits = 0;
     long references = 1;
 
     STDMETHOD_(HRESULT, QueryInterface)(REFIID riid, void** out) override;

@@ -27,7 +27,7 @@ inline DDPIXELFORMAT RgbFormat(DWORD bitCount, DWORD red, DWORD green, DWORD blu
 // guard bytes around the pixels (a write outside the surface shows), a Lock that can be made to
 // fail, to report a blit still in progress unless the caller waits (DDLOCK_WAIT), or to report
 // the surface lost, and counts of the calls. It may be smaller than the picture copied into it.
-// It has no device context (GetDC fails). Its references are counted, never freeing it: the
+// Its GetDC answers dcAnswers in turn (a memory DC on DD_OK) and fails once they run out. Its references are counted, never freeing it: the
 // test owns the object.
 class FakeDdSurface {
     // First, where a COM object keeps its table.
@@ -47,12 +47,16 @@ public:
         table[1] = reinterpret_cast<void*>(&AddRef);
         table[2] = reinterpret_cast<void*>(&Release);
         table[5] = reinterpret_cast<void*>(&Blt);
+        table[11] = reinterpret_cast<void*>(&Flip);
+        table[14] = reinterpret_cast<void*>(&GetCaps);
         table[17] = reinterpret_cast<void*>(&GetDC);
         table[21] = reinterpret_cast<void*>(&GetPixelFormat);
         table[22] = reinterpret_cast<void*>(&GetSurfaceDesc);
         table[24] = reinterpret_cast<void*>(&IsLost);
         table[25] = reinterpret_cast<void*>(&Lock);
         table[26] = reinterpret_cast<void*>(&ReleaseDC);
+        table[27] = reinterpret_cast<void*>(&Restore);
+        table[28] = reinterpret_cast<void*>(&SetClipper);
         table[29] = reinterpret_cast<void*>(&SetColorKey);
         table[32] = reinterpret_cast<void*>(&Unlock);
         m_table = table;
@@ -113,10 +117,51 @@ public:
     int locks = 0;
     int unlocks = 0;
     DWORD fillColour = 0;
+    // Blts that are not colour fills (and Flips) answer these in turn, recorded with their flags
+    // in presents; with none left they answer DDERR_INVALIDRECT.
+    std::vector<HRESULT> presentAnswers;
+    struct PresentCall {
+        bool flip;
+        DWORD flags;
+        RECT dest;
+        bool hasDest;
+    };
+    std::vector<PresentCall> presents;
+    // Restore answers this; Restore clears lost when it succeeds.
+    HRESULT restoreAnswer = DD_OK;
+    int restores = 0;
+    int clipperSets = 0;
+    std::vector<HRESULT> dcAnswers;
+    int dcCalls = 0;
 
 private:
-    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT*, IDirectDrawSurface7*, RECT*,
+    static HRESULT NextPresent(FakeDdSurface* self, bool flip, DWORD flags, const RECT* dest) {
+        self->presents.push_back(PresentCall{flip, flags, dest ? *dest : RECT{}, dest != nullptr});
+        if (self->presentAnswers.empty()) return DDERR_INVALIDRECT;
+        const HRESULT hr = self->presentAnswers.front();
+        self->presentAnswers.erase(self->presentAnswers.begin());
+        return hr;
+    }
+    static HRESULT __stdcall Flip(FakeDdSurface* self, IDirectDrawSurface7*, DWORD flags) {
+        return NextPresent(self, true, flags, nullptr);
+    }
+    static HRESULT __stdcall GetCaps(FakeDdSurface*, DDSCAPS2* caps) {
+        *caps = DDSCAPS2{};
+        caps->dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        return DD_OK;
+    }
+    static HRESULT __stdcall Restore(FakeDdSurface* self) {
+        ++self->restores;
+        if (SUCCEEDED(self->restoreAnswer)) self->lost = false;
+        return self->restoreAnswer;
+    }
+    static HRESULT __stdcall SetClipper(FakeDdSurface* self, IDirectDrawClipper*) {
+        ++self->clipperSets;
+        return DD_OK;
+    }
+    static HRESULT __stdcall Blt(FakeDdSurface* self, RECT* dest, IDirectDrawSurface7* source, RECT*,
                                  DWORD flags, DDBLTFX* fx) {
+        if (source && !(flags & DDBLT_COLORFILL)) return NextPresent(self, false, flags, dest);
         ++self->blts;
         if (!self->acceptBlt || flags != (DDBLT_COLORFILL | DDBLT_WAIT) || fx->dwSize != 100)
             return DDERR_INVALIDRECT;
@@ -131,8 +176,20 @@ private:
     static HRESULT __stdcall QueryInterface(FakeDdSurface*, REFIID, void**) { return E_NOINTERFACE; }
     static ULONG __stdcall AddRef(FakeDdSurface* self) { return ++self->references; }
     static ULONG __stdcall Release(FakeDdSurface* self) { return --self->references; }
-    static HRESULT __stdcall GetDC(FakeDdSurface*, HDC*) { return DDERR_CANTCREATEDC; }
-    static HRESULT __stdcall ReleaseDC(FakeDdSurface*, HDC) { return DDERR_NODC; }
+    static HRESULT __stdcall GetDC(FakeDdSurface* self, HDC* out) {
+        ++self->dcCalls;
+        if (self->dcAnswers.empty()) return DDERR_CANTCREATEDC;
+        const HRESULT hr = self->dcAnswers.front();
+        self->dcAnswers.erase(self->dcAnswers.begin());
+        if (FAILED(hr)) return hr;
+        *out = CreateCompatibleDC(nullptr);
+        return DD_OK;
+    }
+    static HRESULT __stdcall ReleaseDC(FakeDdSurface*, HDC dc) {
+        if (!dc) return DDERR_NODC;
+        DeleteDC(dc);
+        return DD_OK;
+    }
     static HRESULT __stdcall GetSurfaceDesc(FakeDdSurface* self, DDSURFACEDESC2* desc) {
         if (self->failDesc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
         desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;

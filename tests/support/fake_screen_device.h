@@ -40,6 +40,10 @@ public:
     }
     std::uint32_t FullScreenDepth() override { return 32; }
 
+    void TakeDisplaySettings(const ScreenDisplaySettings& settings) override {
+        displaySettings = settings;
+        ++displaySettingsTaken;
+    }
     std::int32_t EnumerateDisplayModes(std::int32_t, std::int32_t) override {
         return Record("EnumerateDisplayModes", enumerateResult);
     }
@@ -105,6 +109,8 @@ public:
     std::int32_t setFullscreenResult = 0;
     std::int32_t restoreResult = 0;
     ReportScreenValues report;
+    ScreenDisplaySettings displaySettings;
+    int displaySettingsTaken = 0;
     std::vector<std::string> calls;
 
 private:

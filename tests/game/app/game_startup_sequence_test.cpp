@@ -312,6 +312,48 @@ TEST(GameStartupSequence, DisplayBytesFilledByWindowsVersion) {
     }
 }
 
+TEST(GameStartupSequence, DisplaySettingsReachTheScreenDevice) {
+    struct Row {
+        const char* name;
+        std::uint8_t resolution, throughDirectDraw, monitor, method, flags[4], depth;
+        bool change, direct;
+        std::uint8_t expectedDepth;
+    };
+    const Row rows[] = {
+        {"defaults", 0, 1, 0, 1, {0, 1, 1, 0}, 32, false, false, 32},
+        {"mode change through DirectDraw on monitor 2", 1, 2, 2, 3, {1, 0, 0, 1}, 16, true, true, 16},
+        {"a depth that is no bit count", 0, 1, 0, 2, {0, 0, 0, 0}, 3, false, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GameFolder game(std::string("DisplaySettings") + row.name[0] + std::to_string(row.method));
+        game.user.blocks[1][1] = row.depth;
+        game.WriteFiles();
+        WriteAppCfg(game, [&row](Bytes& b) {
+            b[AC::kFullScreenResolution] = row.resolution;
+            b[AC::kDirectDrawResolution] = row.throughDirectDraw;
+            b[AC::kMonitor] = row.monitor;
+            b[AC::kEnlargedMethod] = row.method;
+            for (int i = 0; i < 4; ++i) b[AC::kEnlargedFlags + i] = row.flags[i];
+        });
+        GameApp app(game);
+        ASSERT_EQ(0, app.app->Startup());
+        const ScreenDisplaySettings& s = app.parts.screen.displaySettings;
+        EXPECT_EQ(1, app.parts.screen.displaySettingsTaken);
+        EXPECT_EQ(row.change, s.changeResolution);
+        EXPECT_EQ(row.direct, s.throughDirectDraw);
+        EXPECT_EQ(row.monitor, s.monitorChoice);
+        EXPECT_EQ(row.method, s.enlargedMethod);
+        EXPECT_EQ(row.flags[0] != 0, s.methodAlsoInWindow);
+        EXPECT_EQ(row.flags[1] != 0, s.powerOfTwoTextures);
+        EXPECT_EQ(row.flags[2] != 0, s.smoothScaling);
+        EXPECT_EQ(row.flags[3] != 0, s.transferThroughDc);
+        EXPECT_EQ(row.expectedDepth, s.depth);
+        EXPECT_EQ(app.app->Settings().windowX, s.windowRect.left);
+        EXPECT_EQ(app.app->Description().gameWidth, s.windowRect.right - s.windowRect.left);
+    }
+}
+
 TEST(GameStartupSequence, OnExitResetsTheDisplayChoicesAndReportsFatalErrors) {
     const struct {
         const char* name;
