@@ -134,7 +134,26 @@ sorahane_start_wine() {
       >"$WINEPREFIX/drive_c/font_replacements.reg"
     wine regedit /S 'C:\font_replacements.reg' >/dev/null 2>&1 || true
   fi
+  sorahane_virtual_desktop
   wineserver -p >/dev/null 2>&1 || true
+}
+
+# The full-screen test program and the full-screen copy of the game run in a Wine virtual
+# desktop of 1280x1024 (a desktop of the X screen's own size would offer one mode only), where
+# display modes can change. Added to new and existing prefixes alike.
+SORAHANE_DESKTOP_PROGRAMS="graphics_fullscreen_tests.exe sorahane_fullscreen.exe"
+sorahane_virtual_desktop() {
+  local program
+  if ! grep -q '"SorahaneFullScreen"="1280x1024"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v SorahaneFullScreen /t REG_SZ \
+      /d 1280x1024 /f >/dev/null 2>&1 || true
+  fi
+  for program in $SORAHANE_DESKTOP_PROGRAMS; do
+    grep -qF "[Software\\\\Wine\\\\AppDefaults\\\\$program\\\\Explorer]" "$WINEPREFIX/user.reg" 2>/dev/null &&
+      continue
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program\\Explorer" /v Desktop /t REG_SZ \
+      /d SorahaneFullScreen /f >/dev/null 2>&1 || true
+  done
 }
 
 sorahane_stop_wine() {

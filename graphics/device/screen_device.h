@@ -232,7 +232,8 @@ public:
     void ClearLetterbox();
     // 0 changed, 1 refused. Undoes an own change still in force first.
     std::int32_t ChangeDisplaySettings(std::int32_t width, std::int32_t height, const char* deviceName);
-    // 0 restored, 1 nothing to restore.
+    // 0 restored, 1 nothing to restore. Puts back the mode in force before the change, else
+    // resets to the registry's mode.
     std::int32_t RestoreDisplaySettings();
     const std::vector<MonitorModeEntry>& Monitors() const { return m_monitors; }
     const MonitorModeEntry* CurrentMonitor() const { return m_currentMonitor; }
@@ -374,6 +375,10 @@ private:
     const MonitorModeEntry* m_currentMonitor = nullptr;
     std::string m_changedDeviceName;
     bool m_displayChanged = false;
+    // The mode in force before the device's own change, put back by RestoreDisplaySettings (a
+    // reset to the registry's mode would give a Wine virtual desktop the X screen's size).
+    DEVMODEA m_modeBefore = {};
+    bool m_haveModeBefore = false;
     // A mode was set and its last switch succeeded.
     bool m_modeSet = false;
     // The DirectDraw object was made by ChangeMode (an adopted one stays across switches).

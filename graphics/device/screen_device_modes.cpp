@@ -162,16 +162,28 @@ std::int32_t ScreenDevice::ChangeDisplaySettings(std::int32_t width, std::int32_
     mode.dmPelsHeight = static_cast<DWORD>(height);
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     const LPCSTR name = deviceName && deviceName[0] ? deviceName : nullptr;
+    DEVMODEA before;
+    std::memset(&before, 0, sizeof(before));
+    before.dmSize = sizeof(before);
+    const bool haveBefore = EnumDisplaySettingsExA(name, ENUM_CURRENT_SETTINGS, &before, 0) != FALSE;
     if (ScreenDisplaySettingsCall(name, &mode, nullptr, CDS_FULLSCREEN, nullptr) != DISP_CHANGE_SUCCESSFUL) return 1;
     m_changedDeviceName = name ? name : "";
     m_displayChanged = true;
+    m_haveModeBefore = haveBefore;
+    if (haveBefore) {
+        m_modeBefore = before;
+        m_modeBefore.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL | DM_DISPLAYFREQUENCY;
+    }
     return 0;
 }
 
 std::int32_t ScreenDevice::RestoreDisplaySettings() {
     if (!m_displayChanged) return 1;
-    ScreenDisplaySettingsCall(m_changedDeviceName.empty() ? nullptr : m_changedDeviceName.c_str(), nullptr,
-                              nullptr, 0, nullptr);
+    const LPCSTR name = m_changedDeviceName.empty() ? nullptr : m_changedDeviceName.c_str();
+    if (!m_haveModeBefore ||
+        ScreenDisplaySettingsCall(name, &m_modeBefore, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL)
+        ScreenDisplaySettingsCall(name, nullptr, nullptr, 0, nullptr);
+    m_haveModeBefore = false;
     m_displayChanged = false;
     m_changedDeviceName.clear();
     return 0;

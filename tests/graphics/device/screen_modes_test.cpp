@@ -249,12 +249,13 @@ TEST(ScreenSelectMonitorDesktop, ModelessFullScreenOnThePlainDesktop) {
 }
 
 std::vector<std::string> settingsNames;
-std::vector<bool> settingsWithMode;
+// Per call: the width asked for, 0 for a reset to the registry's mode.
+std::vector<DWORD> settingsWidths;
 DWORD settingsWidth = 0;
 LONG settingsAnswer = DISP_CHANGE_SUCCESSFUL;
 LONG WINAPI RecordingSettings(LPCSTR name, DEVMODEA* mode, HWND, DWORD, LPVOID) {
     settingsNames.push_back(name ? name : "(null)");
-    settingsWithMode.push_back(mode != nullptr);
+    settingsWidths.push_back(mode ? mode->dmPelsWidth : 0);
     if (mode) settingsWidth = mode->dmPelsWidth;
     return mode ? settingsAnswer : DISP_CHANGE_SUCCESSFUL;
 }
@@ -262,7 +263,7 @@ LONG WINAPI RecordingSettings(LPCSTR name, DEVMODEA* mode, HWND, DWORD, LPVOID) 
 TEST(ScreenDisplaySettings, ChangeNamesTheDeviceAndIsUndoneOnce) {
     ScreenDisplaySettingsCall = RecordingSettings;
     settingsNames.clear();
-    settingsWithMode.clear();
+    settingsWidths.clear();
     {
         ScreenDevice device;
         EXPECT_EQ(1, device.RestoreDisplaySettings());
@@ -276,8 +277,12 @@ TEST(ScreenDisplaySettings, ChangeNamesTheDeviceAndIsUndoneOnce) {
         ASSERT_EQ(0, device.ChangeDisplaySettings(800, 600, "\\\\.\\DISPLAY1"));
     }  // the destructor undoes the last change
     ScreenDisplaySettingsCall = ChangeDisplaySettingsExA;
-    const std::vector<bool> withMode = {true, false, true, false, true, true, false};
-    EXPECT_EQ(withMode, settingsWithMode);
+    // Undoing puts back the mode in force before the change (the display itself never changed
+    // here), not a reset to the registry's mode; for a device whose mode cannot be read (no
+    // DISPLAY2 here) it resets.
+    const DWORD before = static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN));
+    const std::vector<DWORD> widths = {800, 0, 1024, 0, 640, 800, before};
+    EXPECT_EQ(widths, settingsWidths);
     ASSERT_EQ(7u, settingsNames.size());
     EXPECT_EQ("\\\\.\\DISPLAY2", settingsNames[1]);
     EXPECT_EQ("\\\\.\\DISPLAY1", settingsNames[6]);
