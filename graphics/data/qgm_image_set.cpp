@@ -88,8 +88,10 @@ std::int32_t ReadSetFile(const char* path, bool partSet, std::int32_t truncated,
                          char (&stem)[kPathCapacity]) {
     FileStream stream;
     if (stream.LoadFile(path) != 0) return 2;
-    std::strncpy(stem, stream.FileName(), kPathCapacity - 1);
-    stem[kPathCapacity - 1] = '\0';
+    const char* const name = stream.FileName();
+    const std::size_t length = std::strlen(name);
+    if (length >= kPathCapacity) return 2;
+    std::memcpy(stem, name, length + 1);
     StripExtension(stem, nullptr);
     return ParseSet(static_cast<const std::uint8_t*>(stream.Data()), static_cast<std::uint32_t>(stream.Size()),
                     partSet, truncated, file);
