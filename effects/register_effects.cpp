@@ -6,6 +6,7 @@
 #include "effects/objects/quake_effect.h"
 #include "effects/objects/sprite_gradient_fade_effect.h"
 #include "effects/objects/sprite_loop_effect.h"
+#include "effects/objects/sprite_parts_effect.h"
 #include "effects/objects/staff_roll_effect.h"
 #include "effects/objects/weather_effect.h"
 #include "framework/plugins/effect_registry.h"
@@ -27,6 +28,7 @@ struct Entry {
 const Entry kEntries[] = {
     {QuakeEffect::kName, &Create<QuakeEffect>, 3},
     {NoiseEffect::kName, &Create<NoiseEffect>, 3},
+    {SpritePartsEffect::kName, &Create<SpritePartsEffect>, 1},
     {SpriteGradientFadeEffect::kName, &Create<SpriteGradientFadeEffect>, 1},
     {SpriteLoopEffect::kName, &Create<SpriteLoopEffect>, 1},
     {StaffRollEffect::kName, &Create<StaffRollEffect>, 2},
