@@ -308,7 +308,11 @@ std::int32_t SpritePartsEffect::LoadDefinition(const char* file, Canvas* canvas0
                         return stop(3, lineNumber);
                 }
             } else {
-                FieldReader fields(words.Cursor());
+                // The comma after the name separates it from the first field.
+                const char* after = words.Cursor();
+                while (IsBlank(*after)) ++after;
+                if (*after == ',') ++after;
+                FieldReader fields(after);
                 std::int32_t lx = 0, ly = 0, window = 0, opacity = 255, direction = 0,
                              period = 2000;
                 fields.Integer(&lx);
