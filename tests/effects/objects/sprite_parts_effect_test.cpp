@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/interfaces/effect_word_resolver.h"
 #include "effects/objects/sprite_loop_effect.h"
 #include "effects/objects/sprite_panime_effect.h"
 #include "graphics/image/image.h"
@@ -119,6 +120,16 @@ std::vector<std::string> Records(const SpritePart& part) {
 }
 
 std::vector<std::int32_t> Rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Answers no word: every text word is refused.
+class RefusingWords final : public WithDeletingDestructor<RefusingWords, EffectWordResolver> {
+public:
+    Sprite* XM_METHOD ImageSprite(std::uint32_t) override { return nullptr; }
+    ScreenBuffer* XM_METHOD ScreenBufferOf(std::uint32_t) override { return nullptr; }
+    QadAnimation* XM_METHOD Animation(std::uint32_t) override { return nullptr; }
+    const char* XM_METHOD Text(std::uint32_t) override { return nullptr; }
+    void* XM_METHOD OutWord(std::uint32_t, std::uint32_t) override { return nullptr; }
+};
 
 struct Releaser {
     void operator()(EffectObject* effect) const { ReleaseObject(effect); }
@@ -407,6 +418,24 @@ TEST_F(SpritePartsTest, ThePivotAndEveryPositionFollowTheScale) {
     EXPECT_EQ(PartPixel(1, 9, 9, 0x90), big->GetPixel(19, 19));
 }
 
+TEST_F(SpritePartsTest, AStillPartShowsItsKeysZoomAndRotation) {
+    Options o;
+    o.twins = true;
+    ASSERT_EQ(0, Start(Lines({"* P10.ELG", "1, 1, 200, 2, 0.25"}), o));
+    EXPECT_EQ(SpritePartsEffect::kStatic, m_running->PartState(0));
+    for (int n = 0; n < 2; ++n) {
+        SCOPED_TRACE(n);
+        const Sprite& sprite = PartSprite(0, n);
+        EXPECT_EQ(2.0, sprite.Zoom());
+        EXPECT_EQ(128, sprite.Angle()) << "a quarter turn";
+        EXPECT_EQ(5, sprite.Pivot().x) << "about the centre";
+        EXPECT_EQ(5, sprite.Pivot().y);
+        EXPECT_EQ(200, sprite.Alpha());
+        EXPECT_NE(nullptr, sprite.Cache());
+    }
+    EXPECT_EQ(PartSprite(0, 0).Cache(), PartSprite(0, 1).Cache()) << "the twin shows the same";
+}
+
 TEST_F(SpritePartsTest, BlocksNotesAndPartKinds) {
     const std::vector<std::string> text = {
         "* P10.ELG", "0", "#s", "t 100", "5", "#e", "9", "#n", "t 7", "77",
@@ -659,6 +688,10 @@ TEST_F(SpritePartsTest, SetupRefusesBadWordsAndKeepsNothing) {
     Options noFile;
     noFile.file = nullptr;
     EXPECT_EQ(1, Start(noFile));
+    RefusingWords refusing;
+    EffectWordResolver* previous = InstallEffectWordResolver(&refusing);
+    EXPECT_EQ(1, Start(Options())) << "the name word goes through the resolver";
+    InstallEffectWordResolver(previous);
     Options twins;
     twins.twins = true;
     EXPECT_EQ(2, Start(twins, &m_screen[1])) << "screen 1 has no linked screen";
