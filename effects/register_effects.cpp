@@ -4,6 +4,8 @@
 
 #include "effects/objects/noise_effect.h"
 #include "effects/objects/quake_effect.h"
+#include "effects/objects/sprite_change_effect.h"
+#include "effects/objects/sprite_fade_effect.h"
 #include "effects/objects/sprite_gradient_fade_effect.h"
 #include "effects/objects/sprite_loop_effect.h"
 #include "effects/objects/sprite_parts_effect.h"
@@ -28,7 +30,10 @@ struct Entry {
 const Entry kEntries[] = {
     {QuakeEffect::kName, &Create<QuakeEffect>, 3},
     {NoiseEffect::kName, &Create<NoiseEffect>, 3},
+    {SpriteCrossFadeEffect::kName, &Create<SpriteCrossFadeEffect>, 1},
+    {SpriteChangeEffect::kName, &Create<SpriteChangeEffect>, 1},
     {SpritePartsEffect::kName, &Create<SpritePartsEffect>, 1},
+    {SpriteFadeEffect::kName, &Create<SpriteFadeEffect>, 1},
     {SpriteGradientFadeEffect::kName, &Create<SpriteGradientFadeEffect>, 1},
     {SpriteLoopEffect::kName, &Create<SpriteLoopEffect>, 1},
     {StaffRollEffect::kName, &Create<StaffRollEffect>, 2},

@@ -25,11 +25,20 @@ LONG DirectSoundVolume(std::int32_t volume) {
     return static_cast<LONG>(2000.0 * std::log10(volume / 256.0));
 }
 
-SoundBuffer::SoundBuffer(DirectSoundDevice* device) {
-    if (device) g_currentSoundDevice = device;
+HandleTable<SoundBuffer>& SoundBuffers() {
+    static HandleTable<SoundBuffer> table;
+    return table;
 }
 
-SoundBuffer::~SoundBuffer() { CancelFade(); }
+SoundBuffer::SoundBuffer(DirectSoundDevice* device) {
+    if (device) g_currentSoundDevice = device;
+    SoundBuffers().Add(this);
+}
+
+SoundBuffer::~SoundBuffer() {
+    SoundBuffers().Remove(this);
+    CancelFade();
+}
 
 bool SoundBuffer::IsPlaying() {
     DWORD status = 0;
@@ -89,7 +98,12 @@ std::int32_t SoundBuffer::AdjustVolumePanFrequency(std::int32_t volumeChange,
                                                    std::int32_t panChange,
                                                    std::int32_t frequencyChange) {
     if (!m_buffer) return 1;
-    if (volumeChange != 0 && SetVolume(m_volume + volumeChange) != 0) return 2;
+    if (volumeChange != 0) {
+        // Both words may be anything a script passes: the sum is taken wide and held in range.
+        const std::int64_t wanted = static_cast<std::int64_t>(m_volume) + volumeChange;
+        const auto volume = static_cast<std::int32_t>(wanted < 0 ? 0 : wanted > kFullVolume ? kFullVolume : wanted);
+        if (SetVolume(volume) != 0) return 2;
+    }
     if (panChange != 0) {
         LONG pan = 0;
         m_buffer->GetPan(&pan);

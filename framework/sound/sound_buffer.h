@@ -19,6 +19,7 @@
 
 #include "framework/interfaces/task_scheduling.h"
 #include "framework/runtime/recursive_lock.h"
+#include "framework/util/handle_table.h"
 
 class BufferFadeTask;
 class DirectSoundDevice;
@@ -111,6 +112,10 @@ protected:
     TaskScheduler* m_fadeScheduler = nullptr;
     TaskPointer<BufferFadeTask> m_fadeTask;
 };
+
+// Every live sound buffer (the device's, the music players', the channels'), entered when it is
+// made and taken out when it goes, so that a word naming a buffer is checked before use.
+HandleTable<SoundBuffer>& SoundBuffers();
 
 // DirectSound's volume in hundredths of a decibel for a volume on the 0..256 scale.
 LONG DirectSoundVolume(std::int32_t volume);

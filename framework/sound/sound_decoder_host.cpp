@@ -6,6 +6,7 @@
 #include <new>
 
 #include "framework/files/file_stream.h"
+#include "framework/interfaces/deleting_destructor.h"
 #include "framework/files/path_utilities.h"
 #include "framework/plugins/plugin_folder_scan.h"
 #include "framework/plugins/plugin_module.h"
@@ -21,9 +22,63 @@ void DeleteDecodeObject(SoundDecodeObject* object) {
     if (object) object->DeletingDestructor(xm::kDeleteMemory);
 }
 
+// A decoder handed out by the host: the plug-in's decoder, with a hold on the source that made
+// it, dropped only after the plug-in's decoder is deleted.
+class HostedDecoder final : public WithDeletingDestructor<HostedDecoder, SoundDecoder> {
+public:
+    HostedDecoder(SoundDecoder* decoder, std::shared_ptr<SllDecoderSource> source)
+        : m_source(std::move(source)), m_decoder(decoder) {}
+    ~HostedDecoder() { m_decoder->DeletingDestructor(xm::kDeleteMemory); }
+
+    std::uint32_t XM_METHOD Length() override { return m_decoder->Length(); }
+    std::uint32_t XM_METHOD DataSize() override { return m_decoder->DataSize(); }
+    std::int32_t XM_METHOD Seek(std::uint32_t milliseconds) override { return m_decoder->Seek(milliseconds); }
+    std::int64_t XM_METHOD Tell() override { return m_decoder->Tell(); }
+    std::uint8_t XM_METHOD IsAtEnd() override { return m_decoder->IsAtEnd(); }
+    std::uint32_t XM_METHOD Read(void* buffer, std::uint32_t count) override { return m_decoder->Read(buffer, count); }
+    const WAVEFORMATEX* XM_METHOD Format() override { return m_decoder->Format(); }
+
+private:
+    std::shared_ptr<SllDecoderSource> m_source;
+    SoundDecoder* m_decoder;
+};
+
+SoundDecoder* Hosted(SoundDecoder* decoder, const std::shared_ptr<SllDecoderSource>& source) {
+    HostedDecoder* const hosted = new (std::nothrow) HostedDecoder(decoder, source);
+    if (!hosted) {
+        decoder->DeletingDestructor(xm::kDeleteMemory);
+        throw kSllOutOfMemory;
+    }
+    return hosted;
+}
+
 }  // namespace
 
+SllDecoderSource::~SllDecoderSource() {
+    DeleteDecodeObject(decodeObject);
+    if (module) FreeLibrary(module);
+}
+
 SoundDecoderHost::~SoundDecoderHost() { UnloadAll(); }
+
+bool SoundDecoderHost::AddRecord(SllDecoderRecord record) {
+    try {
+        record.source = std::make_shared<SllDecoderSource>();
+    } catch (const std::exception&) {
+        return false;
+    }
+    record.source->decodeObject = record.decodeObject;
+    record.source->module = record.module;
+    try {
+        m_records.push_back(record);
+    } catch (const std::exception&) {
+        // Not taken over: the caller still frees both.
+        record.source->decodeObject = nullptr;
+        record.source->module = nullptr;
+        return false;
+    }
+    return true;
+}
 
 void SoundDecoderHost::RemoveWhere(bool all, std::int32_t type) {
     for (std::size_t i = 0; i < m_records.size();) {
@@ -31,10 +86,8 @@ void SoundDecoderHost::RemoveWhere(bool all, std::int32_t type) {
             ++i;
             continue;
         }
-        const SllDecoderRecord record = m_records[i];
+        // Its source goes now, or with the last decoder it made.
         m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(i));
-        DeleteDecodeObject(record.decodeObject);
-        if (record.module) FreeLibrary(record.module);
     }
 }
 
@@ -48,14 +101,18 @@ std::int32_t SoundDecoderHost::RegisterBuiltin(SoundDecodeObject* decodeObject,
                                                SllAssistFunc2Ptr assist2,
                                                SllConfigDlgFunc configDlg) {
     if (!decodeObject) return 1;
+    std::vector<std::string> list;
     try {
-        m_records.push_back({type, typeString, ReadExtensionList(extensions), decodeObject,
-                             nullptr, assist, assist2, configDlg});
+        list = ReadExtensionList(extensions);
     } catch (const std::exception&) {
         DeleteDecodeObject(decodeObject);
         return 2;
     }
-    return 0;
+    if (AddRecord({type, typeString, std::move(list), decodeObject, nullptr, assist, assist2, configDlg, nullptr})) {
+        return 0;
+    }
+    DeleteDecodeObject(decodeObject);
+    return 2;
 }
 
 std::int32_t SoundDecoderHost::LoadPlugin(const char* path) {
@@ -65,10 +122,11 @@ std::int32_t SoundDecoderHost::LoadPlugin(const char* path) {
     return LoadFormatPlugin<SoundDecodeObject>(
         path, kNames,
         [this](const FormatPluginEntry<SoundDecodeObject>& entry) {
-            m_records.push_back({entry.type, entry.typeString, entry.extensions, entry.object,
-                                 entry.library, ExportAs<SllAssistFuncPtr>(entry.assist),
-                                 ExportAs<SllAssistFunc2Ptr>(entry.assist2),
-                                 ExportAs<SllConfigDlgFunc>(entry.configDlg)});
+            if (!AddRecord({entry.type, entry.typeString, entry.extensions, entry.object, entry.library,
+                            ExportAs<SllAssistFuncPtr>(entry.assist), ExportAs<SllAssistFunc2Ptr>(entry.assist2),
+                            ExportAs<SllConfigDlgFunc>(entry.configDlg), nullptr})) {
+                throw std::bad_alloc();
+            }
         },
         DeleteDecodeObject);
 }
@@ -107,12 +165,14 @@ SllAssistFunc2Ptr SoundDecoderHost::FindAssistFunc2(std::int32_t type) {
 
 SoundDecoder* SoundDecoderHost::Search(const char* fileName, FileStreamBase* stream) {
     SoundDecodeObject* first = fileName ? FindByExtension(fileName) : nullptr;
-    if (first) {
-        if (SoundDecoder* decoder = first->Open(stream, nullptr)) return decoder;
+    for (const auto& record : m_records) {
+        if (record.decodeObject != first) continue;
+        if (SoundDecoder* decoder = first->Open(stream, nullptr)) return Hosted(decoder, record.source);
+        break;
     }
     for (const auto& record : m_records) {
         if (record.decodeObject == first) continue;
-        if (SoundDecoder* decoder = record.decodeObject->Open(stream, nullptr)) return decoder;
+        if (SoundDecoder* decoder = record.decodeObject->Open(stream, nullptr)) return Hosted(decoder, record.source);
     }
     throw kSllNoDecoder;
 }

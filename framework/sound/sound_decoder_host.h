@@ -5,16 +5,34 @@
 //
 // The host takes no lock: records are added and removed on the thread that runs start-up and
 // the scripts, OpenDecoder runs on its caller's thread. The program has one host, published as
-// g_soundDecoderHost. Every decoder handed out must be gone before the record that made it.
+// g_soundDecoderHost.
+//
+// Unloading takes a record out of the list at once (no new opens or assist lookups), but its
+// decode object and library stay until the last decoder it made is deleted: a streaming
+// buffer's refill thread may be reading one. Each decoder handed out holds its record's source
+// for that.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/interfaces/sound_plugin.h"
+
+// A decode object with the library it came from (null for a built-in): both go when the last
+// record or decoder holding them goes.
+struct SllDecoderSource {
+    SllDecoderSource() = default;
+    ~SllDecoderSource();
+    SllDecoderSource(const SllDecoderSource&) = delete;
+    SllDecoderSource& operator=(const SllDecoderSource&) = delete;
+
+    SoundDecodeObject* decodeObject = nullptr;
+    HMODULE module = nullptr;
+};
 
 struct SllDecoderRecord {
     std::int32_t type;
@@ -25,6 +43,7 @@ struct SllDecoderRecord {
     SllAssistFuncPtr assist;
     SllAssistFunc2Ptr assist2;
     SllConfigDlgFunc configDlg;           // kept, never called
+    std::shared_ptr<SllDecoderSource> source;  // owns decodeObject and module
 };
 
 class SoundDecoderHost {
@@ -35,7 +54,7 @@ public:
     SoundDecoderHost& operator=(const SoundDecoderHost&) = delete;
 
     // Removes every record of the type (or every record): the decode object is deleted before
-    // its library is freed.
+    // its library is freed, once no decoder it made is left.
     virtual void UnloadByType(std::int32_t type);
     virtual void UnloadAll();
     // Appends a built-in decoder, which the host owns from now on (also when this fails):
@@ -70,6 +89,9 @@ private:
     void RemoveWhere(bool all, std::int32_t type);
     // Asks the decode objects in turn; throws for a decode object that threw.
     SoundDecoder* Search(const char* fileName, FileStreamBase* stream);
+    // The record with its source; false, the decode object and library still the caller's, when
+    // there is no memory for it.
+    bool AddRecord(SllDecoderRecord record);
 
     std::vector<SllDecoderRecord> m_records;
     bool m_wholeFile = false;

@@ -51,7 +51,11 @@ std::int32_t SoundDevice::SetPrimaryFormat(HWND window, bool globalFocus, bool s
     format.nSamplesPerSec = PrimaryRateFromCode(rateCode);
     format.wBitsPerSample = static_cast<WORD>(bitsPerSample);
     format.nBlockAlign = static_cast<WORD>(format.nChannels * (bitsPerSample / 8));
-    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    // Words from scripts can ask for any rate: a format whose bytes per second do not fit the
+    // field (or that has no bytes at all) is refused before DirectSound sees it.
+    const std::uint64_t bytesPerSecond = static_cast<std::uint64_t>(format.nSamplesPerSec) * format.nBlockAlign;
+    if (bytesPerSecond == 0 || bytesPerSecond > 0xFFFFFFFFu) return -2;
+    format.nAvgBytesPerSec = static_cast<DWORD>(bytesPerSecond);
     return SUCCEEDED(m_primary->SetFormat(&format)) ? 0 : -2;
 }
 

@@ -26,7 +26,8 @@ public:
     // Makes the DirectSound object when there is none, then the primary buffer in the given
     // format (rate code 8, 11, 22 or 44 for 8000 .. 44100 samples per second; any other value is
     // the rate itself): 0; the DirectSoundDevice::Create code; -1 the cooperative level is below
-    // DSSCL_PRIORITY; 6 the primary buffer cannot be made; -2 SetFormat refused.
+    // DSSCL_PRIORITY; 6 the primary buffer cannot be made; -2 SetFormat refused, or a format
+    // of no bytes or more than 2^32 - 1 bytes per second.
     std::int32_t SetPrimaryFormat(HWND window, bool globalFocus, bool softwareBuffers,
                                   const GUID* deviceGuid, std::int32_t channels,
                                   std::int32_t rateCode, std::int32_t bitsPerSample);

@@ -337,6 +337,7 @@ void SoundManager::DestroyChannels() {
 std::int32_t SoundManager::SetChannelCount(std::int32_t count) {
     if (count == m_channelCount) return 0;
     if (count <= 0) return 1;
+    if (count > kMaxChannels) return 2;
     std::unique_ptr<std::unique_ptr<SoundChannel>[]> table(
         new (std::nothrow) std::unique_ptr<SoundChannel>[count]);
     if (!table) {

@@ -104,6 +104,8 @@ public:
     enum : std::int32_t { kLoaded = 0, kNoCursor = 1, kDamagedRecord = 2 };
     // Names longer than this are refused where they enter.
     static constexpr std::size_t kMaxNameLength = 254;
+    // Each channel holds two buffers and an event; far more than any game plays at once.
+    static constexpr std::int32_t kMaxChannels = 4096;
 
     SoundManager();
     virtual ~SoundManager();
@@ -154,7 +156,8 @@ public:
     bool IsBgmAudible() const { return m_masterEnabled && m_bgmEnabled; }
 
     // Channels (an index outside 0..count-1 gives 1, or 0 / null for queries).
-    // 0; 1 for n <= 0 (the table is kept); 2 out of memory.
+    // 0; 1 for n <= 0 (the table is kept); 2 above kMaxChannels (nothing is made or changed)
+    // or out of memory.
     std::int32_t SetChannelCount(std::int32_t count);
     std::int32_t SetChannelVolume(std::int32_t index, std::int32_t volume, std::int32_t user);
     std::int32_t SetChannelPan(std::int32_t index, std::int32_t pan);
@@ -208,6 +211,11 @@ public:
         m_defaultUserVolume = general;
         m_group2UserVolume = group2;
         m_group4UserVolume = group4;
+    }
+
+    // 0 the general default, 1 group 2's, 2 group 4's.
+    std::int32_t DefaultUserVolume(std::int32_t which) const {
+        return which == 0 ? m_defaultUserVolume : which == 1 ? m_group2UserVolume : m_group4UserVolume;
     }
 
     // The effective volumes on the buffers' 0..256 scale.

@@ -372,6 +372,15 @@ std::int32_t Application::OnCommand(WindowMessage& m) {
     case kCmdBrowseFolder:
         RunFolderBrowser(RequestOf<FolderRequest>(m.lParam));
         return 0;
+    case kCmdSoundFormat: {
+        std::int32_t* const block = RequestOf<std::int32_t>(m.lParam);
+        if (!block) return 0;
+        const bool given = block[0] != 0;
+        block[0] = m_soundDevice.SetPrimaryFormat(MainWindow().Handle(), Settings().block1[20] != 0,
+                                                  Settings().block1[18] != 0, nullptr, given ? block[0] : 2,
+                                                  given ? block[1] : 44, given ? block[2] : 16);
+        return 0;
+    }
     default:
         return 1;
     }

@@ -63,6 +63,9 @@ enum : WPARAM {
     kCmdOpenFile = 40027,
     kCmdSaveFile = 40028,
     kCmdBrowseFolder = 40029,
+    // The primary sound format: lParam points at {channels or 0, rate code, bits}; the device's
+    // code replaces the first word.
+    kCmdSoundFormat = 40030,
 };
 
 // Sent by the game thread with a MessageDialogRequest in wParam.
@@ -338,6 +341,8 @@ public:
     ScriptEngine* Engine() { return m_engine.get(); }
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
+    // Held around every pass of the sound scheduler; commands that look at its tasks hold it too.
+    RecursiveLock& SoundLock() { return m_soundLock; }
     TaskScheduler& LayerScheduler() { return m_scheduler2; }
     // The timed surface effects; StartDevices gives it the second scheduler and publishes it.
     SurfaceEffectFactory& SurfaceEffects() { return m_surfaceEffects; }

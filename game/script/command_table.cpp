@@ -3,8 +3,10 @@
 #include "game/commands/app_option_commands.h"
 #include "game/commands/file_commands.h"
 #include "game/commands/memory_commands.h"
+#include "game/commands/message_box_commands.h"
 #include "game/commands/number_commands.h"
 #include "game/commands/save_commands.h"
+#include "game/commands/sound_commands.h"
 #include "game/commands/string_commands.h"
 #include "game/commands/text_input_commands.h"
 #include "game/commands/variable_commands.h"
@@ -80,7 +82,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdNoOperation", CmdNoOperation},  // 55
     {"CmdNoOperation", CmdNoOperation},  // 56
     {"CmdGetGameMessageBox", CmdNotBuilt},  // 57
-    {"CmdGameMessageBoxControl", CmdNotBuilt},  // 58
+    {"CmdGameMessageBoxControl", CmdGameMessageBoxControl},  // 58
     {"CmdCopyString", CmdCopyString},  // 59
     {"CmdCopySubstring", CmdCopySubstring},  // 60
     {"CmdCopyUntilDelimiter", CmdCopyUntilDelimiter},  // 61
@@ -461,7 +463,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSpriteIntersectsRect", CmdNotBuilt},  // 436
     {"CmdSetSpriteBlendMode", CmdNotBuilt},  // 437
     {"CmdSetSpriteAlpha", CmdNotBuilt},  // 438
-    {"CmdIsSoundBufferPlaying", CmdNotBuilt},  // 439
+    {"CmdIsSoundBufferPlaying", CmdIsSoundBufferPlaying},  // 439
     {"CmdSetSpriteOwner", CmdNotBuilt},  // 440
     {"CmdMoveSpriteBy", CmdNotBuilt},  // 441
     {"CmdSpriteHitTest", CmdNotBuilt},  // 442
@@ -618,42 +620,42 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdGetJoystickName", CmdNotBuilt},  // 593
     {"CmdIsJoystickTriggered", CmdNotBuilt},  // 594
     {"CmdIsJoystickDown", CmdNotBuilt},  // 595
-    {"CmdOpenSoundDevice", CmdNotBuilt},  // 596
-    {"CmdSetSoundDecoderOption", CmdNotBuilt},  // 597
-    {"CmdLoadSoundPlugin", CmdNotBuilt},  // 598
-    {"CmdScanSoundPluginFolder", CmdNotBuilt},  // 599
-    {"CmdUnloadSoundPlugin", CmdNotBuilt},  // 600
-    {"CmdCallSoundPluginAssist", CmdNotBuilt},  // 601
-    {"CmdDestroyAllSoundBuffers", CmdNotBuilt},  // 602
-    {"CmdCreateSoundBuffer", CmdNotBuilt},  // 603
-    {"CmdDuplicateSoundBuffer", CmdNotBuilt},  // 604
-    {"CmdCreateStreamingBuffer", CmdNotBuilt},  // 605
-    {"CmdCreateStreamingBufferPair", CmdNotBuilt},  // 606
-    {"CmdDestroySoundBuffer", CmdNotBuilt},  // 607
-    {"CmdPlaySoundBuffer", CmdNotBuilt},  // 608
-    {"CmdPlaySoundBufferLoop", CmdNotBuilt},  // 609
-    {"CmdPauseSoundBuffer", CmdNotBuilt},  // 610
-    {"CmdResumeSoundBuffer", CmdNotBuilt},  // 611
-    {"CmdStopSoundBuffer", CmdNotBuilt},  // 612
-    {"CmdFadeInSoundBuffer", CmdNotBuilt},  // 613
-    {"CmdFadeOutSoundBuffer", CmdNotBuilt},  // 614
-    {"CmdPauseAllSoundBuffers", CmdNotBuilt},  // 615
-    {"CmdResumeAllSoundBuffers", CmdNotBuilt},  // 616
-    {"CmdStopAllSoundBuffers", CmdNotBuilt},  // 617
-    {"CmdSetSoundBufferPosition", CmdNotBuilt},  // 618
-    {"CmdGetSoundBufferFormat", CmdNotBuilt},  // 619
-    {"CmdGetSoundBufferLength", CmdNotBuilt},  // 620
-    {"CmdGetSoundBufferPosition", CmdNotBuilt},  // 621
-    {"CmdIsSoundBufferPlaying", CmdNotBuilt},  // 622
-    {"CmdSetSoundBufferVolume", CmdNotBuilt},  // 623
-    {"CmdSetSoundBufferPan", CmdNotBuilt},  // 624
-    {"CmdSetSoundBufferFrequency", CmdNotBuilt},  // 625
-    {"CmdAdjustSoundBuffer", CmdNotBuilt},  // 626
-    {"CmdGetSoundBufferVolumePanFrequency", CmdNotBuilt},  // 627
-    {"CmdGetSoundBufferDataSize", CmdNotBuilt},  // 628
-    {"CmdGetSoundSampleAt", CmdNotBuilt},  // 629
-    {"CmdGetSoundLevelAt", CmdNotBuilt},  // 630
-    {"CmdExportSoundAsWave", CmdNotBuilt},  // 631
+    {"CmdOpenSoundDevice", CmdOpenSoundDevice},  // 596
+    {"CmdSetSoundDecoderOption", CmdSetSoundDecoderOption},  // 597
+    {"CmdLoadSoundPlugin", CmdLoadSoundPlugin},  // 598
+    {"CmdScanSoundPluginFolder", CmdScanSoundPluginFolder},  // 599
+    {"CmdUnloadSoundPlugin", CmdUnloadSoundPlugin},  // 600
+    {"CmdCallSoundPluginAssist", CmdCallSoundPluginAssist},  // 601
+    {"CmdDestroyAllSoundBuffers", CmdDestroyAllSoundBuffers},  // 602
+    {"CmdCreateSoundBuffer", CmdCreateSoundBuffer},  // 603
+    {"CmdDuplicateSoundBuffer", CmdDuplicateSoundBuffer},  // 604
+    {"CmdCreateStreamingBuffer", CmdCreateStreamingBuffer},  // 605
+    {"CmdCreateStreamingBufferPair", CmdCreateStreamingBufferPair},  // 606
+    {"CmdDestroySoundBuffer", CmdDestroySoundBuffer},  // 607
+    {"CmdPlaySoundBuffer", CmdPlaySoundBuffer},  // 608
+    {"CmdPlaySoundBufferLoop", CmdPlaySoundBufferLoop},  // 609
+    {"CmdPauseSoundBuffer", CmdPauseSoundBuffer},  // 610
+    {"CmdResumeSoundBuffer", CmdResumeSoundBuffer},  // 611
+    {"CmdStopSoundBuffer", CmdStopSoundBuffer},  // 612
+    {"CmdFadeInSoundBuffer", CmdFadeInSoundBuffer},  // 613
+    {"CmdFadeOutSoundBuffer", CmdFadeOutSoundBuffer},  // 614
+    {"CmdPauseAllSoundBuffers", CmdPauseAllSoundBuffers},  // 615
+    {"CmdResumeAllSoundBuffers", CmdResumeAllSoundBuffers},  // 616
+    {"CmdStopAllSoundBuffers", CmdStopAllSoundBuffers},  // 617
+    {"CmdSetSoundBufferPosition", CmdSetSoundBufferPosition},  // 618
+    {"CmdGetSoundBufferFormat", CmdGetSoundBufferFormat},  // 619
+    {"CmdGetSoundBufferLength", CmdGetSoundBufferLength},  // 620
+    {"CmdGetSoundBufferPosition", CmdGetSoundBufferPosition},  // 621
+    {"CmdIsSoundBufferPlaying", CmdIsSoundBufferPlaying},  // 622
+    {"CmdSetSoundBufferVolume", CmdSetSoundBufferVolume},  // 623
+    {"CmdSetSoundBufferPan", CmdSetSoundBufferPan},  // 624
+    {"CmdSetSoundBufferFrequency", CmdSetSoundBufferFrequency},  // 625
+    {"CmdAdjustSoundBuffer", CmdAdjustSoundBuffer},  // 626
+    {"CmdGetSoundBufferVolumePanFrequency", CmdGetSoundBufferVolumePanFrequency},  // 627
+    {"CmdGetSoundBufferDataSize", CmdGetSoundBufferDataSize},  // 628
+    {"CmdGetSoundSampleAt", CmdGetSoundSampleAt},  // 629
+    {"CmdGetSoundLevelAt", CmdGetSoundLevelAt},  // 630
+    {"CmdExportSoundAsWave", CmdExportSoundAsWave},  // 631
     {"CmdOpenMovie", CmdNotBuilt},  // 632
     {"CmdCloseMovie", CmdNotBuilt},  // 633
     {"CmdSetMovieLoop", CmdNotBuilt},  // 634
@@ -674,39 +676,39 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSetMovieRate", CmdNotBuilt},  // 649
     {"CmdSetMovieFixedParam", CmdNotBuilt},  // 650
     {"CmdGetSpriteMovie", CmdNotBuilt},  // 651
-    {"CmdSetSoundSetting", CmdNotBuilt},  // 652
-    {"CmdGetSoundSetting", CmdNotBuilt},  // 653
-    {"CmdRefreshSoundGroup", CmdNotBuilt},  // 654
-    {"CmdSetBgmVolume", CmdNotBuilt},  // 655
-    {"CmdSetBgmPan", CmdNotBuilt},  // 656
-    {"CmdPlayBgm", CmdNotBuilt},  // 657
-    {"CmdStopBgm", CmdNotBuilt},  // 658
-    {"CmdPauseBgm", CmdNotBuilt},  // 659
-    {"CmdResumeBgm", CmdNotBuilt},  // 660
-    {"CmdFadeBgmVolume", CmdNotBuilt},  // 661
-    {"CmdFadeInBgm", CmdNotBuilt},  // 662
-    {"CmdFadeOutBgm", CmdNotBuilt},  // 663
-    {"CmdChangeBgm", CmdNotBuilt},  // 664
-    {"CmdIsBgmPlaying", CmdNotBuilt},  // 665
-    {"CmdGetBgmState", CmdNotBuilt},  // 666
-    {"CmdGetBgmPlayer", CmdNotBuilt},  // 667
-    {"CmdSetSoundChannelCount", CmdNotBuilt},  // 668
-    {"CmdSetSoundChannelVolume", CmdNotBuilt},  // 669
-    {"CmdSetSoundChannelPan", CmdNotBuilt},  // 670
-    {"CmdSetSoundChannelGroup", CmdNotBuilt},  // 671
-    {"CmdLoadSoundChannel", CmdNotBuilt},  // 672
-    {"CmdLoadSoundChannelStreaming", CmdNotBuilt},  // 673
-    {"CmdUnloadSoundChannel", CmdNotBuilt},  // 674
-    {"CmdPlaySoundChannel", CmdNotBuilt},  // 675
-    {"CmdStopSoundChannel", CmdNotBuilt},  // 676
-    {"CmdFadeSoundChannelVolume", CmdNotBuilt},  // 677
-    {"CmdFadeInSoundChannel", CmdNotBuilt},  // 678
-    {"CmdFadeOutSoundChannel", CmdNotBuilt},  // 679
-    {"CmdIsSoundChannelPlaying", CmdNotBuilt},  // 680
-    {"CmdGetSoundChannelTag", CmdNotBuilt},  // 681
-    {"CmdGetSoundChannelBuffer", CmdNotBuilt},  // 682
-    {"CmdPlayVoice", CmdNotBuilt},  // 683
-    {"CmdStartBgmDuck", CmdNotBuilt},  // 684
+    {"CmdSetSoundSetting", CmdSetSoundSetting},  // 652
+    {"CmdGetSoundSetting", CmdGetSoundSetting},  // 653
+    {"CmdRefreshSoundGroup", CmdRefreshSoundGroup},  // 654
+    {"CmdSetBgmVolume", CmdSetBgmVolume},  // 655
+    {"CmdSetBgmPan", CmdSetBgmPan},  // 656
+    {"CmdPlayBgm", CmdPlayBgm},  // 657
+    {"CmdStopBgm", CmdStopBgm},  // 658
+    {"CmdPauseBgm", CmdPauseBgm},  // 659
+    {"CmdResumeBgm", CmdResumeBgm},  // 660
+    {"CmdFadeBgmVolume", CmdFadeBgmVolume},  // 661
+    {"CmdFadeInBgm", CmdFadeInBgm},  // 662
+    {"CmdFadeOutBgm", CmdFadeOutBgm},  // 663
+    {"CmdChangeBgm", CmdChangeBgm},  // 664
+    {"CmdIsBgmPlaying", CmdIsBgmPlaying},  // 665
+    {"CmdGetBgmState", CmdGetBgmState},  // 666
+    {"CmdGetBgmPlayer", CmdGetBgmPlayer},  // 667
+    {"CmdSetSoundChannelCount", CmdSetSoundChannelCount},  // 668
+    {"CmdSetSoundChannelVolume", CmdSetSoundChannelVolume},  // 669
+    {"CmdSetSoundChannelPan", CmdSetSoundChannelPan},  // 670
+    {"CmdSetSoundChannelGroup", CmdSetSoundChannelGroup},  // 671
+    {"CmdLoadSoundChannel", CmdLoadSoundChannel},  // 672
+    {"CmdLoadSoundChannelStreaming", CmdLoadSoundChannelStreaming},  // 673
+    {"CmdUnloadSoundChannel", CmdUnloadSoundChannel},  // 674
+    {"CmdPlaySoundChannel", CmdPlaySoundChannel},  // 675
+    {"CmdStopSoundChannel", CmdStopSoundChannel},  // 676
+    {"CmdFadeSoundChannelVolume", CmdFadeSoundChannelVolume},  // 677
+    {"CmdFadeInSoundChannel", CmdFadeInSoundChannel},  // 678
+    {"CmdFadeOutSoundChannel", CmdFadeOutSoundChannel},  // 679
+    {"CmdIsSoundChannelPlaying", CmdIsSoundChannelPlaying},  // 680
+    {"CmdGetSoundChannelTag", CmdGetSoundChannelTag},  // 681
+    {"CmdGetSoundChannelBuffer", CmdGetSoundChannelBuffer},  // 682
+    {"CmdPlayVoice", CmdPlayVoice},  // 683
+    {"CmdStartBgmDuck", CmdStartBgmDuck},  // 684
     {"CmdNewTextButton", CmdNotBuilt},  // 685
     {"CmdNewImageButton", CmdNotBuilt},  // 686
     {"CmdNewImageObjectButton", CmdNotBuilt},  // 687

@@ -131,7 +131,9 @@ TEST_F(GradientFadeTest, RevealsFromEachEdgeWithASoftStrip) {
         EXPECT_EQ(c.y, m_sprite.Y());
         const bool falling = c.direction == 0 || c.direction == 2;
         GradientTable ramp;
-        if (c.width > 0) ASSERT_EQ(0, ramp.Build(c.width, falling ? 255 : 0, falling ? 0 : 255, 8));
+        if (c.width > 0) {
+            ASSERT_EQ(0, ramp.Build(c.width, falling ? 255 : 0, falling ? 0 : 255, 8));
+        }
         const bool horizontal = c.direction < 2;
         for (std::int32_t y = 0; y < 4; ++y) {
             for (std::int32_t x = 0; x < 8; ++x) {

@@ -275,4 +275,45 @@ TEST_F(SoundDecoderHostTest, DamagedTsndFilesAreRefusedOrDecodeConsistently) {
     }
 }
 
+// Unloading takes the records out at once, but a decoder still in use keeps reading: its decode
+// object and library go with the last decoder (a streaming buffer's refill may be mid-read).
+TEST_F(SoundDecoderHostTest, UnloadedDecodersReadOnUntilTheyAreDeleted) {
+    LoadTsndPlugin();
+    RegisterOgg();
+    TsndSound sound;
+    sound.frames = 4000;
+    WriteTsnd("a.tsn", sound);
+    const std::vector<std::uint8_t> whole = testsupport::TsndPcm(sound);
+    SoundDecoderPtr tsnd(m_host.OpenDecoder("a.tsn", nullptr, true, nullptr));
+    SoundDecoderPtr ogg(m_host.OpenDecoder(Sample("mono22050.ogg").c_str(), nullptr, true, nullptr));
+    ASSERT_TRUE(tsnd);
+    ASSERT_TRUE(ogg);
+    std::vector<std::uint8_t> read(1000);
+    ASSERT_EQ(1000u, tsnd->Read(read.data(), 1000));
+    std::vector<std::uint8_t> oggFirst(1000);
+    ASSERT_EQ(1000u, ogg->Read(oggFirst.data(), 1000));
+
+    m_host.UnloadByType(100);
+    m_host.UnloadByType(OggVorbisDll::kType);
+    EXPECT_TRUE(m_host.Records().empty());
+    EXPECT_EQ(nullptr, m_host.FindAssistFunc2(100));
+    EXPECT_EQ(nullptr, m_host.OpenDecoder("a.tsn", nullptr, true, nullptr));
+    EXPECT_TRUE(plugintest::IsModuleLoaded("test_sound.SLL"));
+    EXPECT_TRUE(plugintest::IsModuleLoaded("kqvorbis.dll"));
+
+    // No gap: the rest follows on.
+    std::vector<std::uint8_t> rest = ReadAll(*tsnd);
+    read.insert(read.end(), rest.begin(), rest.end());
+    EXPECT_EQ(whole, read);
+    std::vector<std::uint8_t> oggRest = ReadAll(*ogg);
+    oggFirst.insert(oggFirst.end(), oggRest.begin(), oggRest.end());
+    RegisterOgg();
+    EXPECT_EQ(DecodeAll(Sample("mono22050.ogg")), oggFirst);
+    m_host.UnloadAll();
+
+    tsnd.reset();
+    EXPECT_FALSE(plugintest::IsModuleLoaded("test_sound.SLL"));
+    ogg.reset();
+}
+
 }  // namespace

@@ -155,7 +155,9 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
         EXPECT_EQ(effects[i].category, e[i].category);
         EXPECT_EQ(effects[i].assist, e[i].assist != nullptr);
         EXPECT_EQ(effects[i].assist, e[i].assist2 != nullptr);
-        if (effects[i].assist) EXPECT_NE(e[i].assist, e[i].assist2);
+        if (effects[i].assist) {
+            EXPECT_NE(e[i].assist, e[i].assist2);
+        }
         EffectObject* made = a.Effects().CreateByName(e[i].name);
         if (std::string(e[i].name) == "sp_panime") {
             ASSERT_NE(nullptr, made);
