@@ -85,7 +85,10 @@ void SpritePartsEffect::CopyPlacement(Sprite& twin, const Sprite& sprite) {
     const std::uint8_t visible = twin.IsVisible() ? 1 : 0;
     twin.ShareFrom(&sprite);
     twin.SetVisible(visible);
-    // The player moves sprite 0 between the priorities; the twin keeps the same layer.
+    FollowLayer(twin, sprite);
+}
+
+void SpritePartsEffect::FollowLayer(Sprite& twin, const Sprite& sprite) {
     SpriteList* list = sprite.List();
     SpriteList* twinList = twin.List();
     const SpriteListNode* node = list ? list->Find(&sprite) : nullptr;
@@ -205,6 +208,8 @@ std::int32_t XM_METHOD SpritePartsEffect::Step(std::uint32_t now) {
             if (Sprite* twin = part.m_sprite[1]; twin && part.m_enabled) {
                 if (PlacementDiffers(*twin, *part.m_sprite[0]))
                     CopyPlacement(*twin, *part.m_sprite[0]);
+                else
+                    FollowLayer(*twin, *part.m_sprite[0]);
                 twin->SetVisible(m_show[1]);
             }
             break;

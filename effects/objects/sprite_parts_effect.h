@@ -148,6 +148,8 @@ private:
     void Paint();
     // The twin on canvas 1 takes the sprite's place, look and picture; its visibility stays.
     static void CopyPlacement(Sprite& twin, const Sprite& sprite);
+    // The player moves sprite 0 between the priorities: the twin takes the same layer.
+    static void FollowLayer(Sprite& twin, const Sprite& sprite);
 
     ScreenBuffer* m_target = nullptr;
     Canvas* m_canvas[2] = {nullptr, nullptr};

@@ -530,6 +530,19 @@ TEST_F(SpritePartsTest, TheMotionPlaysToItsLastKeyAndThePartsGo) {
     ExpectNothingLeft();
 }
 
+TEST_F(SpritePartsTest, TheTwinKeepsTheLayerTheMotionMovesItsSpriteTo) {
+    Options o;
+    o.twins = true;
+    o.priority = 50;
+    // Two parts: priority A is 50 - 2.
+    ASSERT_EQ(0, Start(Lines({"* P10.ELG", "0", "f", "t 100", "5", "* P10.ELG", "0"}), o));
+    for (int n = 0; n < 2; ++n)
+        EXPECT_EQ(50u, CanvasOf(n)->Sprites().Find(&PartSprite(0, n))->priority);
+    At(0);  // the key's place is unchanged: only the layer moved
+    for (int n = 0; n < 2; ++n)
+        EXPECT_EQ(48u, CanvasOf(n)->Sprites().Find(&PartSprite(0, n))->priority) << n;
+}
+
 TEST_F(SpritePartsTest, ARandomRangeOfZeroRunsTheMinimum) {
     ASSERT_EQ(0, Start(Lines({"* P10.ELG", "0", "r 500, 499", "100"})));
     At(0);
