@@ -369,7 +369,7 @@ std::int32_t SpritePartsEffect::LoadDefinition(const char* file, Canvas* canvas0
     for (const std::unique_ptr<SpritePart>& part : built) {
         if (part->m_recordCount < 0) continue;
         if (part->m_keyCount == 0) return stop(7, part->m_line);
-        if (part->m_recordCount < 2) continue;
+        if (!part->Moves()) continue;
         part->m_records.reset(new (std::nothrow) MotionRecord[part->m_recordCount]());
         if (!part->m_records) return stop(-1, part->m_line);
     }
@@ -499,7 +499,7 @@ std::int32_t SpritePartsEffect::LoadDefinition(const char* file, Canvas* canvas0
         sprite->SetPivot(-1, w.pivotX, w.pivotY);
         sprite->SetAlpha(w.opacity);
         // A part that never moves shows its one key's zoom and rotation now.
-        if (part.m_recordCount < 2 && (part.m_zoomUsed || part.m_rotationUsed))
+        if (!part.Moves() && (part.m_zoomUsed || part.m_rotationUsed))
             sprite->SetRotationZoom(SaturateToInt32(w.rotation * 512.0), w.zoom);
         if (Sprite* twin = part.m_sprite[1]) {
             sprite->SetVisible(m_show[0]);

@@ -159,7 +159,7 @@ std::int32_t XM_METHOD SpritePartsEffect::Setup(TaskScheduler* scheduler, Screen
             m_state[n] = kLooped;
             continue;
         }
-        if (part.m_recordCount < 2) {
+        if (!part.Moves()) {
             m_state[n] = kStatic;
             continue;
         }

@@ -21,9 +21,9 @@
 // values: 1. Control is not supported. Finish deletes every part.
 //
 // The effect runs while an animated part moves or a looped part scrolls. A part with a single
-// key line stays where it is and keeps the effect alive as a looped part does, until a stop or
-// a cancel: a figure of static parts only is therefore shown until it is stopped, instead of
-// ending before it was ever seen.
+// key line (commands or not) stays where it is and keeps the effect alive as a looped part
+// does, until a stop or a cancel: a figure of static parts only is therefore shown until it is
+// stopped, instead of ending before it was ever seen.
 #pragma once
 
 #include <cstdarg>
@@ -69,6 +69,10 @@ public:
     ~SpritePart();
     SpritePart(const SpritePart&) = delete;
     SpritePart& operator=(const SpritePart&) = delete;
+
+    // An animated part with somewhere to go: two records or more, two of them keys. A part
+    // with one key line stays at it, whatever commands follow (a player would end it at once).
+    bool Moves() const { return m_recordCount >= 2 && m_keyCount >= 2; }
 
     SpritePartsObjects* m_objects;
     Image* m_image = nullptr;

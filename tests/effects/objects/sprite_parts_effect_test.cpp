@@ -555,22 +555,32 @@ TEST_F(SpritePartsTest, ARandomRangeOfZeroRunsTheMinimum) {
 }
 
 TEST_F(SpritePartsTest, StaticPartsStayUntilStopped) {
-    for (bool paint : {false, true}) {
-        SCOPED_TRACE(paint ? "painting" : "sprites");
-        const std::uint32_t base = paint ? 10000 : 0;
+    const std::string still = Lines({"* OPAQUE.ELG", "2, 3"});
+    // Commands, but a single key: nowhere to go.
+    const std::string nowhere = Lines({"* OPAQUE.ELG", "2, 3", "t 100", "f"});
+    struct Case {
+        const std::string* figure;
+        bool paint;
+    };
+    const Case cases[] = {{&still, false}, {&still, true}, {&nowhere, false}, {&nowhere, true}};
+    std::uint32_t base = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*c.figure + (c.paint ? "painting" : "sprites"));
+        base += 10000;
+        m_background[0].SetPixel(62, 38, BackgroundPixel(0, 62, 38));
         Options o;
-        o.paint = paint;
+        o.paint = c.paint;
         o.x = 60;
         o.y = 35;
-        ASSERT_EQ(0, Start(Lines({"* OPAQUE.ELG", "2, 3"}), o));
+        ASSERT_EQ(0, Start(*c.figure, o));
         EXPECT_EQ(SpritePartsEffect::kStatic, m_running->PartState(0));
         At(base);
         At(base + 5000);
         ASSERT_NE(nullptr, m_running) << "shown, not ended before it was seen";
         EXPECT_TRUE(PartSprite(0, 0).IsVisible());
-        if (paint) {
-            EXPECT_EQ(PartPixel(3, 0, 0, 0),
-                      m_background[0].GetPixel(62, 38) & 0xFFFFFF);
+        EXPECT_EQ(62, PartSprite(0, 0).X());
+        if (c.paint) {
+            EXPECT_EQ(PartPixel(3, 0, 0, 0), m_background[0].GetPixel(62, 38) & 0xFFFFFF);
         }
         EXPECT_EQ(0, Change(0));
         At(base + 5001);
