@@ -8,6 +8,7 @@
 #include "effects/objects/sprite_fade_effect.h"
 #include "effects/objects/sprite_gradient_fade_effect.h"
 #include "effects/objects/sprite_loop_effect.h"
+#include "effects/objects/sprite_parts_effect.h"
 #include "effects/objects/staff_roll_effect.h"
 #include "effects/objects/weather_effect.h"
 #include "framework/plugins/effect_registry.h"
@@ -31,6 +32,7 @@ const Entry kEntries[] = {
     {NoiseEffect::kName, &Create<NoiseEffect>, 3},
     {SpriteCrossFadeEffect::kName, &Create<SpriteCrossFadeEffect>, 1},
     {SpriteChangeEffect::kName, &Create<SpriteChangeEffect>, 1},
+    {SpritePartsEffect::kName, &Create<SpritePartsEffect>, 1},
     {SpriteFadeEffect::kName, &Create<SpriteFadeEffect>, 1},
     {SpriteGradientFadeEffect::kName, &Create<SpriteGradientFadeEffect>, 1},
     {SpriteLoopEffect::kName, &Create<SpriteLoopEffect>, 1},

@@ -1,6 +1,5 @@
 // Registration of the named effects that the script machine's initialisation adds to the
-// effect registry, in their fixed order (the sprite parts effect, not built yet, will take
-// its place between "sp_change" and "sp_fade"), each with its category byte and no assist functions.
+// effect registry, in their fixed order, each with its category byte and no assist functions.
 // The screen effects draw from the generator set with SetEffectRandom (effect_base.h); the
 // staff roll reaches music through the player set with SetStaffRollMusic (staff_roll_effect.h).
 #pragma once

@@ -19,7 +19,7 @@ TEST(RegisterNamedEffects, NamesKindsAndCategoriesInOrder) {
     const std::vector<Expected> expected = {
         {"quake", 14003, 3},    {"noise", 14003, 3},
         {"sp_cfade", 14001, 1}, {"sp_change", 14001, 1},
-        {"sp_fade", 14001, 1},
+        {"sp_parts", 14001, 1}, {"sp_fade", 14001, 1},
         {"sp_gfade", 14001, 1},
         {"sp_loop", 14001, 1}, {"staff", 14002, 2}, {"paper", 14003, 3},
         {"light", 14003, 3},   {"snow", 14003, 3},  {"rain", 14003, 3},
