@@ -97,6 +97,8 @@ TEST_F(TextImages, FontFallbackAndCodes) {
 
     Image plain;
     ASSERT_EQ(0, plain.Create(64, 32, 32, 0));
+    // A heap image starts with whatever its memory held: paint it green first.
+    ASSERT_TRUE(plain.FillRect(0, 255, 0, nullptr));
     EXPECT_EQ(1, plain.DrawTextGdi(0, 0, "x", &m_gdi)) << "no device context";
     EXPECT_EQ(0, RedPixels(plain));
 
