@@ -69,7 +69,7 @@ FrameworkApp::FrameworkApp(const FrameworkAppSources& sources)
       m_clock(sources.clock),
       m_systemSource(sources.system),
       m_mainWindow(*this),
-      m_input(*sources.input, *sources.clock),
+      m_input(*sources.input, *sources.clock, *sources.winmm),
       m_systemInfo(*sources.system),
       m_displayInfo(*sources.display),
       m_ime(*sources.imm),

@@ -81,6 +81,8 @@ struct FrameworkAppSources {
     DisplaySource* display = &RealDisplaySource();
     InputPlatform* input = &SystemInputPlatform();
     ImmApi* imm = &SystemImmApi();
+    // The joysticks read through winmm (the input method without DirectInput).
+    const WinmmJoystickApi* winmm = &SystemWinmmJoystickApi();
 };
 
 // The main window: adds the IME messages to the default handling.

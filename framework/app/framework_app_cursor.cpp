@@ -2,13 +2,27 @@
 // modal boxes.
 #include "framework/app/framework_app.h"
 
+#include <cstdint>
+
 #include "framework/input/message_mouse.h"
 
 namespace {
 
+// Game points come from scripts: any 32-bit value is mapped without overflow, the results
+// clamped to the 32-bit range.
+std::int32_t Clamp32(std::int64_t value) {
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
 std::int32_t Scale(std::int32_t value, std::int32_t numerator, std::int32_t denominator) {
     if (denominator == 0) return 0;
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(numerator) * value / denominator);
+    return Clamp32(static_cast<std::int64_t>(numerator) * value / denominator);
+}
+
+std::int32_t Offset(std::int32_t value, std::int32_t origin) {
+    return Clamp32(static_cast<std::int64_t>(value) + origin);
 }
 
 }  // namespace
@@ -20,17 +34,20 @@ void FrameworkApp::MapGamePointToScreen(POINT& point) {
             point.x = Scale(point.x, client.cx, gameWidth);
             point.y = Scale(point.y, client.cy, gameHeight);
         }
-        ClientToScreen(m_mainWindow.Handle(), &point);
+        POINT client = {0, 0};
+        ClientToScreen(m_mainWindow.Handle(), &client);
+        point.x = Offset(point.x, client.x);
+        point.y = Offset(point.y, client.y);
         return;
     }
     if (m_screen->IsLetterbox()) {
         RECT area = m_screen->GameArea();
-        point.x = area.left + Scale(point.x, area.right - area.left, gameWidth);
-        point.y = area.top + Scale(point.y, area.bottom - area.top, gameHeight);
+        point.x = Offset(Scale(point.x, area.right - area.left, gameWidth), area.left);
+        point.y = Offset(Scale(point.y, area.bottom - area.top, gameHeight), area.top);
     }
     POINT origin = m_screen->DisplayOrigin();
-    point.x += origin.x;
-    point.y += origin.y;
+    point.x = Offset(point.x, origin.x);
+    point.y = Offset(point.y, origin.y);
 }
 
 void FrameworkApp::SetGameCursorPos(std::int32_t x, std::int32_t y) {

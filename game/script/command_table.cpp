@@ -1,7 +1,9 @@
 #include "game/script/command_table.h"
 
 #include "game/commands/app_option_commands.h"
+#include "game/commands/desktop_commands.h"
 #include "game/commands/file_commands.h"
+#include "game/commands/input_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/message_box_commands.h"
 #include "game/commands/number_commands.h"
@@ -566,61 +568,61 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdStartRandomStripAnimation", CmdNotBuilt},  // 538
     {"CmdStartLipSync", CmdNotBuilt},  // 539
     {"CmdCellImageImage", CmdNotBuilt},  // 540
-    {"CmdGetTime", CmdNotBuilt},  // 541
-    {"CmdGetLocalTime", CmdNotBuilt},  // 542
-    {"CmdCreateTimers", CmdNotBuilt},  // 543
-    {"CmdRestartTimer", CmdNotBuilt},  // 544
-    {"CmdGetTimerElapsed", CmdNotBuilt},  // 545
-    {"CmdSetTimerElapsed", CmdNotBuilt},  // 546
-    {"CmdPauseTimer", CmdNotBuilt},  // 547
-    {"CmdResumeTimer", CmdNotBuilt},  // 548
-    {"CmdPauseAllTimers", CmdNotBuilt},  // 549
-    {"CmdResumeAllTimers", CmdNotBuilt},  // 550
-    {"CmdIsActionTriggered", CmdNotBuilt},  // 551
-    {"CmdIsActionHeld", CmdNotBuilt},  // 552
-    {"CmdFirstTriggeredAction", CmdNotBuilt},  // 553
-    {"CmdFirstHeldAction", CmdNotBuilt},  // 554
-    {"CmdAddActionBinding", CmdNotBuilt},  // 555
-    {"CmdRemoveActionBinding", CmdNotBuilt},  // 556
-    {"CmdChangeActionBinding", CmdNotBuilt},  // 557
-    {"CmdIsKeyAction4Down", CmdNotBuilt},  // 558
-    {"CmdIsKeyAction5Down", CmdNotBuilt},  // 559
-    {"CmdIsKeyAction0Down", CmdNotBuilt},  // 560
-    {"CmdIsKeyAction1Down", CmdNotBuilt},  // 561
-    {"CmdIsKeyAction2Down", CmdNotBuilt},  // 562
-    {"CmdIsKeyAction3Down", CmdNotBuilt},  // 563
-    {"CmdIsKeyAction4Held", CmdNotBuilt},  // 564
-    {"CmdIsKeyAction5Held", CmdNotBuilt},  // 565
-    {"CmdIsKeyAction0Held", CmdNotBuilt},  // 566
-    {"CmdIsKeyAction1Held", CmdNotBuilt},  // 567
-    {"CmdIsKeyAction2Held", CmdNotBuilt},  // 568
-    {"CmdIsKeyAction3Held", CmdNotBuilt},  // 569
-    {"CmdIsFastForwardKeyTriggered", CmdNotBuilt},  // 570
-    {"CmdIsFastForwardKeyDown", CmdNotBuilt},  // 571
-    {"CmdIsKeyTriggered", CmdNotBuilt},  // 572
-    {"CmdIsKeyDown", CmdNotBuilt},  // 573
-    {"CmdIsScrollLockOn", CmdNotBuilt},  // 574
-    {"CmdIsCapsLockOn", CmdNotBuilt},  // 575
-    {"CmdIsNumLockOn", CmdNotBuilt},  // 576
-    {"CmdSetKeyRepeatFlag", CmdNotBuilt},  // 577
-    {"CmdIsKeyRepeated", CmdNotBuilt},  // 578
-    {"CmdSetCursorShape", CmdNotBuilt},  // 579
+    {"CmdGetTime", CmdGetTime},  // 541
+    {"CmdGetLocalTime", CmdGetLocalTime},  // 542
+    {"CmdCreateTimers", CmdCreateTimers},  // 543
+    {"CmdRestartTimer", CmdRestartTimer},  // 544
+    {"CmdGetTimerElapsed", CmdGetTimerElapsed},  // 545
+    {"CmdSetTimerElapsed", CmdSetTimerElapsed},  // 546
+    {"CmdPauseTimer", CmdPauseTimer},  // 547
+    {"CmdResumeTimer", CmdResumeTimer},  // 548
+    {"CmdPauseAllTimers", CmdPauseAllTimers},  // 549
+    {"CmdResumeAllTimers", CmdResumeAllTimers},  // 550
+    {"CmdIsActionTriggered", CmdIsActionTriggered},  // 551
+    {"CmdIsActionHeld", CmdIsActionHeld},  // 552
+    {"CmdFirstTriggeredAction", CmdFirstTriggeredAction},  // 553
+    {"CmdFirstHeldAction", CmdFirstHeldAction},  // 554
+    {"CmdAddActionBinding", CmdAddActionBinding},  // 555
+    {"CmdRemoveActionBinding", CmdRemoveActionBinding},  // 556
+    {"CmdChangeActionBinding", CmdChangeActionBinding},  // 557
+    {"CmdIsKeyAction4Down", CmdIsKeyAction4Down},  // 558
+    {"CmdIsKeyAction5Down", CmdIsKeyAction5Down},  // 559
+    {"CmdIsKeyAction0Down", CmdIsKeyAction0Down},  // 560
+    {"CmdIsKeyAction1Down", CmdIsKeyAction1Down},  // 561
+    {"CmdIsKeyAction2Down", CmdIsKeyAction2Down},  // 562
+    {"CmdIsKeyAction3Down", CmdIsKeyAction3Down},  // 563
+    {"CmdIsKeyAction4Held", CmdIsKeyAction4Held},  // 564
+    {"CmdIsKeyAction5Held", CmdIsKeyAction5Held},  // 565
+    {"CmdIsKeyAction0Held", CmdIsKeyAction0Held},  // 566
+    {"CmdIsKeyAction1Held", CmdIsKeyAction1Held},  // 567
+    {"CmdIsKeyAction2Held", CmdIsKeyAction2Held},  // 568
+    {"CmdIsKeyAction3Held", CmdIsKeyAction3Held},  // 569
+    {"CmdIsFastForwardKeyTriggered", CmdIsFastForwardKeyTriggered},  // 570
+    {"CmdIsFastForwardKeyDown", CmdIsFastForwardKeyDown},  // 571
+    {"CmdIsKeyTriggered", CmdIsKeyTriggered},  // 572
+    {"CmdIsKeyDown", CmdIsKeyDown},  // 573
+    {"CmdIsScrollLockOn", CmdIsScrollLockOn},  // 574
+    {"CmdIsCapsLockOn", CmdIsCapsLockOn},  // 575
+    {"CmdIsNumLockOn", CmdIsNumLockOn},  // 576
+    {"CmdSetKeyRepeatFlag", CmdSetKeyRepeatFlag},  // 577
+    {"CmdIsKeyRepeated", CmdIsKeyRepeated},  // 578
+    {"CmdSetCursorShape", CmdSetCursorShape},  // 579
     {"CmdSetCursorSprite", CmdNotBuilt},  // 580
-    {"CmdShowCursor", CmdNotBuilt},  // 581
-    {"CmdGetCursorPos", CmdNotBuilt},  // 582
-    {"CmdSetCursorPos", CmdNotBuilt},  // 583
-    {"CmdGetCursorEdge", CmdNotBuilt},  // 584
-    {"CmdIsMouseButton0Down", CmdNotBuilt},  // 585
-    {"CmdIsMouseButton1Down", CmdNotBuilt},  // 586
-    {"CmdIsMouseButton2Down", CmdNotBuilt},  // 587
-    {"CmdIsMouseButton0Held", CmdNotBuilt},  // 588
-    {"CmdIsMouseButton1Held", CmdNotBuilt},  // 589
-    {"CmdIsMouseButton2Held", CmdNotBuilt},  // 590
-    {"CmdIsWheelUp", CmdNotBuilt},  // 591
-    {"CmdIsWheelDown", CmdNotBuilt},  // 592
-    {"CmdGetJoystickName", CmdNotBuilt},  // 593
-    {"CmdIsJoystickTriggered", CmdNotBuilt},  // 594
-    {"CmdIsJoystickDown", CmdNotBuilt},  // 595
+    {"CmdShowCursor", CmdShowCursor},  // 581
+    {"CmdGetCursorPos", CmdGetCursorPos},  // 582
+    {"CmdSetCursorPos", CmdSetCursorPos},  // 583
+    {"CmdGetCursorEdge", CmdGetCursorEdge},  // 584
+    {"CmdIsMouseButton0Down", CmdIsMouseButton0Down},  // 585
+    {"CmdIsMouseButton1Down", CmdIsMouseButton1Down},  // 586
+    {"CmdIsMouseButton2Down", CmdIsMouseButton2Down},  // 587
+    {"CmdIsMouseButton0Held", CmdIsMouseButton0Held},  // 588
+    {"CmdIsMouseButton1Held", CmdIsMouseButton1Held},  // 589
+    {"CmdIsMouseButton2Held", CmdIsMouseButton2Held},  // 590
+    {"CmdIsWheelUp", CmdIsWheelUp},  // 591
+    {"CmdIsWheelDown", CmdIsWheelDown},  // 592
+    {"CmdGetJoystickName", CmdGetJoystickName},  // 593
+    {"CmdIsJoystickTriggered", CmdIsJoystickTriggered},  // 594
+    {"CmdIsJoystickDown", CmdIsJoystickDown},  // 595
     {"CmdOpenSoundDevice", CmdOpenSoundDevice},  // 596
     {"CmdSetSoundDecoderOption", CmdSetSoundDecoderOption},  // 597
     {"CmdLoadSoundPlugin", CmdLoadSoundPlugin},  // 598
@@ -821,17 +823,17 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdTgsRunScript", CmdTgsRunScript},  // 793
     {"CmdTgsSetStartParam", CmdTgsSetStartParameter},  // 794
     {"CmdNoOperation", CmdNoOperation},  // 795
-    {"CmdMessageBox", CmdNotBuilt},  // 796
-    {"CmdAskYesNo", CmdNotBuilt},  // 797
-    {"CmdAskOkCancel", CmdNotBuilt},  // 798
-    {"CmdMessageDialog", CmdNotBuilt},  // 799
+    {"CmdMessageBox", CmdMessageBox},  // 796
+    {"CmdAskYesNo", CmdAskYesNo},  // 797
+    {"CmdAskOkCancel", CmdAskOkCancel},  // 798
+    {"CmdMessageDialog", CmdMessageDialog},  // 799
     {"CmdNoOperation", CmdNoOperation},  // 800
     {"CmdNoOperation", CmdNoOperation},  // 801
-    {"CmdOpenDocument", CmdNotBuilt},  // 802
-    {"CmdGetSystemFolder", CmdNotBuilt},  // 803
-    {"CmdOpenFolder", CmdNotBuilt},  // 804
-    {"CmdExtractFile", CmdNotBuilt},  // 805
-    {"CmdSetWallpaper", CmdNotBuilt},  // 806
-    {"CmdSetScreenSaver", CmdNotBuilt},  // 807
-    {"CmdStartScreenSaver", CmdNotBuilt},  // 808
+    {"CmdOpenDocument", CmdOpenDocument},  // 802
+    {"CmdGetSystemFolder", CmdGetSystemFolder},  // 803
+    {"CmdOpenFolder", CmdOpenFolder},  // 804
+    {"CmdExtractFile", CmdExtractFile},  // 805
+    {"CmdSetWallpaper", CmdSetWallpaper},  // 806
+    {"CmdSetScreenSaver", CmdSetScreenSaver},  // 807
+    {"CmdStartScreenSaver", CmdStartScreenSaver},  // 808
 };
