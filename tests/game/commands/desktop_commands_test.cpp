@@ -27,8 +27,6 @@ namespace {
 
 using inputtest::InputGame;
 
-std::uint32_t WordOf(const void* address) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)); }
-
 // Puts the process's desktop port back after a test changed it.
 struct PortScope {
     DesktopPort saved = DesktopOfCommands();

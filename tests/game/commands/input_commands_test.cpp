@@ -82,7 +82,7 @@ TEST(InputCommands, LocalTimeNeedsEveryOut) {
     EXPECT_TRUE(run.WordAt(outs[4]) == before.wMinute || run.WordAt(outs[4]) == after.wMinute);
 
     // A null or foreign out word: the script fault, no field written.
-    for (const std::string bad : {std::string("0"), N(0x10)}) {
+    for (const std::string& bad : {std::string("0"), N(0x10)}) {
         SCOPED_TRACE(bad);
         commandtest::CallProgram q;
         std::vector<std::string> words;
