@@ -34,8 +34,11 @@ for mode in single threaded; do
   [ "$(stat -c %s "$game/SAVEDATA/APP_CFG.DAT" 2>/dev/null)" = 200 ] || { echo "$mode: APP_CFG.DAT is not 200 bytes"; status=1; }
   [ "$(stat -c %Y "$game/USER.CFG")" -gt 978307200 ] || { echo "$mode: USER.CFG was not written"; status=1; }
   [ "$(stat -c %s "$game/USER.CFG")" = 111 ] || { echo "$mode: USER.CFG is not 111 bytes"; status=1; }
-  [ "$(tr -d '\r' <"$game/DEMO.TXT" 2>/dev/null)" = "SORAHANE sample game: the script wrote this line (42)." ] ||
-    { echo "$mode: DEMO.TXT does not hold the script's line"; status=1; }
+  expected="SORAHANE sample game: the script wrote this line (42).
+MAIN.SOB copied out of SCRIPT.QPK into MAIN_COPY.SOB (0)."
+  [ "$(tr -d '\r' <"$game/DEMO.TXT" 2>/dev/null)" = "$expected" ] ||
+    { echo "$mode: DEMO.TXT does not hold the script's lines"; cat "$game/DEMO.TXT"; status=1; }
+  [ -s "$game/MAIN_COPY.SOB" ] || { echo "$mode: the script copied nothing out of its archive"; status=1; }
   grep -q "Initialize Done" "$game/SYS_LOG.TXT" 2>/dev/null || { echo "$mode: the log does not end the start-up"; status=1; }
   [ "$status" = 0 ] && echo "$mode: ended by itself, log and settings written"
 done
