@@ -38,8 +38,10 @@ for file in SYS_LOG.TXT SAVEDATA/APP_CFG.DAT USER.CFG; do
   [ -s "$game/$file" ] || { echo "$MODE: $file was not written"; status=1; }
 done
 [ "$(stat -c %Y "$game/USER.CFG")" -gt 978307200 ] || { echo "$MODE: USER.CFG was not written"; status=1; }
-[ "$(tr -d '\r' <"$game/DEMO.TXT" 2>/dev/null)" = "SORAHANE sample game: the script wrote this line (42)." ] ||
-  { echo "$MODE: DEMO.TXT does not hold the script's line"; status=1; }
+expected="SORAHANE sample game: the script wrote this line (42).
+MAIN.SOB copied out of SCRIPT.QPK into MAIN_COPY.SOB (0)."
+[ "$(tr -d '\r' <"$game/DEMO.TXT" 2>/dev/null)" = "$expected" ] ||
+  { echo "$MODE: DEMO.TXT does not hold the script's lines"; status=1; }
 grep -q "Initialize Done" "$game/SYS_LOG.TXT" 2>/dev/null || { echo "$MODE: the log does not end the start-up"; status=1; }
 if [ "$status" = 0 ]; then
   echo "$MODE: $program played the sample game full screen and ended by itself"
