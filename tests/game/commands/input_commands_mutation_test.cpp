@@ -17,6 +17,7 @@
 #include "game/script/command_table.h"
 #include "game/script/script_fault.h"
 #include "game/script/script_memory.h"
+#include "tests/game/commands/guarded_script_region.h"
 #include "tests/game/commands/input_commands_game.h"
 #include "tests/support/command_doubles.h"
 
@@ -24,31 +25,11 @@ namespace {
 
 using inputtest::InputGame;
 
-constexpr std::size_t kGuard = 64;
-constexpr std::size_t kRegion = 512;
-constexpr std::uint8_t kGuardByte = 0xCD;
+constexpr std::size_t kRegion = commandtest::GuardedRegion::kSize;
 
 std::uint32_t WordOf(const void* address) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)); }
 
-// One writable script region with guard bytes before and after.
-class GuardedRegion {
-public:
-    GuardedRegion() : m_bytes(2 * kGuard + kRegion, kGuardByte) {
-        std::memset(Bytes(), 0, kRegion);
-        m_registration.Reset(Bytes(), kRegion, true);
-    }
-    std::uint8_t* Bytes() { return m_bytes.data() + kGuard; }
-    bool GuardsIntact() const {
-        for (std::size_t i = 0; i < m_bytes.size(); ++i) {
-            if ((i < kGuard || i >= kGuard + kRegion) && m_bytes[i] != kGuardByte) return false;
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::uint8_t> m_bytes;
-    ScriptMemoryRegistration m_registration;
-};
+using commandtest::GuardedRegion;
 
 std::set<std::int32_t> Range(std::int32_t first, std::int32_t last) {
     std::set<std::int32_t> values;

@@ -24,6 +24,7 @@
 #include "game/script/script_fault.h"
 #include "game/script/script_memory.h"
 #include "graphics/image/image.h"
+#include "tests/game/commands/guarded_script_region.h"
 #include "tests/game/commands/command_program.h"
 #include "tests/game/save/save_test_services.h"
 #include "tests/support/command_doubles.h"
@@ -32,29 +33,9 @@
 
 namespace {
 
-constexpr std::size_t kGuard = 64;
-constexpr std::size_t kRegion = 512;
-constexpr std::uint8_t kGuardByte = 0xCD;
+constexpr std::size_t kRegion = commandtest::GuardedRegion::kSize;
 
-// One writable script region with guard bytes on both sides.
-class GuardedRegion {
-public:
-    GuardedRegion() : m_bytes(2 * kGuard + kRegion, kGuardByte) {
-        std::memset(Bytes(), 0, kRegion);
-        m_registration.Reset(Bytes(), kRegion, true);
-    }
-    std::uint8_t* Bytes() { return m_bytes.data() + kGuard; }
-    bool GuardsIntact() const {
-        for (std::size_t i = 0; i < m_bytes.size(); ++i) {
-            if ((i < kGuard || i >= kGuard + kRegion) && m_bytes[i] != kGuardByte) return false;
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::uint8_t> m_bytes;
-    ScriptMemoryRegistration m_registration;
-};
+using commandtest::GuardedRegion;
 
 const std::map<int, std::set<std::int32_t>> kListedResults = {
     {39, {0, 1}},          {40, {0, 1}},           {41, {1}},

@@ -23,6 +23,7 @@
 #include "game/script/script_fault.h"
 #include "game/script/script_memory.h"
 #include "game/script/voice_table.h"
+#include "tests/game/commands/guarded_script_region.h"
 #include "tests/framework/plugin_test_files.h"
 #include "tests/game/commands/script_call_program.h"
 #include "tests/support/command_doubles.h"
@@ -762,29 +763,9 @@ TEST_F(SoundCommandsOnWineDirectSound, BuffersMusicChannelsAndVoicesPlay) {
 
 // ---- Hostile words ----
 
-constexpr std::size_t kGuard = 64;
-constexpr std::size_t kRegion = 512;
-constexpr std::uint8_t kGuardByte = 0xCD;
+constexpr std::size_t kRegion = commandtest::GuardedRegion::kSize;
 
-// One writable script region with guard bytes around it.
-class GuardedRegion {
-public:
-    GuardedRegion() : m_bytes(2 * kGuard + kRegion, kGuardByte) {
-        std::memset(Bytes(), 0, kRegion);
-        m_registration.Reset(Bytes(), kRegion, true);
-    }
-    std::uint8_t* Bytes() { return m_bytes.data() + kGuard; }
-    bool GuardsIntact() const {
-        for (std::size_t i = 0; i < m_bytes.size(); ++i) {
-            if ((i < kGuard || i >= kGuard + kRegion) && m_bytes[i] != kGuardByte) return false;
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::uint8_t> m_bytes;
-    ScriptMemoryRegistration m_registration;
-};
+using commandtest::GuardedRegion;
 
 // The results of the commands with a short list (the others pass on a callee's codes).
 const std::map<int, std::set<std::int32_t>> kListedResults = {
