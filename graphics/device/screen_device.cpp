@@ -1,5 +1,6 @@
 #include "graphics/device/screen_device.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -57,7 +58,7 @@ ScreenDevice::~ScreenDevice() {
 
 void ScreenDevice::AddSurface(Surface* surface, Texture* texture, ScreenBuffer* screen, Image* image) {
     surface->SetOwnerKey(objectOwnerKey);
-    m_surfaces.push_back(SurfaceEntry{surface, texture, screen, image, false});
+    m_surfaces.push_back(SurfaceEntry{surface, texture, screen, image, 0});
     m_surfaceHandles.Add(surface, objectOwnerKey);
     if (texture) {
         m_surfaceHandles.AddAs(Word(texture), surface, objectOwnerKey);
@@ -73,18 +74,18 @@ void ScreenDevice::AddSurface(Surface* surface, Texture* texture, ScreenBuffer* 
 
 void ScreenDevice::AddDrawable(DeviceDrawable* drawable) {
     drawable->m_ownerKey = objectOwnerKey;
-    m_drawables.push_back(DrawableEntry{drawable, false});
+    m_drawables.push_back(DrawableEntry{drawable, 0});
     m_drawableHandles.Add(drawable, objectOwnerKey);
 }
 
 void ScreenDevice::AddFont(Font* font) {
-    m_fonts.push_back(FontEntry{font, false});
+    m_fonts.push_back(FontEntry{font, 0});
     m_fontHandles.Add(font);
 }
 
 void ScreenDevice::AddSprite(Drawable* sprite) {
     sprite->SetOwnerKey(static_cast<std::int32_t>(spriteOwnerKey));
-    m_sprites.push_back(SpriteEntry{sprite, false});
+    m_sprites.push_back(SpriteEntry{sprite, 0});
     m_spriteHandles.Add(sprite, spriteOwnerKey);
 }
 
@@ -109,7 +110,27 @@ void ScreenDevice::DetachSurface(const SurfaceEntry& entry) {
     }
 }
 
+void ScreenDevice::NotifyDeleting(ListedObjectFamily family, const void* object, const void* otherFace) {
+    // A copy: a listener may come or go while the notice runs.
+    const std::vector<ObjectDeletionListener*> listeners = m_deletionListeners;
+    for (ObjectDeletionListener* listener : listeners) {
+        if (std::find(m_deletionListeners.begin(), m_deletionListeners.end(), listener) != m_deletionListeners.end())
+            listener->OnObjectDeleting(family, object, otherFace);
+    }
+}
+
+void ScreenDevice::AddDeletionListener(ObjectDeletionListener* listener) {
+    if (listener && std::find(m_deletionListeners.begin(), m_deletionListeners.end(), listener) == m_deletionListeners.end())
+        m_deletionListeners.push_back(listener);
+}
+
+void ScreenDevice::RemoveDeletionListener(ObjectDeletionListener* listener) {
+    m_deletionListeners.erase(std::remove(m_deletionListeners.begin(), m_deletionListeners.end(), listener),
+                              m_deletionListeners.end());
+}
+
 void ScreenDevice::DeleteSurface(const SurfaceEntry& entry) {
+    NotifyDeleting(ListedObjectFamily::kSurface, entry.surface, entry.texture);
     DetachSurface(entry);
     m_surfaceHandles.Remove(entry.surface);
     m_textureHandles.Remove(entry.surface);
@@ -124,11 +145,13 @@ void ScreenDevice::DeleteSurface(const SurfaceEntry& entry) {
 }
 
 void ScreenDevice::DeleteDrawable(DeviceDrawable* drawable) {
+    NotifyDeleting(ListedObjectFamily::kDrawable, drawable, nullptr);
     m_drawableHandles.Remove(drawable);
     delete drawable;
 }
 
 void ScreenDevice::DeleteFont(Font* font) {
+    NotifyDeleting(ListedObjectFamily::kFont, font, nullptr);
     if (DefaultFont == font) DefaultFont = nullptr;
     for (SurfaceEntry& e : m_surfaces) {
         const SurfaceKind kind = e.surface->Kind();
@@ -140,6 +163,7 @@ void ScreenDevice::DeleteFont(Font* font) {
 }
 
 void ScreenDevice::DeleteSprite(Drawable* sprite) {
+    NotifyDeleting(ListedObjectFamily::kSprite, sprite, nullptr);
     m_spriteHandles.Remove(sprite);
     delete sprite;
 }
@@ -160,19 +184,45 @@ bool ScreenDevice::Pin(std::uint32_t word) { return SetPinned(word, true); }
 
 bool ScreenDevice::Unpin(std::uint32_t word) { return SetPinned(word, false); }
 
+namespace {
+void CountPin(std::int32_t& pins, bool pinned) {
+    if (pinned)
+        ++pins;
+    else if (pins > 0)
+        --pins;
+}
+}  // namespace
+
 bool ScreenDevice::SetPinned(std::uint32_t word, bool pinned) {
     if (word == 0) return false;
     for (SurfaceEntry& e : m_surfaces) {
-        if (Word(e.surface) == word || (e.texture && Word(e.texture) == word)) return e.pinned = pinned, true;
+        if (Word(e.surface) == word || (e.texture && Word(e.texture) == word)) return CountPin(e.pins, pinned), true;
     }
     for (DrawableEntry& e : m_drawables) {
-        if (Word(e.drawable) == word) return e.pinned = pinned, true;
+        if (Word(e.drawable) == word) return CountPin(e.pins, pinned), true;
     }
     for (FontEntry& e : m_fonts) {
-        if (Word(e.font) == word) return e.pinned = pinned, true;
+        if (Word(e.font) == word) return CountPin(e.pins, pinned), true;
     }
     for (SpriteEntry& e : m_sprites) {
-        if (Word(e.sprite) == word) return e.pinned = pinned, true;
+        if (Word(e.sprite) == word) return CountPin(e.pins, pinned), true;
+    }
+    return false;
+}
+
+bool ScreenDevice::IsPinned(std::uint32_t word) const {
+    if (word == 0) return false;
+    for (const SurfaceEntry& e : m_surfaces) {
+        if (Word(e.surface) == word || (e.texture && Word(e.texture) == word)) return e.pins > 0;
+    }
+    for (const DrawableEntry& e : m_drawables) {
+        if (Word(e.drawable) == word) return e.pins > 0;
+    }
+    for (const FontEntry& e : m_fonts) {
+        if (Word(e.font) == word) return e.pins > 0;
+    }
+    for (const SpriteEntry& e : m_sprites) {
+        if (Word(e.sprite) == word) return e.pins > 0;
     }
     return false;
 }
@@ -518,7 +568,7 @@ std::int32_t ScreenDevice::ReleaseImage(const void* surface) {
     if (!surface) return 1;
     const auto it = FindSurfaceEntry(surface);
     if (it == m_surfaces.end()) return 2;
-    if (it->pinned) return 3;
+    if (it->pins > 0) return 3;
     const SurfaceEntry entry = *it;
     m_surfaces.erase(it);
     DeleteSurface(entry);
@@ -535,7 +585,7 @@ std::int32_t ScreenDevice::ReleaseDrawable(DeviceDrawable* drawable) {
     if (!drawable) return 1;
     for (auto it = m_drawables.begin(); it != m_drawables.end(); ++it) {
         if (it->drawable != drawable) continue;
-        if (it->pinned) return 3;
+        if (it->pins > 0) return 3;
         m_drawables.erase(it);
         DeleteDrawable(drawable);
         return 0;
@@ -547,7 +597,7 @@ std::int32_t ScreenDevice::ReleaseFont(Font** font) {
     if (!*font) return 1;
     for (auto it = m_fonts.begin(); it != m_fonts.end(); ++it) {
         if (it->font != *font) continue;
-        if (it->pinned) return 3;
+        if (it->pins > 0) return 3;
         m_fonts.erase(it);
         DeleteFont(*font);
         *font = nullptr;
@@ -560,7 +610,7 @@ std::int32_t ScreenDevice::ReleaseSprite(Drawable* sprite) {
     if (!sprite) return 1;
     for (auto it = m_sprites.begin(); it != m_sprites.end(); ++it) {
         if (it->sprite != sprite) continue;
-        if (it->pinned) return 3;
+        if (it->pins > 0) return 3;
         m_sprites.erase(it);
         DeleteSprite(sprite);
         return 0;
@@ -577,7 +627,7 @@ std::int32_t ScreenDevice::ReleaseSpriteRef(Drawable** sprite) {
 void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags) {
     const bool invert = (flags & 2) != 0;
     for (auto it = m_drawables.begin(); it != m_drawables.end();) {
-        if (!it->pinned && (it->drawable->m_ownerKey == key) != invert) {
+        if (!it->pins > 0 && (it->drawable->m_ownerKey == key) != invert) {
             DeviceDrawable* drawable = it->drawable;
             it = m_drawables.erase(it);
             DeleteDrawable(drawable);
@@ -587,7 +637,7 @@ void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags
     }
     if (!(flags & 1)) return;
     for (auto it = m_surfaces.begin(); it != m_surfaces.end();) {
-        if (!it->pinned && (it->surface->OwnerKey() == key) != invert) {
+        if (!it->pins > 0 && (it->surface->OwnerKey() == key) != invert) {
             const SurfaceEntry entry = *it;
             it = m_surfaces.erase(it);
             DeleteSurface(entry);
@@ -599,7 +649,7 @@ void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags
 
 void ScreenDevice::ReleaseSpritesByOwner(std::uint32_t key, std::uint8_t invert) {
     for (auto it = m_sprites.begin(); it != m_sprites.end();) {
-        if (!it->pinned && (static_cast<std::uint32_t>(it->sprite->OwnerKey()) == key) != (invert != 0)) {
+        if (!it->pins > 0 && (static_cast<std::uint32_t>(it->sprite->OwnerKey()) == key) != (invert != 0)) {
             Drawable* sprite = it->sprite;
             it = m_sprites.erase(it);
             DeleteSprite(sprite);
@@ -611,7 +661,7 @@ void ScreenDevice::ReleaseSpritesByOwner(std::uint32_t key, std::uint8_t invert)
 
 void ScreenDevice::ReleaseAllFonts() {
     for (auto it = m_fonts.begin(); it != m_fonts.end();) {
-        if (it->pinned) {
+        if (it->pins > 0) {
             ++it;
             continue;
         }
@@ -623,7 +673,7 @@ void ScreenDevice::ReleaseAllFonts() {
 
 void ScreenDevice::ReleaseAllSprites() {
     for (auto it = m_sprites.begin(); it != m_sprites.end();) {
-        if (it->pinned) {
+        if (it->pins > 0) {
             ++it;
             continue;
         }
@@ -635,7 +685,7 @@ void ScreenDevice::ReleaseAllSprites() {
 
 void ScreenDevice::DeleteEverything(bool includingPinned) {
     for (auto it = m_drawables.begin(); it != m_drawables.end();) {
-        if (it->pinned && !includingPinned) {
+        if (it->pins > 0 && !includingPinned) {
             ++it;
             continue;
         }
@@ -644,7 +694,7 @@ void ScreenDevice::DeleteEverything(bool includingPinned) {
         DeleteDrawable(drawable);
     }
     for (auto it = m_sprites.begin(); it != m_sprites.end();) {
-        if (it->pinned && !includingPinned) {
+        if (it->pins > 0 && !includingPinned) {
             ++it;
             continue;
         }
@@ -653,7 +703,7 @@ void ScreenDevice::DeleteEverything(bool includingPinned) {
         DeleteSprite(sprite);
     }
     for (auto it = m_surfaces.begin(); it != m_surfaces.end();) {
-        if (it->pinned && !includingPinned) {
+        if (it->pins > 0 && !includingPinned) {
             ++it;
             continue;
         }

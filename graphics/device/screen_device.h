@@ -9,6 +9,7 @@
 // are reset (their old area repainted), device drawables that use it forget it and disable
 // themselves, canvases of listed screens that have it as background show none. Deleting a font
 // clears DefaultFont when it was that font, and listed text images that borrow it drop it.
+// Before any of that, the deletion listeners hear of the object (object_deletion_listener.h).
 //
 // Constructible without a window: the display modes and presentation come with the window
 // layer. All operations run on the script's thread.
@@ -26,6 +27,7 @@
 #include "graphics/compose/pixel_format.h"
 #include "graphics/device/device_drawable.h"
 #include "graphics/device/direct3d_device.h"
+#include "graphics/device/object_deletion_listener.h"
 #include "graphics/device/screen_modes.h"
 #include "graphics/interfaces/graphics_object_lookup.h"
 
@@ -162,11 +164,19 @@ public:
     // pass whatever an earlier one answered: 0 or the first nonzero code.
     std::int32_t RestoreObjects(bool onlyIfLost);
 
-    // A pinned entry is released only by the destructor (release by handle answers 3). False
-    // when the word names no listed object.
+    // A pinned entry is released only by the destructor (release by handle answers 3). Pins
+    // count: every holder that lends the object out pins it once and unpins it once. False when
+    // the word names no listed object.
     bool Pin(std::uint32_t word);
-    // Undoes Pin; false when the word names no listed object.
+    // Takes one pin away (none left stays none); false when the word names no listed object.
     bool Unpin(std::uint32_t word);
+    // Whether the word names a listed object with a pin on it.
+    bool IsPinned(std::uint32_t word) const;
+
+    // Listeners hear of every listed object before it is deleted (see ObjectDeletionListener).
+    // A listener may add or remove listeners from inside a notice.
+    void AddDeletionListener(ObjectDeletionListener* listener);
+    void RemoveDeletionListener(ObjectDeletionListener* listener);
 
     // --- Lookup (GraphicsObjectLookup and the families it does not cover) ---
     Surface* FindSurface(std::uint32_t word) override { return m_surfaceHandles.Find(word); }
@@ -339,19 +349,19 @@ private:
         Texture* texture;      // the texture face, or null
         ScreenBuffer* screen;  // the screen face, or null
         Image* image;          // a software image, or null
-        bool pinned;
+        std::int32_t pins;
     };
     struct DrawableEntry {
         DeviceDrawable* drawable;
-        bool pinned;
+        std::int32_t pins;
     };
     struct FontEntry {
         Font* font;
-        bool pinned;
+        std::int32_t pins;
     };
     struct SpriteEntry {
         Drawable* sprite;
-        bool pinned;
+        std::int32_t pins;
     };
 
     void AddSurface(Surface* surface, Texture* texture, ScreenBuffer* screen, Image* image);
@@ -367,6 +377,8 @@ private:
     std::list<SurfaceEntry>::iterator FindSurfaceEntry(const void* face);
     void DeleteEverything(bool includingPinned);
     bool SetPinned(std::uint32_t word, bool pinned);
+    void NotifyDeleting(ListedObjectFamily family, const void* object, const void* otherFace);
+    std::vector<ObjectDeletionListener*> m_deletionListeners;
 
     DeviceDrawableList m_drawingList;
     GdiScreen* m_gameImage = nullptr;

@@ -38,9 +38,11 @@ std::int32_t ScreenDevice::SetGameSize(std::int32_t width, std::int32_t height) 
 std::int32_t ScreenDevice::AttachGameImage(GdiScreen* image) {
     ScopedLock hold(m_lock);
     if (m_gameImage && m_gameImage != image) Unpin(HandleTable<Surface>::WordOf(static_cast<Surface*>(m_gameImage)));
+    // Pins count, so the same canvas attached again keeps its one pin.
+    const bool alreadyAttached = image && image == m_gameImage;
     m_gameImage = image;
     if (image) {
-        Pin(HandleTable<Surface>::WordOf(static_cast<Surface*>(image)));
+        if (!alreadyAttached) Pin(HandleTable<Surface>::WordOf(static_cast<Surface*>(image)));
         m_transferWhole = true;
         gameRect = RECT{0, 0, image->Width(), image->Height()};
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -345,6 +346,110 @@ TEST_F(ScreenDeviceObjects, HandleTablesFollowEveryDeletePath) {
     ScreenDevice device;
     EXPECT_EQ(nullptr, device.FindSurface(0));
     EXPECT_EQ(nullptr, device.FindSurface(0x12345678)) << "a forged word";
+}
+
+// Records each notice and whether the object could still be found when it came.
+class RecordingDeletionListener : public ObjectDeletionListener {
+public:
+    explicit RecordingDeletionListener(ScreenDevice* device) : m_device(device) {}
+    void OnObjectDeleting(ListedObjectFamily family, const void* object, const void*) override {
+        const std::uint32_t word = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(object));
+        bool found = false;
+        switch (family) {
+        case ListedObjectFamily::kSurface: found = m_device->FindSurface(word) != nullptr; break;
+        case ListedObjectFamily::kDrawable: found = m_device->FindDrawable(word) != nullptr; break;
+        case ListedObjectFamily::kFont: found = m_device->FindFont(word) != nullptr; break;
+        case ListedObjectFamily::kSprite: found = m_device->FindSpriteDrawable(word) != nullptr; break;
+        }
+        notices.push_back({family, object, found});
+    }
+    struct Notice {
+        ListedObjectFamily family;
+        const void* object;
+        bool stillListed;
+    };
+    std::vector<Notice> notices;
+    int CountFor(const void* object) const {
+        int n = 0;
+        for (const Notice& x : notices) n += x.object == object && x.stillListed;
+        return n;
+    }
+
+private:
+    ScreenDevice* m_device;
+};
+
+// Every delete path, the destructor included, tells the listeners once per object, while the
+// object is still whole and listed; a removed listener hears nothing more.
+TEST_F(ScreenDeviceObjects, DeletionNoticeComesOnceBeforeEveryDeletePath) {
+    struct Path {
+        const char* name;
+        std::function<void(ScreenDevice&, Image*, RenderStateBlock*, Sprite*, Font*)> release;
+        int image, block, sprite, font;  // notices expected
+    };
+    const std::vector<Path> paths = {
+        {"image", [](ScreenDevice& d, Image* i, RenderStateBlock*, Sprite*, Font*) { d.ReleaseImage(i); }, 1, 0, 0, 0},
+        {"drawable", [](ScreenDevice& d, Image*, RenderStateBlock* b, Sprite*, Font*) { d.ReleaseDrawable(b); }, 0, 1, 0, 0},
+        {"sprite", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite* s, Font*) { d.ReleaseSprite(s); }, 0, 0, 1, 0},
+        {"font", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font* f) { d.ReleaseFont(&f); }, 0, 0, 0, 1},
+        {"owner with surfaces", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font*) { d.ReleaseDrawablesByOwner(0, 1); }, 1, 1, 0, 0},
+        {"sprites by owner", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font*) { d.ReleaseSpritesByOwner(0, 0); }, 0, 0, 1, 0},
+        {"all fonts", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font*) { d.ReleaseAllFonts(); }, 0, 0, 0, 1},
+        {"all sprites", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font*) { d.ReleaseAllSprites(); }, 0, 0, 1, 0},
+        {"destroy all", [](ScreenDevice& d, Image*, RenderStateBlock*, Sprite*, Font*) { d.DestroyAllObjects(); }, 1, 1, 1, 0},
+        {"refused: pinned image", [](ScreenDevice& d, Image* i, RenderStateBlock*, Sprite*, Font*) { d.Pin(W(i)); d.ReleaseImage(i); }, 0, 0, 0, 0},
+    };
+    for (const Path& p : paths) {
+        SCOPED_TRACE(p.name);
+        auto device = std::make_unique<ScreenDevice>();
+        RecordingDeletionListener listener(device.get());
+        RecordingDeletionListener removed(device.get());
+        device->AddDeletionListener(&listener);
+        device->AddDeletionListener(&listener);  // once only
+        device->AddDeletionListener(&removed);
+        device->RemoveDeletionListener(&removed);
+        Image* image = NewImage(*device);
+        RenderStateBlock* block = NewBlock(*device);
+        Sprite* sprite = NewSprite(*device, image);
+        Font* font = nullptr;
+        ASSERT_EQ(0, device->CreateGdiFont(&font, "Arial", 12));
+
+        p.release(*device, image, block, sprite, font);
+        EXPECT_EQ(p.image, listener.CountFor(image));
+        EXPECT_EQ(p.block, listener.CountFor(block));
+        EXPECT_EQ(p.sprite, listener.CountFor(sprite));
+        EXPECT_EQ(p.font, listener.CountFor(font));
+        EXPECT_EQ(static_cast<std::size_t>(p.image + p.block + p.sprite + p.font), listener.notices.size());
+        EXPECT_TRUE(removed.notices.empty());
+
+        // The destructor tells of what is left, pinned entries too.
+        listener.notices.clear();
+        device.reset();
+        EXPECT_EQ(1 - p.image, listener.CountFor(image));
+        EXPECT_EQ(1 - p.block, listener.CountFor(block));
+        EXPECT_EQ(1 - p.sprite, listener.CountFor(sprite));
+        EXPECT_EQ(1 - p.font, listener.CountFor(font));
+    }
+}
+
+// Pins count: an object lent out twice stays listed until both holders let it go.
+TEST_F(ScreenDeviceObjects, PinsCountPerHolder) {
+    ScreenDevice device;
+    Image* image = NewImage(device);
+    EXPECT_FALSE(device.IsPinned(W(image)));
+    ASSERT_TRUE(device.Pin(W(image)));
+    ASSERT_TRUE(device.Pin(W(image)));
+    ASSERT_TRUE(device.Unpin(W(image)));
+    EXPECT_TRUE(device.IsPinned(W(image)));
+    EXPECT_EQ(3, device.ReleaseImage(image)) << "one pin is still on";
+    ASSERT_TRUE(device.Unpin(W(image)));
+    ASSERT_TRUE(device.Unpin(W(image))) << "unpinning an unpinned object changes nothing";
+    EXPECT_FALSE(device.IsPinned(W(image)));
+    ASSERT_TRUE(device.Pin(W(image)));
+    ASSERT_TRUE(device.Unpin(W(image)));
+    EXPECT_EQ(0, device.ReleaseImage(image)) << "no pin was left over from the extra unpin";
+    EXPECT_FALSE(device.Pin(W(image))) << "a released word names nothing";
+    EXPECT_FALSE(device.IsPinned(0));
 }
 
 // Image I is a sprite's picture on a canvas and that canvas's background; font F is the
