@@ -40,9 +40,11 @@ std::int32_t FrameButtonPart::SetPriority(std::int32_t priority, std::int32_t ta
 }
 
 std::int32_t FrameButtonPart::MoveToSpriteList(SpriteList* list) {
-    if (!m_spriteList || !list || !m_rect.List()) return 1;
+    if (!list) return 1;
+    if (!m_listDropped && (!m_spriteList || !m_rect.List())) return 1;
     m_rect.Detach();
     m_spriteList = list;
+    m_listDropped = false;
     list->Add(&m_rect, static_cast<std::uint32_t>(m_priority), static_cast<std::uint32_t>(m_tag));
     return 0;
 }
@@ -50,6 +52,7 @@ std::int32_t FrameButtonPart::MoveToSpriteList(SpriteList* list) {
 void FrameButtonPart::DropReferencesTo(const void* object) {
     UiPart::DropReferencesTo(object);
     if (object && object == m_spriteList) {
+        m_listDropped = m_rect.List() != nullptr;
         m_rect.Detach();
         m_spriteList = nullptr;
     }
@@ -69,6 +72,7 @@ std::int32_t FrameButtonPart::Create(SpriteList* list, std::int32_t priority, st
                                      std::int32_t width, std::int32_t height, std::uint32_t colour,
                                      std::uint32_t hoverColour, std::uint32_t pressedColour, std::int32_t tag) {
     if (!list || width <= 0 || height <= 0) return 1;
+    m_listDropped = false;
     if (list == m_spriteList) m_spriteList = nullptr;
     Release();
     m_spriteList = list;

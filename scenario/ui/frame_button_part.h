@@ -32,7 +32,8 @@ public:
     void Release() override;
     void SetState(std::uint8_t state) override;
 
-    // 1 the button has no list, list is null or the rectangle is in no list; else 0.
+    // 1 the button has no list, list is null or the rectangle is in no list; else 0. A button
+    // whose list was dropped goes into the new one.
     virtual std::int32_t MoveToSpriteList(SpriteList* list);
     // Colours 0xAARRGGBB; -1 keeps the current one. 1 no list or a size of 0 or less; 2 the
     // rectangle could not be set up; 0 made.
@@ -49,5 +50,6 @@ private:
     SpriteList* m_spriteList = nullptr;
     std::int32_t m_priority = 0;
     std::int32_t m_tag = 0;
+    bool m_listDropped = false;
     FillRectSprite m_rect;
 };
