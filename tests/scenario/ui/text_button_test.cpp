@@ -449,6 +449,58 @@ TEST(ButtonFire, RunsTheActionOnlyWithATextOrAValue) {
     EXPECT_FALSE(button.Fire()) << "without a group";
 }
 
+// Named sounds are played by name with id 0; the others by number, or the group's default.
+TEST(ButtonSounds, NamedSoundsTakeIdZeroAndTheOthersTheirNumberOrTheDefault) {
+    testsupport::Journal journal;
+    testsupport::UiTestGroup group(journal);
+    TextButton button;
+    ASSERT_EQ(0, group.InsertPart(&button, -1));
+    ButtonActionSetup setup;
+    setup.enterSound = "hover.tsn";
+    setup.enterSoundId = 12;
+    setup.leaveSoundId = 4;
+    setup.activateSound = "";
+    ASSERT_TRUE(button.SetAction(setup));
+    button.OnPointerMove(0, 0);
+    button.OnPointerLeave();
+    button.SetState(TextButtonPartBase::kHover);
+    button.Fire();
+    EXPECT_EQ((std::vector<std::string>{"group.sound hover.tsn 0", "group.sound - 4", "group.sound - -4"}), journal);
+}
+
+// Focus by keys: in pointer mode 1 the pointer goes to the centre and nothing else happens; in
+// the other modes the button shows its hover, mode 2 parks the pointer, and a blur is silent.
+TEST(ButtonFocus, FocusPointerModes) {
+    testsupport::PixelConfigScope pixels(testsupport::PixelConfig::LibraryPortable);
+    ASSERT_TRUE(pixels.Ready());
+    const struct {
+        std::int32_t mode;
+        std::uint8_t state;
+        std::vector<std::string> journal;
+    } cases[] = {
+        {0, TextButtonPartBase::kHover, {"group.sound - -3"}},
+        {1, TextButtonPartBase::kNormal, {"group.setcursor 10,5"}},
+        {2, TextButtonPartBase::kHover, {"group.sound - -3", "group.setcursor 641,480"}},
+    };
+    for (const auto& c : cases) {
+        testsupport::Journal journal;
+        testsupport::UiTestGroup group(journal);
+        SpriteList list;
+        TextButton button;
+        ASSERT_EQ(0, button.Create(&list, 0, nullptr, nullptr, 0, 0, 20, 10, false, 0));
+        ASSERT_EQ(0, group.InsertPart(&button, -1));
+        group.focusPointerMode = c.mode;
+        ASSERT_EQ(0, group.FocusPart(&button));
+        EXPECT_EQ(c.state, button.State()) << c.mode;
+        EXPECT_EQ(c.journal, journal) << c.mode;
+        journal.clear();
+        group.FocusPart(nullptr);
+        EXPECT_EQ(TextButtonPartBase::kNormal, button.State()) << c.mode;
+        EXPECT_TRUE(journal.empty()) << c.mode;
+        button.Release();
+    }
+}
+
 // --- Objects scripts release ---
 
 TEST_F(TextButtonTest, DroppedFontsImagesAndListsAreForgotten) {
