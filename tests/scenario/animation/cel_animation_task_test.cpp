@@ -260,6 +260,17 @@ TEST_F(CelAnimationTest, StartRefusals) {
                                false, 0));
 }
 
+TEST_F(CelAnimationTest, AnEntryNamingAMissingImageKeepsThePictureShown) {
+    Load(1, {{0, 100, 0, 0}, {7, 100, 0, 0}, {1, 100, 0, 0}, kEnd});  // four images
+    ASSERT_EQ(0, Start(0, -1));
+    StepAt(0);
+    StepAt(100);
+    EXPECT_EQ(1, m_task->CurrentEntry());
+    EXPECT_EQ(&m_animation.ImageAt(0), m_task->GetSprite().GetImage());
+    StepAt(200);
+    EXPECT_EQ(&m_animation.ImageAt(1), m_task->GetSprite().GetImage());
+}
+
 TEST_F(CelAnimationTest, ARangeOfZeroDurationsPassesAtMostOncePerStep) {
     Load(1, {{0, 0, 0, 0}, {1, 0, 0, 0}, {2, 0, 0, 0}, kEnd});
     ASSERT_EQ(0, Start(0, 2));
