@@ -627,7 +627,7 @@ std::int32_t ScreenDevice::ReleaseSpriteRef(Drawable** sprite) {
 void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags) {
     const bool invert = (flags & 2) != 0;
     for (auto it = m_drawables.begin(); it != m_drawables.end();) {
-        if (!it->pins > 0 && (it->drawable->m_ownerKey == key) != invert) {
+        if (it->pins == 0 && (it->drawable->m_ownerKey == key) != invert) {
             DeviceDrawable* drawable = it->drawable;
             it = m_drawables.erase(it);
             DeleteDrawable(drawable);
@@ -637,7 +637,7 @@ void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags
     }
     if (!(flags & 1)) return;
     for (auto it = m_surfaces.begin(); it != m_surfaces.end();) {
-        if (!it->pins > 0 && (it->surface->OwnerKey() == key) != invert) {
+        if (it->pins == 0 && (it->surface->OwnerKey() == key) != invert) {
             const SurfaceEntry entry = *it;
             it = m_surfaces.erase(it);
             DeleteSurface(entry);
@@ -649,7 +649,7 @@ void ScreenDevice::ReleaseDrawablesByOwner(std::uint32_t key, std::uint8_t flags
 
 void ScreenDevice::ReleaseSpritesByOwner(std::uint32_t key, std::uint8_t invert) {
     for (auto it = m_sprites.begin(); it != m_sprites.end();) {
-        if (!it->pins > 0 && (static_cast<std::uint32_t>(it->sprite->OwnerKey()) == key) != (invert != 0)) {
+        if (it->pins == 0 && (static_cast<std::uint32_t>(it->sprite->OwnerKey()) == key) != (invert != 0)) {
             Drawable* sprite = it->sprite;
             it = m_sprites.erase(it);
             DeleteSprite(sprite);
