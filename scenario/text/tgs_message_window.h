@@ -125,7 +125,7 @@ public:
     std::int32_t CharsShown() const { return m_charsShown; }
     std::uint8_t GetLayoutMode() const { return m_layoutMode; }
     const std::deque<Line>& Lines() const { return m_lines; }
-    const Image& Layer() const { return m_layer; }
+    Image& Layer() { return m_layer; }
     std::int32_t LayerOriginX() const { return m_layerOriginX; }
     std::int32_t LayerOriginY() const { return m_layerOriginY; }
     const GradientTable& FadeRamp() const { return m_fadeRamp; }
