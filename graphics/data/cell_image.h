@@ -36,6 +36,11 @@ public:
     // Replaces the borrowed strip by one of the same size and depth. 0; 1 nothing borrowed or
     // strip null; 2 another size or depth (the old strip stays).
     std::int32_t SwapImage(Surface* strip);
+    // Where the next cell is drawn on the target (the tasks move the strip; nothing is redrawn).
+    void SetPosition(std::int32_t x, std::int32_t y) {
+        m_x = x;
+        m_y = y;
+    }
     void AddTarget(Sprite* sprite);
     void RemoveTarget(Sprite* sprite);
     void Release();
