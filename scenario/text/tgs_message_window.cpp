@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "graphics/data/cell_image.h"
 #include "graphics/text/antialias_font.h"
 #include "graphics/text/font.h"
 #include "scenario/text/tgs_message_frame.h"
@@ -45,6 +46,7 @@ TgsMessageWindow::TgsMessageWindow() = default;
 
 TgsMessageWindow::~TgsMessageWindow() {
     LeaveGroup();
+    StopWaitCursor();
 }
 
 // --- Overridden operations ---
@@ -58,6 +60,7 @@ void TgsMessageWindow::SetVisible(bool visible) {
 }
 
 void TgsMessageWindow::Release() {
+    StopWaitCursor();
     ClearText();
     m_layer.Free();
     m_fadeScratch.Free();
@@ -144,6 +147,7 @@ std::int32_t TgsMessageWindow::SetText(const char* bytes, std::int32_t length) {
 }
 
 void TgsMessageWindow::ClearText() {
+    ShowWaitCursor(false);
     m_text.reset();
     m_textSize = 0;
     m_revealState = kIdle;
@@ -513,6 +517,7 @@ std::int32_t TgsMessageWindow::Show(bool startNew) {
     if (m_revealState != kIdle) {
         return 2;
     }
+    ShowWaitCursor(false);
     if (startNew) {
         TextWindowPart::Home(true);
         if (m_nameBox != nullptr) {
@@ -550,7 +555,85 @@ std::int32_t TgsMessageWindow::Show(bool startNew) {
         m_revealDuration = m_charsShown * msPerChar;
         return 0;
     }
+    ShowWaitCursorAtEnd();
     return 0;
+}
+
+void TgsMessageWindow::ShowWaitCursorAtEnd() {
+    if (waitCursorAtEnd && m_frame != nullptr && m_frame->RevealMode() <= 1) {
+        ShowWaitCursor(true);
+    }
+}
+
+// --- The wait cursor ---
+
+std::int32_t TgsMessageWindow::SetWaitCursor(TaskScheduler* scheduler, CellImage* cells,
+                                             std::int32_t reserve, bool followsText) {
+    if (scheduler == nullptr || cells == nullptr) {
+        return 1;
+    }
+    StopWaitCursor();
+    auto* task = new (std::nothrow) RandomStripAnimationTask;
+    if (task == nullptr) {
+        return 2;
+    }
+    if (task->Start(scheduler, cells, &WindowSprite(), 0, 0, 0, false, nullptr) != 0) {
+        delete task;
+        return 2;
+    }
+    // Hidden until a message has been shown whole.
+    task->RequestPause();
+    m_waitCursorTask.Reset(task);
+    m_waitCursorScheduler = scheduler;
+    m_waitCursorSource = cells;
+    m_waitCursorReserve = reserve;
+    m_waitCursorFollowsText = followsText ? 1 : 0;
+    m_waitCursorShown = 0;
+    return 0;
+}
+
+void TgsMessageWindow::StopWaitCursor() {
+    if (m_waitCursorTask) {
+        ShowWaitCursor(false);
+        RandomStripAnimationTask* const task = m_waitCursorTask.Get();
+        m_waitCursorTask.Reset();
+        // The end state may draw a cell: the background goes back over it.
+        m_waitCursorScheduler->Cancel(task);
+        if (m_waitCursorSource != nullptr && m_waitCursorSource->Scratch() != nullptr &&
+            WindowImage().Bits() != nullptr) {
+            WindowImage().Blit(m_waitCursorSource->Scratch(), m_waitCursorSource->X(),
+                               m_waitCursorSource->Y(), nullptr, false);
+        }
+    }
+    m_waitCursorShown = 0;
+}
+
+void TgsMessageWindow::ShowWaitCursor(bool on) {
+    RandomStripAnimationTask* const task = m_waitCursorTask.Get();
+    if (task == nullptr || m_waitCursorSource == nullptr || on == (m_waitCursorShown != 0)) {
+        return;
+    }
+    CellImage& cells = *m_waitCursorSource;
+    if (on) {
+        if (m_waitCursorFollowsText && cells.Strip() != nullptr) {
+            std::int32_t x = 0;
+            std::int32_t y = 0;
+            GetCharOrigin(&x, &y, cells.CellWidth(), cells.Strip()->Height());
+            task->Move(x, y, false);
+        }
+        // The window was redrawn since the cursor last showed: what lies under it now is saved.
+        SaveStripBackground(cells, &WindowImage());
+        task->RequestResume();
+        m_waitCursorShown = 1;
+        return;
+    }
+    task->RequestPause();
+    if (Image* backup = cells.Scratch()) {
+        WindowImage().Blit(backup, cells.X(), cells.Y(), nullptr, false);
+        WindowSprite().InvalidateArea(RECT{cells.X(), cells.Y(), cells.X() + backup->Width(),
+                                           cells.Y() + backup->Height()});
+    }
+    m_waitCursorShown = 0;
 }
 
 std::int32_t TgsMessageWindow::FinishReveal() {
@@ -899,6 +982,7 @@ std::int32_t TgsMessageWindow::Update(std::uint32_t now) {
         RestoreFadePieces();
         Uncover(m_revealLength - m_fadeWidth);
         m_revealState = kIdle;
+        ShowWaitCursorAtEnd();
         return 0;
     }
     const std::int32_t position =

@@ -7,7 +7,10 @@
 // leading edge, one step per frame (Update).
 //
 // The frame (TgsMessageFrame) and the name box are borrowed: their owner clears them with
-// SetFrame(nullptr) / SetNameBox(nullptr) before they go. Game thread only.
+// SetFrame(nullptr) / SetNameBox(nullptr) before they go. The wait cursor is a strip task on the
+// window's sprite, queued on the scheduler given to SetWaitCursor; the window cancels it when it
+// goes, so that scheduler and the cursor's cell image must outlive the window (or the window's
+// Release). Game thread only.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +18,13 @@
 #include <memory>
 #include <string>
 
+#include "framework/interfaces/task_scheduling.h"
 #include "graphics/compose/gradient_table.h"
 #include "graphics/image/image.h"
+#include "scenario/animation/random_strip_animation_task.h"
 #include "scenario/text/text_window_part.h"
 
+class CellImage;
 class TgsMessageFrame;
 
 class TgsMessageWindow : public TextWindowPart {
@@ -107,6 +113,15 @@ public:
     // command stops it). 0; 1 without text.
     std::int32_t DrawTextAt(const char* text, std::int32_t size, std::int32_t x, std::int32_t y,
                             bool runCommands, bool skipWideSpaces);
+    // 0; 1 for a missing scheduler or cell image; 2 when the strip task cannot start. Replaces
+    // the old cursor; the new one starts hidden. reserve: room kept after the last line of a
+    // self-sizing window; followsText: the cursor is placed after the text.
+    std::int32_t SetWaitCursor(TaskScheduler* scheduler, CellImage* cells, std::int32_t reserve,
+                               bool followsText);
+    void StopWaitCursor();
+    // Shows (placed after the text when it follows the text) or hides the cursor; hiding puts
+    // the background under it back.
+    void ShowWaitCursor(bool on);
     void BeginRubySpan();
     // 0; 1 outside a layout pass; 2 without ruby font or text; 3 (vertical) or 4 (horizontal) when
     // the base span is not positive. target null: the layer or the window image.
@@ -114,6 +129,8 @@ public:
 
     std::int32_t msPerChar = 0;
     std::uint8_t nameAlign = 1;
+    // Set by the frame on its current window: the wait cursor shows once a message is shown whole.
+    std::uint8_t waitCursorAtEnd = 0;
 
     const char* Text() const { return m_text ? m_text.get() : nullptr; }
     std::int32_t TextSize() const { return m_textSize; }
@@ -133,6 +150,8 @@ public:
     std::int32_t FadePieceCount() const { return m_fadePieceCount; }
     const Piece& FadePiece(std::int32_t i) const { return m_fadePieces[i]; }
     std::int32_t RevealedTotal() const { return m_revealedTotal; }
+    bool WaitCursorShown() const { return m_waitCursorShown != 0; }
+    RandomStripAnimationTask* WaitCursorTask() const { return m_waitCursorTask.Get(); }
     // Moves the reveal's start later (the frame's pause of the window timers).
     void DelayReveal(std::uint32_t ms) { m_revealStart += ms; }
 
@@ -160,6 +179,8 @@ private:
     void ExtendLine(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     std::int32_t PutLayoutChar(const char** text);
     void PlaceSelf();
+    // Shows the wait cursor when the frame wants it now.
+    void ShowWaitCursorAtEnd();
     void DrawName();
 
     // Reveal.
@@ -197,7 +218,12 @@ private:
     std::int32_t m_charsShown = 0;
     char m_speakerName[kSpeakerNameSize] = {};
     char m_speakerName2[kSpeakerName2Size] = {};
+    TaskScheduler* m_waitCursorScheduler = nullptr;
+    CellImage* m_waitCursorSource = nullptr;
+    TaskPointer<RandomStripAnimationTask> m_waitCursorTask;
     std::int32_t m_waitCursorReserve = 0;
+    std::uint8_t m_waitCursorFollowsText = 0;
+    std::uint8_t m_waitCursorShown = 0;
     std::uint8_t m_anchorMode = 0;
     std::int32_t m_anchorX = 0;
     std::int32_t m_anchorY = 0;

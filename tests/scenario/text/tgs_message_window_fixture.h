@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "framework/interfaces/task_scheduling.h"
+#include "graphics/data/cell_image.h"
 #include "scenario/text/tgs_message_frame.h"
 #include "scenario/text/tgs_message_window.h"
 #include "tests/scenario/text/box_font.h"
@@ -86,8 +88,21 @@ protected:
         ASSERT_EQ(0, message.SetText(text.Data(), text.Size()));
     }
 
+    // A wait cursor of two 8 x 8 cells (green, blue) of 100 ms, blended, with a backup, on the
+    // window's image.
+    void MakeCursor() {
+        ASSERT_EQ(0, cursorStrip.Create(16, 8, 32, 0));
+        cursorStrip.FillValueXywh(0, 0, 8, 8, 0xFF00FF00u);
+        cursorStrip.FillValueXywh(8, 0, 8, 8, 0xFF0000FFu);
+        ASSERT_EQ(0, cursor.Attach(&cursorStrip, 2, 100, nullptr, &message.WindowImage(), 0, 0, 0,
+                                   1, 1));
+    }
+
     BoxFont box{16};
     Image skin;
+    TaskScheduler scheduler{clock};
+    Image cursorStrip;
+    CellImage cursor;
     RecordingFrame frame;
     PieceRecordingWindow message;
 };

@@ -449,3 +449,95 @@ TEST_F(TgsMessageWindowTest, ShowNeedsTextAndFrameAndNewTextEndsAReveal) {
 
 }  // namespace
 }  // namespace texttest
+
+namespace texttest {
+namespace {
+
+using testsupport::TgsTextWriter;
+
+// --- The wait cursor ---
+
+TEST_F(TgsMessageWindowTest, WaitCursorShowsOnlyOnceTheMessageIsWholeAndWhenTheFrameWantsIt) {
+    MakeMessage(400, 90);
+    ASSERT_EQ(0, message.SetFadeWidth(16));
+    MakeCursor();
+    EXPECT_EQ(1, message.SetWaitCursor(nullptr, &cursor, 0, true));
+    EXPECT_EQ(1, message.SetWaitCursor(&scheduler, nullptr, 0, true));
+    ASSERT_EQ(0, message.SetWaitCursor(&scheduler, &cursor, 0, true));
+    const struct {
+        const char* name;
+        std::int32_t msPerChar;
+        std::uint8_t atEnd;
+        std::int32_t revealMode;
+        bool afterShow;
+        bool afterReveal;
+    } cases[] = {
+        {"at once without a speed", 0, 1, 0, true, true},
+        {"auto mode", 0, 1, 1, true, true},
+        {"choices shown", 0, 1, 2, false, false},
+        {"skipping", 0, 1, 3, false, false},
+        {"not the current window", 0, 0, 0, false, false},
+        {"only after the reveal", 100, 1, 0, false, true},
+        {"not after a skipped reveal", 100, 1, 3, false, false},
+    };
+    // After "ああ" the pen stands at (40, 8): an 8 x 8 cursor sits on the baseline at (40, 16).
+    auto cursorShown = [&] {
+        scheduler.RunDue(clock.Milliseconds());
+        const std::uint32_t pixel = message.WindowImage().GetPixel(43, 20);
+        // A cell blended over at full opacity: green or blue.
+        const std::uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+        if (r < 0x10 && ((g >= 0xF0 && b < 0x10) || (b >= 0xF0 && g < 0x10))) return true;
+        EXPECT_EQ(0x80000000u, pixel) << "background where no cursor is";
+        return false;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        message.msPerChar = c.msPerChar;
+        message.waitCursorAtEnd = c.atEnd;
+        frame.revealMode = c.revealMode;
+        SetMessage(TgsTextWriter().Text("ああ"));
+        ASSERT_EQ(0, message.Show(true));
+        EXPECT_EQ(c.afterShow, message.WaitCursorShown());
+        clock.AdvanceMs(10);
+        EXPECT_EQ(c.afterShow, cursorShown());
+        message.Update(clock.Milliseconds());
+        clock.AdvanceMs(100);
+        message.Update(clock.Milliseconds());
+        EXPECT_EQ(c.afterShow, message.WaitCursorShown()) << "half way";
+        clock.AdvanceMs(100);
+        message.Update(clock.Milliseconds());
+        EXPECT_EQ(c.afterReveal, message.WaitCursorShown());
+        clock.AdvanceMs(10);
+        EXPECT_EQ(c.afterReveal, cursorShown());
+    }
+    message.ClearText();
+    EXPECT_FALSE(message.WaitCursorShown());
+    EXPECT_FALSE(cursorShown()) << "hiding puts the background back";
+}
+
+TEST_F(TgsMessageWindowTest, SelfSizingWindowsKeepRoomForTheWaitCursorAfterTheLastLine) {
+    BoxFont big(20);
+    MakeSelfSizing(&big);
+    ASSERT_EQ(0, message.SetMargins(10, 10, 10, 10, false));
+    MakeCursor();
+    ASSERT_EQ(0, message.SetWaitCursor(&scheduler, &cursor, 24, true));
+    const struct {
+        const char* name;
+        std::vector<int> lines;
+        std::int32_t width;
+    } cases[] = {
+        {"one line", {14}, 324},
+        {"an earlier line ahead by less than the room", {14, 13}, 324},
+        {"an earlier line ahead by the room", {14, 12}, 300},
+        {"the last line the longest", {10, 14}, 324},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetMessage(Lines(c.lines));
+        ASSERT_EQ(0, message.Show(true));
+        EXPECT_EQ(c.width, message.GetWidth());
+    }
+}
+
+}  // namespace
+}  // namespace texttest
