@@ -92,6 +92,8 @@ public:
     Image& WindowImage() { return m_image; }
     Sprite& WindowSprite() { return m_sprite; }
     Image* Composite() const { return m_frameImage; }
+    // The decoration skin image (given or loaded), null without one.
+    Image* Decoration() const { return m_decorationImage; }
     Image* ItemMap() const { return m_itemMap; }
     std::int32_t LastCharPos() const { return m_lastCharPos; }
     std::int32_t ShownHighlights() const { return m_shownHighlights; }
