@@ -473,3 +473,60 @@ TEST_F(TgsTextOutputTest, TransitionsRunFramesWithFrameSkippingOff) {
 
 }  // namespace
 }  // namespace texttest
+
+namespace texttest {
+namespace {
+
+// The whole way of a line: op 25 names the speaker and voice, text runs into the output, the
+// frame hands it to the window on a real canvas, which reveals it on the fake clock and then
+// shows its wait cursor; the line is in the history, which saves and loads byte for byte.
+TEST_F(TgsTextOutputTest, ANamedVoicedMessageIsRevealedAndEntersTheHistory) {
+    MakeWindows();
+    ASSERT_EQ(0, message.SetFadeWidth(16));
+    MakeCursor();
+    ASSERT_EQ(0, message.SetWaitCursor(&scheduler, &cursor, 0, true));
+    message.waitCursorAtEnd = 1;
+    tgs.History().Resize(8);
+    stage.msPerChar = 100;
+    stage.voices = {{"KA0001", 1}};
+
+    std::uint32_t speaker[] = {3, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>("カナ")), 3,
+                               static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>("KA0001"))};
+    tgs.Executor().operandCount = 2;
+    ASSERT_EQ(0, tgs.RunOpInText(25, speaker));
+    Output("こんにちは");
+    ASSERT_EQ(0, tgs.FlushText());
+    EXPECT_STREQ("カナ", message.SpeakerName());
+    EXPECT_EQ(2, tgs.Placement(0).frameImageShown);
+    EXPECT_EQ(500, message.RevealDuration());
+    EXPECT_FALSE(message.WaitCursorShown());
+    for (std::uint32_t t = 0; t < 500; t += 100) {
+        message.Update(clock.Milliseconds());
+        EXPECT_FALSE(message.WaitCursorShown());
+        clock.AdvanceMs(100);
+    }
+    message.Update(clock.Milliseconds());
+    EXPECT_TRUE(message.WaitCursorShown());
+    EXPECT_EQ(TgsMessageWindow::kIdle, message.GetRevealState());
+
+    ASSERT_EQ(1, tgs.History().Count());
+    const std::uint32_t first = tgs.History().Entry(0)->sequence;
+    const std::uint32_t size = tgs.History().SaveSize(first, first);
+    std::vector<std::uint8_t> saved(size);
+    ByteCursor out(saved.data(), saved.size());
+    ASSERT_EQ(0, tgs.History().Save(&out, first, first));
+    TextHistoryStore loaded;
+    loaded.Resize(8);
+    ByteCursor in(static_cast<const void*>(saved.data()), saved.size());
+    ASSERT_EQ(0, loaded.Load(&in, 1));
+    ASSERT_EQ(1, loaded.Count());
+    EXPECT_EQ("カナ", loaded.Entry(0)->name);
+    EXPECT_EQ("KA0001", loaded.Entry(0)->voice);
+    std::vector<std::uint8_t> again(loaded.SaveSize(loaded.Entry(0)->sequence, loaded.Entry(0)->sequence));
+    ByteCursor out2(again.data(), again.size());
+    ASSERT_EQ(0, loaded.Save(&out2, loaded.Entry(0)->sequence, loaded.Entry(0)->sequence));
+    EXPECT_EQ(saved, again);
+}
+
+}  // namespace
+}  // namespace texttest
