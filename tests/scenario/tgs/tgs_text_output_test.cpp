@@ -530,3 +530,39 @@ TEST_F(TgsTextOutputTest, ANamedVoicedMessageIsRevealedAndEntersTheHistory) {
 
 }  // namespace
 }  // namespace texttest
+
+namespace texttest {
+namespace {
+
+// The fields hold 17 and 16 bytes: "16 and 15 characters" are read as bytes, cut at a whole
+// Shift-JIS character.
+TEST_F(TgsTextOutputTest, OpTwentyFiveCutsNameAndVoiceAtAWholeCharacter) {
+    const struct {
+        const char* name;
+        std::string inName, inVoice, outName, outVoice;
+    } cases[] = {
+        {"short", "カナ", "V1", "カナ", "V1"},
+        {"a pair across the end", "a" + std::string("ああああああああ"), "ああああああああ",
+         "a" + std::string("あああああああ"), "あああああああ"},
+        {"one-byte names", std::string(30, 'n'), std::string(30, 'v'), std::string(16, 'n'),
+         std::string(15, 'v')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uint32_t operands[] = {3, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(c.inName.c_str())),
+                                    3, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(c.inVoice.c_str()))};
+        tgs.Executor().operandCount = 2;
+        ASSERT_EQ(0, tgs.RunOpInText(25, operands));
+        EXPECT_EQ(c.outName, tgs.SpeakerName());
+        EXPECT_EQ(c.outVoice, tgs.VoiceName());
+    }
+    // An omitted operand empties its field.
+    std::uint32_t nameOnly[] = {3, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>("N"))};
+    tgs.Executor().operandCount = 1;
+    ASSERT_EQ(0, tgs.RunOpInText(25, nameOnly));
+    EXPECT_STREQ("N", tgs.SpeakerName());
+    EXPECT_STREQ("", tgs.VoiceName());
+}
+
+}  // namespace
+}  // namespace texttest
