@@ -389,82 +389,103 @@ std::int32_t TextWindowPart::PutChar(const char** text) {
     return DrawCharAt(text, nullptr);
 }
 
+TextWindowPart::GlyphRead TextWindowPart::ReadGlyph(const char* text) {
+    GlyphRead read;
+    const char* cursor = text;
+    const TextToken token = NextTextToken(&cursor);
+    read.next = cursor;
+    if (token.kind == TextTokenKind::End) {
+        // A lead byte right before the terminator: taken alone, nothing drawn.
+        read.end = true;
+        return read;
+    }
+    const auto length = static_cast<std::int32_t>(cursor - text);
+    if (token.kind == TextTokenKind::Picture && length == 1) {
+        // A lone "@": the font would read it as picture 0.
+        std::strcpy(read.glyph, "@@");
+        read.character[0] = '@';
+        return read;
+    }
+    std::memcpy(read.glyph, text, length);
+    read.glyph[length] = 0;
+    if (token.kind == TextTokenKind::Character) {
+        if (token.code > 0xFF) {
+            read.twoByte = true;
+            read.character[0] = static_cast<std::uint8_t>(token.code >> 8);
+            read.character[1] = static_cast<std::uint8_t>(token.code);
+        } else {
+            read.character[0] = static_cast<std::uint8_t>(token.code);
+        }
+    } else if (token.kind == TextTokenKind::LineBreak) {
+        read.character[0] = '\n';
+    }
+    return read;
+}
+
+bool TextWindowPart::BreaksBefore(const GlyphRead& read) {
+    const std::int32_t pen = m_vertical ? m_penY : m_penX;
+    if (!autoWrap || pen <= m_wrapLimit) {
+        return false;
+    }
+    const bool keep = read.twoByte ? IsNoBreakTwoByte(static_cast<std::uint16_t>(
+                                         read.character[0] | (read.character[1] << 8)))
+                                   : IsNoBreakOneByte(read.character[0]);
+    const std::int32_t end = m_vertical ? m_height - m_marginBottom : m_width - m_marginRight;
+    return !keep || pen + CharSize() > end;
+}
+
+void TextWindowPart::PlaceGlyph(const GlyphRead& read, std::int32_t* x, std::int32_t* y,
+                                std::int32_t extent[2], std::int32_t* advance) {
+    const std::int32_t s = CharSize();
+    if (m_vertical) {
+        *x = m_penX - (m_lineHeight - s) / 2;
+        *y = m_penY;
+    } else {
+        *x = m_penX;
+        *y = m_penY + m_lineHeight - s;
+    }
+    extent[0] = extent[1] = 0;
+    m_font->TextExtent(read.glyph, extent, nullptr, nullptr, false, nullptr);
+    *advance = extent[0];
+    if (read.twoByte && centreDoubleByte) {
+        if (m_vertical) {
+            *y += (s - extent[0]) / 2;
+        } else {
+            *x += (s - extent[0]) / 2;
+        }
+        *advance = s;
+    }
+}
+
 std::int32_t TextWindowPart::DrawCharAt(const char** text, Image* target) {
     if (m_font == nullptr || text == nullptr || *text == nullptr || (*text)[0] == 0) {
         return 0;
     }
-    const char* start = *text;
-    const char* cursor = start;
-    const TextToken token = NextTextToken(&cursor);
-    if (token.kind == TextTokenKind::End) {
-        // A lead byte right before the terminator: taken alone, nothing drawn.
-        *text = cursor;
+    const GlyphRead read = ReadGlyph(*text);
+    if (read.end) {
+        *text = read.next;
         return 0;
     }
-    const auto length = static_cast<std::int32_t>(cursor - start);
-    char glyph[2 + kPictureDigits + 1];
-    std::uint8_t character[2] = {0, 0};
-    bool twoByte = false;
-    if (token.kind == TextTokenKind::Picture && length == 1) {
-        // A lone "@": the font would read it as picture 0.
-        std::strcpy(glyph, "@@");
-        character[0] = '@';
-    } else {
-        std::memcpy(glyph, start, length);
-        glyph[length] = 0;
-        if (token.kind == TextTokenKind::Character) {
-            if (token.code > 0xFF) {
-                twoByte = true;
-                character[0] = static_cast<std::uint8_t>(token.code >> 8);
-                character[1] = static_cast<std::uint8_t>(token.code);
-            } else {
-                character[0] = static_cast<std::uint8_t>(token.code);
-            }
-        } else if (token.kind == TextTokenKind::LineBreak) {
-            character[0] = '\n';
-        }
-    }
-    const std::int32_t s = CharSize();
     std::int32_t result = 0;
-    std::int32_t& pen = m_vertical ? m_penY : m_penX;
-    if (autoWrap && pen > m_wrapLimit) {
-        const bool keep = twoByte ? IsNoBreakTwoByte(static_cast<std::uint16_t>(
-                                        character[0] | (character[1] << 8)))
-                                  : IsNoBreakOneByte(character[0]);
-        const std::int32_t end = m_vertical ? m_height - m_marginBottom : m_width - m_marginRight;
-        if (!keep || pen + s > end) {
-            if (NewLine()) {
-                return 1;
-            }
-            result = -1;
+    if (BreaksBefore(read)) {
+        if (NewLine()) {
+            return 1;
         }
+        result = -1;
     }
-    *text = cursor;
-    m_previousChar[0] = character[0];
-    m_previousChar[1] = character[1];
+    *text = read.next;
+    m_previousChar[0] = read.character[0];
+    m_previousChar[1] = read.character[1];
     if (m_itemOpen) {
         BeginItemArea();
     }
     std::int32_t x;
     std::int32_t y;
-    if (m_vertical) {
-        x = m_penX - (m_lineHeight - s) / 2;
-        y = m_penY;
-    } else {
-        x = m_penX;
-        y = m_penY + m_lineHeight - s;
-    }
-    std::int32_t extent[2] = {0, 0};
-    m_font->TextExtent(glyph, extent, nullptr, nullptr, false, nullptr);
-    std::int32_t advance = extent[0];
-    if (twoByte && centreDoubleByte) {
-        if (m_vertical) {
-            y += (s - extent[0]) / 2;
-        } else {
-            x += (s - extent[0]) / 2;
-        }
-        advance = s;
-    }
+    std::int32_t extent[2];
+    std::int32_t advance;
+    PlaceGlyph(read, &x, &y, extent, &advance);
+    const char* glyph = read.glyph;
+    std::int32_t& pen = m_vertical ? m_penY : m_penX;
     DrawGlyphs(m_font, target, x, y, glyph);
     if (m_pendingRuby != nullptr && m_rubyFont != nullptr) {
         const std::int32_t r = RubySize();

@@ -15,6 +15,7 @@
 
 #include "graphics/image/image.h"
 #include "graphics/sprites/sprite.h"
+#include "graphics/text/text_syntax.h"
 #include "scenario/text/text_window_part_base.h"
 
 class FillRectSprite;
@@ -91,12 +92,34 @@ public:
     Image& WindowImage() { return m_image; }
     Sprite& WindowSprite() { return m_sprite; }
     Image* Composite() const { return m_frameImage; }
+    // The decoration skin image (given or loaded), null without one.
+    Image* Decoration() const { return m_decorationImage; }
     Image* ItemMap() const { return m_itemMap; }
     std::int32_t LastCharPos() const { return m_lastCharPos; }
     std::int32_t ShownHighlights() const { return m_shownHighlights; }
     const std::deque<FillRectSprite*>& Highlights() const { return m_highlights; }
     std::uint32_t BackgroundColour() const { return m_backgroundColour; }
     std::uint8_t BackgroundAlpha() const { return m_backgroundAlpha; }
+
+protected:
+    // One character of text as PutChar reads it ("@" rules included).
+    struct GlyphRead {
+        char glyph[2 + kPictureDigits + 1] = {};
+        std::uint8_t character[2] = {0, 0};
+        bool twoByte = false;
+        // A lead byte right before the terminator: taken alone, nothing to draw.
+        bool end = false;
+        const char* next = nullptr;
+    };
+    static GlyphRead ReadGlyph(const char* text);
+    // Whether the automatic line break comes before this character at the pen.
+    bool BreaksBefore(const GlyphRead& read);
+    // Where the character goes at the pen (the centring of two-byte characters and the baseline
+    // rules included), its extent and the pen's advance. Needs a font.
+    void PlaceGlyph(const GlyphRead& read, std::int32_t* x, std::int32_t* y,
+                    std::int32_t extent[2], std::int32_t* advance);
+    bool HasNineSlice() const { return m_sliceTileWidth != 0; }
+    void SetLastCharPos(std::int32_t position) { m_lastCharPos = position; }
 
 private:
     bool HasImage() { return m_image.Bits() != nullptr; }

@@ -35,6 +35,7 @@ std::string CutName(const char* name) {
 
 TgsFrame::TgsFrame(TgsHost& host) : TgsScript(host), m_machine(host.CreateMachine(kSobStackWords)) {
     if (NewFrameFileSource()) SetFileSource(NewFrameFileSource());
+    InstallTextOutputOps();
 }
 
 TgsFrame::~TgsFrame() {
