@@ -212,6 +212,7 @@ TEST_F(RandomStripTest, ASpritesImageIsTheTargetAndTheSpriteHearsOfTheChange) {
     MakeCells(2, 100, 0, 1, 0);
     Image other, screen;
     ASSERT_EQ(0, other.Create(40, 12, 32, 0));
+    ASSERT_TRUE(other.FillValue(0, nullptr));  // a new image holds whatever the heap had
     ASSERT_EQ(0, screen.Create(60, 30, 32, 0));
     // The cell image's own target is not drawn into when a sprite is given.
     ASSERT_EQ(0, m_cells.Attach(&m_strip, 2, 100, nullptr, &other, 2, 3, 0, 1, 0));
