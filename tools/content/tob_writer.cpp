@@ -111,7 +111,11 @@ TobOperand TobOperand::Offset(std::int32_t offset) {
 
 std::vector<std::uint8_t> ShiftJis(const std::string& utf8) {
     if (utf8.empty()) return {};
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    // Literals of our own sources are compiled to Shift-JIS already, and those bytes are not
+    // UTF-8: they pass through unchanged.
+    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                         nullptr, 0);
+    if (wide <= 0) return std::vector<std::uint8_t>(utf8.begin(), utf8.end());
     std::wstring text(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], wide);
     const int bytes = WideCharToMultiByte(932, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);

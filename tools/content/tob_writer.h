@@ -76,7 +76,8 @@ struct TobOperand {
     static TobOperand Offset(std::int32_t offset);                       // type 0xFF, a text offset
 };
 
-// UTF-8 as Shift-JIS (code page 932).
+// UTF-8 as Shift-JIS (code page 932); text that is not UTF-8 (a literal compiled to Shift-JIS)
+// is taken as it stands.
 std::vector<std::uint8_t> ShiftJis(const std::string& utf8);
 
 class TobWriter {
