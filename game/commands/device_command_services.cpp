@@ -5,7 +5,9 @@
 #include "game/commands/command_task_table.h"
 #include "game/interfaces/settings_files.h"
 #include "graphics/device/screen_device.h"
+#include "graphics/image/image.h"
 #include "graphics/interfaces/screen_buffer.h"
+#include "graphics/surfaces/gdi_screen.h"
 #include "graphics/text/font_list.h"
 
 namespace {
@@ -108,3 +110,16 @@ void SetCommandScreenDevice(ScreenDevice* device) {
 
 bool ClearEachFrame() { return g_clearEachFrame; }
 void SetClearEachFrame(bool on) { g_clearEachFrame = on; }
+
+void ClearScreenForFrame() {
+    ScreenDevice* const device = CommandScreenDevice();
+    if (!g_clearEachFrame || !device) return;
+    GdiScreen* const canvas = device->GameImage();
+    if (!canvas) {
+        device->ClearBackSurface();
+        return;
+    }
+    Image* const image = static_cast<ScreenBuffer*>(canvas)->GetImage();
+    const std::uint8_t* const rgb = device->backgroundColour;
+    if (image) image->FillRect(rgb[0], rgb[1], rgb[2], nullptr);
+}

@@ -57,3 +57,6 @@ void SetCommandScreenDevice(ScreenDevice* device);
 // before it draws.
 bool ClearEachFrame();
 void SetClearEachFrame(bool on);
+// The frame functions' clear: while ClearEachFrame is on, fills the device's display canvas
+// (without one, its back surface) with the clear colour; nothing otherwise or without a device.
+void ClearScreenForFrame();

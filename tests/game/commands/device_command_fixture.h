@@ -68,6 +68,7 @@ protected:
         CommandTasks().Clear();
         SetCommandScreenDevice(nullptr);
         DeviceServices() = DeviceCommandServices();
+        SetClearEachFrame(false);
         DefaultFont = nullptr;
         TakeScriptFault();
         g_mathTables = nullptr;

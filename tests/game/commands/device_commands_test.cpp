@@ -10,6 +10,7 @@
 
 #include "framework/images/elg_image_loader.h"
 #include "graphics/device/state_blocks.h"
+#include "graphics/interfaces/screen_buffer.h"
 #include "tests/game/commands/device_command_fixture.h"
 
 namespace devicetest {
@@ -34,8 +35,18 @@ TEST_F(DeviceCommands, DrawingPathClearColourAndPerFrameClearing) {
     EXPECT_EQ(0, Call(198, {0x110, 0x20, 0x30}));
     EXPECT_EQ((std::vector<int>{0x10, 0x20, 0x30}),
               (std::vector<int>{m_device.backgroundColour[0], m_device.backgroundColour[1], m_device.backgroundColour[2]}));
+    GdiScreen* canvas = nullptr;
+    ASSERT_EQ(0, m_device.CreateGdiScreen(&canvas, 16, 8, 32, 0));
+    ASSERT_EQ(0, m_device.AttachGameImage(canvas));
+    Image* const image = static_cast<ScreenBuffer*>(canvas)->GetImage();
+    ASSERT_TRUE(image->FillRect(1, 2, 3, nullptr));
+    ClearScreenForFrame();
+    EXPECT_EQ(0x010203u, static_cast<std::uint32_t>(image->GetPixel(5, 5)) & 0xFFFFFF) << "not asked";
     EXPECT_EQ(0, Call(199, {3}));
     EXPECT_TRUE(ClearEachFrame());
+    ClearScreenForFrame();
+    EXPECT_EQ(0x102030u, static_cast<std::uint32_t>(image->GetPixel(5, 5)) & 0xFFFFFF) << "the next frame clears";
+    EXPECT_EQ(0x102030u, static_cast<std::uint32_t>(image->GetPixel(15, 7)) & 0xFFFFFF);
     EXPECT_EQ(0, Call(199, {2})) << "bit 0 only";
     EXPECT_FALSE(ClearEachFrame());
 }

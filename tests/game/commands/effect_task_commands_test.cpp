@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "effects/interfaces/effect_word_resolver.h"
 #include "effects/objects/effect_base.h"
 #include "effects/objects/subtractive_random.h"
 #include "effects/register_effects.h"
