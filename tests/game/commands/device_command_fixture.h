@@ -1,5 +1,5 @@
 // What the font, screen-device, image-plug-in and effect-task command tests share: the program's
-// plain pixel kernels and published math tables, a real screen device (no window) put where the commands find it, a font list, an image-loader host, the
+// pixel library (qmxgl.dll on its portable kernels), the blend tables and published math tables, a real screen device (no window) put where the commands find it, a font list, an image-loader host, the
 // second task scheduler on a fake clock with the real effect registry, settings the test sets,
 // and a guarded script region that holds each call's argument block, texts and out words.
 #pragma once
@@ -18,6 +18,7 @@
 #include "game/commands/device_command_services.h"
 #include "game/script/command_table.h"
 #include "game/script/script_fault.h"
+#include "graphics/compose/blend_tables.h"
 #include "graphics/compose/math_tables.h"
 #include "graphics/device/screen_device.h"
 #include "graphics/image/image.h"
@@ -52,6 +53,7 @@ protected:
     static constexpr std::size_t kBlockBytes = 128;
 
     void SetUp() override {
+        InitBlendTables();
         g_mathTables = &m_tables;
         DefaultFont = nullptr;
         SetCommandScreenDevice(&m_device);
@@ -121,7 +123,7 @@ protected:
     }
 
     MathTables m_tables;
-    testsupport::PixelConfigScope m_kernels{testsupport::PixelConfig::PlainKernels};
+    testsupport::PixelConfigScope m_kernels{testsupport::PixelConfig::LibraryPortable};
     commandtest::GuardedRegion m_region;
     ScreenDevice m_device;
     FontList m_fonts;

@@ -211,11 +211,13 @@ TEST_F(FontCommands, TextLandsInsideTheMeasuredExtentOnImagesAndScreens) {
         int opcode;
         std::uint32_t font;
         bool onScreen;
+        bool shows;
     };
     const Case cases[] = {
-        {"gdi", 190, gdi, false},         {"blend, gdi font", 191, gdi, false},
-        {"blend", 191, antialias, false}, {"antialias", 192, antialias, false},
-        {"antialias on a screen", 192, antialias, true},
+        {"gdi", 190, gdi, false, true},
+        {"blend", 191, antialias, false, true},
+        {"antialias", 192, antialias, false, true},
+        {"antialias on a screen", 192, antialias, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -234,7 +236,7 @@ TEST_F(FontCommands, TextLandsInsideTheMeasuredExtentOnImagesAndScreens) {
         ASSERT_EQ(1, Call(187, {c.font, text, outs, outs + 4, 0, 0}));
         EXPECT_EQ(0, Call(c.opcode, {target, 10, 12, text, c.font}));
         const RedCount red = CountRed(*image, RECT{10, 12, 10 + At(outs), 12 + At(outs + 4)});
-        EXPECT_GT(red.inside, 10);
+        if (c.shows) EXPECT_GT(red.inside, 10);
         EXPECT_EQ(0, red.outside);
     }
     EXPECT_EQ(2, Call(192, {WordOf(NewImage(8, 8)), 0, 0, text, gdi})) << "not an anti-aliased font";
