@@ -14,6 +14,7 @@
 #include "graphics/text/antialias_font.h"
 #include "graphics/text/gdi_font.h"
 #include "tests/game/commands/device_command_fixture.h"
+#include "tests/game/commands/script_call_program.h"
 
 namespace devicetest {
 namespace {
@@ -305,6 +306,36 @@ TEST_F(FontCommands, FontListNamesAndPointers) {
 
     EXPECT_EQ(WordOf(m_fonts.At(count - 1).lfFaceName), static_cast<std::uint32_t>(Call(195, {static_cast<std::uint32_t>(count - 1)})));
     EXPECT_EQ(0, Call(195, {static_cast<std::uint32_t>(count)}));
+}
+
+}  // namespace
+}  // namespace devicetest
+
+namespace devicetest {
+namespace {
+
+// The same commands as a compiled SOB program: the handle lives in a script variable, the
+// extent goes to words of the module, and the release clears the variable.
+TEST_F(FontCommands, AsAScriptProgram) {
+    commandtest::CallProgram program;
+    const std::string extent = program.Buffer(8);
+    program.Call(168, {program.Text("Arial"), "20"}, "var:0")
+        .Call(176, {"@var:0", "255", "0", "0"}, "var:1")
+        .Call(187, {"@var:0", program.Text("AB"), extent, extent + "+4", "0", "0"}, "var:2")
+        .Call(169, {"var:0"}, "var:3")
+        .Call(169, {"var:0"}, "var:4");
+    commandtest::ProgramRun run;
+    ASSERT_EQ(kStepEnded, run.Run(program));
+    EXPECT_EQ(0, run.Var(0)) << "released through the variable";
+    EXPECT_EQ(1, run.Var(1));
+    EXPECT_EQ(1, run.Var(2));
+    EXPECT_GT(static_cast<std::int32_t>(run.WordAt(extent)), 10);
+    std::int32_t height = 0;
+    std::memcpy(&height, run.At(extent) + 4, sizeof height);
+    EXPECT_GT(height, 10);
+    EXPECT_EQ(0, run.Var(3));
+    EXPECT_EQ(1, run.Var(4)) << "the variable holds 0";
+    EXPECT_EQ(0, m_device.FontCount());
 }
 
 }  // namespace
