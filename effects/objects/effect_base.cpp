@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "effects/interfaces/effect_word_resolver.h"
 #include "graphics/sprites/canvas.h"  // completes the screen core's members
 #include "graphics/surfaces/screen_core.h"
 
@@ -37,8 +38,8 @@ SubtractiveRandom* EffectRandom() { return g_effectRandom; }
 void SetEffectRandom(SubtractiveRandom* generator) { g_effectRandom = generator; }
 
 double ReadEffectReal(std::int32_t word, double absent) {
-    const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(
-        static_cast<std::uint32_t>(word)));
+    // Through the resolver: a script's word is checked before it is read.
+    const char* text = EffectWords()->Text(static_cast<std::uint32_t>(word));
     if (!text) return absent;
     // Only the accepted form is handed to strtod (which would also take "inf", "nan" and
     // hexadecimal text).

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 
+#include "effects/interfaces/effect_word_resolver.h"
 #include "framework/files/file_stream.h"
 #include "framework/interfaces/task_scheduling.h"
 #include "framework/util/arg_tokenizer.h"
@@ -306,8 +307,7 @@ std::int32_t XM_METHOD StaffRollEffect::Setup(TaskScheduler* scheduler, ScreenBu
     if (!scheduler || !target || !params) return 1;
     Canvas* canvas = target->GetCanvas();
     if (!canvas) return 1;
-    const char* name = reinterpret_cast<const char*>(
-        static_cast<std::uintptr_t>(static_cast<std::uint32_t>(params[0])));
+    const char* name = EffectWords()->Text(static_cast<std::uint32_t>(params[0]));
     std::int32_t code = LoadLayout(name, canvas) != 0 ? 2 : 0;
     // Without music a duration of 0 gives no speed: refused like a bad script.
     if (code == 0 && m_lines.empty()) code = 3;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/app/application.h"
+#include "game/commands/device_command_services.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ bool Application::BusyRedraw(bool threaded, bool direct3D) {
     ScopedLock lock(ScreenLock());
     if (pixelFormatRefresh) m_screenFrame->UpdatePixelFormat();
     m_scheduler2.RunDue(SchedulerNow());
+    ClearScreenForFrame();
     m_screenFrame->DrawDeviceDrawables();
     if (threaded) {
         m_screenFrame->PresentGdi();
@@ -94,6 +96,7 @@ std::int32_t Application::DueFrame(bool threaded, bool direct3D) {
         } else if (!MovieCovers()) {
             if (pixelFormatRefresh) m_screenFrame->UpdatePixelFormat();
             m_scheduler2.RunDue(SchedulerNow());
+            ClearScreenForFrame();
             m_screenFrame->DrawDeviceDrawables();
         }
     }

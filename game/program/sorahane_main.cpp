@@ -4,6 +4,7 @@
 
 #include "framework/files/path_utilities.h"
 #include "game/app/application.h"
+#include "game/commands/device_command_services.h"
 #include "graphics/screen/game_screen_device.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
@@ -15,6 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application::UseGameDialogs(sources);
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
+    SetCommandScreenDevice(&screen.Device());
     // A failed start-up ends the process with its code.
-    return app.Run(instance, previousInstance, commandLine, showCommand);
+    const int code = app.Run(instance, previousInstance, commandLine, showCommand);
+    SetCommandScreenDevice(nullptr);
+    return code;
 }

@@ -2,7 +2,10 @@
 
 #include "game/commands/app_option_commands.h"
 #include "game/commands/desktop_commands.h"
+#include "game/commands/device_commands.h"
+#include "game/commands/effect_task_commands.h"
 #include "game/commands/file_commands.h"
+#include "game/commands/font_commands.h"
 #include "game/commands/input_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/message_box_commands.h"
@@ -193,62 +196,62 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdMoveFile", CmdMoveFile},  // 163
     {"CmdCopyFileIfNewer", CmdCopyFileIfNewer},  // 164
     {"CmdGetFileTime", CmdGetFileTime},  // 165
-    {"CmdReleaseAllFonts", CmdNotBuilt},  // 166
-    {"CmdCreateGdiFont", CmdNotBuilt},  // 167
-    {"CmdCreateAntialiasFont", CmdNotBuilt},  // 168
-    {"CmdReleaseFont", CmdNotBuilt},  // 169
-    {"CmdSetDefaultFont", CmdNotBuilt},  // 170
-    {"CmdSetFontFace", CmdNotBuilt},  // 171
-    {"CmdSetFontSize", CmdNotBuilt},  // 172
-    {"CmdSetFontBold", CmdNotBuilt},  // 173
-    {"CmdSetFontEscapement", CmdNotBuilt},  // 174
-    {"CmdSetFontQuality", CmdNotBuilt},  // 175
-    {"CmdSetFontColour", CmdNotBuilt},  // 176
-    {"CmdSetFontDecoration", CmdNotBuilt},  // 177
-    {"CmdSetFontDecorationColour", CmdNotBuilt},  // 178
-    {"CmdSetFontColourMode", CmdNotBuilt},  // 179
-    {"CmdSetFontLineSpacing", CmdNotBuilt},  // 180
-    {"CmdSetGdiFontOption", CmdNotBuilt},  // 181
-    {"CmdSetGdiFontOption2", CmdNotBuilt},  // 182
-    {"CmdSetGlyphCacheCapacity", CmdNotBuilt},  // 183
-    {"CmdLoadImageGlyphs", CmdNotBuilt},  // 184
-    {"CmdSetFontShadow", CmdNotBuilt},  // 185
-    {"CmdSetFontOutline", CmdNotBuilt},  // 186
-    {"CmdGetTextExtent", CmdNotBuilt},  // 187
-    {"CmdGetRotatedTextExtent", CmdNotBuilt},  // 188
-    {"CmdDrawTextFormat", CmdNotBuilt},  // 189
-    {"CmdDrawTextGdi", CmdNotBuilt},  // 190
-    {"CmdDrawText", CmdNotBuilt},  // 191
-    {"CmdDrawTextAntialias", CmdNotBuilt},  // 192
-    {"CmdEnumerateFonts", CmdNotBuilt},  // 193
-    {"CmdGetFontName", CmdNotBuilt},  // 194
-    {"CmdGetFontNamePointer", CmdNotBuilt},  // 195
-    {"CmdSetPresentationMode", CmdNotBuilt},  // 196
-    {"CmdGetPresentationMode", CmdNotBuilt},  // 197
-    {"CmdSetScreenClearColour", CmdNotBuilt},  // 198
-    {"CmdSetClearEachFrame", CmdNotBuilt},  // 199
-    {"CmdDestroyAllGraphicsObjects", CmdNotBuilt},  // 200
-    {"CmdSetObjectOwnerKey", CmdNotBuilt},  // 201
-    {"CmdReleaseDrawablesByOwner", CmdNotBuilt},  // 202
-    {"CmdSetImageCacheLimit", CmdNotBuilt},  // 203
-    {"CmdPreloadImage", CmdNotBuilt},  // 204
-    {"CmdLoadImagePlugin", CmdNotBuilt},  // 205
-    {"CmdScanImagePluginFolder", CmdNotBuilt},  // 206
-    {"CmdUnloadImagePlugin", CmdNotBuilt},  // 207
-    {"CmdCallImagePluginAssist", CmdNotBuilt},  // 208
-    {"CmdIsFullScreen", CmdNotBuilt},  // 209
-    {"CmdGetLetterboxRect", CmdNotBuilt},  // 210
-    {"CmdIsEffectTaskScheduled", CmdNotBuilt},  // 211
-    {"CmdCancelEffectTask", CmdNotBuilt},  // 212
-    {"CmdCancelEffectTaskKind", CmdNotBuilt},  // 213
-    {"CmdPauseEffectTask", CmdNotBuilt},  // 214
-    {"CmdPauseEffectTaskKind", CmdNotBuilt},  // 215
-    {"CmdResumeEffectTask", CmdNotBuilt},  // 216
-    {"CmdResumeEffectTaskKind", CmdNotBuilt},  // 217
-    {"CmdCreateEffect", CmdNotBuilt},  // 218
-    {"CmdChangeEffectParams", CmdNotBuilt},  // 219
-    {"CmdControlEffect", CmdNotBuilt},  // 220
-    {"CmdCallEffectAssist", CmdNotBuilt},  // 221
+    {"CmdReleaseAllFonts", CmdReleaseAllFonts},  // 166
+    {"CmdCreateGdiFont", CmdCreateGdiFont},  // 167
+    {"CmdCreateAntialiasFont", CmdCreateAntialiasFont},  // 168
+    {"CmdReleaseFont", CmdReleaseFont},  // 169
+    {"CmdSetDefaultFont", CmdSetDefaultFont},  // 170
+    {"CmdSetFontFace", CmdSetFontFace},  // 171
+    {"CmdSetFontSize", CmdSetFontSize},  // 172
+    {"CmdSetFontBold", CmdSetFontBold},  // 173
+    {"CmdSetFontEscapement", CmdSetFontEscapement},  // 174
+    {"CmdSetFontQuality", CmdSetFontQuality},  // 175
+    {"CmdSetFontColour", CmdSetFontColour},  // 176
+    {"CmdSetFontDecoration", CmdSetFontDecoration},  // 177
+    {"CmdSetFontDecorationColour", CmdSetFontDecorationColour},  // 178
+    {"CmdSetFontColourMode", CmdSetFontColourMode},  // 179
+    {"CmdSetFontLineSpacing", CmdSetFontLineSpacing},  // 180
+    {"CmdSetGdiFontOption", CmdSetGdiFontOption},  // 181
+    {"CmdSetGdiFontOption2", CmdSetGdiFontOption2},  // 182
+    {"CmdSetGlyphCacheCapacity", CmdSetGlyphCacheCapacity},  // 183
+    {"CmdLoadImageGlyphs", CmdLoadImageGlyphs},  // 184
+    {"CmdSetFontShadow", CmdSetFontShadow},  // 185
+    {"CmdSetFontOutline", CmdSetFontOutline},  // 186
+    {"CmdGetTextExtent", CmdGetTextExtent},  // 187
+    {"CmdGetRotatedTextExtent", CmdGetRotatedTextExtent},  // 188
+    {"CmdDrawTextFormat", CmdDrawTextFormat},  // 189
+    {"CmdDrawTextGdi", CmdDrawTextGdi},  // 190
+    {"CmdDrawText", CmdDrawText},  // 191
+    {"CmdDrawTextAntialias", CmdDrawTextAntialias},  // 192
+    {"CmdEnumerateFonts", CmdEnumerateFonts},  // 193
+    {"CmdGetFontName", CmdGetFontName},  // 194
+    {"CmdGetFontNamePointer", CmdGetFontNamePointer},  // 195
+    {"CmdSetPresentationMode", CmdSetPresentationMode},  // 196
+    {"CmdGetPresentationMode", CmdGetPresentationMode},  // 197
+    {"CmdSetScreenClearColour", CmdSetScreenClearColour},  // 198
+    {"CmdSetClearEachFrame", CmdSetClearEachFrame},  // 199
+    {"CmdDestroyAllGraphicsObjects", CmdDestroyAllGraphicsObjects},  // 200
+    {"CmdSetObjectOwnerKey", CmdSetObjectOwnerKey},  // 201
+    {"CmdReleaseDrawablesByOwner", CmdReleaseDrawablesByOwner},  // 202
+    {"CmdSetImageCacheLimit", CmdSetImageCacheLimit},  // 203
+    {"CmdPreloadImage", CmdPreloadImage},  // 204
+    {"CmdLoadImagePlugin", CmdLoadImagePlugin},  // 205
+    {"CmdScanImagePluginFolder", CmdScanImagePluginFolder},  // 206
+    {"CmdUnloadImagePlugin", CmdUnloadImagePlugin},  // 207
+    {"CmdCallImagePluginAssist", CmdCallImagePluginAssist},  // 208
+    {"CmdIsFullScreen", CmdIsFullScreen},  // 209
+    {"CmdGetLetterboxRect", CmdGetLetterboxRect},  // 210
+    {"CmdIsEffectTaskScheduled", CmdIsEffectTaskScheduled},  // 211
+    {"CmdCancelEffectTask", CmdCancelEffectTask},  // 212
+    {"CmdCancelEffectTaskKind", CmdCancelEffectTaskKind},  // 213
+    {"CmdPauseEffectTask", CmdPauseEffectTask},  // 214
+    {"CmdPauseEffectTaskKind", CmdPauseEffectTaskKind},  // 215
+    {"CmdResumeEffectTask", CmdResumeEffectTask},  // 216
+    {"CmdResumeEffectTaskKind", CmdResumeEffectTaskKind},  // 217
+    {"CmdCreateEffect", CmdCreateEffect},  // 218
+    {"CmdChangeEffectParams", CmdChangeEffectParams},  // 219
+    {"CmdControlEffect", CmdControlEffect},  // 220
+    {"CmdCallEffectAssist", CmdCallEffectAssist},  // 221
     {"CmdCreateDirectDrawImage", CmdNotBuilt},  // 222
     {"CmdLoadDirectDrawImage", CmdNotBuilt},  // 223
     {"CmdLoadDirectDrawImageFromMemory", CmdNotBuilt},  // 224

@@ -611,7 +611,7 @@ TEST(CommandTable, OpcodesKeepTheirNumbersNamesAndSharedHandlers) {
         EXPECT_EQ(0u, engine.Commands()[opcode](arguments)) << opcode;
     }
     EXPECT_EQ(engine.Commands()[622], engine.Commands()[439]);
-    EXPECT_EQ(kCommandNotBuilt, engine.Commands()[166](arguments));
+    EXPECT_EQ(kCommandNotBuilt, engine.Commands()[750](arguments));
     EXPECT_EQ(kCommandNotBuilt, engine.Commands()[580](arguments));
 }
 

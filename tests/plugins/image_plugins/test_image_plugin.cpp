@@ -2,7 +2,8 @@
 // A file is "TIMG", 16-bit width and height, signed 16-bit origin x and y, a 32-bit length
 // and that many bytes of extra data, then width × height 32-bit pixels 0xAARRGGBB, top row
 // first. The loader offers no callback decode (the host then goes through its buffers) and
-// encodes 32-bit pictures. Its configuration dialog only answers its function number plus 1.
+// encodes 32-bit pictures. Its configuration dialog only answers its function number plus 1;
+// its second assist function a checksum of the words it is handed.
 // Variants: TEST_PLUGIN_WITHOUT_ASSIST2 lacks GllAssistFunc2; TEST_PLUGIN_NULL_LOADER offers
 // no loader.
 #include <windows.h>
@@ -109,7 +110,15 @@ PLUGIN_EXPORT const char* GetGllTypeString() { return "Test image format"; }
 PLUGIN_EXPORT const char* GetGllSupportExt() { return "TIM\0TIMG\0"; }
 PLUGIN_EXPORT std::int32_t GllAssistFunc(std::int32_t, ...) { return 0; }
 #ifndef TEST_PLUGIN_WITHOUT_ASSIST2
-PLUGIN_EXPORT std::int32_t GllAssistFunc2(const void*) { return 0; }
+// Answers a checksum of the words it is handed: word 0 counts the words after it (at most 8
+// are read), and each adds its position times its value to 0x5A.
+PLUGIN_EXPORT std::int32_t GllAssistFunc2(const void* record) {
+    const auto* words = static_cast<const std::uint32_t*>(record);
+    std::uint32_t sum = 0x5A;
+    const std::uint32_t count = words[0] < 8 ? words[0] : 8;
+    for (std::uint32_t i = 0; i < count; ++i) sum += (i + 1) * words[1 + i];
+    return static_cast<std::int32_t>(sum);
+}
 #endif
 PLUGIN_EXPORT ImageLoadObject* GetGllLoadObject() {
 #ifdef TEST_PLUGIN_NULL_LOADER
