@@ -47,6 +47,9 @@
 #include "game/script/script_start.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
+#include "scenario/ui/ui_panel.h"
+
+class ScreenDevice;
 
 // The game's menu and window-thread request ids.
 enum : WPARAM {
@@ -243,6 +246,9 @@ public:
 
     // The screen device, before Initialize.
     void SetScreenDevice(ScreenPort* port, ScreenFrame* frame);
+    // The screen device's object lists, which outlive the application: the UI panel hears of
+    // every object they delete and finds screens in them. Null detaches.
+    void SetObjectLists(ScreenDevice* device);
 
     // FrameworkApp.
     std::int32_t RunOnce() override;
@@ -339,6 +345,8 @@ public:
     // The effective save-folder mode (a set switch byte turns 1 into 0).
     std::uint8_t SaveFolderMode() const { return m_saveFolderMode; }
     ScriptEngine* Engine() { return m_engine.get(); }
+    // The game's one UI panel; the command base finds its parts from StartDevices on.
+    UiPanel& Panel() { return m_uiPanel; }
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
     // Held around every pass of the sound scheduler; commands that look at its tasks hold it too.
@@ -481,4 +489,6 @@ private:
     // Files dropped on the main window, until a script takes them (the file commands reach it).
     DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
+    UiPanel m_uiPanel;
+    ScreenDevice* m_objectLists = nullptr;
 };

@@ -15,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application::UseGameDialogs(sources);
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
+    app.SetObjectLists(&screen.Device());
     // A failed start-up ends the process with its code.
     return app.Run(instance, previousInstance, commandLine, showCommand);
 }
