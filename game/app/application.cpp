@@ -126,6 +126,7 @@ Application::Application(const ApplicationSources& sources)
     g_soundDecoderHost = &m_decoderHost;
     FileServicesOfCommands().dropped = &m_droppedFiles;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
+    m_uiPanel.SetGroup(&m_partGroup);
 }
 
 Application::~Application() {
@@ -133,6 +134,8 @@ Application::~Application() {
     if (Services().parts == &m_uiPanel) Services().parts = nullptr;
     m_uiPanel.DeleteParts();
     SetObjectLists(nullptr);
+    m_partGroup.Clear();
+    m_partGroup.SetSoundManager(nullptr);
     // The engine writes into the save folder and uses the sound device: it goes first.
     m_engine.reset();
     // What scripts loaded uses the screen device and the file system: it goes while they exist.

@@ -47,6 +47,7 @@
 #include "game/script/script_start.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
+#include "scenario/text/game_part_group.h"
 #include "scenario/ui/ui_panel.h"
 
 class ScreenDevice;
@@ -347,6 +348,9 @@ public:
     ScriptEngine* Engine() { return m_engine.get(); }
     // The game's one UI panel; the command base finds its parts from StartDevices on.
     UiPanel& Panel() { return m_uiPanel; }
+    // The game's one part group: the action map from StartDevices on, the script engine's sound
+    // manager while the engine exists.
+    GamePartGroup& PartGroup() { return m_partGroup; }
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
     // Held around every pass of the sound scheduler; commands that look at its tasks hold it too.
@@ -489,6 +493,8 @@ private:
     // Files dropped on the main window, until a script takes them (the file commands reach it).
     DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
+    // The group before the panel: the panel's parts leave it when they go.
+    GamePartGroup m_partGroup{*this};
     UiPanel m_uiPanel;
     ScreenDevice* m_objectLists = nullptr;
 };

@@ -203,6 +203,7 @@ std::int32_t Application::StartDevices() {
     Services().window = &m_windowPort;
     Services().glide = &m_glidePort;
     Services().parts = &m_uiPanel;
+    m_partGroup.SetActionMap(m_actionMap);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "graphics/interfaces/graphics_object_lookup.h"
 #include "graphics/interfaces/screen_buffer.h"
 #include "graphics/sprites/canvas.h"
+#include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/ui_part.h"
@@ -261,22 +262,24 @@ bool UiPanel::Owns(const UiPart* part) const {
 }
 
 void UiPanel::OnObjectDeleting(ListedObjectFamily family, const void* object, const void* otherFace) {
-    if (family == ListedObjectFamily::kSurface && m_lookup && m_canvas) {
-        // The bound canvas is part of a screen: the screen's death takes the canvas and its
-        // lists with it.
-        const std::uint32_t word = HandleTable<UiPartContent>::WordOf(object);
-        ScreenBuffer* const screen = m_lookup->FindScreenBuffer(word);
-        if (screen && screen->GetCanvas() == m_canvas) {
-            if (m_spriteList) DropFromParts(m_spriteList);
-            if (m_secondList) DropFromParts(m_secondList);
-            BindCanvas(nullptr);
-        }
-    }
+    const std::uint32_t word = HandleTable<UiPartContent>::WordOf(object);
     if (family == ListedObjectFamily::kSurface && m_lookup) {
+        // A screen takes its canvas, the canvas's lists and its back buffer with it.
+        if (ScreenBuffer* const screen = m_lookup->FindScreenBuffer(word)) {
+            Canvas* const canvas = screen->GetCanvas();
+            if (canvas && canvas == m_canvas) {
+                if (m_spriteList) DropFromParts(m_spriteList);
+                if (m_secondList) DropFromParts(m_secondList);
+                BindCanvas(nullptr);
+            }
+            if (m_group && canvas) m_group->DropReferencesTo(canvas);
+            if (m_group) m_group->DropReferencesTo(screen->GetImage());
+        }
         // Parts hold software images by their Image side.
-        Image* const image = m_lookup->FindImage(HandleTable<UiPartContent>::WordOf(object));
+        Image* const image = m_lookup->FindImage(word);
         if (image && static_cast<const void*>(image) != object) DropFromParts(image);
     }
     DropFromParts(object);
     if (otherFace) DropFromParts(otherFace);
+    if (m_group) m_group->DropReferencesTo(object);
 }

@@ -31,6 +31,7 @@
 
 class Canvas;
 class Font;
+class GamePartGroup;
 class GraphicsObjectLookup;
 class Image;
 class SpriteList;
@@ -67,8 +68,8 @@ public:
     SpriteList* PartSpriteList() const { return m_spriteList; }
     SpriteList* SecondList() const { return m_secondList; }
 
-    // The group that forgets a dying screen with the panel's parts (null: none).
-    void SetGroup(UiPartGroup* group) { m_group = group; }
+    // The group that forgets dying screens and fonts with the panel's parts (null: none).
+    void SetGroup(GamePartGroup* group) { m_group = group; }
     // How a dying surface's word finds its screen (the screen device's tables).
     void SetObjectLookup(GraphicsObjectLookup* lookup) { m_lookup = lookup; }
 
@@ -137,7 +138,7 @@ private:
     std::uint32_t m_selectListColours[3] = {0xc0c0dcc0, 0xffff9cbf, 0xc00b2bd7};
     std::uint8_t m_selectListFlag = 1;
 
-    UiPartGroup* m_group = nullptr;
+    GamePartGroup* m_group = nullptr;
     GraphicsObjectLookup* m_lookup = nullptr;
     PartAllocator m_allocate;
     std::unique_ptr<Services> m_services;
