@@ -9,6 +9,8 @@
 #include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
 #include "scenario/ui/hit_map_part.h"
+#include "scenario/ui/hit_rect_part.h"
+#include "scenario/ui/text_button.h"
 #include "scenario/ui/ui_part.h"
 #include "scenario/ui/ui_part_group.h"
 
@@ -32,8 +34,11 @@ public:
 
     std::int32_t TypeCode() override { return m_part->TypeCode(); }
     Drawable* PartSprite() override {
-        if (m_part->TypeCode() == kUiTextWindow) return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
-        return nullptr;
+        switch (m_part->TypeCode()) {
+        case kUiTextButton: return &static_cast<TextButton*>(m_part)->ButtonSprite();
+        case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
+        default: return nullptr;
+        }
     }
     Drawable* RowObject(std::int32_t) override { return nullptr; }
     char* TextBuffer() override { return nullptr; }
@@ -51,7 +56,9 @@ public:
         HitMapPart* const map = HitMap();
         return map ? map->CurrentRegion() : 0;
     }
-    void SetTypeFlag(bool) override {}
+    void SetTypeFlag(bool flag) override {
+        if (m_part->TypeCode() == kUiTextButton) static_cast<TextButton*>(m_part)->SetRectHit(flag);
+    }
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
     }
@@ -70,10 +77,14 @@ class UiPanel::Services : public UiPanelServices {
 public:
     explicit Services(UiPanel& panel) : m_panel(panel) {}
 
-    std::int32_t NewImageButton(UiPart** out, std::int32_t, std::int32_t, const char*, bool, std::int32_t,
-                                std::int32_t, std::uint8_t, std::uint32_t, std::int32_t, bool) override {
-        if (out) *out = nullptr;
-        return -1;
+    // The loader's words in the order of the script command: disabled face, pressed face,
+    // blend mode, alpha, colour-key pixel (x, y) and priority.
+    std::int32_t NewImageButton(UiPart** out, std::int32_t x, std::int32_t y, const char* imagePath, bool option,
+                                std::int32_t variant, std::int32_t style, std::uint8_t b5, std::uint32_t colour,
+                                std::int32_t minusOne, bool passThrough) override {
+        if (!out) return 1;
+        return m_panel.NewImageButton(out, x, y, imagePath, option, variant != 0, static_cast<std::uint8_t>(style),
+                                      b5, static_cast<std::int32_t>(colour), minusOne, passThrough ? 1 : 0);
     }
     // Check parts are not built yet: every set that has one fails and rolls back.
     std::int32_t NewCheckPart(UiPart** out, std::int32_t, std::int32_t, const char*, std::int32_t, bool,
@@ -168,17 +179,67 @@ std::int32_t UiPanel::Keep(UiPart* part, UiPart** out) {
     return 0;
 }
 
-std::int32_t UiPanel::NewHitMapPart(UiPart** out, const char* fileName, std::uint8_t regionCount,
-                                    std::int32_t x, std::int32_t y, bool activatable) {
-    *out = nullptr;
-    HitMapPart* const part = Allocate<HitMapPart>();
-    if (!part) return -2;
-    const std::int32_t code = part->Create(fileName, regionCount, x, y, activatable, m_tag);
+std::int32_t UiPanel::Finish(UiPart* part, std::int32_t code, UiPart** out) {
     if (code != 0) {
         delete part;
         return code;
     }
     return Keep(part, out);
+}
+
+std::int32_t UiPanel::NewTextButton(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                    std::int32_t height, bool withDisabledFace, const char* caption, Font* font,
+                                    std::int32_t priority) {
+    *out = nullptr;
+    TextButton* const part = Allocate<TextButton>();
+    if (!part) return -2;
+    part->SetFaceColour(m_buttonFaceColour);
+    part->SetHighlightColour(m_buttonHighlightColour);
+    return Finish(part,
+                  part->Create(CreationList(), priority, caption, font, x, y, width, height, withDisabledFace, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewImageButton(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName,
+                                     bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
+                                     std::uint8_t alpha, std::int32_t keyX, std::int32_t keyY,
+                                     std::int32_t priority) {
+    *out = nullptr;
+    TextButton* const part = Allocate<TextButton>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromFile(CreationList(), priority, fileName, withDisabledFace, withPressedFace, x, y,
+                                       blendMode, alpha, keyX, keyY, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewImageObjectButton(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
+                                           bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
+                                           std::uint8_t alpha, std::int32_t priority) {
+    *out = nullptr;
+    TextButton* const part = Allocate<TextButton>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromImage(CreationList(), priority, image, withDisabledFace, withPressedFace, x, y,
+                                        blendMode, alpha, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewHitRectPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                     std::int32_t height, std::int32_t focusX, std::int32_t focusY,
+                                     bool pointerActive, bool activatable) {
+    *out = nullptr;
+    HitRectPart* const part = Allocate<HitRectPart>();
+    if (!part) return -2;
+    return Finish(part, part->Create(x, y, width, height, focusX, focusY, pointerActive, activatable, m_tag), out);
+}
+
+std::int32_t UiPanel::NewHitMapPart(UiPart** out, const char* fileName, std::uint8_t regionCount,
+                                    std::int32_t x, std::int32_t y, bool activatable) {
+    *out = nullptr;
+    HitMapPart* const part = Allocate<HitMapPart>();
+    if (!part) return -2;
+    return Finish(part, part->Create(fileName, regionCount, x, y, activatable, m_tag), out);
 }
 
 std::int32_t UiPanel::NewTextWindowPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -191,11 +252,7 @@ std::int32_t UiPanel::NewTextWindowPart(UiPart** out, std::int32_t x, std::int32
     std::int32_t code = 0;
     if (decorationName || maskAName || maskBName) code = part->SetSkinImages(decorationName, maskAName, maskBName, true);
     if (code == 0) code = part->Create(CreationList(), priority, width, height, x, y, font, rubyFont, m_tag);
-    if (code != 0) {
-        delete part;
-        return code;
-    }
-    return Keep(part, out);
+    return Finish(part, code, out);
 }
 
 void UiPanel::DropFromParts(const void* object) {

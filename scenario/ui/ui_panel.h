@@ -75,6 +75,19 @@ public:
 
     // --- Creation: 0 with the part in out and in the panel; else the part's own code (or -2,
     // no memory), nothing kept and out null ---
+    // Type 0: the drawn button takes the panel's face and highlight colours.
+    std::int32_t NewTextButton(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                               std::int32_t height, bool withDisabledFace, const char* caption, Font* font,
+                               std::int32_t priority);
+    std::int32_t NewImageButton(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName,
+                                bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
+                                std::uint8_t alpha, std::int32_t keyX, std::int32_t keyY, std::int32_t priority);
+    std::int32_t NewImageObjectButton(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
+                                      bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
+                                      std::uint8_t alpha, std::int32_t priority);
+    std::int32_t NewHitRectPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                std::int32_t height, std::int32_t focusX, std::int32_t focusY,
+                                bool pointerActive, bool activatable);
     std::int32_t NewHitMapPart(UiPart** out, const char* fileName, std::uint8_t regionCount, std::int32_t x,
                                std::int32_t y, bool activatable);
     // Skin images are loaded first when any name is given.
@@ -110,6 +123,8 @@ private:
     // Allocates and constructs a part of type T; null when the allocator fails.
     template <class T>
     T* Allocate();
+    // Deletes a part whose set-up answered a code, or keeps it.
+    std::int32_t Finish(UiPart* part, std::int32_t code, UiPart** out);
     // Enters a created part; -2 (the part deleted) when the list cannot grow.
     std::int32_t Keep(UiPart* part, UiPart** out);
     // The list chosen by the second-list switch.
