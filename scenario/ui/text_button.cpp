@@ -58,9 +58,11 @@ std::int32_t TextButton::SetPriority(std::int32_t priority, std::int32_t tag, bo
 }
 
 std::int32_t TextButton::MoveToSpriteList(SpriteList* list) {
-    if (!m_spriteList || !list || !m_sprite.List()) return 1;
+    if (!list) return 1;
+    if (!m_listDropped && (!m_spriteList || !m_sprite.List())) return 1;
     m_sprite.Detach();
     m_spriteList = list;
+    m_listDropped = false;
     list->Add(&m_sprite, static_cast<std::uint32_t>(m_priority), static_cast<std::uint32_t>(m_tag));
     return 0;
 }
@@ -77,6 +79,7 @@ void TextButton::DropReferencesTo(const void* object) {
         m_sprite.Reset();
     }
     if (object == m_spriteList) {
+        m_listDropped = m_sprite.List() != nullptr;
         m_sprite.Detach();
         m_spriteList = nullptr;
     }
@@ -96,6 +99,7 @@ void TextButton::Release() {
 }
 
 void TextButton::TakeList(SpriteList* list) {
+    m_listDropped = false;
     if (list == m_spriteList) m_spriteList = nullptr;
     Release();
     m_spriteList = list;

@@ -44,7 +44,8 @@ public:
     void SetState(std::uint8_t state) override;
     bool HitTestShape(std::int32_t x, std::int32_t y) override;
 
-    // 1 the button has no list, list is null or the sprite is in no list; else 0.
+    // 1 the button has no list, list is null or the sprite is in no list; else 0. A button whose
+    // list was dropped goes into the new one.
     virtual std::int32_t MoveToSpriteList(SpriteList* list);
     // 1 no list, no image or an image without pixels; 2 the sprite refused it; 0 made.
     virtual std::int32_t CreateFromImage(SpriteList* list, std::int32_t priority, Image* image,
@@ -89,6 +90,8 @@ private:
     std::uint8_t m_alpha = 255;
     // A caption font was dropped: captions cannot be drawn any more.
     bool m_fontDropped = false;
+    // The sprite list was dropped while the sprite was in it.
+    bool m_listDropped = false;
     Image m_image;
     Image* m_externalImage = nullptr;
     Sprite m_sprite;

@@ -6,7 +6,8 @@
 // capture on a test window; the group bound to the canvas, sending the cursor message 0x9000 to
 // that window. Pictures load from the game folder through the BMP loader; sprites draw through
 // the real qmxgl.dll. On request the sound manager plays channels 5, 6 and 7 (a short TSND sound
-// each) on the in-memory DirectSound, and the group's default sounds are those channels.
+// each) on the in-memory DirectSound (Wine's own DirectSound runs a mixer thread, which the
+// i386 emulation does not bear), and the group's default sounds are those channels.
 //
 // One turn: the pointer moves, keys and buttons are fed, the devices polled, the group processes
 // the turn at the given time (which updates the parts), and the canvas is redrawn into the

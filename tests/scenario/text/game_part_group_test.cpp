@@ -176,6 +176,18 @@ TEST_F(GamePartGroupTest, TypedKeysComeBeforeTextAndReachOnlyTheFocusedPart) {
     EXPECT_TRUE(b.texts.empty());
 }
 
+TEST_F(GamePartGroupTest, AShiftJisPairWaitsForItsSecondByte) {
+    TypingPart a(journal, "a", 0, 0, 50, 50);
+    ASSERT_EQ(0, group.InsertPart(&a, -1));
+    ASSERT_EQ(0, group.FocusPart(&a));
+    TypeText("\x82");
+    EXPECT_EQ(0, Turn(500, 500));
+    EXPECT_TRUE(a.texts.empty());
+    TypeText("\xa0");
+    EXPECT_EQ(3, Turn(500, 500));
+    EXPECT_EQ((std::vector<std::string>{"\x82\xa0"}), a.texts);
+}
+
 TEST_F(GamePartGroupTest, UpdatePartsReachesOnlyEnabledVisibleMembers) {
     TypingPart shown(journal, "shown", 0, 0, 10, 10);
     TypingPart hidden(journal, "hidden", 0, 20, 10, 10);
