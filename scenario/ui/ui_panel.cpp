@@ -8,6 +8,7 @@
 #include "graphics/sprites/canvas.h"
 #include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
+#include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
 #include "scenario/ui/text_button.h"
@@ -36,6 +37,7 @@ public:
     Drawable* PartSprite() override {
         switch (m_part->TypeCode()) {
         case kUiTextButton: return &static_cast<TextButton*>(m_part)->ButtonSprite();
+        case kUiFrameButton: return &static_cast<FrameButtonPart*>(m_part)->Rectangle();
         case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
         default: return nullptr;
         }
@@ -222,6 +224,18 @@ std::int32_t UiPanel::NewImageObjectButton(UiPart** out, std::int32_t x, std::in
     return Finish(part,
                   part->CreateFromImage(CreationList(), priority, image, withDisabledFace, withPressedFace, x, y,
                                         blendMode, alpha, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                         std::int32_t height, std::uint32_t colour, std::uint32_t hoverColour,
+                                         std::uint32_t pressedColour, std::int32_t priority) {
+    *out = nullptr;
+    FrameButtonPart* const part = Allocate<FrameButtonPart>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->Create(CreationList(), priority, x, y, width, height, colour, hoverColour, pressedColour,
+                               m_tag),
                   out);
 }
 

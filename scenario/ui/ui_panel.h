@@ -85,6 +85,9 @@ public:
     std::int32_t NewImageObjectButton(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
                                       bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
                                       std::uint8_t alpha, std::int32_t priority);
+    std::int32_t NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                    std::int32_t height, std::uint32_t colour, std::uint32_t hoverColour,
+                                    std::uint32_t pressedColour, std::int32_t priority);
     std::int32_t NewHitRectPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                 std::int32_t height, std::int32_t focusX, std::int32_t focusY,
                                 bool pointerActive, bool activatable);

@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "scenario/text/text_window_part.h"
+#include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
+#include "scenario/ui/hit_rect_part.h"
+#include "scenario/ui/text_button.h"
 #include "tests/scenario/ui/ui_panel_fixture.h"
 
 using paneltest::UiPanelTest;
@@ -23,12 +26,29 @@ class LoosePart : public HitMapPart {};
 }  // namespace
 
 TEST_F(UiPanelTest, AFailedCreationKeepsNothingAndAnswersThePartsCode) {
+    Image empty;
     auto* const sentinel = reinterpret_cast<UiPart*>(0x1234);
     const struct {
         const char* what;
         std::function<std::int32_t(UiPart**)> create;
         std::int32_t code;
     } cases[] = {
+        {"drawn button 7 wide without a font",
+         [&](UiPart** out) { return panel.NewTextButton(out, 0, 0, 7, 12, false, nullptr, nullptr, 0); }, 1},
+        {"drawn button 7 high without a font",
+         [&](UiPart** out) { return panel.NewTextButton(out, 0, 0, 20, 7, false, nullptr, nullptr, 0); }, 1},
+        {"picture button without a name",
+         [&](UiPart** out) { return panel.NewImageButton(out, 0, 0, nullptr, false, false, 0, 255, -1, -1, 0); }, 1},
+        {"picture button without its picture",
+         [&](UiPart** out) { return panel.NewImageButton(out, 0, 0, "none.bmp", false, false, 0, 255, -1, -1, 0); }, 2},
+        {"image-object button without an image",
+         [&](UiPart** out) { return panel.NewImageObjectButton(out, 0, 0, nullptr, false, false, 0, 255, 0); }, 1},
+        {"image-object button on an empty image",
+         [&](UiPart** out) { return panel.NewImageObjectButton(out, 0, 0, &empty, false, false, 0, 255, 0); }, 1},
+        {"frame button of height 0",
+         [&](UiPart** out) { return panel.NewFrameButtonPart(out, 0, 0, 10, 0, 0, 0, 0, 0); }, 1},
+        {"hit rectangle of width 0",
+         [&](UiPart** out) { return panel.NewHitRectPart(out, 0, 0, 0, 10, -1, -1, true, true); }, 1},
         {"hit map without regions", [&](UiPart** out) { return panel.NewHitMapPart(out, "map.bmp", 0, 0, 0, true); }, 1},
         {"hit map without its picture", [&](UiPart** out) { return panel.NewHitMapPart(out, "none.bmp", 4, 0, 0, true); }, 2},
         {"text window without a font",
@@ -52,6 +72,11 @@ TEST_F(UiPanelTest, NoMemoryForAPartAnswersMinusTwo) {
     panel.SetPartAllocator(NoMemory);
     UiPart* out = nullptr;
     EXPECT_EQ(-2, panel.NewHitMapPart(&out, "map.bmp", 4, 0, 0, true));
+    EXPECT_EQ(-2, panel.NewTextButton(&out, 0, 0, 20, 12, false, nullptr, nullptr, 0));
+    EXPECT_EQ(-2, panel.NewImageButton(&out, 0, 0, "map.bmp", false, false, 0, 255, -1, -1, 0));
+    EXPECT_EQ(-2, panel.NewImageObjectButton(&out, 0, 0, &target, false, false, 0, 255, 0));
+    EXPECT_EQ(-2, panel.NewFrameButtonPart(&out, 0, 0, 10, 10, 0, 0, 0, 0));
+    EXPECT_EQ(-2, panel.NewHitRectPart(&out, 0, 0, 10, 10, -1, -1, true, true));
     EXPECT_EQ(-2, panel.NewTextWindowPart(&out, 0, 0, 32, 16, &font, nullptr, nullptr, nullptr, nullptr, 0));
     EXPECT_EQ(nullptr, out);
     EXPECT_TRUE(panel.Parts().empty());
@@ -197,4 +222,47 @@ TEST_F(UiPanelTest, TheHitMapsContentViewSelectsLocksAndReportsTheRegion) {
     EXPECT_EQ(2, content->ValueWord());
     content->SetInputLock(true);
     EXPECT_TRUE(map->Locked());
+}
+
+TEST_F(UiPanelTest, DrawnButtonsTakeTheDefaultAndTheSetColours) {
+    UiPart* out = nullptr;
+    ASSERT_EQ(0, panel.NewTextButton(&out, 0, 0, 20, 12, true, nullptr, nullptr, 0));
+    auto* const first = static_cast<TextButton*>(out);
+    EXPECT_EQ(0xd4d0c8u, first->FaceColour());
+    EXPECT_EQ(0x400080ffu, first->HighlightColour());
+    panel.SetButtonColours(0x80102030, 0x40ff0000);
+    ASSERT_EQ(0, panel.NewTextButton(&out, 0, 0, 20, 12, true, nullptr, nullptr, 0));
+    auto* const second = static_cast<TextButton*>(out);
+    EXPECT_EQ(0x80102030u, second->FaceColour());
+    EXPECT_EQ(0x40ff0000u, second->HighlightColour());
+    EXPECT_EQ(0xd4d0c8u, first->FaceColour()) << "parts made earlier keep theirs";
+    EXPECT_EQ(128, second->ButtonSprite().Alpha()) << "face alpha 0x80";
+}
+
+TEST_F(UiPanelTest, EveryTypeIsPlacedWithTheTagAndFoundByItsWord) {
+    panel.SetTag(4);
+    UiPart* parts[6] = {};
+    ASSERT_EQ(0, panel.NewTextButton(&parts[0], 0, 0, 20, 12, false, nullptr, nullptr, 0));
+    ASSERT_EQ(0, panel.NewImageObjectButton(&parts[1], 0, 0, &target, false, false, 0, 255, 0));
+    ASSERT_EQ(0, panel.NewFrameButtonPart(&parts[2], 0, 0, 10, 10, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    ASSERT_EQ(0, panel.NewHitRectPart(&parts[3], 0, 0, 10, 10, -1, -1, true, true));
+    ASSERT_EQ(0, panel.NewHitMapPart(&parts[4], "map.bmp", 4, 0, 0, true));
+    parts[5] = TextWindow();
+    const std::int32_t types[] = {kUiTextButton, kUiTextButton, kUiFrameButton, kUiHitRect, kUiHitMap, kUiTextWindow};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_NE(nullptr, parts[i]);
+        EXPECT_EQ(4, parts[i]->GetTag());
+        UiPartContent* const content = panel.FindPart(Word(parts[i]));
+        ASSERT_NE(nullptr, content);
+        EXPECT_EQ(types[i], content->TypeCode());
+        // Parts with a sprite show it in the canvas's list.
+        Drawable* const sprite = content->PartSprite();
+        EXPECT_EQ(i < 3 || i == 5, sprite != nullptr);
+        if (sprite) {
+            EXPECT_NE(nullptr, canvas.Sprites().Find(sprite));
+        }
+    }
+    EXPECT_EQ(0, panel.RemovePartsOfKind(4, false));
+    EXPECT_EQ(0, canvas.Sprites().Count());
 }
