@@ -10,6 +10,7 @@
 #include "framework/files/path_utilities.h"
 #include "game/commands/file_commands.h"
 #include "game/commands/script_object_lists.h"
+#include "graphics/device/screen_device.h"
 
 Application* Application::s_application = nullptr;
 
@@ -125,9 +126,16 @@ Application::Application(const ApplicationSources& sources)
     g_soundDecoderHost = &m_decoderHost;
     FileServicesOfCommands().dropped = &m_droppedFiles;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
+    m_uiPanel.SetGroup(&m_partGroup);
 }
 
 Application::~Application() {
+    // The panel's parts go while the group, canvases and fonts they use still exist.
+    if (Services().parts == &m_uiPanel) Services().parts = nullptr;
+    m_uiPanel.DeleteParts();
+    SetObjectLists(nullptr);
+    m_partGroup.Clear();
+    m_partGroup.SetSoundManager(nullptr);
     // The engine writes into the save folder and uses the sound device: it goes first.
     m_engine.reset();
     // What scripts loaded uses the screen device and the file system: it goes while they exist.
@@ -146,6 +154,13 @@ Application::~Application() {
 void Application::SetScreenDevice(ScreenPort* port, ScreenFrame* frame) {
     SetScreen(port);
     m_screenFrame = frame;
+}
+
+void Application::SetObjectLists(ScreenDevice* device) {
+    if (m_objectLists) m_objectLists->RemoveDeletionListener(&m_uiPanel);
+    m_objectLists = device;
+    m_uiPanel.SetObjectLookup(device);
+    if (device) device->AddDeletionListener(&m_uiPanel);
 }
 
 const char* Application::ErrorTitle() { return m_appInf.texts[SettingsFiles::AppInf::kTitle].c_str(); }

@@ -47,6 +47,10 @@
 #include "game/script/script_start.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
+#include "scenario/text/game_part_group.h"
+#include "scenario/ui/ui_panel.h"
+
+class ScreenDevice;
 
 // The game's menu and window-thread request ids.
 enum : WPARAM {
@@ -243,6 +247,9 @@ public:
 
     // The screen device, before Initialize.
     void SetScreenDevice(ScreenPort* port, ScreenFrame* frame);
+    // The screen device's object lists, which outlive the application: the UI panel hears of
+    // every object they delete and finds screens in them. Null detaches.
+    void SetObjectLists(ScreenDevice* device);
 
     // FrameworkApp.
     std::int32_t RunOnce() override;
@@ -339,6 +346,11 @@ public:
     // The effective save-folder mode (a set switch byte turns 1 into 0).
     std::uint8_t SaveFolderMode() const { return m_saveFolderMode; }
     ScriptEngine* Engine() { return m_engine.get(); }
+    // The game's one UI panel; the command base finds its parts from StartDevices on.
+    UiPanel& Panel() { return m_uiPanel; }
+    // The game's one part group: the action map from StartDevices on, the script engine's sound
+    // manager while the engine exists.
+    GamePartGroup& PartGroup() { return m_partGroup; }
     FrameRateController& FrameRate() { return m_frameRate; }
     TaskScheduler& SoundScheduler() { return m_scheduler1; }
     // Held around every pass of the sound scheduler; commands that look at its tasks hold it too.
@@ -481,4 +493,8 @@ private:
     // Files dropped on the main window, until a script takes them (the file commands reach it).
     DroppedFileList m_droppedFiles;
     std::int32_t (Application::*m_frame)() = &Application::FrameSingle;
+    // The group before the panel: the panel's parts leave it when they go.
+    GamePartGroup m_partGroup{*this};
+    UiPanel m_uiPanel;
+    ScreenDevice* m_objectLists = nullptr;
 };

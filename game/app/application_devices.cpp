@@ -202,6 +202,8 @@ std::int32_t Application::StartDevices() {
     ApplyFrameTiming(-1);
     Services().window = &m_windowPort;
     Services().glide = &m_glidePort;
+    Services().parts = &m_uiPanel;
+    m_partGroup.SetActionMap(m_actionMap);
     return 0;
 }
 

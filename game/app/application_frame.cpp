@@ -178,6 +178,7 @@ std::int32_t Application::StartScripts() {
     if (StartScriptEngine(*this, m_engine) != 0) return 1;
     m_engine->SetAppCfg(m_appCfg.bytes);
     m_engine->SettingsServices().appCfg = m_appCfg.bytes;
+    m_partGroup.SetSoundManager(&m_engine->Sound());
     ApplySoundSettings();
     const bool direct3D = Screen() != nullptr && Screen()->HasDirect3DDevice();
     if (ThreadedMode()) m_frame = direct3D ? &Application::FrameWorkerDirect3D : &Application::FrameWorker;

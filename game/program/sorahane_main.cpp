@@ -17,6 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
     SetCommandScreenDevice(&screen.Device());
+    app.SetObjectLists(&screen.Device());
     // A failed start-up ends the process with its code.
     const int code = app.Run(instance, previousInstance, commandLine, showCommand);
     SetCommandScreenDevice(nullptr);

@@ -56,7 +56,7 @@ std::int32_t TextWindowPart::SetPriority(std::int32_t priority, std::int32_t tag
         return 1;
     }
     m_priority = priority;
-    m_tag = tag;
+    SetTag(tag);
     if (m_sprite.List() == nullptr) {
         if (HasImage()) {
             m_spriteList->Add(&m_sprite, static_cast<std::uint32_t>(priority),
@@ -204,7 +204,7 @@ std::int32_t TextWindowPart::Rebuild() {
         return 1;
     }
     return Create(m_spriteList, m_priority, m_width, m_height, GetX(), GetY(), m_font, m_rubyFont,
-                  m_tag);
+                  GetTag());
 }
 
 std::int32_t TextWindowPart::Recreate(std::int32_t width, std::int32_t height) {
@@ -214,7 +214,7 @@ std::int32_t TextWindowPart::Recreate(std::int32_t width, std::int32_t height) {
     ReleaseSkinImages(false);
     const std::uint8_t alpha = m_sprite.Alpha();
     if (Create(m_spriteList, m_priority, width, height, GetX(), GetY(), m_font, m_rubyFont,
-               m_tag) != 0) {
+               GetTag()) != 0) {
         return 3;
     }
     m_sprite.SetAlpha(alpha);
@@ -652,7 +652,7 @@ void TextWindowPart::ShowItemHighlight(std::int32_t index, bool on) {
         highlight->SetVisible(0);
         if (m_spriteList != nullptr) {
             m_spriteList->Add(highlight, static_cast<std::uint32_t>(m_priority),
-                              static_cast<std::uint32_t>(m_tag));
+                              static_cast<std::uint32_t>(GetTag()));
         }
         m_highlights.push_back(highlight);
     }

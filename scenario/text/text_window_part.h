@@ -142,7 +142,6 @@ private:
 
     SpriteList* m_spriteList = nullptr;
     std::int32_t m_priority = 0;
-    std::int32_t m_tag = 0;
     Image m_image;
     Sprite m_sprite;
     Image* m_frameImage = nullptr;

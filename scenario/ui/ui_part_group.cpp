@@ -25,6 +25,7 @@ UiPartGroup::UiPartGroup()
       m_pointerEnabled(true),
       m_lastResult(0),
       m_hoverTime(0),
+      m_turnTime(0),
       m_tooltipEnabled(false),
       m_tooltipShown(false),
       m_tooltipDelay(0),
@@ -108,6 +109,16 @@ void UiPartGroup::CloseTooltip() {
     HideTooltip();
     m_tooltipShown = false;
     m_hoverTime = 0;
+}
+
+void UiPartGroup::RestartTooltip() {
+    if (m_tooltipShown) {
+        HideTooltip();
+        m_tooltipShown = false;
+    }
+    // Hover time 0 means the timing is stopped; a turn at time 0 starts it at 1.
+    m_hoverTime = m_turnTime != 0 ? m_turnTime : 1;
+    RestartTooltipTimer();
 }
 
 void UiPartGroup::SetTooltipTiming(bool enabled, std::uint32_t delay, std::uint32_t duration) {
@@ -382,6 +393,7 @@ std::int32_t UiPartGroup::PointerStep(std::uint32_t now, bool moved, std::int32_
 
 std::int32_t UiPartGroup::ProcessPointer(std::uint32_t now) {
     if (!m_pointerEnabled) return Result(-1);
+    m_turnTime = now;
     std::int32_t x = 0;
     std::int32_t y = 0;
     GetCursorPos(&x, &y);

@@ -115,6 +115,9 @@ public:
     bool IsFocused(const UiPart* part) const;
     // Hides a shown tooltip; it does not come back until the hovered part changes.
     void CloseTooltip();
+    // Hides a shown tooltip and times the hovered part's tooltip again from the current turn,
+    // for a part whose tooltip changes while it stays hovered (a hit map's regions).
+    void RestartTooltip();
     void SetTooltipTiming(bool enabled, std::uint32_t delay, std::uint32_t duration);
 
     // Null when none.
@@ -176,6 +179,8 @@ private:
     bool m_pointerEnabled;
     std::int32_t m_lastResult;
     std::uint32_t m_hoverTime;
+    // The time ProcessPointer was last given.
+    std::uint32_t m_turnTime;
     bool m_tooltipEnabled;
     bool m_tooltipShown;
     std::uint32_t m_tooltipDelay;

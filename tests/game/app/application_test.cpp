@@ -9,6 +9,9 @@
 
 #include "game/interfaces/script_settings_targets.h"
 #include "game/script/script_engine.h"
+#include "graphics/device/screen_device.h"
+#include "graphics/surfaces/gdi_screen.h"
+#include "tests/graphics/poisoning_delete.h"
 
 namespace gameapptest {
 namespace {
@@ -382,4 +385,32 @@ TEST(GameFrames, ScriptSettingsReadTheApplicationsAppCfg) {
     a.Engine()->SettingsServices().tooltips = nullptr;
 }
 
+}  // namespace gameapptest
+
+namespace gameapptest {
+namespace {
+
+// The panel hears of what the screen device deletes while the application lives, and no longer
+// once it is gone (the device outlives it).
+TEST(GameApplication, ThePanelListensToTheObjectListsWhileTheApplicationLives) {
+    GameFolder game("PanelListener");
+    ScreenDevice device;
+    MemoryScreen* screen = nullptr;
+    ASSERT_EQ(0, device.CreateGdiScreenSimple(&screen, 8, 8, 32, 1));
+    {
+        GameApp app(game);
+        app.app->SetObjectLists(&device);
+        UiPanel& panel = app.app->Panel();
+        panel.BindCanvas(screen->GetCanvas());
+        ASSERT_EQ(0, device.ReleaseImage(screen));
+        EXPECT_EQ(nullptr, panel.BoundCanvas());
+        ASSERT_EQ(0, device.CreateGdiScreenSimple(&screen, 8, 8, 32, 1));
+        panel.BindCanvas(screen->GetCanvas());
+    }
+    EXPECT_EQ(nullptr, Services().parts);
+    testsupport::PoisonFreedMemory poison;
+    EXPECT_EQ(0, device.ReleaseImage(screen)) << "no notice reaches the panel that went";
+}
+
+}  // namespace
 }  // namespace gameapptest
