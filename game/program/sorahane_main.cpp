@@ -4,6 +4,7 @@
 
 #include "framework/files/path_utilities.h"
 #include "game/app/application.h"
+#include "game/commands/screen_command_services.h"
 #include "graphics/screen/game_screen_device.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
@@ -15,6 +16,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application::UseGameDialogs(sources);
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
+    // Scripts make their surfaces on this device for the whole run.
+    AttachCommandScreenDevice(&screen.Device());
     // A failed start-up ends the process with its code.
-    return app.Run(instance, previousInstance, commandLine, showCommand);
+    const int code = app.Run(instance, previousInstance, commandLine, showCommand);
+    AttachCommandScreenDevice(nullptr);
+    return code;
 }
