@@ -21,6 +21,7 @@
 #include "graphics/image/image.h"
 #include "graphics/interfaces/screen_buffer.h"
 #include "graphics/sprites/canvas.h"
+#include "graphics/surfaces/direct_draw_image.h"
 #include "graphics/surfaces/gdi_screen.h"
 #include "tests/game/commands/script_call_program.h"
 #include "tests/graphics/poisoning_delete.h"
@@ -529,6 +530,113 @@ TEST_F(SurfaceCommands, ReleasingAPartnerMidTransitionLeavesSafeFrames) {
     std::uint32_t block[5] = {screen, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>("counted0")), 0, 0, 0};
     EXPECT_EQ(2u, CmdStartScreenTransition(block));
     EXPECT_EQ(2, CountedTransition::deleted);
+}
+
+}  // namespace
+
+namespace {
+
+// The same device with Wine's DirectDraw at the normal level (a 32-bit display) and a Direct3D
+// device of Wine's on a 3D-capable off-screen surface, for the kinds that live in DirectDraw
+// surfaces and textures.
+class SurfaceCommandsOnDirectDraw : public SurfaceCommands {
+protected:
+    void SetUp() override {
+        SurfaceCommands::SetUp();
+        ASSERT_EQ(0, m_device.CreateDirectDraw(false, true, nullptr, nullptr, 0, false, 0, 0, false, true, false));
+        ASSERT_EQ(0, m_device.SetWindowedMode(false));
+        m_device.m_displayDepth = 32;
+        DDSURFACEDESC2 desc = {};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = desc.dwHeight = 32;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+        ASSERT_EQ(DD_OK, m_device.DirectDraw()->CreateSurface(&desc, &m_target, nullptr));
+        ASSERT_EQ(0, m_device.CreateDevice(m_target, nullptr, false));
+        m_savedCurrent = CurrentDirectDrawDevice;
+        CurrentDirectDrawDevice = &m_device;
+        CurrentDirect3DDevice = &m_device;
+    }
+    void TearDown() override {
+        SurfaceCommands::TearDown();
+        CurrentDirect3DDevice = nullptr;
+        CurrentDirectDrawDevice = m_savedCurrent;
+        m_device.ReleaseDevice();
+        if (m_target) m_target->Release();
+        m_device.ReleaseDirectDraw();
+    }
+
+    DirectDrawDevice* m_savedCurrent = nullptr;
+    IDirectDrawSurface7* m_target = nullptr;
+};
+
+TEST_F(SurfaceCommandsOnDirectDraw, DirectDrawKindsAreMadeFilledAndDrawnOn) {
+    Font* font = nullptr;
+    ASSERT_EQ(0, m_device.CreateGdiFont(&font, "MS Gothic", 16));
+    ProgramRun run(40);
+    const std::string bmp = run.File("DD.BMP");
+    testsupport::WriteFile(bmp, testsupport::BmpFile(Picture(24, 6, 5)));
+    CallProgram p;
+    const std::vector<std::uint8_t> inMemory = testsupport::BmpFile(Picture(24, 3, 2));
+    const std::string data = p.Word(BmpWords(inMemory));
+    p.Call(222, {"8", "6"}, Var(0));
+    p.Call(223, {p.Text(bmp)}, Var(1));
+    p.Call(224, {data, Num(inMemory.size())}, Var(2));
+    p.Call(225, {p.Text("AB"), Num(reinterpret_cast<std::uintptr_t>(font))}, Var(3));
+    p.Call(226, {"10", "4", "32", "1"}, Var(4));
+    p.Call(227, {"32", p.Text(bmp)}, Var(5));
+    p.Call(228, {"32", data, Num(inMemory.size())}, Var(6));
+    p.Call(230, {"32", "16", "8", "32", "1"}, Var(7));
+    p.Call(227, {"16", p.Text(bmp)}, Var(8));
+    p.Call(229, {p.Text("AB"), Num(reinterpret_cast<std::uintptr_t>(font)), "32"}, Var(11));
+    p.Call(251, {"@var:0", "1", "2", "3"}, Var(9));
+    p.Call(251, {"@var:4", "1", "2", "3"}, Var(10));
+    p.Line("mov 7, var:39");
+    ASSERT_EQ(kStepEnded, run.Run(p));
+    EXPECT_EQ(7, run.Var(39));
+    struct Expected {
+        int variable;
+        SurfaceKind kind;
+        std::int32_t width;
+        std::int32_t height;
+    };
+    const Expected made[] = {
+        {0, kSurfaceDirectDrawImage, 8, 6},   {1, kSurfaceDirectDrawImage, 6, 5},
+        {2, kSurfaceDirectDrawImage, 3, 2},   {4, kSurfaceDirectDrawScreen, 10, 4},
+        {5, kSurfaceTextureImage, 6, 5},      {6, kSurfaceTextureImage, 3, 2},
+        {7, kSurfaceTextureScreen, 16, 8},
+    };
+    for (const Expected& e : made) {
+        SCOPED_TRACE(e.variable);
+        Surface* const surface = SurfaceOf(static_cast<std::uint32_t>(run.Var(e.variable)));
+        ASSERT_NE(nullptr, surface);
+        EXPECT_EQ(e.kind, surface->Kind());
+        EXPECT_EQ(e.width, surface->Width());
+        EXPECT_EQ(e.height, surface->Height());
+    }
+    Surface* const text = SurfaceOf(static_cast<std::uint32_t>(run.Var(3)));
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(kSurfaceTextBitmapImage, text->Kind());
+    EXPECT_GT(text->Width(), 0);
+    // Textures are answered by their texture face.
+    for (int v : {5, 6, 7, 11}) EXPECT_NE(nullptr, m_device.FindTexture(static_cast<std::uint32_t>(run.Var(v)))) << v;
+    Surface* const textureText = SurfaceOf(static_cast<std::uint32_t>(run.Var(11)));
+    ASSERT_NE(nullptr, textureText);
+    EXPECT_EQ(kSurfaceTextureText, textureText->Kind());
+    EXPECT_EQ(0, run.Var(8)) << "Wine's device has no 16-colour texture format";
+    EXPECT_EQ(0, run.Var(9));
+    EXPECT_EQ(0, run.Var(10));
+
+    EXPECT_EQ(0x010203, static_cast<DirectDrawImage*>(SurfaceOf(static_cast<std::uint32_t>(run.Var(0))))->FillColourValue() & 0xFFFFFF);
+
+    // 252 on a DirectDraw target: the routine draws in DirectDraw mode onto the device's display;
+    // the source word is not read.
+    const std::uint32_t target = static_cast<std::uint32_t>(run.Var(0));
+    const std::int32_t expected = RunTransitionEffect(5, nullptr, SurfaceOf(target), 128, 0, 0, 0, &m_device);
+    for (std::uint32_t source : {0u, 12345u, static_cast<std::uint32_t>(run.Var(4))}) {
+        std::uint32_t block[7] = {5, source, target, 128, 0, 0, 1};
+        EXPECT_EQ(static_cast<std::uint32_t>(expected), CmdDrawTransition(block)) << source;
+    }
 }
 
 }  // namespace
