@@ -18,8 +18,8 @@ struct ScreenCommandServices {
 };
 ScreenCommandServices& ScreenServices();
 
-// Null detaches (the old device's guard is taken off). The device must be detached before it
-// is destroyed.
+// Null detaches (the old device's guard is taken off). A device may stay attached while it is
+// destroyed (its last deletions are then guarded too), as long as no command runs afterwards.
 void AttachCommandScreenDevice(ScreenDevice* device);
 
 ScreenDevice* CommandScreenDevice();

@@ -16,10 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application::UseGameDialogs(sources);
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
-    // Scripts make their surfaces on this device for the whole run.
+    // Scripts make their surfaces on this device. It stays attached while it is destroyed, so
+    // that the screens it deletes last still let go of their transition partners.
     AttachCommandScreenDevice(&screen.Device());
     // A failed start-up ends the process with its code.
-    const int code = app.Run(instance, previousInstance, commandLine, showCommand);
-    AttachCommandScreenDevice(nullptr);
-    return code;
+    return app.Run(instance, previousInstance, commandLine, showCommand);
 }

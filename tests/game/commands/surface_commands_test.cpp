@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "framework/images/bmp_image_loader.h"
 #include "framework/images/image_loader_host.h"
 #include "framework/plugins/transition_registry.h"
+#include "game/commands/command_services.h"
 #include "game/commands/screen_command_services.h"
 #include "game/commands/transition_commands.h"
 #include "graphics/device/screen_device.h"
@@ -533,6 +535,36 @@ TEST_F(SurfaceCommands, ReleasingAPartnerMidTransitionLeavesSafeFrames) {
 }
 
 }  // namespace
+
+// A device destroyed while attached, its screens mid-transition: the partner made first goes
+// first, and the screen that runs a scenes transition against it ends that transition while the
+// partner is still whole (ending a scenes transition touches the partner's canvas).
+TEST(SurfaceCommandsDeviceEnd, ScreensDeletedLastLetGoOfTheirPartners) {
+    testsupport::PoisonFreedMemory poison;
+    TransitionRegistry transitions;
+    ASSERT_EQ(0, transitions.RegisterBuiltin(CreateCounted, "counted0", 0, 0, nullptr, nullptr));
+    ScreenServices().transitions = &transitions;
+    CountedTransition::made = 0;
+    CountedTransition::deleted = 0;
+    {
+        auto device = std::make_unique<ScreenDevice>();
+        AttachCommandScreenDevice(device.get());
+        ProgramRun run(8);
+        CallProgram p;
+        p.Call(238, {"8", "4", "32", "1"}, Var(0));
+        p.Call(238, {"8", "4", "32", "1"}, Var(1));
+        p.Call(253, {"@var:1", "@var:0"}, "0");
+        p.Call(256, {"@var:1", p.Text("counted0"), "1", "0", "0"}, Var(2));
+        ASSERT_EQ(kStepEnded, run.Run(p));
+        ASSERT_EQ(0, run.Var(2));
+        device.reset();
+        // The device is gone: only the services are cleared.
+        ScreenServices().device = nullptr;
+        Services().graphics = nullptr;
+    }
+    ScreenServices().transitions = nullptr;
+    EXPECT_EQ(1, CountedTransition::deleted);
+}
 
 namespace {
 
