@@ -21,6 +21,7 @@
 #include "graphics/device/screen_device.h"
 #include "graphics/surfaces/gdi_screen.h"
 #include "tests/game/commands/guarded_script_region.h"
+#include "tests/game/commands/script_call_program.h"
 #include "tests/support/command_doubles.h"
 #include "tests/support/stub_plugin_objects.h"
 
@@ -183,6 +184,45 @@ TEST_F(SurfaceCommandMutation, HostileWordsGetListedAnswersAndStayInScriptMemory
             }
         }
     }
+}
+
+// A sample through modules: programs of random surface and transition calls whose words are
+// the image's own texts and buffers, its last bytes, variables (where earlier calls left their
+// surfaces) and edge values. Each run ends, or ends with the invalid-script result; nothing
+// crashes, and the device is left with only live objects.
+TEST_F(SurfaceCommandMutation, ProgramsOfHostileCallsEndOrFault) {
+    std::mt19937 random(4711);
+    int ended = 0;
+    for (int program = 0; program < 30; ++program) {
+        SCOPED_TRACE(program);
+        commandtest::ProgramRun run;
+        commandtest::CallProgram p;
+        const std::vector<std::string> words = {
+            "0", "1", "-1", "65535", "4096", "0x7FFFFFFF", "0x80000000", "8", "32", p.Text("quiet0"),
+            p.Text("quiet2"), p.Text("none.bmp"), p.Buffer(16), "Lend", "Lend+3", "Lend+4", "var:0", "var:1",
+            "@var:0", "@var:1", "@var:2", "@var:23"};
+        const std::vector<std::string> sizes = {"0", "1", "-1", "65535", "4096", "0x7FFFFFFF"};
+        const std::map<int, std::vector<int>> sizeWords = {
+            {222, {0, 1}}, {226, {0, 1}}, {230, {1, 2}}, {231, {0, 1}}, {238, {0, 1}}, {239, {0, 1}}};
+        p.Last("Lend: .word 0\n");
+        p.Call(238, {"8", "4", "32", "1"}, "var:0");
+        p.Call(239, {"8", "4", "32", "1"}, "var:1");
+        for (int call = 0; call < 6; ++call) {
+            const int opcode = 222 + static_cast<int>(random() % 38);
+            std::vector<std::string> block;
+            for (int i = 0; i < 8; ++i) block.push_back(words[random() % words.size()]);
+            const auto sized = sizeWords.find(opcode);
+            if (sized != sizeWords.end())
+                for (int i : sized->second) block[i] = sizes[random() % sizes.size()];
+            p.Call(opcode, block, "var:" + std::to_string(2 + random() % 3));
+        }
+        const int step = run.Run(p);
+        EXPECT_TRUE(step == kStepEnded || step == kStepInvalidScript) << step;
+        ended += step == kStepEnded;
+        m_device.AttachGameImage(nullptr);
+        m_device.DestroyAllObjects();
+    }
+    EXPECT_GT(ended, 5) << "some programs run through all their calls";
 }
 
 }  // namespace
