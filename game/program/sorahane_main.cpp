@@ -5,6 +5,7 @@
 #include "framework/files/path_utilities.h"
 #include "game/app/application.h"
 #include "game/commands/device_command_services.h"
+#include "game/commands/screen_command_services.h"
 #include "graphics/screen/game_screen_device.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
@@ -16,7 +17,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     Application::UseGameDialogs(sources);
     Application app(sources);
     app.SetScreenDevice(&screen, &screen);
-    SetCommandScreenDevice(&screen.Device());
+    // Scripts make their objects on this device. Its transition-partner guard stays on while it
+    // is destroyed, so that the screens it deletes last still let go of their partners.
+    AttachCommandScreenDevice(&screen.Device());
     app.SetObjectLists(&screen.Device());
     // A failed start-up ends the process with its code.
     const int code = app.Run(instance, previousInstance, commandLine, showCommand);

@@ -13,8 +13,10 @@
 #include "game/commands/save_commands.h"
 #include "game/commands/sound_commands.h"
 #include "game/commands/string_commands.h"
+#include "game/commands/surface_commands.h"
 #include "game/commands/text_input_commands.h"
 #include "game/commands/tgs_commands.h"
+#include "game/commands/transition_commands.h"
 #include "game/commands/variable_commands.h"
 #include "game/commands/window_commands.h"
 #include "game/script/script_engine_base.h"
@@ -252,44 +254,44 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdChangeEffectParams", CmdChangeEffectParams},  // 219
     {"CmdControlEffect", CmdControlEffect},  // 220
     {"CmdCallEffectAssist", CmdCallEffectAssist},  // 221
-    {"CmdCreateDirectDrawImage", CmdNotBuilt},  // 222
-    {"CmdLoadDirectDrawImage", CmdNotBuilt},  // 223
-    {"CmdLoadDirectDrawImageFromMemory", CmdNotBuilt},  // 224
-    {"CmdCreateTextBitmap", CmdNotBuilt},  // 225
-    {"CmdCreateDirectDrawScreen", CmdNotBuilt},  // 226
-    {"CmdLoadTextureImage", CmdNotBuilt},  // 227
-    {"CmdLoadTextureImageFromMemory", CmdNotBuilt},  // 228
-    {"CmdCreateTextureText", CmdNotBuilt},  // 229
-    {"CmdCreateTextureScreen", CmdNotBuilt},  // 230
-    {"CmdCreateImage", CmdNotBuilt},  // 231
-    {"CmdLoadImage", CmdNotBuilt},  // 232
-    {"CmdLoadIndexedImage", CmdNotBuilt},  // 233
-    {"CmdLoadImageFromMemory", CmdNotBuilt},  // 234
-    {"CmdLoadIndexedImageFromMemory", CmdNotBuilt},  // 235
-    {"CmdCreateImageFromText", CmdNotBuilt},  // 236
-    {"CmdCopyImage", CmdNotBuilt},  // 237
-    {"CmdCreateGdiScreen", CmdNotBuilt},  // 238
-    {"CmdCreateGdiScreenSimple", CmdNotBuilt},  // 239
-    {"CmdSetImageDirtyTracking", CmdNotBuilt},  // 240
-    {"CmdGetGameScreen", CmdNotBuilt},  // 241
-    {"CmdSetGameScreen", CmdNotBuilt},  // 242
-    {"CmdReleaseSurface", CmdNotBuilt},  // 243
-    {"CmdGetSurfaceWidth", CmdNotBuilt},  // 244
-    {"CmdGetSurfaceHeight", CmdNotBuilt},  // 245
-    {"CmdSetColourKeyFromPixel", CmdNotBuilt},  // 246
-    {"CmdSetColourKey", CmdNotBuilt},  // 247
-    {"CmdClearColourKey", CmdNotBuilt},  // 248
-    {"CmdGetSurfaceOriginX", CmdNotBuilt},  // 249
-    {"CmdGetSurfaceOriginY", CmdNotBuilt},  // 250
-    {"CmdFillSurface", CmdNotBuilt},  // 251
-    {"CmdDrawTransition", CmdNotBuilt},  // 252
-    {"CmdSetTransitionPartner", CmdNotBuilt},  // 253
-    {"CmdGetTransitionPartner", CmdNotBuilt},  // 254
-    {"CmdSwapWithPartner", CmdNotBuilt},  // 255
-    {"CmdStartScreenTransition", CmdNotBuilt},  // 256
-    {"CmdEndScreenTransition", CmdNotBuilt},  // 257
-    {"CmdIsScreenTransitionRunning", CmdNotBuilt},  // 258
-    {"CmdGetTransitionWorkImage", CmdNotBuilt},  // 259
+    {"CmdCreateDirectDrawImage", CmdCreateDirectDrawImage},  // 222
+    {"CmdLoadDirectDrawImage", CmdLoadDirectDrawImage},  // 223
+    {"CmdLoadDirectDrawImageFromMemory", CmdLoadDirectDrawImageFromMemory},  // 224
+    {"CmdCreateTextBitmap", CmdCreateTextBitmap},  // 225
+    {"CmdCreateDirectDrawScreen", CmdCreateDirectDrawScreen},  // 226
+    {"CmdLoadTextureImage", CmdLoadTextureImage},  // 227
+    {"CmdLoadTextureImageFromMemory", CmdLoadTextureImageFromMemory},  // 228
+    {"CmdCreateTextureText", CmdCreateTextureText},  // 229
+    {"CmdCreateTextureScreen", CmdCreateTextureScreen},  // 230
+    {"CmdCreateImage", CmdCreateImage},  // 231
+    {"CmdLoadImage", CmdLoadImage},  // 232
+    {"CmdLoadIndexedImage", CmdLoadIndexedImage},  // 233
+    {"CmdLoadImageFromMemory", CmdLoadImageFromMemory},  // 234
+    {"CmdLoadIndexedImageFromMemory", CmdLoadIndexedImageFromMemory},  // 235
+    {"CmdCreateImageFromText", CmdCreateImageFromText},  // 236
+    {"CmdCopyImage", CmdCopyImage},  // 237
+    {"CmdCreateGdiScreen", CmdCreateGdiScreen},  // 238
+    {"CmdCreateGdiScreenSimple", CmdCreateGdiScreenSimple},  // 239
+    {"CmdSetImageDirtyTracking", CmdSetImageDirtyTracking},  // 240
+    {"CmdGetGameScreen", CmdGetGameScreen},  // 241
+    {"CmdSetGameScreen", CmdSetGameScreen},  // 242
+    {"CmdReleaseSurface", CmdReleaseSurface},  // 243
+    {"CmdGetSurfaceWidth", CmdGetSurfaceWidth},  // 244
+    {"CmdGetSurfaceHeight", CmdGetSurfaceHeight},  // 245
+    {"CmdSetColourKeyFromPixel", CmdSetColourKeyFromPixel},  // 246
+    {"CmdSetColourKey", CmdSetColourKey},  // 247
+    {"CmdClearColourKey", CmdClearColourKey},  // 248
+    {"CmdGetSurfaceOriginX", CmdGetSurfaceOriginX},  // 249
+    {"CmdGetSurfaceOriginY", CmdGetSurfaceOriginY},  // 250
+    {"CmdFillSurface", CmdFillSurface},  // 251
+    {"CmdDrawTransition", CmdDrawTransition},  // 252
+    {"CmdSetTransitionPartner", CmdSetTransitionPartner},  // 253
+    {"CmdGetTransitionPartner", CmdGetTransitionPartner},  // 254
+    {"CmdSwapWithPartner", CmdSwapWithPartner},  // 255
+    {"CmdStartScreenTransition", CmdStartScreenTransition},  // 256
+    {"CmdEndScreenTransition", CmdEndScreenTransition},  // 257
+    {"CmdIsScreenTransitionRunning", CmdIsScreenTransitionRunning},  // 258
+    {"CmdGetTransitionWorkImage", CmdGetTransitionWorkImage},  // 259
     {"CmdCreateSurfaceSprite", CmdNotBuilt},  // 260
     {"CmdCreateTexturedQuad", CmdNotBuilt},  // 261
     {"CmdCreatePolygon", CmdNotBuilt},  // 262

@@ -196,6 +196,8 @@ TEST_F(SaveCommandPrograms, AScreenWithACanvasGivesItsRenderedPicture) {
     Image target;
     Image background;
     ASSERT_EQ(0, target.Create(240, 136, 32, 0));
+    // New pixels are not cleared: without this the check below reads whatever the heap held.
+    target.FillValue(0, nullptr);
     ASSERT_EQ(0, background.Create(240, 136, 32, 0));
     FillPattern(background, 0x77);
     Canvas canvas;
