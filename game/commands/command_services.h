@@ -13,6 +13,7 @@ class Image;
 class Sprite;
 class SpriteList;
 class Drawable;
+class ScreenDevice;
 class Surface;
 class UiPartLookup;
 
@@ -64,6 +65,9 @@ struct CommandServices {
     SpriteOperations* sprites = nullptr;
     AppWindowPort* window = nullptr;
     CursorGlidePort* glide = nullptr;
+    // The screen device whose object lists and drawing list the surface and drawable commands
+    // work on.
+    ScreenDevice* screen = nullptr;
 };
 
 // The process's services; the application fills them as their owners come and go.
