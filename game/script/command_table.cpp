@@ -1,8 +1,10 @@
 #include "game/script/command_table.h"
 
 #include "game/commands/app_option_commands.h"
+#include "game/commands/cursor_sprite_command.h"
 #include "game/commands/desktop_commands.h"
 #include "game/commands/device_commands.h"
+#include "game/commands/drawable_commands.h"
 #include "game/commands/effect_task_commands.h"
 #include "game/commands/file_commands.h"
 #include "game/commands/font_commands.h"
@@ -292,61 +294,61 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdEndScreenTransition", CmdEndScreenTransition},  // 257
     {"CmdIsScreenTransitionRunning", CmdIsScreenTransitionRunning},  // 258
     {"CmdGetTransitionWorkImage", CmdGetTransitionWorkImage},  // 259
-    {"CmdCreateSurfaceSprite", CmdNotBuilt},  // 260
-    {"CmdCreateTexturedQuad", CmdNotBuilt},  // 261
-    {"CmdCreatePolygon", CmdNotBuilt},  // 262
-    {"CmdCreateColourRect", CmdNotBuilt},  // 263
-    {"CmdCreateTriangle", CmdNotBuilt},  // 264
-    {"CmdCreateRenderStateBlock", CmdNotBuilt},  // 265
-    {"CmdCreateTextureStageBlock", CmdNotBuilt},  // 266
-    {"CmdCreateSurfaceSpriteEx", CmdNotBuilt},  // 267
-    {"CmdCreateTexturedQuadEx", CmdNotBuilt},  // 268
-    {"CmdCreateTransitionSprite", CmdNotBuilt},  // 269
-    {"CmdReleaseDrawable", CmdNotBuilt},  // 270
-    {"CmdInsertDrawableAfterEquals", CmdNotBuilt},  // 271
-    {"CmdInsertDrawableBeforeEquals", CmdNotBuilt},  // 272
-    {"CmdRemoveDrawable", CmdNotBuilt},  // 273
-    {"CmdRemoveDrawablesAtPriority", CmdNotBuilt},  // 274
-    {"CmdRemoveDrawableGroup", CmdNotBuilt},  // 275
-    {"CmdSetDrawableEnabled", CmdNotBuilt},  // 276
-    {"CmdIsDrawableEnabled", CmdNotBuilt},  // 277
-    {"CmdSetDrawablesEnabled", CmdNotBuilt},  // 278
-    {"CmdMoveDrawableAfterEquals", CmdNotBuilt},  // 279
-    {"CmdMoveDrawableBeforeEquals", CmdNotBuilt},  // 280
-    {"CmdSetDrawableSurface", CmdNotBuilt},  // 281
-    {"CmdSetDrawableSourceRect", CmdNotBuilt},  // 282
-    {"CmdSetDrawablePosition", CmdNotBuilt},  // 283
-    {"CmdSetDrawableAnchor", CmdNotBuilt},  // 284
-    {"CmdSetDrawablePositionAndAnchor", CmdNotBuilt},  // 285
-    {"CmdMoveDrawable", CmdNotBuilt},  // 286
-    {"CmdDrawableHitTest", CmdNotBuilt},  // 287
-    {"CmdDrawablesOverlap", CmdNotBuilt},  // 288
-    {"CmdApplyDrawableAnchor", CmdNotBuilt},  // 289
-    {"CmdSetDrawableBlendStates", CmdNotBuilt},  // 290
-    {"CmdSetDrawableBrightness", CmdNotBuilt},  // 291
-    {"CmdSetDrawableColour", CmdNotBuilt},  // 292
-    {"CmdSetDrawableVertexColour", CmdNotBuilt},  // 293
-    {"CmdSetDrawableCornerColours", CmdNotBuilt},  // 294
-    {"CmdSetTriangleColours", CmdNotBuilt},  // 295
-    {"CmdSetDrawableAlpha", CmdNotBuilt},  // 296
-    {"CmdSetDrawableVertexAlpha", CmdNotBuilt},  // 297
-    {"CmdSetDrawableCornerAlphas", CmdNotBuilt},  // 298
-    {"CmdSetTriangleAlphas", CmdNotBuilt},  // 299
-    {"CmdSetQuadColourOps", CmdNotBuilt},  // 300
-    {"CmdSetQuadAlphaOps", CmdNotBuilt},  // 301
-    {"CmdSetQuadCorners", CmdNotBuilt},  // 302
-    {"CmdSetColourRectSize", CmdNotBuilt},  // 303
-    {"CmdSetColourRectRect", CmdNotBuilt},  // 304
-    {"CmdSetPolygonPrimitive", CmdNotBuilt},  // 305
-    {"CmdSetDrawableVertex", CmdNotBuilt},  // 306
-    {"CmdSetPolygonVertices", CmdNotBuilt},  // 307
-    {"CmdSetTriangleVertices", CmdNotBuilt},  // 308
-    {"CmdSetTransitionProgress", CmdNotBuilt},  // 309
-    {"CmdSetTransitionRoutine", CmdNotBuilt},  // 310
-    {"CmdSetTransitionSource", CmdNotBuilt},  // 311
-    {"CmdSetTransitionParams", CmdNotBuilt},  // 312
-    {"CmdAddTransitionParams", CmdNotBuilt},  // 313
-    {"CmdGetDrawableBounds", CmdNotBuilt},  // 314
+    {"CmdCreateSurfaceSprite", CmdCreateSurfaceSprite},  // 260
+    {"CmdCreateTexturedQuad", CmdCreateTexturedQuad},  // 261
+    {"CmdCreatePolygon", CmdCreatePolygon},  // 262
+    {"CmdCreateColourRect", CmdCreateColourRect},  // 263
+    {"CmdCreateTriangle", CmdCreateTriangle},  // 264
+    {"CmdCreateRenderStateBlock", CmdCreateRenderStateBlock},  // 265
+    {"CmdCreateTextureStageBlock", CmdCreateTextureStageBlock},  // 266
+    {"CmdCreateSurfaceSpriteEx", CmdCreateSurfaceSpriteEx},  // 267
+    {"CmdCreateTexturedQuadEx", CmdCreateTexturedQuadEx},  // 268
+    {"CmdCreateTransitionSprite", CmdCreateTransitionSprite},  // 269
+    {"CmdReleaseDrawable", CmdReleaseDrawable},  // 270
+    {"CmdInsertDrawableAfterEquals", CmdInsertDrawableAfterEquals},  // 271
+    {"CmdInsertDrawableBeforeEquals", CmdInsertDrawableBeforeEquals},  // 272
+    {"CmdRemoveDrawable", CmdRemoveDrawable},  // 273
+    {"CmdRemoveDrawablesAtPriority", CmdRemoveDrawablesAtPriority},  // 274
+    {"CmdRemoveDrawableGroup", CmdRemoveDrawableGroup},  // 275
+    {"CmdSetDrawableEnabled", CmdSetDrawableEnabled},  // 276
+    {"CmdIsDrawableEnabled", CmdIsDrawableEnabled},  // 277
+    {"CmdSetDrawablesEnabled", CmdSetDrawablesEnabled},  // 278
+    {"CmdMoveDrawableAfterEquals", CmdMoveDrawableAfterEquals},  // 279
+    {"CmdMoveDrawableBeforeEquals", CmdMoveDrawableBeforeEquals},  // 280
+    {"CmdSetDrawableSurface", CmdSetDrawableSurface},  // 281
+    {"CmdSetDrawableSourceRect", CmdSetDrawableSourceRect},  // 282
+    {"CmdSetDrawablePosition", CmdSetDrawablePosition},  // 283
+    {"CmdSetDrawableAnchor", CmdSetDrawableAnchor},  // 284
+    {"CmdSetDrawablePositionAndAnchor", CmdSetDrawablePositionAndAnchor},  // 285
+    {"CmdMoveDrawable", CmdMoveDrawable},  // 286
+    {"CmdDrawableHitTest", CmdDrawableHitTest},  // 287
+    {"CmdDrawablesOverlap", CmdDrawablesOverlap},  // 288
+    {"CmdApplyDrawableAnchor", CmdApplyDrawableAnchor},  // 289
+    {"CmdSetDrawableBlendStates", CmdSetDrawableBlendStates},  // 290
+    {"CmdSetDrawableBrightness", CmdSetDrawableBrightness},  // 291
+    {"CmdSetDrawableColour", CmdSetDrawableColour},  // 292
+    {"CmdSetDrawableVertexColour", CmdSetDrawableVertexColour},  // 293
+    {"CmdSetDrawableCornerColours", CmdSetDrawableCornerColours},  // 294
+    {"CmdSetTriangleColours", CmdSetTriangleColours},  // 295
+    {"CmdSetDrawableAlpha", CmdSetDrawableAlpha},  // 296
+    {"CmdSetDrawableVertexAlpha", CmdSetDrawableVertexAlpha},  // 297
+    {"CmdSetDrawableCornerAlphas", CmdSetDrawableCornerAlphas},  // 298
+    {"CmdSetTriangleAlphas", CmdSetTriangleAlphas},  // 299
+    {"CmdSetQuadColourOps", CmdSetQuadColourOps},  // 300
+    {"CmdSetQuadAlphaOps", CmdSetQuadAlphaOps},  // 301
+    {"CmdSetQuadCorners", CmdSetQuadCorners},  // 302
+    {"CmdSetColourRectSize", CmdSetColourRectSize},  // 303
+    {"CmdSetColourRectRect", CmdSetColourRectRect},  // 304
+    {"CmdSetPolygonPrimitive", CmdSetPolygonPrimitive},  // 305
+    {"CmdSetDrawableVertex", CmdSetDrawableVertex},  // 306
+    {"CmdSetPolygonVertices", CmdSetPolygonVertices},  // 307
+    {"CmdSetTriangleVertices", CmdSetTriangleVertices},  // 308
+    {"CmdSetTransitionProgress", CmdSetTransitionProgress},  // 309
+    {"CmdSetTransitionRoutine", CmdSetTransitionRoutine},  // 310
+    {"CmdSetTransitionSource", CmdSetTransitionSource},  // 311
+    {"CmdSetTransitionParams", CmdSetTransitionParams},  // 312
+    {"CmdAddTransitionParams", CmdAddTransitionParams},  // 313
+    {"CmdGetDrawableBounds", CmdGetDrawableBounds},  // 314
     {"CmdStartDrawablePathText", CmdNotBuilt},  // 315
     {"CmdStartDrawablePathPoints", CmdNotBuilt},  // 316
     {"CmdConvertImageDepth", CmdNotBuilt},  // 317
@@ -612,7 +614,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSetKeyRepeatFlag", CmdSetKeyRepeatFlag},  // 577
     {"CmdIsKeyRepeated", CmdIsKeyRepeated},  // 578
     {"CmdSetCursorShape", CmdSetCursorShape},  // 579
-    {"CmdSetCursorSprite", CmdNotBuilt},  // 580
+    {"CmdSetCursorSprite", CmdSetCursorSprite},  // 580
     {"CmdShowCursor", CmdShowCursor},  // 581
     {"CmdGetCursorPos", CmdGetCursorPos},  // 582
     {"CmdSetCursorPos", CmdSetCursorPos},  // 583

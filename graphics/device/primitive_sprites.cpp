@@ -596,6 +596,16 @@ bool PolygonSprite::SetVertices(std::int32_t x0, std::int32_t y0, std::int32_t x
     return true;
 }
 
+bool PolygonSprite::SetVertices(std::int32_t count, const std::int32_t* xs, const std::int32_t* ys) {
+    if (!m_vertices || !xs || !ys || count < 1 || count > m_count) return false;
+    for (std::int32_t i = 0; i < count; ++i) {
+        m_xs[i] = xs[i];
+        m_ys[i] = ys[i];
+    }
+    Layout();
+    return true;
+}
+
 std::int32_t PolygonSprite::Draw(IDirectDrawSurface7*, const RECT*, Direct3DDevice* device) {
     return DrawShape(device, static_cast<D3DPRIMITIVETYPE>(m_type));
 }

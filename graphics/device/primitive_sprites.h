@@ -90,6 +90,8 @@ public:
 
     const TexturedVertex* Vertices() const { return m_vertices; }
     Texture* GetTexture() const { return m_texture; }
+    const RECT& SourceRect() const { return m_sourceRect; }
+    POINT SourceOffset() const { return m_sourceOffset; }
     const std::uint8_t* Blend() const { return m_blend; }
     const std::uint8_t* StageOps() const { return m_stage; }
 
@@ -235,6 +237,9 @@ public:
     void SetPrimitiveType(std::uint8_t type) { m_type = type; }
     // The first two vertices; false with fewer than two.
     bool SetVertices(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+    // The first count vertices from the two arrays, laid out once; false (nothing changes) for a
+    // count below 1 or above the polygon's.
+    bool SetVertices(std::int32_t count, const std::int32_t* xs, const std::int32_t* ys);
     void Free();
 
     std::uint8_t PrimitiveType() const { return m_type; }

@@ -275,6 +275,22 @@ std::int32_t TransitionSprite::SetSource(Surface* source) {
     return 0;
 }
 
+bool TransitionSprite::SetRoutine(std::uint32_t routine) {
+    if (routine >= static_cast<std::uint32_t>(kRoutineCount)) return false;
+    m_routine = static_cast<std::int32_t>(routine);
+    return true;
+}
+
+void TransitionSprite::SetParams(std::int32_t param1, std::int32_t param2) {
+    m_param1 = param1;
+    m_param2 = param2;
+}
+
+void TransitionSprite::AddParams(std::int32_t delta1, std::int32_t delta2) {
+    m_param1 = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_param1) + static_cast<std::uint32_t>(delta1));
+    m_param2 = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_param2) + static_cast<std::uint32_t>(delta2));
+}
+
 std::int32_t TransitionSprite::SetTarget(Surface* target) {
     if (!m_target || !DirectDrawSurfaceOf(target)) return 1;
     m_target = target;

@@ -142,11 +142,18 @@ public:
         return StoreSourceRect(m_source, offsetX, offsetY, rect);
     }
     void Clear();
+    // Stores the routine the next SetProgress and Draw run; false (nothing changes) outside 0..86.
+    bool SetRoutine(std::uint32_t routine);
+    // The two words handed to the routine with each run. Adding wraps around.
+    void SetParams(std::int32_t param1, std::int32_t param2);
+    void AddParams(std::int32_t delta1, std::int32_t delta2);
 
     Surface* Source() const { return m_source; }
     Surface* Target() const { return m_target; }
     std::int32_t Routine() const { return m_routine; }
     std::int32_t Progress() const { return m_progress; }
+    std::int32_t Param1() const { return m_param1; }
+    std::int32_t Param2() const { return m_param2; }
 
 private:
     ScreenDevice* m_device;
