@@ -32,7 +32,8 @@ private:
 
 class VideoFrameBuffer final : public WithDeletingDestructor<VideoFrameBuffer, MovieFrameBuffer> {
 public:
-    explicit VideoFrameBuffer(VideoFrameSurface* surface) : m_surface(surface) {}
+    VideoFrameBuffer() = default;
+    void Bind(VideoFrameSurface* surface) { m_surface = surface; }
 
     // Makes the DirectDraw surface anew at that size.
     std::int32_t XM_METHOD Resize(std::int32_t width, std::int32_t height) override;
@@ -41,5 +42,5 @@ public:
     void XM_METHOD Unlock() override;
 
 private:
-    VideoFrameSurface* m_surface;
+    VideoFrameSurface* m_surface = nullptr;
 };
