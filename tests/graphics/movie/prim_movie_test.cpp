@@ -13,6 +13,7 @@
 #include "graphics/surfaces/direct_draw_image.h"
 #include "graphics/surfaces/frame_surfaces.h"
 #include "tests/graphics/movie/movie_test_fixture.h"
+#include "tests/support/table_slots.h"
 
 namespace {
 
@@ -276,6 +277,32 @@ TEST_F(PrimMovieTest, TheDeviceGoingFirstStopsTheMovie) {
     EXPECT_FALSE(movie->IsEnabled());
     EXPECT_EQ(0, movie->Draw(nullptr, &m_area, nullptr));
     movie.reset();
+}
+
+// The views of video-frame surfaces as the DLL reaches them: each Lock reads the memory anew,
+// since a restored surface moves.
+TEST_F(PrimMovieTest, FrameBufferViewsFollowARestoredSurface) {
+    VideoFrameSurface surface(m_device.get());
+    VideoFrameBuffer view;
+    view.Bind(&surface);
+    void* object = static_cast<MovieFrameBuffer*>(&view);
+    MovieFrameLock lock = {};
+    EXPECT_NE(0, (testsupport::CallSlot<std::int32_t, MovieFrameLock*>(object, 2, &lock))) << "not made yet";
+    ASSERT_EQ(0, (testsupport::CallSlot<std::int32_t, std::int32_t, std::int32_t>(object, 1, 6, 4)));
+    ASSERT_EQ(0, (testsupport::CallSlot<std::int32_t, MovieFrameLock*>(object, 2, &lock)));
+    EXPECT_TRUE(surface.FrameLock().IsOwnedByCaller());
+    EXPECT_EQ(surface.Memory(), lock.bits);
+    EXPECT_EQ(6, lock.width);
+    EXPECT_EQ(32, lock.formatCode);
+    testsupport::CallSlot<void>(object, 3);
+    EXPECT_FALSE(surface.FrameLock().IsOwnedByCaller());
+    // Another surface made in between makes it likely that the restored one lies elsewhere.
+    VideoFrameSurface other(m_device.get());
+    ASSERT_EQ(0, other.Create(6, 4));
+    ASSERT_EQ(0, surface.Restore(false));
+    ASSERT_EQ(0, (testsupport::CallSlot<std::int32_t, MovieFrameLock*>(object, 2, &lock)));
+    EXPECT_EQ(surface.Memory(), lock.bits);
+    testsupport::CallSlot<void>(object, 3);
 }
 
 }  // namespace

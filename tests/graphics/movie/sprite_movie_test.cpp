@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <random>
 #include <memory>
 #include <set>
 
 #include "graphics/image/image.h"
 #include "graphics/movie/sprite_movie.h"
 #include "tests/graphics/movie/movie_test_fixture.h"
+#include "tests/support/table_slots.h"
 
 namespace {
 
@@ -337,6 +340,50 @@ TEST_F(SpriteMovieTest, AMovieKeepsItsDllLoadedAfterTheHolderGoes) {
     EXPECT_EQ(1, FrameAt(RECT{2, 3, 18, 11}, 2, 3));
     movie.reset();
     EXPECT_FALSE(plugintest::IsModuleLoaded("DS_SPRITE.DLL"));
+}
+
+TEST_F(SpriteMovieTest, MutatedMoviesOpenOrAreRefused) {
+    PublishSpriteDll();
+    const std::vector<std::uint8_t> good = testsupport::MakeTmov(TmovMovie{16, 8, 4, 40, 0, 0});
+    std::mt19937 random(4611);
+    SpriteMovie movie;
+    for (int round = 0; round < 60; ++round) {
+        std::vector<std::uint8_t> bytes = good;
+        const int changes = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < changes; ++i) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+        if (random() % 4 == 0) bytes.resize(random() % bytes.size());
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(testsupport::WriteFile(Game("mutated.mpg"), bytes));
+        const std::int32_t code = movie.Open("mutated.mpg", 0, 0, nullptr);
+        ASSERT_TRUE(code == kMovieOpened || code == kMovieRefused) << code;
+        if (code != kMovieOpened) {
+            EXPECT_FALSE(movie.IsOpen());
+            continue;
+        }
+        EXPECT_LE(movie.Width(), static_cast<std::int32_t>(tmov::kLargestSide));
+        EXPECT_EQ(0, movie.Render(&m_target, nullptr));
+    }
+}
+
+// The host's frame-buffer views as the DLL reaches them: Resize, Lock and Unlock by slot.
+TEST_F(SpriteMovieTest, FrameBufferViewsAnswerThroughTheirSlots) {
+    MemoryPixelSurface surface;
+    volatile LONG unlocks = 0;
+    SpriteFrameBuffer view(surface, unlocks);
+    void* object = static_cast<MovieFrameBuffer*>(&view);
+    MovieFrameLock lock = {};
+    EXPECT_NE(0, (testsupport::CallSlot<std::int32_t, MovieFrameLock*>(object, 2, &lock))) << "no memory yet";
+    ASSERT_EQ(0, (testsupport::CallSlot<std::int32_t, std::int32_t, std::int32_t>(object, 1, 5, 3)));
+    ASSERT_EQ(0, (testsupport::CallSlot<std::int32_t, MovieFrameLock*>(object, 2, &lock)));
+    EXPECT_TRUE(surface.FrameLock().IsOwnedByCaller());
+    EXPECT_EQ(surface.Bits(), lock.bits);
+    EXPECT_EQ(5, lock.width);
+    EXPECT_EQ(3, lock.height);
+    EXPECT_EQ(20, lock.pitch);
+    EXPECT_EQ(256, lock.formatCode);
+    testsupport::CallSlot<void>(object, 3);
+    EXPECT_FALSE(surface.FrameLock().IsOwnedByCaller());
+    EXPECT_EQ(1, unlocks);
 }
 
 }  // namespace
