@@ -11,6 +11,8 @@
 
 #include "graphics/image/image.h"
 #include "graphics/movie/sprite_movie.h"
+#include "graphics/sprites/canvas.h"
+#include "graphics/sprites/sprite_list.h"
 #include "tests/graphics/movie/movie_test_fixture.h"
 #include "tests/support/table_slots.h"
 
@@ -384,6 +386,34 @@ TEST_F(SpriteMovieTest, FrameBufferViewsAnswerThroughTheirSlots) {
     testsupport::CallSlot<void>(object, 3);
     EXPECT_FALSE(surface.FrameLock().IsOwnedByCaller());
     EXPECT_EQ(1, unlocks);
+}
+
+// On a canvas: a playing movie is repainted when a frame arrived and never otherwise.
+TEST_F(SpriteMovieTest, TheCanvasRepaintsOnlyWhenAFrameArrived) {
+    PublishSpriteDll();
+    const MovieStandIn dll("DS_SPRITE.DLL");
+    auto movie = OpenMovie(TmovMovie{16, 8, 4, 40, 0, 0});
+    Canvas canvas;
+    ASSERT_EQ(0, canvas.SetTarget(&m_target, false));
+    canvas.SetBackgroundColour(0, false);
+    ASSERT_EQ(0, canvas.Sprites().Add(movie.get(), 0, 0));
+    ASSERT_EQ(0, canvas.Redraw(nullptr, nullptr, 0, 0));
+    EXPECT_EQ(0, FrameAt(RECT{2, 3, 18, 11}, 2, 3));
+    EXPECT_EQ(-1, canvas.Redraw(nullptr, nullptr, 0, 0)) << "no new frame";
+    movie->Play();
+    dll.StepFrames(1);
+    DirtyRegion repainted;
+    ASSERT_EQ(0, canvas.Redraw(&repainted, nullptr, 0, 0));
+    EXPECT_EQ(1, FrameAt(RECT{2, 3, 18, 11}, 2, 3));
+    ASSERT_GE(repainted.Count(), 1);
+    const RectNode* node = repainted.Head();
+    for (int i = 0; i < repainted.Count(); ++i, node = node->next)
+        EXPECT_EQ((std::vector<std::int32_t>{2, 3, 18, 11}),
+                  (std::vector<std::int32_t>{node->left, node->top, node->right, node->bottom}));
+    movie->Pause();
+    dll.StepFrames(1);
+    EXPECT_EQ(-1, canvas.Redraw(nullptr, nullptr, 0, 0)) << "paused";
+    canvas.Sprites().Clear();
 }
 
 }  // namespace
