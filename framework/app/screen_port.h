@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ddraw.h>
 
 #include <cstdint>
 
@@ -84,5 +85,14 @@ public:
     virtual void EndGdiOverlay() = 0;
     // Direct3D device, surfaces, DirectDraw.
     virtual void Release() = 0;
+
+    // What the window movie hands its DLL when the device holds the display exclusively: the
+    // identifier of the display device opened (null: the primary driver), the DirectDraw object,
+    // the primary surface, and the identifier display enumeration recorded for the primary
+    // display (null when none). A device without DirectDraw answers null throughout.
+    virtual const GUID* DisplayDeviceId() { return nullptr; }
+    virtual IDirectDraw7* DirectDrawObject() { return nullptr; }
+    virtual IDirectDrawSurface7* PrimarySurfaceObject() { return nullptr; }
+    virtual const GUID* PrimaryDisplayId() { return nullptr; }
     virtual void FillReportValues(ReportScreenValues& values) = 0;
 };

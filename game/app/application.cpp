@@ -136,8 +136,10 @@ Application::~Application() {
     SetObjectLists(nullptr);
     m_partGroup.Clear();
     m_partGroup.SetSoundManager(nullptr);
-    // The engine writes into the save folder and uses the sound device: it goes first.
+    // The engine writes into the save folder and uses the sound device: it goes next. The
+    // movie DLLs follow it (a movie still open holds its own reference on its DLL).
     m_engine.reset();
+    ReleaseMovieDlls();
     // What scripts loaded uses the screen device and the file system: it goes while they exist.
     ClearScriptObjectLists();
     if (CurrentSurfaceEffectFactory() == &m_surfaceEffects) SetCurrentSurfaceEffectFactory(nullptr);

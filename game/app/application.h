@@ -6,9 +6,9 @@
 // on WinMain's stack; Current() reaches it from everywhere.
 //
 // The screen device comes from outside (SetScreenDevice): it is the framework's ScreenPort and
-// the frames' ScreenFrame. Not built yet, and so absent: the movie plug-in holders (the start-up
-// records which DS_*.DLL it would load) and movie objects, fonts (the built-in
-// layer effects are registered but make no object). The settings sheet, the version dialog,
+// the frames' ScreenFrame. Start-up loads the movie plug-in DLLs the settings name into three
+// holders, freed right after the script engine. Not built yet, and so absent: the script movie
+// objects, fonts (the built-in layer effects are registered but make no object). The settings sheet, the version dialog,
 // the text-input dialog and the game's own message dialogs are reached through GameDialogs,
 // whose empty members answer "not available" (yes/no questions of the menu then use the
 // framework's box); UseGameDialogs fills them, and the start-up seams (the DirectSound warning
@@ -29,6 +29,7 @@
 #include "framework/files/virtual_file_system.h"
 #include "framework/images/image_loader_host.h"
 #include "framework/input/action_map.h"
+#include "framework/movie/movie_dll.h"
 #include "framework/interfaces/task_scheduling.h"
 #include "framework/plugins/effect_registry.h"
 #include "framework/plugins/transition_registry.h"
@@ -369,8 +370,10 @@ public:
     ActionMap* Actions() const { return m_actionMap; }
     // Null when qmxgl.dll was absent or refused.
     PixelOpLibraryLoader* PixelOps() const { return m_pixelOps.get(); }
-    // The DS_*.DLLs the start-up would load, in order, as full paths.
-    const std::vector<std::string>& MovieDllsWanted() const { return m_movieDlls; }
+    // The movie plug-in holders start-up loaded; null for a DLL not asked for, missing or refused.
+    MovieDll* PrimMovieDll() const { return m_primDll.get(); }
+    MovieDll* SpriteMovieDll() const { return m_spriteDll.get(); }
+    MovieDll* WindowMovieDll() const { return m_windowDll.get(); }
     // The screen mode and the drawing method when enlarged as the settings were loaded.
     std::uint8_t ScreenModeAtLoad() const { return m_screenModeAtLoad; }
     std::uint8_t MethodAtLoad() const { return m_methodAtLoad; }
@@ -400,7 +403,8 @@ private:
     void PlaceWindow();
     void SettleDrawingMethod();
     void BindPixelOps();
-    void RecordMovieDlls();
+    void LoadMovieDlls();
+    void ReleaseMovieDlls();
     std::int32_t CreateActionMapWithDefaults();
     void CreateSound();
     void ApplyDeviceOptions();
@@ -471,7 +475,10 @@ private:
     std::uint8_t m_methodAtLoad = 0;
     ActionMap* m_actionMap = nullptr;
     std::unique_ptr<PixelOpLibraryLoader> m_pixelOps;
-    std::vector<std::string> m_movieDlls;
+    // Owned DS_PRIM, DS_SPRITE and DS_MOVIE holders, published to the movie code.
+    std::unique_ptr<MovieDll> m_primDll;
+    std::unique_ptr<MovieDll> m_spriteDll;
+    std::unique_ptr<MovieDll> m_windowDll;
     SoundDevice m_soundDevice;
     FrameRateController m_frameRate;
     TaskScheduler m_scheduler1;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "framework/movie/movie_open.h"
 #include "framework/sound/streaming_sound_buffer.h"
 #include "framework/system/cpu_info.h"
 #include "game/app/application.h"
@@ -122,14 +123,34 @@ void Application::BindPixelOps() {
     SetCurrentPixelOpLibrary(m_pixelOps.get());
 }
 
-void Application::RecordMovieDlls() {
-    m_movieDlls.clear();
+void Application::LoadMovieDlls() {
+    ReleaseMovieDlls();
     if (m_userCfg.block3[F::Block3::kDirectShow] == 0) return;
-    const char* first = Settings().block1[5] != 0 ? "DS_SPRITE.DLL" : "DS_PRIM.DLL";
-    for (const char* name : {first, "DS_MOVIE.DLL"}) {
+    // A holder whose DLL is missing, incomplete or of another version is not kept: the movie
+    // commands then answer 1 and the game goes on without movies.
+    auto load = [this](const char* name, bool (MovieDll::*loader)(const char*)) -> std::unique_ptr<MovieDll> {
         const std::string path = JoinProgramFolder(name);
-        if (!path.empty()) m_movieDlls.push_back(path);
-    }
+        auto holder = std::make_unique<MovieDll>();
+        if (path.empty() || !((*holder).*loader)(path.c_str())) return nullptr;
+        return holder;
+    };
+    if (Settings().block1[5] == 0) m_primDll = load("DS_PRIM.DLL", &MovieDll::LoadPrimCtrlDll);
+    else m_spriteDll = load("DS_SPRITE.DLL", &MovieDll::LoadSpriteCtrlDll);
+    m_windowDll = load("DS_MOVIE.DLL", &MovieDll::LoadMovieObjectDll);
+    MoviePlugins& published = PublishedMoviePlugins();
+    published.prim = m_primDll.get();
+    published.sprite = m_spriteDll.get();
+    published.window = m_windowDll.get();
+    published.fileSystem = &m_fileSystem;
+    published.screen = m_windowDll ? Screen() : nullptr;
+}
+
+void Application::ReleaseMovieDlls() {
+    MoviePlugins& published = PublishedMoviePlugins();
+    if (published.fileSystem == &m_fileSystem) published = MoviePlugins();
+    m_primDll.reset();
+    m_spriteDll.reset();
+    m_windowDll.reset();
 }
 
 std::int32_t Application::CreateActionMapWithDefaults() {
@@ -171,6 +192,7 @@ void Application::ApplyDeviceOptions() {
     // Byte 14 (a script option) would be stored into the same canvas option and overwritten at
     // once by byte 16: only byte 16 reaches the canvas.
     g_stripRedraw = block3[F::Block3::kCanvasOption] != 0;
+    g_movieObjectOption = block3[F::Block3::kMovieOption];
 }
 
 std::int32_t Application::StartDevices() {
@@ -185,7 +207,7 @@ std::int32_t Application::StartDevices() {
     StreamingSoundBuffer::SetUseNotifications(Settings().block1[19] != 0);
     m_decoderHost.SetWholeFile(Settings().block1[22] != 0);
     BindPixelOps();
-    RecordMovieDlls();
+    LoadMovieDlls();
     if (Input().Keyboard() == nullptr || Input().Mouse() == nullptr) {
         ShowDesktopBox(kInputFailed, 4);
         return 1;

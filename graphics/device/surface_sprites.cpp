@@ -1,6 +1,7 @@
 #include "graphics/device/surface_sprites.h"
 
 #include "graphics/compose/blit_clip.h"
+#include "graphics/device/blit_retry.h"
 #include "graphics/device/transition_effect_port.h"
 #include "graphics/image/direct_draw_backed.h"
 #include "graphics/interfaces/surface.h"
@@ -36,20 +37,6 @@ namespace {
 
 std::int32_t RectWidth(const RECT& r) { return r.right - r.left; }
 std::int32_t RectHeight(const RECT& r) { return r.bottom - r.top; }
-
-// A blit the display is still busy with is tried once more, waiting for it.
-HRESULT BltFastRetrying(IDirectDrawSurface7* target, DWORD x, DWORD y, IDirectDrawSurface7* from, RECT* src,
-                        DWORD flags) {
-    const HRESULT result = target->BltFast(x, y, from, src, flags);
-    if (result != DDERR_WASSTILLDRAWING) return result;
-    return target->BltFast(x, y, from, src, flags | DDBLTFAST_WAIT);
-}
-
-HRESULT BltRetrying(IDirectDrawSurface7* target, RECT* dest, IDirectDrawSurface7* from, RECT* src, DWORD flags) {
-    const HRESULT result = target->Blt(dest, from, src, flags, nullptr);
-    if (result != DDERR_WASSTILLDRAWING) return result;
-    return target->Blt(dest, from, src, flags | DDBLT_WAIT, nullptr);
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "graphics/screen/game_screen_device.h"
 
+#include "framework/display/display_device_list.h"
 #include "framework/system/display_info.h"
 #include "framework/system/report_values.h"
 #include "graphics/surfaces/gdi_screen.h"
@@ -131,4 +132,10 @@ void GameScreenDevice::FillReportValues(ReportScreenValues& values) {
     values.fullScreenDepth = m_device.fullScreenDepth;
     values.pixelDepth = m_device.displayDepth;
     values.pixelFormatCode = static_cast<std::uint32_t>(m_device.backFormat);
+}
+
+const GUID* GameScreenDevice::PrimaryDisplayId() {
+    // Enumeration lists the primary display's driver first.
+    const std::vector<DisplayAdapterRecord>& adapters = DisplayDeviceList();
+    return adapters.empty() ? nullptr : &adapters.front().id;
 }

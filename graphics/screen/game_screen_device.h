@@ -36,6 +36,10 @@ public:
     bool HasPrimarySurface() override { return m_device.primarySurface != nullptr; }
     bool IsEmulated() override { return m_device.NoHardware(); }
     bool HoldsExclusiveLevel() override { return m_device.m_cooperativeLevel == 1; }
+    const GUID* DisplayDeviceId() override { return m_device.m_driverGuidPtr; }
+    IDirectDraw7* DirectDrawObject() override { return m_device.DirectDraw(); }
+    IDirectDrawSurface7* PrimarySurfaceObject() override { return m_device.primarySurface; }
+    const GUID* PrimaryDisplayId() override;
     bool FullScreenModeHeld() override;
     std::uint8_t ScreenMode() override { return m_device.displayState == 2 ? 2 : 1; }
     POINT DisplayOrigin() override { return m_device.monitorOrigin; }

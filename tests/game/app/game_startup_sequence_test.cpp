@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/movie/movie_open.h"
 #include "framework/sound/direct_sound_device.h"
 #include "game/app/settings_records.h"
 #include "game/script/script_files.h"
@@ -510,40 +511,66 @@ TEST(GameStartDevices, CacheSizesAndDeviceOptions) {
 
 TEST(GameStartDevices, QmxglAndTheMovieDllsFromTheProgramFolder) {
     const std::string longFolder = "C:\\" + std::string(250, 'q');
+    const std::vector<std::pair<std::string, std::string>> allMovieDlls = {
+        {"DS_PRIM.DLL", "DS_PRIM.DLL"}, {"DS_SPRITE.DLL", "DS_SPRITE.DLL"}, {"DS_MOVIE.DLL", "DS_MOVIE.DLL"}};
     const struct {
         const char* name;
         const char* qmxgl;  // copied as qmxgl.dll; empty: none
         bool longFolder;
         std::uint8_t directShow;
         std::uint8_t sprites;  // block 1 byte 5
+        std::uint8_t option;   // block 3 byte 8
+        std::vector<std::pair<std::string, std::string>> movieDlls;  // built file, copied as
         bool bound;
-        std::vector<std::string> movies;
+        bool prim, sprite, window;  // holders kept
     } cases[] = {
-        {"no qmxgl, no DirectShow", "", false, 0, 0, false, {}},
-        {"qmxgl, DS_PRIM", "fake_qmxgl.dll", false, 1, 0, true, {"DS_PRIM.DLL", "DS_MOVIE.DLL"}},
-        {"a refusing qmxgl, DS_SPRITE", "fake_qmxgl_null.dll", false, 1, 1, false, {"DS_SPRITE.DLL", "DS_MOVIE.DLL"}},
-        {"names too long for a path count as absent", "", true, 1, 0, false, {}},
+        {"no qmxgl, no DirectShow", "", false, 0, 0, 0, allMovieDlls, false, false, false, false},
+        {"qmxgl, DS_PRIM", "fake_qmxgl.dll", false, 1, 0, 1, allMovieDlls, true, true, false, true},
+        {"a refusing qmxgl, DS_SPRITE", "fake_qmxgl_null.dll", false, 1, 1, 0, allMovieDlls, false, false, true, true},
+        {"DS_PRIM of version 0x10000, DS_MOVIE missing", "", false, 1, 0, 1,
+         {{"movie_variants\\prim_old_version\\DS_PRIM.DLL", "DS_PRIM.DLL"}}, false, false, false, false},
+        {"DS_MOVIE without GetDllVersion", "", false, 1, 1, 1,
+         {{"DS_SPRITE.DLL", "DS_SPRITE.DLL"}, {"movie_variants\\movie_no_version\\DS_MOVIE.DLL", "DS_MOVIE.DLL"}},
+         false, false, true, false},
+        {"names too long for a path count as absent", "", true, 1, 0, 1, {}, false, false, false, false},
     };
+    const std::uint8_t savedOption = g_movieObjectOption;
     int serial = 0;
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         testsupport::TempFolder program;
         if (*row.qmxgl) CopyBuilt(row.qmxgl, program.File("qmxgl.dll"));
+        for (const auto& dll : row.movieDlls) CopyBuilt(dll.first, program.File(dll.second));
         const std::string folder = row.longFolder ? longFolder : program.Path();
-        StartedGameWindow w("ProgramDlls" + std::to_string(serial++), [&](GameFolder& g, GameApp& a) {
-            g.user.blocks[2][B3::kDirectShow] = row.directShow;
-            g.user.blocks[0][5] = row.sprites;
-            a.sources.startup.programFolder = folder;
-            a.Remake();
-        });
-        ASSERT_EQ(0, w.start);
-        EXPECT_TRUE(w.Boxes().empty());
-        EXPECT_EQ(row.bound, w.App().PixelOps() != nullptr);
-        EXPECT_EQ(w.App().PixelOps(), CurrentPixelOpLibrary());
-        std::vector<std::string> expected;
-        for (const std::string& name : row.movies) expected.push_back(program.Path() + name);
-        EXPECT_EQ(expected, w.App().MovieDllsWanted());
+        {
+            StartedGameWindow w("ProgramDlls" + std::to_string(serial++), [&](GameFolder& g, GameApp& a) {
+                g.user.blocks[2][B3::kDirectShow] = row.directShow;
+                g.user.blocks[2][B3::kMovieOption] = row.option;
+                g.user.blocks[0][5] = row.sprites;
+                a.sources.startup.programFolder = folder;
+                a.Remake();
+            });
+            ASSERT_EQ(0, w.start);
+            EXPECT_TRUE(w.Boxes().empty());
+            EXPECT_EQ(row.bound, w.App().PixelOps() != nullptr);
+            EXPECT_EQ(w.App().PixelOps(), CurrentPixelOpLibrary());
+            EXPECT_EQ(row.prim, w.App().PrimMovieDll() != nullptr);
+            EXPECT_EQ(row.sprite, w.App().SpriteMovieDll() != nullptr);
+            EXPECT_EQ(row.window, w.App().WindowMovieDll() != nullptr);
+            const MoviePlugins& published = PublishedMoviePlugins();
+            EXPECT_EQ(w.App().PrimMovieDll(), published.prim);
+            EXPECT_EQ(w.App().SpriteMovieDll(), published.sprite);
+            EXPECT_EQ(w.App().WindowMovieDll(), published.window);
+            EXPECT_EQ(row.window, published.screen != nullptr);
+            if (row.directShow) EXPECT_EQ(&w.App().FileSystem(), published.fileSystem);
+            EXPECT_EQ(row.option, g_movieObjectOption);
+        }
+        // The holders go with the application, and with them the DLLs.
+        EXPECT_EQ(nullptr, PublishedMoviePlugins().window);
+        for (const char* name : {"DS_PRIM.DLL", "DS_SPRITE.DLL", "DS_MOVIE.DLL"})
+            EXPECT_EQ(nullptr, GetModuleHandleA(name)) << name;
     }
+    g_movieObjectOption = savedOption;
     EXPECT_EQ(nullptr, CurrentPixelOpLibrary()) << "the library goes with the application";
 }
 

@@ -172,7 +172,7 @@ TEST(InputCommands, BindingsChangeWhatTheActionsRead) {
         {{551, {"4"}}, {552, {"5"}}, {573, {"30"}}},
         {{551, {"5"}}},
     };
-    InputGame g("Bindings", frames);
+    InputGame g("BindingCommands", frames);
     ASSERT_TRUE(g.Frame());
     g.KeyDown('A');
     g.KeyDown(VK_RETURN);
