@@ -124,6 +124,8 @@ Application::Application(const ApplicationSources& sources)
       m_surfaceEffects(*sources.frameClock) {
     s_application = this;
     g_soundDecoderHost = &m_decoderHost;
+    m_previousMathTables = g_mathTables;
+    g_mathTables = &m_mathTables;
     FileServicesOfCommands().dropped = &m_droppedFiles;
     m_faceField.Reset(m_appCfg.bytes + SettingsFiles::AppCfg::kFontFace, SettingsFiles::AppCfg::kFontFaceSize, true);
     m_uiPanel.SetGroup(&m_partGroup);
@@ -145,6 +147,7 @@ Application::~Application() {
     if (CurrentSurfaceEffectFactory() == &m_surfaceEffects) SetCurrentSurfaceEffectFactory(nullptr);
     if (g_currentSoundDevice == &m_soundDevice) g_currentSoundDevice = nullptr;
     if (g_soundDecoderHost == &m_decoderHost) g_soundDecoderHost = nullptr;
+    if (g_mathTables == &m_mathTables) g_mathTables = m_previousMathTables;
     if (g_imageLoaderHost == &m_imageLoaders) g_imageLoaderHost = nullptr;
     if (g_virtualFileSystem == &m_fileSystem) g_virtualFileSystem = nullptr;
     if (Services().window == &m_windowPort) Services().window = nullptr;

@@ -46,6 +46,7 @@
 #include "game/script/script_engine.h"
 #include "game/script/script_memory.h"
 #include "game/script/script_start.h"
+#include "graphics/compose/math_tables.h"
 #include "graphics/compose/pixel_op_library_loader.h"
 #include "graphics/screen/screen_frame.h"
 #include "scenario/text/game_part_group.h"
@@ -467,6 +468,10 @@ private:
     std::uint8_t m_installInfo = 0;
     std::string m_installSourcePath;
     SoundDecoderHost m_decoderHost;
+    // The program's trigonometric tables (rotations, polygons, turned text), published in
+    // g_mathTables for the application's life; what was published before comes back after it.
+    MathTables m_mathTables;
+    MathTables* m_previousMathTables = nullptr;
     ImageLoaderHost m_imageLoaders;
     TransitionRegistry m_transitions;
     EffectRegistry m_effects;

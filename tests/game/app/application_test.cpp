@@ -2,6 +2,8 @@
 // loop over real assembled modules, the return to the title and the close question.
 #include <gtest/gtest.h>
 
+#include "graphics/compose/math_tables.h"
+
 #include "tests/game/app/game_app_fixture.h"
 #include "tests/support/fake_clock.h"
 
@@ -410,6 +412,24 @@ TEST(GameApplication, ThePanelListensToTheObjectListsWhileTheApplicationLives) {
     EXPECT_EQ(nullptr, Services().parts);
     testsupport::PoisonFreedMemory poison;
     EXPECT_EQ(0, device.ReleaseImage(screen)) << "no notice reaches the panel that went";
+}
+
+// Polygons, turned pictures and turned text read the application's trigonometric tables: they
+// exist while it lives, and what a test published before comes back after it.
+TEST(GameApplication, PublishesItsMathTablesWhileItLives) {
+    MathTables* const before = g_mathTables;
+    MathTables own;
+    g_mathTables = &own;
+    {
+        GameFolder game("MathTables");
+        GameApp app(game);
+        ASSERT_NE(nullptr, g_mathTables);
+        EXPECT_NE(&own, g_mathTables);
+        EXPECT_EQ(65536, g_mathTables->CosFixed()[0]);
+        EXPECT_EQ(0, g_mathTables->CosFixed()[128]);
+    }
+    EXPECT_EQ(&own, g_mathTables);
+    g_mathTables = before;
 }
 
 }  // namespace
