@@ -11,11 +11,13 @@ foreach(t gtest gtest_main)
   endif()
 endforeach()
 
-# Seconds a test program may take; machines that emulate 32-bit code run far slower.
+# Seconds a test program may take; machines that emulate 32-bit code run far slower. The value
+# given at configure time is kept in the cache, so that a re-run of CMake started by the build
+# (without the scripts' environment) keeps it.
 if(DEFINED ENV{SORAHANE_TEST_TIMEOUT})
-  set(SORAHANE_TEST_TIMEOUT $ENV{SORAHANE_TEST_TIMEOUT})
-else()
-  set(SORAHANE_TEST_TIMEOUT 300)
+  set(SORAHANE_TEST_TIMEOUT $ENV{SORAHANE_TEST_TIMEOUT} CACHE STRING "Seconds a test program may take" FORCE)
+elseif(NOT DEFINED CACHE{SORAHANE_TEST_TIMEOUT})
+  set(SORAHANE_TEST_TIMEOUT 300 CACHE STRING "Seconds a test program may take")
 endif()
 
 # sorahane_add_test(name SOURCES ... LIBS ... [SERIAL_SUITES suite ...])
