@@ -8,6 +8,7 @@
 #include "graphics/sprites/canvas.h"
 #include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
+#include "scenario/ui/check_part.h"
 #include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
@@ -37,6 +38,7 @@ public:
     Drawable* PartSprite() override {
         switch (m_part->TypeCode()) {
         case kUiTextButton: return &static_cast<TextButton*>(m_part)->ButtonSprite();
+        case kUiCheck: return &static_cast<CheckPart*>(m_part)->PartSprite();
         case kUiFrameButton: return &static_cast<FrameButtonPart*>(m_part)->Rectangle();
         case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
         default: return nullptr;
@@ -45,8 +47,14 @@ public:
     Drawable* RowObject(std::int32_t) override { return nullptr; }
     char* TextBuffer() override { return nullptr; }
     char* RowText(std::int32_t) override { return nullptr; }
-    std::uint8_t SetCheckState(bool) override { return 0; }
-    std::int32_t CheckState() override { return 0; }
+    std::uint8_t SetCheckState(bool checked) override {
+        CheckPart* const check = Check();
+        return check && check->SetChecked(checked) ? 1 : 0;
+    }
+    std::int32_t CheckState() override {
+        CheckPart* const check = Check();
+        return check && check->IsChecked() ? 1 : 0;
+    }
     void SetText(const char*) override {}
     void SetSliderValue(std::int32_t) override {}
     bool NewLine() override { return false; }
@@ -60,12 +68,17 @@ public:
     }
     void SetTypeFlag(bool flag) override {
         if (m_part->TypeCode() == kUiTextButton) static_cast<TextButton*>(m_part)->SetRectHit(flag);
+        if (CheckPart* const check = Check()) check->SetRectHit(flag);
     }
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
+        if (CheckPart* const check = Check()) check->SetLocked(locked);
     }
 
 private:
+    CheckPart* Check() const {
+        return m_part->TypeCode() == kUiCheck ? static_cast<CheckPart*>(m_part) : nullptr;
+    }
     HitMapPart* HitMap() const {
         return m_part->TypeCode() == kUiHitMap ? static_cast<HitMapPart*>(m_part) : nullptr;
     }
@@ -88,11 +101,15 @@ public:
         return m_panel.NewImageButton(out, x, y, imagePath, option, variant != 0, static_cast<std::uint8_t>(style),
                                       b5, static_cast<std::int32_t>(colour), minusOne, passThrough ? 1 : 0);
     }
-    // Check parts are not built yet: every set that has one fails and rolls back.
-    std::int32_t NewCheckPart(UiPart** out, std::int32_t, std::int32_t, const char*, std::int32_t, bool,
-                              UiPart*, std::int32_t, std::uint8_t, std::uint32_t, std::int32_t, bool) override {
-        if (out) *out = nullptr;
-        return -1;
+    // The same order: kind, disabled faces, leader, blend mode, alpha, key pixel, priority.
+    std::int32_t NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* imagePath, std::int32_t type,
+                              bool option, UiPart* groupLeader, std::int32_t style, std::uint8_t b5,
+                              std::uint32_t colour, std::int32_t minusOne, bool passThrough) override {
+        if (!out) return 1;
+        // A kind outside a byte is no kind of the table.
+        const std::uint8_t kind = type >= 0 && type < 256 ? static_cast<std::uint8_t>(type) : CheckPart::kKinds;
+        return m_panel.NewCheckPart(out, x, y, imagePath, kind, option, groupLeader, static_cast<std::uint8_t>(style),
+                                    b5, static_cast<std::int32_t>(colour), minusOne, passThrough ? 1 : 0);
     }
     std::int32_t RemovePart(UiPart* part) override { return m_panel.RemovePart(part); }
     Canvas* PanelCanvas() override { return m_panel.BoundCanvas(); }
@@ -224,6 +241,43 @@ std::int32_t UiPanel::NewImageObjectButton(UiPart** out, std::int32_t x, std::in
     return Finish(part,
                   part->CreateFromImage(CreationList(), priority, image, withDisabledFace, withPressedFace, x, y,
                                         blendMode, alpha, m_tag),
+                  out);
+}
+
+bool UiPanel::CheckLeader(UiPart* part, CheckPart** leader) const {
+    *leader = nullptr;
+    if (!part) return true;
+    if (!Owns(part) || part->TypeCode() != kUiCheck) return false;
+    *leader = static_cast<CheckPart*>(part);
+    return true;
+}
+
+std::int32_t UiPanel::NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName,
+                                   std::uint8_t kind, bool withDisabledFaces, UiPart* groupLeader,
+                                   std::uint8_t blendMode, std::uint8_t alpha, std::int32_t keyX, std::int32_t keyY,
+                                   std::int32_t priority) {
+    *out = nullptr;
+    CheckPart* leader = nullptr;
+    if (!CheckLeader(groupLeader, &leader)) return 1;
+    CheckPart* const part = Allocate<CheckPart>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromFile(CreationList(), priority, CallerWord(), fileName, kind, withDisabledFaces,
+                                       leader, x, y, blendMode, alpha, keyX, keyY, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewCheckPartFromImage(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
+                                            std::uint8_t kind, bool withDisabledFaces, UiPart* groupLeader,
+                                            std::uint8_t blendMode, std::uint8_t alpha, std::int32_t priority) {
+    *out = nullptr;
+    CheckPart* leader = nullptr;
+    if (!CheckLeader(groupLeader, &leader)) return 1;
+    CheckPart* const part = Allocate<CheckPart>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromImage(CreationList(), priority, CallerWord(), image, kind, withDisabledFaces, leader,
+                                        x, y, blendMode, alpha, m_tag),
                   out);
 }
 

@@ -30,6 +30,7 @@
 #include "scenario/interfaces/ui_part.h"
 
 class Canvas;
+class CheckPart;
 class Font;
 class GamePartGroup;
 class GraphicsObjectLookup;
@@ -85,6 +86,14 @@ public:
     std::int32_t NewImageObjectButton(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
                                       bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
                                       std::uint8_t alpha, std::int32_t priority);
+    // Type 1: a radio kind names a check part of this panel that leads a radio group, or none
+    // to lead a new one; any other leader answers 1.
+    std::int32_t NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName, std::uint8_t kind,
+                              bool withDisabledFaces, UiPart* groupLeader, std::uint8_t blendMode, std::uint8_t alpha,
+                              std::int32_t keyX, std::int32_t keyY, std::int32_t priority);
+    std::int32_t NewCheckPartFromImage(UiPart** out, std::int32_t x, std::int32_t y, Image* image, std::uint8_t kind,
+                                       bool withDisabledFaces, UiPart* groupLeader, std::uint8_t blendMode,
+                                       std::uint8_t alpha, std::int32_t priority);
     std::int32_t NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                     std::int32_t height, std::uint32_t colour, std::uint32_t hoverColour,
                                     std::uint32_t pressedColour, std::int32_t priority);
@@ -137,6 +146,9 @@ private:
     void DeleteEntry(std::size_t index);
     // Every part forgets object.
     void DropFromParts(const void* object);
+    // The check part a creation names as its group leader: null for none; false for a word
+    // that is not a check part of this panel.
+    bool CheckLeader(UiPart* part, CheckPart** leader) const;
 
     std::vector<std::unique_ptr<Entry>> m_parts;
     HandleTable<UiPartContent> m_handles;
