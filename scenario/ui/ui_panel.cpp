@@ -9,6 +9,8 @@
 #include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
 #include "scenario/ui/check_part.h"
+#include "scenario/ui/ime_mode_indicator.h"
+#include "scenario/ui/text_box_part.h"
 #include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
@@ -39,13 +41,17 @@ public:
         switch (m_part->TypeCode()) {
         case kUiTextButton: return &static_cast<TextButton*>(m_part)->ButtonSprite();
         case kUiCheck: return &static_cast<CheckPart*>(m_part)->PartSprite();
+        case kUiTextBox: return &static_cast<TextBoxPart*>(m_part)->TextSprite();
         case kUiFrameButton: return &static_cast<FrameButtonPart*>(m_part)->Rectangle();
         case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
         default: return nullptr;
         }
     }
     Drawable* RowObject(std::int32_t) override { return nullptr; }
-    char* TextBuffer() override { return nullptr; }
+    char* TextBuffer() override {
+        TextBoxPart* const box = Box();
+        return box ? box->TextBuffer() : nullptr;
+    }
     char* RowText(std::int32_t) override { return nullptr; }
     std::uint8_t SetCheckState(bool checked) override {
         CheckPart* const check = Check();
@@ -55,7 +61,9 @@ public:
         CheckPart* const check = Check();
         return check && check->IsChecked() ? 1 : 0;
     }
-    void SetText(const char*) override {}
+    void SetText(const char* text) override {
+        if (TextBoxPart* const box = Box()) box->SetText(text);
+    }
     void SetSliderValue(std::int32_t) override {}
     bool NewLine() override { return false; }
     bool PutChar(std::uint8_t) override { return false; }
@@ -73,9 +81,13 @@ public:
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
         if (CheckPart* const check = Check()) check->SetLocked(locked);
+        if (TextBoxPart* const box = Box()) box->SetLocked(locked);
     }
 
 private:
+    TextBoxPart* Box() const {
+        return m_part->TypeCode() == kUiTextBox ? static_cast<TextBoxPart*>(m_part) : nullptr;
+    }
     CheckPart* Check() const {
         return m_part->TypeCode() == kUiCheck ? static_cast<CheckPart*>(m_part) : nullptr;
     }
@@ -129,7 +141,10 @@ private:
 
 UiPanel::UiPanel() : m_allocate(AllocateFromHeap), m_services(new Services(*this)) {}
 
-UiPanel::~UiPanel() { DeleteParts(); }
+UiPanel::~UiPanel() {
+    DeleteParts();
+    DropImeIndicator();
+}
 
 UiPanelServices& UiPanel::QgmServices() { return *m_services; }
 
@@ -281,6 +296,75 @@ std::int32_t UiPanel::NewCheckPartFromImage(UiPart** out, std::int32_t x, std::i
                   out);
 }
 
+void UiPanel::PrepareTextBox(TextBoxPart* box) const {
+    box->SetCapacity(m_textBoxCapacity);
+    box->SetBackColour(m_textBoxBackColour);
+    box->SetTextColour(m_textBoxTextColour);
+    box->SetCompositionStyle(m_compositionStyle[0], m_compositionStyle[1], m_compositionStyle[2]);
+}
+
+std::int32_t UiPanel::FinishTextBox(TextBoxPart* box, std::int32_t code, UiPart** out) {
+    if (code == 0) {
+        box->SetImeIndicator(m_imeIndicator.get());
+        box->SetImeOnFocus(m_textBoxImeFlag != 0);
+    }
+    return Finish(box, code, out);
+}
+
+std::int32_t UiPanel::NewTextBoxPart(UiPart** out, std::int32_t x, std::int32_t y, Font* font, std::int32_t length,
+                                     std::int32_t margin, bool bordered, std::int32_t priority) {
+    *out = nullptr;
+    TextBoxPart* const part = Allocate<TextBoxPart>();
+    if (!part) return -2;
+    PrepareTextBox(part);
+    return FinishTextBox(part,
+                         part->Create(CreationList(), priority, m_taskScheduler, m_textInput, font, length,
+                                      CallerText(), x, y, margin, bordered, m_tag),
+                         out);
+}
+
+std::int32_t UiPanel::NewTextBoxPartEx(UiPart** out, std::int32_t x, std::int32_t y, Font* font,
+                                       std::int32_t lineCount, std::int32_t length, std::int32_t margin,
+                                       std::int32_t lineSpacing, bool bordered, std::int32_t priority) {
+    *out = nullptr;
+    TextBoxPart* const part = Allocate<TextBoxPart>();
+    if (!part) return -2;
+    PrepareTextBox(part);
+    return FinishTextBox(part,
+                         part->CreateMultiLine(CreationList(), priority, m_taskScheduler, m_textInput, font, lineCount,
+                                               length, CallerText(), x, y, margin, lineSpacing, bordered, m_tag),
+                         out);
+}
+
+void UiPanel::AttachIndicator(ImeModeIndicator* indicator) {
+    for (UiPart* const part : Parts()) {
+        if (part->TypeCode() == kUiTextBox) static_cast<TextBoxPart*>(part)->SetImeIndicator(indicator);
+    }
+}
+
+std::int32_t UiPanel::SetImeIndicator(Font* font, std::int32_t x, std::int32_t y) {
+    if (!m_canvas) return 1;
+    if (m_imeIndicator && font && m_imeIndicator->IndicatorFont() == font) {
+        m_imeIndicator->SetPosition(x, y);
+        return 0;
+    }
+    // The boxes let go of the old indicator before it goes, whether or not a new one comes.
+    DropImeIndicator();
+    std::unique_ptr<ImeModeIndicator> indicator(new (std::nothrow) ImeModeIndicator);
+    if (!indicator) return -2;
+    const std::int32_t code = indicator->Create(CreationList(), m_textInput, font, x, y, true, m_tag);
+    if (code != 0) return code;
+    m_imeIndicator = std::move(indicator);
+    AttachIndicator(m_imeIndicator.get());
+    return 0;
+}
+
+void UiPanel::DropImeIndicator() {
+    if (!m_imeIndicator) return;
+    AttachIndicator(nullptr);
+    m_imeIndicator.reset();
+}
+
 std::int32_t UiPanel::NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                          std::int32_t height, std::uint32_t colour, std::uint32_t hoverColour,
                                          std::uint32_t pressedColour, std::int32_t priority) {
@@ -395,6 +479,10 @@ void UiPanel::OnObjectDeleting(ListedObjectFamily family, const void* object, co
             if (canvas && canvas == m_canvas) {
                 if (m_spriteList) DropFromParts(m_spriteList);
                 if (m_secondList) DropFromParts(m_secondList);
+                if (m_imeIndicator) {
+                    m_imeIndicator->DropList(m_spriteList);
+                    m_imeIndicator->DropList(m_secondList);
+                }
                 BindCanvas(nullptr);
             }
             if (m_group && canvas) m_group->DropReferencesTo(canvas);
@@ -404,6 +492,8 @@ void UiPanel::OnObjectDeleting(ListedObjectFamily family, const void* object, co
         Image* const image = m_lookup->FindImage(word);
         if (image && static_cast<const void*>(image) != object) DropFromParts(image);
     }
+    // An indicator whose font goes is deleted (the boxes detached first).
+    if (m_imeIndicator && object && m_imeIndicator->IndicatorFont() == object) DropImeIndicator();
     DropFromParts(object);
     if (otherFace) DropFromParts(otherFace);
     if (m_group) m_group->DropReferencesTo(object);
