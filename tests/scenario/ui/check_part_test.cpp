@@ -94,7 +94,11 @@ TEST_F(CheckPartTest, EachKindAndStateShowsItsFace) {
 
 TEST_F(CheckPartTest, CreationRefusesWhatTheTableDoesNotHold) {
     WriteStrip("five.bmp", 5);
-    WriteStrip("one.bmp", 1);
+    testsupport::DibLayout narrow;
+    narrow.bitCount = 24;
+    narrow.width = 2;
+    narrow.rows = {{0x123456, 0x123456}};
+    WriteBmp("narrow.bmp", narrow);
     CheckPart box;
     ASSERT_EQ(0, box.CreateFromFile(&List(), 0, CallerWord(), "five.bmp", 1, false, nullptr, 0, 0, 0, 255, -1, -1, 0));
     CheckPart leader;
@@ -116,7 +120,7 @@ TEST_F(CheckPartTest, CreationRefusesWhatTheTableDoesNotHold) {
         {"a follower as leader", "five.bmp", 2, &follower, 1},
         {"no file", nullptr, 0, nullptr, 1},
         {"a missing file", "absent.bmp", 0, nullptr, 2},
-        {"fewer pixels than faces", "one.bmp", 3, nullptr, 2},
+        {"fewer pixels than faces", "narrow.bmp", 3, nullptr, 2},
     };
     for (const auto& c : cases) {
         std::int32_t output = -7;

@@ -77,10 +77,15 @@ TEST_F(ImeIndicatorTest, TheLabelsAreWhatTheSameFontDraws) {
     std::int32_t pen[2] = {0, 0};
     face.DrawText(&expected, e, e, "全ひ連", nullptr, pen);
     std::int32_t differing = 0;
+    std::int32_t inked = 0;
     for (std::int32_t y = 0; y < drawn.Height(); ++y) {
-        for (std::int32_t x = 0; x < drawn.Width(); ++x) differing += drawn.GetPixel(x, y) != expected.GetPixel(x, y);
+        for (std::int32_t x = 0; x < drawn.Width(); ++x) {
+            differing += drawn.GetPixel(x, y) != expected.GetPixel(x, y);
+            inked += expected.GetPixel(x, y) != 0;
+        }
     }
     EXPECT_EQ(0, differing);
+    EXPECT_LT(100, inked) << "the font drew the labels";
     EXPECT_EQ(e + pen[0], indicator.IndicatorSprite().Width());
 }
 
@@ -213,6 +218,24 @@ TEST_F(PanelImeIndicatorTest, AFailedReplacementLeavesTheBoxesWithoutAnIndicator
     panel.SetTextInput(&app.Ime());
     UiPanel unbound;
     EXPECT_EQ(1, unbound.SetImeIndicator(&font, 0, 0));
+}
+
+TEST_F(PanelImeIndicatorTest, ADyingFontTakesItsIndicatorAndLeavesBoxesWithoutText) {
+    TextBoxPart* const box = NewBox(10);
+    ASSERT_EQ(0, panel.SetImeIndicator(&other, 500, 30));
+    panel.OnObjectDeleting(ListedObjectFamily::kFont, &other, nullptr);
+    EXPECT_EQ(nullptr, panel.ImeIndicator());
+    EXPECT_EQ(nullptr, box->Indicator());
+    EXPECT_EQ(&font, box->BoxFont());
+    panel.OnObjectDeleting(ListedObjectFamily::kFont, &font, nullptr);
+    EXPECT_EQ(nullptr, box->BoxFont());
+    ASSERT_EQ(0, group.InsertPart(box, -1));
+    ASSERT_EQ(0, group.FocusPart(box));
+    TypeText("abc");
+    Turn(kWidth - 1, kHeight - 1);
+    EXPECT_STREQ("", box->Text()) << "typing is ignored";
+    EXPECT_EQ(0xc0c0dcc0u, box->TextImage().GetPixel(5, 5)) << "the background is still drawn";
+    group.Clear();
 }
 
 TEST_F(PanelImeIndicatorTest, TextBoxesTakeThePanelsSettings) {

@@ -302,6 +302,7 @@ TEST_F(TextBoxTest, ThePointerFocusesWithTheTextCursorAndAClickPlacesTheCaret) {
         Turn(c.x, 105, {"release"});
         EXPECT_EQ(c.caret, box->Caret()) << c.x;
     }
+    Idle();
     Turn(605, 105);
     EXPECT_EQ(downwards.get(), group.FocusedPart());
     EXPECT_EQ(5, group.GetCursorKind());
@@ -423,7 +424,7 @@ TEST_F(TextBoxTest, DeletingAFocusedHoveredBoxPutsEverythingBack) {
     ASSERT_TRUE(box->CursorHidden());
     ASSERT_EQ(std::vector<WPARAM>{0}, cursorMessages);
     {
-        PoisonFreedMemory poison;
+        testsupport::PoisonFreedMemory poison;
         box.reset();
         EXPECT_EQ((std::vector<WPARAM>{0, 1}), cursorMessages) << "the cursor shows again";
         EXPECT_FALSE(indicator.IsVisible());
@@ -444,7 +445,7 @@ TEST_F(TextBoxTest, ABoxWhoseCaretTaskWentStopsBlinking) {
         {"every task of its kind", [](TaskScheduler& s) { s.CancelKind(0); }},
     };
     for (const auto& c : cases) {
-        PoisonFreedMemory poison;
+        testsupport::PoisonFreedMemory poison;
         auto box = MakeBox(200, 100);
         Focus(*box);
         c.cancel(scheduler);
