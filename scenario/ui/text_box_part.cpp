@@ -307,6 +307,9 @@ void TextBoxPart::Redraw() {
             }
         } else {
             LayOut(true);
+            // Typing can push text past the last line, which the cut drops: the caret stays in
+            // the text.
+            if (m_caret > Length()) m_caret = LocateCaret(Length());
             const std::int32_t s = CharSize();
             for (std::int32_t line = 0; line < m_usedLines; ++line) {
                 const std::int32_t start = m_lineStarts[line];

@@ -175,7 +175,8 @@ std::int32_t TextBoxPartBase::Clear() {
     m_caretLine = 0;
     m_caretColumn = 0;
     Redraw();
-    ShowCaret();
+    // The caret shows (and blinks) only in a focused box.
+    if (Focused()) ShowCaret();
     return 0;
 }
 

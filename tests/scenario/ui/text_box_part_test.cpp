@@ -184,6 +184,15 @@ TEST_F(TextBoxTest, ABlockTakesLineFeedsWhileItHasAFreeLine) {
     Focus(*line);
     Type("x\ny");
     EXPECT_STREQ("xy", line->Text());
+    // Typing past the last line: what the layout cuts goes, and the caret stays in the text.
+    Focus(*box);
+    Key(VK_END);
+    Type(std::string(20, 'q'));
+    EXPECT_EQ("a\nb\ncd" + std::string(8, 'q'), box->Text());
+    EXPECT_EQ(14, box->Caret());
+    EXPECT_EQ(2, box->CaretLine());
+    Type("\bx");
+    EXPECT_EQ("a\nb\ncd" + std::string(7, 'q') + "x", box->Text());
     // Text past the last line is cut when laid out: three lines of ten columns.
     ASSERT_EQ(0, box->SetText(std::string(33, 'z').c_str()));
     EXPECT_EQ(std::string(30, 'z'), box->Text());
