@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/data/qgm_image_set.h"
 #include "graphics/sprites/sprite_list.h"
 #include "scenario/ui/text_button.h"
 #include "scenario/ui/ui_panel.h"
+#include "tests/support/qgm_writer.h"
 #include "tests/support/ui_bench.h"
 
 namespace {
@@ -354,6 +356,39 @@ TEST_F(CheckPartTest, ThePanelTakesOnlyItsOwnRadioLeaders) {
     // Deleting the leader first leaves the follower plain.
     EXPECT_EQ(0, panel.RemovePart(leader));
     EXPECT_EQ(nullptr, static_cast<CheckPart*>(part)->Leader());
+    panel.DeleteParts();
+}
+
+TEST_F(CheckPartTest, AnImageSetMakesRadioGroupsOfRunsOfOneKind) {
+    UiPanel panel;
+    panel.BindCanvas(&canvas);
+    // Mode 7: radio members without pressed faces (three faces); mode 5: check boxes (four).
+    const std::uint8_t modes[] = {7, 7, 7, 5, 7, 7};
+    testsupport::QgmFile file;
+    for (int i = 0; i < 6; ++i) {
+        WriteStrip("set_" + std::to_string(i) + ".bmp", modes[i] == 5 ? 4 : 3);
+        testsupport::QgmPartEntry entry;
+        entry.name = "_" + std::to_string(i) + ".bmp";
+        entry.kind = modes[i];
+        entry.x = static_cast<std::int16_t>(20 * i);
+        entry.b5 = 255;
+        file.Part(entry);
+    }
+    ASSERT_TRUE(testsupport::WriteFile(Game("set.qgm"), file.Bytes()));
+    QgmPartGroup set;
+    ASSERT_EQ(0, set.Load(&panel.QgmServices(), &group, "set.qgm", 1, false, false, nullptr));
+    const std::vector<UiPart*> parts = panel.Parts();
+    ASSERT_EQ(6u, parts.size());
+    auto* const first = static_cast<CheckPart*>(parts[0]);
+    auto* const second = static_cast<CheckPart*>(parts[4]);
+    EXPECT_EQ(2, first->FollowerCount());
+    EXPECT_EQ(first, static_cast<CheckPart*>(parts[2])->Leader());
+    EXPECT_EQ(1, static_cast<CheckPart*>(parts[3])->Kind());
+    EXPECT_FALSE(static_cast<CheckPart*>(parts[3])->IsLeader());
+    EXPECT_EQ(1, second->FollowerCount()) << "a new run starts a new group";
+    EXPECT_TRUE(first->IsChecked());
+    EXPECT_TRUE(second->IsChecked());
+    group.Clear();
     panel.DeleteParts();
 }
 
