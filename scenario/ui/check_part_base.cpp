@@ -131,7 +131,8 @@ std::int32_t CheckPartBase::SelectIndex(std::int32_t index) {
     if (index == m_selected) return 0;
     // A script word: neither past the followers nor below the leader.
     if (index < 0 || index > FollowerCount()) return 2;
-    const bool enabled = IsEnabled() && m_state < kDisabledUnchecked;
+    // By the leader's face: a committed group keeps its enabled faces.
+    const bool enabled = m_state < kDisabledUnchecked;
     if (CheckPartBase* const old = MemberAt(m_selected)) old->SetState(enabled ? kUnchecked : kDisabledUnchecked);
     m_selected = index;
     if (CheckPartBase* const now = MemberAt(index)) now->SetState(enabled ? kChecked : kDisabledChecked);
