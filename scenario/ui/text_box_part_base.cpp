@@ -65,7 +65,10 @@ std::int32_t PreviousCharacter(const char* text, std::int32_t pos) {
 std::int32_t WholeCharacterPrefix(const char* text, std::int32_t limit) {
     std::int32_t pos = 0;
     while (text[pos] != 0) {
-        const std::int32_t next = NextCharacter(text, pos);
+        const bool lead = IsShiftJisLead(static_cast<std::uint8_t>(text[pos]));
+        // A lead byte without its trail is half a pair, kept no more than one cut by the limit.
+        if (lead && text[pos + 1] == 0) break;
+        const std::int32_t next = pos + (lead ? 2 : 1);
         if (next > limit) break;
         pos = next;
     }

@@ -53,7 +53,8 @@ std::int32_t NextCharacter(const char* text, std::int32_t pos);
 // The offset of the character before pos: two bytes back when the run of lead-range bytes ending
 // at pos - 2 is odd, else one; 0 from 0 and 1.
 std::int32_t PreviousCharacter(const char* text, std::int32_t pos);
-// The longest prefix of text of at most `limit` bytes that ends at a whole character.
+// The longest prefix of text of at most `limit` bytes that ends at a whole character (a lead
+// byte that ends the text is no character).
 std::int32_t WholeCharacterPrefix(const char* text, std::int32_t limit);
 
 class TextBoxPartBase : public UiPart {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -58,7 +59,7 @@ TEST_F(ImeIndicatorTest, TheLabelsFollowTheModes) {
 TEST_F(ImeIndicatorTest, TheLabelsAreWhatTheSameFontDraws) {
     AntialiasFont face;
     ASSERT_EQ(0, face.SetFont(16, false, 0, kGothic));
-    SetIme(true, 0x9, 0x8);
+    SetIme(false, 0, 0);
     ImeModeIndicator indicator;
     ASSERT_EQ(0, indicator.Create(&canvas.Sprites(), &app.Ime(), &face, 40, 40, false, 0));
     const std::int32_t e = face.outlineWidth;
@@ -68,25 +69,45 @@ TEST_F(ImeIndicatorTest, TheLabelsAreWhatTheSameFontDraws) {
     EXPECT_EQ(255, face.colour[0]) << "the font's own colours come back";
     EXPECT_EQ(0, face.effect);
 
-    Image expected;
-    ASSERT_EQ(0, expected.Create(drawn.Width(), drawn.Height(), 32, 0));
-    expected.FillValue(0, nullptr);
-    face.effect = 2;
-    face.effectOffsetX = 2;
-    face.effectOffsetY = 2;
-    std::int32_t pen[2] = {0, 0};
-    face.DrawText(&expected, e, e, "全ひ連", nullptr, pen);
-    std::int32_t differing = 0;
-    std::int32_t inked = 0;
-    for (std::int32_t y = 0; y < drawn.Height(); ++y) {
-        for (std::int32_t x = 0; x < drawn.Width(); ++x) {
-            differing += drawn.GetPixel(x, y) != expected.GetPixel(x, y);
-            inked += expected.GetPixel(x, y) != 0;
+    const struct {
+        bool open;
+        DWORD conversion;
+        DWORD sentence;
+        const char* labels;
+    } cases[] = {
+        {false, 0, 0, "英数"},
+        {true, 0x9, 0x8, "全ひ連"},
+        {true, 0x19, 0x8, "Ｒ全ひ連"},
+        {true, 0x0, 0x0, "半英"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.labels);
+        SetIme(c.open, c.conversion, c.sentence);
+        indicator.Update();
+        // The same font, in the indicator's colours and effect, draws the expected labels.
+        Image expected;
+        ASSERT_EQ(0, expected.Create(drawn.Width(), drawn.Height(), 32, 0));
+        expected.FillValue(0, nullptr);
+        face.effect = 2;
+        face.effectOffsetX = 2;
+        face.effectOffsetY = 2;
+        std::int32_t pen[2] = {0, 0};
+        face.DrawText(&expected, e, e, c.labels, nullptr, pen);
+        face.effect = 0;
+        face.effectOffsetX = 0;
+        face.effectOffsetY = 0;
+        std::int32_t differing = 0;
+        std::int32_t inked = 0;
+        for (std::int32_t y = 0; y < drawn.Height(); ++y) {
+            for (std::int32_t x = 0; x < drawn.Width(); ++x) {
+                differing += drawn.GetPixel(x, y) != expected.GetPixel(x, y);
+                inked += expected.GetPixel(x, y) != 0;
+            }
         }
+        EXPECT_EQ(0, differing);
+        EXPECT_LT(50, inked) << "the font drew the labels";
+        EXPECT_EQ(std::min(drawn.Width(), e + pen[0]), indicator.IndicatorSprite().Width());
     }
-    EXPECT_EQ(0, differing);
-    EXPECT_LT(100, inked) << "the font drew the labels";
-    EXPECT_EQ(e + pen[0], indicator.IndicatorSprite().Width());
 }
 
 TEST_F(ImeIndicatorTest, AColourChangeRedrawsAtTheNextUpdate) {

@@ -137,6 +137,27 @@ TEST_F(TextBoxTest, AFullBoxNeverTakesHalfAPair) {
     EXPECT_EQ(0, box->Caret());
 }
 
+TEST_F(TextBoxTest, TheOutputIsReadWholeAndWrittenOnCommit) {
+    // The caller's text is longer than the box holds: cut before the pair that would split.
+    char output[16] = "ab\x82\xA0" "cd";
+    TextBoxPart box;
+    ASSERT_EQ(0, box.SetCapacity(3));
+    ASSERT_EQ(0, box.Create(&canvas.Sprites(), 0, nullptr, nullptr, &font, 100, CallerText::Program(output), 0, 0, 0,
+                            false, 0));
+    EXPECT_STREQ("ab", box.Text());
+    ASSERT_EQ(0, box.SetText("xyz"));
+    ASSERT_EQ(0, group.InsertPart(&box, -1));
+    ASSERT_EQ(0, group.FocusPart(&box));
+    EXPECT_EQ(0, box.Commit());
+    EXPECT_STREQ("xyz", output);
+    EXPECT_TRUE(box.Locked());
+    EXPECT_EQ(nullptr, group.FocusedPart()) << "locking clears the focus";
+    TextBoxPart noOutput;
+    ASSERT_EQ(0, noOutput.Create(&canvas.Sprites(), 0, nullptr, nullptr, &font, 100, CallerText(), 0, 0, 0, false, 0));
+    EXPECT_EQ(1, noOutput.Commit());
+    group.Clear();
+}
+
 TEST_F(TextBoxTest, BackspaceRemovesTheWholeCharacterBeforeTheCaret) {
     auto box = MakeBox(10, 10, BoxShape{0, 300});
     Focus(*box);
