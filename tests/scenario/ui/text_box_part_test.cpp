@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -503,6 +504,65 @@ TEST_F(TextBoxTest, ABoxWhoseCaretTaskWentStopsBlinking) {
     }
     EXPECT_EQ(nullptr, box->CaretTask());
     box.reset();
+}
+
+// Whether pos is where a character starts (or the end), stepping from the start.
+bool OnABoundary(const char* text, std::int32_t pos) {
+    std::int32_t at = 0;
+    while (at < pos && text[at] != 0) at = NextCharacter(text, at);
+    return at == pos;
+}
+
+TEST_F(TextBoxTest, RandomTypingKeepsTheTextWholeAndTheCaretInside) {
+    // Lead-range bytes, trail bytes, one-byte characters, controls and the editing keys.
+    const std::uint8_t bytes[] = {0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x40, 0xA0, 'a', 'z', '\n', '\b', '\t', 0x1B, 0xA1};
+    const std::uint8_t keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_DELETE};
+    texttest::BoxFont vertical{16};
+    vertical.SetEscapement(2700);
+    const struct {
+        const char* name;
+        std::int32_t lines;
+        std::int32_t capacity;
+        texttest::BoxFont* font;
+    } boxes[] = {
+        {"one line", 0, 9, &font},
+        {"one line, downwards", 0, 12, &vertical},
+        {"three lines", 3, 0, &font},
+        {"three lines, downwards", 3, 0, &vertical},
+    };
+    std::mt19937 random(20261211);
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.name);
+        TextBoxPart box;
+        ASSERT_EQ(0, box.SetCapacity(b.capacity));
+        const std::int32_t made =
+            b.lines == 0 ? box.Create(&canvas.Sprites(), 0, nullptr, nullptr, b.font, 60, CallerText(), 0, 0, 1, true, 0)
+                         : box.CreateMultiLine(&canvas.Sprites(), 0, nullptr, nullptr, b.font, b.lines, 60, CallerText(),
+                                               0, 0, 1, 2, true, 0);
+        ASSERT_EQ(0, made);
+        for (int step = 0; step < 1500; ++step) {
+            if (random() % 4 == 0) {
+                box.OnKeyCode(keys[random() % sizeof keys]);
+            } else {
+                char typed[4];
+                const std::int32_t n = 1 + static_cast<std::int32_t>(random() % 4);
+                for (std::int32_t i = 0; i < n; ++i) typed[i] = static_cast<char>(bytes[random() % sizeof bytes]);
+                box.OnText(typed, n);
+            }
+            const char* const text = box.Text();
+            const std::int32_t length = box.Length();
+            ASSERT_LE(length, box.Capacity()) << "step " << step;
+            ASSERT_TRUE(OnABoundary(text, length)) << "step " << step << ": no half pair at the end";
+            ASSERT_LE(box.Caret(), length) << "step " << step;
+            ASSERT_TRUE(OnABoundary(text, box.Caret())) << "step " << step;
+            if (b.lines > 0) {
+                ASSERT_LE(box.UsedLines(), b.lines) << "step " << step;
+                ASSERT_LT(box.CaretLine(), b.lines) << "step " << step;
+            } else {
+                ASSERT_TRUE(OnABoundary(text, box.CaretColumn())) << "step " << step;
+            }
+        }
+    }
 }
 
 }  // namespace
