@@ -249,6 +249,9 @@ bool SliderPart::TileStrip(Image& source, Image& dest, std::int64_t n, std::int3
     }
     const auto size = static_cast<std::int32_t>(n);
     if (dest.Create(vertical ? across : size, vertical ? size : across, 32, 0) != 0) return false;
+    // The copies take every pixel: the key is set aside for them and given to the result.
+    const std::int32_t key = source.ColourKey();
+    source.ClearColourKey();
     // Copies [from, from + count) of the strip to `to` along the bar.
     auto copy = [&](std::int32_t from, std::int32_t count, std::int32_t to) {
         if (count <= 0) return;
@@ -263,7 +266,8 @@ bool SliderPart::TileStrip(Image& source, Image& dest, std::int64_t n, std::int3
     for (; pos + middle <= end; pos += middle) copy(middleStart, middle, pos);
     copy(middleStart, end - pos, pos);
     copy(length - endCap, endCap, end);
-    dest.SetColourKeyValue(source.ColourKey());
+    source.SetColourKeyValue(key);
+    dest.SetColourKeyValue(key);
     return true;
 }
 
