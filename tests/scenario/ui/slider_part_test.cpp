@@ -702,6 +702,57 @@ TEST_F(SliderInputTest, ValueChangesAreActivationsForTheGamesGroup) {
     EXPECT_EQ(-1, group.ResultWord()) << "no change, no activation";
 }
 
+// The track's sounds: the group's defaults, or the slider's own numbers (a name means number 0).
+TEST_F(SliderInputTest, TheTrackPlaysEnterPressAndLeaveSounds) {
+    EnableSound();
+    Turn(250, 108, {}, 2000);
+    EXPECT_EQ((std::vector<std::int32_t>{6}), TakePlaying()) << "enter";
+    Turn(250, 108, {"press"}, 2010);
+    EXPECT_EQ((std::vector<std::int32_t>{5}), TakePlaying()) << "press";
+    Turn(250, 108, {"release"}, 2020);
+    Turn(kWidth - 1, kHeight - 1, {}, 2030);
+    EXPECT_EQ((std::vector<std::int32_t>{7}), TakePlaying()) << "leave";
+    slider.SetSounds(nullptr, nullptr, nullptr, 7, 5, 6);
+    Turn(250, 108, {}, 2040);
+    EXPECT_EQ((std::vector<std::int32_t>{5}), TakePlaying()) << "its own enter sound";
+}
+
+// A slider deleted while it drags gives the pointer back and leaves the group with its arrows.
+TEST_F(SliderTest, DeletingADraggingSliderReleasesTheCapture) {
+    auto* slider = new SliderPart;
+    MakeStandard(*slider);
+    ASSERT_EQ(0, slider->JoinGroup(&group, -1));
+    Turn(130, 108, {}, 2000);
+    Turn(130, 108, {"press"}, 2010);
+    ASSERT_TRUE(group.PointerCaptured());
+    delete slider;
+    EXPECT_FALSE(group.PointerCaptured());
+    EXPECT_TRUE(group.Members().empty());
+    EXPECT_EQ(nullptr, group.HoveredPart());
+    EXPECT_EQ(0, Turn(300, 300, {"release"}, 2020));
+}
+
+TEST_F(SliderTest, VisibilityCarriesTheArrowsAndTheTrack) {
+    SliderPart slider;
+    MakeStandard(slider);
+    slider.SetVisible(false);
+    EXPECT_FALSE(slider.IsVisible());
+    EXPECT_FALSE(slider.DecArrow()->IsVisible());
+    EXPECT_FALSE(slider.TrackSprite().IsVisible());
+    EXPECT_FALSE(slider.ThumbSprite().IsVisible());
+    Redraw();
+    EXPECT_EQ(kBackground, Pixel(130, 105));
+    slider.SetVisible(true);
+    EXPECT_TRUE(slider.ThumbSprite().IsVisible());
+    EXPECT_TRUE(slider.IncArrow()->IsVisible());
+    // Not scrollable: the thumb stays hidden when the slider is shown.
+    ASSERT_EQ(-1, slider.Setup(232, 10, 20, 0, 0, 0));
+    slider.SetVisible(false);
+    slider.SetVisible(true);
+    EXPECT_FALSE(slider.ThumbSprite().IsVisible());
+    EXPECT_TRUE(slider.TrackSprite().IsVisible());
+}
+
 // --- Groups ---
 
 TEST_F(SliderTest, JoinAndLeaveTakeTheArrowsAlong) {
