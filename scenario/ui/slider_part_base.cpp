@@ -186,6 +186,8 @@ bool SliderPartBase::SetEnabled(bool enabled) {
     if (m_incArrow) m_incArrow->SetEnabled(enabled);
     if (!UiPart::SetEnabled(enabled)) return false;
     SetPartState(kTrack, enabled ? kNormal : kDisabled);
+    // Enabled again at either end: that end's arrow stays disabled.
+    if (enabled && m_value >= 0) UpdateArrows();
     return true;
 }
 

@@ -187,6 +187,15 @@ TEST_F(SliderTest, ArrowsAreDisabledAtEitherEnd) {
         EXPECT_EQ(c.dec, slider.DecArrow()->IsEnabled()) << c.value;
         EXPECT_EQ(c.inc, slider.IncArrow()->IsEnabled()) << c.value;
     }
+    // Disabled and enabled again at the start: the decrement arrow stays disabled.
+    slider.SetValue(0);
+    EXPECT_TRUE(slider.SetEnabled(false));
+    EXPECT_FALSE(slider.IncArrow()->IsEnabled());
+    EXPECT_EQ(SliderPartBase::kDisabled, slider.State());
+    EXPECT_TRUE(slider.SetEnabled(true));
+    EXPECT_FALSE(slider.DecArrow()->IsEnabled());
+    EXPECT_TRUE(slider.IncArrow()->IsEnabled());
+    EXPECT_EQ(SliderPartBase::kNormal, slider.State());
 }
 
 // Whenever the layout leaves no value range or no thumb travel the slider cannot scroll: the
