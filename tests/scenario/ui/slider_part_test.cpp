@@ -14,6 +14,7 @@
 #include "scenario/ui/slider_arrow_button.h"
 #include "scenario/ui/ui_panel.h"
 #include "tests/support/ui_bench.h"
+#include "tests/support/ui_test_group.h"
 
 namespace {
 
@@ -760,6 +761,40 @@ TEST_F(SliderTest, VisibilityCarriesTheArrowsAndTheTrack) {
     slider.SetVisible(true);
     EXPECT_FALSE(slider.ThumbSprite().IsVisible());
     EXPECT_TRUE(slider.TrackSprite().IsVisible());
+}
+
+// Focus by keys: pointer mode 1 moves the pointer to the track's centre and nothing else; the
+// other modes show the hover with the enter sound, mode 2 parks the pointer; a blur is silent.
+TEST(SliderFocus, FocusPointerModes) {
+    testsupport::PixelConfigScope pixels(testsupport::PixelConfig::LibraryPortable);
+    ASSERT_TRUE(pixels.Ready());
+    const struct {
+        std::int32_t mode;
+        std::uint8_t state;
+        std::vector<std::string> journal;
+    } cases[] = {
+        {0, SliderPartBase::kHover, {"group.sound - -3"}},
+        {1, SliderPartBase::kNormal, {"group.setcursor 216,108"}},
+        {2, SliderPartBase::kHover, {"group.sound - -3", "group.setcursor 641,480"}},
+    };
+    for (const auto& c : cases) {
+        testsupport::Journal journal;
+        testsupport::UiTestGroup group(journal);
+        SpriteList list;
+        SliderPart slider;
+        ASSERT_EQ(0, slider.Create(&list, 0, 100, 100, false, 16, kFace, kTrack, kHoverWash, kPressedWash, 0, 0));
+        ASSERT_EQ(0, slider.Setup(232, 100, 20, 40, 0, 0));
+        ASSERT_EQ(0, slider.JoinGroup(&group, -1));
+        group.focusPointerMode = c.mode;
+        ASSERT_EQ(0, group.FocusPart(&slider));
+        EXPECT_EQ(c.state, slider.State()) << c.mode;
+        EXPECT_EQ(c.journal, journal) << c.mode;
+        journal.clear();
+        group.FocusPart(nullptr);
+        EXPECT_EQ(SliderPartBase::kNormal, slider.State()) << c.mode;
+        EXPECT_TRUE(journal.empty()) << c.mode;
+        slider.LeaveGroup();
+    }
 }
 
 // --- Groups ---
