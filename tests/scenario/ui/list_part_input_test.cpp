@@ -76,6 +76,62 @@ TEST_F(ListInputTest, ActivationRecordsTheValueOrTheIndex) {
     }
 }
 
+TEST_F(ListInputTest, ACopiedFlagTargetRecordsIntoTheOtherListsArrayAndWord) {
+    BitArray flags;
+    ASSERT_EQ(0, flags.Create(16));
+    std::int32_t flagWord = -1;
+    ListPart first;
+    first.SetFlagTarget(&flags, 4, CallerWord::Program(&flagWord));
+    first.SetMarkRead(false);
+    EXPECT_EQ(1, list.CopyFlagTarget(nullptr));
+    ASSERT_EQ(0, list.CopyFlagTarget(&first));
+    EXPECT_EQ(&flags, list.FlagArray());
+    EXPECT_EQ(4, list.FlagBase());
+    EXPECT_FALSE(list.MarkRead());
+    MakeThree();
+    Join();
+    Click(1);
+    EXPECT_TRUE(flags.Test(5));
+    EXPECT_EQ(1, flagWord);
+    // A flag array that goes is forgotten.
+    list.DropReferencesTo(&flags);
+    EXPECT_EQ(nullptr, list.FlagArray());
+}
+
+TEST_F(ListInputTest, VisibilityAlphaAndPriorityReachHeaderRowsAndFooter) {
+    Make(100, 300, 80, 20, 4);
+    EXPECT_FALSE(list.IsVisible()) << "no rows";
+    EXPECT_EQ(0, list.GetAlpha());
+    ASSERT_EQ(0, list.SetPlainFaces(80, 20, 4, 6));
+    ASSERT_EQ(0, Add("A"));
+    ASSERT_EQ(0, Add("B"));
+    const std::vector<Sprite*> sprites = {list.RowSprite(-1), list.RowSprite(0), list.RowSprite(1), list.RowSprite(2)};
+    Join();
+    ASSERT_EQ(0, group.FocusPart(&list));
+    list.SetAlpha(90);
+    ASSERT_EQ(0, list.SetPriority(30, 0, true));
+    list.SetVisible(false);
+    EXPECT_EQ(nullptr, group.FocusedPart()) << "hiding takes the focus away";
+    EXPECT_FALSE(list.IsVisible());
+    EXPECT_EQ(90, list.GetAlpha());
+    EXPECT_EQ(30, list.GetPriority());
+    for (Sprite* sprite : sprites) {
+        ASSERT_NE(nullptr, sprite);
+        EXPECT_FALSE(sprite->IsVisible());
+        EXPECT_EQ(90, sprite->Alpha());
+        EXPECT_EQ(30u, canvas.Sprites().Find(sprite)->priority);
+    }
+    list.SetVisible(true);
+    EXPECT_TRUE(list.IsVisible());
+    // Clearing hides header and footer until rows come again.
+    list.ClearItems();
+    EXPECT_FALSE(sprites[0]->IsVisible());
+    EXPECT_FALSE(sprites[3]->IsVisible());
+    ASSERT_EQ(0, Add("C"));
+    EXPECT_TRUE(sprites[0]->IsVisible());
+    EXPECT_TRUE(sprites[3]->IsVisible());
+}
+
 TEST_F(ListInputTest, RowWordsAndSoundsFollowTheHover) {
     EnableSound();
     std::int32_t entered[3] = {-1, -1, -1};
