@@ -89,6 +89,15 @@ TEST_F(ListPartTest, PlainFacesAndTheHighlightBoxAreExactPixels) {
             }
         }
     }
+    // Two-cell rows have no cell for the pressed and disabled states.
+    const std::int32_t shown[4] = {0, 1, 1, 0};
+    for (std::int32_t state = 0; state < 4; ++state) {
+        ASSERT_EQ(0, list.SetRowState(0, state));
+        EXPECT_EQ(shown[state] * 30, list.RowSprite(0)->SourceRect().left) << "state " << state;
+        EXPECT_EQ(30, list.RowSprite(0)->Width());
+    }
+    EXPECT_EQ(1, list.SetRowState(1, 0));
+    EXPECT_EQ(1, list.SetRowState(-1, 0));
     // On the canvas: the normal cell over the background.
     Redraw();
     std::uint32_t mixed = 0;

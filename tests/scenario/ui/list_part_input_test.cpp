@@ -157,6 +157,14 @@ TEST_F(ListInputTest, RowWordsAndSoundsFollowTheHover) {
     EXPECT_EQ(1, left[0]);
     EXPECT_EQ(1, entered[1]);
     EXPECT_EQ((std::vector<std::int32_t>{6, 7}), TakePlaying());
+    // Away and back: the row is entered again.
+    Turn(1000, 500);
+    EXPECT_EQ(0, ShownCell(1));
+    EXPECT_EQ(1, left[1]);
+    Turn(kRowX, kRowY[1] + 10);
+    EXPECT_EQ(1, ShownCell(1));
+    EXPECT_EQ(1, entered[1]);
+    EXPECT_EQ((std::vector<std::int32_t>{6, 7}), TakePlaying());
     Turn(kRowX, kRowY[1] + 10, {"click"});
     EXPECT_TRUE(TakePlaying().empty()) << "pressed";
     Turn(kRowX, kRowY[1] + 10);
