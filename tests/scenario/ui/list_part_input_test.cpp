@@ -174,6 +174,21 @@ TEST_F(ListInputTest, RowWordsAndSoundsFollowTheHover) {
     EXPECT_EQ(-1, group.ResultWord()) << "no id, no report";
 }
 
+TEST_F(ListInputTest, TheTooltipIsTheHoveredRowsOwn) {
+    Make(100, 300, 80, 20, 4);
+    ASSERT_EQ(0, list.AddItem("A", "tip A", false, -1, nullptr, 0, nullptr, CallerWord(), CallerWord(), CallerWord()));
+    ASSERT_EQ(0, list.AddItem("B", "", false, -1, nullptr, 0, nullptr, CallerWord(), CallerWord(), CallerWord()));
+    Join();
+    Turn(kRowX, list.RowSprite(0)->Y() + 10);
+    EXPECT_STREQ("tip A", list.GetTooltip());
+    Turn(kRowX, list.RowSprite(1)->Y() + 10);
+    EXPECT_EQ(nullptr, list.GetTooltip()) << "an empty tooltip is none";
+    Turn(kRowX, list.RowSprite(0)->Y() + 10);
+    list.ClearItems();
+    EXPECT_EQ(nullptr, list.GetTooltip());
+    EXPECT_EQ(nullptr, group.HoveredPart());
+}
+
 TEST_F(ListInputTest, AnActivatedListIgnoresPointerAndKeysUntilRowsAreAdded) {
     MakeThree();
     Join();
