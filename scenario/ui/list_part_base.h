@@ -30,7 +30,7 @@ class Font;
 struct ListRow {
     std::string text;
     bool disabled = false;
-    // Reported on activation; -1 stands for the row index.
+    // Reported on activation; a negative value stands for the row index.
     std::int32_t value = -1;
     std::string text1;
     std::int32_t actionValue = -1;
