@@ -11,6 +11,7 @@
 #include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
+#include "scenario/ui/list_part.h"
 #include "scenario/ui/select_list_part.h"
 #include "scenario/ui/slider_arrow_button.h"
 #include "scenario/ui/slider_part.h"
@@ -49,9 +50,16 @@ public:
         default: return nullptr;
         }
     }
-    Drawable* RowObject(std::int32_t) override { return nullptr; }
+    Drawable* RowObject(std::int32_t row) override {
+        ListPart* const list = List();
+        if (!list) return nullptr;
+        return list->RowSprite(row == -2 ? list->RowCount() : row);
+    }
     char* TextBuffer() override { return nullptr; }
-    char* RowText(std::int32_t) override { return nullptr; }
+    char* RowText(std::int32_t row) override {
+        ListPart* const list = List();
+        return list ? list->RowText(row) : nullptr;
+    }
     std::uint8_t SetCheckState(bool) override { return 0; }
     std::int32_t CheckState() override { return 0; }
     void SetText(const char*) override {}
@@ -79,11 +87,15 @@ public:
     }
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
+        if (ListPart* list = List()) list->SetLocked(locked);
     }
 
 private:
     HitMapPart* HitMap() const {
         return m_part->TypeCode() == kUiHitMap ? static_cast<HitMapPart*>(m_part) : nullptr;
+    }
+    ListPart* List() const {
+        return m_part->TypeCode() == kUiList ? static_cast<ListPart*>(m_part) : nullptr;
     }
 
     UiPart* m_part;
@@ -384,6 +396,14 @@ std::int32_t UiPanel::NewTextWindowPart(UiPart** out, std::int32_t x, std::int32
     if (decorationName || maskAName || maskBName) code = part->SetSkinImages(decorationName, maskAName, maskBName, true);
     if (code == 0) code = part->Create(CreationList(), priority, width, height, x, y, font, rubyFont, m_tag);
     return Finish(part, code, out);
+}
+
+std::int32_t UiPanel::NewListPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                 std::int32_t height, std::int32_t spacing, Font* font, std::int32_t priority) {
+    *out = nullptr;
+    ListPart* const part = Allocate<ListPart>();
+    if (!part) return -2;
+    return Finish(part, part->Create(CreationList(), priority, x, y, width, height, spacing, font, m_tag), out);
 }
 
 void UiPanel::DropFromParts(const void* object) {

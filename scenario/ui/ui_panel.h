@@ -119,6 +119,10 @@ public:
                                    std::int32_t height, Font* font, Font* rubyFont, const char* decorationName,
                                    const char* maskAName, const char* maskBName, std::int32_t priority);
 
+    // Type 6: a choice list centred vertically on y, plain rows width x height.
+    std::int32_t NewListPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                             std::int32_t spacing, Font* font, std::int32_t priority);
+
     // 0 deleted; 1 null part; 2 not a part of this panel.
     std::int32_t RemovePart(UiPart* part);
     // Deletes every part whose tag equals `tag` (with invert: differs from it); the number of
