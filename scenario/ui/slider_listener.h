@@ -13,7 +13,12 @@ class UiPart;
 class SliderListener {
 public:
     virtual void ValueChanged(UiPart* slider, std::int32_t value) = 0;
+    // A forward step found the slider at its end (or not scrollable); nothing unless a
+    // listener wants to know.
+    virtual void StepPastEnd(UiPart* slider);
 
 protected:
     ~SliderListener() = default;
 };
+
+inline void SliderListener::StepPastEnd(UiPart*) {}

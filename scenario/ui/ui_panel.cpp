@@ -14,6 +14,10 @@
 #include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
+#include "scenario/ui/list_part.h"
+#include "scenario/ui/select_list_part.h"
+#include "scenario/ui/slider_arrow_button.h"
+#include "scenario/ui/slider_part.h"
 #include "scenario/ui/text_button.h"
 #include "scenario/ui/ui_part.h"
 #include "scenario/ui/ui_part_group.h"
@@ -29,8 +33,11 @@ void* AllocateFromHeap(std::size_t size) { return ::operator new(size, std::noth
 // answers (null, 0, nothing done).
 class UiPanel::Entry : public UiPartContent {
 public:
-    explicit Entry(UiPart* part) : m_part(part) {}
-    ~Entry() override { delete m_part; }
+    // An entry that does not own its part views a part another part owns (a slider's arrow).
+    explicit Entry(UiPart* part, bool owned = true) : m_part(part), m_owned(owned) {}
+    ~Entry() override {
+        if (m_owned) delete m_part;
+    }
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
 
@@ -44,15 +51,23 @@ public:
         case kUiTextBox: return &static_cast<TextBoxPart*>(m_part)->TextSprite();
         case kUiFrameButton: return &static_cast<FrameButtonPart*>(m_part)->Rectangle();
         case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
+        case kUiSelectList: return &static_cast<SelectListPart*>(m_part)->PartSprite();
         default: return nullptr;
         }
     }
-    Drawable* RowObject(std::int32_t) override { return nullptr; }
+    Drawable* RowObject(std::int32_t row) override {
+        ListPart* const list = List();
+        if (!list) return nullptr;
+        return list->RowSprite(row == -2 ? list->RowCount() : row);
+    }
     char* TextBuffer() override {
         TextBoxPart* const box = Box();
         return box ? box->TextBuffer() : nullptr;
     }
-    char* RowText(std::int32_t) override { return nullptr; }
+    char* RowText(std::int32_t row) override {
+        ListPart* const list = List();
+        return list ? list->RowText(row) : nullptr;
+    }
     std::uint8_t SetCheckState(bool checked) override {
         CheckPart* const check = Check();
         return check && check->SetChecked(checked) ? 1 : 0;
@@ -64,22 +79,32 @@ public:
     void SetText(const char* text) override {
         if (TextBoxPart* const box = Box()) box->SetText(text);
     }
-    void SetSliderValue(std::int32_t) override {}
+    void SetSliderValue(std::int32_t value) override {
+        if (m_part->TypeCode() == kUiSlider) static_cast<SliderPartBase*>(m_part)->SetValue(value);
+    }
     bool NewLine() override { return false; }
     bool PutChar(std::uint8_t) override { return false; }
     void Select(std::int32_t row) override {
         if (HitMapPart* map = HitMap()) map->SelectRegion(row);
+        if (m_part->TypeCode() == kUiSelectList) static_cast<SelectListPart*>(m_part)->Select(row);
     }
     std::int32_t ValueWord() override {
+        switch (m_part->TypeCode()) {
+        case kUiSlider: return static_cast<SliderPartBase*>(m_part)->Value();
+        case kUiSelectList: return static_cast<SelectListPart*>(m_part)->Selected();
+        default: break;
+        }
         HitMapPart* const map = HitMap();
         return map ? map->CurrentRegion() : 0;
     }
     void SetTypeFlag(bool flag) override {
         if (m_part->TypeCode() == kUiTextButton) static_cast<TextButton*>(m_part)->SetRectHit(flag);
         if (CheckPart* const check = Check()) check->SetRectHit(flag);
+        if (m_part->TypeCode() == kUiSlider) static_cast<SliderPartBase*>(m_part)->SetRectTrackHit(flag);
     }
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
+        if (ListPart* list = List()) list->SetLocked(locked);
         if (CheckPart* const check = Check()) check->SetLocked(locked);
         if (TextBoxPart* const box = Box()) box->SetLocked(locked);
     }
@@ -94,8 +119,43 @@ private:
     HitMapPart* HitMap() const {
         return m_part->TypeCode() == kUiHitMap ? static_cast<HitMapPart*>(m_part) : nullptr;
     }
+    ListPart* List() const {
+        return m_part->TypeCode() == kUiList ? static_cast<ListPart*>(m_part) : nullptr;
+    }
 
     UiPart* m_part;
+    bool m_owned;
+};
+
+// The arrows sliders make enter the table of live parts, and leave it (every other part
+// forgetting them) before the slider deletes them.
+class UiPanel::ArrowRegistry final : public SliderArrowRegistry {
+public:
+    explicit ArrowRegistry(UiPanel& panel) : m_panel(panel) {}
+
+    void EnterArrow(UiPart* arrow) override {
+        std::unique_ptr<Entry> entry(new (std::nothrow) Entry(arrow, false));
+        if (!entry) return;
+        try {
+            m_panel.m_innerParts.push_back(std::move(entry));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        m_panel.m_handles.AddAs(HandleTable<UiPartContent>::WordOf(arrow), m_panel.m_innerParts.back().get());
+    }
+    void ForgetArrow(UiPart* arrow) override {
+        auto& inner = m_panel.m_innerParts;
+        for (auto it = inner.begin(); it != inner.end(); ++it) {
+            if ((*it)->Part() != arrow) continue;
+            m_panel.m_handles.Remove(arrow);
+            inner.erase(it);
+            break;
+        }
+        m_panel.DropFromParts(arrow);
+    }
+
+private:
+    UiPanel& m_panel;
 };
 
 // What the image-set loader uses of the panel: image buttons made as scripts make them, the
@@ -139,7 +199,8 @@ private:
     UiPanel& m_panel;
 };
 
-UiPanel::UiPanel() : m_allocate(AllocateFromHeap), m_services(new Services(*this)) {}
+UiPanel::UiPanel()
+    : m_arrowRegistry(new ArrowRegistry(*this)), m_allocate(AllocateFromHeap), m_services(new Services(*this)) {}
 
 UiPanel::~UiPanel() {
     DeleteParts();
@@ -174,6 +235,11 @@ void UiPanel::SetCompositionStyle(std::int32_t length, std::int32_t textColour, 
 void UiPanel::SetSliderSettings(std::uint8_t clickMode, std::int32_t step) {
     m_sliderClickMode = clickMode;
     m_sliderStep = step;
+}
+
+void UiPanel::SetSliderPageActions(std::uint8_t up, std::uint8_t down) {
+    m_sliderPageActions[0] = up;
+    m_sliderPageActions[1] = down;
 }
 
 void UiPanel::SetSelectListColours(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint8_t flag) {
@@ -394,6 +460,69 @@ std::int32_t UiPanel::NewHitMapPart(UiPart** out, const char* fileName, std::uin
     return Finish(part, part->Create(fileName, regionCount, x, y, activatable, m_tag), out);
 }
 
+std::int32_t UiPanel::NewSliderPart(UiPart** out, std::int32_t x, std::int32_t y, bool vertical,
+                                   std::int32_t breadth, std::uint32_t faceColour, std::uint32_t trackColour,
+                                   std::uint32_t hoverColour, std::uint32_t pressedColour,
+                                   std::uint32_t arrowColour, std::int32_t priority) {
+    *out = nullptr;
+    SliderPart* const part = Allocate<SliderPart>();
+    if (!part) return -2;
+    part->SetArrowRegistry(m_arrowRegistry.get());
+    const std::int32_t code = part->Create(CreationList(), priority, x, y, vertical, breadth, faceColour, trackColour,
+                                           hoverColour, pressedColour, arrowColour, m_tag);
+    if (code == 0) {
+        part->SetPageActions(m_sliderPageActions[0], m_sliderPageActions[1]);
+        part->SetClickMode(m_sliderClickMode);
+        part->SetStep(m_sliderStep);
+    }
+    return Finish(part, code, out);
+}
+
+std::int32_t UiPanel::NewSliderPartEx(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t trackX,
+                                     std::int32_t trackY, const char* thumbFile, std::int32_t thumbStartCap,
+                                     std::int32_t thumbEndCap, const char* trackFile, std::int32_t trackStartCap,
+                                     std::int32_t trackEndCap, const char* decArrowFile, const char* incArrowFile,
+                                     bool withDisabledFaces, bool vertical, std::uint8_t blendMode,
+                                     std::uint8_t alpha, std::int32_t keyX, std::int32_t keyY,
+                                     std::int32_t priority) {
+    *out = nullptr;
+    SliderPart* const part = Allocate<SliderPart>();
+    if (!part) return -2;
+    part->SetArrowRegistry(m_arrowRegistry.get());
+    const std::int32_t code =
+        part->CreateFromImages(CreationList(), priority, x, y, trackX, trackY, thumbFile, thumbStartCap, thumbEndCap,
+                               trackFile, trackStartCap, trackEndCap, decArrowFile, incArrowFile, withDisabledFaces,
+                               vertical, blendMode, alpha, keyX, keyY, m_tag);
+    if (code == 0) {
+        part->SetPageActions(m_sliderPageActions[0], m_sliderPageActions[1]);
+        part->SetClickMode(m_sliderClickMode);
+        part->SetStep(m_sliderStep);
+    }
+    return Finish(part, code, out);
+}
+
+std::int32_t UiPanel::NewSelectListPart(UiPart** out, Font* font, std::int32_t height, std::int32_t width,
+                                       std::int32_t x, std::int32_t y, const char* thumbFile,
+                                       std::int32_t thumbStartCap, std::int32_t thumbEndCap,
+                                       std::int32_t sliderLength, std::int32_t sliderX, std::int32_t sliderY,
+                                       std::uint8_t blendMode, const char* markFile, std::int32_t spacing,
+                                       std::int32_t priority) {
+    *out = nullptr;
+    SelectListPart* const part = Allocate<SelectListPart>();
+    if (!part) return -2;
+    part->SetColours(m_selectListColours[0], m_selectListColours[1], m_selectListColours[2]);
+    part->SetNewRowFlag(m_selectListFlag);
+    const std::int32_t code =
+        part->Setup(CreationList(), priority, font, height, width, x, y, thumbFile, thumbStartCap, thumbEndCap,
+                    sliderLength, sliderX, sliderY, blendMode, markFile, spacing, m_tag);
+    if (code == 0) {
+        part->SetPageActions(m_sliderPageActions[0], m_sliderPageActions[1]);
+        part->ScrollBar().SetClickMode(m_sliderClickMode);
+        if (m_sliderStep != 0) part->ScrollBar().SetStep(m_sliderStep);
+    }
+    return Finish(part, code, out);
+}
+
 std::int32_t UiPanel::NewTextWindowPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                         std::int32_t height, Font* font, Font* rubyFont,
                                         const char* decorationName, const char* maskAName,
@@ -405,6 +534,14 @@ std::int32_t UiPanel::NewTextWindowPart(UiPart** out, std::int32_t x, std::int32
     if (decorationName || maskAName || maskBName) code = part->SetSkinImages(decorationName, maskAName, maskBName, true);
     if (code == 0) code = part->Create(CreationList(), priority, width, height, x, y, font, rubyFont, m_tag);
     return Finish(part, code, out);
+}
+
+std::int32_t UiPanel::NewListPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
+                                 std::int32_t height, std::int32_t spacing, Font* font, std::int32_t priority) {
+    *out = nullptr;
+    ListPart* const part = Allocate<ListPart>();
+    if (!part) return -2;
+    return Finish(part, part->Create(CreationList(), priority, x, y, width, height, spacing, font, m_tag), out);
 }
 
 void UiPanel::DropFromParts(const void* object) {

@@ -62,6 +62,8 @@ public:
     void SetTextBoxStyle(std::int32_t capacity, std::uint32_t backColour, std::uint32_t textColour);
     void SetCompositionStyle(std::int32_t length, std::int32_t textColour, std::int32_t backColour);
     void SetSliderSettings(std::uint8_t clickMode, std::int32_t step);
+    // The action-map actions that page new sliders and select lists backwards and forwards.
+    void SetSliderPageActions(std::uint8_t up, std::uint8_t down);
     void SetSelectListColours(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint8_t flag);
 
     // Copied into each new text box as its IME-on-focus flag.
@@ -113,6 +115,25 @@ public:
                                 bool pointerActive, bool activatable);
     std::int32_t NewHitMapPart(UiPart** out, const char* fileName, std::uint8_t regionCount, std::int32_t x,
                                std::int32_t y, bool activatable);
+    // Type 4: after success the slider takes the panel's page actions, click mode and step. Its
+    // arrows enter the table of live parts with it and leave it when the slider drops them.
+    std::int32_t NewSliderPart(UiPart** out, std::int32_t x, std::int32_t y, bool vertical, std::int32_t breadth,
+                               std::uint32_t faceColour, std::uint32_t trackColour, std::uint32_t hoverColour,
+                               std::uint32_t pressedColour, std::uint32_t arrowColour, std::int32_t priority);
+    std::int32_t NewSliderPartEx(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t trackX, std::int32_t trackY,
+                                 const char* thumbFile, std::int32_t thumbStartCap, std::int32_t thumbEndCap,
+                                 const char* trackFile, std::int32_t trackStartCap, std::int32_t trackEndCap,
+                                 const char* decArrowFile, const char* incArrowFile, bool withDisabledFaces,
+                                 bool vertical, std::uint8_t blendMode, std::uint8_t alpha, std::int32_t keyX,
+                                 std::int32_t keyY, std::int32_t priority);
+    // Type 9: the select-list colours and new-row flag before the set-up; the page actions and
+    // click mode after it, and the step when one was set (else the scroll bar keeps the row
+    // pitch as its step).
+    std::int32_t NewSelectListPart(UiPart** out, Font* font, std::int32_t height, std::int32_t width, std::int32_t x,
+                                   std::int32_t y, const char* thumbFile, std::int32_t thumbStartCap,
+                                   std::int32_t thumbEndCap, std::int32_t sliderLength, std::int32_t sliderX,
+                                   std::int32_t sliderY, std::uint8_t blendMode, const char* markFile,
+                                   std::int32_t spacing, std::int32_t priority);
     // Skin images are loaded first when any name is given.
     std::int32_t NewTextWindowPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height, Font* font, Font* rubyFont, const char* decorationName,
@@ -134,6 +155,10 @@ public:
     // Detaches the indicator from every text box, then deletes it.
     void DropImeIndicator();
     ImeModeIndicator* ImeIndicator() const { return m_imeIndicator.get(); }
+
+    // Type 6: a choice list centred vertically on y, plain rows width x height.
+    std::int32_t NewListPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                             std::int32_t spacing, Font* font, std::int32_t priority);
 
     // 0 deleted; 1 null part; 2 not a part of this panel.
     std::int32_t RemovePart(UiPart* part);
@@ -159,6 +184,7 @@ public:
 private:
     class Entry;
     class Services;
+    class ArrowRegistry;
 
     // Allocates and constructs a part of type T; null when the allocator fails.
     template <class T>
@@ -184,6 +210,9 @@ private:
     void AttachIndicator(ImeModeIndicator* indicator);
 
     std::vector<std::unique_ptr<Entry>> m_parts;
+    // Parts the panel's parts own (slider arrows): in the table of live parts, not deleted here.
+    std::vector<std::unique_ptr<Entry>> m_innerParts;
+    std::unique_ptr<ArrowRegistry> m_arrowRegistry;
     HandleTable<UiPartContent> m_handles;
     Canvas* m_canvas = nullptr;
     SpriteList* m_spriteList = nullptr;
@@ -199,6 +228,7 @@ private:
     std::int32_t m_compositionStyle[3] = {0, -1, -1};
     std::uint8_t m_sliderClickMode = 0;
     std::int32_t m_sliderStep = 0;
+    std::uint8_t m_sliderPageActions[2] = {0, 0};
     std::uint32_t m_selectListColours[3] = {0xc0c0dcc0, 0xffff9cbf, 0xc00b2bd7};
     std::uint8_t m_selectListFlag = 1;
 

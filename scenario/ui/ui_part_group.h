@@ -126,6 +126,12 @@ public:
     // While captured the hovered part stays whatever the pointer does.
     void SetPointerCaptured(bool captured) { m_pointerCaptured = captured; }
     bool PointerCaptured() const { return m_pointerCaptured; }
+    // Ends a capture and forgets the pointer position, so the next turn hit-tests afresh.
+    void ReleasePointerCapture() {
+        m_pointerCaptured = false;
+        m_lastPointerX = -1;
+        m_lastPointerY = -1;
+    }
     bool PointerEnabled() const { return m_pointerEnabled; }
     std::int32_t LastResult() const { return m_lastResult; }
     bool TooltipShown() const { return m_tooltipShown; }
