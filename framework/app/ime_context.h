@@ -54,6 +54,8 @@ public:
     void GetConversionStatus(DWORD& conversion, DWORD& sentence);
     // The composition when it changed since the last call, else null.
     const char* GetCompositionString();
+    // The composition the last GetCompositionString read, or null when it was empty.
+    const char* CurrentComposition() const { return m_hasText ? m_text.c_str() : nullptr; }
     std::int32_t GetFirstClauseEnd();
     std::int32_t GetCursorPos();
     std::int32_t GetDeltaStart();

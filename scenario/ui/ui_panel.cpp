@@ -8,6 +8,9 @@
 #include "graphics/sprites/canvas.h"
 #include "scenario/text/game_part_group.h"
 #include "scenario/text/text_window_part.h"
+#include "scenario/ui/check_part.h"
+#include "scenario/ui/ime_mode_indicator.h"
+#include "scenario/ui/text_box_part.h"
 #include "scenario/ui/frame_button_part.h"
 #include "scenario/ui/hit_map_part.h"
 #include "scenario/ui/hit_rect_part.h"
@@ -44,6 +47,8 @@ public:
     Drawable* PartSprite() override {
         switch (m_part->TypeCode()) {
         case kUiTextButton: return &static_cast<TextButton*>(m_part)->ButtonSprite();
+        case kUiCheck: return &static_cast<CheckPart*>(m_part)->PartSprite();
+        case kUiTextBox: return &static_cast<TextBoxPart*>(m_part)->TextSprite();
         case kUiFrameButton: return &static_cast<FrameButtonPart*>(m_part)->Rectangle();
         case kUiTextWindow: return &static_cast<TextWindowPart*>(m_part)->WindowSprite();
         case kUiSelectList: return &static_cast<SelectListPart*>(m_part)->PartSprite();
@@ -55,14 +60,25 @@ public:
         if (!list) return nullptr;
         return list->RowSprite(row == -2 ? list->RowCount() : row);
     }
-    char* TextBuffer() override { return nullptr; }
+    char* TextBuffer() override {
+        TextBoxPart* const box = Box();
+        return box ? box->TextBuffer() : nullptr;
+    }
     char* RowText(std::int32_t row) override {
         ListPart* const list = List();
         return list ? list->RowText(row) : nullptr;
     }
-    std::uint8_t SetCheckState(bool) override { return 0; }
-    std::int32_t CheckState() override { return 0; }
-    void SetText(const char*) override {}
+    std::uint8_t SetCheckState(bool checked) override {
+        CheckPart* const check = Check();
+        return check && check->SetChecked(checked) ? 1 : 0;
+    }
+    std::int32_t CheckState() override {
+        CheckPart* const check = Check();
+        return check && check->IsChecked() ? 1 : 0;
+    }
+    void SetText(const char* text) override {
+        if (TextBoxPart* const box = Box()) box->SetText(text);
+    }
     void SetSliderValue(std::int32_t value) override {
         if (m_part->TypeCode() == kUiSlider) static_cast<SliderPartBase*>(m_part)->SetValue(value);
     }
@@ -83,14 +99,23 @@ public:
     }
     void SetTypeFlag(bool flag) override {
         if (m_part->TypeCode() == kUiTextButton) static_cast<TextButton*>(m_part)->SetRectHit(flag);
+        if (CheckPart* const check = Check()) check->SetRectHit(flag);
         if (m_part->TypeCode() == kUiSlider) static_cast<SliderPartBase*>(m_part)->SetRectTrackHit(flag);
     }
     void SetInputLock(bool locked) override {
         if (HitMapPart* map = HitMap()) map->SetLocked(locked);
         if (ListPart* list = List()) list->SetLocked(locked);
+        if (CheckPart* const check = Check()) check->SetLocked(locked);
+        if (TextBoxPart* const box = Box()) box->SetLocked(locked);
     }
 
 private:
+    TextBoxPart* Box() const {
+        return m_part->TypeCode() == kUiTextBox ? static_cast<TextBoxPart*>(m_part) : nullptr;
+    }
+    CheckPart* Check() const {
+        return m_part->TypeCode() == kUiCheck ? static_cast<CheckPart*>(m_part) : nullptr;
+    }
     HitMapPart* HitMap() const {
         return m_part->TypeCode() == kUiHitMap ? static_cast<HitMapPart*>(m_part) : nullptr;
     }
@@ -148,11 +173,15 @@ public:
         return m_panel.NewImageButton(out, x, y, imagePath, option, variant != 0, static_cast<std::uint8_t>(style),
                                       b5, static_cast<std::int32_t>(colour), minusOne, passThrough ? 1 : 0);
     }
-    // Check parts are not built yet: every set that has one fails and rolls back.
-    std::int32_t NewCheckPart(UiPart** out, std::int32_t, std::int32_t, const char*, std::int32_t, bool,
-                              UiPart*, std::int32_t, std::uint8_t, std::uint32_t, std::int32_t, bool) override {
-        if (out) *out = nullptr;
-        return -1;
+    // The same order: kind, disabled faces, leader, blend mode, alpha, key pixel, priority.
+    std::int32_t NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* imagePath, std::int32_t type,
+                              bool option, UiPart* groupLeader, std::int32_t style, std::uint8_t b5,
+                              std::uint32_t colour, std::int32_t minusOne, bool passThrough) override {
+        if (!out) return 1;
+        // A kind outside a byte is no kind of the table.
+        const std::uint8_t kind = type >= 0 && type < 256 ? static_cast<std::uint8_t>(type) : CheckPart::kKinds;
+        return m_panel.NewCheckPart(out, x, y, imagePath, kind, option, groupLeader, static_cast<std::uint8_t>(style),
+                                    b5, static_cast<std::int32_t>(colour), minusOne, passThrough ? 1 : 0);
     }
     std::int32_t RemovePart(UiPart* part) override { return m_panel.RemovePart(part); }
     Canvas* PanelCanvas() override { return m_panel.BoundCanvas(); }
@@ -173,7 +202,10 @@ private:
 UiPanel::UiPanel()
     : m_arrowRegistry(new ArrowRegistry(*this)), m_allocate(AllocateFromHeap), m_services(new Services(*this)) {}
 
-UiPanel::~UiPanel() { DeleteParts(); }
+UiPanel::~UiPanel() {
+    DeleteParts();
+    DropImeIndicator();
+}
 
 UiPanelServices& UiPanel::QgmServices() { return *m_services; }
 
@@ -291,6 +323,112 @@ std::int32_t UiPanel::NewImageObjectButton(UiPart** out, std::int32_t x, std::in
                   part->CreateFromImage(CreationList(), priority, image, withDisabledFace, withPressedFace, x, y,
                                         blendMode, alpha, m_tag),
                   out);
+}
+
+bool UiPanel::CheckLeader(UiPart* part, CheckPart** leader) const {
+    *leader = nullptr;
+    if (!part) return true;
+    if (!Owns(part) || part->TypeCode() != kUiCheck) return false;
+    *leader = static_cast<CheckPart*>(part);
+    return true;
+}
+
+std::int32_t UiPanel::NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName,
+                                   std::uint8_t kind, bool withDisabledFaces, UiPart* groupLeader,
+                                   std::uint8_t blendMode, std::uint8_t alpha, std::int32_t keyX, std::int32_t keyY,
+                                   std::int32_t priority) {
+    *out = nullptr;
+    CheckPart* leader = nullptr;
+    if (!CheckLeader(groupLeader, &leader)) return 1;
+    CheckPart* const part = Allocate<CheckPart>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromFile(CreationList(), priority, CallerWord(), fileName, kind, withDisabledFaces,
+                                       leader, x, y, blendMode, alpha, keyX, keyY, m_tag),
+                  out);
+}
+
+std::int32_t UiPanel::NewCheckPartFromImage(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
+                                            std::uint8_t kind, bool withDisabledFaces, UiPart* groupLeader,
+                                            std::uint8_t blendMode, std::uint8_t alpha, std::int32_t priority) {
+    *out = nullptr;
+    CheckPart* leader = nullptr;
+    if (!CheckLeader(groupLeader, &leader)) return 1;
+    CheckPart* const part = Allocate<CheckPart>();
+    if (!part) return -2;
+    return Finish(part,
+                  part->CreateFromImage(CreationList(), priority, CallerWord(), image, kind, withDisabledFaces, leader,
+                                        x, y, blendMode, alpha, m_tag),
+                  out);
+}
+
+void UiPanel::PrepareTextBox(TextBoxPart* box) const {
+    box->SetCapacity(m_textBoxCapacity);
+    box->SetBackColour(m_textBoxBackColour);
+    box->SetTextColour(m_textBoxTextColour);
+    box->SetCompositionStyle(m_compositionStyle[0], m_compositionStyle[1], m_compositionStyle[2]);
+}
+
+std::int32_t UiPanel::FinishTextBox(TextBoxPart* box, std::int32_t code, UiPart** out) {
+    if (code == 0) {
+        box->SetImeIndicator(m_imeIndicator.get());
+        box->SetImeOnFocus(m_textBoxImeFlag != 0);
+    }
+    return Finish(box, code, out);
+}
+
+std::int32_t UiPanel::NewTextBoxPart(UiPart** out, std::int32_t x, std::int32_t y, Font* font, std::int32_t length,
+                                     std::int32_t margin, bool bordered, std::int32_t priority) {
+    *out = nullptr;
+    TextBoxPart* const part = Allocate<TextBoxPart>();
+    if (!part) return -2;
+    PrepareTextBox(part);
+    return FinishTextBox(part,
+                         part->Create(CreationList(), priority, m_taskScheduler, m_textInput, font, length,
+                                      CallerText(), x, y, margin, bordered, m_tag),
+                         out);
+}
+
+std::int32_t UiPanel::NewTextBoxPartEx(UiPart** out, std::int32_t x, std::int32_t y, Font* font,
+                                       std::int32_t lineCount, std::int32_t length, std::int32_t margin,
+                                       std::int32_t lineSpacing, bool bordered, std::int32_t priority) {
+    *out = nullptr;
+    TextBoxPart* const part = Allocate<TextBoxPart>();
+    if (!part) return -2;
+    PrepareTextBox(part);
+    return FinishTextBox(part,
+                         part->CreateMultiLine(CreationList(), priority, m_taskScheduler, m_textInput, font, lineCount,
+                                               length, CallerText(), x, y, margin, lineSpacing, bordered, m_tag),
+                         out);
+}
+
+void UiPanel::AttachIndicator(ImeModeIndicator* indicator) {
+    for (UiPart* const part : Parts()) {
+        if (part->TypeCode() == kUiTextBox) static_cast<TextBoxPart*>(part)->SetImeIndicator(indicator);
+    }
+}
+
+std::int32_t UiPanel::SetImeIndicator(Font* font, std::int32_t x, std::int32_t y) {
+    if (!m_canvas) return 1;
+    if (m_imeIndicator && font && m_imeIndicator->IndicatorFont() == font) {
+        m_imeIndicator->SetPosition(x, y);
+        return 0;
+    }
+    // The boxes let go of the old indicator before it goes, whether or not a new one comes.
+    DropImeIndicator();
+    std::unique_ptr<ImeModeIndicator> indicator(new (std::nothrow) ImeModeIndicator);
+    if (!indicator) return -2;
+    const std::int32_t code = indicator->Create(CreationList(), m_textInput, font, x, y, true, m_tag);
+    if (code != 0) return code;
+    m_imeIndicator = std::move(indicator);
+    AttachIndicator(m_imeIndicator.get());
+    return 0;
+}
+
+void UiPanel::DropImeIndicator() {
+    if (!m_imeIndicator) return;
+    AttachIndicator(nullptr);
+    m_imeIndicator.reset();
 }
 
 std::int32_t UiPanel::NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -478,6 +616,10 @@ void UiPanel::OnObjectDeleting(ListedObjectFamily family, const void* object, co
             if (canvas && canvas == m_canvas) {
                 if (m_spriteList) DropFromParts(m_spriteList);
                 if (m_secondList) DropFromParts(m_secondList);
+                if (m_imeIndicator) {
+                    m_imeIndicator->DropList(m_spriteList);
+                    m_imeIndicator->DropList(m_secondList);
+                }
                 BindCanvas(nullptr);
             }
             if (m_group && canvas) m_group->DropReferencesTo(canvas);
@@ -487,6 +629,8 @@ void UiPanel::OnObjectDeleting(ListedObjectFamily family, const void* object, co
         Image* const image = m_lookup->FindImage(word);
         if (image && static_cast<const void*>(image) != object) DropFromParts(image);
     }
+    // An indicator whose font goes is deleted (the boxes detached first).
+    if (m_imeIndicator && object && m_imeIndicator->IndicatorFont() == object) DropImeIndicator();
     DropFromParts(object);
     if (otherFace) DropFromParts(otherFace);
     if (m_group) m_group->DropReferencesTo(object);

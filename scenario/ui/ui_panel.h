@@ -30,6 +30,11 @@
 #include "scenario/interfaces/ui_part.h"
 
 class Canvas;
+class CheckPart;
+class ImeContext;
+class ImeModeIndicator;
+class TaskScheduler;
+class TextBoxPart;
 class Font;
 class GamePartGroup;
 class GraphicsObjectLookup;
@@ -61,6 +66,13 @@ public:
     void SetSliderPageActions(std::uint8_t up, std::uint8_t down);
     void SetSelectListColours(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint8_t flag);
 
+    // Copied into each new text box as its IME-on-focus flag.
+    void SetTextBoxImeFlag(bool flag) { m_textBoxImeFlag = flag ? 1 : 0; }
+    // The caret tasks' scheduler and the input context handed to text boxes and the IME
+    // indicator (the script engine's, set at its start).
+    void SetTaskScheduler(TaskScheduler* scheduler) { m_taskScheduler = scheduler; }
+    void SetTextInput(ImeContext* context) { m_textInput = context; }
+
     std::uint32_t ButtonFaceColour() const { return m_buttonFaceColour; }
     std::uint32_t ButtonHighlightColour() const { return m_buttonHighlightColour; }
 
@@ -87,6 +99,14 @@ public:
     std::int32_t NewImageObjectButton(UiPart** out, std::int32_t x, std::int32_t y, Image* image,
                                       bool withDisabledFace, bool withPressedFace, std::uint8_t blendMode,
                                       std::uint8_t alpha, std::int32_t priority);
+    // Type 1: a radio kind names a check part of this panel that leads a radio group, or none
+    // to lead a new one; any other leader answers 1.
+    std::int32_t NewCheckPart(UiPart** out, std::int32_t x, std::int32_t y, const char* fileName, std::uint8_t kind,
+                              bool withDisabledFaces, UiPart* groupLeader, std::uint8_t blendMode, std::uint8_t alpha,
+                              std::int32_t keyX, std::int32_t keyY, std::int32_t priority);
+    std::int32_t NewCheckPartFromImage(UiPart** out, std::int32_t x, std::int32_t y, Image* image, std::uint8_t kind,
+                                       bool withDisabledFaces, UiPart* groupLeader, std::uint8_t blendMode,
+                                       std::uint8_t alpha, std::int32_t priority);
     std::int32_t NewFrameButtonPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                     std::int32_t height, std::uint32_t colour, std::uint32_t hoverColour,
                                     std::uint32_t pressedColour, std::int32_t priority);
@@ -118,6 +138,23 @@ public:
     std::int32_t NewTextWindowPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height, Font* font, Font* rubyFont, const char* decorationName,
                                    const char* maskAName, const char* maskBName, std::int32_t priority);
+
+    // Type 3: the panel's capacity, colours and composition style first, then the box made with
+    // the panel's scheduler and input context and no output; the IME indicator (if any) is
+    // attached and the IME flag copied.
+    std::int32_t NewTextBoxPart(UiPart** out, std::int32_t x, std::int32_t y, Font* font, std::int32_t length,
+                                std::int32_t margin, bool bordered, std::int32_t priority);
+    std::int32_t NewTextBoxPartEx(UiPart** out, std::int32_t x, std::int32_t y, Font* font, std::int32_t lineCount,
+                                  std::int32_t length, std::int32_t margin, std::int32_t lineSpacing, bool bordered,
+                                  std::int32_t priority);
+
+    // 1 no canvas bound. The same font only moves the indicator (0). Otherwise the old one is
+    // detached from every text box and deleted, a right-aligned one made with the font (its
+    // failure code, with no indicator left) and attached to every text box; 0.
+    std::int32_t SetImeIndicator(Font* font, std::int32_t x, std::int32_t y);
+    // Detaches the indicator from every text box, then deletes it.
+    void DropImeIndicator();
+    ImeModeIndicator* ImeIndicator() const { return m_imeIndicator.get(); }
 
     // Type 6: a choice list centred vertically on y, plain rows width x height.
     std::int32_t NewListPart(UiPart** out, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -163,6 +200,14 @@ private:
     void DeleteEntry(std::size_t index);
     // Every part forgets object.
     void DropFromParts(const void* object);
+    // The check part a creation names as its group leader: null for none; false for a word
+    // that is not a check part of this panel.
+    bool CheckLeader(UiPart* part, CheckPart** leader) const;
+    // The settings a new text box takes before its creation, and after it.
+    void PrepareTextBox(TextBoxPart* box) const;
+    std::int32_t FinishTextBox(TextBoxPart* box, std::int32_t code, UiPart** out);
+    // Every text box of the panel points to the indicator (null: to none).
+    void AttachIndicator(ImeModeIndicator* indicator);
 
     std::vector<std::unique_ptr<Entry>> m_parts;
     // Parts the panel's parts own (slider arrows): in the table of live parts, not deleted here.
@@ -179,6 +224,7 @@ private:
     std::int32_t m_textBoxCapacity = 255;
     std::uint32_t m_textBoxBackColour = 0xc0c0dcc0;
     std::uint32_t m_textBoxTextColour = 0;
+    std::uint8_t m_textBoxImeFlag = 0;
     std::int32_t m_compositionStyle[3] = {0, -1, -1};
     std::uint8_t m_sliderClickMode = 0;
     std::int32_t m_sliderStep = 0;
@@ -186,6 +232,9 @@ private:
     std::uint32_t m_selectListColours[3] = {0xc0c0dcc0, 0xffff9cbf, 0xc00b2bd7};
     std::uint8_t m_selectListFlag = 1;
 
+    TaskScheduler* m_taskScheduler = nullptr;
+    ImeContext* m_textInput = nullptr;
+    std::unique_ptr<ImeModeIndicator> m_imeIndicator;
     GamePartGroup* m_group = nullptr;
     GraphicsObjectLookup* m_lookup = nullptr;
     PartAllocator m_allocate;

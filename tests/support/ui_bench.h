@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -80,12 +81,33 @@ public:
     HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) override { return ::LoadCursorA(instance, name); }
 };
 
-// The IMM: open and close requests are recorded.
+// The IMM: open and close requests are recorded; the conversion and sentence modes and the
+// composition (its text, cursor, first clause end and delta start) are what the test sets.
 class BenchImm : public ImmApi {
 public:
     HIMC GetContext(HWND) override { return reinterpret_cast<HIMC>(0x1234); }
     BOOL ReleaseContext(HWND, HIMC) override { return TRUE; }
-    LONG GetCompositionString(HIMC, DWORD, void*, DWORD) override { return 0; }
+    LONG GetCompositionString(HIMC, DWORD index, void* buffer, DWORD size) override {
+        switch (index) {
+        case GCS_COMPSTR:
+            if (buffer && size >= composition.size()) std::memcpy(buffer, composition.data(), composition.size());
+            return static_cast<LONG>(composition.size());
+        case GCS_CURSORPOS: return cursorPos;
+        case GCS_DELTASTART: return deltaStart;
+        case GCS_COMPCLAUSE: {
+            const DWORD clauses[2] = {0, static_cast<DWORD>(firstClauseEnd)};
+            if (firstClauseEnd < 0) return 0;
+            if (buffer && size >= sizeof clauses) std::memcpy(buffer, clauses, sizeof clauses);
+            return sizeof clauses;
+        }
+        default: return 0;
+        }
+    }
+    BOOL GetConversionStatus(HIMC, DWORD* conversion, DWORD* sentence) override {
+        *conversion = conversionMode;
+        *sentence = sentenceMode;
+        return TRUE;
+    }
     BOOL SetOpenStatus(HIMC, BOOL open) override {
         openCalls.push_back(open);
         return TRUE;
@@ -97,6 +119,13 @@ public:
     void ControlStatusWindow(HWND, bool) override {}
 
     std::vector<BOOL> openCalls;
+    DWORD conversionMode = 0;
+    DWORD sentenceMode = 0;
+    std::string composition;
+    LONG cursorPos = 0;
+    LONG deltaStart = 0;
+    // Negative: no clause information.
+    LONG firstClauseEnd = -1;
 };
 
 // The application's sources: everything fake except the cursors.

@@ -106,15 +106,26 @@ TEST_F(UiPanelBench, ASetFailingAtItsThirdEntryLeavesPanelAndGroupAsBefore) {
     EXPECT_EQ(0, canvas.Sprites().Count());
 }
 
-TEST_F(UiPanelBench, ASetWithACheckPartFailsUntilCheckPartsExist) {
+TEST_F(UiPanelBench, ASetMakesCheckPartsAndRollsBackOneThatFails) {
     WriteStrip("set_0.bmp");
     testsupport::QgmPartEntry entry;
     entry.name = "_0.bmp";
     entry.kind = 4;
     ASSERT_TRUE(testsupport::WriteFile(Game("set.qgm"), testsupport::QgmFile().Part(entry).Bytes()));
     QgmPartGroup set;
+    ASSERT_EQ(0, set.Load(&panel.QgmServices(), &group, "set.qgm", 0, false, false, nullptr));
+    ASSERT_EQ(1u, panel.Parts().size());
+    EXPECT_EQ(kUiCheck, panel.Parts()[0]->TypeCode());
+    ASSERT_EQ(0, panel.RemovePart(panel.Parts()[0]));
+    // A check box of kind 0 needs six faces: a strip of four pixels cannot hold them.
+    testsupport::DibLayout narrow;
+    narrow.bitCount = 32;
+    narrow.width = 4;
+    narrow.rows = {{0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000}};
+    WriteBmp("set_0.bmp", narrow);
     EXPECT_EQ(8, set.Load(&panel.QgmServices(), &group, "set.qgm", 0, false, false, nullptr));
     EXPECT_TRUE(panel.Parts().empty());
+    EXPECT_TRUE(group.Members().empty());
 }
 
 // Every object the panel's parts and the group borrow goes through the screen device's release
