@@ -230,11 +230,12 @@ auto ParseText(std::uint32_t word) {
     };
 }
 
-auto CopyPoints(std::uint32_t countWord, std::uint32_t arrayWord) {
-    return [countWord, arrayWord](ScriptMotion& m) {
-        const std::int32_t* const points = PointArray(countWord, arrayWord);
-        return points ? m.SetPoints(Int(countWord), points) : 1;
-    };
+// The points of an array command, checked before anything is made.
+template <class Start>
+std::uint32_t WithPoints(std::uint32_t countWord, std::uint32_t arrayWord, Start start) {
+    const std::int32_t* const points = PointArray(countWord, arrayWord);
+    if (!points) return 0;
+    return start([countWord, points](ScriptMotion& m) { return m.SetPoints(Int(countWord), points); });
 }
 
 // Layouts: target, segment time, text or count (and array), delay, show, group.
@@ -242,19 +243,19 @@ std::uint32_t CmdStartDrawablePathTextBody(std::uint32_t* w) {
     return Run(ScriptMotionKind::kPath, PathSetup(w, 5), ObjectTarget(w[0]), ParseText(w[2]));
 }
 std::uint32_t CmdStartDrawablePathPointsBody(std::uint32_t* w) {
-    return Run(ScriptMotionKind::kPath, PathSetup(w, 6), ObjectTarget(w[0]), CopyPoints(w[2], w[3]));
+    return WithPoints(w[2], w[3], [w](auto give) { return Run(ScriptMotionKind::kPath, PathSetup(w, 6), ObjectTarget(w[0]), give); });
 }
 std::uint32_t CmdStartSpritePathTextBody(std::uint32_t* w) {
     return Run(ScriptMotionKind::kPath, PathSetup(w, 5), SpriteTarget(w[0]), ParseText(w[2]));
 }
 std::uint32_t CmdStartSpritePathPointsBody(std::uint32_t* w) {
-    return Run(ScriptMotionKind::kPath, PathSetup(w, 6), SpriteTarget(w[0]), CopyPoints(w[2], w[3]));
+    return WithPoints(w[2], w[3], [w](auto give) { return Run(ScriptMotionKind::kPath, PathSetup(w, 6), SpriteTarget(w[0]), give); });
 }
 std::uint32_t CmdStartSpriteTrackTextBody(std::uint32_t* w) {
     return Run(ScriptMotionKind::kTrack, TrackSetup(w, 5), SpriteTarget(w[0]), ParseText(w[2]));
 }
 std::uint32_t CmdStartSpriteTrackPointsBody(std::uint32_t* w) {
-    return Run(ScriptMotionKind::kTrack, TrackSetup(w, 6), SpriteTarget(w[0]), CopyPoints(w[2], w[3]));
+    return WithPoints(w[2], w[3], [w](auto give) { return Run(ScriptMotionKind::kTrack, TrackSetup(w, 6), SpriteTarget(w[0]), give); });
 }
 std::uint32_t CmdStartValueMotionTextBody(std::uint32_t* w) {
     return Run(ScriptMotionKind::kValue, ValueSetup(w, 5), SpriteTarget(w[0]), ParseText(w[2]));

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -17,6 +19,7 @@
 #include "effects/surface/surface_effect.h"
 #include "framework/images/bmp_image_loader.h"
 #include "game/commands/image_draw_forms.h"
+#include "game/commands/surface_resolution.h"
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "tests/game/commands/device_command_fixture.h"
 #include "tests/graphics/poisoning_delete.h"
@@ -302,10 +305,10 @@ TEST_F(ImageDrawCommands, TwoImageCommandsMakeTheImageCallWithTheirForms) {
          }},
         {"affine matrix, 16.16 words", 393,
          [](auto d, auto s) {
-             return std::vector<std::uint32_t>{d, s, 0x10000, 0, 0x20000, 0, 0x18000, 0x30000, 0, 0, 0xFF, 0, 0, 0, W, 0, 0, 0, W, 0, 0, 0};
+             return std::vector<std::uint32_t>{d, s, 0x10000, 0, 0x8000, 0x18000, 0x18000, 0x30000, 0, 0, 0xFF, 0, 0, 0, W, 0, 0, 0, W, 0, 0, 0};
          },
          [](Image& i, Surface* s) {
-             const double m[6] = {1.0, 0.0, 2.0, 0.0, 1.5, 3.0};
+             const double m[6] = {1.0, 0.0, 0.5, 1.5, 1.5, 3.0};
              return i.AffineBlendRectMatrix(s, m, nullptr, 0, 0, 0xFF, 0, 0, 0, nullptr);
          }},
     };
@@ -373,6 +376,7 @@ TEST_F(ImageDrawCommands, SetAllAlphaOnAnEightBitImageAnswers2AndChangesNothing)
 TEST_F(ImageDrawCommands, PaletteColourTriplesAreMaskedPerChannel) {
     Image* image = nullptr;
     ASSERT_EQ(0, m_device.CreateImage(&image, 4, 4, 8, 0));
+    ASSERT_EQ(0, image->SetPalette(nullptr, 256, 0));
     ASSERT_EQ(1, Call(331, {Word(image), 5, 0x1FF, 0, 0x1FE, 1}));
     EXPECT_EQ(0x00FF00FEu, image->Palette()[5]) << "red must not spill into alpha nor blue into green";
     EXPECT_EQ(5, Call(329, {Word(image), 0xFF, 0, 0xFE}));
@@ -404,13 +408,17 @@ TEST_F(ImageDrawCommands, FromSurfaceLooksTheSourceUpAndRefusesAForgedWord) {
 
 TEST_F(ImageDrawCommands, SaveImageWritesABmpThatLoadsBack) {
     char folder[MAX_PATH];
-    ASSERT_NE(0u, GetTempPathA(MAX_PATH, folder));
-    const std::string path = std::string(folder) + "image_draw_318.bmp";
+    ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, folder));
+    const std::string path = std::string(folder) + "\\image_draw_318.bmp";
     DeleteFileA(path.c_str());
     Image* const image = Coded32(5, 3, 2);
     ASSERT_EQ(0, Call(318, {Word(image), Text(path), 0, 0}));
     Image loaded;
-    ASSERT_EQ(0, loaded.Load(path.c_str(), nullptr, 0, 0));
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    file.close();
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_EQ(0, loaded.Load(nullptr, bytes.data(), static_cast<std::int32_t>(bytes.size()), 0));
     ASSERT_EQ(5, loaded.Width());
     for (std::int32_t y = 0; y < 3; ++y) {
         for (std::int32_t x = 0; x < 5; ++x) EXPECT_EQ(Coded(x, y, 2) & 0xFFFFFF, loaded.GetPixel(x, y) & 0xFFFFFF);
@@ -492,9 +500,7 @@ TEST_F(ImageDrawCommands, ReleasingAnImageCancelsItsSurfaceEffectBeforeItGoes) {
     std::uint32_t sourceWord = Word(source);
     std::memcpy(reinterpret_cast<void*>(static_cast<std::uintptr_t>(variable)), &sourceWord, 4);
     ASSERT_EQ(0, Call(243, {variable}));
-    EXPECT_FALSE(m_scheduler.Contains(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(reveal))) &&
-                 m_factory.IsRunning(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(reveal))))
-        << "the effect was left running on a freed image";
+    EXPECT_EQ(nullptr, CommandTasks().FindTask(reveal)) << "the effect was left running on a freed image";
     m_clock.AdvanceMs(2000);
     m_scheduler.RunDue(m_clock.Milliseconds());
     EXPECT_EQ(0, Call(389, {reveal}));
