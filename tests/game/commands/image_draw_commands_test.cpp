@@ -22,6 +22,7 @@
 #include "game/commands/surface_resolution.h"
 #include "pixelops/interfaces/pixel_op_rect_operations.h"
 #include "tests/game/commands/device_command_fixture.h"
+#include "tests/game/commands/script_call_program.h"
 #include "tests/graphics/poisoning_delete.h"
 
 #include <gtest/gtest.h>
@@ -527,6 +528,46 @@ TEST_F(ImageDrawCommands, ReleasingEveryObjectCancelsSurfaceEffectsFirst) {
     m_scheduler.RunDue(m_clock.Milliseconds());
     EXPECT_EQ(0, Call(389, {fade}));
     EXPECT_EQ(0, CommandTasks().LiveCount());
+}
+
+// A script draws through the commands as a game would: images made by 231, filled, keyed,
+// blitted and blended, read back into variables, saved as a BMP, and a timed effect started.
+TEST_F(ImageDrawCommands, AScriptDrawsThroughTheCommands) {
+    commandtest::ProgramRun run;
+    commandtest::CallProgram p;
+    p.Call(231, {"8", "4", "32", "0"}, "var:0");
+    p.Call(231, {"4", "2", "32", "0"}, "var:1");
+    p.Call(322, {"@var:0", "0", "0", "8", "4", "0x1FF", "0x20", "0x1FE"}, "var:2");
+    p.Call(323, {"@var:1", "0x80102030", "65535", "0", "0", "0"}, "var:3");
+    p.Call(333, {"@var:0", "@var:1", "2", "1", "65535", "0", "0", "0"}, "var:4");
+    p.Call(328, {"@var:0", "3", "2"}, "var:5");
+    p.Call(328, {"@var:0", "0", "0"}, "var:6");
+    p.Call(337, {"@var:0", "@var:1", "65535", "9", "9", "9", "9", "9"}, "var:7");
+    p.Call(328, {"@var:0", "0", "0"}, "var:8");
+    p.Call(318, {"@var:0", p.Text("drawn.bmp"), "0", "0"}, "var:9");
+    p.Call(386, {"0", "500", "@var:0", "0", "65535"}, "var:10");
+    p.Call(389, {"@var:10"}, "var:11");
+    p.Call(326, {"@var:0", "0x40"}, "var:12");
+    p.Call(328, {"@var:0", "7", "3"}, "var:13");
+    ASSERT_EQ(kStepEnded, run.Run(p));
+    EXPECT_EQ(1, run.Var(2));
+    EXPECT_EQ(1, run.Var(3));
+    EXPECT_EQ(0, run.Var(4));
+    EXPECT_EQ(0x102030u, static_cast<std::uint32_t>(run.Var(5)) & 0xFFFFFF) << "the blit at (2, 1)";
+    EXPECT_EQ(0x00FF20FEu, static_cast<std::uint32_t>(run.Var(6)) & 0xFFFFFF) << "the fill's channels masked";
+    EXPECT_EQ(0, run.Var(7));
+    EXPECT_NE(run.Var(6), run.Var(8)) << "the alpha blend at (0, 0) mixed the colours";
+    EXPECT_EQ(0, run.Var(9));
+    EXPECT_NE(0, run.Var(10));
+    EXPECT_EQ(1, run.Var(11));
+    EXPECT_EQ(0, run.Var(12));
+    EXPECT_EQ(0x40u, static_cast<std::uint32_t>(run.Var(13)) >> 24);
+    std::ifstream file(run.File("drawn.bmp"), std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Image loaded;
+    ASSERT_EQ(0, loaded.Load(nullptr, bytes.data(), static_cast<std::int32_t>(bytes.size()), 0));
+    EXPECT_EQ(8, loaded.Width());
+    EXPECT_EQ(0x102030u, loaded.GetPixel(3, 2) & 0xFFFFFF);
 }
 
 }  // namespace
