@@ -14,7 +14,10 @@
 
 #include "framework/interfaces/deleting_destructor.h"
 #include "graphics/device/primitive_sprites.h"
+#include "game/commands/surface_resolution.h"
+#include "graphics/sprites/canvas.h"
 #include "graphics/sprites/sprite.h"
+#include "graphics/sprites/sprite_list.h"
 #include "tests/game/commands/device_command_fixture.h"
 #include "tests/graphics/poisoning_delete.h"
 
@@ -340,6 +343,28 @@ TEST_F(RealMotionCommands, APathMotionMovesASprite) {
     EXPECT_EQ(13, m_sprite->X());
     EXPECT_EQ(22, m_sprite->Y());
     EXPECT_EQ(0, Call(211, {handle}));
+}
+
+TEST_F(RealMotionCommands, APathMotionMovesASpriteOnACanvas) {
+    MemoryScreen* const screen = NewScreen(32, 24);
+    Canvas* const canvas = CanvasOfScreen(WordOf(static_cast<Surface*>(screen)));
+    ASSERT_NE(nullptr, canvas);
+    Image* const picture = NewImage(4, 4);
+    picture->FillValue(0xFFFF0000, nullptr);
+    Sprite* sprite = nullptr;
+    ASSERT_EQ(0, m_device.CreateSprite(&sprite, picture, nullptr, 2, 2));
+    ASSERT_EQ(0, canvas->Sprites().Add(sprite, 0, 0));
+    Image shot;
+    ASSERT_EQ(0, shot.Create(32, 24, 32, 0));
+    ASSERT_EQ(0, canvas->Render(&shot, 0, 0, false));
+    EXPECT_EQ(0xFF0000u, shot.GetPixel(3, 3) & 0xFFFFFF);
+
+    ASSERT_NE(0, Call(447, {WordOf(sprite), 40, 2, Points({12, 2, 255, 20, 14, 255}), 0, 0, 1, 1, 0, 0, 0}));
+    Run(0);
+    Run(200);
+    ASSERT_EQ(0, canvas->Render(&shot, 0, 0, false));
+    EXPECT_EQ(0xFF0000u, shot.GetPixel(21, 15) & 0xFFFFFF) << "the sprite at its last point";
+    EXPECT_NE(0xFF0000u, shot.GetPixel(3, 3) & 0xFFFFFF) << "and no longer at its start";
 }
 
 TEST_F(RealMotionCommands, AStartWithSegmentTime0SetsTheEndAndAnswers0) {
