@@ -8,9 +8,11 @@
 #include "game/commands/effect_task_commands.h"
 #include "game/commands/file_commands.h"
 #include "game/commands/font_commands.h"
+#include "game/commands/image_draw_commands.h"
 #include "game/commands/input_commands.h"
 #include "game/commands/memory_commands.h"
 #include "game/commands/message_box_commands.h"
+#include "game/commands/motion_commands.h"
 #include "game/commands/number_commands.h"
 #include "game/commands/save_commands.h"
 #include "game/commands/sound_commands.h"
@@ -88,7 +90,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdRestoreChoiceSnapshot", CmdRestoreChoiceSnapshot},  // 51
     {"CmdHasChoiceSnapshot", CmdHasChoiceSnapshot},  // 52
     {"CmdDropChoiceSnapshot", CmdDropChoiceSnapshot},  // 53
-    {"CmdStartSizeMotion", CmdNotBuilt},  // 54
+    {"CmdStartSizeMotion", CmdStartSizeMotion},  // 54
     {"CmdNoOperation", CmdNoOperation},  // 55
     {"CmdNoOperation", CmdNoOperation},  // 56
     {"CmdGetGameMessageBox", CmdNotBuilt},  // 57
@@ -349,93 +351,93 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSetTransitionParams", CmdSetTransitionParams},  // 312
     {"CmdAddTransitionParams", CmdAddTransitionParams},  // 313
     {"CmdGetDrawableBounds", CmdGetDrawableBounds},  // 314
-    {"CmdStartDrawablePathText", CmdNotBuilt},  // 315
-    {"CmdStartDrawablePathPoints", CmdNotBuilt},  // 316
-    {"CmdConvertImageDepth", CmdNotBuilt},  // 317
-    {"CmdSaveImage", CmdNotBuilt},  // 318
-    {"CmdImageHasAlpha", CmdNotBuilt},  // 319
-    {"CmdDecodeImageFile", CmdNotBuilt},  // 320
-    {"CmdDecodeImageMemory", CmdNotBuilt},  // 321
-    {"CmdFillImageRect", CmdNotBuilt},  // 322
-    {"CmdFillImageValue", CmdNotBuilt},  // 323
-    {"CmdFillImageColourKeepAlpha", CmdNotBuilt},  // 324
-    {"CmdSetImageAlpha", CmdNotBuilt},  // 325
-    {"CmdSetAllAlpha", CmdNotBuilt},  // 326
-    {"CmdSetPixel", CmdNotBuilt},  // 327
-    {"CmdGetPixel", CmdNotBuilt},  // 328
-    {"CmdFindPaletteIndex", CmdNotBuilt},  // 329
-    {"CmdCopyPalette", CmdNotBuilt},  // 330
-    {"CmdSetPaletteEntry", CmdNotBuilt},  // 331
-    {"CmdSetPaletteRange", CmdNotBuilt},  // 332
-    {"CmdBlit", CmdNotBuilt},  // 333
-    {"CmdStretchBlit", CmdNotBuilt},  // 334
-    {"CmdBlitMirrored", CmdNotBuilt},  // 335
-    {"CmdStretchBlitMirrored", CmdNotBuilt},  // 336
-    {"CmdAlphaBlend", CmdNotBuilt},  // 337
-    {"CmdStretchAlphaBlend", CmdNotBuilt},  // 338
-    {"CmdAlphaBlendMirrored", CmdNotBuilt},  // 339
-    {"CmdStretchAlphaBlendMirrored", CmdNotBuilt},  // 340
-    {"CmdCopyAlphaChannel", CmdNotBuilt},  // 341
-    {"CmdStretchCopyAlphaChannel", CmdNotBuilt},  // 342
-    {"CmdCopyAlphaChannelMirrored", CmdNotBuilt},  // 343
+    {"CmdStartDrawablePathText", CmdStartDrawablePathText},  // 315
+    {"CmdStartDrawablePathPoints", CmdStartDrawablePathPoints},  // 316
+    {"CmdConvertImageDepth", CmdConvertImageDepth},  // 317
+    {"CmdSaveImage", CmdSaveImage},  // 318
+    {"CmdImageHasAlpha", CmdImageHasAlpha},  // 319
+    {"CmdDecodeImageFile", CmdDecodeImageFile},  // 320
+    {"CmdDecodeImageMemory", CmdDecodeImageMemory},  // 321
+    {"CmdFillImageRect", CmdFillImageRect},  // 322
+    {"CmdFillImageValue", CmdFillImageValue},  // 323
+    {"CmdFillImageColourKeepAlpha", CmdFillImageColourKeepAlpha},  // 324
+    {"CmdSetImageAlpha", CmdSetImageAlpha},  // 325
+    {"CmdSetAllAlpha", CmdSetAllAlpha},  // 326
+    {"CmdSetPixel", CmdSetPixel},  // 327
+    {"CmdGetPixel", CmdGetPixel},  // 328
+    {"CmdFindPaletteIndex", CmdFindPaletteIndex},  // 329
+    {"CmdCopyPalette", CmdCopyPalette},  // 330
+    {"CmdSetPaletteEntry", CmdSetPaletteEntry},  // 331
+    {"CmdSetPaletteRange", CmdSetPaletteRange},  // 332
+    {"CmdBlit", CmdBlit},  // 333
+    {"CmdStretchBlit", CmdStretchBlit},  // 334
+    {"CmdBlitMirrored", CmdBlitMirrored},  // 335
+    {"CmdStretchBlitMirrored", CmdStretchBlitMirrored},  // 336
+    {"CmdAlphaBlend", CmdAlphaBlend},  // 337
+    {"CmdStretchAlphaBlend", CmdStretchAlphaBlend},  // 338
+    {"CmdAlphaBlendMirrored", CmdAlphaBlendMirrored},  // 339
+    {"CmdStretchAlphaBlendMirrored", CmdStretchAlphaBlendMirrored},  // 340
+    {"CmdCopyAlphaChannel", CmdCopyAlphaChannel},  // 341
+    {"CmdStretchCopyAlphaChannel", CmdStretchCopyAlphaChannel},  // 342
+    {"CmdCopyAlphaChannelMirrored", CmdCopyAlphaChannelMirrored},  // 343
     {"CmdCopyConvertDepth", CmdNotBuilt},  // 344
-    {"CmdCopyKeyed", CmdNotBuilt},  // 345
-    {"CmdStretchCopyColour", CmdNotBuilt},  // 346
-    {"CmdCopyAlpha", CmdNotBuilt},  // 347
-    {"CmdStretchCopyAlpha", CmdNotBuilt},  // 348
-    {"CmdBlitFromSurface", CmdNotBuilt},  // 349
-    {"CmdStretchFromSurface", CmdNotBuilt},  // 350
-    {"CmdApplyBrightness", CmdNotBuilt},  // 351
-    {"CmdFillAlpha", CmdNotBuilt},  // 352
-    {"CmdFillAdd", CmdNotBuilt},  // 353
-    {"CmdFillSubtract", CmdNotBuilt},  // 354
-    {"CmdFillColourWithAlpha", CmdNotBuilt},  // 355
-    {"CmdBlitFromIndexed", CmdNotBuilt},  // 356
-    {"CmdBlendWeighted", CmdNotBuilt},  // 357
-    {"CmdStretchBlendWeighted", CmdNotBuilt},  // 358
-    {"CmdBlendWeightedTable", CmdNotBuilt},  // 359
-    {"CmdStretchBlendWeightedTable", CmdNotBuilt},  // 360
-    {"CmdBlendMode", CmdNotBuilt},  // 361
-    {"CmdStretchBlendMode", CmdNotBuilt},  // 362
-    {"CmdBlitOpacityA", CmdNotBuilt},  // 363
-    {"CmdBlitOpacityB", CmdNotBuilt},  // 364
-    {"CmdBlendTable", CmdNotBuilt},  // 365
-    {"CmdStretchBlendTable", CmdNotBuilt},  // 366
-    {"CmdBlendOpacity", CmdNotBuilt},  // 367
-    {"CmdStretchBlendOpacity", CmdNotBuilt},  // 368
-    {"CmdRuleBlendPlane", CmdNotBuilt},  // 369
-    {"CmdRuleBlend", CmdNotBuilt},  // 370
-    {"CmdBlitOpacityC", CmdNotBuilt},  // 371
-    {"CmdBlitOpacityD", CmdNotBuilt},  // 372
+    {"CmdCopyKeyed", CmdCopyKeyed},  // 345
+    {"CmdStretchCopyColour", CmdStretchCopyColour},  // 346
+    {"CmdCopyAlpha", CmdCopyAlpha},  // 347
+    {"CmdStretchCopyAlpha", CmdStretchCopyAlpha},  // 348
+    {"CmdBlitFromSurface", CmdBlitFromSurface},  // 349
+    {"CmdStretchFromSurface", CmdStretchFromSurface},  // 350
+    {"CmdApplyBrightness", CmdApplyBrightness},  // 351
+    {"CmdFillAlpha", CmdFillAlpha},  // 352
+    {"CmdFillAdd", CmdFillAdd},  // 353
+    {"CmdFillSubtract", CmdFillSubtract},  // 354
+    {"CmdFillColourWithAlpha", CmdFillColourWithAlpha},  // 355
+    {"CmdBlitFromIndexed", CmdBlitFromIndexed},  // 356
+    {"CmdBlendWeighted", CmdBlendWeighted},  // 357
+    {"CmdStretchBlendWeighted", CmdStretchBlendWeighted},  // 358
+    {"CmdBlendWeightedTable", CmdBlendWeightedTable},  // 359
+    {"CmdStretchBlendWeightedTable", CmdStretchBlendWeightedTable},  // 360
+    {"CmdBlendMode", CmdBlendMode},  // 361
+    {"CmdStretchBlendMode", CmdStretchBlendMode},  // 362
+    {"CmdBlitOpacityA", CmdBlitOpacityA},  // 363
+    {"CmdBlitOpacityB", CmdBlitOpacityB},  // 364
+    {"CmdBlendTable", CmdBlendTable},  // 365
+    {"CmdStretchBlendTable", CmdStretchBlendTable},  // 366
+    {"CmdBlendOpacity", CmdBlendOpacity},  // 367
+    {"CmdStretchBlendOpacity", CmdStretchBlendOpacity},  // 368
+    {"CmdRuleBlendPlane", CmdRuleBlendPlane},  // 369
+    {"CmdRuleBlend", CmdRuleBlend},  // 370
+    {"CmdBlitOpacityC", CmdBlitOpacityC},  // 371
+    {"CmdBlitOpacityD", CmdBlitOpacityD},  // 372
     {"CmdDrawWithDirtyRects", CmdNotBuilt},  // 373
-    {"CmdBlitRectToQuad", CmdNotBuilt},  // 374
-    {"CmdBlitQuadToRect", CmdNotBuilt},  // 375
-    {"CmdBlitRotateZoom", CmdNotBuilt},  // 376
-    {"CmdBlendRotateZoom", CmdNotBuilt},  // 377
-    {"CmdGreyscale", CmdNotBuilt},  // 378
-    {"CmdColourBalance", CmdNotBuilt},  // 379
-    {"CmdInvert", CmdNotBuilt},  // 380
-    {"CmdBlur", CmdNotBuilt},  // 381
-    {"CmdMosaic", CmdNotBuilt},  // 382
+    {"CmdBlitRectToQuad", CmdBlitRectToQuad},  // 374
+    {"CmdBlitQuadToRect", CmdBlitQuadToRect},  // 375
+    {"CmdBlitRotateZoom", CmdBlitRotateZoom},  // 376
+    {"CmdBlendRotateZoom", CmdBlendRotateZoom},  // 377
+    {"CmdGreyscale", CmdGreyscale},  // 378
+    {"CmdColourBalance", CmdColourBalance},  // 379
+    {"CmdInvert", CmdInvert},  // 380
+    {"CmdBlur", CmdBlur},  // 381
+    {"CmdMosaic", CmdMosaic},  // 382
     {"CmdTransformColours", CmdNotBuilt},  // 383
-    {"CmdAlphaLevel", CmdNotBuilt},  // 384
-    {"CmdAlphaBalance", CmdNotBuilt},  // 385
-    {"CmdCreateSurfaceEffect", CmdNotBuilt},  // 386
-    {"CmdFinishSurfaceEffect", CmdNotBuilt},  // 387
-    {"CmdCancelSurfaceEffect", CmdNotBuilt},  // 388
-    {"CmdIsSurfaceEffectRunning", CmdNotBuilt},  // 389
-    {"CmdBlendRect", CmdNotBuilt},  // 390
-    {"CmdStretchBlendRect", CmdNotBuilt},  // 391
-    {"CmdAffineBlendRect", CmdNotBuilt},  // 392
-    {"CmdAffineBlendRectMatrix", CmdNotBuilt},  // 393
-    {"CmdBoxBlur", CmdNotBuilt},  // 394
-    {"CmdFlipVertical", CmdNotBuilt},  // 395
-    {"CmdFlipHorizontal", CmdNotBuilt},  // 396
-    {"CmdConvertAdditiveAlpha", CmdNotBuilt},  // 397
-    {"CmdBlendColourUnder", CmdNotBuilt},  // 398
-    {"CmdKeyColourToAlpha", CmdNotBuilt},  // 399
-    {"CmdCrossfade", CmdNotBuilt},  // 400
-    {"CmdRuleTransition", CmdNotBuilt},  // 401
+    {"CmdAlphaLevel", CmdAlphaLevel},  // 384
+    {"CmdAlphaBalance", CmdAlphaBalance},  // 385
+    {"CmdCreateSurfaceEffect", CmdCreateSurfaceEffect},  // 386
+    {"CmdFinishSurfaceEffect", CmdFinishSurfaceEffect},  // 387
+    {"CmdCancelSurfaceEffect", CmdCancelSurfaceEffect},  // 388
+    {"CmdIsSurfaceEffectRunning", CmdIsSurfaceEffectRunning},  // 389
+    {"CmdBlendRect", CmdBlendRect},  // 390
+    {"CmdStretchBlendRect", CmdStretchBlendRect},  // 391
+    {"CmdAffineBlendRect", CmdAffineBlendRect},  // 392
+    {"CmdAffineBlendRectMatrix", CmdAffineBlendRectMatrix},  // 393
+    {"CmdBoxBlur", CmdBoxBlur},  // 394
+    {"CmdFlipVertical", CmdFlipVertical},  // 395
+    {"CmdFlipHorizontal", CmdFlipHorizontal},  // 396
+    {"CmdConvertAdditiveAlpha", CmdConvertAdditiveAlpha},  // 397
+    {"CmdBlendColourUnder", CmdBlendColourUnder},  // 398
+    {"CmdKeyColourToAlpha", CmdKeyColourToAlpha},  // 399
+    {"CmdCrossfade", CmdCrossfade},  // 400
+    {"CmdRuleTransition", CmdRuleTransition},  // 401
     {"CmdCreateSprite", CmdNotBuilt},  // 402
     {"CmdCloneSprite", CmdNotBuilt},  // 403
     {"CmdCreateFillRectSprite", CmdNotBuilt},  // 404
@@ -480,11 +482,11 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdSpritesOverlap", CmdNotBuilt},  // 443
     {"CmdGetSpriteBounds", CmdNotBuilt},  // 444
     {"CmdRenderSprite", CmdNotBuilt},  // 445
-    {"CmdStartSpritePathText", CmdNotBuilt},  // 446
-    {"CmdStartSpritePathPoints", CmdNotBuilt},  // 447
-    {"CmdStartSpriteTrackText", CmdNotBuilt},  // 448
-    {"CmdStartSpriteTrackPoints", CmdNotBuilt},  // 449
-    {"CmdStartValueMotionText", CmdNotBuilt},  // 450
+    {"CmdStartSpritePathText", CmdStartSpritePathText},  // 446
+    {"CmdStartSpritePathPoints", CmdStartSpritePathPoints},  // 447
+    {"CmdStartSpriteTrackText", CmdStartSpriteTrackText},  // 448
+    {"CmdStartSpriteTrackPoints", CmdStartSpriteTrackPoints},  // 449
+    {"CmdStartValueMotionText", CmdStartValueMotionText},  // 450
     {"CmdSetSpriteStretch", CmdNotBuilt},  // 451
     {"CmdSetSpriteSizeAndPosition", CmdNotBuilt},  // 452
     {"CmdCreateSpriteCache", CmdNotBuilt},  // 453

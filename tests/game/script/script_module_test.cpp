@@ -612,7 +612,7 @@ TEST(CommandTable, OpcodesKeepTheirNumbersNamesAndSharedHandlers) {
     }
     EXPECT_EQ(engine.Commands()[622], engine.Commands()[439]);
     EXPECT_EQ(kCommandNotBuilt, engine.Commands()[750](arguments));
-    EXPECT_EQ(kCommandNotBuilt, engine.Commands()[317](arguments));
+    EXPECT_EQ(kCommandNotBuilt, engine.Commands()[700](arguments));
 }
 
 }  // namespace
