@@ -115,6 +115,18 @@ std::uint32_t CmdStretchCopyColourBody(std::uint32_t* w) {
         return i.StretchCopyColour(s, f.Size(), f.x, f.y, f.SourceRect());
     });
 }
+std::uint32_t CmdCopyConvertDepthBody(std::uint32_t* w) {
+    const StretchForm f = ReadStretch(w + 3);
+    Image* const to = ImageOfSurface(w[0]);
+    Image* const from = ImageOfSurface(w[1]);
+    if (!to || !from) return Result(-1);
+    return Result(to->CopyConvertDepth(from, w[2], f.Size(), f.x, f.y, f.SourceRect()));
+}
+std::uint32_t CmdDrawWithDirtyRectsBody(std::uint32_t* w) {
+    return StretchBlitForm(w, 0, [](Image& i, Surface* s, const StretchForm& f) {
+        return i.DrawWithDirtyRects(s, f.Size(), f.x, f.y, f.SourceRect());
+    });
+}
 std::uint32_t CmdCopyAlphaBody(std::uint32_t* w) {
     return PointBlit(w, 0, [](Image& i, Surface* s, const PointForm& p) { return i.CopyAlpha(s, p.x, p.y, p.SourceRect()); });
 }
@@ -386,6 +398,8 @@ BLIT_COMMAND(CmdCopyAlphaChannelMirrored, -1)
 BLIT_COMMAND(CmdCopyKeyed, -1)
 BLIT_COMMAND(CmdStretchCopyColour, -1)
 BLIT_COMMAND(CmdCopyAlpha, -1)
+BLIT_COMMAND(CmdCopyConvertDepth, -1)
+BLIT_COMMAND(CmdDrawWithDirtyRects, -1)
 BLIT_COMMAND(CmdStretchCopyAlpha, -1)
 BLIT_COMMAND(CmdBlitFromSurface, -1)
 BLIT_COMMAND(CmdStretchFromSurface, -1)

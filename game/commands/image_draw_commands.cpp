@@ -196,6 +196,14 @@ std::uint32_t CmdMosaicBody(std::uint32_t* w) {
     return OnImage(w[0], -1, [&](Image& i) { return i.Mosaic(w[1], Byte(w[2]), region.Rect()); });
 }
 
+std::uint32_t CmdTransformColoursBody(std::uint32_t* w) {
+    const auto region = ReadRegion(w + 8);
+    return OnImage(w[0], -2, [&](Image& i) {
+        return i.TransformBlit(Byte(w[1]), PackColour(w[2], w[3], w[4]),
+                               PackColour(w[5], w[6], w[7]), region.Rect());
+    });
+}
+
 std::uint32_t CmdAlphaLevelBody(std::uint32_t* w) {
     const auto region = ReadRegion(w + 2);
     return OnImageBool(w[0], [&](Image& i) { return i.AlphaLevel(Half(w[1]), region.Rect()); });
@@ -261,6 +269,7 @@ IMAGE_COMMAND(CmdColourBalance, -1)
 IMAGE_COMMAND(CmdInvert, -1)
 IMAGE_COMMAND(CmdBlur, -1)
 IMAGE_COMMAND(CmdMosaic, -1)
+IMAGE_COMMAND(CmdTransformColours, -2)
 IMAGE_COMMAND(CmdAlphaLevel, 0)
 IMAGE_COMMAND(CmdAlphaBalance, 0)
 IMAGE_COMMAND(CmdBoxBlur, -1)

@@ -380,7 +380,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdCopyAlphaChannel", CmdCopyAlphaChannel},  // 341
     {"CmdStretchCopyAlphaChannel", CmdStretchCopyAlphaChannel},  // 342
     {"CmdCopyAlphaChannelMirrored", CmdCopyAlphaChannelMirrored},  // 343
-    {"CmdCopyConvertDepth", CmdNotBuilt},  // 344
+    {"CmdCopyConvertDepth", CmdCopyConvertDepth},  // 344
     {"CmdCopyKeyed", CmdCopyKeyed},  // 345
     {"CmdStretchCopyColour", CmdStretchCopyColour},  // 346
     {"CmdCopyAlpha", CmdCopyAlpha},  // 347
@@ -409,7 +409,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdRuleBlend", CmdRuleBlend},  // 370
     {"CmdBlitOpacityC", CmdBlitOpacityC},  // 371
     {"CmdBlitOpacityD", CmdBlitOpacityD},  // 372
-    {"CmdDrawWithDirtyRects", CmdNotBuilt},  // 373
+    {"CmdDrawWithDirtyRects", CmdDrawWithDirtyRects},  // 373
     {"CmdBlitRectToQuad", CmdBlitRectToQuad},  // 374
     {"CmdBlitQuadToRect", CmdBlitQuadToRect},  // 375
     {"CmdBlitRotateZoom", CmdBlitRotateZoom},  // 376
@@ -419,7 +419,7 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdInvert", CmdInvert},  // 380
     {"CmdBlur", CmdBlur},  // 381
     {"CmdMosaic", CmdMosaic},  // 382
-    {"CmdTransformColours", CmdNotBuilt},  // 383
+    {"CmdTransformColours", CmdTransformColours},  // 383
     {"CmdAlphaLevel", CmdAlphaLevel},  // 384
     {"CmdAlphaBalance", CmdAlphaBalance},  // 385
     {"CmdCreateSurfaceEffect", CmdCreateSurfaceEffect},  // 386

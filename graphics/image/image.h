@@ -94,6 +94,18 @@ public:
     // a StretchBlit. The source's colour key plays no part. sourceRect null: the whole source.
     std::int32_t StretchBlitSmooth(Surface* source, const SIZE* size, std::int32_t x,
                                    std::int32_t y, const RECT* sourceRect);
+    // A stretched copy that converts between depths (image_depth_copy.cpp): an 8-bit source
+    // reaches a 32-bit image through its palette (StretchBlit's own path), a 32-bit source
+    // reaches an 8-bit image as grey levels (29 blue + 150 green + 77 red) >> 8, written as
+    // palette indices; equal depths copy. option bit 0 turns the copy upside down, the other
+    // bits are unused. Results as the copy blits; 2 also when no working copy can be made.
+    std::int32_t CopyConvertDepth(Image* source, std::uint32_t option, const SIZE* size,
+                                  std::int32_t x, std::int32_t y, const RECT* sourceRect);
+    // StretchBlit limited to this image's dirty rectangles: only pixels inside a rectangle the
+    // dirty region held when the call began change. Without a dirty region, or with an empty
+    // one, nothing is drawn (0). Results as the copy blits.
+    std::int32_t DrawWithDirtyRects(Surface* source, const SIZE* size, std::int32_t x,
+                                    std::int32_t y, const RECT* sourceRect);
 
     // The clipping step of the blits. sourceRect null: the source's clip rectangle (then a
     // source is needed: 1 without). size null: unstretched; with a size, step receives the
@@ -354,6 +366,13 @@ public:
     std::int32_t ApplyBrightness(std::uint16_t level, const RECT* rect);
     // 0 done or nothing to do; 1 no pixels; 2 no memory; 3 8-bit with a rectangle.
     std::int32_t Greyscale(const RECT* rect);
+    // Recolours a 32-bit rectangle through a 256-step ramp from colour1 to colour2 (0xRRGGBB):
+    // mode 0 picks the ramp entry by each pixel's grey level (77 red + 150 green + 29 blue)
+    // >> 8, mode 1 by 255 minus it. Alpha bytes and colour-key pixels are kept.
+    // 0 done or nothing to do; 1 no pixels; 2 not 32-bit, or the ramp cannot be built;
+    // 3 another mode.
+    std::int32_t TransformBlit(std::uint8_t mode, std::uint32_t colour1, std::uint32_t colour2,
+                               const RECT* rect);
     // Factors 0..256 (128 keeps), offsets -255..255. 0 done or nothing to do; 1 no pixels or
     // 8-bit without palette; 2 8-bit with a rectangle; 3 an argument out of range.
     std::int32_t ColourBalance(std::uint16_t rFactor, std::uint16_t gFactor, std::uint16_t bFactor,

@@ -230,6 +230,8 @@ TEST_F(ImageDrawCommands, TwoImageCommandsMakeTheImageCallWithTheirForms) {
          [&](Image& i, Surface* s) { return i.CopyColour(s, 2, 3, &src); }},
         {"stretch copy colour", 346, [&](auto d, auto s) { return stretch({d, s}); },
          [&](Image& i, Surface* s) { return i.StretchCopyColour(s, &size, 2, 3, &src); }},
+        {"copy converting depth, upside down", 344, [&](auto d, auto s) { return stretch({d, s, 1}); },
+         [&](Image& i, Surface* s) { return i.CopyConvertDepth(static_cast<Image*>(s), 1, &size, 2, 3, &src); }},
         {"copy alpha", 347, [&](auto d, auto s) { return point({d, s}); },
          [&](Image& i, Surface* s) { return i.CopyAlpha(s, 2, 3, &src); }},
         {"stretch copy alpha", 348, [&](auto d, auto s) { return stretch({d, s}); },
@@ -363,6 +365,37 @@ TEST_F(ImageDrawCommands, OneImageCommandsAnswerTheirRows) {
     EXPECT_EQ(0, Call(326, {word, 0x7F}));
     EXPECT_EQ(0x7F, static_cast<std::uint32_t>(Call(328, {word, 5, 5})) >> 24);
     EXPECT_EQ(1, Call(326, {0x777, 0x7F}));
+}
+
+TEST_F(ImageDrawCommands, DrawWithDirtyRectsTakesTheStretchForm) {
+    Image* dest = nullptr;
+    Image* twin = nullptr;
+    ASSERT_EQ(0, m_device.CreateImage(&dest, 8, 6, 32, kImageDirtyRegion));
+    ASSERT_EQ(0, m_device.CreateImage(&twin, 8, 6, 32, kImageDirtyRegion));
+    Image* const source = Coded32(8, 6, 5);
+    for (Image* image : {dest, twin}) {
+        Code(*image, 4);
+        ASSERT_NE(nullptr, image->GetDirtyRegion());
+        image->GetDirtyRegion()->Clear();
+        image->MarkChanged(RECT{3, 3, 6, 5});
+    }
+    EXPECT_EQ(0, Call(373, {Word(dest), Word(source), 2, 3, 6, 5, 1, 1, 5, 4}));
+    const RECT src{1, 1, 5, 4};
+    const SIZE size{6, 5};
+    EXPECT_EQ(0, twin->DrawWithDirtyRects(source, &size, 2, 3, &src));
+    EXPECT_EQ(Pixels(*twin), Pixels(*dest));
+    EXPECT_NE(Pixels(*Coded32(8, 6, 4)), Pixels(*dest)) << "the dirty rectangle was drawn";
+}
+
+TEST_F(ImageDrawCommands, TransformColoursPacksItsTwoColoursAndAnswersMinus2WithoutAnImage) {
+    Image* const image = Coded32(8, 6, 3);
+    Image* const twin = Coded32(8, 6, 3);
+    EXPECT_EQ(0, Call(383, {Word(image), 1, 0x110, 0x20, 0x130, 0x40, 0x50, 0x160, 1, 1, 6, 4}));
+    const RECT rect{1, 1, 6, 4};
+    EXPECT_EQ(0, twin->TransformBlit(1, 0x102030, 0x405060, &rect));
+    EXPECT_EQ(Pixels(*twin), Pixels(*image));
+    EXPECT_EQ(3, Call(383, {Word(image), 2, 0, 0, 0, 0, 0, 0, W, 0, 0, 0}));
+    EXPECT_EQ(-2, Call(383, {0x777, 0, 0, 0, 0, 0, 0, 0, W, 0, 0, 0}));
 }
 
 TEST_F(ImageDrawCommands, SetAllAlphaOnAnEightBitImageAnswers2AndChangesNothing) {
