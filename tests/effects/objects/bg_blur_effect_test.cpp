@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "effects/objects/bg_blur_effect.h"
+#include "effects/objects/bg_haze_effect.h"
+#include "effects/objects/bg_loop_effect.h"
+#include "effects/objects/bg_rast_effect.h"
 #include "tests/effects/bg_view_fixture.h"
 
 namespace {
@@ -505,6 +508,48 @@ TEST_F(BgBlurTest, TheCacheRule) {
     EXPECT_EQ(other, Canvas()->Scaled());
 }
 
+// bg_blur against the other cache users, each way round.
+TEST_F(BgBlurTest, TheCacheRuleWithTheOtherCacheEffects) {
+    struct Other {
+        const char* name;
+        EffectObject* (*create)();
+        std::vector<std::int32_t> words;
+        std::int32_t inUse;
+    };
+    const Other others[] = {
+        {"bg_rast", [] { return static_cast<EffectObject*>(new BgRastEffect); },
+         {2, 16, 500, 0, 0, 0, 0, 0}, 3},
+        {"bg_haze", [] { return static_cast<EffectObject*>(new BgHazeEffect); },
+         {WordOf("(1,0,10)"), 64, 500, 0, 0, 0, 0, 0}, 3},
+        {"bg_loop", [] { return static_cast<EffectObject*>(new BgLoopEffect); },
+         {0, 1000, 0, 0}, 2},
+    };
+    Common c;
+    for (const Other& o : others) {
+        SCOPED_TRACE(o.name);
+        NextRun();
+        ASSERT_TRUE(Canvas()->SetSource(&m_picture, 0, 0, true));
+        ASSERT_EQ(0, StartCentre(8, 4, "1", nullptr, "2", nullptr, c));
+        const Image* held = Canvas()->Scaled();
+        EffectObject* other = o.create();
+        EXPECT_EQ(o.inUse, other->Setup(&m_scheduler, &m_screen, o.words.data()));
+        ReleaseObject(other);
+        EXPECT_EQ(held, Canvas()->Scaled());
+        At(0);
+        At(1000);
+        EXPECT_EQ(nullptr, Canvas()->Scaled()) << "the end of the blur drops the cache";
+        EXPECT_EQ(Unzoomed(), Rendered());
+
+        other = o.create();
+        ASSERT_EQ(0, other->Setup(&m_scheduler, &m_screen, o.words.data()));
+        held = Canvas()->Scaled();
+        ASSERT_NE(nullptr, held);
+        EXPECT_EQ(8, StartCentre(8, 4, "1", nullptr, "2", nullptr, c));
+        EXPECT_EQ(held, Canvas()->Scaled());
+        m_scheduler.Clear();
+    }
+}
+
 TEST_F(BgBlurTest, AStepThatFindsTheLibraryGoneDrawsNothing) {
     RecordingTable table;
     Common c;
@@ -568,6 +613,31 @@ TEST(BlurPrepare, CountsAndReadsThePoints) {
             EXPECT_EQ(c.points[i].y, points[i].y) << i;
             EXPECT_EQ(c.points[i].zoom, points[i].zoom) << i;
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The end of the path (f = 1.0) is the end of the last segment, never a segment after it.
+TEST(BlurSegment, HoldsTheSegmentToTheLastPair) {
+    struct Case {
+        std::size_t count;
+        double f;
+        std::size_t segment;
+        double share;
+    };
+    const Case cases[] = {
+        {2, 0.0, 0, 0.0},  {2, 0.5, 0, 0.5},  {2, 1.0, 0, 1.0},  {3, 0.25, 0, 0.5},
+        {3, 0.5, 1, 0.0},  {3, 0.75, 1, 0.5}, {3, 1.0, 1, 1.0},  {5, 1.0, 3, 1.0},
+    };
+    for (const Case& c : cases) {
+        std::size_t segment = 99;
+        double share = -1.0;
+        BlurSegment(c.count, c.f, &segment, &share);
+        EXPECT_EQ(c.segment, segment) << c.count << " points at " << c.f;
+        EXPECT_EQ(c.share, share) << c.count << " points at " << c.f;
     }
 }
 
