@@ -133,11 +133,21 @@ std::int32_t XM_METHOD BgBlurEffect::Setup(TaskScheduler* scheduler, ScreenBuffe
     m_keepGeometry = params[k + 9] != 0;
     const std::int32_t pictureCode = SetupPicture(params, k);
     if (pictureCode != 0) return pictureCode;
+    if (!m_direct) {
+        const std::int32_t cacheCode = m_cache.Take(m_canvas, 8, 8);
+        if (cacheCode != 0) return cacheCode;
+    }
+    // Queued before anything is drawn, so that a refusal leaves the canvas as it was; the
+    // scheduler steps it only later.
+    m_started = false;
+    if (scheduler->Add(this, static_cast<std::uint32_t>(params[k + 8]), 0, 0) !=
+        TaskScheduler::kAdded) {
+        m_cache.Release(true);
+        return 8;
+    }
     if (m_direct) {
         m_canvas->DropScaled();
     } else {
-        const std::int32_t cacheCode = m_cache.Take(m_canvas, 8, 8);
-        if (cacheCode != 0) return cacheCode;
         Image* cache = m_cache.Get();
         cache->FillValue(m_canvas->Colour(), nullptr);
         if (m_alpha < 255 && m_notIdentity)
@@ -145,13 +155,7 @@ std::int32_t XM_METHOD BgBlurEffect::Setup(TaskScheduler* scheduler, ScreenBuffe
         else
             cache->Blit(m_picture, 0, 0, nullptr, false);
     }
-    m_started = false;
     Draw(0.0, m_alpha);
-    if (scheduler->Add(this, static_cast<std::uint32_t>(params[k + 8]), 0, 0) !=
-        TaskScheduler::kAdded) {
-        m_cache.Release(true);
-        return 8;
-    }
     OnCreated();
     return 0;
 }

@@ -482,6 +482,12 @@ TEST_F(BgBlurTest, SetupCodesLeaveTheCanvasAsItWas) {
     for (std::int32_t w : CommonWords(c)) words.push_back(w);
     EXPECT_EQ(8, effect->Setup(&m_scheduler, &m_screen, words.data()));
     EXPECT_EQ(nullptr, Canvas()->Scaled()) << "the cache it made is dropped";
+    // In direct mode nothing is drawn into the background before the scheduler took it.
+    auto* directEffect = new BgBlurEffect;
+    ASSERT_EQ(TaskScheduler::kAdded, m_scheduler.Add(directEffect, 100000, 0, 0));
+    std::vector<std::int32_t> directWords = {0, 8, 4, WordOf("2"), 0, WordOf("3"), 0};
+    for (std::int32_t w : CommonWords(direct)) directWords.push_back(w);
+    EXPECT_EQ(8, directEffect->Setup(&m_scheduler, &m_screen, directWords.data()));
     EXPECT_EQ(0, m_hooks.started);
     m_scheduler.Clear();
     EXPECT_EQ(Unzoomed(), Rendered());
