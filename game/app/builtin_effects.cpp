@@ -3,10 +3,13 @@
 
 #include <new>
 
+#include "effects/objects/bg_blur_effect.h"
 #include "effects/objects/bg_cross_effect.h"
 #include "effects/objects/bg_haze_effect.h"
 #include "effects/objects/bg_loop_effect.h"
 #include "effects/objects/bg_rast_effect.h"
+#include "effects/objects/bg_rot_effect.h"
+#include "effects/objects/bg_zoom_effect.h"
 #include "effects/objects/sprite_panime_effect.h"
 #include "effects/transitions/builtin_transitions.h"
 #include "effects/transitions/screen_filters.h"
@@ -17,6 +20,9 @@ namespace {
 
 EffectObject* XM_CDECL EffectNotBuilt(std::int32_t) { return nullptr; }
 
+EffectObject* XM_CDECL CreateBgZoom(std::int32_t) { return new (std::nothrow) BgZoomEffect; }
+EffectObject* XM_CDECL CreateBgRot(std::int32_t) { return new (std::nothrow) BgRotEffect; }
+EffectObject* XM_CDECL CreateBgBlur(std::int32_t) { return new (std::nothrow) BgBlurEffect; }
 EffectObject* XM_CDECL CreateBgRast(std::int32_t) { return new (std::nothrow) BgRastEffect; }
 EffectObject* XM_CDECL CreateBgHaze(std::int32_t) { return new (std::nothrow) BgHazeEffect; }
 EffectObject* XM_CDECL CreateBgLoop(std::int32_t) { return new (std::nothrow) BgLoopEffect; }
@@ -26,14 +32,12 @@ EffectObject* XM_CDECL CreateSpritePanime(std::int32_t) {
     return new (std::nothrow) SpritePanimeEffect;
 }
 
-std::int32_t XM_CDECL ZoomLayerByName(const std::int32_t*) { return 0; }
-std::int32_t XM_CDECL BlurAssist(const std::int32_t*) { return 0; }
 std::int32_t XM_CDECL PanimeAssist(const std::int32_t*) { return 0; }
 std::int32_t XM_CDECL SetAnimeCatchUp(const std::int32_t*) { return 0; }
 
 // The adapters: a caller passes its arguments on the stack, cdecl; the first one's address is
 // the start of the list.
-std::int32_t XM_CDECL ZoomAdapter(std::int32_t first, ...) { return ZoomLayerByName(&first); }
+std::int32_t XM_CDECL ZoomAdapter(std::int32_t first, ...) { return BgZoomAssist(&first); }
 std::int32_t XM_CDECL BlurAdapter(std::int32_t first, ...) { return BlurAssist(&first); }
 std::int32_t XM_CDECL PanimeAdapter(std::int32_t first, ...) { return PanimeAssist(&first); }
 std::int32_t XM_CDECL SpritePanimeAdapter(std::int32_t first, ...) {
@@ -48,9 +52,9 @@ EffectAssistFunc AsAssist(std::int32_t(XM_CDECL* adapter)(std::int32_t, ...)) {
 }  // namespace
 
 const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
-    {"bg_zoom", 0, EffectNotBuilt, AsAssist(ZoomAdapter), ZoomLayerByName},
-    {"bg_rot", 0, EffectNotBuilt, nullptr, nullptr},
-    {"bg_blur", 0, EffectNotBuilt, AsAssist(BlurAdapter), BlurAssist},
+    {"bg_zoom", 0, CreateBgZoom, AsAssist(ZoomAdapter), BgZoomAssist},
+    {"bg_rot", 0, CreateBgRot, nullptr, nullptr},
+    {"bg_blur", 0, CreateBgBlur, AsAssist(BlurAdapter), BlurAssist},
     {"bg_rast", 0, CreateBgRast, nullptr, nullptr},
     {"bg_haze", 0, CreateBgHaze, nullptr, nullptr},
     {"bg_loop", 0, CreateBgLoop, nullptr, nullptr},

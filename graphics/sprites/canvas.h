@@ -67,6 +67,18 @@ public:
     std::int32_t SetZoom(std::int32_t x, std::int32_t y, std::int32_t angle, double zoom);
     bool SetPivot(std::int32_t type, std::int32_t px, std::int32_t py);
     void SetFilter(std::uint8_t filter) { m_filter = filter; }
+    // The view SetSourceRect or SetZoom put on the background, for effects that move it on from
+    // where it is. A source rectangle is shown while the scaled copy holds one (an effect's own
+    // cache, made by CreateScaled, holds none); the turn is on while the angle is not 0 or the
+    // zoom not 0.0.
+    bool ShowsSourceRect() const {
+        return m_scaled && (m_scaledSize.cx != 0 || m_scaledSize.cy != 0);
+    }
+    const RECT& ShownSourceRect() const { return m_scaledSource; }
+    POINT ZoomOffset() const { return m_zoomOffset; }
+    std::int32_t ZoomAngle() const { return m_angle; }
+    double ZoomFactor() const { return m_zoom; }
+    POINT Pivot() const { return m_pivot; }
 
     // 1 no target.
     std::int32_t InvalidateAll();

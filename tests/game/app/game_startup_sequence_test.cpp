@@ -152,8 +152,8 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheir
     }
     // The effects built so far, with their kinds.
     const std::map<std::string, std::int32_t> builtKinds = {
-        {"sp_panime", 14001}, {"bg_rast", 14000}, {"bg_haze", 14000},
-        {"bg_loop", 14000},   {"bg_cross", 14000},
+        {"sp_panime", 14001}, {"bg_zoom", 14000}, {"bg_rot", 14000},  {"bg_blur", 14000},
+        {"bg_rast", 14000},   {"bg_haze", 14000}, {"bg_loop", 14000}, {"bg_cross", 14000},
     };
     const auto& e = a.Effects().Entries();
     ASSERT_EQ(std::size(effects), e.size());
@@ -177,9 +177,9 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheir
             EXPECT_EQ(nullptr, made) << "not built yet";
         }
     }
-    // An adapter takes any arguments and passes them on.
-    using ThreeArguments = void(XM_CDECL*)(std::int32_t, std::int32_t, std::int32_t);
-    reinterpret_cast<ThreeArguments>(a.Effects().FindAssistFunc("bg_zoom"))(1, 2, 3);
+    // An adapter takes any arguments and passes them on: a null screen has no buffer.
+    using ThreeArguments = std::int32_t(XM_CDECL*)(std::int32_t, std::int32_t, std::int32_t);
+    EXPECT_EQ(-1, reinterpret_cast<ThreeArguments>(a.Effects().FindAssistFunc("bg_zoom"))(0, 2, 3));
 }
 
 // Settings files naming the game `title` in `folder` (with a trailing backslash).
