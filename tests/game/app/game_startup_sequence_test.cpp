@@ -8,7 +8,9 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 
+#include "effects/objects/bg_anime_effect.h"
 #include "framework/movie/movie_open.h"
 #include "framework/sound/direct_sound_device.h"
 #include "game/app/settings_records.h"
@@ -148,6 +150,9 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
         EXPECT_EQ(transitions[i].second, made->Kind()) << t[i].name;
         ReleaseObject(made);
     }
+    // The effects built so far, with their type ids.
+    const std::map<std::string, std::int32_t> builtKinds = {
+        {"sp_panime", 14001}, {"bg_panime", 14000}, {"bg_anime", 15000}};
     const auto& e = a.Effects().Entries();
     ASSERT_EQ(std::size(effects), e.size());
     for (std::size_t i = 0; i < e.size(); ++i) {
@@ -160,10 +165,12 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
             EXPECT_NE(e[i].assist, e[i].assist2);
         }
         EffectObject* made = a.Effects().CreateByName(e[i].name);
-        if (std::string(e[i].name) == "sp_panime") {
+        const auto kind = builtKinds.find(e[i].name);
+        if (kind != builtKinds.end()) {
             ASSERT_NE(nullptr, made);
-            EXPECT_STREQ("sp_panime", made->Name());
-            EXPECT_EQ(14001, made->Kind());
+            EXPECT_STREQ(e[i].name, made->Name());
+            EXPECT_EQ(kind->second, made->Kind());
+            EXPECT_EQ(effects[i].category, made->Category());
             ReleaseObject(made);
         } else {
             EXPECT_EQ(nullptr, made) << "not built yet";
@@ -172,6 +179,12 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
     // An adapter takes any arguments and passes them on.
     using ThreeArguments = void(XM_CDECL*)(std::int32_t, std::int32_t, std::int32_t);
     reinterpret_cast<ThreeArguments>(a.Effects().FindAssistFunc("bg_zoom"))(1, 2, 3);
+    // bg_anime's forwarder hands its words to the pointer form.
+    using OneArgument = std::int32_t(XM_CDECL*)(std::int32_t);
+    EXPECT_EQ(0, reinterpret_cast<OneArgument>(a.Effects().FindAssistFunc("bg_anime"))(7));
+    EXPECT_TRUE(AnimeCatchUp());
+    EXPECT_EQ(0, reinterpret_cast<OneArgument>(a.Effects().FindAssistFunc("bg_anime"))(0));
+    EXPECT_FALSE(AnimeCatchUp());
 }
 
 // Settings files naming the game `title` in `folder` (with a trailing backslash).
