@@ -6,7 +6,11 @@
 #include <utility>
 
 #include "effects/objects/bg_anime_effect.h"
+#include "effects/objects/bg_cross_effect.h"
+#include "effects/objects/bg_haze_effect.h"
+#include "effects/objects/bg_loop_effect.h"
 #include "effects/objects/bg_panime_effect.h"
+#include "effects/objects/bg_rast_effect.h"
 #include "effects/objects/sprite_panime_effect.h"
 #include "effects/transitions/builtin_transitions.h"
 #include "effects/transitions/screen_filters.h"
@@ -17,6 +21,11 @@
 namespace {
 
 EffectObject* XM_CDECL EffectNotBuilt(std::int32_t) { return nullptr; }
+
+EffectObject* XM_CDECL CreateBgRast(std::int32_t) { return new (std::nothrow) BgRastEffect; }
+EffectObject* XM_CDECL CreateBgHaze(std::int32_t) { return new (std::nothrow) BgHazeEffect; }
+EffectObject* XM_CDECL CreateBgLoop(std::int32_t) { return new (std::nothrow) BgLoopEffect; }
+EffectObject* XM_CDECL CreateBgCross(std::int32_t) { return new (std::nothrow) BgCrossEffect; }
 
 EffectObject* XM_CDECL CreateSpritePanime(std::int32_t) {
     return new (std::nothrow) SpritePanimeEffect;
@@ -53,10 +62,10 @@ const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
     {"bg_zoom", 0, EffectNotBuilt, AsAssist(ZoomAdapter), ZoomLayerByName},
     {"bg_rot", 0, EffectNotBuilt, nullptr, nullptr},
     {"bg_blur", 0, EffectNotBuilt, AsAssist(BlurAdapter), BlurAssist},
-    {"bg_rast", 0, EffectNotBuilt, nullptr, nullptr},
-    {"bg_haze", 0, EffectNotBuilt, nullptr, nullptr},
-    {"bg_loop", 0, EffectNotBuilt, nullptr, nullptr},
-    {"bg_cross", 0, EffectNotBuilt, nullptr, nullptr},
+    {"bg_rast", 0, CreateBgRast, nullptr, nullptr},
+    {"bg_haze", 0, CreateBgHaze, nullptr, nullptr},
+    {"bg_loop", 0, CreateBgLoop, nullptr, nullptr},
+    {"bg_cross", 0, CreateBgCross, nullptr, nullptr},
     {"bg_panime", 0, CreateBgPanime, AsAssist(PanimeAdapter), PanimeAssist},
     {"sp_panime", 1, CreateSpritePanime, AsAssist(SpritePanimeAdapter), SpritePanimeAssist},
     {"bg_anime", 0, CreateBgAnime, AsAssist(AnimeAdapter), SetAnimeCatchUp},

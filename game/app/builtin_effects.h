@@ -1,8 +1,7 @@
 // The game's built-in screen transitions and layer effects, registered by the start-up: the
 // eight transitions of effects/transitions/ and the six screen filters after them, then one table of effect names, categories and
-// functions. Of the effects only "sp_panime" (effects/objects/) is built yet: every other create
-// function answers null (the registry then reports no object) and their list-taking assist
-// functions do nothing and answer 0. An effect with assist entries is
+// functions. The create function of an effect not built yet answers null (the registry then
+// reports no object), and its list-taking assist functions do nothing and answer 0. An effect with assist entries is
 // registered with a small adapter, which hands the address of its own argument list to the
 // effect's list-taking assist function, and with that function as its second assist function.
 #pragma once

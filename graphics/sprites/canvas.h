@@ -108,6 +108,10 @@ public:
     // The cached background for effects that draw into it themselves (a shake that fills what
     // the moved picture uncovers); null when there is none. Any background change drops it.
     Image* MutableScaled() { return m_scaled.get(); }
+    // Names the cached background the canvas holds now (0 none): every copy made gets a number
+    // no other copy in the process had, so a holder can tell its copy from a later one made at
+    // the same address. A swap of backgrounds moves the number with the copy.
+    std::uint32_t ScaledSerial() const { return m_scaled ? m_scaledSerial : 0; }
     std::uint32_t Colour() const { return m_colour; }
 
 private:
@@ -141,6 +145,7 @@ private:
     bool m_hideSprites = false;
     bool m_hideOverlay = false;
     std::unique_ptr<Image> m_scaled;
+    std::uint32_t m_scaledSerial = 0;
     std::uint8_t m_filter = 1;
     POINT m_zoomOffset = {0, 0};
     SIZE m_scaledSize = {0, 0};

@@ -58,6 +58,7 @@ std::int32_t Canvas::SwapBackground(Canvas* other, bool redraw) {
     std::swap(m_backgroundOffset, other->m_backgroundOffset);
     std::swap(m_colour, other->m_colour);
     std::swap(m_scaled, other->m_scaled);
+    std::swap(m_scaledSerial, other->m_scaledSerial);
     std::swap(m_filter, other->m_filter);
     std::swap(m_zoomOffset, other->m_zoomOffset);
     std::swap(m_scaledSize, other->m_scaledSize);
@@ -93,6 +94,9 @@ std::int32_t Canvas::CreateScaled(bool recreate) {
         const Image* background = dynamic_cast<const Image*>(m_background);
         if (depth == 8 && background) scaled->CopyPalette(background);
         m_scaled = std::move(scaled);
+        static std::uint32_t lastSerial = 0;
+        if (++lastSerial == 0) ++lastSerial;
+        m_scaledSerial = lastSerial;
     }
     ClearScaledState();
     return 0;

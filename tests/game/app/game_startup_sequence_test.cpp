@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "effects/objects/bg_anime_effect.h"
 #include "framework/movie/movie_open.h"
@@ -121,7 +122,7 @@ TEST(GameStartupSequence, RegistersFormatsPluginsAndEffectsInOrder) {
     }
 }
 
-TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
+TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheirs) {
     GameFolder game("Builtins");
     game.WriteFiles();
     GameApp app(game);
@@ -150,9 +151,12 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
         EXPECT_EQ(transitions[i].second, made->Kind()) << t[i].name;
         ReleaseObject(made);
     }
-    // The effects built so far, with their type ids.
+    // The effects built so far, with their kinds.
     const std::map<std::string, std::int32_t> builtKinds = {
-        {"sp_panime", 14001}, {"bg_panime", 14000}, {"bg_anime", 15000}};
+        {"sp_panime", 14001}, {"bg_rast", 14000}, {"bg_haze", 14000},
+        {"bg_loop", 14000},   {"bg_cross", 14000}, {"bg_panime", 14000},
+        {"bg_anime", 15000},
+    };
     const auto& e = a.Effects().Entries();
     ASSERT_EQ(std::size(effects), e.size());
     for (std::size_t i = 0; i < e.size(); ++i) {
@@ -165,11 +169,11 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndEffectsNoneYet) {
             EXPECT_NE(e[i].assist, e[i].assist2);
         }
         EffectObject* made = a.Effects().CreateByName(e[i].name);
-        const auto kind = builtKinds.find(e[i].name);
-        if (kind != builtKinds.end()) {
+        const auto built = builtKinds.find(e[i].name);
+        if (built != builtKinds.end()) {
             ASSERT_NE(nullptr, made);
             EXPECT_STREQ(e[i].name, made->Name());
-            EXPECT_EQ(kind->second, made->Kind());
+            EXPECT_EQ(built->second, made->Kind());
             EXPECT_EQ(effects[i].category, made->Category());
             ReleaseObject(made);
         } else {
