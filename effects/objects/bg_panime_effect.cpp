@@ -32,20 +32,6 @@ void PlaceSource(Canvas* canvas, std::int32_t x, std::int32_t y) {
 
 BgPanimeEffect::~BgPanimeEffect() { RestoreCanvas(); }
 
-bool BgPanimeEffect::TakeCache() {
-    // The canvas has one cache: an effect that finds it in use leaves it to its owner.
-    if (m_canvas->Scaled() || m_canvas->CreateScaled(false) != 0) return false;
-    m_cacheMade = true;
-    return true;
-}
-
-Image* BgPanimeEffect::Cache() { return m_cacheMade ? m_canvas->MutableScaled() : nullptr; }
-
-void BgPanimeEffect::DropCache() {
-    if (m_cacheMade && m_canvas) m_canvas->DropScaled();
-    m_cacheMade = false;
-}
-
 std::int32_t XM_METHOD BgPanimeEffect::Setup(TaskScheduler* scheduler, ScreenBuffer* target,
                                              const std::int32_t* params) {
     if (!scheduler || !target || !params) return 1;
@@ -70,7 +56,7 @@ std::int32_t XM_METHOD BgPanimeEffect::Setup(TaskScheduler* scheduler, ScreenBuf
             m_mode = kSnapshot;
         }
         if (params[2] != 0) {
-            if (!TakeCache()) {
+            if (m_cache.Take(canvas, 5, 5) != 0) {
                 m_snapshot.reset();
                 m_mode = 0;
                 m_canvas = nullptr;
@@ -99,7 +85,7 @@ std::int32_t XM_METHOD BgPanimeEffect::Setup(TaskScheduler* scheduler, ScreenBuf
     if (g_mathTables) g_mathTables->BuildFloatCosTable();
     if (scheduler->Add(this, 0, 0, 0) != TaskScheduler::kAdded) {
         // A refused effect leaves the canvas alone, also when its holder finishes it later.
-        DropCache();
+        m_cache.Release(false);
         m_snapshot.reset();
         m_mode = 0;
         m_canvas = nullptr;
@@ -199,7 +185,7 @@ void BgPanimeEffect::Show(std::int32_t x, std::int32_t y) {
 
 void BgPanimeEffect::DrawCache(Surface* picture, std::int32_t x, std::int32_t y) {
     // The cache is read from the canvas at each draw: once it has gone, nothing is drawn.
-    Image* cache = Cache();
+    Image* cache = m_cache.Get();
     if (!cache || !picture) return;
     const std::int64_t width = cache->Width();
     const std::int64_t height = cache->Height();
@@ -231,7 +217,7 @@ void BgPanimeEffect::RestoreCanvas() {
     if (m_hideOverlay) m_canvas->SetHideOverlay(false);
     if (m_mode == kSnapshot) m_canvas->SetSource(m_savedSource, 0, 0, true);
     m_savedSource = nullptr;
-    DropCache();
+    m_cache.Release(false);
     m_snapshot.reset();
     m_canvas->InvalidateAll();
     m_mode = 0;

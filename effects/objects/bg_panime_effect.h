@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "effects/motion/motion_path.h"
+#include "effects/objects/bg_layer_cache.h"
 #include "effects/objects/effect_base.h"
 #include "graphics/image/image.h"
 
@@ -68,9 +69,6 @@ private:
     // Gives the canvas back what the modes took (lists, source, cache).
     void RestoreCanvas();
     void ApplyEnd();
-    bool TakeCache();
-    Image* Cache();
-    void DropCache();
 
     MotionPath m_path;
     Canvas* m_canvas = nullptr;
@@ -83,7 +81,7 @@ private:
     std::uint8_t m_mode = 0;
     std::unique_ptr<Image> m_snapshot;
     Surface* m_savedSource = nullptr;
-    bool m_cacheMade = false;
+    BgLayerCache m_cache;
     std::uint8_t m_hideOverlay = 0;
     std::uint8_t m_loop = 0;
     std::uint8_t m_powerEasing = 1;
