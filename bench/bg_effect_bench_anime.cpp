@@ -36,7 +36,7 @@ public:
 // The animation's folder of four 800 x 600 pictures and the file system that reads it; made
 // once, kept to the end of the program.
 struct AnimeFolder {
-    AnimeFolder() {
+    AnimeFolder() : savedBase(GetBaseDirectory()) {
         if (SetBaseDirectory(folder.Path().c_str()) != 0) return;
         if (!CreateDirectoryA(folder.File("ANIME").c_str(), nullptr)) return;
         if (host.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions, ElgImageLoader::kTypeString, 1,
@@ -65,6 +65,14 @@ struct AnimeFolder {
         ready = animation.LoadFromMemory(file.bytes.data(), static_cast<std::uint32_t>(file.bytes.size())) == 0;
     }
 
+    ~AnimeFolder() {
+        g_virtualFileSystem = nullptr;
+        g_imageLoaderHost = nullptr;
+        host.UnloadAll();
+        SetBaseDirectory(savedBase.c_str());
+    }
+
+    std::string savedBase;
     testsupport::TempFolder folder;
     VirtualFileSystem vfs;
     ImageLoaderHost host;
