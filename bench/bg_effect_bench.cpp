@@ -79,6 +79,22 @@ void RunRow(const Row& row, int runs, double memcpySeconds) {
                 perFrame / memcpySeconds, handle ? "" : "  (ended while timed)");
 }
 
+// The reference: the canvas repainted whole each frame with no effect.
+void RunRepaint(int runs, double memcpySeconds) {
+    Scene scene;
+    if (!scene.ready) return;
+    Canvas* canvas = scene.CanvasOf(0);
+    const double seconds = bench::Best(runs, [&] {
+        for (int f = 0; f < kFrames; ++f) {
+            canvas->InvalidateAll();
+            canvas->Redraw(nullptr, nullptr, 0, 0);
+        }
+    });
+    const double perFrame = seconds / kFrames;
+    std::printf("%-34s  %8.1f fps  %7.2f memcpy\n", "(full repaint, no effect)", 1.0 / perFrame,
+                perFrame / memcpySeconds);
+}
+
 }  // namespace
 
 Scene::Scene() {
@@ -116,6 +132,7 @@ int main(int argc, char** argv) {
     const double memcpySeconds = bgbench::MemcpyFrame(runs);
     std::printf("%d x %d, 32 bits; memcpy of one frame %.3f ms (%.1f per second)\n",
                 bgbench::kWidth, bgbench::kHeight, memcpySeconds * 1e3, 1.0 / memcpySeconds);
+    bgbench::RunRepaint(runs, memcpySeconds);
     for (const bgbench::Row& row : rows) {
         if (filter && row.name.find(filter) == std::string::npos) continue;
         bgbench::RunRow(row, runs, memcpySeconds);

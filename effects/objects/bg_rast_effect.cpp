@@ -34,7 +34,8 @@ void BgRastEffect::DrawAt(std::int64_t t, std::int64_t amplitude) {
     for (std::int32_t r = 0; r < w.height; ++r) {
         auto* to = reinterpret_cast<std::uint32_t*>(w.cache->Row(r));
         const auto* from = reinterpret_cast<const std::uint32_t*>(w.source->Row(w.y + r)) + w.x;
-        const std::int64_t shift = RowShift(amplitude, angle * 65536 + r * 0x2000000LL / m_waveLength);
+        const std::int64_t shift =
+            RowShift(amplitude, angle * 65536 + r * 0x2000000LL / m_waveLength);
         const std::int64_t size = shift < 0 ? -shift : shift;
         const std::int64_t kept = size >= w.width ? 0 : w.width - size;
         const std::int64_t uncovered = w.width - kept;

@@ -73,6 +73,16 @@ TEST_F(BgCrossTest, ReachesTheLinkedPictureHalfWayAndIsBackAtTheEndOfThePeriod) 
     EXPECT_EQ(Plain(0), Shown(0));
 }
 
+TEST_F(BgCrossTest, AHugePeriodsLevelStaysInRange) {
+    // Half of a 0x7FFFFFFF ms period reaches the linked picture; t x 510 needs 64 bits.
+    ASSERT_EQ(0, StartCross(0x7FFFFFFF, 0, 0));
+    StepAt(0);
+    StepAt(0x40000000u);
+    EXPECT_EQ(Crossed(255), Shown(0));
+    StepAt(0x60000000u);
+    EXPECT_EQ(Crossed(510 - static_cast<std::int32_t>(0x60000000LL * 510 / 0x7FFFFFFF)), Shown(0));
+}
+
 TEST_F(BgCrossTest, ModesMixFromSnapshotsOrTheLivePictures) {
     const auto live0 = [](std::int32_t x, std::int32_t y) { return Altered(Source(0, x, y)); };
     const auto live1 = [](std::int32_t x, std::int32_t y) { return Altered(Source(1, x, y)); };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/effects/bg_cache_effect_fixture.h"
+#include "tests/support/text_mutator.h"
 
 namespace bgtest {
 namespace {
@@ -54,7 +55,8 @@ protected:
             const auto l = static_cast<std::int64_t>(std::floor(s * d / 512.0));
             const std::int64_t sx = x + l, sy = y + l;
             if (sx < 0 || sx >= Width() || sy < 0 || sy >= Height()) return outside(x, y);
-            return Source(0, ox + static_cast<std::int32_t>(sx), oy + static_cast<std::int32_t>(sy));
+            return Source(0, ox + static_cast<std::int32_t>(sx),
+                          oy + static_cast<std::int32_t>(sy));
         });
     }
     std::vector<std::uint32_t> HazeFilled(const std::vector<std::int32_t>& table,
@@ -234,6 +236,28 @@ TEST_F(BgHazeTest, SetupCodesAndAFailedSetupLeavesNoCache) {
     EXPECT_EQ(7, haze->Setup(&m_scheduler, m_screen[0].get(), w.Words().data()));
     EXPECT_EQ(nullptr, CanvasOf(0)->Scaled());
     EXPECT_EQ(Plain(0), Shown(0));
+}
+
+TEST_F(BgHazeTest, DamagedWaveTextsBuildATableOrAreRefusedAndDrawInsideTheWindow) {
+    MakeScreens(kSmall);
+    const std::vector<std::string> texts =
+        testsupport::MutatedTexts("(1,0,10)(2,64,-6)(3,100,4)", 20261211u, 60);
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        std::vector<std::int32_t> table = {7};
+        const std::int32_t code = BuildHazeTable(text.c_str(), 37, &table);
+        ASSERT_TRUE(code == 0 || code == 2);
+        EXPECT_EQ(code == 0 ? 37u : 1u, table.size());
+        HazeWords w;
+        w.text = text.c_str();
+        w.length = 37;
+        ASSERT_EQ(code, StartHaze(w));
+        if (code != 0) continue;
+        StepAt(0);
+        StepAt(300);
+        m_scheduler.Clear();
+        EXPECT_EQ(nullptr, CanvasOf(0)->Scaled());
+    }
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ protected:
     std::int64_t ModelShift(std::int64_t a, std::int64_t t, std::int64_t L, std::int64_t P,
                             std::int32_t r) const {
         const std::int64_t angle = t % P * 512 / P + r * 512 / L;
-        return static_cast<std::int64_t>(std::trunc(static_cast<double>(a) * Sine(angle) / 65536.0));
+        return static_cast<std::int64_t>(
+            std::trunc(static_cast<double>(a) * Sine(angle) / 65536.0));
     }
     // The picture of a rast at amplitude a; uncovered pixels show `uncovered(x, y)`.
     template <class Uncovered>
@@ -225,8 +226,9 @@ TEST_F(BgRastTest, HugeWordsNeitherWrapNorReadOutsideTheRow) {
         StepAt(0);
         StepAt(c.t);
         ASSERT_NE(nullptr, m_handle);
-        EXPECT_EQ(std::vector<std::uint32_t>(static_cast<std::size_t>(Width() * Height()), kFill[0]),
-                  Shown(0));
+        const std::vector<std::uint32_t> filled(static_cast<std::size_t>(Width() * Height()),
+                                                kFill[0]);
+        EXPECT_EQ(filled, Shown(0));
     }
 }
 
