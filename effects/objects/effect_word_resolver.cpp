@@ -1,10 +1,9 @@
 #include "effects/interfaces/effect_word_resolver.h"
 
+#include "effects/objects/bg_layer_screens.h"
 #include "framework/interfaces/deleting_destructor.h"
+#include "graphics/interfaces/surface.h"
 #include "graphics/sprites/sprite.h"
-#include "graphics/surfaces/direct_draw_screen.h"
-#include "graphics/surfaces/gdi_screen.h"
-#include "graphics/surfaces/texture_screen.h"
 
 namespace {
 
@@ -15,17 +14,8 @@ public:
         auto* drawable = reinterpret_cast<Drawable*>(static_cast<std::uintptr_t>(word));
         return drawable && drawable->Kind() == 0 ? static_cast<Sprite*>(drawable) : nullptr;
     }
-    // Each screen class holds its buffer beside its Surface side: the cast finds it.
     ScreenBuffer* XM_METHOD ScreenBufferOf(std::uint32_t word) override {
-        auto* surface = reinterpret_cast<Surface*>(static_cast<std::uintptr_t>(word));
-        if (!surface) return nullptr;
-        switch (surface->Kind()) {
-        case kSurfaceDirectDrawScreen: return static_cast<DirectDrawScreen*>(surface);
-        case kSurfaceTextureScreen: return static_cast<TextureScreen*>(surface);
-        case kSurfaceGdiScreen: return static_cast<GdiScreen*>(surface);
-        case kSurfaceMemoryScreen: return static_cast<MemoryScreen*>(surface);
-        default: return nullptr;
-        }
+        return ScreenToScreenBuffer(reinterpret_cast<Surface*>(static_cast<std::uintptr_t>(word)));
     }
     QadAnimation* XM_METHOD Animation(std::uint32_t word) override {
         return reinterpret_cast<QadAnimation*>(static_cast<std::uintptr_t>(word));

@@ -4,7 +4,8 @@
 #include <limits>
 
 #include "effects/interfaces/effect_word_resolver.h"
-#include "effects/motion/easing.h"
+#include "effects/motion/bounce.h"
+#include "effects/motion/move_progress.h"
 #include "effects/objects/subtractive_random.h"
 #include "graphics/compose/math_tables.h"
 #include "graphics/sprites/sprite.h"
@@ -14,17 +15,6 @@ namespace {
 
 std::int32_t g_priorityA = 0;
 std::int32_t g_priorityB = 0;
-
-// The bounce offset of one axis: amount f, base h, at time t. A negative amount bounces the
-// other way by the same rule, so that it starts and ends on the key like a positive one.
-std::int64_t BounceOffset(std::int64_t f, std::int64_t h, double t) {
-    if (f < 0) return -BounceOffset(-f, -h, t);
-    const auto s = static_cast<std::int64_t>(2.0 * static_cast<double>(f) * t);
-    if (h == 0) return s <= f ? s : 2 * f - s;
-    if (s <= -2 * h) return s <= -h ? -s : s + 2 * h;
-    const std::int64_t shifted = s + 2 * h;
-    return shifted <= h + f ? shifted : 2 * (h + f) - shifted;
-}
 
 std::uint8_t Between(std::uint8_t from, std::uint8_t to, double t) {
     return static_cast<std::uint8_t>(
@@ -193,19 +183,7 @@ std::int32_t XM_METHOD SpritePanimeEffect::Step(std::uint32_t now) {
         }
         const std::uint32_t elapsed = now - m_segmentStart;
         if (elapsed < m_duration) {
-            double t = 1.0;
-            if (m_duration >= 2) {
-                if (m_powerEasing) {
-                    t = EaseFraction(static_cast<double>(elapsed) / m_duration, m_exponent);
-                } else {
-                    const std::int64_t part = std::int64_t{elapsed} * 256 / m_duration;
-                    const double* cosine = g_mathTables ? g_mathTables->CosFloat() : nullptr;
-                    const std::int64_t index = (-part - 256) & 511;
-                    t = cosine ? (1.0 + cosine[index]) / 2.0
-                               : (1.0 - std::cos(3.14159265358979323846 * part / 256.0)) / 2.0;
-                }
-            }
-            Apply(m_index, t);
+            Apply(m_index, MoveProgress(m_powerEasing != 0, m_exponent, elapsed, m_duration));
             return 0;
         }
         m_startRecord = m_index;
@@ -226,8 +204,8 @@ void XM_METHOD SpritePanimeEffect::Apply(std::int32_t record, double t) {
     std::int32_t x = 0, y = 0;
     if (m_spline) m_path.SplinePoint(from, to, t, &x, &y);
     else m_path.LinearPoint(from, to, t, &x, &y);
-    x = SaturateToInt32(std::int64_t{x} + BounceOffset(to.bounceX, to.bounceBaseX, t));
-    y = SaturateToInt32(std::int64_t{y} + BounceOffset(to.bounceY, to.bounceBaseY, t));
+    x = SaturateToInt32(std::int64_t{x} + MotionBounceOffset(to.bounceX, to.bounceBaseX, t));
+    y = SaturateToInt32(std::int64_t{y} + MotionBounceOffset(to.bounceY, to.bounceBaseY, t));
     m_sprite->SetPosition(x, y);
     m_sprite->SetAlpha(Between(from.byte, to.byte, t));
     if (m_transform) {

@@ -1,18 +1,23 @@
 // The built-in transition and layer-effect table.
 #include "game/app/builtin_effects.h"
 
+#include <memory>
 #include <new>
+#include <utility>
 
+#include "effects/objects/bg_anime_effect.h"
 #include "effects/objects/bg_blur_effect.h"
 #include "effects/objects/bg_cross_effect.h"
 #include "effects/objects/bg_haze_effect.h"
 #include "effects/objects/bg_loop_effect.h"
+#include "effects/objects/bg_panime_effect.h"
 #include "effects/objects/bg_rast_effect.h"
 #include "effects/objects/bg_rot_effect.h"
 #include "effects/objects/bg_zoom_effect.h"
 #include "effects/objects/sprite_panime_effect.h"
 #include "effects/transitions/builtin_transitions.h"
 #include "effects/transitions/screen_filters.h"
+#include "framework/files/preload_thread.h"
 #include "framework/plugins/effect_registry.h"
 #include "framework/plugins/transition_registry.h"
 
@@ -32,8 +37,13 @@ EffectObject* XM_CDECL CreateSpritePanime(std::int32_t) {
     return new (std::nothrow) SpritePanimeEffect;
 }
 
-std::int32_t XM_CDECL PanimeAssist(const std::int32_t*) { return 0; }
-std::int32_t XM_CDECL SetAnimeCatchUp(const std::int32_t*) { return 0; }
+EffectObject* XM_CDECL CreateBgPanime(std::int32_t) { return new (std::nothrow) BgPanimeEffect; }
+
+EffectObject* XM_CDECL CreateBgAnime(std::int32_t) {
+    std::unique_ptr<PreloadThread> preload(new (std::nothrow) PreloadThread);
+    if (!preload) return nullptr;
+    return new (std::nothrow) BgAnimeEffect(std::move(preload));
+}
 
 // The adapters: a caller passes its arguments on the stack, cdecl; the first one's address is
 // the start of the list.
@@ -59,9 +69,9 @@ const BuiltinEffect kBuiltinEffects[kBuiltinEffectCount] = {
     {"bg_haze", 0, CreateBgHaze, nullptr, nullptr},
     {"bg_loop", 0, CreateBgLoop, nullptr, nullptr},
     {"bg_cross", 0, CreateBgCross, nullptr, nullptr},
-    {"bg_panime", 0, EffectNotBuilt, AsAssist(PanimeAdapter), PanimeAssist},
+    {"bg_panime", 0, CreateBgPanime, AsAssist(PanimeAdapter), PanimeAssist},
     {"sp_panime", 1, CreateSpritePanime, AsAssist(SpritePanimeAdapter), SpritePanimeAssist},
-    {"bg_anime", 0, EffectNotBuilt, AsAssist(AnimeAdapter), SetAnimeCatchUp},
+    {"bg_anime", 0, CreateBgAnime, AsAssist(AnimeAdapter), SetAnimeCatchUp},
 };
 
 void RegisterBuiltinEffects(TransitionRegistry& transitions, EffectRegistry& effects) {

@@ -10,6 +10,7 @@
 #include "framework/files/file_services.h"
 #include "framework/files/file_stream.h"
 #include "framework/files/path_utilities.h"
+#include "framework/files/preload_thread.h"
 #include "framework/files/virtual_file_system.h"
 #include "framework/plugins/spi_plugin_loader.h"
 #include "framework/window/dropped_file_list.h"
@@ -23,7 +24,7 @@
 #include "game/commands/script_object_lists.h"
 #include "game/commands/script_string_writer.h"
 #include "game/services/file_list.h"
-#include "game/services/preload_thread.h"
+#include "game/services/preload_script_memory.h"
 
 using command_args::Bool;
 using command_args::Byte;
@@ -33,7 +34,8 @@ using namespace file_script_words;
 
 FileCommandServices& FileServicesOfCommands() {
     static FileList listing;
-    static PreloadThread preload;
+    static PreloadScriptMemory preloadMemory;
+    static PreloadThread preload(&preloadMemory);
     static FileCommandServices services{&listing, &preload, nullptr};
     return services;
 }

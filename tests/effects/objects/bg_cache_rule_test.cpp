@@ -11,6 +11,7 @@
 #include "effects/objects/bg_cross_effect.h"
 #include "effects/objects/bg_haze_effect.h"
 #include "effects/objects/bg_loop_effect.h"
+#include "effects/objects/bg_panime_effect.h"
 #include "effects/objects/bg_rast_effect.h"
 #include "tests/effects/bg_cache_effect_fixture.h"
 
@@ -31,6 +32,11 @@ const std::vector<CacheUser>& Users() {
          {TextWord("(1,0,3)"), 16, 1000, 0, 0, 0, 1, 0}, 3},
         {"bg_loop", [] { return new BgLoopEffect; }, {0, 1000, 0, 0}, 2},
         {"bg_cross", [] { return new BgCrossEffect; }, {1000, 0, 0, 0, 0}, 5},
+        // Out to the right and back to the canvas's offset, looping in cache mode. Its script is
+        // not read for a canvas that shows a cached copy: it refuses as a script that does not
+        // parse.
+        {"bg_panime", [] { return new BgPanimeEffect; },
+         {TextWord("P9,3 P5,3"), 1000, 1, 0, 0, 1, 0}, 2},
     };
     return users;
 }

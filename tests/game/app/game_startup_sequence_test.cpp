@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "effects/objects/bg_anime_effect.h"
 #include "framework/movie/movie_open.h"
 #include "framework/sound/direct_sound_device.h"
 #include "game/app/settings_records.h"
@@ -154,6 +155,7 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheir
     const std::map<std::string, std::int32_t> builtKinds = {
         {"sp_panime", 14001}, {"bg_zoom", 14000}, {"bg_rot", 14000},  {"bg_blur", 14000},
         {"bg_rast", 14000},   {"bg_haze", 14000}, {"bg_loop", 14000}, {"bg_cross", 14000},
+        {"bg_panime", 14000}, {"bg_anime", 15000},
     };
     const auto& e = a.Effects().Entries();
     ASSERT_EQ(std::size(effects), e.size());
@@ -172,6 +174,7 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheir
             ASSERT_NE(nullptr, made);
             EXPECT_STREQ(e[i].name, made->Name());
             EXPECT_EQ(built->second, made->Kind());
+            EXPECT_EQ(effects[i].category, made->Category());
             ReleaseObject(made);
         } else {
             EXPECT_EQ(nullptr, made) << "not built yet";
@@ -180,6 +183,12 @@ TEST(GameStartupSequence, BuiltinTransitionsMakeTheirObjectsAndBuiltEffectsTheir
     // An adapter takes any arguments and passes them on: a null screen has no buffer.
     using ThreeArguments = std::int32_t(XM_CDECL*)(std::int32_t, std::int32_t, std::int32_t);
     EXPECT_EQ(-1, reinterpret_cast<ThreeArguments>(a.Effects().FindAssistFunc("bg_zoom"))(0, 2, 3));
+    // bg_anime's forwarder hands its words to the pointer form.
+    using OneArgument = std::int32_t(XM_CDECL*)(std::int32_t);
+    EXPECT_EQ(0, reinterpret_cast<OneArgument>(a.Effects().FindAssistFunc("bg_anime"))(7));
+    EXPECT_TRUE(AnimeCatchUp());
+    EXPECT_EQ(0, reinterpret_cast<OneArgument>(a.Effects().FindAssistFunc("bg_anime"))(0));
+    EXPECT_FALSE(AnimeCatchUp());
 }
 
 // Settings files naming the game `title` in `folder` (with a trailing backslash).

@@ -8,14 +8,14 @@
 #include <cstdint>
 
 #include "framework/runtime/thread.h"
-#include "game/services/preload_slots.h"
+#include "framework/files/preload_slots.h"
 
 class PreloadThread : public Thread {
 public:
     // Results of Queue.
     enum : std::int32_t { kQueued = 0, kBadRange = 1, kBatchRunning = 2, kNotStarted = 3 };
 
-    PreloadThread() = default;
+    explicit PreloadThread(PreloadSlotWatcher* watcher = nullptr) : m_slots(watcher) {}
     ~PreloadThread() override;
 
     // Stops the loader and frees the old slots, then makes n empty ones (none when memory runs

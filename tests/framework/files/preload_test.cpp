@@ -1,5 +1,5 @@
-#include "game/services/preload_slots.h"
-#include "game/services/preload_thread.h"
+#include "framework/files/preload_slots.h"
+#include "framework/files/preload_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "framework/files/path_utilities.h"
 #include "framework/files/virtual_file_system.h"
-#include "game/script/script_memory.h"
 #include "tests/support/file_tree_writer.h"
 #include "tests/support/win_test_env.h"
 
@@ -62,30 +61,6 @@ const auto kAlways = [](std::uint16_t) { return true; };
 
 // The slots and batches without the thread: the loader's step runs on the test's thread.
 using PreloadSlotsTest = PreloadFolder;
-
-TEST_F(PreloadSlotsTest, AFinishedSlotsDataIsScriptMemoryUntilItCanGo) {
-    auto word = [](const void* data) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data)); };
-    PreloadSlots slots;
-    slots.Allocate(3);
-    slots.SetDirectory(m_folder.File("frames").c_str());
-    ASSERT_EQ(PreloadSlots::kClaimed, slots.Claim(0, 2, kNames + 1));
-    slots.LoadBatch(kAlways);
-    const std::uint32_t first = word(slots.Data(0));
-    const std::uint32_t second = word(slots.Data(1));
-    ASSERT_NE(0u, first);
-    EXPECT_TRUE(script_memory::IsWritable(first, kSizes[1]));
-    EXPECT_FALSE(script_memory::IsReadable(first, kSizes[1] + 1)) << "not past the data";
-    EXPECT_TRUE(script_memory::IsReadable(second, kSizes[2]));
-    EXPECT_EQ(0, slots.CountLoaded(0, 1));
-    EXPECT_FALSE(script_memory::IsReadable(first, 1)) << "counted: the data went";
-    ASSERT_EQ(PreloadSlots::kClaimed, slots.Claim(1, 1, kNames));
-    EXPECT_FALSE(script_memory::IsReadable(second, 1)) << "queued again";
-    slots.LoadBatch(kAlways);
-    const std::uint32_t again = word(slots.Data(1));
-    EXPECT_TRUE(script_memory::IsReadable(again, kSizes[0]));
-    slots.Free();
-    EXPECT_FALSE(script_memory::IsReadable(again, 1)) << "freed";
-}
 
 TEST_F(PreloadSlotsTest, ABatchLoadsEachFileByteForByteIntoItsSlot) {
     PreloadSlots slots;

@@ -9,8 +9,9 @@
 //
 // A slot's data stays where it is until the slot is counted by CountLoaded (which closes every
 // finished slot of the range it counts: the layer animation counts a row of slots as its release
-// before it queues the row again), queued again or freed. A pointer from Data is good until then,
-// and for as long the data is script memory, which scripts may read and change in place.
+// before it queues the row again), queued again or freed. A pointer from Data is good until then.
+// A watcher hears when a slot's data comes and goes (the game makes it script memory meanwhile,
+// which scripts may read and change in place).
 #pragma once
 
 #include <atomic>
@@ -20,14 +21,28 @@
 #include <string>
 
 #include "framework/files/file_stream.h"
-#include "game/script/script_memory.h"
+
+// Told of every slot's data while it lives. Allocated runs when the slots are replaced (false:
+// the slots cannot be watched, and none are made); Loaded runs on the loader thread before the
+// slot is handed over; Released and Freed run on the owner's thread before the data can go.
+// The watcher outlives the slots it watches.
+class PreloadSlotWatcher {
+public:
+    virtual bool Allocated(std::uint16_t count) = 0;
+    virtual void Loaded(std::uint16_t slot, const void* data, std::uint32_t size) = 0;
+    virtual void Released(std::uint16_t slot) = 0;
+    virtual void Freed() = 0;
+
+protected:
+    ~PreloadSlotWatcher() = default;
+};
 
 class PreloadSlots {
 public:
     // Results of Claim.
     enum : std::int32_t { kClaimed = 0, kBadRange = 1, kBatchRunning = 2, kNoMemory = 3 };
 
-    PreloadSlots() = default;
+    explicit PreloadSlots(PreloadSlotWatcher* watcher = nullptr) : m_watcher(watcher) {}
     PreloadSlots(const PreloadSlots&) = delete;
     PreloadSlots& operator=(const PreloadSlots&) = delete;
 
@@ -67,9 +82,7 @@ private:
     std::unique_ptr<FileStream[]> m_files;
     std::unique_ptr<std::string[]> m_paths;
     std::unique_ptr<std::atomic<std::uint8_t>[]> m_busy;
-    // Each slot's data as script memory: registered by the loader before the slot is handed
-    // over, dropped on the game thread before the data can go (a claim, a count, a free).
-    std::unique_ptr<ScriptMemoryRegistration[]> m_regions;
+    PreloadSlotWatcher* m_watcher;
     std::uint16_t m_count = 0;
     std::string m_directory;
     std::uint16_t m_batchFirst = 0;

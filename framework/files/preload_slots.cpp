@@ -1,4 +1,4 @@
-#include "game/services/preload_slots.h"
+#include "framework/files/preload_slots.h"
 
 #include <algorithm>
 #include <new>
@@ -11,8 +11,7 @@ void PreloadSlots::Allocate(std::uint16_t n) {
     m_files.reset(new (std::nothrow) FileStream[n]);
     m_paths.reset(new (std::nothrow) std::string[n]);
     m_busy.reset(new (std::nothrow) std::atomic<std::uint8_t>[n]);
-    m_regions.reset(new (std::nothrow) ScriptMemoryRegistration[n]);
-    if (!m_files || !m_paths || !m_busy || !m_regions) {
+    if (!m_files || !m_paths || !m_busy || (m_watcher && !m_watcher->Allocated(n))) {
         Free();
         return;
     }
@@ -21,7 +20,7 @@ void PreloadSlots::Allocate(std::uint16_t n) {
 }
 
 void PreloadSlots::Free() {
-    m_regions.reset();
+    if (m_watcher) m_watcher->Freed();
     m_files.reset();
     m_paths.reset();
     m_busy.reset();
@@ -53,7 +52,7 @@ std::int32_t PreloadSlots::Claim(std::uint16_t first, std::uint16_t count, const
         return kNoMemory;
     }
     for (std::uint16_t k = 0; k < count; ++k) {
-        m_regions[first + k].Reset();
+        if (m_watcher) m_watcher->Released(static_cast<std::uint16_t>(first + k));
         m_paths[first + k].swap(paths[k]);
         m_busy[first + k].store(1, std::memory_order_relaxed);
     }
@@ -75,7 +74,8 @@ void PreloadSlots::LoadBatch(const std::function<bool(std::uint16_t slot)>& keep
     for (; slot < end; ++slot) {
         if (!keepGoing(static_cast<std::uint16_t>(slot))) break;
         m_files[slot].LoadFile(m_paths[slot].c_str());
-        m_regions[slot].Reset(m_files[slot].Data(), m_files[slot].Data() ? m_files[slot].Size() : 0, true);
+        if (m_watcher && m_files[slot].Data())
+            m_watcher->Loaded(static_cast<std::uint16_t>(slot), m_files[slot].Data(), m_files[slot].Size());
         m_busy[slot].store(0, std::memory_order_release);
     }
     for (; slot < end; ++slot) {
@@ -93,7 +93,7 @@ std::int32_t PreloadSlots::CountLoaded(std::uint16_t first, std::uint16_t count)
         if (m_busy[i].load(std::memory_order_acquire)) {
             ++busy;
         } else {
-            m_regions[i].Reset();
+            if (m_watcher) m_watcher->Released(static_cast<std::uint16_t>(i));
             m_files[i].Close();
         }
     }

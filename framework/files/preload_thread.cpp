@@ -1,4 +1,4 @@
-#include "game/services/preload_thread.h"
+#include "framework/files/preload_thread.h"
 
 PreloadThread::~PreloadThread() {
     // Joined here, while the slots still exist: the base destructor would join too late.
