@@ -124,7 +124,8 @@ TEST_F(SpriteCommands, CreationTakesTheSourceRuleAndRefusesWhatItCannotUse) {
     const std::uint32_t part = U(Call(402, {WordOf(static_cast<Surface*>(m_picture)), 2, 3, 10, 7, 30, 40}));
     sprite = m_device.FindSprite(part);
     ASSERT_NE(nullptr, sprite);
-    EXPECT_EQ(RECT{2, 3, 10, 7}.right, sprite->SourceRect().right);
+    EXPECT_EQ(2, sprite->SourceRect().left);
+    EXPECT_EQ(7, sprite->SourceRect().bottom);
     EXPECT_EQ(8, sprite->Width());
     EXPECT_EQ(30, sprite->X());
     EXPECT_EQ(40, sprite->Y());
@@ -349,7 +350,8 @@ TEST_F(SpriteCommands, CanvasSettings) {
     EXPECT_EQ(0, canvas->Dirty().Count());
     EXPECT_EQ(0, Call(420, {m_screens[1], 5, 6})) << "InvalidateAll's result";
     EXPECT_EQ(5, canvas->Origin().x);
-    EXPECT_EQ(RECT{0, 0, 64, 48}.right, Union(canvas->Dirty()).right);
+    EXPECT_EQ(64, Union(canvas->Dirty()).right) << "the whole canvas";
+    EXPECT_EQ(48, Union(canvas->Dirty()).bottom);
     EXPECT_EQ(-1, Call(420, {m_screens[0], 5, 6}));
 
     // 427: the previous state; 431, 430, 432 store their switches.
@@ -449,7 +451,7 @@ TEST_F(SpriteCommands, PropertiesOverEveryKindOfWord) {
         EXPECT_EQ(w.live ? 0 : -2, Call(437, {s, 2}));
         EXPECT_EQ(w.live ? 1 : 0, Call(441, {s, 1, 1}));
         EXPECT_EQ(w.live ? 1 : 0, Call(444, {s, outs, outs + 4, 0, outs + 12}));
-        EXPECT_EQ(w.live ? 1 : 0, Call(436, {s, -100, -100, 100, 100}));
+        EXPECT_EQ(w.live ? 1 : 0, Call(436, {s, U(-100), U(-100), 100, 100}));
         EXPECT_EQ(0, Call(436, {s, 200, 200, 300, 300}));
         EXPECT_EQ(0, Call(440, {s, 44})) << "the previous owner";
         EXPECT_EQ(w.live ? 44 : 0, Call(440, {s, 0}));
