@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/images/elg_image_loader.h"
+#include "framework/images/image_loader_host.h"
 #include "game/commands/command_task_table.h"
+#include "graphics/device/primitive_sprites.h"
 #include "graphics/image/image.h"
 #include "graphics/interfaces/screen_buffer.h"
 #include "graphics/sprites/canvas.h"
@@ -20,6 +23,7 @@
 #include "tests/game/commands/device_command_fixture.h"
 #include "tests/graphics/poisoning_delete.h"
 #include "tests/support/command_doubles.h"
+#include "tools/content/demo_pictures.h"
 
 namespace devicetest {
 namespace {
@@ -473,30 +477,38 @@ TEST_F(SpriteCommands, PropertiesOverEveryKindOfWord) {
     EXPECT_TRUE(m_region.GuardsIntact());
 }
 
-// 451-465: the sprite-only and fill-only rows refuse the other kinds with their null value.
+// 451-465: the sprite-only and fill-only rows refuse the other kinds, and words that name no
+// live sprite (0, forged, released), with their null value.
 TEST_F(SpriteCommands, KindRowsServeTheirKindsOnly) {
     const std::uint32_t sprite = NewSprite(), fill = NewFill(), movie = NewMovie();
+    testsupport::NoAccessPage forged;
+    forged.Revoke();
+    const std::uint32_t stale = NewSprite();
+    const std::uint32_t variable = Out(4);
+    script_memory::WriteWord(variable, stale);
+    ASSERT_EQ(0, Call(408, {variable}));
     struct Row {
         int opcode;
         std::vector<std::uint32_t> words;  // after the sprite
-        std::int32_t onSprite, onFill, onMovie;
+        std::int32_t onSprite, onFill, onMovie, onNone;
     };
     const Row rows[] = {
-        {451, {20, 10}, 1, 1, 0},
-        {452, {21, 11, 7, 7}, 1, 1, 0},
-        {453, {30, 20}, 0, -2, -2},
-        {454, {0, 0, 8, 6}, 0, -1, -1},
-        {455, {1, 1}, 0, -1, -1},
-        {456, {0x11}, 1, 0, 0},
-        {460, {}, 1, 0, 0},
-        {462, {1}, 0, 0, 0},
-        {463, {0x00FF00}, 0, 1, 0},
-        {464, {4, 4}, 0, 1, 0},
-        {465, {1, 2, 11, 8}, 0, 1, 0},
+        {451, {20, 10}, 1, 1, 0, 0},
+        {452, {21, 11, 7, 7}, 1, 1, 0, 0},
+        {453, {30, 20}, 0, -2, -2, -2},
+        {454, {0, 0, 8, 6}, 0, -1, -1, -1},
+        {455, {1, 1}, 0, -1, -1, -1},
+        {456, {0x11}, 1, 0, 0, 0},
+        {460, {}, 1, 0, 0, 0},
+        {462, {1}, 0, 0, 0, 0},
+        {463, {0x00FF00}, 0, 1, 0, 0},
+        {464, {4, 4}, 0, 1, 0, 0},
+        {465, {1, 2, 11, 8}, 0, 1, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.opcode);
-        for (auto [word, expected] : {std::pair{sprite, row.onSprite}, {fill, row.onFill}, {movie, row.onMovie}}) {
+        for (auto [word, expected] : {std::pair{sprite, row.onSprite}, {fill, row.onFill}, {movie, row.onMovie},
+                                      {0u, row.onNone}, {forged.Word(), row.onNone}, {stale, row.onNone}}) {
             std::vector<std::uint32_t> words = {word};
             words.insert(words.end(), row.words.begin(), row.words.end());
             EXPECT_EQ(expected, Call(row.opcode, words)) << "word " << word;
@@ -595,7 +607,10 @@ TEST_F(SpriteCommands, MutationRunsKeepTheGuards) {
         const std::uint32_t variable = Out(4);
         script_memory::WriteWord(variable, stale);
         Call(408, {variable});
+        ColourRectSprite* drawable = nullptr;
+        ASSERT_EQ(0, m_device.CreateColourRect(&drawable, 4, 4, 0xFF00FF00u, 0, 0));
         const std::uint32_t pool[] = {NewSprite(),  NewFill(),   NewMovie(),  stale,       forged.Word(),
+                                      WordOf(static_cast<DeviceDrawable*>(drawable)),
                                       m_screens[0], m_screens[1], m_screens[2], WordOf(static_cast<Surface*>(m_picture)),
                                       0,            kAbsent,     kMinus1,     Out(4),      Text("2.5")};
         for (int opcode = 402; opcode <= 465; ++opcode) {
@@ -613,6 +628,52 @@ TEST_F(SpriteCommands, MutationRunsKeepTheGuards) {
         }
     }
     g_stripRedraw = strips;
+}
+
+// The sample game's scene from its two pictures, as its MAIN makes it: the background on a GDI
+// screen's canvas, a sprite of the disc listed on it and moved by (3, 1) a frame. The composed
+// picture shows the background's colours in its corners and the disc, whole, where it moved.
+TEST_F(SpriteCommands, SampleGameSceneComposes) {
+    ASSERT_EQ(0, m_host.RegisterBuiltin(new ElgImageLoader, ElgImageLoader::kExtensions, ElgImageLoader::kTypeString,
+                                        2, nullptr, nullptr, nullptr));
+    ImageLoaderHost* const host = g_imageLoaderHost;
+    g_imageLoaderHost = &m_host;
+    const std::vector<std::uint8_t> backgroundFile = testsupport::DemoBackgroundElg();
+    const std::vector<std::uint8_t> discFile = testsupport::DemoSpriteElg();
+    Image* background = nullptr;
+    Image* disc = nullptr;
+    ASSERT_EQ(0, m_device.LoadImage(&background, nullptr, backgroundFile.data(),
+                                    static_cast<std::int32_t>(backgroundFile.size()), 1));
+    ASSERT_EQ(0, m_device.LoadImage(&disc, nullptr, discFile.data(), static_cast<std::int32_t>(discFile.size()), 0));
+    g_imageLoaderHost = host;
+    ASSERT_EQ(800, background->Width());
+    ASSERT_EQ(64, disc->Width());
+
+    GdiScreen* screen = nullptr;
+    ASSERT_EQ(0, m_device.CreateGdiScreen(&screen, 800, 600, 32, 1));
+    const std::uint32_t game = WordOf(static_cast<Surface*>(screen));
+    ASSERT_EQ(1, Call(418, {game, WordOf(static_cast<Surface*>(background)), 0, 0, 1}));
+    const std::uint32_t sprite = U(Call(402, {WordOf(static_cast<Surface*>(disc)), 0, 0, 64, 64, 40, 200}));
+    ASSERT_NE(0u, sprite);
+    ASSERT_EQ(0, Call(409, {game, sprite, 10, 0, 0}));
+    for (int frame = 0; frame < 60; ++frame) {
+        ASSERT_EQ(1, Call(441, {sprite, 3, 1}));
+        Call(428, {game});
+    }
+    Image* const shown = screen->GetImage();
+    const POINT corners[4] = {{0, 0}, {799, 0}, {0, 599}, {799, 599}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(testsupport::kDemoBackgroundColours[i], shown->GetPixel(corners[i].x, corners[i].y) & 0xFFFFFF)
+            << "corner " << i;
+    int covered = 0;
+    for (std::int32_t y = 0; y < 600; ++y)
+        for (std::int32_t x = 0; x < 800; ++x)
+            if ((shown->GetPixel(x, y) & 0xFFFFFF) == testsupport::kDemoSpriteColour) ++covered;
+    EXPECT_NEAR(3217, covered, 120) << "the disc, pi x 32 x 32, once";
+    EXPECT_EQ(testsupport::kDemoSpriteColour, shown->GetPixel(40 + 180 + 32, 200 + 60 + 32) & 0xFFFFFF)
+        << "the disc's centre after 60 frames";
+    EXPECT_EQ(testsupport::kDemoBackgroundColours[0], shown->GetPixel(40 + 180 + 1, 200 + 60 + 1) & 0xFFFFFF)
+        << "its transparent corner shows the background";
 }
 
 }  // namespace
