@@ -296,7 +296,7 @@ TEST_F(SpriteCommands, MatchingTablesOnBothLists) {
         {"412 priority 1 inverted", 412, {1, 1}, {true, false, true}},
         {"413 tag 10, any owner", 413, {10, kMinus1, 0}, {false, true, false}},
         {"413 any tag, owner 4", 413, {kMinus1, 4, 0}, {true, false, false}},
-        {"413 tag 10, owner 4, inverted", 413, {10, 4, 1}, {true, false, true}},
+        {"413 tag 20, owner 3, inverted", 413, {20, 3, 1}, {true, true, false}},
         {"413 65535 is a tag like any other", 413, {kAbsent, kMinus1, 0}, {true, true, true}},
         {"417 hide priority 1", 417, {0, 1, kMinus1, kMinus1, 0}, {false, true, false}},
         {"417 hide tag 65535: any tag and owner", 417, {0, kMinus1, kAbsent, 3, 0}, {false, false, false}},
@@ -399,29 +399,27 @@ TEST_F(SpriteCommands, FullRedrawAndOffsetSwitchesShowInThePicture) {
     EXPECT_EQ(0xFF000000u | (5 << 16) | (4 << 8), target->GetPixel(5, 4) | 0xFF000000u);
 }
 
-// The dirty region: a command that changes nothing adds nothing; 441 adds the old and new bounds.
+// The dirty region: a command that changes nothing adds nothing; 441 adds the old and new bounds
+// (what the canvas's next redraw repaints).
 TEST_F(SpriteCommands, DirtyRegionOfMovesAndUnchangedSettings) {
     Canvas* canvas = CanvasOfMode(1);
     const std::uint32_t sprite = NewSprite(4, 5);
     ASSERT_EQ(0, Call(409, {m_screens[1], sprite, 1, 0, 0}));
     Call(428, {m_screens[1]});
-    canvas->ResetDirty();
-    DirtyRegion* repainted = canvas->Target()->GetDirtyRegion();
-    ASSERT_NE(nullptr, repainted);
-    repainted->Clear();
     EXPECT_EQ(0, Call(441, {sprite, 0, 0}));
     EXPECT_EQ(0, Call(452, {sprite, 0, 0, 4, 5}));
     EXPECT_EQ(0, Call(433, {sprite, 1}));
     EXPECT_EQ(-1, Call(428, {m_screens[1]})) << "nothing changed, nothing to repaint";
     EXPECT_EQ(1, Call(441, {sprite, 10, 1}));
-    EXPECT_EQ(0, Call(428, {m_screens[1]}));
-    const RECT all = Union(*repainted);
+    DirtyRegion repainted;
+    ASSERT_EQ(0, canvas->Redraw(&repainted, nullptr, 0, 0));
+    const RECT all = Union(repainted);
     EXPECT_EQ(4, all.left);
     EXPECT_EQ(5, all.top);
     EXPECT_EQ(14 + 16, all.right);
     EXPECT_EQ(6 + 12, all.bottom);
     std::int64_t area = 0;
-    ForEachRect(*repainted,
+    ForEachRect(repainted,
                 [&](const RECT& r) { area += static_cast<std::int64_t>(r.right - r.left) * (r.bottom - r.top); });
     EXPECT_LE(area, 2 * 16 * 12) << "the old and the new bounds, nothing more";
     EXPECT_EQ(m_picture->GetPixel(1, 0) | 0xFF000000u, canvas->Target()->GetPixel(15, 6) | 0xFF000000u);
@@ -586,7 +584,7 @@ TEST_F(SpriteCommands, BadOutsRaiseTheScriptFault) {
     EXPECT_TRUE(TakeScriptFault());
     EXPECT_EQ(0, Call(424, {m_screens[1], 0, 0, 0, forged.Word(), 0, 0}));
     EXPECT_TRUE(TakeScriptFault());
-    EXPECT_EQ(0, Call(444, {sprite, 0, 0, 0, 0}));
+    EXPECT_EQ(1, Call(444, {sprite, 0, 0, 0, 0})) << "null outs are allowed";
     EXPECT_FALSE(TakeScriptFault());
 }
 
@@ -665,13 +663,17 @@ TEST_F(SpriteCommands, SampleGameSceneComposes) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(testsupport::kDemoBackgroundColours[i], shown->GetPixel(corners[i].x, corners[i].y) & 0xFFFFFF)
             << "corner " << i;
+    // The library's alpha blend may give 254 for a full channel: the colour is taken within 2.
+    auto isDisc = [](std::uint32_t pixel) {
+        const std::uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+        return r >= 0xFD && g <= 2 && b >= 0xFD;
+    };
     int covered = 0;
     for (std::int32_t y = 0; y < 600; ++y)
         for (std::int32_t x = 0; x < 800; ++x)
-            if ((shown->GetPixel(x, y) & 0xFFFFFF) == testsupport::kDemoSpriteColour) ++covered;
+            if (isDisc(shown->GetPixel(x, y))) ++covered;
     EXPECT_NEAR(3217, covered, 120) << "the disc, pi x 32 x 32, once";
-    EXPECT_EQ(testsupport::kDemoSpriteColour, shown->GetPixel(40 + 180 + 32, 200 + 60 + 32) & 0xFFFFFF)
-        << "the disc's centre after 60 frames";
+    EXPECT_TRUE(isDisc(shown->GetPixel(40 + 180 + 32, 200 + 60 + 32))) << "the disc's centre after 60 frames";
     EXPECT_EQ(testsupport::kDemoBackgroundColours[0], shown->GetPixel(40 + 180 + 1, 200 + 60 + 1) & 0xFFFFFF)
         << "its transparent corner shows the background";
 }
