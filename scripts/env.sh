@@ -4,7 +4,7 @@
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 SORAHANE_PACKAGES_I386="wine32:i386 libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386"
 SORAHANE_PACKAGES="g++-mingw-w64-i686 cmake ninja-build googletest wine xvfb locales \
-fonts-ipafont-gothic fonts-ipafont-mincho imagemagick libstb-dev vorbis-tools sox"
+fonts-ipafont-gothic fonts-ipafont-mincho imagemagick libstb-dev vorbis-tools sox xdotool"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

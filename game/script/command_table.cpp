@@ -16,6 +16,7 @@
 #include "game/commands/number_commands.h"
 #include "game/commands/save_commands.h"
 #include "game/commands/sound_commands.h"
+#include "game/commands/sprite_commands.h"
 #include "game/commands/string_commands.h"
 #include "game/commands/surface_commands.h"
 #include "game/commands/text_input_commands.h"
@@ -438,70 +439,70 @@ const CommandTableEntry kCommandTable[kCommandCount] = {
     {"CmdKeyColourToAlpha", CmdKeyColourToAlpha},  // 399
     {"CmdCrossfade", CmdCrossfade},  // 400
     {"CmdRuleTransition", CmdRuleTransition},  // 401
-    {"CmdCreateSprite", CmdNotBuilt},  // 402
-    {"CmdCloneSprite", CmdNotBuilt},  // 403
-    {"CmdCreateFillRectSprite", CmdNotBuilt},  // 404
-    {"CmdReleaseAllSprites", CmdNotBuilt},  // 405
-    {"CmdSetSpriteOwnerKey", CmdNotBuilt},  // 406
-    {"CmdReleaseSpritesByOwner", CmdNotBuilt},  // 407
-    {"CmdReleaseSprite", CmdNotBuilt},  // 408
-    {"CmdAddSprite", CmdNotBuilt},  // 409
-    {"CmdAddFillSprite", CmdNotBuilt},  // 410
-    {"CmdRemoveSprite", CmdNotBuilt},  // 411
-    {"CmdRemoveSpritesByPriority", CmdNotBuilt},  // 412
-    {"CmdRemoveMatchingSprites", CmdNotBuilt},  // 413
-    {"CmdSetSpritePriority", CmdNotBuilt},  // 414
-    {"CmdSetSpritePriorityEx", CmdNotBuilt},  // 415
-    {"CmdClearSprites", CmdNotBuilt},  // 416
-    {"CmdSetSpritesVisible", CmdNotBuilt},  // 417
-    {"CmdSetCanvasBackground", CmdNotBuilt},  // 418
-    {"CmdSetCanvasBackgroundColour", CmdNotBuilt},  // 419
-    {"CmdSetCanvasOrigin", CmdNotBuilt},  // 420
-    {"CmdSetCanvasSourceRect", CmdNotBuilt},  // 421
-    {"CmdSetCanvasPivot", CmdNotBuilt},  // 422
-    {"CmdSetCanvasZoom", CmdNotBuilt},  // 423
-    {"CmdGetCanvasBackgroundOptions", CmdNotBuilt},  // 424
-    {"CmdInvalidateCanvas", CmdNotBuilt},  // 425
-    {"CmdInvalidateCanvasRect", CmdNotBuilt},  // 426
-    {"CmdSetScreenFullRedraw", CmdNotBuilt},  // 427
-    {"CmdRedrawCanvas", CmdNotBuilt},  // 428
-    {"CmdRenderCanvas", CmdNotBuilt},  // 429
-    {"CmdSetCanvasOffsetSwitches", CmdNotBuilt},  // 430
-    {"CmdSetCanvasBackgroundOff", CmdNotBuilt},  // 431
-    {"CmdSetCanvasDrawSwitch", CmdNotBuilt},  // 432
-    {"CmdSetSpriteVisible", CmdNotBuilt},  // 433
-    {"CmdGetSpriteState", CmdNotBuilt},  // 434
-    {"CmdInvalidateSprite", CmdNotBuilt},  // 435
-    {"CmdSpriteIntersectsRect", CmdNotBuilt},  // 436
-    {"CmdSetSpriteBlendMode", CmdNotBuilt},  // 437
-    {"CmdSetSpriteAlpha", CmdNotBuilt},  // 438
+    {"CmdCreateSprite", CmdCreateSprite},  // 402
+    {"CmdCloneSprite", CmdCloneSprite},  // 403
+    {"CmdCreateFillRectSprite", CmdCreateFillRectSprite},  // 404
+    {"CmdReleaseAllSprites", CmdReleaseAllSprites},  // 405
+    {"CmdSetSpriteOwnerKey", CmdSetSpriteOwnerKey},  // 406
+    {"CmdReleaseSpritesByOwner", CmdReleaseSpritesByOwner},  // 407
+    {"CmdReleaseSprite", CmdReleaseSprite},  // 408
+    {"CmdAddSprite", CmdAddSprite},  // 409
+    {"CmdAddFillSprite", CmdAddFillSprite},  // 410
+    {"CmdRemoveSprite", CmdRemoveSprite},  // 411
+    {"CmdRemoveSpritesByPriority", CmdRemoveSpritesByPriority},  // 412
+    {"CmdRemoveMatchingSprites", CmdRemoveMatchingSprites},  // 413
+    {"CmdSetSpritePriority", CmdSetSpritePriority},  // 414
+    {"CmdSetSpritePriorityEx", CmdSetSpritePriorityEx},  // 415
+    {"CmdClearSprites", CmdClearSprites},  // 416
+    {"CmdSetSpritesVisible", CmdSetSpritesVisible},  // 417
+    {"CmdSetCanvasBackground", CmdSetCanvasBackground},  // 418
+    {"CmdSetCanvasBackgroundColour", CmdSetCanvasBackgroundColour},  // 419
+    {"CmdSetCanvasOrigin", CmdSetCanvasOrigin},  // 420
+    {"CmdSetCanvasSourceRect", CmdSetCanvasSourceRect},  // 421
+    {"CmdSetCanvasPivot", CmdSetCanvasPivot},  // 422
+    {"CmdSetCanvasZoom", CmdSetCanvasZoom},  // 423
+    {"CmdGetCanvasBackgroundOptions", CmdGetCanvasBackgroundOptions},  // 424
+    {"CmdInvalidateCanvas", CmdInvalidateCanvas},  // 425
+    {"CmdInvalidateCanvasRect", CmdInvalidateCanvasRect},  // 426
+    {"CmdSetScreenFullRedraw", CmdSetScreenFullRedraw},  // 427
+    {"CmdRedrawCanvas", CmdRedrawCanvas},  // 428
+    {"CmdRenderCanvas", CmdRenderCanvas},  // 429
+    {"CmdSetCanvasOffsetSwitches", CmdSetCanvasOffsetSwitches},  // 430
+    {"CmdSetCanvasBackgroundOff", CmdSetCanvasBackgroundOff},  // 431
+    {"CmdSetCanvasDrawSwitch", CmdSetCanvasDrawSwitch},  // 432
+    {"CmdSetSpriteVisible", CmdSetSpriteVisible},  // 433
+    {"CmdGetSpriteState", CmdGetSpriteState},  // 434
+    {"CmdInvalidateSprite", CmdInvalidateSprite},  // 435
+    {"CmdSpriteIntersectsRect", CmdSpriteIntersectsRect},  // 436
+    {"CmdSetSpriteBlendMode", CmdSetSpriteBlendMode},  // 437
+    {"CmdSetSpriteAlpha", CmdSetSpriteAlpha},  // 438
     {"CmdIsSoundBufferPlaying", CmdIsSoundBufferPlaying},  // 439
-    {"CmdSetSpriteOwner", CmdNotBuilt},  // 440
-    {"CmdMoveSpriteBy", CmdNotBuilt},  // 441
-    {"CmdSpriteHitTest", CmdNotBuilt},  // 442
-    {"CmdSpritesOverlap", CmdNotBuilt},  // 443
-    {"CmdGetSpriteBounds", CmdNotBuilt},  // 444
-    {"CmdRenderSprite", CmdNotBuilt},  // 445
+    {"CmdSetSpriteOwner", CmdSetSpriteOwner},  // 440
+    {"CmdMoveSpriteBy", CmdMoveSpriteBy},  // 441
+    {"CmdSpriteHitTest", CmdSpriteHitTest},  // 442
+    {"CmdSpritesOverlap", CmdSpritesOverlap},  // 443
+    {"CmdGetSpriteBounds", CmdGetSpriteBounds},  // 444
+    {"CmdRenderSprite", CmdRenderSprite},  // 445
     {"CmdStartSpritePathText", CmdStartSpritePathText},  // 446
     {"CmdStartSpritePathPoints", CmdStartSpritePathPoints},  // 447
     {"CmdStartSpriteTrackText", CmdStartSpriteTrackText},  // 448
     {"CmdStartSpriteTrackPoints", CmdStartSpriteTrackPoints},  // 449
     {"CmdStartValueMotionText", CmdStartValueMotionText},  // 450
-    {"CmdSetSpriteStretch", CmdNotBuilt},  // 451
-    {"CmdSetSpriteSizeAndPosition", CmdNotBuilt},  // 452
-    {"CmdCreateSpriteCache", CmdNotBuilt},  // 453
-    {"CmdSetSpriteSourceRect", CmdNotBuilt},  // 454
-    {"CmdScrollSpriteSource", CmdNotBuilt},  // 455
-    {"CmdSetSpriteImageBlendMode", CmdNotBuilt},  // 456
-    {"CmdSetSpritePivot", CmdNotBuilt},  // 457
-    {"CmdRenderSpriteRotated", CmdNotBuilt},  // 458
-    {"CmdSetSpriteRotation", CmdNotBuilt},  // 459
-    {"CmdDropSpriteCache", CmdNotBuilt},  // 460
-    {"CmdSetSpriteImage", CmdNotBuilt},  // 461
-    {"CmdRefreshSpriteCache", CmdNotBuilt},  // 462
-    {"CmdSetFillSpriteColour", CmdNotBuilt},  // 463
-    {"CmdSetFillSpriteSize", CmdNotBuilt},  // 464
-    {"CmdSetFillSpriteRect", CmdNotBuilt},  // 465
+    {"CmdSetSpriteStretch", CmdSetSpriteStretch},  // 451
+    {"CmdSetSpriteSizeAndPosition", CmdSetSpriteSizeAndPosition},  // 452
+    {"CmdCreateSpriteCache", CmdCreateSpriteCache},  // 453
+    {"CmdSetSpriteSourceRect", CmdSetSpriteSourceRect},  // 454
+    {"CmdScrollSpriteSource", CmdScrollSpriteSource},  // 455
+    {"CmdSetSpriteImageBlendMode", CmdSetSpriteImageBlendMode},  // 456
+    {"CmdSetSpritePivot", CmdSetSpritePivot},  // 457
+    {"CmdRenderSpriteRotated", CmdRenderSpriteRotated},  // 458
+    {"CmdSetSpriteRotation", CmdSetSpriteRotation},  // 459
+    {"CmdDropSpriteCache", CmdDropSpriteCache},  // 460
+    {"CmdSetSpriteImage", CmdSetSpriteImage},  // 461
+    {"CmdRefreshSpriteCache", CmdRefreshSpriteCache},  // 462
+    {"CmdSetFillSpriteColour", CmdSetFillSpriteColour},  // 463
+    {"CmdSetFillSpriteSize", CmdSetFillSpriteSize},  // 464
+    {"CmdSetFillSpriteRect", CmdSetFillSpriteRect},  // 465
     {"CmdSetHistorySize", CmdNotBuilt},  // 466
     {"CmdSetHistoryRecording", CmdNotBuilt},  // 467
     {"CmdSetTextBlock", CmdNotBuilt},  // 468

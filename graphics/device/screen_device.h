@@ -143,6 +143,9 @@ public:
     std::int32_t CreateFillRectSprite(FillRectSprite** out, std::int32_t x, std::int32_t y, std::uint32_t colour,
                                       std::int32_t width, std::int32_t height);
     std::int32_t CloneSprite(Sprite** out, const Sprite* source);
+    // Lists a drawable made elsewhere (a sprite movie, kind 2) among the sprites, which then own
+    // it: it gets a handle and is deleted by the sprite releases.
+    void AdoptSprite(Drawable* sprite) { AddSprite(sprite); }
 
     // --- Release: 0 deleted; 1 null; 2 not in the list (nothing changes); 3 pinned ---
     // Either face of a texture kind finds it.

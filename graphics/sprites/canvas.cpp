@@ -135,6 +135,22 @@ void Canvas::FillBackground(Image* into, const RECT* rect) {
         into->FillValue(m_colour, rect);
 }
 
+POINT Canvas::BackgroundOffset() const {
+    return POINT{m_zeroOffsetX ? 0 : m_backgroundOffset.x, m_zeroOffsetY ? 0 : m_backgroundOffset.y};
+}
+
+bool Canvas::SetOrigin(std::int32_t x, std::int32_t y) {
+    if (m_origin.x == x && m_origin.y == y) return false;
+    m_origin = POINT{x, y};
+    return true;
+}
+
+bool Canvas::SetFullRedraw(bool on) {
+    const bool previous = m_fullRedraw;
+    m_fullRedraw = on;
+    return previous;
+}
+
 void Canvas::PaintBackground(Image* into, const RECT& strip) {
     if (m_noBackground) return;
     Surface* source = m_scaled ? m_scaled.get() : m_background;
@@ -142,7 +158,7 @@ void Canvas::PaintBackground(Image* into, const RECT& strip) {
         FillBackground(into, &strip);
         return;
     }
-    const POINT offset = m_scaled ? POINT{0, 0} : m_backgroundOffset;
+    const POINT offset = m_scaled ? POINT{0, 0} : BackgroundOffset();
     const RECT from = {SaturatingAdd(strip.left, offset.x), SaturatingAdd(strip.top, offset.y),
                        SaturatingAdd(strip.right, offset.x),
                        SaturatingAdd(strip.bottom, offset.y)};
@@ -196,6 +212,7 @@ std::int32_t Canvas::Redraw(DirtyRegion* outRegion, const RECT* clip, std::int32
     if (m_frozen) return 0;
     if (!m_target) return 1;
     CollectDirty(nullptr, nullptr);
+    if (m_fullRedraw) InvalidateAll();
     const RECT outClip = clip ? *clip : RECT{0, 0, m_target->Width(), m_target->Height()};
     if (m_dirty.Count() == 0) return -1;
     const bool anyDrawables = AnyDrawables();
@@ -232,7 +249,7 @@ std::int32_t Canvas::Render(Image* destination, std::int32_t filterType, std::in
     }
     if (!m_noBackground) {
         Surface* source = m_scaled ? m_scaled.get() : m_background;
-        const POINT offset = m_scaled ? POINT{0, 0} : m_backgroundOffset;
+        const POINT offset = m_scaled ? POINT{0, 0} : BackgroundOffset();
         if (source)
             destination->Blit(source, -offset.x, -offset.y, nullptr, false);
         else

@@ -125,6 +125,26 @@ public:
     // the same address. A swap of backgrounds moves the number with the copy.
     std::uint32_t ScaledSerial() const { return m_scaled ? m_scaledSerial : 0; }
     std::uint32_t Colour() const { return m_colour; }
+    // The colour word alone: the background and its cached copy stay, nothing is repainted.
+    void StoreColour(std::uint32_t colour) { m_colour = colour; }
+
+    // The origin scripts give the canvas; false when it is the one already stored (the caller
+    // repaints the whole canvas after a change).
+    bool SetOrigin(std::int32_t x, std::int32_t y);
+    POINT Origin() const { return m_origin; }
+    // While a switch is on, drawing the background uses 0 for the first (x) or second (y)
+    // offset given with SetSource.
+    void SetOffsetSwitches(bool zeroX, bool zeroY) {
+        m_zeroOffsetX = zeroX;
+        m_zeroOffsetY = zeroY;
+    }
+    bool ZeroOffsetX() const { return m_zeroOffsetX; }
+    bool ZeroOffsetY() const { return m_zeroOffsetY; }
+    // While on, every Redraw repaints the whole target whatever the dirty region holds. Returns
+    // the previous state.
+    bool SetFullRedraw(bool on);
+    bool FullRedraw() const { return m_fullRedraw; }
+    bool NoBackground() const { return m_noBackground; }
 
 private:
     friend class SpriteList;
@@ -144,6 +164,8 @@ private:
                    bool withOverlay, bool withOwn = true);
     void ClearScaledState();
     std::uint8_t BackgroundDepth() const;
+    // The SetSource offset as drawing uses it (the offset switches applied).
+    POINT BackgroundOffset() const;
 
     Image* m_target = nullptr;
     SpriteList m_sprites;
@@ -165,4 +187,8 @@ private:
     std::int32_t m_angle = 0;
     double m_zoom = 0.0;
     POINT m_pivot = {0, 0};
+    POINT m_origin = {0, 0};
+    bool m_zeroOffsetX = false;
+    bool m_zeroOffsetY = false;
+    bool m_fullRedraw = false;
 };

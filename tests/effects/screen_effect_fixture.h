@@ -24,7 +24,7 @@
 #include "tests/effects/busy_hooks.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/graphics/pixel_configs.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/fake_clock.h"
 #include "tools/content/content_files.h"
 

@@ -2,12 +2,14 @@
 //   game_content sob0|sob2 <module source> <out.sob>
 //   game_content settings sys|inf|user|appcfg|setup <field lines> <out>
 //   game_content qpk <out.qpk> <name in archive>=<file>...
+//   game_content pictures <background.elg> <sprite.elg>   (the sample game's two pictures)
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "tools/content/content_files.h"
 #include "tools/content/content_tool.h"
+#include "tools/content/demo_pictures.h"
 #include "tools/content/qpk_writer.h"
 #include "tools/content/sob_assembler.h"
 
@@ -26,7 +28,8 @@ void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 int Usage() {
     std::fputs("usage: game_content sob0|sob2 <source> <out>\n"
                "       game_content settings sys|inf|user|appcfg|setup <lines> <out>\n"
-               "       game_content qpk <out.qpk> <name>=<file>...\n",
+               "       game_content qpk <out.qpk> <name>=<file>...\n"
+               "       game_content pictures <background.elg> <sprite.elg>\n",
                stderr);
     return 2;
 }
@@ -52,6 +55,9 @@ int main(int argc, char** argv) {
                            testsupport::QpkEntryOptions{true});
             }
             if (!writer.Write(argv[2])) throw std::runtime_error(std::string("cannot write ") + argv[2]);
+        } else if (command == "pictures" && argc == 4) {
+            Save(argv[2], testsupport::DemoBackgroundElg());
+            Save(argv[3], testsupport::DemoSpriteElg());
         } else {
             return Usage();
         }

@@ -22,7 +22,7 @@
 #include "graphics/image/image.h"
 #include "graphics/sprites/sprite.h"
 #include "tests/effects/screen_effect_fixture.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/image_buffer.h"
 #include "tools/content/qpk_writer.h"
 

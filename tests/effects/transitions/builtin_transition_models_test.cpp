@@ -13,7 +13,7 @@
 #include "framework/images/elg_image_loader.h"
 #include "framework/images/image_loader_host.h"
 #include "tests/effects/transitions/transition_fixture.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 
 namespace {
 

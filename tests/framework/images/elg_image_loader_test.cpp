@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/image_buffer.h"
 
 using testsupport::DibPixels;

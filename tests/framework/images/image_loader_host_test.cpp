@@ -10,7 +10,7 @@
 #include "framework/images/elg_image_loader.h"
 #include "framework/interfaces/deleting_destructor.h"
 #include "tests/framework/vfs_test_fixture.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/encoder_output.h"
 #include "tests/support/image_buffer.h"
 

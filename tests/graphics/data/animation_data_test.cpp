@@ -17,7 +17,7 @@
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/animation_file_writer.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/image_buffer.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "graphics/sprites/sprite.h"
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/graphics/pixel_configs.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/image_buffer.h"
 #include "tests/support/qgm_writer.h"
 #include "tests/support/recording_ui_panel.h"

@@ -15,7 +15,7 @@
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/dib_writer.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/image_buffer.h"
 #include "tools/content/qpk_writer.h"
 

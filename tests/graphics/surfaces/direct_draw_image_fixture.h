@@ -20,7 +20,7 @@
 #include "tests/framework/vfs_test_fixture.h"
 #include "tests/support/dib_writer.h"
 #include "tests/support/display_shim.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/fake_dd_surface.h"
 
 namespace ddimage {

@@ -16,7 +16,7 @@
 #include "graphics/sprites/canvas.h"
 #include "tests/graphics/pixel_configs.h"
 #include "tests/support/animation_file_writer.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/step_watchdog.h"
 

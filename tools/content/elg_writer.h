@@ -1,4 +1,4 @@
-// Writes ELG pictures for tests: streams built code by code (every code of both stream codes,
+// Writes ELG pictures for tests and the sample game: streams built code by code (every code of both stream codes,
 // each in the form the test names), whole pictures encoded by a simple greedy encoder, and
 // files with any of the header forms and an extra-block list.
 //

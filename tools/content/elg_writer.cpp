@@ -1,4 +1,4 @@
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 
 #include <algorithm>
 #include <stdexcept>
