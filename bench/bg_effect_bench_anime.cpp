@@ -18,7 +18,7 @@
 #include "framework/images/image_loader_host.h"
 #include "graphics/data/qad_animation.h"
 #include "tests/support/animation_file_writer.h"
-#include "tests/support/elg_writer.h"
+#include "tools/content/elg_writer.h"
 #include "tests/support/win_test_env.h"
 
 namespace {
