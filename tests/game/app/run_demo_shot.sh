@@ -22,7 +22,7 @@ fi
 title='そらはね体験版'
 (cd "$game" && exec timeout 300 wine SORAHANE.exe) >>"$log" 2>&1 &
 runner=$!
-"$ROOT/scripts/demo_screenshot" "$title" "$runner" "$OUT"
+"$ROOT/scripts/demo_screenshot" "$title" "$runner" "$OUT" "$ROOT/tests/game/app/check_demo_shot.sh"
 wait "$runner"
 code=$?
 status=0
